@@ -1,0 +1,57 @@
+#pragma once
+// The one process-wide record of the program, filled by start-up, the
+// Outlook environment and the runs.
+#include <array>
+#include <string>
+#include <vector>
+
+namespace qm::app {
+
+struct ApplicationState {
+    std::string CommandLine;
+    std::string InfoFilePath;
+    std::string ComputerName;
+    std::string LogonUser;
+    std::string WindowsFolder;
+    std::string WindowsVersion;
+    std::string WindowsBuild;
+    std::string OutlookVersion;
+    std::string ProfilesKey;
+    std::vector<std::string> ProfileNames;
+    bool NoOutlook = false;
+    std::string UserProfileFolder;
+
+    std::string AccountsKey;
+    std::string SignaturesFolder;
+    std::string StationeryFolder;
+    std::string OutlookDataFolder;
+    std::string PreferencesFolder;
+    std::string TemplatesFolder;
+    std::string OptionsKey;
+
+    std::string TargetArchivePath;
+    std::string BackupPassword;
+    std::string RestorePassword;
+
+    std::string ConfigExportFile;
+    std::string AccountsExportFile;
+    std::string OptionsExportFile;
+
+    bool ArchiveWritten = false;
+    std::string DiscFileTitle;
+    std::string DiscFilePath;
+
+    bool NoArchiveLoaded = true;
+    std::string ItemFlags;
+    // Positions 1..10 of "BackupItem" at indices 0..9.
+    std::array<std::string, 10> ItemValues;
+
+    // This run's own work folder (Windows path): the information file, the
+    // temporary exports and the extracted files live here.
+    std::string WorkFolder;
+};
+
+inline const char* const kProfilesKey =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles";
+
+}  // namespace qm::app

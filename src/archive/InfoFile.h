@@ -1,0 +1,28 @@
+#pragma once
+// The information file "quillmark.dat": lines of key "=" value, ANSI, CR LF.
+#include <string>
+
+#include "platform/FileSystem.h"
+
+namespace qm::archive {
+
+inline const char* const kInfoFileName = "quillmark.dat";
+inline const char* const kLineBreakCode = "PS$QMK";
+
+// Appends key=value CR LF. False when the file cannot be written.
+bool SaveINI(platform::FileSystem& files, const std::string& key, const std::string& value,
+             const std::string& filePath);
+// The value of the first line whose key matches ignoring case; reading
+// stops at the first empty line. Empty when absent; `found` tells a missing
+// file (false) apart.
+std::string GetINI(const platform::FileSystem& files, const std::string& key, const std::string& filePath,
+                   bool* readable = nullptr);
+
+// Every line break (CR LF, LF, CR) as "PS$QMK", and back as CR LF.
+std::string EncodeLineBreaks(const std::string& text);
+std::string DecodeLineBreaks(const std::string& text);
+
+// A new, empty, uniquely named file in `folder` ("QMC1A2F.TMP").
+std::string sGetTempFile(platform::FileSystem& files, const std::string& folder, const std::string& prefix);
+
+}  // namespace qm::archive

@@ -1,0 +1,105 @@
+#pragma once
+// The ZIP component `zip1`: builds and reads backup archives over libzip.
+// Paths are Windows paths, mapped through the file layer. Entries are stored
+// under their bare names.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace qm::archive {
+
+class ArchiveEvents {
+public:
+    virtual ~ArchiveEvents() = default;
+    virtual void ArchiveEntryAdded(const std::string& fileName) = 0;
+    virtual void ArchiveEntryExtracted(const std::string& fileName) = 0;
+    virtual void ArchiveWriteProgress(int percent) = 0;
+    virtual void ArchiveWriteDone() = 0;
+    // A source that failed or changed while it was read; the entry is left
+    // out and the write is completed with the others. Raised before the
+    // archive is finished, so a handler may still change files added later.
+    virtual void ArchiveEntryDropped(const std::string& /*fileName*/) {}
+    // Polled while writing; true cancels the write (the target stays as it was).
+    virtual bool ArchiveWriteCancelled() { return false; }
+};
+
+class Zip;
+
+// A handle from FindEntry; invalid when the entry is not in the archive.
+class ZipEntry {
+public:
+    ZipEntry() = default;
+    bool valid() const { return zip_ != nullptr; }
+    // Writes folder\<bare name>. False for an invalid handle, an unsafe name
+    // (separators, drive, "..", empty), a wrong password or a write error.
+    bool ExtractEntryTo(const std::string& folder) const;
+    const std::string& name() const { return name_; }
+
+private:
+    friend class Zip;
+    ZipEntry(Zip* zip, std::int64_t index, std::string name) : zip_(zip), index_(index), name_(std::move(name)) {}
+    Zip* zip_ = nullptr;
+    std::int64_t index_ = -1;
+    std::string name_;
+};
+
+class Zip {
+public:
+    explicit Zip(platform::FileSystem& files);
+    ~Zip();
+    Zip(const Zip&) = delete;
+    Zip& operator=(const Zip&) = delete;
+
+    void setEvents(ArchiveEvents* events) { events_ = events; }
+    platform::FileSystem& files() const { return files_; }
+
+    // Folder for the component's own temporary work.
+    void setArchiveWorkFolder(const std::string& folder) { workFolder_ = folder; }
+    const std::string& ArchiveWorkFolder() const { return workFolder_; }
+
+    // Building.
+    bool NewArchive(const std::string& archivePath);
+    // 1 when the file is opened and queued under its bare name; 0 when it
+    // cannot be read, or its name collides (ignoring case) with an entry
+    // already queued.
+    int AddFileEntry(const std::string& filePath, int flag);
+    void setArchiveWritePassword(const std::string& password) { writePassword_ = password; }
+    void setProtectArchive(int value) { protect_ = value; }
+    void SetArchivePassword(const std::string& password) { writePassword_ = password; }
+    // Writes the archive beside its target and renames it over the target
+    // when complete and flushed. True when the archive was written; raises
+    // ArchiveWriteDone in that case.
+    bool WriteArchive();
+    // Names that were queued but left out of the last write.
+    const std::vector<std::string>& droppedEntries() const { return dropped_; }
+    const std::string& lastError() const { return lastError_; }
+
+    void ResetArchive();
+
+    // Reading.
+    int IsArchiveProtected(const std::string& archivePath);
+    bool OpenArchive(const std::string& archivePath);
+    void setArchivePassword(const std::string& password);
+    int CheckArchivePassword();
+    ZipEntry FindEntry(const std::string& name);
+    std::vector<std::string> entryNames() const;
+
+private:
+    friend class ZipEntry;
+    bool extract(std::int64_t index, const std::string& name, const std::string& folder);
+
+    struct State;
+    platform::FileSystem& files_;
+    ArchiveEvents* events_ = nullptr;
+    std::string workFolder_;
+    std::string writePassword_;
+    int protect_ = 0;
+    std::vector<std::string> dropped_;
+    std::string lastError_;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace qm::archive

@@ -1,0 +1,57 @@
+#pragma once
+// Files as the core sees them: Windows paths ("C:\Users\u\...",
+// "\\server\share\..."), ANSI text, case-insensitive names. The Windows
+// implementation passes paths through; the Wine one maps them into a prefix.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qm::platform {
+
+inline constexpr std::uint32_t FILE_ATTRIBUTE_READONLY = 0x01;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_HIDDEN = 0x02;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_SYSTEM = 0x04;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
+inline constexpr std::uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The host path behind a Windows path (identity on Windows). The file or
+    // folder is found whatever the letter case of its name; a missing last
+    // component keeps the case given. Empty when the path cannot be mapped.
+    virtual std::string hostPath(const std::string& windowsPath) const = 0;
+    // A host path as the Windows path that reaches it (Z:\... under Wine).
+    virtual std::string windowsPath(const std::string& hostPath) const = 0;
+    // A path the user typed: a Windows path stays, a host path is converted.
+    virtual std::string fromUserPath(const std::string& path) const = 0;
+
+    // An ordinary file: exists, is not a folder, not hidden, not system.
+    virtual bool fileExists(const std::string& path) const = 0;
+    virtual bool folderExists(const std::string& path) const = 0;
+    // Names of the files (not folders) directly in the folder, hidden and
+    // system files included. False when the folder cannot be listed.
+    virtual bool listFiles(const std::string& folder, std::vector<std::string>& names) const = 0;
+    // One level: fails when the parent is missing.
+    virtual bool createFolder(const std::string& path) = 0;
+    virtual bool renameFile(const std::string& from, const std::string& to) = 0;
+    virtual bool deleteFile(const std::string& path) = 0;
+    virtual std::uint32_t getAttributes(const std::string& path) const = 0;
+    virtual bool setAttributes(const std::string& path, std::uint32_t attributes) = 0;
+
+    virtual bool readFile(const std::string& path, std::string& bytes) const = 0;
+    virtual bool writeFile(const std::string& path, const std::string& bytes) = 0;
+    virtual bool appendFile(const std::string& path, const std::string& bytes) = 0;
+
+    // GetTempFileNameA: prefix (first three characters), up to four hex
+    // digits, ".TMP", in `folder`; with unique 0 the empty file is created and
+    // a number not in use is chosen. Returns the number used (0 on failure)
+    // and the full path in `result`.
+    virtual unsigned getTempFileName(const std::string& folder, const std::string& prefix,
+                                     unsigned unique, std::string& result) = 0;
+};
+
+}  // namespace qm::platform
