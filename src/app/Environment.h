@@ -1,0 +1,40 @@
+#pragma once
+// Windows and Outlook versions, the profile list, and the folders and keys
+// of the chosen profile.
+#include <string>
+
+#include "app/ApplicationState.h"
+#include "registry/ModReg.h"
+
+namespace qm::app {
+
+class Session;
+
+// Sets WindowsVersion ("6.1") and WindowsBuild; returns WindowsVersion.
+std::string DetectWindowsVersion(Session& session);
+// Sets OutlookVersion from the version table and returns its display name;
+// "" when no row matches, "Unknow Version" when Outlook cannot tell.
+std::string DetectOutlookVersion(Session& session);
+// Fills ProfileNames and NoOutlook from ProfilesKey.
+void ListProfiles(Session& session);
+// The source-profile change handler: folders, keys and backup item states.
+void SourceProfileChanged(Session& session);
+
+// The folder and key rules, shared with the restore side, which computes
+// them anew at call time.
+bool NewFolderLayout(const std::string& windowsVersion);  // "6.0" or "6.1"
+bool OutlookSharedLayout(const std::string& outlookVersion);  // "12.0" or "14.0"
+std::string AccountsKeyFor(const std::string& outlookVersion);
+std::string OptionsKeyFor(const std::string& outlookVersion);
+std::string SignaturesFolderFor(const ApplicationState& state);
+std::string OutlookDataFolderFor(const ApplicationState& state);  // also the preferences folder
+std::string TemplatesFolderFor(const ApplicationState& state);
+std::string StationeryFolderFor(const ApplicationState& state, const registry::ModReg& reg);
+// UserProfileFolder\Local Settings\Application Data\Microsoft\Outlook
+std::string DataRestoreFolderFor(const ApplicationState& state);
+
+inline const char* const kUnknownVersion = "Unknow Version";
+inline const char* const kNoPabTooltip = "Your MS Outlook don't support Personal Address Book!";
+inline const char* const kNoOutlookMessage = "Your Windows System have not install MS Outlook or MS Outlook Error!";
+
+}  // namespace qm::app
