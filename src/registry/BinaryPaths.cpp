@@ -1,0 +1,179 @@
+// Paths embedded in binary profile values, as UTF-16 or ANSI text.
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "platform/CodePage.h"
+#include "registry/ModReg.h"
+
+namespace qm::registry {
+
+using namespace qm::platform;
+
+namespace {
+
+std::string hexByte(unsigned value) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%X", value);
+    return buf;
+}
+
+// The first REG_BINARY value with exactly this name, or nothing.
+std::optional<std::vector<std::uint8_t>> findBinaryValue(Registry& registry, HKEY key, const std::string& valueName) {
+    std::vector<std::uint8_t> data(4096);
+    for (std::uint32_t index = 0;; ++index) {
+        char name[260];
+        std::uint32_t nameSize = sizeof name;
+        std::uint32_t type = 0;
+        auto size = static_cast<std::uint32_t>(data.size());
+        long rc = registry.RegEnumValueA(key, index, name, &nameSize, &type, data.data(), &size);
+        if (rc == ERROR_MORE_DATA) {
+            data.resize(size);
+            nameSize = sizeof name;
+            rc = registry.RegEnumValueA(key, index, name, &nameSize, &type, data.data(), &size);
+        }
+        if (rc != ERROR_SUCCESS) return std::nullopt;
+        if (type == REG_BINARY && std::string(name, nameSize) == valueName)
+            return std::vector<std::uint8_t>(data.begin(), data.begin() + size);
+    }
+}
+
+// The path in a decoded text: from the drive letter of the last ":\", else
+// from the last "\\"; positions counted from 1 and at least 3.
+template <typename Text>
+std::optional<Text> takePath(const Text& text) {
+    using Char = typename Text::value_type;
+    const Text drive{Char(':'), Char('\\')};
+    const Text unc{Char('\\'), Char('\\')};
+    auto p = text.rfind(drive);
+    if (p != Text::npos && p + 1 >= 3) return text.substr(p - 1);
+    auto q = text.rfind(unc);
+    if (q != Text::npos && q + 1 >= 3) {
+        Text path = text.substr(q);
+        if (!path.empty()) return path;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string ModReg::ReadPathFromBinaryValue(const std::string& path, const std::string& valueName) const {
+    std::string sub = path;
+    HKEY root = SplitKeyPath(sub);
+    if (root == 0) return kError;
+    HKEY key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return kError;
+    auto bytes = findBinaryValue(registry_, key, valueName);
+    registry_.RegCloseKey(key);
+    if (!bytes) return kError;
+
+    const auto& b = *bytes;
+    auto at = [&](size_t k) -> unsigned { return k < b.size() ? b[k] : 0; };
+    std::u16string decoded;
+    bool held = false;
+    for (size_t k = 0; k < b.size(); ++k) {
+        if (b[k] == 0) continue;
+        if (!held && at(k + 1) != 0) {
+            held = true;
+        } else if (held) {
+            decoded += static_cast<char16_t>(b[k] * 256 + at(k - 1));
+            held = false;
+        } else {
+            decoded += static_cast<char16_t>(b[k]);
+        }
+    }
+    auto found = takePath(decoded);
+    return found ? CodePage::fromUtf16(*found) : std::string(kError);
+}
+
+std::string ModReg::ReadAnsiPathFromBinaryValue(const std::string& path, const std::string& valueName) const {
+    std::string sub = path;
+    HKEY root = SplitKeyPath(sub);
+    if (root == 0) return kError;
+    HKEY key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return kError;
+    auto bytes = findBinaryValue(registry_, key, valueName);
+    registry_.RegCloseKey(key);
+    if (!bytes) return kError;
+
+    std::string nonZero;
+    for (auto c : *bytes)
+        if (c != 0) nonZero += static_cast<char>(c);
+
+    // The text passes through a temporary file, as ANSI text read back.
+    std::string tempFile;
+    if (files_.getTempFileName(tempFolder_, "SF", 0, tempFile) == 0) return kError;
+    std::string decoded;
+    bool ok = files_.writeFile(tempFile, nonZero) && files_.readFile(tempFile, decoded);
+    files_.deleteFile(tempFile);
+    if (!ok) return kError;
+    auto found = takePath(decoded);
+    return found ? *found : std::string(kError);
+}
+
+std::string ModReg::TextToUnicodeHex(const std::string& text) {
+    std::string form;
+    for (char16_t unit : CodePage::toUtf16(text)) {
+        form += hexByte(unit & 0xFF) + "=";
+        form += hexByte(unit >> 8) + "=";
+    }
+    return form;
+}
+
+std::string ModReg::TextToAnsiHex(const std::string& text) {
+    std::string form;
+    for (unsigned char c : text) form += hexByte(c) + "=";
+    return form;
+}
+
+void ModReg::ReplaceInBinaryValue(const std::string& path, const std::string& valueName, const std::string& oldText,
+                                  const std::string& newText) const {
+    std::string sub = path;
+    HKEY root = SplitKeyPath(sub);
+    if (root == 0) return;
+    HKEY key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return;
+    auto bytes = findBinaryValue(registry_, key, valueName);
+    registry_.RegCloseKey(key);
+    if (!bytes) return;
+
+    std::string hex;
+    for (size_t i = 0; i < bytes->size(); ++i) hex += (i ? "=" : "") + hexByte((*bytes)[i]);
+
+    auto collapse = [](std::string form) {
+        for (auto p = form.find("=="); p != std::string::npos; p = form.find("==", p)) form.replace(p, 2, "=");
+        return form;
+    };
+    // A leading "=" keeps every match on byte boundaries; the forms end with
+    // "=", so a match needs a further byte after it, as the terminator is.
+    auto replaceAll = [](std::string& text, const std::string& from, const std::string& to) {
+        bool changed = false;
+        for (auto p = text.find(from); p != std::string::npos; p = text.find(from, p + to.size() - 1)) {
+            text.replace(p, from.size(), to);
+            changed = true;
+        }
+        return changed;
+    };
+    std::string marked = "=" + hex;
+    if (!oldText.empty() &&
+        !replaceAll(marked, "=" + collapse(TextToUnicodeHex(oldText)), "=" + collapse(TextToUnicodeHex(newText))))
+        replaceAll(marked, "=" + TextToAnsiHex(oldText), "=" + TextToAnsiHex(newText));
+
+    std::vector<std::uint8_t> out;
+    std::string tokens = marked.substr(1);
+    if (!tokens.empty()) {
+        size_t start = 0;
+        while (true) {
+            auto eq = tokens.find('=', start);
+            out.push_back(static_cast<std::uint8_t>(std::stoul(tokens.substr(start, eq - start), nullptr, 16)));
+            if (eq == std::string::npos) break;
+            start = eq + 1;
+        }
+    }
+    if (registry_.RegOpenKeyExA(root, sub, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    registry_.RegSetValueExA(key, valueName, REG_BINARY, out.data(), static_cast<std::uint32_t>(out.size()));
+    registry_.RegCloseKey(key);
+}
+
+}  // namespace qm::registry

@@ -1,0 +1,158 @@
+#include "registry/ModReg.h"
+
+#include <array>
+
+namespace qm::registry {
+
+using namespace qm::platform;
+
+namespace {
+
+// Closes a key when the operation that opened it returns.
+class KeyGuard {
+public:
+    KeyGuard(Registry& registry, HKEY key) : registry_(registry), key_(key) {}
+    ~KeyGuard() { registry_.RegCloseKey(key_); }
+    KeyGuard(const KeyGuard&) = delete;
+    KeyGuard& operator=(const KeyGuard&) = delete;
+
+private:
+    Registry& registry_;
+    HKEY key_;
+};
+
+struct RootName {
+    const char* name;
+    HKEY handle;
+};
+
+constexpr std::array<RootName, 7> kRoots = {{
+    {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+    {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+    {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+    {"HKEY_USERS", HKEY_USERS},
+    {"HKEY_PERFORMANCE_DATA", HKEY_PERFORMANCE_DATA},
+    {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
+    {"HKEY_DYN_DATA", HKEY_DYN_DATA},
+}};
+
+}  // namespace
+
+ModReg::ModReg(Registry& registry, FileSystem& files, MessageBox& messages, std::string tempFolder)
+    : registry_(registry), files_(files), messages_(messages), tempFolder_(std::move(tempFolder)) {}
+
+HKEY ModReg::RootKeyFromName(const std::string& name) {
+    for (const auto& root : kRoots)
+        if (name == root.name) return root.handle;
+    return 0;
+}
+
+HKEY ModReg::SplitKeyPath(std::string& path) const {
+    if (path.rfind("HKEY_", 0) != 0 || path.back() == '\\') {
+        messages_.showMessage(std::string(kIncorrectFormat) + "\n\n" + path, Icon::None, Buttons::Ok);
+        return 0;
+    }
+    std::string rootName = path;
+    std::string subKey;
+    if (auto slash = path.find('\\'); slash != std::string::npos) {
+        rootName = path.substr(0, slash);
+        subKey = path.substr(slash + 1);
+    }
+    path = subKey;
+    return RootKeyFromName(rootName);
+}
+
+bool ModReg::KeyExists(const std::string& path) const {
+    std::string sub = path;
+    HKEY root = SplitKeyPath(sub);
+    if (root == 0) return false;
+    HKEY key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    registry_.RegCloseKey(key);
+    return true;
+}
+
+std::string ModReg::GetStringValue(const std::string& path, const std::string& valueName) const {
+    std::string sub = path;
+    HKEY root = SplitKeyPath(sub);
+    if (root == 0) return {};
+    HKEY key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return kError;
+    KeyGuard guard(registry_, key);
+
+    std::string buffer(255, ' ');
+    std::uint32_t type = 0;
+    std::uint32_t size = 255;
+    if (registry_.RegQueryValueExA(key, valueName, &type, reinterpret_cast<std::uint8_t*>(buffer.data()), &size) !=
+        ERROR_SUCCESS)
+        return kError;
+    // Strings written without a terminator (as SetStringValue and the
+    // registry text import do) keep their last character.
+    std::string value = buffer.substr(0, size);
+    if (!value.empty() && value.back() == '\0') value.pop_back();
+    auto first = value.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : value.substr(first);
+}
+
+void ModReg::SetStringValue(const std::string& path, const std::string& valueName, const std::string& text) const {
+    std::string sub = path;
+    HKEY root = SplitKeyPath(sub);
+    if (root == 0) return;
+    HKEY key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    registry_.RegSetValueExA(key, valueName, REG_SZ, reinterpret_cast<const std::uint8_t*>(text.data()),
+                             static_cast<std::uint32_t>(text.size()));
+    registry_.RegCloseKey(key);
+}
+
+void ModReg::DeleteValue(const std::string& path, const std::string& valueName) const {
+    std::string sub = path;
+    HKEY root = SplitKeyPath(sub);
+    if (root == 0) return;
+    HKEY key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    registry_.RegDeleteValueA(key, valueName);
+    registry_.RegCloseKey(key);
+}
+
+void ModReg::DeleteKey(const std::string& path) const {
+    std::string sub = path;
+    HKEY root = SplitKeyPath(sub);
+    if (root == 0 || sub.empty()) return;
+    auto slash = sub.rfind('\\');
+    if (slash == std::string::npos) {
+        registry_.RegDeleteKeyA(root, sub);
+        return;
+    }
+    HKEY parent = 0;
+    if (registry_.RegOpenKeyExA(root, sub.substr(0, slash), KEY_WRITE, &parent) != ERROR_SUCCESS) return;
+    registry_.RegDeleteKeyA(parent, sub.substr(slash + 1));
+    registry_.RegCloseKey(parent);
+}
+
+void ModReg::DeleteKeyTree(const std::string& path) const {
+    for (const auto& name : EnumSubKeys(path)) DeleteKeyTree(path + "\\" + name);
+    DeleteKey(path);
+}
+
+std::vector<std::string> ModReg::EnumSubKeys(const std::string& path) const {
+    std::vector<std::string> names;
+    std::string sub = path;
+    HKEY root = SplitKeyPath(sub);
+    if (root == 0) return names;
+    HKEY key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return names;
+    KeyGuard guard(registry_, key);
+    for (std::uint32_t index = 0;; ++index) {
+        char name[260];
+        std::uint32_t size = sizeof name;
+        long rc = registry_.RegEnumKeyExA(key, index, name, &size);
+        if (rc == ERROR_MORE_DATA) continue;  // a name no path of ours could address
+        if (rc != ERROR_SUCCESS) break;
+        std::string text(name, size);
+        names.push_back(text.substr(0, text.find('\0')));
+    }
+    return names;
+}
+
+}  // namespace qm::registry

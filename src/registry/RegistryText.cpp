@@ -1,0 +1,231 @@
+// The registry text file: a key tree as lines of headers ("\", "\Sub") and
+// values ("name"= sz:text, "name"=esz:text, "name"=bin:1,0,255, "name"= dw:-1),
+// ANSI with CR LF.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "registry/ModReg.h"
+
+namespace qm::registry {
+
+using namespace qm::platform;
+
+namespace {
+
+const char* const kEol = "\r\n";
+
+std::string valueLine(const std::string& name, std::uint32_t type, const std::uint8_t* data, std::uint32_t size) {
+    std::string line = "\"" + name;
+    switch (type) {
+        case REG_SZ:
+        case REG_EXPAND_SZ: {
+            std::string text(reinterpret_cast<const char*>(data), size);
+            // The terminator is not part of the text; a string stored without
+            // one keeps its last character.
+            if (!text.empty() && text.back() == '\0') text.pop_back();
+            line += (type == REG_SZ ? "\"= sz:" : "\"=esz:") + text;
+            break;
+        }
+        case REG_BINARY: {
+            line += "\"=bin:";
+            for (std::uint32_t i = 0; i < size; ++i) {
+                if (i) line += ',';
+                line += std::to_string(data[i]);
+            }
+            break;
+        }
+        case REG_DWORD: {
+            std::uint32_t bits = 0;
+            for (std::uint32_t i = 0; i < 4 && i < size; ++i) bits |= std::uint32_t(data[i]) << (8 * i);
+            line += "\"= dw:" + std::to_string(static_cast<std::int32_t>(bits));
+            break;
+        }
+        default:
+            return {};
+    }
+    return line + kEol;
+}
+
+bool parseInteger(const std::string& text, long long low, long long high, long long& out) {
+    auto first = text.find_first_not_of(' ');
+    auto last = text.find_last_not_of(' ');
+    if (first == std::string::npos) return false;
+    std::string t = text.substr(first, last - first + 1);
+    size_t i = 0;
+    bool negative = false;
+    if (t[0] == '-' || t[0] == '+') {
+        negative = t[0] == '-';
+        i = 1;
+    }
+    if (i >= t.size() || t.size() - i > 12) return false;
+    long long value = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i] < '0' || t[i] > '9') return false;
+        value = value * 10 + (t[i] - '0');
+    }
+    if (negative) value = -value;
+    if (value < low || value > high) return false;
+    out = value;
+    return true;
+}
+
+// One line of the file, checked and decoded before anything is written.
+struct Record {
+    bool header = false;
+    std::string text;  // header: the relative path as written
+    std::string name;
+    std::uint32_t type = REG_NONE;  // REG_NONE: a value line of a type we ignore
+    std::vector<std::uint8_t> data;
+};
+
+std::optional<Record> parseLine(const std::string& line) {
+    Record r;
+    if (!line.empty() && line[0] == '\\') {
+        r.header = true;
+        r.text = line;
+        return r;
+    }
+    auto eq = line.find('=');
+    // The name runs from after the opening quote to before the quote ahead of "=".
+    if (eq == std::string::npos || eq < 2) return std::nullopt;
+    r.name = line.substr(1, eq - 2);
+    std::string typeField = eq + 1 < line.size() ? line.substr(eq + 1, 3) : std::string();
+    auto a = typeField.find_first_not_of(' ');
+    auto b = typeField.find_last_not_of(' ');
+    typeField = a == std::string::npos ? std::string() : typeField.substr(a, b - a + 1);
+    std::string text = eq + 5 <= line.size() ? line.substr(eq + 5) : std::string();
+
+    if (typeField == "sz" || typeField == "esz") {
+        r.type = typeField == "sz" ? REG_SZ : REG_EXPAND_SZ;
+        r.data.assign(text.begin(), text.end());
+    } else if (typeField == "dw") {
+        long long v = 0;
+        if (!parseInteger(text, INT32_MIN, INT32_MAX, v)) return std::nullopt;
+        auto bits = static_cast<std::uint32_t>(static_cast<std::int32_t>(v));
+        r.type = REG_DWORD;
+        for (int i = 0; i < 4; ++i) r.data.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
+    } else if (typeField == "bin") {
+        r.type = REG_BINARY;
+        if (!text.empty()) {
+            size_t start = 0;
+            while (true) {
+                auto comma = text.find(',', start);
+                long long v = 0;
+                if (!parseInteger(text.substr(start, comma - start), 0, 255, v)) return std::nullopt;
+                r.data.push_back(static_cast<std::uint8_t>(v));
+                if (comma == std::string::npos) break;
+                start = comma + 1;
+            }
+        }
+    }
+    return r;
+}
+
+}  // namespace
+
+void ModReg::ExportKey(const std::string& path, const std::string& header, const std::string& file) const {
+    if (header.empty() && files_.fileExists(file)) files_.deleteFile(file);
+    files_.appendFile(file, (header.empty() ? std::string("\\") : header) + kEol);
+    ExportValues(path, file);
+
+    std::string sub = path;
+    HKEY root = SplitKeyPath(sub);
+    if (root == 0) return;
+    HKEY key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return;
+    for (std::uint32_t index = 0;; ++index) {
+        char name[260];
+        std::uint32_t size = sizeof name;
+        long rc = registry_.RegEnumKeyExA(key, index, name, &size);
+        if (rc == ERROR_MORE_DATA) continue;
+        if (rc != ERROR_SUCCESS) break;
+        std::string child(name, size);
+        child = child.substr(0, child.find('\0'));
+        ExportKey(path + "\\" + child, header + "\\" + child, file);
+    }
+    registry_.RegCloseKey(key);
+}
+
+void ModReg::ExportValues(const std::string& path, const std::string& file) const {
+    std::string sub = path;
+    HKEY root = SplitKeyPath(sub);
+    if (root == 0) return;
+    HKEY key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return;
+
+    std::string lines;
+    std::vector<std::uint8_t> data(4096);
+    for (std::uint32_t index = 0;; ++index) {
+        char name[260];
+        std::uint32_t nameSize = sizeof name;
+        std::uint32_t type = 0;
+        auto dataSize = static_cast<std::uint32_t>(data.size());
+        long rc = registry_.RegEnumValueA(key, index, name, &nameSize, &type, data.data(), &dataSize);
+        if (rc == ERROR_MORE_DATA) {
+            data.resize(dataSize);
+            nameSize = sizeof name;
+            rc = registry_.RegEnumValueA(key, index, name, &nameSize, &type, data.data(), &dataSize);
+        }
+        if (rc != ERROR_SUCCESS) break;
+        lines += valueLine(std::string(name, nameSize), type, data.data(), dataSize);
+    }
+    registry_.RegCloseKey(key);
+    if (!lines.empty()) files_.appendFile(file, lines);
+}
+
+bool ModReg::ImportKey(const std::string& target, const std::string& file) const {
+    std::string content;
+    if (!files_.readFile(file, content)) return false;
+
+    // Check every line before touching the registry: a damaged file must not
+    // cost the user the tree it was meant to replace.
+    std::vector<Record> records;
+    size_t start = 0;
+    while (start < content.size()) {
+        auto end = content.find('\n', start);
+        std::string line = content.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        auto record = parseLine(line);
+        if (!record) return false;
+        records.push_back(std::move(*record));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+
+    std::string headerPath;
+    HKEY openKey = 0;
+    bool ok = true;
+    for (const auto& r : records) {
+        if (r.header) {
+            if (target + r.text == headerPath) continue;
+            headerPath = target + r.text;
+            std::string toCreate = target + r.text;
+            if (r.text.back() == '\\') {
+                DeleteKeyTree(target);
+                toCreate = target;
+            }
+            if (openKey) registry_.RegCloseKey(openKey);
+            openKey = 0;
+            HKEY root = SplitKeyPath(toCreate);
+            if (root == 0) {
+                ok = false;
+                continue;
+            }
+            if (registry_.RegCreateKeyA(root, toCreate, &openKey) != ERROR_SUCCESS) {
+                openKey = 0;
+                ok = false;
+            }
+            continue;
+        }
+        if (r.type == REG_NONE) continue;
+        if (!openKey ||
+            registry_.RegSetValueExA(openKey, r.name, r.type, r.data.data(),
+                                     static_cast<std::uint32_t>(r.data.size())) != ERROR_SUCCESS)
+            ok = false;
+    }
+    if (openKey) registry_.RegCloseKey(openKey);
+    return ok;
+}
+
+}  // namespace qm::registry
