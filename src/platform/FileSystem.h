@@ -37,6 +37,8 @@ public:
     virtual bool listFiles(const std::string& folder, std::vector<std::string>& names) const = 0;
     // One level: fails when the parent is missing.
     virtual bool createFolder(const std::string& path) = 0;
+    // RemoveDirectoryA: removes an empty folder; fails when it holds anything.
+    virtual bool removeFolder(const std::string& /*path*/) { return false; }
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
     virtual bool deleteFile(const std::string& path) = 0;
     virtual std::uint32_t getAttributes(const std::string& path) const = 0;
