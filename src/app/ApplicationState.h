@@ -49,6 +49,9 @@ struct ApplicationState {
     // This run's own work folder (Windows path): the information file, the
     // temporary exports and the extracted files live here.
     std::string WorkFolder;
+    // Set when the unattended run has begun, so a later activation of the
+    // main window does not start it again.
+    bool AutomaticRunStarted = false;
 };
 
 inline const char* const kProfilesKey =

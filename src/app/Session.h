@@ -13,6 +13,10 @@
 
 namespace qm::app {
 
+// folder "\" name, with exactly one separator even when the folder is a
+// drive root ("C:\").
+std::string JoinPath(const std::string& folder, const std::string& name);
+
 class Session {
 public:
     // Makes this run's own work folder under the user's work folder root.
@@ -36,8 +40,16 @@ public:
     // A new empty temporary file in the work folder.
     std::string sGetTempFile(const std::string& prefix);
 
+    // False when the work folder could not be made; state.WorkFolder is
+    // then empty and every file operation of the run fails.
+    bool hasWorkFolder() const { return ownsWorkFolder_; }
+
 private:
+    bool makeWorkFolder();
+    void removeWorkFolder();
+
     std::unique_ptr<archive::ArchiveEvents> events_;
+    bool ownsWorkFolder_ = false;
 };
 
 }  // namespace qm::app

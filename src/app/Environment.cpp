@@ -1,0 +1,166 @@
+#include "app/Environment.h"
+
+#include <vector>
+
+#include "app/Session.h"
+
+namespace qm::app {
+
+namespace {
+
+struct OutlookRow {
+    const char* text;
+    const char* version;
+    const char* name;
+};
+
+// Tested in this order by plain substring, so a version text such as
+// "11.0.8169.0" is taken by the "9.0" row.
+const OutlookRow kOutlookVersions[] = {
+    {"8.0", "8.0", "Outlook 97"},       {"9.0", "9.0", "Outlook 2000"},   {"10.0", "10.0", "Outlook 2002(XP)"},
+    {"11.0", "11.0", "Outlook 2003"},   {"12.0", "12.0", "Outlook 2007"}, {"14.0", "14.0", "Outlook 2010"},
+};
+
+const char* const kOutlookProfileAccounts =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles\\"
+    "Outlook\\9375CFF0413111d3B88A00104B2A6676";
+const char* const kAccountManagerAccounts =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\Outlook\\OMI Account Manager\\Accounts";
+const char* const kSharedToolsKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools";
+const char* const kPabPathValue = "001e6600";
+
+std::string trimBlanks(const std::string& text) {
+    auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string cutAtZero(const std::string& text) { return text.substr(0, text.find('\0')); }
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size()))
+        text.replace(pos, from.size(), to);
+    return text;
+}
+
+// Both layouts keep the user's roaming data under one folder.
+std::string roamingFolder(const ApplicationState& state) {
+    return state.UserProfileFolder +
+           (NewFolderLayout(state.WindowsVersion) ? "\\AppData\\Roaming\\Microsoft" : "\\Application Data\\Microsoft");
+}
+
+// A folder that exists and holds at least one file directly.
+bool holdsFiles(const platform::FileSystem& files, const std::string& folder) {
+    if (folder.empty()) return false;
+    std::vector<std::string> names;
+    return files.listFiles(folder, names) && !names.empty();
+}
+
+bool hasAddressBook(Session& s, const std::string& profile) {
+    if (profile.empty()) return false;
+    const std::string profileKey = s.state.ProfilesKey + "\\" + profile;
+    for (const auto& section : s.reg.EnumSubKeys(profileKey)) {
+        std::string path = replaceAll(s.reg.GetStringValue(profileKey + "\\" + section, kPabPathValue), "\\\\", "\\");
+        if (path != registry::kError && !path.empty() && s.files.fileExists(path)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string DetectWindowsVersion(Session& s) {
+    platform::OsVersion version;
+    if (s.system.GetVersionExA(version)) {
+        s.state.WindowsVersion = std::to_string(version.major) + "." + std::to_string(version.minor);
+        s.state.WindowsBuild = std::to_string(version.build & 0xFFFFu);
+    }
+    return s.state.WindowsVersion;
+}
+
+std::string DetectOutlookVersion(Session& s) {
+    std::string text;
+    if (!s.platform.outlook || !s.platform.outlook->outlookVersion(text)) return kUnknownVersion;
+    for (const auto& row : kOutlookVersions) {
+        if (text.find(row.text) != std::string::npos) {
+            s.state.OutlookVersion = row.version;
+            return row.name;
+        }
+    }
+    return {};
+}
+
+void ListProfiles(Session& s) {
+    s.state.ProfileNames.clear();
+    s.state.NoOutlook = false;
+    for (const auto& name : s.reg.EnumSubKeys(s.state.ProfilesKey)) {
+        std::string bare;
+        for (char c : name)
+            if (c != '\0') bare += c;
+        if (trimBlanks(bare).empty()) continue;
+        s.state.ProfileNames.push_back(name);
+    }
+    if (s.state.ProfileNames.empty()) s.state.NoOutlook = true;
+}
+
+void SourceProfileChanged(Session& s) {
+    ApplicationState& st = s.state;
+    MainView& view = s.view;
+    const std::string profile = view.sourceProfile();
+
+    for (int i = 0; i < 8; ++i) {
+        view.setBackupItemEnabled(i, true);
+        view.setBackupItemChecked(i, false);
+    }
+    st.AccountsKey = AccountsKeyFor(st.OutlookVersion);
+    st.SignaturesFolder = SignaturesFolderFor(st);
+    st.StationeryFolder = StationeryFolderFor(st, s.reg);
+    st.OutlookDataFolder = OutlookDataFolderFor(st);
+    st.OptionsKey = OptionsKeyFor(st.OutlookVersion);
+    st.TemplatesFolder = TemplatesFolderFor(st);
+    st.PreferencesFolder = OutlookDataFolderFor(st);
+
+    if (!s.reg.KeyExists(st.AccountsKey)) view.setBackupItemEnabled(1, false);
+    view.setBackupItemEnabled(2, holdsFiles(s.files, st.SignaturesFolder));
+    view.setBackupItemEnabled(3, holdsFiles(s.files, st.StationeryFolder));
+    if (OutlookSharedLayout(st.OutlookVersion)) {
+        view.setBackupItemEnabled(4, false);
+        view.setBackupItemTooltip(4, kNoPabTooltip);
+    } else {
+        view.setBackupItemEnabled(4, hasAddressBook(s, profile));
+    }
+    view.setBackupItemEnabled(6, holdsFiles(s.files, st.TemplatesFolder));
+    view.setBackupItemEnabled(7, holdsFiles(s.files, st.PreferencesFolder));
+}
+
+bool NewFolderLayout(const std::string& windowsVersion) { return windowsVersion == "6.0" || windowsVersion == "6.1"; }
+
+bool OutlookSharedLayout(const std::string& outlookVersion) {
+    return outlookVersion == "12.0" || outlookVersion == "14.0";
+}
+
+std::string AccountsKeyFor(const std::string& outlookVersion) {
+    return OutlookSharedLayout(outlookVersion) ? kOutlookProfileAccounts : kAccountManagerAccounts;
+}
+
+std::string OptionsKeyFor(const std::string& outlookVersion) {
+    return "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\" + outlookVersion + "\\Outlook\\Options";
+}
+
+std::string SignaturesFolderFor(const ApplicationState& state) { return roamingFolder(state) + "\\Signatures"; }
+
+std::string OutlookDataFolderFor(const ApplicationState& state) { return roamingFolder(state) + "\\Outlook"; }
+
+std::string TemplatesFolderFor(const ApplicationState& state) { return roamingFolder(state) + "\\Templates"; }
+
+std::string StationeryFolderFor(const ApplicationState& state, const registry::ModReg& reg) {
+    if (OutlookSharedLayout(state.OutlookVersion))
+        // The stored folder ends with its separator.
+        return trimBlanks(cutAtZero(reg.GetStringValue(kSharedToolsKey, "SharedFilesDir"))) + "Stationery";
+    return state.UserProfileFolder + "\\Application Data\\Microsoft\\Stationery";
+}
+
+std::string DataRestoreFolderFor(const ApplicationState& state) {
+    return state.UserProfileFolder + "\\Local Settings\\Application Data\\Microsoft\\Outlook";
+}
+
+}  // namespace qm::app
