@@ -44,6 +44,10 @@ public:
     // then empty and every file operation of the run fails.
     bool hasWorkFolder() const { return ownsWorkFolder_; }
 
+    // The session's own handling of zip1's events, for a run that watches
+    // one write and passes the events on.
+    archive::ArchiveEvents* archiveEvents() const { return events_.get(); }
+
 private:
     bool makeWorkFolder();
     void removeWorkFolder();
