@@ -1,0 +1,49 @@
+#pragma once
+// A registry layer over a fresh Wine-format prefix in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "registry/ModReg.h"
+#include "support/TempDir.h"
+
+namespace qm::test {
+
+struct RecordedMessage {
+    std::string text;
+    platform::Icon icon;
+};
+
+class RecordingMessages : public platform::MessageBox {
+public:
+    platform::Answer showMessage(const std::string& text, platform::Icon icon, platform::Buttons) override {
+        shown.push_back({text, icon});
+        return platform::Answer::Ok;
+    }
+    std::vector<RecordedMessage> shown;
+};
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    // Windows path of a file in the work folder.
+    std::string workFile(const std::string& name) const { return work + "\\" + name; }
+    std::string fileBytes(const std::string& name) const;
+    void writeFileBytes(const std::string& name, const std::string& bytes) const;
+
+    // Raw access for set-up and checks.
+    void setValue(const std::string& path, const std::string& name, std::uint32_t type, const std::string& bytes);
+    bool getValue(const std::string& path, const std::string& name, std::uint32_t& type, std::string& bytes);
+
+    TempDir dir;
+    platform::Platform platform;
+    RecordingMessages messages;
+    std::unique_ptr<registry::ModReg> reg;
+    std::string work;  // Windows path of the work folder
+};
+
+}  // namespace qm::test

@@ -1,0 +1,162 @@
+#include "registry/RegistryFixture.h"
+
+namespace qm::test {
+namespace {
+
+using namespace qm::platform;
+
+const std::string kDemo = "HKEY_CURRENT_USER\\Software\\Demo";
+const std::string kCopy = "HKEY_CURRENT_USER\\Software\\Copy";
+
+std::string dword(std::uint32_t v) {
+    std::string s(4, '\0');
+    for (int i = 0; i < 4; ++i) s[i] = static_cast<char>(v >> (8 * i));
+    return s;
+}
+
+class RegistryTextTest : public RegistryTest {
+protected:
+    void makeWorkedExample() {
+        setValue(kDemo, "Path", REG_SZ, std::string("C:\\Data\0", 8));
+        setValue(kDemo, "Count", REG_DWORD, dword(3));
+        setValue(kDemo, "Flags", REG_BINARY, std::string("\x01\x00\xff", 3));
+        setValue(kDemo + "\\Sub", "Dir", REG_EXPAND_SZ, std::string("%TEMP%\\x\0", 9));
+        setValue(kDemo + "\\Sub", "Mode", REG_DWORD, dword(0xFFFFFFFF));
+    }
+    std::string value(const std::string& path, const std::string& name, std::uint32_t expectedType) {
+        std::uint32_t type = 0;
+        std::string bytes;
+        EXPECT_TRUE(getValue(path, name, type, bytes)) << path << " " << name;
+        EXPECT_EQ(type, expectedType) << name;
+        return bytes;
+    }
+};
+
+TEST_F(RegistryTextTest, WorkedExampleExportsByteForByteAndImportsElsewhere) {
+    makeWorkedExample();
+    // The registry lists values in its own (sorted) order, so compare as a set
+    // of lines within each block, and the whole file for the exact bytes.
+    reg->ExportKey(kDemo, "", workFile("demo.txt"));
+    EXPECT_EQ(fileBytes("demo.txt"),
+              "\\\r\n"
+              "\"Count\"= dw:3\r\n"
+              "\"Flags\"=bin:1,0,255\r\n"
+              "\"Path\"= sz:C:\\Data\r\n"
+              "\\Sub\r\n"
+              "\"Dir\"=esz:%TEMP%\\x\r\n"
+              "\"Mode\"= dw:-1\r\n");
+
+    setValue(kCopy, "Old", REG_SZ, std::string("gone\0", 5));
+    setValue(kCopy + "\\OldSub\\Deep", "x", REG_DWORD, dword(1));
+    ASSERT_TRUE(reg->ImportKey(kCopy, workFile("demo.txt")));
+    EXPECT_EQ(reg->GetStringValue(kCopy, "Old"), "Error");
+    EXPECT_FALSE(reg->KeyExists(kCopy + "\\OldSub"));
+    EXPECT_EQ(value(kCopy, "Path", REG_SZ), "C:\\Data");
+    EXPECT_EQ(value(kCopy, "Count", REG_DWORD), dword(3));
+    EXPECT_EQ(value(kCopy, "Flags", REG_BINARY), std::string("\x01\x00\xff", 3));
+    EXPECT_EQ(value(kCopy + "\\Sub", "Dir", REG_EXPAND_SZ), "%TEMP%\\x");
+    EXPECT_EQ(value(kCopy + "\\Sub", "Mode", REG_DWORD), dword(0xFFFFFFFF));
+
+    // Exporting the copy gives the same file: nothing is lost in a round trip.
+    reg->ExportKey(kCopy, "", workFile("copy.txt"));
+    EXPECT_EQ(fileBytes("copy.txt"), fileBytes("demo.txt"));
+    // A second export replaces the file rather than appending to it.
+    reg->ExportKey(kCopy, "", workFile("copy.txt"));
+    EXPECT_EQ(fileBytes("copy.txt"), fileBytes("demo.txt"));
+
+    // The same seven lines in the order the values were listed import to the
+    // same tree.
+    writeFileBytes("listed.txt",
+                   "\\\r\n\"Path\"= sz:C:\\Data\r\n\"Count\"= dw:3\r\n\"Flags\"=bin:1,0,255\r\n"
+                   "\\Sub\r\n\"Dir\"=esz:%TEMP%\\x\r\n\"Mode\"= dw:-1\r\n");
+    ASSERT_TRUE(reg->ImportKey(kCopy, workFile("listed.txt")));
+    reg->ExportKey(kCopy, "", workFile("copy.txt"));
+    EXPECT_EQ(fileBytes("copy.txt"), fileBytes("demo.txt"));
+}
+
+TEST_F(RegistryTextTest, EdgeValuesSurviveExportAndImport) {
+    setValue(kDemo, "", REG_SZ, std::string("default\0", 8));
+    setValue(kDemo, "EmptyBin", REG_BINARY, "");
+    setValue(kDemo, "EmptyStr", REG_SZ, std::string("\0", 1));
+    setValue(kDemo, "Low", REG_DWORD, dword(0x80000000));
+    setValue(kDemo, "Multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5));
+    setValue(kDemo + "\\Nothing", "", REG_NONE, "");
+    reg->DeleteValue(kDemo + "\\Nothing", "");
+
+    reg->ExportKey(kDemo, "", workFile("edge.txt"));
+    std::string text = fileBytes("edge.txt");
+    EXPECT_EQ(text.find("\"\"= sz:default\r\n"), 3u) << text;  // default value first, empty name
+    EXPECT_NE(text.find("\"EmptyBin\"=bin:\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"EmptyStr\"= sz:\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"Low\"= dw:-2147483648\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("Multi"), std::string::npos);
+    EXPECT_NE(text.find("\\Nothing\r\n"), std::string::npos);
+
+    ASSERT_TRUE(reg->ImportKey(kCopy, workFile("edge.txt")));
+    EXPECT_EQ(value(kCopy, "", REG_SZ), "default");
+    EXPECT_EQ(value(kCopy, "EmptyBin", REG_BINARY), "");
+    EXPECT_EQ(value(kCopy, "EmptyStr", REG_SZ), "");
+    EXPECT_EQ(value(kCopy, "Low", REG_DWORD), dword(0x80000000));
+    std::uint32_t type;
+    std::string bytes;
+    EXPECT_FALSE(getValue(kCopy, "Multi", type, bytes));
+    EXPECT_TRUE(reg->KeyExists(kCopy + "\\Nothing"));
+}
+
+TEST_F(RegistryTextTest, AKeyWithNothingInItIsOneHeaderLine) {
+    setValue(kDemo + "\\Empty", "x", REG_DWORD, dword(1));
+    reg->DeleteValue(kDemo + "\\Empty", "x");
+    reg->ExportKey(kDemo + "\\Empty", "", workFile("empty.txt"));
+    EXPECT_EQ(fileBytes("empty.txt"), "\\\r\n");
+
+    setValue(kCopy + "\\Child", "x", REG_DWORD, dword(1));
+    ASSERT_TRUE(reg->ImportKey(kCopy, workFile("empty.txt")));
+    EXPECT_TRUE(reg->KeyExists(kCopy));
+    EXPECT_TRUE(reg->EnumSubKeys(kCopy).empty());
+}
+
+TEST_F(RegistryTextTest, MalformedFilesLeaveTheTargetAsItWas) {
+    makeWorkedExample();
+    reg->ExportKey(kDemo, "", workFile("before.txt"));
+    const std::string good = "\\\r\n\"A\"= sz:x\r\n\\Sub\r\n";
+    for (const std::string& bad : {good + "\"B\"= dw:twelve\r\n", good + "\"B\"=bin:1,300,2\r\n",
+                                   good + "no equals sign here\r\n", good + "\r\n\"B\"= sz:y\r\n",
+                                   good + "\"B\"= dw:4294967296\r\n"}) {
+        writeFileBytes("bad.txt", bad);
+        EXPECT_FALSE(reg->ImportKey(kDemo, workFile("bad.txt"))) << bad;
+        reg->ExportKey(kDemo, "", workFile("after.txt"));
+        EXPECT_EQ(fileBytes("after.txt"), fileBytes("before.txt")) << bad;
+    }
+    EXPECT_FALSE(reg->ImportKey(kDemo, workFile("missing.txt")));
+    EXPECT_TRUE(reg->KeyExists(kDemo + "\\Sub"));
+}
+
+TEST_F(RegistryTextTest, ForeignLinesAreReadAsTheFormatSays) {
+    // Unknown type fields are ignored; a value name holding "=" splits there
+    // and is dropped, without failing the whole import.
+    writeFileBytes("foreign.txt",
+                   "\\\r\n\"A\"=qwd:1\r\n\"a=b\"= sz:x\r\n\"Bin\"=bin: 7 , 8\r\n\\Sub\\Deep\r\n\"D\"= dw: -5\r\n");
+    ASSERT_TRUE(reg->ImportKey(kCopy, workFile("foreign.txt")));
+    EXPECT_EQ(value(kCopy, "Bin", REG_BINARY), "\x07\x08");
+    EXPECT_EQ(value(kCopy + "\\Sub\\Deep", "D", REG_DWORD), dword(static_cast<std::uint32_t>(-5)));
+    std::uint32_t type;
+    std::string bytes;
+    EXPECT_FALSE(getValue(kCopy, "A", type, bytes));
+}
+
+TEST_F(RegistryTextTest, MalformedTargetPathWritesNothing) {
+    makeWorkedExample();
+    reg->ExportKey(kDemo, "", workFile("demo.txt"));
+    messages.shown.clear();
+    EXPECT_FALSE(reg->ImportKey("HKEY_CURRENT_USER\\Software\\Copy\\", workFile("demo.txt")));
+    EXPECT_FALSE(reg->KeyExists(kCopy));
+    EXPECT_FALSE(messages.shown.empty());
+
+    messages.shown.clear();
+    reg->ExportKey("Software\\Demo", "", workFile("bad.txt"));
+    EXPECT_EQ(fileBytes("bad.txt"), "\\\r\n");
+    EXPECT_EQ(messages.shown.size(), 2u);  // once from the values, once from the subkeys
+}
+
+}  // namespace
+}  // namespace qm::test
