@@ -1,0 +1,65 @@
+#include <fcntl.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <cstdlib>
+
+#include "archive/ZipFixture.h"
+
+namespace qm::archive {
+namespace {
+
+using test::readHostFile;
+using test::win;
+
+class ZipScaleTest : public test::ZipFixture {};
+
+// Past 65535 entries only the ZIP64 end record can count them.
+TEST_F(ZipScaleTest, MoreThan65535Entries) {
+    constexpr int kEntries = 65600;
+    ASSERT_TRUE(zip.NewArchive(archive));
+    for (int i = 0; i < kEntries; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".htm";
+        const int fd = ::open((srcHost + "/" + name).c_str(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, "x", 1), 1);
+        ::close(fd);
+        ASSERT_EQ(zip.AddFileEntry(win(srcHost) + "\\" + name, 1), 1) << name;
+    }
+    ASSERT_TRUE(zip.WriteArchive()) << zip.lastError();
+    const std::string bytes = readHostFile(archiveHost);
+    EXPECT_NE(bytes.find("PK\x06\x06", bytes.size() - 200), std::string::npos) << "ZIP64 end record";
+    ASSERT_TRUE(zip.OpenArchive(archive));
+    ASSERT_EQ(zip.entryNames().size(), static_cast<std::size_t>(kEntries));
+    ASSERT_TRUE(zip.FindEntry("f65599.htm").ExtractEntryTo(win(outHost)));
+    EXPECT_EQ(readHostFile(outHost + "/f65599.htm"), "x");
+}
+
+// A source over 4 GiB (sparse, so the disk holds little). Compressing it
+// takes about half a minute, so it runs only when asked for.
+TEST_F(ZipScaleTest, SourceOver4GiB) {
+    if (!std::getenv("QM_LARGE_ARCHIVE_TESTS")) GTEST_SKIP() << "set QM_LARGE_ARCHIVE_TESTS=1";
+    const std::uint64_t size = (4ull << 30) + 12345;
+    const std::string host = srcHost + "/huge.pst";
+    {
+        const int fd = ::open(host.c_str(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::pwrite(fd, "tail", 4, static_cast<off_t>(size - 4)), 4);
+        ::close(fd);
+    }
+    const auto info = put("quillmark.dat", "BackupDatas=huge.pst\r\n");
+    ASSERT_TRUE(build({win(host), info})) << zip.lastError();
+    expectProgressComplete(events.progress);
+
+    int error = 0;
+    zip_t* za = zip_open(archiveHost.c_str(), ZIP_RDONLY, &error);
+    ASSERT_NE(za, nullptr);
+    zip_stat_t st;
+    ASSERT_EQ(zip_stat(za, "huge.pst", 0, &st), 0);
+    EXPECT_EQ(st.size, size);
+    zip_discard(za);
+    EXPECT_EQ(test::shell("7z t -pnone '" + archiveHost + "' </dev/null >/dev/null 2>&1"), 0);
+}
+
+}  // namespace
+}  // namespace qm::archive
