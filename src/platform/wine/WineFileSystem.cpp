@@ -1,0 +1,534 @@
+#include "platform/wine/WineFileSystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwctype>
+#include <filesystem>
+
+#include "platform/CodePage.h"
+
+namespace qm::platform::wine {
+namespace {
+
+// Samba's attribute store, which Wine shares; only these two bits live there.
+constexpr const char* kDosAttrib = "user.DOSATTRIB";
+constexpr std::uint32_t kXattrMask = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// ---- names -----------------------------------------------------------------
+
+char16_t upperUnit(char16_t c) {
+    static locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+    if (utf8) {
+        wint_t u = towupper_l(static_cast<wint_t>(c), utf8);
+        return u <= 0xFFFF ? static_cast<char16_t>(u) : c;
+    }
+    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 0x20);
+    if (c == 0xFF) return 0x178;
+    return c;
+}
+
+std::u16string upperName(const std::string& ansi) {
+    std::u16string u = CodePage::toUtf16(ansi);
+    for (auto& c : u) c = upperUnit(c);
+    return u;
+}
+
+bool hostExists(const std::string& host, struct stat* st = nullptr) {
+    struct stat local {};
+    return lstat(host.c_str(), st ? st : &local) == 0;
+}
+
+std::string joinHost(const std::string& folder, const std::string& name) {
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+std::string lastHostName(const std::string& host) {
+    auto slash = host.rfind('/');
+    return slash == std::string::npos ? host : host.substr(slash + 1);
+}
+
+// The host name of `ansiName` inside `folder`: an exact match first, then the
+// first entry (in sorted order, so the choice is stable) whose name matches
+// ignoring case. Empty when there is none.
+std::string findEntry(const std::string& folder, const std::string& ansiName) {
+    const std::string exact = CodePage::toUtf8(ansiName);
+    if (hostExists(joinHost(folder, exact))) return exact;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return {};
+    const std::u16string wanted = upperName(ansiName);
+    std::vector<std::string> matches;
+    while (const dirent* e = readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        const std::string ansi = CodePage::fromUtf8(name);
+        // A host name the code page cannot hold cannot be named from here.
+        if (CodePage::toUtf8(ansi) != name) continue;
+        if (upperName(ansi) == wanted) matches.push_back(name);
+    }
+    closedir(dir);
+    if (matches.empty()) return {};
+    std::sort(matches.begin(), matches.end());
+    return matches.front();
+}
+
+// ---- Windows paths -----------------------------------------------------------
+
+struct ParsedPath {
+    bool unc = false;
+    char drive = 0;
+    std::vector<std::string> parts;  // ANSI
+};
+
+bool validComponent(const std::string& c) {
+    for (unsigned char ch : c)
+        if (ch < 0x20 || std::strchr("<>:\"|?*", ch)) return false;
+    return true;
+}
+
+bool parseWindowsPath(std::string path, ParsedPath& out) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    if (path.rfind("\\\\?\\", 0) == 0 || path.rfind("\\\\.\\", 0) == 0) {
+        path = path.substr(4);
+        if (path.size() >= 4 && (path.compare(0, 4, "UNC\\") == 0 || path.compare(0, 4, "unc\\") == 0))
+            path = "\\\\" + path.substr(4);
+    }
+    std::string rest;
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+        out.unc = true;
+        rest = path.substr(2);
+    } else if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+        out.drive = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+        rest = path.substr(2);
+    } else {
+        return false;  // relative to a current folder we do not have
+    }
+    const std::size_t fixed = out.unc ? 2 : 0;  // server and share stay
+    std::size_t start = 0;
+    while (start <= rest.size()) {
+        std::size_t end = rest.find('\\', start);
+        if (end == std::string::npos) end = rest.size();
+        std::string c = rest.substr(start, end - start);
+        start = end + 1;
+        if (c.empty() || c == ".") continue;
+        if (c == "..") {
+            if (out.parts.size() > fixed) out.parts.pop_back();
+            continue;
+        }
+        // Windows ignores trailing dots and blanks of a name.
+        while (!c.empty() && (c.back() == '.' || c.back() == ' ')) c.pop_back();
+        if (c.empty()) continue;
+        if (!validComponent(c)) return false;
+        out.parts.push_back(c);
+    }
+    if (out.unc && out.parts.empty()) return false;
+    return true;
+}
+
+// ---- attributes ----------------------------------------------------------------
+
+std::uint32_t readXattr(const std::string& host) {
+    char buffer[32];
+    ssize_t n = getxattr(host.c_str(), kDosAttrib, buffer, sizeof buffer - 1);
+    if (n < 3) return 0;
+    buffer[n] = 0;
+    if (buffer[0] != '0' || (buffer[1] != 'x' && buffer[1] != 'X')) return 0;
+    return static_cast<std::uint32_t>(std::strtoul(buffer + 2, nullptr, 16)) & kXattrMask;
+}
+
+bool writeXattr(const std::string& host, std::uint32_t bits) {
+    bits &= kXattrMask;
+    if (bits == 0) {
+        if (removexattr(host.c_str(), kDosAttrib) == 0) return true;
+        // Nothing stored, or nowhere to store it: either way nothing is set.
+        return errno == ENODATA || errno == ENOTSUP;
+    }
+    char text[16];
+    int len = std::snprintf(text, sizeof text, "0x%x", bits);
+    return setxattr(host.c_str(), kDosAttrib, text, static_cast<std::size_t>(len), 0) == 0;
+}
+
+mode_t processUmask() {
+    static const mode_t mask = [] {
+        mode_t m = umask(022);
+        umask(m);
+        return m;
+    }();
+    return mask;
+}
+
+bool isReadOnly(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
+
+// ---- whole-file I/O --------------------------------------------------------------
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool copyHostFile(const std::string& from, const std::string& to) {
+    int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    struct stat st {};
+    fstat(in, &st);
+    int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
+    if (out < 0) {
+        close(in);
+        return false;
+    }
+    bool ok = true;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        if (!writeAll(out, buffer, static_cast<std::size_t>(n))) {
+            ok = false;
+            break;
+        }
+    }
+    close(in);
+    if (close(out) != 0) ok = false;
+    if (!ok) {
+        unlink(to.c_str());
+        return false;
+    }
+    writeXattr(to, readXattr(from));
+    return true;
+}
+
+std::atomic<unsigned> lastTempNumber{0};
+
+}  // namespace
+
+WineFileSystem::WineFileSystem(WinePrefix prefix) : prefix_(std::move(prefix)) {}
+
+// ---- mapping ---------------------------------------------------------------------
+
+std::string WineFileSystem::hostPath(const std::string& windowsPath) const {
+    ParsedPath p;
+    if (!parseWindowsPath(windowsPath, p)) return {};
+    std::string host = p.unc ? prefix_.uncRoot() : prefix_.driveTarget(p.drive);
+    if (host.empty()) return {};
+    bool found = true;
+    for (const auto& part : p.parts) {
+        std::string name = found ? findEntry(host, part) : std::string();
+        if (name.empty()) {
+            found = false;
+            name = CodePage::toUtf8(part);
+        }
+        host = joinHost(host, name);
+    }
+    return host;
+}
+
+std::string WineFileSystem::windowsPath(const std::string& hostPathIn) const {
+    const std::string lexical = absoluteHostPath(hostPathIn);
+    if (lexical.empty()) return {};
+    std::error_code ec;
+    std::string canonical = normalHostPath(std::filesystem::weakly_canonical(lexical, ec).string());
+    if (ec) canonical.clear();
+
+    auto within = [](const std::string& path, const std::string& root) {
+        if (root == "/") return true;
+        return path == root || (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
+                                path[root.size()] == '/');
+    };
+    char bestLetter = 0;
+    std::string bestRest;
+    std::size_t bestLength = 0;
+    for (const auto& d : prefix_.drives()) {
+        std::vector<std::string> roots{d.target};
+        std::string real = normalHostPath(std::filesystem::canonical(d.target, ec).string());
+        if (!ec && real != d.target) roots.push_back(real);
+        for (const auto& root : roots) {
+            for (const std::string* path : std::array<const std::string*, 2>{&lexical, &canonical}) {
+                if (path->empty() || !within(*path, root)) continue;
+                // The deepest drive wins: C: for <prefix>/drive_c/x, not Z:.
+                if (bestLetter && root.size() <= bestLength) continue;
+                bestLetter = d.letter;
+                bestLength = root.size();
+                bestRest = root == "/" ? path->substr(1) : path->substr(std::min(path->size(), root.size() + 1));
+            }
+        }
+    }
+    if (!bestLetter) return {};
+    std::string rest = CodePage::fromUtf8(bestRest);
+    std::replace(rest.begin(), rest.end(), '/', '\\');
+    return std::string(1, bestLetter) + ":\\" + rest;
+}
+
+std::string WineFileSystem::fromUserPath(const std::string& path) const {
+    if (path.empty()) return path;
+    const bool drive = path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
+    if (drive || path[0] == '\\') return path;
+    // A host path, absolute or relative to the current folder (as Wine takes
+    // a relative path of a program started from a shell).
+    std::string host = path[0] == '/' ? normalHostPath(path)
+                                      : CodePage::fromUtf8(absoluteHostPath(CodePage::toUtf8(path)));
+    if (host.empty()) return {};
+    if (prefix_.driveTarget('z') == "/") {
+        std::string rest = host.substr(1);
+        std::replace(rest.begin(), rest.end(), '/', '\\');
+        return "Z:\\" + rest;
+    }
+    return windowsPath(CodePage::toUtf8(host));
+}
+
+// ---- queries -------------------------------------------------------------------------
+
+std::uint32_t WineFileSystem::hostAttributes(const std::string& host) {
+    struct stat st {};
+    if (host.empty() || stat(host.c_str(), &st) != 0) return INVALID_FILE_ATTRIBUTES;
+    std::uint32_t attr = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    if (isReadOnly(st)) attr |= FILE_ATTRIBUTE_READONLY;
+    const std::string name = lastHostName(host);
+    if (name.size() > 1 && name[0] == '.' && name != "..") attr |= FILE_ATTRIBUTE_HIDDEN;
+    return attr | readXattr(host);
+}
+
+std::uint32_t WineFileSystem::getAttributes(const std::string& path) const {
+    return hostAttributes(hostPath(path));
+}
+
+bool WineFileSystem::fileExists(const std::string& path) const {
+    const std::uint32_t a = getAttributes(path);
+    return a != INVALID_FILE_ATTRIBUTES &&
+           (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+}
+
+bool WineFileSystem::folderExists(const std::string& path) const {
+    struct stat st {};
+    const std::string host = hostPath(path);
+    return !host.empty() && stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool WineFileSystem::listFiles(const std::string& folder, std::vector<std::string>& names) const {
+    const std::string host = hostPath(folder);
+    if (host.empty()) return false;
+    DIR* dir = opendir(host.c_str());
+    if (!dir) return false;
+    std::vector<std::string> found;
+    while (const dirent* e = readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat st {};
+        if (stat(joinHost(host, name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        found.push_back(CodePage::fromUtf8(name));
+    }
+    closedir(dir);
+    std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
+        auto ua = upperName(a), ub = upperName(b);
+        return ua != ub ? ua < ub : a < b;
+    });
+    names = std::move(found);
+    return true;
+}
+
+// ---- changes ----------------------------------------------------------------------------
+
+bool WineFileSystem::createFolder(const std::string& path) {
+    const std::string host = hostPath(path);
+    return !host.empty() && mkdir(host.c_str(), 0777) == 0;
+}
+
+bool WineFileSystem::removeFolder(const std::string& path) {
+    const std::string host = hostPath(path);
+    struct stat st {};
+    if (host.empty() || lstat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    return rmdir(host.c_str()) == 0;
+}
+
+bool WineFileSystem::renameFile(const std::string& from, const std::string& to) {
+    const std::string source = hostPath(from);
+    struct stat sst {};
+    if (source.empty() || lstat(source.c_str(), &sst) != 0) return false;
+    std::string target = hostPath(to);
+    if (target.empty()) return false;
+    struct stat tst {};
+    if (lstat(target.c_str(), &tst) == 0) {
+        if (tst.st_dev != sst.st_dev || tst.st_ino != sst.st_ino) return false;  // taken
+        // The same file under another case: keep the case asked for.
+        ParsedPath p;
+        parseWindowsPath(to, p);
+        target = joinHost(target.substr(0, target.rfind('/')), CodePage::toUtf8(p.parts.back()));
+        if (target == source) return true;
+        return rename(source.c_str(), target.c_str()) == 0;
+    }
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EINVAL || errno == ENOSYS) {
+        // No atomic no-replace here: a hard link refuses an existing name too.
+        if (S_ISREG(sst.st_mode) && link(source.c_str(), target.c_str()) == 0) return unlink(source.c_str()) == 0;
+        if (hostExists(target)) return false;
+        return rename(source.c_str(), target.c_str()) == 0;
+    }
+    if (errno == EXDEV && S_ISREG(sst.st_mode)) {
+        // Another drive: files move by copying, as MoveFile does.
+        if (!copyHostFile(source, target)) return false;
+        if (unlink(source.c_str()) != 0) {
+            unlink(target.c_str());
+            return false;
+        }
+        return true;
+    }
+    return false;
+}
+
+bool WineFileSystem::deleteFile(const std::string& path) {
+    const std::string host = hostPath(path);
+    struct stat st {};
+    if (host.empty() || lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    // A read-only file cannot be deleted (Wine refuses it even for root).
+    struct stat target {};
+    if (stat(host.c_str(), &target) == 0 && S_ISREG(target.st_mode) && isReadOnly(target)) return false;
+    return unlink(host.c_str()) == 0;
+}
+
+bool WineFileSystem::setAttributes(const std::string& path, std::uint32_t attributes) {
+    const std::string host = hostPath(path);
+    struct stat st {};
+    if (host.empty() || stat(host.c_str(), &st) != 0) return false;
+    mode_t mode = st.st_mode & 07777;
+    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) && !S_ISDIR(st.st_mode);
+    if (readOnly)
+        mode &= ~static_cast<mode_t>(0222);
+    else if (!S_ISDIR(st.st_mode))
+        // Write permission back where there is read permission, as Wine does.
+        mode |= (0600 | ((mode & 044) >> 1)) & ~processUmask();
+    // An unprivileged user may change the extended attribute only while the
+    // file is writable: store it before taking write permission away.
+    if (readOnly) {
+        if (!writeXattr(host, attributes)) return false;
+        return mode == (st.st_mode & 07777) || chmod(host.c_str(), mode) == 0;
+    }
+    if (mode != (st.st_mode & 07777) && chmod(host.c_str(), mode) != 0) return false;
+    return writeXattr(host, attributes);
+}
+
+bool WineFileSystem::readFile(const std::string& path, std::string& bytes) const {
+    const std::string host = hostPath(path);
+    if (host.empty()) return false;
+    int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return false;
+    }
+    std::string data;
+    data.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    bytes = std::move(data);
+    return true;
+}
+
+bool WineFileSystem::writeHost(const std::string& path, const std::string& bytes, bool append) {
+    const std::string host = hostPath(path);
+    if (host.empty()) return false;
+    struct stat st {};
+    if (stat(host.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) return false;
+        // Windows refuses to write a read-only file, whoever asks.
+        if (isReadOnly(st)) return false;
+    }
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+    int fd = open(host.c_str(), flags, 0666);
+    if (fd < 0) return false;
+    bool ok = writeAll(fd, bytes.data(), bytes.size());
+    if (close(fd) != 0) ok = false;
+    return ok;
+}
+
+bool WineFileSystem::writeFile(const std::string& path, const std::string& bytes) {
+    return writeHost(path, bytes, false);
+}
+
+bool WineFileSystem::appendFile(const std::string& path, const std::string& bytes) {
+    return writeHost(path, bytes, true);
+}
+
+unsigned WineFileSystem::tempFileStart() const {
+    // The clock, spread by the process so that two processes starting
+    // together do not walk the same numbers; O_EXCL settles any race.
+    const auto ms = static_cast<unsigned>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                              std::chrono::steady_clock::now().time_since_epoch())
+                                              .count());
+    unsigned num = (ms ^ (static_cast<unsigned>(getpid()) * 2654435761u >> 16)) & 0xFFFF;
+    const unsigned last = lastTempNumber.load();
+    if (((last - num) & 0xFFFF) < 10) num = (last + 1) & 0xFFFF;  // not the same names again soon
+    return num == 0 ? 1 : num;
+}
+
+unsigned WineFileSystem::getTempFileName(const std::string& folder, const std::string& prefix, unsigned unique,
+                                         std::string& result) {
+    if (folder.empty()) return 0;
+    std::string base = folder;
+    if (base.back() != '\\' && base.back() != '/') base += '\\';
+    base += prefix.substr(0, 3);
+    auto nameFor = [&base](unsigned n) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%X", n);
+        return base + hex + ".TMP";
+    };
+    unique &= 0xFFFF;
+    if (unique != 0) {
+        result = nameFor(unique);
+        return unique;
+    }
+    if (!folderExists(folder)) return 0;
+
+    const unsigned first = (tempFileStart() & 0xFFFF) ? (tempFileStart() & 0xFFFF) : 1;
+    unique = first;
+    do {
+        const std::string name = nameFor(unique);
+        const std::string host = hostPath(name);
+        if (host.empty()) return 0;
+        if (!hostExists(host)) {
+            int fd = open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                close(fd);
+                lastTempNumber.store(unique);
+                result = name;
+                return unique;
+            }
+            if (errno != EEXIST) return 0;
+        }
+        unique = (unique + 1) & 0xFFFF;
+        if (unique == 0) unique = 1;
+    } while (unique != first);
+    return 0;
+}
+
+}  // namespace qm::platform::wine

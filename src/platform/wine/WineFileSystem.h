@@ -1,0 +1,54 @@
+#pragma once
+// Files inside a Wine prefix, as Wine itself presents them: drive letters
+// and UNC paths through the prefix's dosdevices links, names found whatever
+// their letter case, DOS attributes in the "user.DOSATTRIB" extended
+// attribute (Samba's "0x<hex>" form), names starting with '.' hidden.
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/wine/WinePrefix.h"
+
+namespace qm::platform::wine {
+
+class WineFileSystem : public FileSystem {
+public:
+    explicit WineFileSystem(WinePrefix prefix);
+
+    std::string hostPath(const std::string& windowsPath) const override;
+    std::string windowsPath(const std::string& hostPath) const override;
+    std::string fromUserPath(const std::string& path) const override;
+
+    bool fileExists(const std::string& path) const override;
+    bool folderExists(const std::string& path) const override;
+    bool listFiles(const std::string& folder, std::vector<std::string>& names) const override;
+    bool createFolder(const std::string& path) override;
+    bool removeFolder(const std::string& path) override;
+    bool renameFile(const std::string& from, const std::string& to) override;
+    bool deleteFile(const std::string& path) override;
+    std::uint32_t getAttributes(const std::string& path) const override;
+    bool setAttributes(const std::string& path, std::uint32_t attributes) override;
+
+    bool readFile(const std::string& path, std::string& bytes) const override;
+    bool writeFile(const std::string& path, const std::string& bytes) override;
+    bool appendFile(const std::string& path, const std::string& bytes) override;
+
+    unsigned getTempFileName(const std::string& folder, const std::string& prefix, unsigned unique,
+                             std::string& result) override;
+
+    const WinePrefix& prefix() const { return prefix_; }
+
+    // The DOS attributes of a host file as Wine reports them.
+    static std::uint32_t hostAttributes(const std::string& hostPath);
+
+protected:
+    // Where the search for a free temporary file number starts (1..0xFFFF).
+    virtual unsigned tempFileStart() const;
+
+private:
+    bool writeHost(const std::string& path, const std::string& bytes, bool append);
+
+    WinePrefix prefix_;
+};
+
+}  // namespace qm::platform::wine
