@@ -303,6 +303,108 @@ struct ArchiveSink {
 
 enum class Outcome { Written, EntryFailed, Cancelled, Failed };
 
+struct Source {
+    long entry;  // index in the queue
+    std::string name;
+    std::string hostPath;
+    detail::FileInfo snapshot;
+};
+
+struct Attempt {
+    Outcome outcome = Outcome::Failed;
+    long failedEntry = -1;
+    std::string error;
+};
+
+// One pass of libzip over the sources, into a part file that replaces the
+// target only when libzip has written all of it.
+Attempt writeOnce(const std::string& targetHost, const std::vector<Source>& sources, const std::string* password,
+                  ArchiveEvents* events, int& lastPercent) {
+    Attempt result;
+    WriteSession session;
+    session.events = events;
+    session.lastPercent = &lastPercent;
+    for (const Source& src : sources) session.total += src.snapshot.size;
+    if (session.pollCancel()) {
+        result.outcome = Outcome::Cancelled;
+        return result;
+    }
+
+    ArchiveSink sink;
+    sink.targetHost = targetHost;
+    if (sources.empty()) {
+        // libzip deletes an archive without entries; write the bare end
+        // record of an empty ZIP archive instead.
+        static const unsigned char emptyZip[22] = {'P', 'K', 5, 6};
+        if (sink.part.create(targetHost) && sink.part.file().writeAll(emptyZip, sizeof emptyZip) && sink.part.commit())
+            result.outcome = Outcome::Written;
+        else
+            result.error = std::string("The archive cannot be written: ") + std::strerror(sink.part.error());
+        return result;
+    }
+
+    zip_error_t openError;
+    zip_error_init(&openError);
+    zip_source_t* archiveSource = zip_source_function_create(&ArchiveSink::callback, &sink, &openError);
+    zip_t* za = archiveSource ? zip_open_from_source(archiveSource, ZIP_CREATE, &openError) : nullptr;
+    if (!za) {
+        result.error = std::string("The archive cannot be started: ") + zip_error_strerror(&openError);
+        if (archiveSource) zip_source_free(archiveSource);
+        zip_error_fini(&openError);
+        return result;
+    }
+    zip_error_fini(&openError);
+
+    std::vector<std::unique_ptr<EntrySource>> entrySources;
+    bool setupFailed = false;
+    for (const Source& src : sources) {
+        auto es = std::make_unique<EntrySource>();
+        es->session = &session;
+        es->entry = src.entry;
+        es->hostPath = src.hostPath;
+        es->snapshot = src.snapshot;
+        zip_source_t* zs = zip_source_function_create(&EntrySource::callback, es.get(), nullptr);
+        if (!zs) {
+            setupFailed = true;
+            break;
+        }
+        entrySources.push_back(std::move(es));
+        const std::string utf8 = platform::CodePage::toUtf8(src.name);
+        const zip_int64_t index = zip_file_add(za, utf8.c_str(), zs, ZIP_FL_ENC_UTF_8);
+        if (index < 0) {
+            zip_source_free(zs);
+            setupFailed = session.failedEntry < 0;  // else its file failed as it was looked at
+            break;
+        }
+        const auto idx = static_cast<zip_uint64_t>(index);
+        if (zip_set_file_compression(za, idx, ZIP_CM_DEFLATE, kDeflateLevel) != 0 ||
+            (password && zip_file_set_encryption(za, idx, ZIP_EM_AES_256, password->c_str()) != 0)) {
+            setupFailed = true;
+            break;
+        }
+    }
+
+    if (setupFailed || session.failedEntry >= 0) {
+        if (setupFailed) result.error = std::string("The archive cannot be built: ") + zip_strerror(za);
+        zip_discard(za);
+    } else if (zip_close(za) == 0) {
+        if (sink.committed && sink.part.commit())
+            result.outcome = Outcome::Written;
+        else
+            result.error = std::string("The archive cannot be put in place: ") + std::strerror(sink.part.error());
+        return result;
+    } else {
+        result.error = std::string("The archive cannot be written: ") + zip_strerror(za);
+        zip_discard(za);
+    }
+    if (session.cancelled)
+        result.outcome = Outcome::Cancelled;
+    else if (session.failedEntry >= 0)
+        result.outcome = Outcome::EntryFailed;
+    result.failedEntry = session.failedEntry;
+    return result;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- building
@@ -371,11 +473,11 @@ bool Zip::WriteArchive() {
         lastError_ = "No archive was started.";
         return false;
     }
-    const bool protect = protect_ != 0;
-    if (protect && writePassword_.empty()) {
+    if (protect_ != 0 && writePassword_.empty()) {
         lastError_ = "Protection needs a password.";
         return false;
     }
+    const std::string* password = protect_ != 0 ? &writePassword_ : nullptr;
     State& s = *state_;
     for (State::Queued& q : s.queue) q.dropped = false;
     detail::removeLeftovers(s.targetHost);
@@ -388,107 +490,21 @@ bool Zip::WriteArchive() {
 
     int lastPercent = 0;
     for (;;) {
-        WriteSession session;
-        session.events = events_;
-        session.lastPercent = &lastPercent;
-        if (session.pollCancel()) {
-            lastError_ = "The write was cancelled.";
-            return false;
-        }
-
         // Files that are gone or no longer files are left out before libzip
-        // sees them; the sizes found give the progress its 100%.
-        std::vector<std::unique_ptr<EntrySource>> sources;
+        // sees them; the sizes found now are the 100% of the progress. Each
+        // pass looks anew, so a file a drop handler rewrote goes in as it is.
+        std::vector<Source> sources;
         for (std::size_t i = 0; i < s.queue.size(); ++i) {
             if (s.queue[i].dropped) continue;
-            detail::FileInfo now = detail::statPath(s.queue[i].hostPath);
-            if (!now.regular) {
-                drop(i);
-                continue;
-            }
-            auto src = std::make_unique<EntrySource>();
-            src->session = &session;
-            src->entry = static_cast<long>(i);
-            src->hostPath = s.queue[i].hostPath;
-            src->snapshot = now;
-            session.total += now.size;
-            sources.push_back(std::move(src));
-        }
-
-        Outcome outcome = Outcome::Failed;
-        ArchiveSink sink;
-        sink.targetHost = s.targetHost;
-        if (sources.empty()) {
-            // libzip deletes an archive without entries; write the bare end
-            // record of an empty ZIP archive instead.
-            static const unsigned char emptyZip[22] = {'P', 'K', 5, 6};
-            if (sink.part.create(s.targetHost) && sink.part.file().writeAll(emptyZip, sizeof emptyZip) &&
-                sink.part.commit())
-                outcome = Outcome::Written;
+            const detail::FileInfo now = detail::statPath(s.queue[i].hostPath);
+            if (now.regular)
+                sources.push_back({static_cast<long>(i), s.queue[i].name, s.queue[i].hostPath, now});
             else
-                lastError_ = std::string("The archive cannot be written: ") + std::strerror(sink.part.error());
-        } else {
-            zip_error_t openError;
-            zip_error_init(&openError);
-            zip_source_t* archiveSource = zip_source_function_create(&ArchiveSink::callback, &sink, &openError);
-            zip_t* za = archiveSource ? zip_open_from_source(archiveSource, ZIP_CREATE, &openError) : nullptr;
-            if (!za) {
-                lastError_ = std::string("The archive cannot be started: ") + zip_error_strerror(&openError);
-                if (archiveSource) zip_source_free(archiveSource);
-                zip_error_fini(&openError);
-                return false;
-            }
-            zip_error_fini(&openError);
-
-            bool setupFailed = false;
-            for (auto& src : sources) {
-                const State::Queued& q = s.queue[static_cast<std::size_t>(src->entry)];
-                zip_source_t* zs = zip_source_function_create(&EntrySource::callback, src.get(), nullptr);
-                if (!zs) {
-                    setupFailed = true;
-                    break;
-                }
-                const std::string utf8 = platform::CodePage::toUtf8(q.name);
-                const zip_int64_t index = zip_file_add(za, utf8.c_str(), zs, ZIP_FL_ENC_UTF_8);
-                if (index < 0) {
-                    zip_source_free(zs);
-                    if (session.failedEntry >= 0) break;  // its file failed as it was looked at
-                    setupFailed = true;
-                    break;
-                }
-                const auto idx = static_cast<zip_uint64_t>(index);
-                if (zip_set_file_compression(za, idx, ZIP_CM_DEFLATE, kDeflateLevel) != 0 ||
-                    (protect && zip_file_set_encryption(za, idx, ZIP_EM_AES_256, writePassword_.c_str()) != 0)) {
-                    setupFailed = true;
-                    break;
-                }
-            }
-
-            if (setupFailed || session.failedEntry >= 0) {
-                if (setupFailed) lastError_ = std::string("The archive cannot be built: ") + zip_strerror(za);
-                zip_discard(za);
-                outcome = setupFailed ? Outcome::Failed : Outcome::EntryFailed;
-            } else if (zip_close(za) == 0) {
-                if (sink.committed && sink.part.commit()) {
-                    outcome = Outcome::Written;
-                } else {
-                    lastError_ = std::string("The archive cannot be put in place: ") + std::strerror(sink.part.error());
-                    outcome = Outcome::Failed;
-                }
-            } else {
-                const std::string why = zip_strerror(za);
-                zip_discard(za);
-                if (session.cancelled)
-                    outcome = Outcome::Cancelled;
-                else if (session.failedEntry >= 0)
-                    outcome = Outcome::EntryFailed;
-                else
-                    lastError_ = "The archive cannot be written: " + why;
-            }
+                drop(i);
         }
-        sink.part.discard();
 
-        switch (outcome) {
+        const Attempt attempt = writeOnce(s.targetHost, sources, password, events_, lastPercent);
+        switch (attempt.outcome) {
         case Outcome::Written:
             while (lastPercent < 100) {
                 ++lastPercent;
@@ -497,12 +513,15 @@ bool Zip::WriteArchive() {
             if (events_) events_->ArchiveWriteDone();
             return true;
         case Outcome::EntryFailed:
-            drop(static_cast<std::size_t>(session.failedEntry));
+            // libzip gives up on the whole archive for one bad source; the
+            // next pass goes without it.
+            drop(static_cast<std::size_t>(attempt.failedEntry));
             continue;
         case Outcome::Cancelled:
             lastError_ = "The write was cancelled.";
             return false;
         case Outcome::Failed:
+            lastError_ = attempt.error;
             return false;
         }
     }
