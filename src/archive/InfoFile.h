@@ -9,7 +9,9 @@ namespace qm::archive {
 inline const char* const kInfoFileName = "quillmark.dat";
 inline const char* const kLineBreakCode = "PS$QMK";
 
-// Appends key=value CR LF. False when the file cannot be written.
+// Appends key=value CR LF. False when the file cannot be written. The value
+// of "BackupInformation" goes through EncodeLineBreaks (again, if the caller
+// did already: it holds no line break then).
 bool SaveINI(platform::FileSystem& files, const std::string& key, const std::string& value,
              const std::string& filePath);
 // The value of the first line whose key matches ignoring case; reading

@@ -56,24 +56,28 @@ public:
     void setEvents(ArchiveEvents* events) { events_ = events; }
     platform::FileSystem& files() const { return files_; }
 
-    // Folder for the component's own temporary work.
+    // Folder for the component's own temporary work. Archives and extracted
+    // files are written beside their targets, so nothing uses it now.
     void setArchiveWorkFolder(const std::string& folder) { workFolder_ = folder; }
     const std::string& ArchiveWorkFolder() const { return workFolder_; }
 
     // Building.
     bool NewArchive(const std::string& archivePath);
-    // 1 when the file is opened and queued under its bare name; 0 when it
-    // cannot be read, or its name collides (ignoring case) with an entry
-    // already queued.
+    // 1 when the file is opened and queued under its bare name (raising
+    // ArchiveEntryAdded); 0 when it cannot be read, is no file, or its name
+    // collides (ignoring case) with another file already queued. The same
+    // file queued again answers 1 and is stored once. The flag is unused.
     int AddFileEntry(const std::string& filePath, int flag);
     void setArchiveWritePassword(const std::string& password) { writePassword_ = password; }
     void setProtectArchive(int value) { protect_ = value; }
     void SetArchivePassword(const std::string& password) { writePassword_ = password; }
     // Writes the archive beside its target and renames it over the target
     // when complete and flushed. True when the archive was written; raises
-    // ArchiveWriteDone in that case.
+    // ArchiveWriteDone in that case. Protection (ProtectArchive 1 or -1)
+    // encrypts every entry with AES-256 and fails without a password.
     bool WriteArchive();
-    // Names that were queued but left out of the last write.
+    // Names that were queued but left out of the last write (kept until the
+    // next NewArchive or WriteArchive).
     const std::vector<std::string>& droppedEntries() const { return dropped_; }
     const std::string& lastError() const { return lastError_; }
 
