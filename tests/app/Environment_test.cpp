@@ -39,7 +39,9 @@ TEST_F(EnvironmentTest, OutlookVersionIsTheFirstTableRowFoundInTheText) {
         {"11.0.8169.0", "Outlook 2000", "9.0"},
         {"8.0.0.4212", "Outlook 97", "8.0"},
         {"10.0.2627.1", "Outlook 2002(XP)", "10.0"},
-        {"11.0.5510.0", "Outlook 2003", "11.0"},
+        {"11.0.6550.0", "Outlook 2003", "11.0"},
+        // The build number can hold an earlier row's text too.
+        {"11.0.5510.0", "Outlook 2002(XP)", "10.0"},
         {"12.0.4518.1014", "Outlook 2007", "12.0"},
         {"14.0.4760.1000", "Outlook 2010", "14.0"},
     };

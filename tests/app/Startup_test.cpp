@@ -52,7 +52,7 @@ TEST_F(StartupTest, InitialisationFillsStateAndBothProfileLists) {
     makeProfile("Outlook");
     makeProfile("   ");  // blank name: left out of both lists
     makeProfile("Work");
-    outlook->version = "11.0.5510.0";
+    outlook->version = "11.0.6550.0";
     view.tab = app::Tab::Restore;
     auto& s = open();
     ASSERT_TRUE(app::InitializeMainWindow(s));
@@ -81,6 +81,24 @@ TEST_F(StartupTest, InitialisationFillsStateAndBothProfileLists) {
     EXPECT_EQ(view.targetText, "Outlook");
     // The source-profile handler ran.
     EXPECT_EQ(s.state.OptionsKey, "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\11.0\\Outlook\\Options");
+}
+
+TEST_F(StartupTest, WindowsVersionAndItsFolderLayout) {
+    makeProfile("Outlook");
+    const std::string currentVersion = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion";
+    setString(currentVersion, "CurrentVersion", "6.1");
+    setString(currentVersion, "CurrentBuildNumber", "72145");  // only the low 16 bits count
+    auto& s = open();
+    ASSERT_TRUE(app::InitializeMainWindow(s));
+    EXPECT_EQ(s.state.WindowsVersion, "6.1");
+    EXPECT_EQ(s.state.WindowsBuild, "6609");
+    EXPECT_EQ(s.state.SignaturesFolder, "C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Signatures");
+
+    // Windows 8 and later report 6.2 and take the old folder names.
+    setString("HKEY_CURRENT_USER\\Software\\Wine", "Version", "win10");
+    ASSERT_TRUE(app::InitializeMainWindow(s));
+    EXPECT_EQ(s.state.WindowsVersion, "6.2");
+    EXPECT_EQ(s.state.SignaturesFolder, "C:\\users\\tester\\Application Data\\Microsoft\\Signatures");
 }
 
 TEST_F(StartupTest, NoProfileShowsTheMessageAndDisablesApply) {
