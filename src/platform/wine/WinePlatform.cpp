@@ -1,0 +1,51 @@
+#include "platform/wine/WinePlatform.h"
+
+#include "platform/CodePage.h"
+#include "platform/wine/WineFileSystem.h"
+#include "platform/wine/WineOutlookProbe.h"
+#include "platform/wine/WinePrefix.h"
+#include "platform/wine/WineRegistry.h"
+#include "platform/wine/WineSystem.h"
+
+namespace qm::platform::wine {
+
+bool openWinePlatform(const WineOptions& options, Platform& out, std::string& error) {
+    // Before the registry loads: its strings are converted with it.
+    const std::string codePage = options.codePage.empty() ? "1252" : options.codePage;
+    if (!CodePage::select(codePage)) {
+        error = "unknown code page \"" + options.codePage + "\"";
+        return false;
+    }
+    const std::string prefix = WinePrefix::locate(options.prefix);
+    if (prefix.empty()) {
+        error = "no Wine prefix: neither WINEPREFIX nor HOME is set";
+        return false;
+    }
+    std::string why;
+    if (!WinePrefix::isPrefix(prefix, why)) {
+        error = prefix + " is not a Wine prefix: " + why;
+        return false;
+    }
+    std::string registryError;
+    auto registry = WineRegistry::open(prefix, false, registryError);
+    if (!registry) {
+        error = "cannot open the registry of the Wine prefix " + prefix + ": " + registryError;
+        return false;
+    }
+    auto files = std::make_unique<WineFileSystem>(WinePrefix(prefix));
+    auto system = std::make_unique<WineSystem>(*registry, *files, options.userName, options.workRoot,
+                                               options.programFolder);
+    auto outlook = std::make_unique<WineOutlookProbe>(*registry);
+    // Members go in the order Platform destroys them last to first: the
+    // services that hold the registry and the files go before those do.
+    out.outlook.reset();
+    out.system.reset();
+    out.files.reset();
+    out.registry = std::move(registry);
+    out.files = std::move(files);
+    out.system = std::move(system);
+    out.outlook = std::move(outlook);
+    return true;
+}
+
+}  // namespace qm::platform::wine
