@@ -1,0 +1,42 @@
+#pragma once
+// The wineserver of a prefix and its lock. A running server keeps the
+// registry in memory and writes it back later, over any edit made to the
+// files meanwhile; it holds an fcntl lock on the "lock" file of its server
+// folder, ${TMPDIR:-/tmp}/<name>/server-<dev>-<ino>/, where <name> is the
+// text of the prefix's "wineserver" file (Debian) or ".wine-<uid>".
+#include <memory>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace qm::platform::wine {
+
+class ServerLock;
+
+class WineServerGuard {
+public:
+    explicit WineServerGuard(std::string prefix);
+
+    // Pid of a live server for the prefix (-1 for a holder of unknown pid),
+    // 0 when none runs.
+    pid_t runningServer() const;
+    // Takes the server lock (shared by every registry of this process on
+    // the same prefix), so no server can start until release(). False with
+    // `error` when a server runs or the lock cannot be had.
+    bool acquire(std::string& error);
+    void release();
+    bool held() const { return lock_ != nullptr; }
+
+    // The message for a running server.
+    std::string serverMessage(pid_t pid) const;
+
+    // The lock files a server of this prefix may hold (first: the one Wine
+    // would use now).
+    std::vector<std::string> lockPaths() const;
+
+private:
+    std::string prefix_;
+    std::shared_ptr<ServerLock> lock_;
+};
+
+}  // namespace qm::platform::wine

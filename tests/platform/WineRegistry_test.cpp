@@ -1,0 +1,526 @@
+// The Wine registry backend over files in Wine's format made here (no Wine
+// needed): format round trip, the Win32 contract, saving and bad files.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "platform/CodePage.h"
+#include "platform/wine/RegFile.h"
+#include "platform/wine/RegServerLock.h"
+#include "platform/wine/WineRegistry.h"
+#include "support/TempDir.h"
+#include "support/WinePrefixFixture.h"
+
+using namespace qm::platform;
+using namespace qm::platform::wine;
+using qm::test::readHostFile;
+using qm::test::TempDir;
+using qm::test::writeHostFile;
+using qm::test::regGet;
+using qm::test::regSet;
+using qm::test::subkeyNames;
+using qm::test::valueNames;
+
+namespace {
+
+// Written the way Wine 8 writes (escapes, wrapping, options, order).
+const char* kUserReg =
+    "WINE REGISTRY Version 2\n"
+    ";; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n"
+    "\n"
+    "#arch=win64\n"
+    "\n"
+    "[Software\\\\Order] 1796701989\n"
+    "#time=1dd86c7a4043cde\n"
+    "@=\"\"\n"
+    "\"_v\"=\"1\"\n"
+    "\"Av\"=\"caf\\xe9 \\x20ac\"\n"
+    "\"bv\"=str(7):\"a\\0b\\0\"\n"
+    "\"Empty\"=hex(1):\n"
+    "\"Exp\"=str(2):\"%SystemRoot%\\\\x\"\n"
+    "\"Hex\"=hex:01,00,ff\n"
+    "\"Long\"=hex(6):5c,00,52,00,65,00,67,00,69,00,73,00,74,00,72,00,79,00,5c,00,4d,\\\n"
+    "  00,61,00,63,00,68,00,69,00,6e,00,65,00\n"
+    "\"Num\"=dword:0000000c\n"
+    "\"q\\\"\\\\n\"=\"x\\\\y\\\"z\\ttab\\n\"\n"
+    "\"Raw\"=hex(1):61,00,62,00\n"
+    "\"x\\x20ac1\"=\"\\x00e9a\\0011\"\n"
+    "\n"
+    "[Software\\\\Order\\\\\\[x] 1796701989\n"
+    "#time=1dd86c7a3c8459e\n"
+    "#class=\"My \\\"class\\\"\"\n"
+    "\n"
+    "[Software\\\\Order\\\\_] 1796701989\n"
+    "#time=1dd86c7a3afeaa8\n"
+    "#link\n"
+    "\"SymbolicLinkValue\"=hex(6):5c,00\n"
+    "\n"
+    "[Software\\\\Order\\\\A] 1796701989\n"
+    "#time=1dd86c7a3a67dc4\n"
+    "@=\"\"\n"
+    "\n"
+    "[Software\\\\Order\\\\b\\\\deep] 1796701990\n"
+    "#time=1dd86c7a3b8f97c\n"
+    "\"v\"=hex(100):\n"
+    "\n"
+    "[Software\\\\Order\\\\\\xdf] 1796701989\n"
+    "#time=1dd86c7a3df4a64\n";
+
+std::string utf16(const std::u16string& s, bool terminated = true) {
+    std::string out;
+    for (char16_t u : s) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    }
+    if (terminated) out += std::string(2, '\0');
+    return out;
+}
+
+class WineRegistryFiles : public ::testing::Test {
+protected:
+    std::unique_ptr<WineRegistry> openPrefix(bool create = false) {
+        std::string error;
+        auto reg = WineRegistry::open(dir.path(), create, error);
+        EXPECT_TRUE(reg) << error;
+        return reg;
+    }
+    std::string userReg() const { return readHostFile(dir / "user.reg"); }
+    // The server folders our lock made for this temporary prefix.
+    void TearDown() override {
+        for (const auto& lock : WineServerGuard(dir.path()).lockPaths()) {
+            std::error_code ec;
+            auto server = std::filesystem::path(lock).parent_path();
+            std::filesystem::remove_all(server, ec);
+            std::filesystem::remove(server.parent_path(), ec);  // only when empty
+        }
+    }
+    TempDir dir;
+};
+
+TEST_F(WineRegistryFiles, WineFileRoundTripsByteForByteAndParsesEveryForm) {
+    std::string text = kUserReg;
+    RegHive hive;
+    std::string error;
+    ASSERT_TRUE(RegHive::parse(text, "user.reg", hive, error)) << error;
+    EXPECT_EQ(hive.serialize(), text);
+
+    RegKey* order = hive.root->findSubkey(u"SOFTWARE")->findSubkey(u"order");
+    ASSERT_TRUE(order);
+    auto value = [&](const std::u16string& name) {
+        const RegValue* v = order->findValue(name);
+        EXPECT_TRUE(v) << "missing value";
+        return v ? *v : RegValue{};
+    };
+    EXPECT_EQ(value(u"").data, utf16(u""));
+    EXPECT_EQ(value(u"av").data, utf16(u"caf\u00e9 \u20ac"));
+    EXPECT_EQ(value(u"bv").type, REG_MULTI_SZ);
+    EXPECT_EQ(value(u"bv").data, utf16(std::u16string(u"a\0b\0", 4)));
+    EXPECT_EQ(value(u"Empty").type, REG_SZ);
+    EXPECT_EQ(value(u"Empty").data, "");
+    EXPECT_EQ(value(u"Exp").type, REG_EXPAND_SZ);
+    EXPECT_EQ(value(u"Exp").data, utf16(u"%SystemRoot%\\x"));
+    EXPECT_EQ(value(u"Hex").data, std::string("\x01\x00\xff", 3));
+    EXPECT_EQ(value(u"Long").type, 6u);
+    EXPECT_EQ(value(u"Long").data, utf16(u"\\Registry\\Machine", false));
+    EXPECT_EQ(value(u"Num").data, std::string("\x0c\0\0\0", 4));
+    EXPECT_EQ(value(u"q\"\\n").data, utf16(u"x\\y\"z\ttab\n"));
+    EXPECT_EQ(value(u"Raw").data, utf16(u"ab", false));
+    EXPECT_EQ(value(u"x\u20ac1").data, utf16(std::u16string(u"\u00e9a\u00011")));
+
+    RegKey* bracket = order->findSubkey(u"[X");
+    ASSERT_TRUE(bracket);
+    EXPECT_EQ(*bracket->keyClass, u"My \"class\"");
+    EXPECT_TRUE(order->findSubkey(u"_")->link);
+    // A parent that has no section of its own is created by the reader.
+    RegKey* b = order->findSubkey(u"B");
+    ASSERT_TRUE(b && !b->listed);
+    EXPECT_EQ(b->findSubkey(u"deep")->findValue(u"v")->type, 0x100u);
+    // Wine's order: case-insensitive, lower-cased ('[' and '_' before letters).
+    std::vector<std::u16string> names;
+    for (const auto& k : order->subkeys) names.push_back(k->name);
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"[x", u"_", u"A", u"b", u"\u00df"}));
+}
+
+TEST_F(WineRegistryFiles, WriterEscapesAndWrapsAsWineDoes) {
+    RegHive hive = RegHive::empty("REGISTRY\\Machine");
+    RegKey* k = hive.root->addSubkey(u"K", 0);
+    k->touch();
+    k->setValue({u"s", REG_SZ, utf16(u"\u00e9a\u00e9 \u0001\u00017\x1b")});
+    k->setValue({u"zero", REG_SZ, ""});
+    k->setValue({u"odd", REG_DWORD, "\x01\x02"});
+    std::string bin(40, '\x11');
+    k->setValue({u"bin", REG_BINARY, bin});
+    std::string out = hive.serialize();
+    EXPECT_NE(out.find("\"s\"=\"\\x00e9a\\xe9 \\1\\0017\\e\"\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"zero\"=hex(1):\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"odd\"=hex(4):01,02\n"), std::string::npos) << out;
+    // Wine wraps once the line passes 76 characters.
+    EXPECT_NE(out.find("\"bin\"=hex:11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,\\\n"
+                       "  11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11\n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(out.rfind("WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n\n[K] ", 0), 0u)
+        << out;
+    RegHive again;
+    std::string error;
+    ASSERT_TRUE(RegHive::parse(out, "x", again, error)) << error;
+    EXPECT_EQ(again.serialize(), out);
+}
+
+TEST_F(WineRegistryFiles, BadFilesAreRefusedWithFileAndLineAndLeftAlone) {
+    const std::string badHeader = "WINE REGISTRY Version 1\n\n[A] 1\n";
+    const std::string garbage = std::string(kUserReg).substr(0, 120) + "\nthis is not a registry line\n";
+    const std::string badValue = "WINE REGISTRY Version 2\n\n[A] 1\n\"x\"=hex:zz\n";
+    const std::string garbageLine = "line " + std::to_string(std::count(garbage.begin(), garbage.end(), '\n'));
+    const std::string cases[][2] = {{badHeader, "line 1"}, {garbage, garbageLine}, {badValue, "line 4"}};
+    for (const auto& c : cases) {
+        writeHostFile(dir / "user.reg", c[0]);
+        std::string error;
+        for (bool create : {false, true}) {
+            EXPECT_FALSE(WineRegistry::open(dir.path(), create, error));
+            EXPECT_NE(error.find(dir / "user.reg"), std::string::npos) << error;
+            EXPECT_NE(error.find(c[1]), std::string::npos) << error;
+        }
+        EXPECT_EQ(userReg(), c[0]);
+    }
+    std::filesystem::remove(dir / "user.reg");
+    std::string error;
+    EXPECT_FALSE(WineRegistry::open(dir.path(), false, error));
+    EXPECT_NE(error.find("user.reg"), std::string::npos) << error;
+}
+
+TEST_F(WineRegistryFiles, NewPrefixStartsWithWineHeadersAndKeepsWrites) {
+    {
+        auto reg = openPrefix(true);
+        ASSERT_TRUE(reg);
+        std::string error;
+        ASSERT_TRUE(reg->flush(error)) << error;
+        EXPECT_EQ(userReg().rfind("WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
+                                  "#arch=win64\n",
+                                  0),
+                  0u)
+            << userReg();
+        EXPECT_EQ(readHostFile(dir / "system.reg").find(";; All keys relative to REGISTRY\\\\Machine\n"), 24u);
+        EXPECT_EQ(regSet(*reg, HKEY_CURRENT_USER, "Software\\A\\B\\C", "v", REG_SZ, std::string("x\0", 2)), ERROR_SUCCESS);
+    }
+    auto reg = openPrefix();
+    std::uint32_t type = 0;
+    std::string data;
+    ASSERT_EQ(regGet(*reg, HKEY_CURRENT_USER, "software\\a\\b\\c", "V", type, data), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(data, std::string("x\0", 2));
+    // Parents of a written key exist for lookups but Wine writes only keys
+    // with values or without subkeys.
+    EXPECT_EQ(userReg().find("[Software\\\\A]"), std::string::npos);
+    EXPECT_NE(userReg().find("[Software\\\\A\\\\B\\\\C]"), std::string::npos);
+}
+
+TEST_F(WineRegistryFiles, StringDataCrossesInTheAnsiCodePageWithSizesAsStored) {
+    auto reg = openPrefix(true);
+    ASSERT_TRUE(reg);
+    HKEY k = 0;
+    ASSERT_EQ(reg->RegCreateKeyA(HKEY_CURRENT_USER, "Software\\T", &k), ERROR_SUCCESS);
+    auto set = [&](const char* name, std::uint32_t type, const std::string& bytes) {
+        return reg->RegSetValueExA(k, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                   static_cast<std::uint32_t>(bytes.size()));
+    };
+    ASSERT_EQ(set("term", REG_SZ, std::string("abc\0", 4)), ERROR_SUCCESS);
+    ASSERT_EQ(set("unterm", REG_SZ, "abc"), ERROR_SUCCESS);
+    ASSERT_EQ(set("empty", REG_SZ, ""), ERROR_SUCCESS);
+    ASSERT_EQ(set("caf\xe9", REG_EXPAND_SZ, std::string("caf\xe9 \x80\0", 7)), ERROR_SUCCESS);
+    ASSERT_EQ(set("bin", REG_BINARY, std::string("\0\xff", 2)), ERROR_SUCCESS);
+    ASSERT_EQ(set("dw", REG_DWORD, std::string("\x0c\0\0\0", 4)), ERROR_SUCCESS);
+    ASSERT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
+
+    std::string text = userReg();
+    EXPECT_NE(text.find("\"term\"=\"abc\"\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"unterm\"=hex(1):61,00,62,00,63,00\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"empty\"=hex(1):\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"caf\\xe9\"=str(2):\"caf\\xe9 \\x20ac\"\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"bin\"=hex:00,ff\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"dw\"=dword:0000000c\n"), std::string::npos) << text;
+
+    reg.reset();
+    // Text Wine stored that the code page cannot hold reads as "?".
+    std::string t = userReg();
+    t.replace(t.find("\"term\"=\"abc\""), 12, "\"term\"=\"a\\x03a9c\"");
+    writeHostFile(dir / "user.reg", t);
+    reg = openPrefix();
+    std::uint32_t type = 0;
+    std::string data;
+    struct Expect {
+        const char* name;
+        std::uint32_t type;
+        std::string data;
+    };
+    for (const auto& e : {Expect{"TERM", REG_SZ, std::string("a?c\0", 4)}, Expect{"unterm", REG_SZ, "abc"},
+                          Expect{"empty", REG_SZ, ""}, Expect{"CAF\xc9", REG_EXPAND_SZ, std::string("caf\xe9 \x80\0", 7)},
+                          Expect{"bin", REG_BINARY, std::string("\0\xff", 2)},
+                          Expect{"dw", REG_DWORD, std::string("\x0c\0\0\0", 4)}}) {
+        ASSERT_EQ(regGet(*reg, HKEY_CURRENT_USER, "Software\\T", e.name, type, data), ERROR_SUCCESS) << e.name;
+        EXPECT_EQ(type, e.type) << e.name;
+        EXPECT_EQ(data, e.data) << e.name;
+    }
+}
+
+TEST_F(WineRegistryFiles, Win32ContractOfEnumerationSizesAndErrors) {
+    auto reg = openPrefix(true);
+    ASSERT_TRUE(reg);
+    for (const char* sub : {"Software\\E\\beta", "Software\\E\\Alpha", "Software\\E\\_x", "Software\\E\\GAMMA\\deep"})
+        ASSERT_EQ(regSet(*reg, HKEY_CURRENT_USER, sub, "", REG_SZ, ""), ERROR_SUCCESS);
+    for (const char* name : {"b", "A", "", "c"})
+        ASSERT_EQ(regSet(*reg, HKEY_CURRENT_USER, "Software\\E", name, REG_DWORD, std::string(4, '\1')), ERROR_SUCCESS);
+    EXPECT_EQ(subkeyNames(*reg, HKEY_CURRENT_USER, "Software\\e"),
+              (std::vector<std::string>{"_x", "Alpha", "beta", "GAMMA"}));
+    EXPECT_EQ(valueNames(*reg, HKEY_CURRENT_USER, "SOFTWARE\\E"), (std::vector<std::string>{"", "A", "b", "c"}));
+
+    HKEY k = 0;
+    ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\E", KEY_READ, &k), ERROR_SUCCESS);
+    char name[16];
+    std::uint32_t nameSize = 5;  // "Alpha" needs 6 with its zero
+    EXPECT_EQ(reg->RegEnumKeyExA(k, 1, name, &nameSize), ERROR_MORE_DATA);
+    nameSize = 6;
+    EXPECT_EQ(reg->RegEnumKeyExA(k, 1, name, &nameSize), ERROR_SUCCESS);
+    EXPECT_EQ(nameSize, 5u);
+    EXPECT_STREQ(name, "Alpha");
+    EXPECT_EQ(reg->RegEnumKeyExA(k, 4, name, &nameSize), ERROR_NO_MORE_ITEMS);
+    std::uint8_t data[8];
+    std::uint32_t type = 0, size = 3;
+    nameSize = sizeof name;
+    EXPECT_EQ(reg->RegEnumValueA(k, 0, name, &nameSize, &type, data, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(reg->RegEnumValueA(k, 4, name, &nameSize, &type, data, &size), ERROR_NO_MORE_ITEMS);
+    size = 0;
+    EXPECT_EQ(reg->RegQueryValueExA(k, "A", &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 4u);
+    size = 2;
+    EXPECT_EQ(reg->RegQueryValueExA(k, "A", &type, data, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(reg->RegQueryValueExA(k, "missing", &type, data, &size), ERROR_FILE_NOT_FOUND);
+    // Read access does not allow writing.
+    std::uint32_t dw = 1;
+    EXPECT_EQ(reg->RegSetValueExA(k, "w", REG_DWORD, reinterpret_cast<std::uint8_t*>(&dw), 4), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(reg->RegDeleteValueA(k, "A"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(reg->RegDeleteKeyA(k, "beta"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
+    EXPECT_EQ(reg->RegCloseKey(k), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(reg->RegCloseKey(0x12345), ERROR_INVALID_HANDLE);
+
+    ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software", KEY_WRITE, &k), ERROR_SUCCESS);
+    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\GAMMA"), ERROR_ACCESS_DENIED);  // has a subkey
+    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\GAMMA\\deep"), ERROR_SUCCESS);
+    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\gamma"), ERROR_SUCCESS);
+    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\gamma"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(reg->RegDeleteValueA(k, "nothing"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
+    EXPECT_EQ(subkeyNames(*reg, HKEY_CURRENT_USER, "Software\\E"), (std::vector<std::string>{"_x", "Alpha", "beta"}));
+
+    // "" opens the root itself; unknown roots are missing keys.
+    ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "", KEY_READ, &k), ERROR_SUCCESS);
+    nameSize = sizeof name;
+    EXPECT_EQ(reg->RegEnumKeyExA(k, 0, name, &nameSize), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "Software");
+    EXPECT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
+    for (HKEY root : {HKEY_USERS, HKEY_CURRENT_CONFIG, HKEY_PERFORMANCE_DATA, HKEY_DYN_DATA}) {
+        EXPECT_EQ(reg->RegOpenKeyExA(root, "", KEY_READ, &k), ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(reg->RegCreateKeyA(root, "X", &k), ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(reg->RegDeleteValueA(root, "X"), ERROR_FILE_NOT_FOUND);
+    }
+    EXPECT_EQ(reg->RegDeleteKeyA(HKEY_CURRENT_USER, ""), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\nope", KEY_READ, &k), ERROR_FILE_NOT_FOUND);
+    // A handle to a key deleted meanwhile is refused, not followed.
+    HKEY a = 0;
+    ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\E\\beta", KEY_READ, &a), ERROR_SUCCESS);
+    EXPECT_EQ(reg->RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\E\\beta"), ERROR_SUCCESS);
+    EXPECT_NE(reg->RegQueryValueExA(a, "", &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(reg->RegCloseKey(a), ERROR_SUCCESS);
+}
+
+TEST_F(WineRegistryFiles, ClassesRootIsMachineSoftwareClasses) {
+    auto reg = openPrefix(true);
+    ASSERT_TRUE(reg);
+    HKEY k = 0;
+    EXPECT_EQ(reg->RegOpenKeyExA(HKEY_CLASSES_ROOT, "", KEY_READ, &k), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(regSet(*reg, HKEY_CLASSES_ROOT, ".qmk", "", REG_SZ, std::string("Quill\0", 6)), ERROR_SUCCESS);
+    std::uint32_t type = 0;
+    std::string data;
+    ASSERT_EQ(regGet(*reg, HKEY_LOCAL_MACHINE, "Software\\Classes\\.QMK", "", type, data), ERROR_SUCCESS);
+    EXPECT_EQ(data, std::string("Quill\0", 6));
+    ASSERT_EQ(regSet(*reg, HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID", "x", REG_DWORD, std::string(4, '\0')),
+              ERROR_SUCCESS);
+    EXPECT_EQ(subkeyNames(*reg, HKEY_CLASSES_ROOT, ""), (std::vector<std::string>{".qmk", "CLSID"}));
+    EXPECT_NE(readHostFile(dir / "system.reg").find("[Software\\\\Classes\\\\.qmk]"), std::string::npos);
+    EXPECT_EQ(readHostFile(dir / "user.reg").find("Classes"), std::string::npos);
+}
+
+TEST_F(WineRegistryFiles, SavesKeepUntouchedKeysAndStampChangedOnes) {
+    writeHostFile(dir / "user.reg", kUserReg);
+    {
+        auto reg = openPrefix();
+        ASSERT_EQ(regSet(*reg, HKEY_CURRENT_USER, "Software\\Order\\A", "new", REG_SZ, std::string("n\0", 2)),
+                  ERROR_SUCCESS);
+    }
+    std::string after = userReg();
+    std::string before = kUserReg;
+    // Everything but the changed key's section is as it was.
+    size_t at = before.find("[Software\\\\Order\\\\A] 1796701989\n#time=1dd86c7a3a67dc4\n@=\"\"\n");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(after.substr(0, at), before.substr(0, at));
+    size_t next = before.find("\n[Software\\\\Order\\\\b\\\\deep]");
+    EXPECT_EQ(after.substr(after.find("\n[Software\\\\Order\\\\b\\\\deep]")), before.substr(next));
+    std::string section = after.substr(at, after.find("\n[Software\\\\Order\\\\b\\\\deep]") - at);
+    EXPECT_EQ(section.find("1796701989"), std::string::npos) << section;
+    EXPECT_EQ(section.find("1dd86c7a3a67dc4"), std::string::npos) << section;
+    EXPECT_NE(section.find("\n#time=1"), std::string::npos) << section;
+    EXPECT_NE(section.find("@=\"\"\n\"new\"=\"n\"\n"), std::string::npos) << section;
+    long secs = std::stol(section.substr(section.find("] ") + 2));
+    EXPECT_NEAR(secs, static_cast<long>(time(nullptr)), 5);
+}
+
+TEST_F(WineRegistryFiles, InterruptedSaveLeavesOldFileAndNoTempFile) {
+    writeHostFile(dir / "user.reg", kUserReg);
+    auto reg = openPrefix();
+    std::string tempSeen;
+    setBeforeRenameHook([&](const std::string& temp) {
+        tempSeen = temp;
+        return false;
+    });
+    HKEY k = 0;
+    ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Order", KEY_WRITE, &k), ERROR_SUCCESS);
+    ASSERT_EQ(reg->RegDeleteValueA(k, "Num"), ERROR_SUCCESS);
+    EXPECT_NE(reg->RegCloseKey(k), ERROR_SUCCESS);  // the save failed: not reported as done
+    setBeforeRenameHook(nullptr);
+    EXPECT_FALSE(tempSeen.empty());
+    EXPECT_EQ(userReg(), kUserReg);
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        if (e.path().filename().string().rfind("user.reg", 0) == 0) files.push_back(e.path().filename());
+    EXPECT_EQ(files, std::vector<std::string>{"user.reg"}) << "temporary file left behind";
+    EXPECT_FALSE(reg->problem().empty());
+    // The change is still pending and goes out with the next save.
+    std::string error;
+    ASSERT_TRUE(reg->flush(error)) << error;
+    EXPECT_EQ(userReg().find("\"Num\""), std::string::npos);
+    EXPECT_TRUE(reg->problem().empty());
+}
+
+TEST_F(WineRegistryFiles, RereadsAFileRewrittenSinceItWasLoaded) {
+    writeHostFile(dir / "user.reg", kUserReg);
+    auto reg = openPrefix();
+    HKEY k = 0;
+    ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Order", 0xF003F, &k), ERROR_SUCCESS);
+    // A Wine program of the prefix ran and saved its own change.
+    std::string t = kUserReg;
+    t.insert(t.find("\"_v\""), "\"ByWine\"=\"w\"\n");
+    writeHostFile(dir / "user.reg.new", t);
+    std::filesystem::rename(dir / "user.reg.new", dir / "user.reg");
+    std::uint32_t dw = 7;
+    ASSERT_EQ(reg->RegSetValueExA(k, "Ours", REG_DWORD, reinterpret_cast<std::uint8_t*>(&dw), 4), ERROR_SUCCESS);
+    ASSERT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
+    EXPECT_NE(userReg().find("\"ByWine\"=\"w\""), std::string::npos);
+    EXPECT_NE(userReg().find("\"Ours\"=dword:00000007"), std::string::npos);
+}
+
+// A live holder of the server lock (as wineserver holds it), in a child.
+class LockHolder {
+public:
+    explicit LockHolder(const std::string& lockPath) {
+        int ready[2];
+        EXPECT_EQ(pipe(ready), 0);
+        EXPECT_EQ(pipe(stop_), 0);
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(stop_[1]);
+            std::filesystem::create_directories(std::filesystem::path(lockPath).parent_path());
+            int fd = open(lockPath.c_str(), O_RDWR | O_CREAT, 0600);
+            struct flock fl {};
+            fl.l_type = F_WRLCK;
+            fl.l_whence = SEEK_SET;
+            char ok = fcntl(fd, F_SETLK, &fl) == 0 ? 'y' : 'n';
+            (void)!write(ready[1], &ok, 1);
+            char c;
+            (void)!read(stop_[0], &c, 1);
+            _exit(0);
+        }
+        char ok = 0;
+        (void)!read(ready[0], &ok, 1);
+        EXPECT_EQ(ok, 'y');
+        close(ready[0]);
+        close(ready[1]);
+        close(stop_[0]);
+    }
+    ~LockHolder() {
+        close(stop_[1]);
+        waitpid(pid_, nullptr, 0);
+    }
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+    int stop_[2];
+};
+
+TEST_F(WineRegistryFiles, ARunningServerBlocksWritesAndTheLockIsOursWhileWeSave) {
+    writeHostFile(dir / "user.reg", kUserReg);
+    writeHostFile(dir / "wineserver", "qmtest-" + std::to_string(getpid()) + "-" + std::filesystem::path(dir.path()).filename().string());
+    WineServerGuard guard(dir.path());
+    std::string lockPath = guard.lockPaths().front();
+    auto cleanup = [&] { std::filesystem::remove_all(std::filesystem::path(lockPath).parent_path().parent_path()); };
+    {
+        auto reg = openPrefix();
+        ASSERT_TRUE(reg);
+        EXPECT_EQ(reg->problem(), "");
+        {
+            LockHolder server(lockPath);
+            std::string problem = reg->problem();
+            EXPECT_NE(problem.find(dir.path()), std::string::npos) << problem;
+            EXPECT_NE(problem.find("wineserver -k"), std::string::npos) << problem;
+            EXPECT_NE(problem.find(std::to_string(server.pid())), std::string::npos) << problem;
+            HKEY k = 0;
+            EXPECT_EQ(reg->RegCreateKeyA(HKEY_CURRENT_USER, "Software\\New", &k), ERROR_ACCESS_DENIED);
+            EXPECT_EQ(regSet(*reg, HKEY_CURRENT_USER, "Software\\Order", "x", REG_SZ, ""), ERROR_ACCESS_DENIED);
+            EXPECT_EQ(reg->RegDeleteValueA(HKEY_CURRENT_USER, "x"), ERROR_ACCESS_DENIED);
+            ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Order", KEY_WRITE, &k), ERROR_SUCCESS);
+            EXPECT_EQ(reg->RegDeleteValueA(k, "Num"), ERROR_ACCESS_DENIED);
+            EXPECT_EQ(reg->RegDeleteKeyA(k, "A"), ERROR_ACCESS_DENIED);
+            EXPECT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
+            // Reading goes on.
+            std::uint32_t type;
+            std::string data;
+            EXPECT_EQ(regGet(*reg, HKEY_CURRENT_USER, "Software\\Order", "Num", type, data), ERROR_SUCCESS);
+            EXPECT_EQ(userReg(), kUserReg);
+        }
+        EXPECT_EQ(reg->problem(), "");
+        // While a change waits to be saved we hold the lock: no server starts.
+        HKEY k = 0;
+        ASSERT_EQ(reg->RegCreateKeyA(HKEY_CURRENT_USER, "Software\\New", &k), ERROR_SUCCESS);
+        {
+            int fd = open(lockPath.c_str(), O_RDWR);
+            ASSERT_GE(fd, 0);
+            struct flock fl {};
+            fl.l_type = F_WRLCK;
+            fl.l_whence = SEEK_SET;
+            EXPECT_EQ(fcntl(fd, F_OFD_GETLK, &fl), 0);
+            EXPECT_EQ(fl.l_type, F_WRLCK);
+            close(fd);
+        }
+        // A second registry of this process on the same prefix is not blocked by us.
+        std::string error;
+        auto second = WineRegistry::open(dir.path(), false, error);
+        ASSERT_TRUE(second) << error;
+        EXPECT_EQ(second->problem(), "");
+        EXPECT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
+        EXPECT_NE(userReg().find("[Software\\\\New]"), std::string::npos);
+        // After the save the lock is free again.
+        LockHolder server(lockPath);
+        EXPECT_FALSE(reg->problem().empty());
+    }
+    cleanup();
+}
+
+}  // namespace

@@ -1,0 +1,181 @@
+#include "support/WinePrefixFixture.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+
+namespace qm::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string quote(const std::string& s) {
+    std::string out = "'";
+    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+int run(const std::string& command, std::string* output) {
+    FILE* p = popen((command + " 2>&1").c_str(), "r");
+    if (!p) return -1;
+    std::string out;
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
+    int rc = pclose(p);
+    if (output) *output = out;
+    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+}
+
+std::string prefixEnv(const std::string& prefix) {
+    return "WINEPREFIX=" + quote(prefix) + " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' ";
+}
+
+}  // namespace
+
+std::string wineVersion() {
+    static const std::string version = [] {
+        std::string out;
+        if (run("wine --version", &out) != 0) return std::string();
+        // The first line that names the version (Debian adds a multiarch hint).
+        size_t at = out.find("wine-");
+        if (at == std::string::npos) return std::string();
+        return out.substr(at, out.find('\n', at) - at);
+    }();
+    return version;
+}
+
+std::string sharedWinePrefix(std::string& error) {
+    static std::string made;
+    static std::string madeError;
+    if (!made.empty() || !madeError.empty()) {
+        error = madeError;
+        return made;
+    }
+    std::string version = wineVersion();
+    if (version.empty()) {
+        error = madeError = "wine is not installed";
+        return {};
+    }
+    std::string key;
+    for (char c : version) key += std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' ? c : '_';
+    fs::path cache = fs::path(QM_BINARY_DIR) / "wine-prefixes" / key;
+    if (fs::exists(cache / "user.reg") && fs::exists(cache / "system.reg")) return made = cache.string();
+
+    // Build beside the cache and rename into place, so a half-made prefix is
+    // never taken for a finished one (test processes may race here).
+    std::error_code ec;
+    fs::create_directories(cache.parent_path(), ec);
+    std::string work = (cache.parent_path() / (key + ".tmp-" + std::to_string(getpid()))).string();
+    fs::remove_all(work, ec);
+    std::string out;
+    int rc = run(prefixEnv(work) + "wineboot -i && " + prefixEnv(work) + "wineserver -w", &out);
+    if (rc != 0 || !fs::exists(fs::path(work) / "system.reg")) {
+        error = madeError = "wineboot failed (" + std::to_string(rc) + "): " + out;
+        fs::remove_all(work, ec);
+        return {};
+    }
+    fs::rename(work, cache, ec);
+    if (ec) fs::remove_all(work, ec);  // another process finished first
+    if (!fs::exists(cache / "system.reg")) {
+        error = madeError = "cannot place the prefix at " + cache.string();
+        return {};
+    }
+    return made = cache.string();
+}
+
+bool copyWinePrefix(const std::string& source, const std::string& dest, std::string& error) {
+    std::error_code ec;
+    fs::create_directories(dest, ec);
+    std::string out;
+    // drive_c is large and the registry tests do not change it: hard links
+    // where the file system allows. Everything else is copied.
+    std::string cmd = "cd " + quote(source) + " && for f in * .update-timestamp; do [ -e \"$f\" ] || continue; "
+                      "if [ \"$f\" = drive_c ]; then cp -al drive_c " + quote(dest) + "/ 2>/dev/null || cp -a drive_c " +
+                      quote(dest) + "/; else cp -a \"$f\" " + quote(dest) + "/; fi; done";
+    if (run(cmd, &out) != 0) {
+        error = "cannot copy the prefix: " + out;
+        return false;
+    }
+    return true;
+}
+
+void WinePrefixTest::SetUp() {
+    if (wineVersion().empty()) GTEST_SKIP() << "wine is not installed: Wine interoperation not tested";
+    std::string error;
+    std::string shared = sharedWinePrefix(error);
+    ASSERT_FALSE(shared.empty()) << error;
+    prefix = dir / "prefix";
+    ASSERT_TRUE(copyWinePrefix(shared, prefix, error)) << error;
+}
+
+void WinePrefixTest::TearDown() {
+    if (!prefix.empty()) run(env() + "wineserver -k; " + env() + "wineserver -w", nullptr);
+}
+
+std::string WinePrefixTest::env() const { return prefixEnv(prefix); }
+
+int WinePrefixTest::wine(const std::string& args, std::string* output) const {
+    return run(env() + "wine " + args, output);
+}
+
+void WinePrefixTest::startServer() const { run(env() + "wineserver -p", nullptr); }
+
+void WinePrefixTest::stopServer() const { run(env() + "wineserver -k; " + env() + "wineserver -w", nullptr); }
+
+long regSet(platform::Registry& reg, platform::HKEY root, const std::string& sub, const std::string& name,
+            std::uint32_t type, const std::string& bytes) {
+    platform::HKEY k = 0;
+    if (long rc = reg.RegCreateKeyA(root, sub, &k)) return rc;
+    long rc = reg.RegSetValueExA(k, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                 static_cast<std::uint32_t>(bytes.size()));
+    long closed = reg.RegCloseKey(k);
+    return rc ? rc : closed;
+}
+
+long regGet(platform::Registry& reg, platform::HKEY root, const std::string& sub, const std::string& name,
+            std::uint32_t& type, std::string& bytes) {
+    platform::HKEY k = 0;
+    if (long rc = reg.RegOpenKeyExA(root, sub, platform::KEY_READ, &k)) return rc;
+    std::uint32_t size = 0;
+    long rc = reg.RegQueryValueExA(k, name, &type, nullptr, &size);
+    if (rc == platform::ERROR_SUCCESS) {
+        bytes.assign(size, '\0');
+        rc = reg.RegQueryValueExA(k, name, &type, reinterpret_cast<std::uint8_t*>(bytes.data()), &size);
+        bytes.resize(size);
+    }
+    reg.RegCloseKey(k);
+    return rc;
+}
+
+std::vector<std::string> subkeyNames(platform::Registry& reg, platform::HKEY root, const std::string& sub) {
+    std::vector<std::string> names;
+    platform::HKEY k = 0;
+    if (reg.RegOpenKeyExA(root, sub, platform::KEY_READ, &k)) return names;
+    for (std::uint32_t i = 0;; ++i) {
+        char name[260];
+        std::uint32_t size = sizeof name;
+        if (reg.RegEnumKeyExA(k, i, name, &size) != platform::ERROR_SUCCESS) break;
+        names.emplace_back(name, size);
+    }
+    reg.RegCloseKey(k);
+    return names;
+}
+
+std::vector<std::string> valueNames(platform::Registry& reg, platform::HKEY root, const std::string& sub) {
+    std::vector<std::string> names;
+    platform::HKEY k = 0;
+    if (reg.RegOpenKeyExA(root, sub, platform::KEY_READ, &k)) return names;
+    for (std::uint32_t i = 0;; ++i) {
+        char name[260];
+        std::uint32_t size = sizeof name;
+        if (reg.RegEnumValueA(k, i, name, &size, nullptr, nullptr, nullptr) != platform::ERROR_SUCCESS) break;
+        names.emplace_back(name, size);
+    }
+    reg.RegCloseKey(k);
+    return names;
+}
+
+}  // namespace qm::test
