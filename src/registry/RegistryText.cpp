@@ -175,6 +175,8 @@ void ModReg::ExportValues(const std::string& path, const std::string& file) cons
 }
 
 bool ModReg::ImportKey(const std::string& target, const std::string& file) const {
+    std::string targetSub = target;
+    if (SplitKeyPath(targetSub) == 0) return false;
     std::string content;
     if (!files_.readFile(file, content)) return false;
 
