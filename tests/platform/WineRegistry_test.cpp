@@ -333,6 +333,12 @@ TEST_F(WineRegistryFiles, Win32ContractOfEnumerationSizesAndErrors) {
     }
     EXPECT_EQ(reg->RegDeleteKeyA(HKEY_CURRENT_USER, ""), ERROR_ACCESS_DENIED);
     EXPECT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\nope", KEY_READ, &k), ERROR_FILE_NOT_FOUND);
+    // A trailing backslash is allowed; an empty name inside a path is not.
+    ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\E\\", KEY_READ, &k), ERROR_SUCCESS);
+    EXPECT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
+    EXPECT_NE(reg->RegCreateKeyA(HKEY_CURRENT_USER, "Software\\\\Bad", &k), ERROR_SUCCESS);
+    EXPECT_NE(reg->RegCreateKeyA(HKEY_CURRENT_USER, "\\Software\\Bad", &k), ERROR_SUCCESS);
+    EXPECT_EQ(subkeyNames(*reg, HKEY_CURRENT_USER, "Software"), (std::vector<std::string>{"E"}));
     // A handle to a key deleted meanwhile is refused, not followed.
     HKEY a = 0;
     ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\E\\beta", KEY_READ, &a), ERROR_SUCCESS);

@@ -15,6 +15,7 @@
 namespace qm::platform::wine {
 namespace {
 
+constexpr long ERROR_BAD_PATHNAME = 161;
 constexpr long ERROR_KEY_DELETED = 1018;
 constexpr std::uint32_t KEY_QUERY_VALUE = 0x0001;
 constexpr std::uint32_t KEY_SET_VALUE = 0x0002;
@@ -70,18 +71,22 @@ struct Hive {
     bool create = false; // missing file to be written on the first save
 };
 
-// Splits "a\b\c" into its names; runs of backslashes separate like one.
-std::vector<std::u16string> splitPath(const std::string& ansi) {
-    std::vector<std::u16string> parts;
+// Splits "a\b\c" into its names. A trailing backslash is allowed, as in
+// Windows; a leading one or an empty name inside is a bad path (false).
+bool splitPath(const std::string& ansi, std::vector<std::u16string>& parts) {
+    parts.clear();
     std::u16string all = CodePage::toUtf16(ansi);
+    while (!all.empty() && all.back() == u'\\') all.pop_back();
+    if (all.empty()) return true;
     size_t start = 0;
     while (start <= all.size()) {
         size_t sep = all.find(u'\\', start);
         if (sep == std::u16string::npos) sep = all.size();
-        if (sep > start) parts.push_back(all.substr(start, sep - start));
+        if (sep == start) return false;
+        parts.push_back(all.substr(start, sep - start));
         start = sep + 1;
     }
-    return parts;
+    return true;
 }
 
 std::vector<std::u16string> pathOf(const RegKey* key, const RegKey* base) {
@@ -139,8 +144,10 @@ public:
         refresh();
         Node base;
         if (long rc = resolve(key, false, base)) return rc;
+        std::vector<std::u16string> parts;
+        if (!splitPath(subKey, parts)) return ERROR_BAD_PATHNAME;
         RegKey* k = base.key;
-        for (const auto& part : splitPath(subKey)) {
+        for (const auto& part : parts) {
             k = k->findSubkey(part);
             if (!k) return ERROR_FILE_NOT_FOUND;
         }
@@ -152,7 +159,8 @@ public:
         if (!result) return ERROR_INVALID_PARAMETER;
         refresh();
         Node base;
-        auto parts = splitPath(subKey);
+        std::vector<std::u16string> parts;
+        if (!splitPath(subKey, parts)) return ERROR_BAD_PATHNAME;
         // Look first: opening an existing key changes nothing.
         if (long rc = resolve(key, false, base); rc == ERROR_SUCCESS) {
             RegKey* k = base.key;
@@ -259,8 +267,10 @@ public:
         if (!(n.access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE_ACCESS))) return ERROR_ACCESS_DENIED;
         if (long rc = beginWrite()) return rc;
         if (long rc = resolve(key, false, n)) return endWrite(rc);
+        std::vector<std::u16string> parts;
+        if (!splitPath(subKey, parts)) return endWrite(ERROR_BAD_PATHNAME);
         RegKey* k = n.key;
-        for (const auto& part : splitPath(subKey)) {
+        for (const auto& part : parts) {
             k = k->findSubkey(part);
             if (!k) return endWrite(ERROR_FILE_NOT_FOUND);
         }
