@@ -252,10 +252,33 @@ TEST_F(WineFileSystemTest, RenameNeverReplacesAnotherFile) {
     ASSERT_TRUE(files->renameFile("C:\\r\\c.txt", "C:\\r\\C.TXT"));
     EXPECT_TRUE(fs::exists(c + "/r/C.TXT"));
     EXPECT_FALSE(fs::exists(c + "/r/c.txt"));
-    // Into another folder, and onto a drive elsewhere on the host.
+    // Into another folder.
     fs::create_directories(c + "/r/sub");
     ASSERT_TRUE(files->renameFile("C:\\r\\C.TXT", "C:\\r\\sub\\moved.txt"));
     EXPECT_EQ(readHostFile(c + "/r/sub/moved.txt"), "a");
+    EXPECT_FALSE(files->renameFile("C:\\", "C:\\"));
+}
+
+TEST_F(WineFileSystemTest, RenameMovesAFileOntoAnotherFileSystemByCopying) {
+    char tmpl[] = "/dev/shm/qmtest-XXXXXX";
+    if (!mkdtemp(tmpl)) GTEST_SKIP() << "no /dev/shm";
+    const std::string other = tmpl;
+    struct stat a {}, b {};
+    stat(c.c_str(), &a);
+    stat(other.c_str(), &b);
+    if (a.st_dev == b.st_dev) {
+        fs::remove_all(other);
+        GTEST_SKIP() << "/dev/shm is on the same file system";
+    }
+    fs::create_symlink(other, prefix + "/dosdevices/r:");
+    make(c + "/move.txt", "payload");
+    EXPECT_TRUE(files->renameFile("C:\\move.txt", "R:\\moved.txt"));
+    EXPECT_EQ(readHostFile(other + "/moved.txt"), "payload");
+    EXPECT_FALSE(fs::exists(c + "/move.txt"));
+    make(c + "/again.txt", "second");
+    EXPECT_FALSE(files->renameFile("C:\\again.txt", "r:\\MOVED.TXT"));
+    EXPECT_EQ(readHostFile(c + "/again.txt"), "second");
+    fs::remove_all(other);
 }
 
 TEST_F(WineFileSystemTest, ReadOnlyFilesAreNeitherWrittenNorDeleted) {

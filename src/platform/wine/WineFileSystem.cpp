@@ -371,7 +371,7 @@ bool WineFileSystem::renameFile(const std::string& from, const std::string& to) 
         if (tst.st_dev != sst.st_dev || tst.st_ino != sst.st_ino) return false;  // taken
         // The same file under another case: keep the case asked for.
         ParsedPath p;
-        parseWindowsPath(to, p);
+        if (!parseWindowsPath(to, p) || p.parts.empty()) return false;
         target = joinHost(target.substr(0, target.rfind('/')), CodePage::toUtf8(p.parts.back()));
         if (target == source) return true;
         return rename(source.c_str(), target.c_str()) == 0;
@@ -509,7 +509,8 @@ unsigned WineFileSystem::getTempFileName(const std::string& folder, const std::s
     }
     if (!folderExists(folder)) return 0;
 
-    const unsigned first = (tempFileStart() & 0xFFFF) ? (tempFileStart() & 0xFFFF) : 1;
+    unsigned first = tempFileStart() & 0xFFFF;
+    if (first == 0) first = 1;
     unique = first;
     do {
         const std::string name = nameFor(unique);
