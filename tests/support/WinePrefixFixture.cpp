@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <array>
 #include <cstdio>
 #include <filesystem>
 
@@ -17,20 +16,21 @@ std::string quote(const std::string& s) {
     return out + "'";
 }
 
+// Output goes to a file, not a pipe: a wineserver started by the command
+// lives on with its descriptors, and a pipe would never reach its end.
 int run(const std::string& command, std::string* output) {
-    FILE* p = popen((command + " 2>&1").c_str(), "r");
-    if (!p) return -1;
-    std::string out;
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-    int rc = pclose(p);
-    if (output) *output = out;
+    char name[] = "/tmp/qm-wine-out-XXXXXX";
+    int fd = mkstemp(name);
+    if (fd < 0) return -1;
+    close(fd);
+    int rc = std::system(("( " + command + " ) </dev/null >" + name + " 2>&1").c_str());
+    if (output) *output = readHostFile(name);
+    unlink(name);
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
 }
 
 std::string prefixEnv(const std::string& prefix) {
-    return "WINEPREFIX=" + quote(prefix) + " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' ";
+    return "WINEPREFIX=" + quote(prefix) + " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' LC_ALL=C.UTF-8 ";
 }
 
 }  // namespace
