@@ -1,0 +1,181 @@
+// The unattended backup: the built executable as a scheduled job starts it
+// (no window, no display), and the selection rules of the run itself.
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "archive/InfoFile.h"
+#include "registry/ModReg.h"
+#include "runs/Runs.h"
+#include "runs/RunsFixture.h"
+
+namespace qm::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class AutomaticRunTest : public RunsTest {
+protected:
+    void SetUp() override {
+        sample::SampleOptions options;
+        options.outlook = "11.0";
+        inst = &install("sample", options);
+        out = dir / "out";
+        fs::create_directories(out);
+    }
+
+    int run(const std::string& arguments, std::string* output = nullptr) {
+        int status = -1;
+        std::string text = capture(quillmark(*inst, arguments) + " 2>&1", &status);
+        if (output) *output = text;
+        return status;
+    }
+    static std::string job(const std::string& profile, const std::string& items, const std::string& password,
+                           const std::string& file) {
+        return quoted("sf=" + profile + "xm=" + items + "ps=" + password + "bf=" + file);
+    }
+    // The runs' work folders left under the work root.
+    std::vector<std::string> leftWorkFolders() const { return hostFiles(inst->workRoot + "/quillmark"); }
+
+    Installation* inst = nullptr;
+    std::string out;
+};
+
+TEST_F(AutomaticRunTest, AllItemsWithAndWithoutPassword) {
+    const std::string plain = out + "/plain.qmk";
+    const std::string locked = out + "/locked.qmk";
+    std::string log;
+    ASSERT_EQ(run(job("Outlook", "11111111", "", plain), &log), 0) << log;
+    ASSERT_EQ(run(job("Outlook", "11111111", "Pw-2.x", locked), &log), 0) << log;
+
+    InfoLines info = parseInfo(sevenZipRead(plain, archive::kInfoFileName));
+    EXPECT_EQ(info["BackupItem"], "1111111111");
+    EXPECT_EQ(info["BackupInformation"], "Automatic Backup");
+    EXPECT_EQ(info["BackupIdentity"], "Outlook");
+    EXPECT_EQ(info["Outlookversion"], "Outlook 2003");
+    EXPECT_EQ(info.keys.back(), "BackupItem");
+    EXPECT_EQ(sevenZipEntries(plain), recordedEntries(info));
+    EXPECT_TRUE(sevenZipTests(plain));
+    EXPECT_FALSE(sevenZipEncrypted(plain));
+
+    EXPECT_TRUE(sevenZipEncrypted(locked));
+    EXPECT_TRUE(sevenZipTests(locked, "Pw-2.x"));
+    EXPECT_FALSE(sevenZipTests(locked, "wrong"));
+    InfoLines lockedInfo = parseInfo(sevenZipRead(locked, archive::kInfoFileName, "Pw-2.x"));
+    EXPECT_EQ(lockedInfo["BackupItem"], "1111111111");
+    EXPECT_EQ(sevenZipEntries(locked, "Pw-2.x"), recordedEntries(lockedInfo));
+
+    // Only the two archives, and no work folder left behind.
+    EXPECT_EQ(hostFiles(out), (std::vector<std::string>{"locked.qmk", "plain.qmk"}));
+    EXPECT_TRUE(leftWorkFolders().empty());
+
+    // The program's own listing agrees.
+    std::string listing;
+    EXPECT_EQ(run("--list " + quoted(plain), &listing), 0) << listing;
+    for (const auto& name : recordedEntries(info)) EXPECT_NE(listing.find("  " + name + "\n"), std::string::npos) << name;
+    EXPECT_NE(listing.find("BackupItem=1111111111"), std::string::npos);
+    EXPECT_NE(listing.find("BackupInformation=Automatic Backup"), std::string::npos);
+    EXPECT_NE(run("--list " + quoted(locked), &listing), 0);
+    EXPECT_NE(listing.find("Incorect Password or Invalid backup file"), std::string::npos) << listing;
+    EXPECT_NE(run("--list " + quoted(locked) + " --password wrong"), 0);
+    EXPECT_EQ(run("--list " + quoted(locked) + " --password Pw-2.x", &listing), 0) << listing;
+    EXPECT_NE(listing.find("password protected"), std::string::npos);
+    EXPECT_NE(run("--list " + quoted(out + "/missing.qmk")), 0);
+}
+
+TEST_F(AutomaticRunTest, CommandLinesThatDoNotParseWriteNothing) {
+    std::string log;
+    EXPECT_EQ(run("", &log), 2);
+    EXPECT_NE(log.find("window is not part of this build"), std::string::npos) << log;
+    EXPECT_EQ(run("hello world", &log), 1);
+    EXPECT_NE(log.find("no backup written"), std::string::npos) << log;
+    EXPECT_EQ(run(job("Outlook", "", "", out + "/a.qmk")), 1);
+    EXPECT_EQ(run(job("", "11111111", "", out + "/a.qmk")), 1);
+    EXPECT_EQ(run("sf=Outlookxm=11111111ps=bf="), 1);
+    EXPECT_EQ(run("--bogus " + job("Outlook", "1", "", out + "/a.qmk")), 2);
+    EXPECT_TRUE(hostFiles(out).empty());
+    EXPECT_TRUE(leftWorkFolders().empty());
+
+    // The arguments are joined by single blanks before they are read.
+    EXPECT_EQ(run("sf=Outlook xm=00100000 ps= bf=" + quoted(out + "/joined.qmk"), &log), 1) << log;
+    EXPECT_EQ(run("sf=Outlookxm=00100000ps=bf=" + quoted(out + "/two words.qmk"), &log), 0) << log;
+    EXPECT_TRUE(fs::exists(out + "/two words.qmk"));
+}
+
+TEST_F(AutomaticRunTest, ReplacesAnOldArchiveOnlyWhenTheNewOneIsComplete) {
+    const std::string file = out + "/b.qmk";
+    writeHostFile(file, "the old backup");
+    ASSERT_EQ(run(job("Outlook", "00100000", "", file)), 0);
+    EXPECT_EQ(parseInfo(sevenZipRead(file, archive::kInfoFileName))["BackupItem"], "0000100000");
+    const std::string good = readHostFile(file);
+
+    // A run that cannot write the folder: an unprivileged user, a folder of root's.
+    if (geteuid() != 0 || shell("command -v setpriv >/dev/null") != 0) GTEST_SKIP() << "needs root and setpriv";
+    shell("chmod -R a+rwX " + quoted(dir.path()) + " && chmod 755 " + quoted(out) + " && chmod 644 " + quoted(file));
+    std::string log;
+    int status = -1;
+    log = capture("setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME=/tmp " +
+                      quillmark(*inst, job("Outlook", "11111111", "", file)) + " 2>&1",
+                  &status);
+    EXPECT_EQ(status, 1) << log;
+    EXPECT_NE(log.find("no backup written"), std::string::npos) << log;
+    EXPECT_EQ(readHostFile(file), good);
+    EXPECT_EQ(hostFiles(out), std::vector<std::string>{"b.qmk"});
+    EXPECT_TRUE(leftWorkFolders().empty());
+}
+
+// The selection rules, run in-process on the same installation.
+TEST_F(AutomaticRunTest, SelectionPositions) {
+    FakeView view;
+    app::Session& s = start(*inst, view);
+    auto result = [&](const std::string& selection) {
+        const std::string file = out + "/sel.qmk";
+        runs::AutomaticReport report;
+        EXPECT_TRUE(runs::RunAutomaticBackup(s, "Outlook", selection, "", file, report)) << report.failure;
+        std::string stored = parseInfo(sevenZipRead(file, archive::kInfoFileName))["BackupItem"];
+        EXPECT_EQ(stored, report.itemResult);
+        return stored;
+    };
+    EXPECT_EQ(result("01000000"), "1001000000");
+    EXPECT_EQ(result("10000000"), "1110000000");
+    EXPECT_EQ(result("00000001"), "0000000001");
+    EXPECT_EQ(result("x0y1"), "0000010000");
+    EXPECT_EQ(result("111111111111"), result("11111111"));
+    EXPECT_EQ(result("000000001111"), "0000000000");
+    // No message, no busy panel: nobody watches.
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_TRUE(view.statusHistory.empty());
+    EXPECT_TRUE(workFiles(s).empty());
+
+    runs::AutomaticReport report;
+    EXPECT_FALSE(runs::RunAutomaticBackup(s, "Outlook", "1", "", out + "/missing/x.qmk", report));
+    EXPECT_FALSE(report.failure.empty());
+    EXPECT_FALSE(fs::exists(out + "/missing"));
+    EXPECT_TRUE(workFiles(s).empty());
+}
+
+TEST_F(AutomaticRunTest, AddressBookAloneOnOutlook2007) {
+    sample::SampleOptions options;
+    options.outlook = "12.0";
+    Installation& i12 = install("o2007", options);
+    FakeView view;
+    app::Session& s = start(i12, view);
+    // The window offers no address book for this version...
+    EXPECT_FALSE(view.backupItems[4].enabled);
+    // ...but a profile may still carry one, and the scheduled job saves it.
+    const std::string pab = i12.made.localOutlookFolder + "\\old.pab";
+    writeHostFile(hostOf(i12, pab), "!BDN....AB");
+    s.reg.SetStringValue(i12.made.profiles[0].key + "\\00000000000000000000000000000abc", "001e6600", pab);
+
+    const std::string file = out + "/pab.qmk";
+    runs::AutomaticReport report;
+    ASSERT_TRUE(runs::RunAutomaticBackup(s, "Outlook", "00001000", "", file, report)) << report.failure;
+    InfoLines info = parseInfo(sevenZipRead(file, archive::kInfoFileName));
+    EXPECT_EQ(info["BackupItem"], "1000001000");
+    EXPECT_EQ(info["BackupPab"], "old.pab");
+    EXPECT_EQ(info["Outlookversion"], "Outlook 2007");
+    EXPECT_EQ(sevenZipEntries(file), recordedEntries(info));
+}
+
+}  // namespace
+}  // namespace qm::test

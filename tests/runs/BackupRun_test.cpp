@@ -1,0 +1,297 @@
+// The interactive backup run over a sample installation, seen through the
+// recording view; archives checked with 7-Zip.
+#include <algorithm>
+#include <filesystem>
+
+#include "archive/InfoFile.h"
+#include "runs/Runs.h"
+#include "runs/RunsFixture.h"
+
+namespace qm::test {
+namespace {
+
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
+namespace fs = std::filesystem;
+
+class BackupRunTest : public RunsTest {
+protected:
+    void SetUp() override {
+        sample::SampleOptions options;
+        options.outlook = "11.0";
+        inst = &install("sample", options);
+        s = &start(*inst, view);
+        target = dir / "out" ;
+        fs::create_directories(target);
+        target += "/b.qmk";
+    }
+
+    void check(const std::string& pattern) {
+        for (int i = 0; i < 8; ++i) view.backupItems[i].checked = pattern[i] == '1';
+    }
+    void aim(const std::string& host) { s->state.TargetArchivePath = s->files.windowsPath(host); }
+
+    // The last message before the disc offer.
+    std::string summary() const {
+        for (auto it = view.messages.rbegin(); it != view.messages.rend(); ++it)
+            if (it->text.rfind("The Backup", 0) == 0) return it->text;
+        return {};
+    }
+    InfoLines storedInfo(const std::string& password = "") {
+        return parseInfo(sevenZipRead(target, archive::kInfoFileName, password));
+    }
+
+    Installation* inst = nullptr;
+    FakeView view;
+    app::Session* s = nullptr;
+    std::string target;
+};
+
+TEST_F(BackupRunTest, ChecksRefuseInOrderAndTouchNothing) {
+    struct Case {
+        bool aimed;
+        std::string items;
+        bool protect;
+        std::string pw1, pw2;
+        std::string text;
+        Icon icon;
+    };
+    const Case cases[] = {
+        {false, "00100000", false, "", "", "Invalid backup file.", Icon::Exclamation},
+        {true, "00000000", true, "", "", "Please select at least one item.", Icon::Exclamation},
+        {true, "00100000", true, "", "", "Please enter Password!", Icon::Critical},
+        {true, "00100000", true, "", "abc", "Incorect Password!", Icon::Critical},
+        {true, "00100000", true, "abc", "", "Incorect Password!", Icon::Critical},
+        {true, "00100000", true, "abc", "abd", "Incorect Password!", Icon::Critical},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text + " " + c.items);
+        view.messages.clear();
+        s->state.TargetArchivePath = c.aimed ? s->files.windowsPath(target) : "";
+        check(c.items);
+        view.protect = c.protect;
+        view.passwordText = c.pw1;
+        view.password2Text = c.pw2;
+        runs::RunBackup(*s);
+        ASSERT_EQ(view.messages.size(), 1u);
+        EXPECT_EQ(view.messages[0].text, c.text);
+        EXPECT_EQ(view.messages[0].icon, c.icon);
+        EXPECT_FALSE(fs::exists(target));
+        EXPECT_TRUE(workFiles(*s).empty());
+        EXPECT_FALSE(view.busy);
+    }
+}
+
+TEST_F(BackupRunTest, OnlySignatures) {
+    aim(target);
+    check("00100000");
+    view.answers = {Answer::Ok, Answer::Cancel};
+    runs::RunBackup(*s);
+
+    ASSERT_EQ(view.messages.size(), 2u);
+    EXPECT_EQ(view.messages[0].text, "The Backup was Completed!\t\t\t\r\n\r\nBackup Signatures\t\tsucceeded!\t");
+    EXPECT_EQ(view.messages[0].icon, Icon::Information);
+    EXPECT_EQ(view.messages[1].text, "Do you need to backup your data to CD-R/RW or DVD?");
+    EXPECT_EQ(view.messages[1].icon, Icon::Information);
+    EXPECT_EQ(view.messages[1].buttons, Buttons::OkCancel);
+    EXPECT_TRUE(view.discCalls.empty());
+
+    InfoLines info = storedInfo();
+    EXPECT_EQ(info["BackupItem"], "0000100000");
+    EXPECT_EQ(info.keys.back(), "BackupItem");
+    EXPECT_EQ(sevenZipEntries(target), recordedEntries(info));
+    EXPECT_EQ(info["BackupSignatures"].empty(), false);
+
+    // The bar: 10 for the header, 10 for the row of signatures, the steps of
+    // the rows that did not run; 90 before the write, then max and min.
+    std::vector<int> h = view.progressHistory;
+    ASSERT_GE(h.size(), 3u);
+    EXPECT_EQ(h[h.size() - 2], 100);
+    EXPECT_EQ(h.back(), 0);
+    EXPECT_EQ(*std::max_element(h.begin(), h.end() - 2), 90);
+    EXPECT_EQ(view.statusHistory, std::vector<std::string>{"Copying Signatures..."});
+    EXPECT_EQ(view.busyHistory.back(), false);
+    EXPECT_EQ(view.hourglassHistory, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(view.fileLine.empty());
+    EXPECT_TRUE(view.percentLine.empty());
+    EXPECT_TRUE(workFiles(*s).empty());
+}
+
+TEST_F(BackupRunTest, OnlyPersonalFoldersRunsConfigDataAndRules) {
+    aim(target);
+    check("10000000");
+    view.answers = {Answer::Ok, Answer::Cancel};
+    runs::RunBackup(*s);
+
+    EXPECT_EQ(summary(), "The Backup was Completed!\t\t\t\r\n\r\nBackup Personal Folders\t\tsucceeded!\t");
+    InfoLines info = storedInfo();
+    EXPECT_EQ(info["BackupItem"], "1110000000");
+    EXPECT_EQ(view.statusHistory, (std::vector<std::string>{"Copying Config...", "Copying Data Files (Pst Files)...",
+                                                             "Copying Rules..."}));
+    std::vector<int> h = view.progressHistory;
+    EXPECT_EQ(*std::max_element(h.begin(), h.end() - 2), 95);
+    EXPECT_EQ(sevenZipEntries(target), recordedEntries(info));
+    // The temporary export of the profile is in the archive, not left behind.
+    EXPECT_EQ(info["BackupConfig"].rfind("QMC", 0), 0u);
+    EXPECT_TRUE(workFiles(*s).empty());
+}
+
+TEST_F(BackupRunTest, AllItemsHeaderAndDiscHandOver) {
+    aim(target);
+    check("11111111");
+    view.descriptionText = "Weekly";
+    view.answers = {Answer::Ok, Answer::Ok};
+    runs::RunBackup(*s);
+
+    EXPECT_EQ(summary(),
+              "The Backup was Completed!\t\t\t\r\n"
+              "\r\nBackup Personal Folders\t\tsucceeded!\t"
+              "\r\nBackup Accounts Settings\tsucceeded!\t"
+              "\r\nBackup Signatures\t\tsucceeded!\t"
+              "\r\nBackup Stationeries\t\tsucceeded!\t"
+              "\r\nBackup Personal Address Book\t\tsucceeded!\t"
+              "\r\nBackup Options Settings\t\tsucceeded!\t"
+              "\r\nBackup Templates\t\tsucceeded!\t"
+              "\r\nBackup Preferences\t\tsucceeded!\t");
+    InfoLines info = storedInfo();
+    EXPECT_EQ(info["BackupItem"], "1111111111");
+    const std::vector<std::string> header = {"BackupComputer", "BackupLogonUser", "BackupIdentity",
+                                             "BackupTime",     "Outlookversion",  "BackupInformation"};
+    ASSERT_GE(info.keys.size(), header.size() + 1);
+    EXPECT_EQ(std::vector<std::string>(info.keys.begin(), info.keys.begin() + 6), header);
+    EXPECT_EQ(info["BackupComputer"], s->state.ComputerName);
+    EXPECT_EQ(info["BackupLogonUser"], s->state.LogonUser);
+    EXPECT_EQ(info["BackupIdentity"], "Outlook");
+    EXPECT_EQ(info["Outlookversion"], "Outlook 2003");
+    EXPECT_EQ(info["BackupInformation"], "Weekly");
+    EXPECT_FALSE(info["BackupTime"].empty());
+    EXPECT_EQ(sevenZipEntries(target), recordedEntries(info));
+    EXPECT_TRUE(sevenZipTests(target));
+    EXPECT_FALSE(sevenZipEncrypted(target));
+
+    ASSERT_EQ(view.discCalls.size(), 1u);
+    EXPECT_EQ(view.discCalls[0].fileTitle, "b.qmk");
+    EXPECT_EQ(view.discCalls[0].filePath, s->files.windowsPath(target));
+    EXPECT_TRUE(s->state.DiscFileTitle.empty());
+    EXPECT_TRUE(workFiles(*s).empty());
+}
+
+TEST_F(BackupRunTest, ProtectionOnlyWhenChecked) {
+    aim(target);
+    check("00100000");
+    view.protect = true;
+    view.passwordText = view.password2Text = "s3cret";
+    view.answers = {Answer::Ok, Answer::Cancel};
+    runs::RunBackup(*s);
+    EXPECT_EQ(s->state.BackupPassword, "s3cret");
+    EXPECT_TRUE(sevenZipEncrypted(target));
+    EXPECT_TRUE(sevenZipTests(target, "s3cret"));
+    EXPECT_FALSE(sevenZipTests(target, "other"));
+    // The password is stored nowhere in the archive's information.
+    EXPECT_EQ(storedInfo("s3cret")["BackupItem"], "0000100000");
+    EXPECT_EQ(sevenZipRead(target, archive::kInfoFileName, "s3cret").find("s3cret"), std::string::npos);
+
+    // Unchecked, the (disabled) boxes' text is ignored.
+    view.protect = false;
+    view.passwordText = "left";
+    view.password2Text = "over";
+    view.answers = {Answer::Ok, Answer::Cancel};
+    runs::RunBackup(*s);
+    EXPECT_FALSE(sevenZipEncrypted(target));
+    EXPECT_TRUE(sevenZipTests(target));
+}
+
+TEST_F(BackupRunTest, DescriptionLineBreaksCannotAddLines) {
+    aim(target);
+    check("00100000");
+    view.descriptionText = "first\r\nsecond\nBackupItem=1111111111\rBackupIdentity=forged";
+    view.answers = {Answer::Ok, Answer::Cancel};
+    runs::RunBackup(*s);
+
+    std::string bytes = sevenZipRead(target, archive::kInfoFileName);
+    InfoLines info = parseInfo(bytes);
+    EXPECT_EQ(info["BackupInformation"],
+              "firstPS$QMKsecondPS$QMKBackupItem=1111111111PS$QMKBackupIdentity=forged");
+    EXPECT_EQ(std::count(info.keys.begin(), info.keys.end(), "BackupItem"), 1);
+    EXPECT_EQ(info["BackupItem"], "0000100000");
+    EXPECT_EQ(info["BackupIdentity"], "Outlook");
+    // No bare CR or LF anywhere: every line ends in CR LF.
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r') EXPECT_EQ(bytes[i + 1], '\n');
+        if (bytes[i] == '\n') EXPECT_EQ(bytes[i - 1], '\r');
+    }
+}
+
+TEST_F(BackupRunTest, ReplacesAnOldArchiveOnlyWithACompleteOne) {
+    writeHostFile(target, "the old backup");
+    aim(target);
+    check("00100000");
+    view.answers = {Answer::Ok, Answer::Cancel};
+    runs::RunBackup(*s);
+    EXPECT_EQ(storedInfo()["BackupItem"], "0000100000");
+    EXPECT_EQ(hostFiles(dir / "out"), std::vector<std::string>{"b.qmk"});
+}
+
+TEST_F(BackupRunTest, LostInformationFileLeavesTheOldArchive) {
+    // The information file vanishes after it was queued: an archive without
+    // it could never be opened, so the old backup must stay as it was.
+    writeHostFile(target, "the old backup");
+    aim(target);
+    check("00100000");
+    const std::string info = s->files.hostPath(s->state.InfoFilePath);
+    view.onYield = [&] {
+        if (view.fileLine == "Adding File quillmark.dat") fs::remove(info);
+    };
+    runs::RunBackup(*s);
+
+    EXPECT_EQ(readHostFile(target), "the old backup");
+    EXPECT_EQ(hostFiles(dir / "out"), std::vector<std::string>{"b.qmk"});
+    ASSERT_EQ(view.messages.size(), 1u);  // no disc offer
+    EXPECT_EQ(view.messages[0].text.rfind("The Backup has Failed!\t\t\t\r\n\r\nBackup Signatures\t\tFail!\t", 0), 0u);
+    EXPECT_EQ(view.messages[0].icon, Icon::Critical);
+    EXPECT_FALSE(view.busy);
+    EXPECT_TRUE(workFiles(*s).empty());
+}
+
+TEST_F(BackupRunTest, MissingTargetFolderFailsWithoutDebris) {
+    aim(dir / "missing" / "b.qmk");
+    check("00110000");
+    runs::RunBackup(*s);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text.rfind("The Backup has Failed!\t\t\t\r\n"
+                                          "\r\nBackup Signatures\t\tFail!\t"
+                                          "\r\nBackup Stationeries\t\tFail!\t",
+                                          0),
+              0u);
+    EXPECT_FALSE(fs::exists(dir / "missing"));
+    EXPECT_TRUE(workFiles(*s).empty());
+    EXPECT_TRUE(view.discCalls.empty());
+}
+
+TEST_F(BackupRunTest, AnEntryLostDuringTheWriteFailsItsItem) {
+    // A signature file disappears between being queued and being written:
+    // the signatures part is reported and stored as failed, the rest stays.
+    aim(target);
+    check("00110000");
+    ASSERT_FALSE(inst->made.signatureFiles.empty());
+    const std::string lost = hostOf(*inst, inst->made.signaturesFolder + "\\" + inst->made.signatureFiles.front());
+    view.onYield = [&] {
+        if (view.fileLine == "Adding File quillmark.dat") fs::remove(lost);
+    };
+    view.answers = {Answer::Ok, Answer::Cancel};
+    runs::RunBackup(*s);
+
+    EXPECT_EQ(summary(), "The Backup was Completed!\t\t\t\r\n"
+                         "\r\nBackup Signatures\t\tFail!\t"
+                         "\r\nBackup Stationeries\t\tsucceeded!\t");
+    InfoLines info = storedInfo();
+    EXPECT_EQ(info["BackupItem"], "0000010000");
+    auto entries = sevenZipEntries(target);
+    const std::string lostName = fs::path(lost).filename().string();
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), lostName), 0);
+    EXPECT_TRUE(workFiles(*s).empty());
+}
+
+}  // namespace
+}  // namespace qm::test

@@ -1,0 +1,285 @@
+// Opening backup files and restoring them into another installation.
+#include <filesystem>
+
+#include "archive/InfoFile.h"
+#include "runs/Runs.h"
+#include "runs/RunsFixture.h"
+
+namespace qm::test {
+namespace {
+
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
+namespace fs = std::filesystem;
+
+const char* const kAllRestored =
+    "The Restore was Completed!\t\t\t\r\n"
+    "\r\nRestore Personal Folders\t\tsucceeded!\t"
+    "\r\nRestore Accounts Settings\t\tsucceeded!\t"
+    "\r\nRestore Signatures\t\t\tsucceeded!\t"
+    "\r\nRestore Stationeries\t\t\tsucceeded!\t"
+    "\r\nRestore Personal Address Book\t\tsucceeded!\t"
+    "\r\nRestore Options Settings\t\tsucceeded!\t"
+    "\r\nRestore Templates\t\t\tsucceeded!\t"
+    "\r\nRestore Preferences\t\t\tsucceeded!\t";
+
+class RestoreRunTest : public RunsTest {
+protected:
+    void SetUp() override {
+        sample::SampleOptions from;
+        from.outlook = "11.0";
+        source = &install("source", from);
+        fs::create_directories(dir / "out");
+        plain = dir / "out" / "plain.qmk";
+        locked = dir / "out" / "locked.qmk";
+        backup(plain, "", "Line one\nLine two");
+        backup(locked, "pa55", "");
+
+        sample::SampleOptions to;
+        to.outlook = "11.0";
+        to.user = "bob";
+        to.profile = "Home";
+        to.secondProfile = "Work";
+        target = &install("target", to);
+        s = &start(*target, view);
+    }
+
+    void backup(const std::string& host, const std::string& password, const std::string& description) {
+        FakeView v;
+        app::Session& b = start(*source, v);
+        b.state.TargetArchivePath = b.files.windowsPath(host);
+        for (auto& box : v.backupItems) box.checked = true;
+        v.protect = !password.empty();
+        v.passwordText = v.password2Text = password;
+        v.descriptionText = description;
+        v.answers = {Answer::Ok, Answer::Cancel};
+        runs::RunBackup(b);
+        ASSERT_TRUE(fs::exists(host));
+    }
+
+    // Opens a host file through the dialog.
+    void open(const std::string& host, std::deque<std::optional<std::string>> passwords = {}) {
+        view.messages.clear();
+        view.backupFileAnswers = {host.empty() ? std::string() : s->files.windowsPath(host)};
+        view.passwordAnswers = std::move(passwords);
+        runs::OpenBackupFile(*s);
+    }
+    std::string enabledRestoreBoxes() const {
+        std::string pattern;
+        for (const auto& box : view.restoreItems) pattern += box.enabled ? '1' : '0';
+        return pattern;
+    }
+    void checkRestore(const std::string& pattern) {
+        for (int i = 0; i < 8; ++i) view.restoreItems[i].checked = pattern[i] == '1';
+    }
+    // A ZIP made by the zip tool from host files, for archives this program
+    // would never write.
+    std::string foreignArchive(const std::string& name, const std::string& infoText) {
+        std::string folder = dir / ("foreign-" + name);
+        fs::create_directories(folder);
+        writeHostFile(folder + "/note.txt", "not a backup");
+        if (!infoText.empty()) writeHostFile(folder + "/quillmark.dat", infoText);
+        std::string archive = dir / "out" / (name + ".qmk");
+        EXPECT_EQ(shell("cd " + quoted(folder) + " && zip -q " + quoted(archive) + " *"), 0);
+        return archive;
+    }
+
+    Installation* source = nullptr;
+    Installation* target = nullptr;
+    std::string plain, locked;
+    FakeView view;
+    app::Session* s = nullptr;
+};
+
+TEST_F(RestoreRunTest, OpeningShowsFactsDescriptionAndEnablesRecordedItems) {
+    open(plain);
+    ASSERT_EQ(view.backupFileDialogs.size(), 1u);
+    EXPECT_EQ(view.backupFileDialogs[0].title, "Restore Date from a Backup file");
+    EXPECT_EQ(view.backupFileDialogs[0].filter, "Quillmark File (*.qmk)|*.qmk");
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(view.passwordAsked, 0);
+    EXPECT_FALSE(s->state.NoArchiveLoaded);
+    EXPECT_EQ(s->state.ItemFlags, "1111111111");
+    EXPECT_EQ(enabledRestoreBoxes(), "11111111");
+    EXPECT_EQ(view.sourceFileText, s->files.windowsPath(plain));
+
+    InfoLines info = parseInfo(sevenZipRead(plain, archive::kInfoFileName));
+    EXPECT_EQ(view.backupFacts, "Computer:" + info["BackupComputer"] + "\r\nUser:" + info["BackupLogonUser"] +
+                                    "\r\nBackup Time:" + info["BackupTime"] + "\r\nProfile:Outlook" +
+                                    "\r\nOutlook Version:Outlook 2003");
+    EXPECT_EQ(view.backupDescription, "Line one\r\nLine two");
+    EXPECT_EQ(s->state.ItemValues[4], info["BackupSignatures"]);
+    EXPECT_EQ(s->state.ItemValues[0], info["BackupConfig"]);
+    // The extracted information file is gone again.
+    EXPECT_TRUE(workFiles(*s).empty());
+}
+
+TEST_F(RestoreRunTest, PasswordsAndTheCancelledPrompt) {
+    // A fresh start tries the empty password when the prompt is cancelled.
+    open(locked, {std::nullopt});
+    EXPECT_EQ(view.passwordAsked, 1);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, "Incorect Password or Invalid backup file");
+    EXPECT_EQ(view.messages[0].icon, Icon::Information);
+    EXPECT_TRUE(s->state.NoArchiveLoaded);
+    EXPECT_EQ(enabledRestoreBoxes(), "00000000");
+
+    open(locked, {std::string("wrong")});
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Incorect Password or Invalid backup file"});
+
+    open(locked, {std::string("pa55")});
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_FALSE(s->state.NoArchiveLoaded);
+    EXPECT_EQ(enabledRestoreBoxes(), "11111111");
+
+    // Cancelled now: the password confirmed before still opens it.
+    open(locked, {std::nullopt});
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(enabledRestoreBoxes(), "11111111");
+    EXPECT_EQ(s->state.RestorePassword, "pa55");
+}
+
+TEST_F(RestoreRunTest, FilesThatAreNoBackups) {
+    const std::string notZip = dir / "out" / "text.qmk";
+    writeHostFile(notZip, "just some text, no archive");
+    const std::string noInfo = foreignArchive("noinfo", "");
+    const std::string shortFlags =
+        foreignArchive("short", "BackupComputer=PC\r\nBackupIdentity=Outlook\r\nBackupItem=111111111\r\n");
+    const std::string longFlags = foreignArchive("long", "BackupItem=11111111110\r\n");
+    // An empty line ends the information: the flags after it are not read.
+    const std::string gap = foreignArchive("gap", "BackupComputer=PC\r\n\r\nBackupItem=1111111111\r\n");
+
+    for (const auto& file : {notZip, noInfo, shortFlags, longFlags, gap}) {
+        SCOPED_TRACE(file);
+        // A good file first, so that nothing of it can stand in for the bad one.
+        open(plain);
+        ASSERT_FALSE(s->state.NoArchiveLoaded);
+        open(file);
+        ASSERT_EQ(view.messages.size(), 1u);
+        EXPECT_EQ(view.messages[0].text, "Invalid backup file");
+        EXPECT_EQ(view.messages[0].icon, Icon::Critical);
+        EXPECT_TRUE(s->state.NoArchiveLoaded);
+        EXPECT_EQ(enabledRestoreBoxes(), "00000000");
+        EXPECT_TRUE(workFiles(*s).empty());
+    }
+
+    // A cancelled dialog changes nothing but the boxes.
+    open(plain);
+    open("");
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_FALSE(s->state.NoArchiveLoaded);
+    EXPECT_EQ(enabledRestoreBoxes(), "00000000");
+    EXPECT_EQ(view.sourceFileText, "");
+}
+
+TEST_F(RestoreRunTest, RestoreIntoAnotherProfileOfAnotherInstallation) {
+    open(plain);
+    checkRestore("11111111");
+    view.targetText = "Work";
+    view.progressHistory.clear();
+    view.statusHistory.clear();
+    runs::RunRestore(*s);
+
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, kAllRestored);
+    EXPECT_EQ(view.messages[0].icon, Icon::Information);
+    EXPECT_EQ(view.statusHistory,
+              (std::vector<std::string>{"Copying Config...", "Copying Data Files (Pst Files)...", "Copying Rules...",
+                                        "Copying Accounts...", "Copying Signatures...", "Copying Stationeries...",
+                                        "Copying Address Book...", "Copying Options...", "Copying Templates...",
+                                        "Copying Setting...", "Operation complete!"}));
+    EXPECT_EQ(view.progressHistory, (std::vector<int>{10, 10, 20, 30, 45, 55, 65, 70, 75, 80, 85, 100, 0}));
+    EXPECT_FALSE(view.busy);
+    EXPECT_EQ(view.hourglassHistory.back(), false);
+
+    // The saved profile's rules became the target profile's, and the data
+    // files landed in the restore folder.
+    const auto& made = target->made;
+    EXPECT_TRUE(fs::exists(hostOf(*target, made.outlookFolder + "\\Work.RWZ")));
+    for (const auto& data : source->made.profiles[0].dataFiles) {
+        std::string name = data.substr(data.rfind('\\') + 1);
+        EXPECT_TRUE(fs::exists(hostOf(*target, made.userProfileFolder +
+                                                   "\\Local Settings\\Application Data\\Microsoft\\Outlook\\" + name)))
+            << name;
+    }
+    for (const auto& sig : source->made.signatureFiles)
+        EXPECT_TRUE(fs::exists(hostOf(*target, made.signaturesFolder + "\\" + sig))) << sig;
+    // Nothing extracted is left in the run's folder.
+    EXPECT_TRUE(workFiles(*s).empty());
+}
+
+TEST_F(RestoreRunTest, RefusalsAndTheConfirmation) {
+    // Nothing opened yet.
+    checkRestore("00100000");
+    runs::RunRestore(*s);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, "Invalid backup file.");
+    EXPECT_EQ(view.messages[0].icon, Icon::Critical);
+
+    open(plain);
+    checkRestore("00000000");
+    runs::RunRestore(*s);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, "Please select at least one item.");
+    EXPECT_EQ(view.messages[0].icon, Icon::Exclamation);
+
+    // The action button on the restore tab asks first; Cancel restores nothing.
+    const std::string confirm =
+        "Your current Email and News messages will be replaced with the messages from the selected backup file."
+        "\r\n\r\nDo you want to countinue?";
+    view.tab = app::Tab::Restore;
+    checkRestore("00100000");
+    view.messages.clear();
+    view.answers = {Answer::Cancel};
+    runs::ApplyPressed(*s);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, confirm);
+    EXPECT_EQ(view.messages[0].icon, Icon::Information);
+    EXPECT_EQ(view.messages[0].buttons, Buttons::OkCancel);
+
+    view.messages.clear();
+    view.answers = {Answer::Ok};
+    runs::ApplyPressed(*s);
+    EXPECT_EQ(view.messageTexts(),
+              (std::vector<std::string>{confirm, "The Restore was Completed!\t\t\t\r\n"
+                                                 "\r\nRestore Signatures\t\t\tsucceeded!\t"}));
+
+    // The menu entry restores without asking.
+    view.messages.clear();
+    runs::RunRestore(*s);
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
+                                                            "\r\nRestore Signatures\t\t\tsucceeded!\t"});
+
+    // On the backup tab the button is the backup run (no target chosen).
+    view.tab = app::Tab::Backup;
+    view.messages.clear();
+    runs::ApplyPressed(*s);
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Invalid backup file."});
+}
+
+TEST_F(RestoreRunTest, FailedSignaturesAndConfigRules) {
+    // A file where the signatures folder belongs: that folder cannot be made.
+    const std::string sigs = hostOf(*target, target->made.signaturesFolder);
+    fs::remove_all(sigs);
+    writeHostFile(sigs, "in the way");
+    open(plain);
+    checkRestore("00100000");
+    runs::RunRestore(*s);
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
+                                                            "\r\nRestore Signatures\t\t\tFail!\t"});
+
+    // Accounts alone also restores the profile configuration first.
+    view.messages.clear();
+    view.statusHistory.clear();
+    checkRestore("01000000");
+    runs::RunRestore(*s);
+    EXPECT_EQ(view.statusHistory,
+              (std::vector<std::string>{"Copying Config...", "Copying Accounts...", "Operation complete!"}));
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
+                                                            "\r\nRestore Accounts Settings\t\tsucceeded!\t"});
+    EXPECT_TRUE(workFiles(*s).empty());
+}
+
+}  // namespace
+}  // namespace qm::test
