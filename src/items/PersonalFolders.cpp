@@ -1,0 +1,84 @@
+// The personal-folder data files a profile names, and the re-pointing of
+// the target profile at their restored copies.
+#include "app/Environment.h"
+#include "items/ItemSupport.h"
+#include "items/Items.h"
+
+namespace qm::items {
+
+using namespace detail;
+
+namespace {
+
+const char* const kStoreEntryId = "01020fff";
+const char* const kAnsiPath = "001e6700";
+const char* const kUnicodePath = "001f6700";
+const char* const kOutlookSection = "0a0d020000000000c000000000000046";
+
+// The data file a section's store names, or "Error": UTF-16 first, ANSI only
+// when that finds no path.
+std::string dataFilePath(const app::Session& s, const std::string& sectionKey) {
+    std::string path = s.reg.ReadPathFromBinaryValue(sectionKey, kStoreEntryId);
+    if (path == registry::kError) path = s.reg.ReadAnsiPathFromBinaryValue(sectionKey, kStoreEntryId);
+    return path;
+}
+
+}  // namespace
+
+bool Items::BackupDatas(const std::string& profile) {
+    if (!usableProfileName(profile)) return false;
+    const std::string key = profileKey(s_, profile);
+    const auto sections = s_.reg.EnumSubKeys(key);
+    if (sections.empty()) return false;
+
+    std::string list;
+    bool refused = false;
+    for (const auto& section : sections) {
+        const std::string path = dataFilePath(s_, key + "\\" + section);
+        if (path == registry::kError || !s_.files.fileExists(path)) continue;
+        // A file that is there but cannot be read (open in Outlook, no
+        // permission) fails the item; the files that were taken are named.
+        if (!addFile(s_, path)) {
+            refused = true;
+            continue;
+        }
+        if (!list.empty()) list += ';';
+        list += bareName(path);
+    }
+    if (list.empty()) return false;
+    return s_.SaveINI("BackupDatas", list) && !refused;
+}
+
+bool Items::RestoreDatas(const std::string& profile) {
+    if (!usableProfileName(profile)) return false;
+    const app::ApplicationState& st = s_.state;
+    const std::string folder = app::DataRestoreFolderFor(st);
+    const auto names = splitNames(st.ItemValues[1]);
+    if (!allStayInFolder(names)) return false;
+    // A machine on which Outlook never ran has no such folder yet.
+    if (!makeFolders(s_.files, folder)) return false;
+    if (!extractAll(s_, names, folder)) return false;
+
+    const std::string key = profileKey(s_, profile);
+    const auto sections = s_.reg.EnumSubKeys(key);
+    if (sections.empty()) return false;
+    for (const auto& section : sections) {
+        const std::string sectionKey = key + "\\" + section;
+        const std::string old = dataFilePath(s_, sectionKey);
+        if (old == registry::kError) continue;
+        const std::string moved = app::JoinPath(folder, bareName(old));
+        s_.reg.DeleteValue(sectionKey, kAnsiPath);
+        s_.reg.ReplaceInBinaryValue(sectionKey, kStoreEntryId, old, moved);
+        s_.reg.ReplaceInBinaryValue(sectionKey, kUnicodePath, old, moved);
+    }
+    const std::string outlook = key + "\\" + kOutlookSection;
+    s_.reg.DeleteValue(outlook, "1102039b");
+    s_.reg.DeleteValue(outlook, "001e023d");
+
+    // Outlook rebuilds the favourites of the profile from the moved stores.
+    const std::string favorites = st.UserProfileFolder + "\\Application Data\\Microsoft\\Outlook\\" + profile + ".FAV";
+    if (s_.files.fileExists(favorites)) s_.files.deleteFile(favorites);
+    return true;
+}
+
+}  // namespace qm::items

@@ -1,0 +1,107 @@
+// Makes a Wine prefix holding a sample Outlook installation, without Wine:
+// profiles, data files, accounts, signatures, stationery, templates and the
+// other files a backup saves. Try the program on it with --prefix.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/CodePage.h"
+#include "sample/SampleInstallation.h"
+
+namespace {
+
+const char* const kHelp =
+    "Usage: make-sample-outlook --prefix DIR [options]\n"
+    "\n"
+    "Makes DIR a Wine prefix with a sample Outlook installation: the drives,\n"
+    "the user's folders with Outlook's files, and user.reg / system.reg in\n"
+    "Wine's format with the MAPI profiles, accounts and options.\n"
+    "\n"
+    "Options:\n"
+    "  --prefix DIR            the folder to make (must be missing or empty)\n"
+    "  --user NAME             Wine's user name, C:\\users\\NAME (default alice)\n"
+    "  --outlook VERSION       11.0, 12.0 or 14.0 (default 14.0)\n"
+    "  --windows VERSION       6.1 (Windows 7, default) or 5.1 (Windows XP)\n"
+    "  --profile NAME          the first profile (default Outlook)\n"
+    "  --second-profile NAME   a second profile (default none)\n"
+    "  --force                 replace a sample made before in DIR\n"
+    "\n"
+    "Exit status: 0 when the prefix was made, 1 when it was not, 2 for a\n"
+    "usage error.\n";
+
+void list(const char* title, const std::string& folder, const std::vector<std::string>& names) {
+    std::printf("  %s: %s\n", title, qm::platform::CodePage::toUtf8(folder).c_str());
+    for (const auto& n : names) std::printf("      %s\n", qm::platform::CodePage::toUtf8(n).c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qm::sample::SampleOptions o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "make-sample-outlook: %s needs a value (see --help)\n", a.c_str());
+                return false;
+            }
+            // Names are kept in the ANSI code page, as the registry holds them.
+            out = qm::platform::CodePage::fromUtf8(argv[++i]);
+            return true;
+        };
+        bool ok = true;
+        if (a == "--help" || a == "-h") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        } else if (a == "--prefix") {
+            ok = i + 1 < argc;
+            if (ok) o.prefix = argv[++i];
+        } else if (a == "--user") {
+            ok = value(o.user);
+        } else if (a == "--outlook") {
+            ok = value(o.outlook);
+        } else if (a == "--windows") {
+            ok = value(o.windows);
+        } else if (a == "--profile") {
+            ok = value(o.profile);
+        } else if (a == "--second-profile") {
+            ok = value(o.secondProfile);
+        } else if (a == "--force") {
+            o.force = true;
+        } else {
+            std::fprintf(stderr, "make-sample-outlook: unknown argument %s (see --help)\n", a.c_str());
+            return 2;
+        }
+        if (!ok) {
+            if (a == "--prefix") std::fprintf(stderr, "make-sample-outlook: --prefix needs a value\n");
+            return 2;
+        }
+    }
+    if (o.prefix.empty()) {
+        std::fputs("make-sample-outlook: --prefix DIR is needed (see --help)\n", stderr);
+        return 2;
+    }
+
+    qm::sample::SampleInstallation made;
+    std::string error;
+    if (!qm::sample::buildSampleInstallation(o, made, error)) {
+        std::fprintf(stderr, "make-sample-outlook: %s\n", qm::platform::CodePage::toUtf8(error).c_str());
+        return 1;
+    }
+
+    auto u8 = [](const std::string& s) { return qm::platform::CodePage::toUtf8(s); };
+    std::printf("Made a sample Outlook %s installation for user %s in %s\n", o.outlook.c_str(), u8(o.user).c_str(),
+                o.prefix.c_str());
+    for (const auto& p : made.profiles) {
+        std::printf("  profile %s\n", u8(p.name).c_str());
+        for (const auto& d : p.dataFiles) std::printf("      data file %s\n", u8(d).c_str());
+        for (const auto& d : p.addressBooks) std::printf("      address book %s\n", u8(d).c_str());
+    }
+    list("signatures", made.signaturesFolder, made.signatureFiles);
+    list("stationery", made.stationeryFolder, made.stationeryFiles);
+    list("templates", made.templatesFolder, made.templateFiles);
+    list("preferences", made.outlookFolder, made.preferenceFiles);
+    std::printf("Back it up with: quillmark --prefix %s --user %s 'sf=%sxm=11111111ps=bf=/tmp/sample.qmk'\n",
+                o.prefix.c_str(), u8(o.user).c_str(), u8(o.profile).c_str());
+    return 0;
+}

@@ -1,0 +1,596 @@
+#include "sample/SampleInstallation.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "platform/CodePage.h"
+#include "platform/Registry.h"
+#include "platform/wine/WineRegistry.h"
+
+namespace qm::sample {
+
+namespace fs = std::filesystem;
+using namespace qm::platform;
+
+namespace {
+
+// Left in every prefix made here, so that --force removes only those.
+constexpr const char* kMarker = ".quillmark-sample";
+
+const char* const kProfilesSub = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles";
+const char* const kProfilesKey =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles";
+const char* const kOutlookSection = "0a0d020000000000c000000000000046";
+const char* const kGlobalSection = "13dbb0c8aa05101a9bb000aa002fc45a";
+const char* const kAccountsSection = "9375CFF0413111d3B88A00104B2A6676";
+const char* const kSharedFilesDir = "C:\\Program Files\\Common Files\\Microsoft Shared\\";
+
+// MAPI's store wrapper and the personal-folder provider, as they stand in
+// real entry identifiers.
+const std::uint8_t kStoreWrapUid[16] = {0x38, 0xA1, 0xBB, 0x10, 0x05, 0xE5, 0x10, 0x1A,
+                                        0xA1, 0xBB, 0x08, 0x00, 0x2B, 0x2A, 0x56, 0xC2};
+const std::uint8_t kPstUid[16] = {0x4E, 0x49, 0x54, 0x41, 0xF9, 0xBF, 0xB8, 0x01,
+                                  0x00, 0xAA, 0x00, 0x37, 0xD9, 0x6E, 0x00, 0x00};
+const std::uint8_t kMailboxUid[16] = {0x1B, 0x55, 0xFA, 0x20, 0xAA, 0x66, 0x11, 0xCD,
+                                      0x9B, 0xC8, 0x00, 0xAA, 0x00, 0x2F, 0xC4, 0x5A};
+
+std::string bytes(const std::uint8_t* data, std::size_t n) { return std::string(reinterpret_cast<const char*>(data), n); }
+std::string zeros(std::size_t n) { return std::string(n, '\0'); }
+std::string dword(std::uint32_t v) {
+    std::string out(4, '\0');
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    return out;
+}
+
+// A section name of 32 lower-case hex digits, the same for the same role.
+std::string sectionName(const std::string& seed) {
+    std::uint64_t a = 1469598103934665603ull, b = 1099511628211ull ^ 0x9E3779B97F4A7C15ull;
+    for (unsigned char c : seed) {
+        a = (a ^ c) * 1099511628211ull;
+        b = (b ^ c) * 6364136223846793005ull + 1442695040888963407ull;
+    }
+    char out[33];
+    std::snprintf(out, sizeof out, "%016llx%016llx", static_cast<unsigned long long>(a),
+                  static_cast<unsigned long long>(b));
+    return out;
+}
+
+std::string join(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
+
+// Registry writes of one build, with the first failure kept.
+class RegWriter {
+public:
+    explicit RegWriter(Registry& reg) : reg_(reg) {}
+
+    void set(HKEY root, const std::string& sub, const std::string& name, std::uint32_t type, const std::string& data) {
+        HKEY key = 0;
+        long rc = reg_.RegCreateKeyA(root, sub, &key);
+        if (rc == ERROR_SUCCESS) {
+            rc = reg_.RegSetValueExA(key, name, type, reinterpret_cast<const std::uint8_t*>(data.data()),
+                                     static_cast<std::uint32_t>(data.size()));
+            reg_.RegCloseKey(key);
+        }
+        if (rc != ERROR_SUCCESS && error.empty()) error = "cannot write " + sub + " " + name + " (" + std::to_string(rc) + ")";
+    }
+    void text(HKEY root, const std::string& sub, const std::string& name, const std::string& text) {
+        set(root, sub, name, REG_SZ, text + '\0');
+    }
+    void number(HKEY root, const std::string& sub, const std::string& name, std::uint32_t v) {
+        set(root, sub, name, REG_DWORD, dword(v));
+    }
+    void binary(HKEY root, const std::string& sub, const std::string& name, const std::string& data) {
+        set(root, sub, name, REG_BINARY, data);
+    }
+    void key(HKEY root, const std::string& sub) {
+        HKEY k = 0;
+        if (reg_.RegCreateKeyA(root, sub, &k) == ERROR_SUCCESS)
+            reg_.RegCloseKey(k);
+        else if (error.empty())
+            error = "cannot create " + sub;
+    }
+
+    std::string error;
+
+private:
+    Registry& reg_;
+};
+
+class Builder {
+public:
+    Builder(const SampleOptions& o, SampleInstallation& made) : o_(o), made_(made) {}
+
+    bool run(std::string& error);
+
+private:
+    bool shared() const { return o_.outlook == "12.0" || o_.outlook == "14.0"; }
+    std::string major() const { return o_.outlook.substr(0, o_.outlook.find('.')); }
+
+    void file(const std::string& windowsPath, const std::string& content);
+    void folders();
+    void files();
+    void profile(RegWriter& w, const std::string& name, bool first);
+    void accounts(RegWriter& w);
+    void machine(RegWriter& w);
+    void options(RegWriter& w);
+
+    const SampleOptions& o_;
+    SampleInstallation& made_;
+    std::string roaming_;  // ...\AppData\Roaming or ...\Application Data
+    std::string local_;    // ...\AppData\Local or ...\Local Settings\Application Data
+    std::string fileError_;
+};
+
+void Builder::file(const std::string& windowsPath, const std::string& content) {
+    const std::string host = sampleHostPath(o_.prefix, windowsPath);
+    std::error_code ec;
+    fs::create_directories(fs::path(host).parent_path(), ec);
+    std::ofstream out(host, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    out.close();
+    if (!out && fileError_.empty()) fileError_ = "cannot write " + host;
+}
+
+void Builder::folders() {
+    const std::string& p = o_.prefix;
+    std::error_code ec;
+    fs::create_directories(p + "/dosdevices", ec);
+    for (const char* d : {"/drive_c/windows/system32", "/drive_c/windows/temp", "/drive_c/ProgramData",
+                          "/drive_c/users/Public", "/drive_d/Mail"})
+        fs::create_directories(p + d, ec);
+    fs::create_symlink("../drive_c", p + "/dosdevices/c:", ec);
+    if (ec && fileError_.empty()) fileError_ = "cannot link " + p + "/dosdevices/c:: " + ec.message();
+    ec.clear();
+    fs::create_symlink("../drive_d", p + "/dosdevices/d:", ec);
+    ec.clear();
+    fs::create_symlink("/", p + "/dosdevices/z:", ec);
+    if (ec && fileError_.empty()) fileError_ = "cannot link " + p + "/dosdevices/z:: " + ec.message();
+    ec.clear();
+
+    const std::string home = p + "/drive_c/users/" + platform::CodePage::toUtf8(o_.user);
+    if (o_.windows == "6.1") {
+        for (const char* d : {"/AppData/Roaming/Microsoft", "/AppData/Local/Microsoft", "/AppData/LocalLow",
+                              "/Desktop", "/Documents"})
+            fs::create_directories(home + d, ec);
+        // The junctions Windows keeps for programs that still use the older
+        // folder names.
+        fs::create_symlink("AppData/Roaming", home + "/Application Data", ec);
+        ec.clear();
+        fs::create_symlink("AppData/Local", home + "/Local Settings", ec);
+        ec.clear();
+        fs::create_symlink(".", home + "/AppData/Local/Application Data", ec);
+        ec.clear();
+        fs::create_symlink("Documents", home + "/My Documents", ec);
+        ec.clear();
+    } else {
+        for (const char* d : {"/Application Data/Microsoft", "/Local Settings/Application Data/Microsoft",
+                              "/Desktop", "/My Documents"})
+            fs::create_directories(home + d, ec);
+    }
+}
+
+void Builder::files() {
+    const std::string& u = o_.user;
+    const bool v14 = shared();
+
+    // Signatures, with the folder of pictures Outlook makes beside them.
+    const std::string sig = made_.signaturesFolder;
+    const std::string html = "<html><body><p>" + u + "<br>Example Trading Ltd.</p><img src=\"" + u +
+                             "_files/image001.png\"></body></html>\r\n";
+    file(join(sig, u + ".htm"), html);
+    file(join(sig, u + ".rtf"), "{\\rtf1\\ansi " + u + "\\par Example Trading Ltd.\\par}\r\n");
+    file(join(sig, u + ".txt"), u + "\r\nExample Trading Ltd.\r\n");
+    file(join(sig, u + "_files\\filelist.xml"), "<xml><o:MainFile HRef=\"../" + u + ".htm\"/></xml>\r\n");
+    file(join(sig, u + "_files\\image001.png"), "\x89PNG\r\n\x1a\n" + pstFileBytes(512, 7, false).substr(16));
+    made_.signatureFiles = {u + ".htm", u + ".rtf", u + ".txt"};
+
+    // Stationery: the Office installation's shared folder for 2007 and
+    // 2010, the user's own folder before.
+    const std::string sta = made_.stationeryFolder;
+    if (v14) {
+        file(join(sta, "Clear Day.htm"), "<html><body background=\"Clear Day Bkgrd.jpg\"></body></html>\r\n");
+        file(join(sta, "Clear Day Bkgrd.jpg"), "\xFF\xD8\xFF\xE0" + pstFileBytes(2048, 11, false).substr(16));
+        file(join(sta, "Ivy.htm"), "<html><body background=\"Ivy.gif\"></body></html>\r\n");
+        file(join(sta, "Ivy.gif"), "GIF89a" + pstFileBytes(1024, 12, false).substr(16));
+        made_.stationeryFiles = {"Clear Day.htm", "Clear Day Bkgrd.jpg", "Ivy.htm", "Ivy.gif"};
+    } else {
+        file(join(sta, "Memo.htm"), "<html><body><h1>Memo</h1></body></html>\r\n");
+        file(join(sta, "Memo Bkgrd.gif"), "GIF89a" + pstFileBytes(1024, 13, false).substr(16));
+        made_.stationeryFiles = {"Memo.htm", "Memo Bkgrd.gif"};
+    }
+
+    const std::string tpl = made_.templatesFolder;
+    const std::string ext = v14 ? ".dotm" : ".dot";
+    file(join(tpl, "Normal" + ext), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + pstFileBytes(4096, 21, false).substr(16));
+    file(join(tpl, "NormalEmail" + ext), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + pstFileBytes(4096, 22, false).substr(16));
+    made_.templateFiles = {"Normal" + ext, "NormalEmail" + ext};
+
+    const std::string out = made_.outlookFolder;
+    file(join(out, "outcmd.dat"), pstFileBytes(1536, 31, false).substr(16));
+    file(join(out, "VbaProject.OTM"), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + pstFileBytes(2048, 32, false).substr(16));
+    made_.preferenceFiles = {"outcmd.dat", "VbaProject.OTM"};
+    unsigned seed = 40;
+    for (auto& prof : made_.profiles) {
+        file(prof.rulesFile, std::string("\0\0\0\0RWZ ", 8) + prof.name + "\r\n" + pstFileBytes(800, ++seed, false).substr(16));
+        file(prof.favoritesFile, pstFileBytes(300, ++seed, false).substr(16));
+        made_.preferenceFiles.push_back(prof.name + ".RWZ");
+        made_.preferenceFiles.push_back(prof.name + ".FAV");
+        const std::string extra = prof.name + (v14 ? ".xml" : ".NK2");
+        file(join(out, extra), v14 ? "<?xml version=\"1.0\"?><navpane/>\r\n" : pstFileBytes(600, ++seed, false));
+        made_.preferenceFiles.push_back(extra);
+
+        std::size_t k = 0;
+        for (const auto& data : prof.dataFiles)
+            file(data, pstFileBytes(k++ == 0 ? 320 * 1024 : 192 * 1024, ++seed, v14));
+        for (const auto& pab : prof.addressBooks) file(pab, pstFileBytes(64 * 1024, ++seed, false, "AB"));
+    }
+}
+
+void Builder::profile(RegWriter& w, const std::string& name, bool first) {
+    const HKEY cu = HKEY_CURRENT_USER;
+    const std::string key = std::string(kProfilesSub) + "\\" + name;
+    SampleProfile prof;
+    prof.name = name;
+    prof.key = std::string(kProfilesKey) + "\\" + name;
+    prof.outlookSection = prof.key + "\\" + kOutlookSection;
+    prof.rulesFile = join(made_.outlookFolder, name + ".RWZ");
+    prof.favoritesFile = join(made_.outlookFolder, name + ".FAV");
+
+    // Outlook's own section; the restore drops its two cached values.
+    const std::string outlook = key + "\\" + kOutlookSection;
+    w.binary(cu, outlook, "1102039b", bytes(kStoreWrapUid, 16) + dword(0x0001));
+    w.binary(cu, outlook, "001e023d", ansiZ(name));
+    w.binary(cu, outlook, "000b0335", std::string("\x01\x00", 2));
+    w.binary(cu, outlook, "00030354", dword(1));
+
+    w.binary(cu, key + "\\" + kGlobalSection, "00033e03", dword(0));
+    w.binary(cu, key + "\\" + kGlobalSection, "001e6602", ansiZ(name));
+
+    auto store = [&](const std::string& role, const std::string& path, bool unicode, const std::string& display) {
+        const std::string section = sectionName(o_.user + "/" + name + "/" + role);
+        const std::string sk = key + "\\" + section;
+        w.binary(cu, sk, "01020fff", pstStoreEntryId(path, unicode));
+        w.binary(cu, sk, "001e6700", ansiZ(path));
+        if (unicode) w.binary(cu, sk, "001f6700", utf16Z(path));
+        w.binary(cu, sk, "001f3001", utf16Z(display));
+        w.binary(cu, sk, "00033009", dword(0x20));
+        prof.dataFiles.push_back(path);
+        prof.storeSections.push_back(prof.key + "\\" + section);
+    };
+
+    const bool v14 = shared();
+    if (first) {
+        const std::string main = join(join(local_, "Microsoft\\Outlook"),
+                                      v14 ? o_.user + "@example.org.pst" : std::string("Outlook.pst"));
+        store("main", main, v14, "Personal Folders");
+        // A second file on another drive, named in ANSI.
+        store("archive", "D:\\Mail\\Archive.pst", false, "Archive Folders");
+    } else {
+        store("main", join(join(local_, "Microsoft\\Outlook"), name + ".pst"), true, name);
+        // A server mailbox: a store without a file.
+        const std::string sk = key + "\\" + sectionName(o_.user + "/" + name + "/mailbox");
+        w.binary(cu, sk, "01020fff", serverStoreEntryId("MAIL01", "/o=Example/ou=Mail/cn=Recipients/cn=" + o_.user));
+        w.binary(cu, sk, "001f3001", utf16Z("Mailbox - " + o_.user));
+    }
+
+    if (!v14) {
+        // Personal address books; one path stored with doubled separators,
+        // as some profiles carry them.
+        const std::string pab = join(join(local_, "Microsoft\\Outlook"), o_.user + ".pab");
+        const std::string pabKey = key + "\\" + sectionName(o_.user + "/" + name + "/pab");
+        w.text(cu, pabKey, "001e6600", pab);
+        w.binary(cu, pabKey, "001e3001", ansiZ("Personal Address Book"));
+        prof.addressBooks.push_back(pab);
+        if (first) {
+            const std::string doubled = "D:\\\\Mail\\\\Contacts.pab";
+            const std::string k2 = key + "\\" + sectionName(o_.user + "/" + name + "/pab2");
+            w.text(cu, k2, "001e6600", doubled);
+            w.binary(cu, k2, "001e3001", ansiZ("Shared Contacts"));
+            prof.addressBooks.push_back("D:\\Mail\\Contacts.pab");
+        }
+    } else {
+        // Internet accounts of 2007 and 2010 live in the profile.
+        const std::string acc = key + "\\" + kAccountsSection;
+        w.binary(cu, acc, "{ED475418-B0D6-11D2-8C3B-00104B2A6676}", dword(1) + dword(2));
+        w.number(cu, acc, "NextAccountID", 3);
+        w.binary(cu, acc, "LastChangeVer", std::string("\x05\x00\x00\x00\x00\x00\x00\x00", 8));
+        const char* servers[2][2] = {{"pop.example.org", "POP3 Server"}, {"imap.example.org", "IMAP Server"}};
+        for (int i = 0; i < 2; ++i) {
+            char id[16];
+            std::snprintf(id, sizeof id, "%08d", i + 1);
+            const std::string a = acc + "\\" + id;
+            const std::string mail = (i == 0 ? o_.user : o_.user + ".work") + "@example.org";
+            w.text(cu, a, "clsid", "{ED475411-B0D6-11D2-8C3B-00104B2A6676}");
+            w.binary(cu, a, "Account Name", utf16Z(mail));
+            w.binary(cu, a, "Display Name", utf16Z(o_.user));
+            w.binary(cu, a, "Email", utf16Z(mail));
+            w.binary(cu, a, servers[i][1], utf16Z(servers[i][0]));
+            w.binary(cu, a, "SMTP Server", utf16Z("smtp.example.org"));
+            w.number(cu, a, "Mini UID", 0x5A5A0000u + static_cast<std::uint32_t>(i));
+        }
+    }
+    made_.profiles.push_back(prof);
+}
+
+void Builder::accounts(RegWriter& w) {
+    // Outlook 2003 and before: the Internet Account Manager.
+    const HKEY cu = HKEY_CURRENT_USER;
+    const std::string base = "Software\\Microsoft\\Office\\Outlook\\OMI Account Manager";
+    w.text(cu, base, "Default Mail Account", "00000001");
+    w.number(cu, base, "Account Name", 3);
+    const std::string a1 = base + "\\Accounts\\00000001";
+    w.text(cu, a1, "Account Name", "pop.example.org");
+    w.number(cu, a1, "Connection Type", 3);
+    w.text(cu, a1, "POP3 Server", "pop.example.org");
+    w.text(cu, a1, "POP3 User Name", o_.user);
+    w.text(cu, a1, "SMTP Server", "smtp.example.org");
+    w.text(cu, a1, "SMTP Display Name", o_.user);
+    w.text(cu, a1, "SMTP Email Address", o_.user + "@example.org");
+    w.binary(cu, a1, "POP3 Password2", std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8));
+    const std::string a2 = base + "\\Accounts\\00000002";
+    w.text(cu, a2, "Account Name", "imap.example.org");
+    w.number(cu, a2, "Connection Type", 3);
+    w.text(cu, a2, "IMAP Server", "imap.example.org");
+    w.text(cu, a2, "IMAP User Name", o_.user + ".work");
+    w.text(cu, a2, "SMTP Server", "smtp.example.org");
+    w.text(cu, a2, "SMTP Email Address", o_.user + ".work@example.org");
+}
+
+void Builder::options(RegWriter& w) {
+    const HKEY cu = HKEY_CURRENT_USER;
+    const std::string base = "Software\\Microsoft\\Office\\" + o_.outlook + "\\Outlook";
+    w.number(cu, base + "\\Options\\Mail", "Send Mail Immediately", 1);
+    w.number(cu, base + "\\Options\\Mail", "EditorPreference", 0x20001);
+    w.number(cu, base + "\\Options\\Mail", "Message Plain Format Mime", 1);
+    w.number(cu, base + "\\Options\\Calendar", "FirstDOW", 1);
+    w.number(cu, base + "\\Options\\Calendar", "CalDefStart", 480);
+    w.text(cu, base + "\\Options\\General", "PONT_STRING", "32,");
+    w.number(cu, base + "\\Options\\Spelling", "Check", 1);
+    w.text(cu, base + "\\Setup", "First-Run", "");
+    w.text(cu, "Software\\Wine", "Version", o_.windows == "6.1" ? "win7" : "winxp");
+}
+
+void Builder::machine(RegWriter& w) {
+    const HKEY lm = HKEY_LOCAL_MACHINE;
+    // What Wine keeps for the Windows version it was set to.
+    const std::string cv = "Software\\Microsoft\\Windows NT\\CurrentVersion";
+    if (o_.windows == "6.1") {
+        w.text(lm, cv, "CurrentVersion", "6.1");
+        w.text(lm, cv, "CurrentBuild", "7601");
+        w.text(lm, cv, "CurrentBuildNumber", "7601");
+        w.text(lm, cv, "CSDVersion", "Service Pack 1");
+        w.text(lm, cv, "ProductName", "Windows 7");
+        w.text(lm, cv, "CurrentType", "Multiprocessor Free");
+        w.text(lm, cv, "InstallationType", "Client");
+    } else {
+        w.text(lm, cv, "CurrentVersion", "5.1");
+        w.text(lm, cv, "CurrentBuildNumber", "2600");
+        w.text(lm, cv, "CSDVersion", "Service Pack 3");
+        w.text(lm, cv, "ProductName", "Microsoft Windows XP");
+        w.text(lm, cv, "CurrentType", "Uniprocessor Free");
+    }
+    w.text(lm, cv, "SystemRoot", "C:\\windows");
+    w.text(lm, cv, "RegisteredOwner", o_.user);
+    w.text(lm, cv, "RegisteredOrganization", "");
+
+    // The automation class Outlook registers; the version is read from it.
+    const std::string clsid = "{0006F03A-0000-0000-C000-000000000046}";
+    const std::string progId = "Outlook.Application." + major();
+    w.text(lm, "Software\\Classes\\Outlook.Application", "", "Microsoft Outlook Application");
+    w.text(lm, "Software\\Classes\\Outlook.Application\\CLSID", "", clsid);
+    w.text(lm, "Software\\Classes\\Outlook.Application\\CurVer", "", progId);
+    w.text(lm, "Software\\Classes\\" + progId, "", "Microsoft Outlook Application");
+    w.text(lm, "Software\\Classes\\" + progId + "\\CLSID", "", clsid);
+
+    w.text(lm, "SOFTWARE\\Microsoft\\Shared Tools", "SharedFilesDir", kSharedFilesDir);
+    const std::string office = "C:\\Program Files\\Microsoft Office\\Office" + major() + "\\";
+    w.text(lm, "Software\\Microsoft\\Office\\" + o_.outlook + "\\Outlook\\InstallRoot", "Path", office);
+    w.text(lm, "Software\\Microsoft\\Office\\" + o_.outlook + "\\Common\\InstallRoot", "Path", office);
+}
+
+bool Builder::run(std::string& error) {
+    made_ = SampleInstallation();
+    made_.prefix = o_.prefix;
+    made_.userProfileFolder = "C:\\users\\" + o_.user;
+    if (o_.windows == "6.1") {
+        roaming_ = made_.userProfileFolder + "\\AppData\\Roaming";
+        local_ = made_.userProfileFolder + "\\AppData\\Local";
+    } else {
+        roaming_ = made_.userProfileFolder + "\\Application Data";
+        local_ = made_.userProfileFolder + "\\Local Settings\\Application Data";
+    }
+    made_.outlookFolder = roaming_ + "\\Microsoft\\Outlook";
+    made_.localOutlookFolder = local_ + "\\Microsoft\\Outlook";
+    made_.signaturesFolder = roaming_ + "\\Microsoft\\Signatures";
+    made_.templatesFolder = roaming_ + "\\Microsoft\\Templates";
+    made_.stationeryFolder = shared() ? std::string(kSharedFilesDir) + "Stationery"
+                                      : made_.userProfileFolder + "\\Application Data\\Microsoft\\Stationery";
+
+    folders();
+    if (!fileError_.empty()) {
+        error = fileError_;
+        return false;
+    }
+
+    std::string regError;
+    auto registry = wine::WineRegistry::open(o_.prefix, true, regError);
+    if (!registry) {
+        error = regError;
+        return false;
+    }
+    RegWriter w(*registry);
+    w.text(HKEY_CURRENT_USER, kProfilesSub, "DefaultProfile", o_.profile);
+    profile(w, o_.profile, true);
+    if (!o_.secondProfile.empty()) profile(w, o_.secondProfile, false);
+    if (!shared()) accounts(w);
+    options(w);
+    machine(w);
+    if (!w.error.empty()) {
+        error = w.error;
+        return false;
+    }
+    if (!registry->flush(regError)) {
+        error = regError;
+        return false;
+    }
+
+    files();
+    file(join(made_.userProfileFolder, "Documents\\readme.txt"), "A sample Outlook installation.\r\n");
+    if (!fileError_.empty()) {
+        error = fileError_;
+        return false;
+    }
+    std::ofstream(o_.prefix + "/" + kMarker) << "made by make-sample-outlook\n";
+    return true;
+}
+
+bool validName(const std::string& name) {
+    if (name.empty() || name.find_first_of("\\/:*?\"<>|") != std::string::npos) return false;
+    return name != "." && name != "..";
+}
+
+}  // namespace
+
+std::string sampleHostPath(const std::string& prefix, const std::string& windowsPath) {
+    std::string host;
+    std::string rest;
+    if (windowsPath.rfind("\\\\", 0) == 0) {
+        host = prefix + "/dosdevices/unc";
+        rest = windowsPath.substr(2);
+    } else if (windowsPath.size() >= 2 && windowsPath[1] == ':') {
+        const char d = static_cast<char>(std::tolower(static_cast<unsigned char>(windowsPath[0])));
+        if (d == 'z') {
+            host = "";
+        } else if (d == 'c' || d == 'd') {
+            host = prefix + "/drive_" + d;
+        } else {
+            return {};
+        }
+        rest = windowsPath.substr(2);
+    } else {
+        return {};
+    }
+    std::size_t start = 0;
+    while (start <= rest.size()) {
+        std::size_t end = rest.find('\\', start);
+        if (end == std::string::npos) end = rest.size();
+        const std::string part = rest.substr(start, end - start);
+        if (!part.empty()) host += "/" + CodePage::toUtf8(part);
+        start = end + 1;
+    }
+    return host.empty() ? "/" : host;
+}
+
+std::string ansiZ(const std::string& text) { return text + '\0'; }
+
+std::string utf16Z(const std::string& text) {
+    std::string out;
+    for (char16_t unit : CodePage::toUtf16(text)) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    }
+    return out + zeros(2);
+}
+
+std::string pstStoreEntryId(const std::string& path, bool unicode) {
+    std::string id = zeros(4) + bytes(kStoreWrapUid, 16) + zeros(2) + ansiZ("mspst.dll");
+    id += zeros(4) + bytes(kPstUid, 16);
+    // The wrapped identifier's own flags: Unicode files say so.
+    id += dword(unicode ? 0x00000002u : 0u);
+    id += unicode ? utf16Z(path) : ansiZ(path);
+    return id + zeros(unicode ? 2 : 1);
+}
+
+std::string serverStoreEntryId(const std::string& server, const std::string& mailboxDn) {
+    std::string id = zeros(4) + bytes(kStoreWrapUid, 16) + zeros(2) + ansiZ("EMSMDB.DLL");
+    id += zeros(4) + bytes(kMailboxUid, 16) + dword(0x0C) + ansiZ(server) + ansiZ(mailboxDn);
+    return id;
+}
+
+std::string pstFileBytes(std::size_t size, unsigned seed, bool unicode, const std::string& clientMagic) {
+    std::string out(size, '\0');
+    std::uint32_t x = 2463534242u ^ (seed * 2654435761u);
+    // Blocks of noise between empty pages, like a half-used file.
+    for (std::size_t i = 0; i < size; ++i) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        if ((i / 4096) % 3 != 2) out[i] = static_cast<char>(x & 0xFF);
+    }
+    const std::string header = std::string("!BDN") + dword(x) + clientMagic.substr(0, 2) +
+                               std::string(1, static_cast<char>(unicode ? 23 : 14)) + std::string(1, '\0') +
+                               std::string("\x13\x00\x01\x01", 4);
+    out.replace(0, std::min(size, header.size()), header.substr(0, std::min(size, header.size())));
+    return out;
+}
+
+bool buildSampleInstallation(const SampleOptions& options, std::string& error) {
+    SampleInstallation made;
+    return buildSampleInstallation(options, made, error);
+}
+
+bool buildSampleInstallation(const SampleOptions& options, SampleInstallation& made, std::string& error) {
+    if (options.prefix.empty()) {
+        error = "no folder given for the prefix";
+        return false;
+    }
+    if (options.outlook != "11.0" && options.outlook != "12.0" && options.outlook != "14.0") {
+        error = "Outlook version " + options.outlook + " is not one of 11.0, 12.0, 14.0";
+        return false;
+    }
+    if (options.windows != "6.1" && options.windows != "5.1") {
+        error = "Windows version " + options.windows + " is not one of 6.1, 5.1";
+        return false;
+    }
+    if (!validName(options.user)) {
+        error = "\"" + options.user + "\" cannot be a user name";
+        return false;
+    }
+    if (!validName(options.profile) || (!options.secondProfile.empty() && !validName(options.secondProfile))) {
+        error = "a profile name cannot hold \\ / : * ? \" < > |";
+        return false;
+    }
+    if (options.secondProfile == options.profile) {
+        error = "the two profiles need different names";
+        return false;
+    }
+
+    std::error_code ec;
+    const fs::path prefix(options.prefix);
+    if (fs::exists(fs::symlink_status(prefix, ec))) {
+        if (!fs::is_directory(prefix, ec)) {
+            error = options.prefix + " exists and is not a folder";
+            return false;
+        }
+        const bool empty = fs::is_empty(prefix, ec);
+        if (!empty) {
+            const bool ours = fs::exists(prefix / kMarker, ec);
+            if (!ours) {
+                error = options.prefix + " is not empty and was not made by this tool; it is left as it is";
+                return false;
+            }
+            if (!options.force) {
+                error = options.prefix + " holds a sample made before (--force replaces it)";
+                return false;
+            }
+            fs::remove_all(prefix, ec);
+            if (ec) {
+                error = "cannot remove " + options.prefix + ": " + ec.message();
+                return false;
+            }
+        }
+    }
+    fs::create_directories(prefix, ec);
+    if (ec) {
+        error = "cannot make " + options.prefix + ": " + ec.message();
+        return false;
+    }
+    Builder builder(options, made);
+    return builder.run(error);
+}
+
+}  // namespace qm::sample

@@ -1,0 +1,78 @@
+#pragma once
+// A sample Outlook installation inside a new Wine prefix, made without Wine:
+// the drive links, the user's folders with Outlook's files, and user.reg /
+// system.reg in Wine's own format holding the MAPI profiles, the accounts,
+// the options and the version registrations. For trying the program out and
+// for the tests.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace qm::sample {
+
+struct SampleOptions {
+    std::string prefix;            // host folder of the new prefix
+    std::string user = "alice";    // Wine's user name: C:\users\<user>
+    std::string outlook = "14.0";  // "11.0", "12.0" or "14.0"
+    // "6.1" (Windows 7: AppData folders, with the compatibility links of
+    // Windows) or "5.1" (Windows XP: Application Data folders).
+    std::string windows = "6.1";
+    std::string profile = "Outlook";
+    std::string secondProfile;  // empty: one profile only
+    // Replace a sample made before in the same folder. Any other folder
+    // that is not empty is never removed.
+    bool force = false;
+};
+
+// What a profile of the sample holds (Windows paths, textual key paths).
+struct SampleProfile {
+    std::string name;
+    std::string key;                         // ...\Profiles\<name>
+    std::vector<std::string> dataFiles;      // data files the sections name, in section order
+    std::vector<std::string> storeSections;  // the sections naming them (same order)
+    std::string outlookSection;              // key of the Outlook section
+    std::vector<std::string> addressBooks;   // address-book files (11.0), single backslashes
+    std::string rulesFile;                   // <roaming Outlook folder>\<name>.RWZ
+    std::string favoritesFile;               // <roaming Outlook folder>\<name>.FAV
+};
+
+struct SampleInstallation {
+    std::string prefix;             // host folder
+    std::string userProfileFolder;  // C:\users\<user>
+    std::string outlookFolder;      // roaming: rules, preferences
+    std::string localOutlookFolder; // where the data files are
+    std::string signaturesFolder;
+    std::string stationeryFolder;   // the folder the program reads for this version
+    std::string templatesFolder;
+    std::vector<SampleProfile> profiles;
+    // Files directly in the folders above (what a backup of them saves).
+    std::vector<std::string> signatureFiles;
+    std::vector<std::string> stationeryFiles;
+    std::vector<std::string> templateFiles;
+    std::vector<std::string> preferenceFiles;
+};
+
+// Makes the prefix. False with `error` when the folder is in the way or a
+// part cannot be written.
+bool buildSampleInstallation(const SampleOptions& options, std::string& error);
+bool buildSampleInstallation(const SampleOptions& options, SampleInstallation& made, std::string& error);
+
+// The host path of a Windows path inside a prefix made here (drives C: and
+// D:, \\server\share under dosdevices/unc); empty for other paths.
+std::string sampleHostPath(const std::string& prefix, const std::string& windowsPath);
+
+// Pieces of the profile values, for tests that add sections of their own.
+// Byte strings; text arguments are ANSI.
+std::string ansiZ(const std::string& text);   // the text and one zero byte
+std::string utf16Z(const std::string& text);  // UTF-16LE and a zero unit
+// The entry identifier of a personal-folder store ("01020fff"): the store
+// wrapper, the provider's DLL name, then the path as UTF-16 or as ANSI text
+// with its terminator.
+std::string pstStoreEntryId(const std::string& path, bool unicode);
+// A server mailbox store: no file path in it.
+std::string serverStoreEntryId(const std::string& server, const std::string& mailboxDn);
+// File contents with the header of a personal-folder file ("!BDN", then
+// "SM" for data files, "AB" for address books, at offset 8).
+std::string pstFileBytes(std::size_t size, unsigned seed, bool unicode, const std::string& clientMagic = "SM");
+
+}  // namespace qm::sample
