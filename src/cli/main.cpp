@@ -176,6 +176,14 @@ int main(int argc, char** argv) {
     qm::runs::MainWindowActivated(session, &report);
 
     if (!report.itemResult.empty()) std::fprintf(stderr, "quillmark: BackupItem=%s\n", report.itemResult.c_str());
+    // A part that was asked for and failed does not stop the run, but the
+    // job's log must show it.
+    static const char* const parts[10] = {"profile configuration", "data files", "rules", "accounts settings",
+                                          "signatures", "stationery", "personal address book", "options settings",
+                                          "templates", "preferences"};
+    for (size_t i = 0; i < 10 && i < report.ranParts.size() && i < report.itemResult.size(); ++i)
+        if (report.ranParts[i] == '1' && report.itemResult[i] != '1')
+            std::fprintf(stderr, "quillmark: warning: the %s could not be backed up\n", parts[i]);
     if (!report.written) {
         err("no backup written: " + shown(report.failure));
         return kFailed;

@@ -71,7 +71,11 @@ bool RunAutomaticBackup(app::Session& s, const std::string& profile, const std::
 
     items::Items items(s);
     std::string result;
-    for (const auto& row : kBackupRows) result += rowSelected(row, selection) ? (row.run(items, profile) ? '1' : '0') : '0';
+    for (const auto& row : kBackupRows) {
+        const bool selected = rowSelected(row, selection);
+        report.ranParts += selected ? '1' : '0';
+        result += selected ? (row.run(items, profile) ? '1' : '0') : '0';
+    }
 
     if (!s.SaveINI("BackupItem", result)) return fail(s, report, "cannot write the information file " + info);
     s.files.setAttributes(info, platform::FILE_ATTRIBUTE_NORMAL);

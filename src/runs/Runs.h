@@ -19,6 +19,7 @@ bool RunAutomaticBackup(app::Session& session, const std::string& profile, const
 struct AutomaticReport {
     bool written = false;
     std::string itemResult;  // the "BackupItem" value stored
+    std::string ranParts;    // ten characters: "1" for each part the selection ran
     std::string failure;     // why no archive was written; empty when one was
 };
 bool RunAutomaticBackup(app::Session& session, const std::string& profile, const std::string& selection,
