@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/wine/RegServerLock.h"
+
 namespace qm::test {
 namespace {
 
@@ -112,7 +114,15 @@ void WinePrefixTest::SetUp() {
 }
 
 void WinePrefixTest::TearDown() {
-    if (!prefix.empty()) run(env() + "wineserver -k; " + env() + "wineserver -w", nullptr);
+    if (prefix.empty()) return;
+    run(env() + "wineserver -k; " + env() + "wineserver -w", nullptr);
+    // Wine leaves its server folder behind; this prefix is gone with the test.
+    for (const auto& lock : platform::wine::WineServerGuard(prefix).lockPaths()) {
+        std::error_code ec;
+        fs::path server = fs::path(lock).parent_path();
+        fs::remove_all(server, ec);
+        fs::remove(server.parent_path(), ec);  // only when empty
+    }
 }
 
 std::string WinePrefixTest::env() const { return prefixEnv(prefix); }
