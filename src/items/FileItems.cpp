@@ -56,14 +56,18 @@ bool Items::RestoreRules(const std::string& profile) {
     // The whole value is also the name renamed below.
     if (!allStayInFolder(names) || !staysInFolder(recorded)) return false;
     const std::string folder = app::OutlookDataFolderFor(s_.state);
-    if (!absolutePath(folder) || !extractAll(s_, names, folder)) return false;
+    if (!absolutePath(folder)) return false;
 
     // The rules become those of the target profile.
     const std::string target = profile + ".RWZ";
-    if (archive::detail::equalsIgnoreCase(recorded, target)) return true;
+    if (names.size() != 1 || archive::detail::equalsIgnoreCase(recorded, target)) return extractAll(s_, names, folder);
+    // Saved under another profile's name: taken out in the work folder, so
+    // that the rules file of a profile of that name here stays as it is.
+    const std::string& work = s_.state.WorkFolder;
+    if (!s_.files.folderExists(folder) || !extractAll(s_, names, work)) return false;
     const std::string targetPath = app::JoinPath(folder, target);
     if (s_.files.fileExists(targetPath)) s_.files.deleteFile(targetPath);
-    return s_.files.renameFile(app::JoinPath(folder, recorded), targetPath);
+    return s_.files.renameFile(app::JoinPath(work, recorded), targetPath);
 }
 
 bool Items::BackupSignatures() { return backupFolder(s_, s_.state.SignaturesFolder, "BackupSignatures"); }
