@@ -3,6 +3,15 @@
 // built and record them in the information file; restore methods take the
 // values recorded in state.ItemValues when the backup file was opened. None
 // shows a message; each answers true for success.
+//
+// A file an item should save that exists but cannot be read (open elsewhere,
+// no permission, no plain file) fails that item: the files that were added
+// are still recorded, and the other items go on. A recorded name, entry name
+// or profile name that would lead out of its folder ("\", "/", a drive,
+// "..") fails the item before anything is written. The data-file and
+// address-book restores create their folder when it is missing; a rules file
+// saved under another profile's name is taken out in the work folder and
+// moved into place, so that profile's own rules file is not overwritten.
 #include <string>
 
 #include "app/Session.h"
