@@ -77,6 +77,14 @@ bool RunAutomaticBackup(app::Session& s, const std::string& profile, const std::
         result += selected ? (row.run(items, profile) ? '1' : '0') : '0';
     }
 
+    report.itemResult = result;
+    // Nobody reads this run's report: an archive holding none of what was
+    // asked for must not pass for a backup, nor replace the last good one.
+    if (result.find('1') == std::string::npos)
+        return fail(s, report, report.ranParts.find('1') == std::string::npos
+                                   ? "the selection " + selectionText + " names no item"
+                                   : "none of the selected items of profile " + profile + " could be backed up");
+
     if (!s.SaveINI("BackupItem", result)) return fail(s, report, "cannot write the information file " + info);
     s.files.setAttributes(info, platform::FILE_ATTRIBUTE_NORMAL);
     if (s.zip1.AddFileEntry(info, 1) != 1)

@@ -32,7 +32,7 @@ protected:
     }
     static std::string job(const std::string& profile, const std::string& items, const std::string& password,
                            const std::string& file) {
-        return quoted("sf=" + profile + "xm=" + items + "ps=" + password + "bf=" + file);
+        return shq("sf=" + profile + "xm=" + items + "ps=" + password + "bf=" + file);
     }
     // The runs' work folders left under the work root.
     std::vector<std::string> leftWorkFolders() const { return hostFiles(inst->workRoot + "/quillmark"); }
@@ -71,16 +71,16 @@ TEST_F(AutomaticRunTest, AllItemsWithAndWithoutPassword) {
 
     // The program's own listing agrees.
     std::string listing;
-    EXPECT_EQ(run("--list " + quoted(plain), &listing), 0) << listing;
+    EXPECT_EQ(run("--list " + shq(plain), &listing), 0) << listing;
     for (const auto& name : recordedEntries(info)) EXPECT_NE(listing.find("  " + name + "\n"), std::string::npos) << name;
     EXPECT_NE(listing.find("BackupItem=1111111111"), std::string::npos);
     EXPECT_NE(listing.find("BackupInformation=Automatic Backup"), std::string::npos);
-    EXPECT_NE(run("--list " + quoted(locked), &listing), 0);
+    EXPECT_NE(run("--list " + shq(locked), &listing), 0);
     EXPECT_NE(listing.find("Incorect Password or Invalid backup file"), std::string::npos) << listing;
-    EXPECT_NE(run("--list " + quoted(locked) + " --password wrong"), 0);
-    EXPECT_EQ(run("--list " + quoted(locked) + " --password Pw-2.x", &listing), 0) << listing;
+    EXPECT_NE(run("--list " + shq(locked) + " --password wrong"), 0);
+    EXPECT_EQ(run("--list " + shq(locked) + " --password Pw-2.x", &listing), 0) << listing;
     EXPECT_NE(listing.find("password protected"), std::string::npos);
-    EXPECT_NE(run("--list " + quoted(out + "/missing.qmk")), 0);
+    EXPECT_NE(run("--list " + shq(out + "/missing.qmk")), 0);
 }
 
 TEST_F(AutomaticRunTest, CommandLinesThatDoNotParseWriteNothing) {
@@ -96,10 +96,10 @@ TEST_F(AutomaticRunTest, CommandLinesThatDoNotParseWriteNothing) {
     EXPECT_TRUE(hostFiles(out).empty());
     EXPECT_TRUE(leftWorkFolders().empty());
 
-    // The arguments are joined by single blanks before they are read.
-    EXPECT_EQ(run("sf=Outlook xm=00100000 ps= bf=" + quoted(out + "/joined.qmk"), &log), 1) << log;
-    EXPECT_EQ(run("sf=Outlookxm=00100000ps=bf=" + quoted(out + "/two words.qmk"), &log), 0) << log;
-    EXPECT_TRUE(fs::exists(out + "/two words.qmk"));
+    // The arguments are joined by single blanks before they are read: an
+    // unquoted path with a blank still arrives whole.
+    EXPECT_EQ(run("sf=Outlookxm=00100000ps=bf=" + shq(out + "/two") + " words.qmk", &log), 0) << log;
+    EXPECT_EQ(hostFiles(out), std::vector<std::string>{"two words.qmk"});
 }
 
 TEST_F(AutomaticRunTest, ReplacesAnOldArchiveOnlyWhenTheNewOneIsComplete) {
@@ -111,7 +111,7 @@ TEST_F(AutomaticRunTest, ReplacesAnOldArchiveOnlyWhenTheNewOneIsComplete) {
 
     // A run that cannot write the folder: an unprivileged user, a folder of root's.
     if (geteuid() != 0 || shell("command -v setpriv >/dev/null") != 0) GTEST_SKIP() << "needs root and setpriv";
-    shell("chmod -R a+rwX " + quoted(dir.path()) + " && chmod 755 " + quoted(out) + " && chmod 644 " + quoted(file));
+    shell("chmod -R a+rwX " + shq(dir.path()) + " && chmod 755 " + shq(out) + " && chmod 644 " + shq(file));
     std::string log;
     int status = -1;
     log = capture("setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME=/tmp " +
@@ -141,13 +141,21 @@ TEST_F(AutomaticRunTest, SelectionPositions) {
     EXPECT_EQ(result("00000001"), "0000000001");
     EXPECT_EQ(result("x0y1"), "0000010000");
     EXPECT_EQ(result("111111111111"), result("11111111"));
-    EXPECT_EQ(result("000000001111"), "0000000000");
     // No message, no busy panel: nobody watches.
     EXPECT_TRUE(view.messages.empty());
     EXPECT_TRUE(view.statusHistory.empty());
     EXPECT_TRUE(workFiles(s).empty());
 
+    // Nothing asked for, or nothing of it found: the last good backup stays.
+    const std::string good = readHostFile(out + "/sel.qmk");
     runs::AutomaticReport report;
+    for (const auto& [profile, selection] : {std::pair{"Outlook", "000000001111"}, std::pair{"Gone", "10000000"}}) {
+        EXPECT_FALSE(runs::RunAutomaticBackup(s, profile, selection, "", out + "/sel.qmk", report)) << profile;
+        EXPECT_EQ(report.itemResult, "0000000000");
+        EXPECT_FALSE(report.failure.empty());
+        EXPECT_EQ(readHostFile(out + "/sel.qmk"), good);
+    }
+
     EXPECT_FALSE(runs::RunAutomaticBackup(s, "Outlook", "1", "", out + "/missing/x.qmk", report));
     EXPECT_FALSE(report.failure.empty());
     EXPECT_FALSE(fs::exists(out + "/missing"));
@@ -165,7 +173,7 @@ TEST_F(AutomaticRunTest, AddressBookAloneOnOutlook2007) {
     // ...but a profile may still carry one, and the scheduled job saves it.
     const std::string pab = i12.made.localOutlookFolder + "\\old.pab";
     writeHostFile(hostOf(i12, pab), "!BDN....AB");
-    s.reg.SetStringValue(i12.made.profiles[0].key + "\\00000000000000000000000000000abc", "001e6600", pab);
+    s.reg.SetStringValue(i12.made.profiles[0].storeSections[0], "001e6600", pab);
 
     const std::string file = out + "/pab.qmk";
     runs::AutomaticReport report;

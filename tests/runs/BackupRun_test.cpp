@@ -218,8 +218,12 @@ TEST_F(BackupRunTest, DescriptionLineBreaksCannotAddLines) {
     EXPECT_EQ(info["BackupIdentity"], "Outlook");
     // No bare CR or LF anywhere: every line ends in CR LF.
     for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r') EXPECT_EQ(bytes[i + 1], '\n');
-        if (bytes[i] == '\n') EXPECT_EQ(bytes[i - 1], '\r');
+        if (bytes[i] == '\r') {
+            EXPECT_EQ(bytes[i + 1], '\n');
+        }
+        if (bytes[i] == '\n') {
+            EXPECT_EQ(bytes[i - 1], '\r');
+        }
     }
 }
 
@@ -255,7 +259,7 @@ TEST_F(BackupRunTest, LostInformationFileLeavesTheOldArchive) {
 }
 
 TEST_F(BackupRunTest, MissingTargetFolderFailsWithoutDebris) {
-    aim(dir / "missing" / "b.qmk");
+    aim(dir / "missing/b.qmk");
     check("00110000");
     runs::RunBackup(*s);
     ASSERT_EQ(view.messages.size(), 1u);

@@ -31,8 +31,8 @@ protected:
         from.outlook = "11.0";
         source = &install("source", from);
         fs::create_directories(dir / "out");
-        plain = dir / "out" / "plain.qmk";
-        locked = dir / "out" / "locked.qmk";
+        plain = dir / "out/plain.qmk";
+        locked = dir / "out/locked.qmk";
         backup(plain, "", "Line one\nLine two");
         backup(locked, "pa55", "");
 
@@ -80,8 +80,8 @@ protected:
         fs::create_directories(folder);
         writeHostFile(folder + "/note.txt", "not a backup");
         if (!infoText.empty()) writeHostFile(folder + "/quillmark.dat", infoText);
-        std::string archive = dir / "out" / (name + ".qmk");
-        EXPECT_EQ(shell("cd " + quoted(folder) + " && zip -q " + quoted(archive) + " *"), 0);
+        std::string archive = dir / ("out/" + name + ".qmk");
+        EXPECT_EQ(shell("cd " + shq(folder) + " && zip -q " + shq(archive) + " *"), 0);
         return archive;
     }
 
@@ -141,7 +141,7 @@ TEST_F(RestoreRunTest, PasswordsAndTheCancelledPrompt) {
 }
 
 TEST_F(RestoreRunTest, FilesThatAreNoBackups) {
-    const std::string notZip = dir / "out" / "text.qmk";
+    const std::string notZip = dir / "out/text.qmk";
     writeHostFile(notZip, "just some text, no archive");
     const std::string noInfo = foreignArchive("noinfo", "");
     const std::string shortFlags =

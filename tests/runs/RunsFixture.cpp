@@ -60,18 +60,18 @@ std::string capture(const std::string& command, int* status) {
     return out;
 }
 
-std::string quoted(const std::string& text) {
+std::string shq(const std::string& text) {
     std::string q = "'";
     for (char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
 
 namespace {
-std::string passwordOption(const std::string& password) { return " " + quoted("-p" + password); }
+std::string passwordOption(const std::string& password) { return " " + shq("-p" + password); }
 }  // namespace
 
 std::vector<std::string> sevenZipEntries(const std::string& archive, const std::string& password) {
-    std::string out = capture("7z l -slt -ba" + passwordOption(password) + " " + quoted(archive) + " 2>/dev/null");
+    std::string out = capture("7z l -slt -ba" + passwordOption(password) + " " + shq(archive) + " 2>/dev/null");
     std::vector<std::string> names;
     size_t pos = 0;
     while ((pos = out.find("Path = ", pos)) != std::string::npos) {
@@ -86,18 +86,18 @@ std::vector<std::string> sevenZipEntries(const std::string& archive, const std::
 }
 
 std::string sevenZipRead(const std::string& archive, const std::string& entry, const std::string& password) {
-    return capture("7z e -so" + passwordOption(password) + " " + quoted(archive) + " " + quoted(entry) +
+    return capture("7z e -so" + passwordOption(password) + " " + shq(archive) + " " + shq(entry) +
                    " 2>/dev/null");
 }
 
 bool sevenZipTests(const std::string& archive, const std::string& password) {
     int status = -1;
-    std::string out = capture("7z t" + passwordOption(password) + " " + quoted(archive) + " 2>&1", &status);
+    std::string out = capture("7z t" + passwordOption(password) + " " + shq(archive) + " 2>&1", &status);
     return status == 0 && out.find("Everything is Ok") != std::string::npos;
 }
 
 bool sevenZipEncrypted(const std::string& archive) {
-    std::string out = capture("7z l -slt -ba -p " + quoted(archive) + " 2>/dev/null");
+    std::string out = capture("7z l -slt -ba -p " + shq(archive) + " 2>/dev/null");
     return out.find("Encrypted = +") != std::string::npos;
 }
 
@@ -158,8 +158,8 @@ std::vector<std::string> hostFiles(const std::string& folder) {
 std::string binaryPath() { return std::string(QM_BINARY_DIR) + "/quillmark"; }
 
 std::string quillmark(const Installation& inst, const std::string& arguments) {
-    return "env -u DISPLAY -u WAYLAND_DISPLAY XDG_STATE_HOME=" + quoted(inst.workRoot) + " " + quoted(binaryPath()) +
-           " --prefix " + quoted(inst.made.prefix) + " --user " + quoted(inst.made.userProfileFolder.substr(
+    return "env -u DISPLAY -u WAYLAND_DISPLAY XDG_STATE_HOME=" + shq(inst.workRoot) + " " + shq(binaryPath()) +
+           " --prefix " + shq(inst.made.prefix) + " --user " + shq(inst.made.userProfileFolder.substr(
                                                                        inst.made.userProfileFolder.rfind('\\') + 1)) +
            " " + arguments;
 }

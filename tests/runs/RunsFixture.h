@@ -42,7 +42,7 @@ protected:
 
 // Runs a command; its standard output, and its exit status in `status`.
 std::string capture(const std::string& command, int* status = nullptr);
-std::string quoted(const std::string& text);
+std::string shq(const std::string& text);
 
 // What 7-Zip sees in an archive.
 std::vector<std::string> sevenZipEntries(const std::string& archive, const std::string& password = "");
