@@ -34,7 +34,7 @@ const char* const kHelp =
     "new backup.\n"
     "\n"
     "The second form lists what a backup file holds: its entries and the facts\n"
-    "of its information file.\n"
+    "of its information file. It too reads through a Wine prefix.\n"
     "\n"
     "Options (before the argument text):\n"
     "  --prefix DIR   the Wine prefix holding Outlook (default: $WINEPREFIX,\n"
