@@ -34,7 +34,10 @@ protected:
         plain = dir / "out/plain.qmk";
         locked = dir / "out/locked.qmk";
         backup(plain, "", "Line one\nLine two");
-        backup(locked, "pa55", "");
+        // The protected one as a scheduled job writes it.
+        int status = -1;
+        std::string log = capture(quillmark(*source, shq("sf=Outlookxm=11111111ps=pa55bf=" + locked)) + " 2>&1", &status);
+        ASSERT_EQ(status, 0) << log;
 
         sample::SampleOptions to;
         to.outlook = "11.0";
@@ -132,12 +135,22 @@ TEST_F(RestoreRunTest, PasswordsAndTheCancelledPrompt) {
     EXPECT_TRUE(view.messages.empty());
     EXPECT_FALSE(s->state.NoArchiveLoaded);
     EXPECT_EQ(enabledRestoreBoxes(), "11111111");
+    EXPECT_EQ(view.backupDescription, "Automatic Backup");
+    EXPECT_NE(view.backupFacts.find("\r\nProfile:Outlook\r\n"), std::string::npos);
 
     // Cancelled now: the password confirmed before still opens it.
     open(locked, {std::nullopt});
     EXPECT_TRUE(view.messages.empty());
     EXPECT_EQ(enabledRestoreBoxes(), "11111111");
     EXPECT_EQ(s->state.RestorePassword, "pa55");
+
+    // The protected entries come out with it.
+    checkRestore("00100000");
+    runs::RunRestore(*s);
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
+                                                            "\r\nRestore Signatures\t\t\tsucceeded!\t"});
+    for (const auto& sig : source->made.signatureFiles)
+        EXPECT_TRUE(fs::exists(hostOf(*target, target->made.signaturesFolder + "\\" + sig))) << sig;
 }
 
 TEST_F(RestoreRunTest, FilesThatAreNoBackups) {
