@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/CodePage.h"
+#include "registry/EnumValue.h"
 #include "registry/ModReg.h"
 
 namespace qm::registry {
@@ -21,22 +22,10 @@ std::string hexByte(unsigned value) {
 
 // The first REG_BINARY value with exactly this name, or nothing.
 std::optional<std::vector<std::uint8_t>> findBinaryValue(Registry& registry, HKEY key, const std::string& valueName) {
-    std::vector<std::uint8_t> data(4096);
-    for (std::uint32_t index = 0;; ++index) {
-        char name[260];
-        std::uint32_t nameSize = sizeof name;
-        std::uint32_t type = 0;
-        auto size = static_cast<std::uint32_t>(data.size());
-        long rc = registry.RegEnumValueA(key, index, name, &nameSize, &type, data.data(), &size);
-        if (rc == ERROR_MORE_DATA) {
-            data.resize(size);
-            nameSize = sizeof name;
-            rc = registry.RegEnumValueA(key, index, name, &nameSize, &type, data.data(), &size);
-        }
-        if (rc != ERROR_SUCCESS) return std::nullopt;
-        if (type == REG_BINARY && std::string(name, nameSize) == valueName)
-            return std::vector<std::uint8_t>(data.begin(), data.begin() + size);
-    }
+    detail::EnumeratedValue value;
+    for (std::uint32_t index = 0; detail::EnumValue(registry, key, index, value) == ERROR_SUCCESS; ++index)
+        if (value.type == REG_BINARY && value.name == valueName) return value.data;
+    return std::nullopt;
 }
 
 // The path in a decoded text: from the drive letter of the last ":\", else
@@ -58,14 +47,25 @@ std::optional<Text> takePath(const Text& text) {
 
 }  // namespace
 
-std::string ModReg::ReadPathFromBinaryValue(const std::string& path, const std::string& valueName) const {
+std::optional<std::vector<std::uint8_t>> ModReg::ReadBinaryValue(const std::string& path,
+                                                                  const std::string& valueName) const {
     std::string sub = path;
     HKEY root = SplitKeyPath(sub);
-    if (root == 0) return kError;
+    if (root == 0) return std::nullopt;
+    return ReadBinaryValue(root, sub, valueName);
+}
+
+std::optional<std::vector<std::uint8_t>> ModReg::ReadBinaryValue(HKEY root, const std::string& subKey,
+                                                                  const std::string& valueName) const {
     HKEY key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return kError;
+    if (registry_.RegOpenKeyExA(root, subKey, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
     auto bytes = findBinaryValue(registry_, key, valueName);
     registry_.RegCloseKey(key);
+    return bytes;
+}
+
+std::string ModReg::ReadPathFromBinaryValue(const std::string& path, const std::string& valueName) const {
+    auto bytes = ReadBinaryValue(path, valueName);
     if (!bytes) return kError;
 
     const auto& b = *bytes;
@@ -88,13 +88,7 @@ std::string ModReg::ReadPathFromBinaryValue(const std::string& path, const std::
 }
 
 std::string ModReg::ReadAnsiPathFromBinaryValue(const std::string& path, const std::string& valueName) const {
-    std::string sub = path;
-    HKEY root = SplitKeyPath(sub);
-    if (root == 0) return kError;
-    HKEY key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return kError;
-    auto bytes = findBinaryValue(registry_, key, valueName);
-    registry_.RegCloseKey(key);
+    auto bytes = ReadBinaryValue(path, valueName);
     if (!bytes) return kError;
 
     std::string nonZero;
@@ -132,10 +126,7 @@ void ModReg::ReplaceInBinaryValue(const std::string& path, const std::string& va
     std::string sub = path;
     HKEY root = SplitKeyPath(sub);
     if (root == 0) return;
-    HKEY key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return;
-    auto bytes = findBinaryValue(registry_, key, valueName);
-    registry_.RegCloseKey(key);
+    auto bytes = ReadBinaryValue(root, sub, valueName);
     if (!bytes) return;
 
     std::string hex;
@@ -171,6 +162,7 @@ void ModReg::ReplaceInBinaryValue(const std::string& path, const std::string& va
             start = eq + 1;
         }
     }
+    HKEY key = 0;
     if (registry_.RegOpenKeyExA(root, sub, KEY_WRITE, &key) != ERROR_SUCCESS) return;
     registry_.RegSetValueExA(key, valueName, REG_BINARY, out.data(), static_cast<std::uint32_t>(out.size()));
     registry_.RegCloseKey(key);

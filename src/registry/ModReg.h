@@ -2,6 +2,8 @@
 // Registry access by textual key path ("HKEY_CURRENT_USER\Software\..."),
 // the registry text export/import and the paths inside binary profile values.
 // Reads fail in-band ("Error", empty list, false); writes fail silently.
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,12 @@ public:
     static std::string TextToAnsiHex(const std::string& text);
 
 private:
+    // The bytes of the first REG_BINARY value of that exact name.
+    std::optional<std::vector<std::uint8_t>> ReadBinaryValue(const std::string& path,
+                                                             const std::string& valueName) const;
+    std::optional<std::vector<std::uint8_t>> ReadBinaryValue(HKEY root, const std::string& subKey,
+                                                             const std::string& valueName) const;
+
     platform::Registry& registry_;
     platform::FileSystem& files_;
     platform::MessageBox& messages_;

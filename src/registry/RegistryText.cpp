@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "registry/EnumValue.h"
 #include "registry/ModReg.h"
 
 namespace qm::registry {
@@ -155,21 +156,9 @@ void ModReg::ExportValues(const std::string& path, const std::string& file) cons
     if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return;
 
     std::string lines;
-    std::vector<std::uint8_t> data(4096);
-    for (std::uint32_t index = 0;; ++index) {
-        char name[260];
-        std::uint32_t nameSize = sizeof name;
-        std::uint32_t type = 0;
-        auto dataSize = static_cast<std::uint32_t>(data.size());
-        long rc = registry_.RegEnumValueA(key, index, name, &nameSize, &type, data.data(), &dataSize);
-        if (rc == ERROR_MORE_DATA) {
-            data.resize(dataSize);
-            nameSize = sizeof name;
-            rc = registry_.RegEnumValueA(key, index, name, &nameSize, &type, data.data(), &dataSize);
-        }
-        if (rc != ERROR_SUCCESS) break;
-        lines += valueLine(std::string(name, nameSize), type, data.data(), dataSize);
-    }
+    detail::EnumeratedValue value;
+    for (std::uint32_t index = 0; detail::EnumValue(registry_, key, index, value) == ERROR_SUCCESS; ++index)
+        lines += valueLine(value.name, value.type, value.data.data(), static_cast<std::uint32_t>(value.data.size()));
     registry_.RegCloseKey(key);
     if (!lines.empty()) files_.appendFile(file, lines);
 }

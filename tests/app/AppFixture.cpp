@@ -5,6 +5,7 @@
 #include "app/ApplicationState.h"
 #include "platform/wine/WinePlatform.h"
 #include "platform/wine/WineRegistry.h"
+#include "support/MiniPrefix.h"
 
 namespace qm::test {
 
@@ -13,17 +14,8 @@ using namespace qm::platform;
 
 void AppTest::SetUp() {
     prefix = dir / "prefix";
-    fs::create_directories(prefix + "/dosdevices");
-    fs::create_directories(prefix + "/drive_c/users/tester");
-    fs::create_directories(prefix + "/drive_c/windows");
-    fs::create_symlink("../drive_c", prefix + "/dosdevices/c:");
-    fs::create_symlink("/", prefix + "/dosdevices/z:");
+    ASSERT_TRUE(MiniPrefix::make(prefix, "tester"));
     std::string error;
-    {
-        auto fresh = wine::WineRegistry::open(prefix, true, error);
-        ASSERT_TRUE(fresh) << error;
-        ASSERT_TRUE(fresh->flush(error)) << error;
-    }
     wine::WineOptions options;
     options.prefix = prefix;
     options.userName = "tester";

@@ -4,6 +4,7 @@
 
 #include "platform/wine/WinePlatform.h"
 #include "platform/wine/WineRegistry.h"
+#include "support/MiniPrefix.h"
 
 namespace qm::test {
 
@@ -12,16 +13,8 @@ using namespace qm::platform;
 void RegistryTest::SetUp() {
     namespace fs = std::filesystem;
     std::string prefix = dir / "prefix";
-    fs::create_directories(prefix + "/dosdevices");
-    fs::create_directories(prefix + "/drive_c/users/tester");
-    fs::create_symlink("../drive_c", prefix + "/dosdevices/c:");
-    fs::create_symlink("/", prefix + "/dosdevices/z:");
+    ASSERT_TRUE(MiniPrefix::make(prefix, "tester"));
     std::string error;
-    {
-        auto fresh = wine::WineRegistry::open(prefix, true, error);
-        ASSERT_TRUE(fresh) << error;
-        ASSERT_TRUE(fresh->flush(error)) << error;
-    }
     wine::WineOptions options;
     options.prefix = prefix;
     options.userName = "tester";
