@@ -503,6 +503,12 @@ bool Zip::WriteArchive() {
                 drop(i);
         }
 
+        // Every file that was queued is gone: an empty archive would only
+        // replace the earlier backup with nothing.
+        if (sources.empty() && !s.queue.empty()) {
+            lastError_ = "None of the files could be read.";
+            return false;
+        }
         const Attempt attempt = writeOnce(s.targetHost, sources, password, events_, lastPercent);
         switch (attempt.outcome) {
         case Outcome::Written:

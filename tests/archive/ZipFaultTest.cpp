@@ -64,6 +64,18 @@ TEST_F(ZipFaultTest, SourcesGoneBeforeTheWriteAreLeftOut) {
     EXPECT_EQ(test::shell("unzip -tqq '" + archiveHost + "' >/dev/null 2>&1"), 0);
 }
 
+TEST_F(ZipFaultTest, AllSourcesGoneLeavesTheEarlierArchive) {
+    writeEarlierArchive();
+    const auto info = put("quillmark.dat", "BackupItem=0\r\n");
+    ASSERT_TRUE(zip.NewArchive(archive));
+    ASSERT_EQ(zip.AddFileEntry(info, 1), 1);
+    ::unlink((srcHost + "/quillmark.dat").c_str());
+    EXPECT_FALSE(zip.WriteArchive());
+    EXPECT_EQ(events.done, 0);
+    EXPECT_EQ(readHostFile(archiveHost), earlier);
+    EXPECT_TRUE(debris(dir.path()).empty());
+}
+
 // A file written to while it is read is neither stored cut nor stretched: it
 // is dropped and the archive is written again without it, reading the files
 // anew, so the information file rewritten by the drop handler goes in new.
