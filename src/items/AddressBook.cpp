@@ -27,34 +27,16 @@ std::string singleSeparators(const std::string& path) {
 }  // namespace
 
 bool Items::BackupPab(const std::string& profile) {
-    if (!usableProfileName(profile)) return false;
-    const std::string key = profileKey(s_, profile);
-    const auto sections = s_.reg.EnumSubKeys(key);
-    if (sections.empty()) return false;
-
-    std::string list;
-    bool refused = false;
-    for (const auto& section : sections) {
-        const std::string path = s_.reg.GetStringValue(key + "\\" + section, kPabPath);
-        if (path == registry::kError || path.empty() || !s_.files.fileExists(path)) continue;
-        if (!addFile(s_, singleSeparators(path))) {
-            refused = true;
-            continue;
-        }
-        if (!list.empty()) list += ';';
-        list += bareName(path);
-    }
-    if (list.empty()) return false;
-    return s_.SaveINI("BackupPab", list) && !refused;
+    return backupSectionFiles(
+        s_, profile, "BackupPab",
+        [this](const std::string& sectionKey) { return s_.reg.GetStringValue(sectionKey, kPabPath); },
+        singleSeparators);
 }
 
 bool Items::RestorePab(const std::string& profile) {
     if (!usableProfileName(profile)) return false;
-    const std::string folder = app::DataRestoreFolderFor(s_.state);
-    const auto names = splitNames(s_.state.ItemValues[6]);
-    if (!allStayInFolder(names)) return false;
-    if (!makeFolders(s_.files, folder)) return false;
-    if (!extractAll(s_, names, folder)) return false;
+    const std::string folder = extractToDataFolder(s_, s_.state.ItemValues[6]);
+    if (folder.empty()) return false;
 
     const std::string key = profileKey(s_, profile);
     const auto sections = s_.reg.EnumSubKeys(key);

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "app/Environment.h"
+
 namespace qm::items::detail {
 
 std::string bareName(const std::string& path) {
@@ -66,6 +68,42 @@ bool extractAll(app::Session& s, const std::vector<std::string>& names, const st
         if (!entry.valid() || !entry.ExtractEntryTo(folder)) return false;
     }
     return true;
+}
+
+bool backupSectionFiles(app::Session& s, const std::string& profile, const char* infoKey,
+                        const std::function<std::string(const std::string& sectionKey)>& pathOf,
+                        const std::function<std::string(const std::string& path)>& addPath) {
+    if (!usableProfileName(profile)) return false;
+    const std::string key = profileKey(s, profile);
+    const auto sections = s.reg.EnumSubKeys(key);
+    if (sections.empty()) return false;
+
+    std::string list;
+    bool refused = false;
+    for (const auto& section : sections) {
+        const std::string path = pathOf(key + "\\" + section);
+        if (path == registry::kError || path.empty() || !s.files.fileExists(path)) continue;
+        // A file that is there but cannot be read (open in Outlook, no
+        // permission) fails the item; the files that were taken are named.
+        if (!addFile(s, addPath(path))) {
+            refused = true;
+            continue;
+        }
+        if (!list.empty()) list += ';';
+        list += bareName(path);
+    }
+    if (list.empty()) return false;
+    return s.SaveINI(infoKey, list) && !refused;
+}
+
+std::string extractToDataFolder(app::Session& s, const std::string& recorded) {
+    const std::string folder = app::DataRestoreFolderFor(s.state);
+    const auto names = splitNames(recorded);
+    if (!allStayInFolder(names)) return {};
+    // A machine on which Outlook never ran has no such folder yet.
+    if (!makeFolders(s.files, folder)) return {};
+    if (!extractAll(s, names, folder)) return {};
+    return folder;
 }
 
 bool makeFolders(platform::FileSystem& files, const std::string& folder) {

@@ -1,6 +1,7 @@
 #pragma once
 // Pieces the item families share: names and lists of the information file,
 // the checks that keep a restore inside its folders, and the archive steps.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,17 @@ bool addFile(app::Session& s, const std::string& path);
 // Extracts each name into the folder, stopping at the first that is missing
 // or cannot be written. Checks every name before the first write.
 bool extractAll(app::Session& s, const std::vector<std::string>& names, const std::string& folder);
+// Adds the file each section of the profile names (`pathOf` gives the
+// existing-file test's path or "Error"; `addPath` the path to add) and records
+// their bare names under `infoKey`. False when none was added, or when one
+// that exists could not be read.
+bool backupSectionFiles(app::Session& s, const std::string& profile, const char* infoKey,
+                        const std::function<std::string(const std::string& sectionKey)>& pathOf,
+                        const std::function<std::string(const std::string& path)>& addPath);
+// Extracts the recorded names into the profile's data restore folder (made
+// when missing). The folder, or "" when a name is unsafe or extraction fails.
+std::string extractToDataFolder(app::Session& s, const std::string& recorded);
+
 // Creates the missing levels of a folder; true when it exists afterwards.
 bool makeFolders(platform::FileSystem& files, const std::string& folder);
 

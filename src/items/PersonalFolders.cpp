@@ -26,38 +26,15 @@ std::string dataFilePath(const app::Session& s, const std::string& sectionKey) {
 }  // namespace
 
 bool Items::BackupDatas(const std::string& profile) {
-    if (!usableProfileName(profile)) return false;
-    const std::string key = profileKey(s_, profile);
-    const auto sections = s_.reg.EnumSubKeys(key);
-    if (sections.empty()) return false;
-
-    std::string list;
-    bool refused = false;
-    for (const auto& section : sections) {
-        const std::string path = dataFilePath(s_, key + "\\" + section);
-        if (path == registry::kError || !s_.files.fileExists(path)) continue;
-        // A file that is there but cannot be read (open in Outlook, no
-        // permission) fails the item; the files that were taken are named.
-        if (!addFile(s_, path)) {
-            refused = true;
-            continue;
-        }
-        if (!list.empty()) list += ';';
-        list += bareName(path);
-    }
-    if (list.empty()) return false;
-    return s_.SaveINI("BackupDatas", list) && !refused;
+    return backupSectionFiles(
+        s_, profile, "BackupDatas", [this](const std::string& sectionKey) { return dataFilePath(s_, sectionKey); },
+        [](const std::string& path) { return path; });
 }
 
 bool Items::RestoreDatas(const std::string& profile) {
     if (!usableProfileName(profile)) return false;
-    const app::ApplicationState& st = s_.state;
-    const std::string folder = app::DataRestoreFolderFor(st);
-    const auto names = splitNames(st.ItemValues[1]);
-    if (!allStayInFolder(names)) return false;
-    // A machine on which Outlook never ran has no such folder yet.
-    if (!makeFolders(s_.files, folder)) return false;
-    if (!extractAll(s_, names, folder)) return false;
+    const std::string folder = extractToDataFolder(s_, s_.state.ItemValues[1]);
+    if (folder.empty()) return false;
 
     const std::string key = profileKey(s_, profile);
     const auto sections = s_.reg.EnumSubKeys(key);
@@ -76,7 +53,7 @@ bool Items::RestoreDatas(const std::string& profile) {
     s_.reg.DeleteValue(outlook, "001e023d");
 
     // Outlook rebuilds the favourites of the profile from the moved stores.
-    const std::string favorites = st.UserProfileFolder + "\\Application Data\\Microsoft\\Outlook\\" + profile + ".FAV";
+    const std::string favorites = s_.state.UserProfileFolder + "\\Application Data\\Microsoft\\Outlook\\" + profile + ".FAV";
     if (s_.files.fileExists(favorites)) s_.files.deleteFile(favorites);
     return true;
 }
