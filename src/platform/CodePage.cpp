@@ -116,10 +116,9 @@ std::string CodePage::fromUtf16(const std::u16string& text) {
     return out;
 }
 
-std::string CodePage::toUtf8(const std::string& ansi) {
+std::string CodePage::utf16ToUtf8(const std::u16string& text) {
     std::string out;
-    for (unsigned char c : ansi) {
-        char32_t u = toUnit(c);
+    for (char32_t u : text) {
         if (u < 0x80) {
             out += static_cast<char>(u);
         } else if (u < 0x800) {
@@ -133,6 +132,8 @@ std::string CodePage::toUtf8(const std::string& ansi) {
     }
     return out;
 }
+
+std::string CodePage::toUtf8(const std::string& ansi) { return utf16ToUtf8(toUtf16(ansi)); }
 
 std::string CodePage::fromUtf8(const std::string& utf8) {
     std::u16string units;

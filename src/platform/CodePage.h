@@ -23,6 +23,8 @@ public:
     // UTF-8 (host file names, terminal) <-> ANSI.
     static std::string toUtf8(const std::string& ansi);
     static std::string fromUtf8(const std::string& utf8);
+    // UTF-16 units (of the Basic Multilingual Plane) as UTF-8.
+    static std::string utf16ToUtf8(const std::u16string& text);
 };
 
 }  // namespace qm::platform

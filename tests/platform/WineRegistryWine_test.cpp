@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/CodePage.h"
 #include "platform/wine/RegFile.h"
 #include "platform/wine/WineRegistry.h"
 #include "support/TempDir.h"
@@ -20,23 +21,14 @@ using qm::test::subkeyNames;
 
 namespace {
 
+// A file Wine's reg.exe exported: UTF-16LE after a byte-order mark.
 std::string utf16ToUtf8(const std::string& bytes) {
-    std::string out;
+    std::u16string units;
     size_t i = bytes.size() >= 2 && bytes[0] == '\xff' && bytes[1] == '\xfe' ? 2 : 0;
-    for (; i + 1 < bytes.size(); i += 2) {
-        char32_t u = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-        if (u < 0x80) {
-            out += static_cast<char>(u);
-        } else if (u < 0x800) {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (u >> 12));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    return out;
+    for (; i + 1 < bytes.size(); i += 2)
+        units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                       (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    return CodePage::utf16ToUtf8(units);
 }
 
 // The sections of a registry file ("[key] ..." up to the next one).
