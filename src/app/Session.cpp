@@ -116,7 +116,7 @@ void Session::removeWorkFolder() {
         for (const auto& name : names) {
             std::string path = JoinPath(state.WorkFolder, name);
             // Extracted files may carry the read-only attribute of their source.
-            files.setAttributes(path, platform::FILE_ATTRIBUTE_NORMAL);
+            files.setAttributes(path, platform::FileAttribute::Normal);
             files.deleteFile(path);
         }
     }

@@ -8,13 +8,16 @@
 
 namespace qm::platform {
 
-inline constexpr std::uint32_t FILE_ATTRIBUTE_READONLY = 0x01;
-inline constexpr std::uint32_t FILE_ATTRIBUTE_HIDDEN = 0x02;
-inline constexpr std::uint32_t FILE_ATTRIBUTE_SYSTEM = 0x04;
-inline constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
-inline constexpr std::uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
-inline constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
-inline constexpr std::uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+// DOS attribute bits, with Win32's values.
+struct FileAttribute {
+    static constexpr std::uint32_t ReadOnly = 0x01;
+    static constexpr std::uint32_t Hidden = 0x02;
+    static constexpr std::uint32_t System = 0x04;
+    static constexpr std::uint32_t Directory = 0x10;
+    static constexpr std::uint32_t Archive = 0x20;
+    static constexpr std::uint32_t Normal = 0x80;
+    static constexpr std::uint32_t Invalid = 0xFFFFFFFFu;
+};
 
 class FileSystem {
 public:

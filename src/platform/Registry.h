@@ -8,63 +8,91 @@
 
 namespace qm::platform {
 
-using HKEY = std::uintptr_t;
+using KeyHandle = std::uintptr_t;
 
-inline constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;
-inline constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
-inline constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002u;
-inline constexpr HKEY HKEY_USERS = 0x80000003u;
-inline constexpr HKEY HKEY_PERFORMANCE_DATA = 0x80000004u;
-inline constexpr HKEY HKEY_CURRENT_CONFIG = 0x80000005u;
-inline constexpr HKEY HKEY_DYN_DATA = 0x80000006u;
+// The predefined root handles, with Win32's values.
+struct RootKey {
+    static constexpr KeyHandle ClassesRoot = 0x80000000u;
+    static constexpr KeyHandle CurrentUser = 0x80000001u;
+    static constexpr KeyHandle LocalMachine = 0x80000002u;
+    static constexpr KeyHandle Users = 0x80000003u;
+    static constexpr KeyHandle PerformanceData = 0x80000004u;
+    static constexpr KeyHandle CurrentConfig = 0x80000005u;
+    static constexpr KeyHandle DynData = 0x80000006u;
+};
 
-inline constexpr long ERROR_SUCCESS = 0;
-inline constexpr long ERROR_FILE_NOT_FOUND = 2;
-inline constexpr long ERROR_ACCESS_DENIED = 5;
-inline constexpr long ERROR_INVALID_HANDLE = 6;
-inline constexpr long ERROR_INVALID_PARAMETER = 87;
-inline constexpr long ERROR_MORE_DATA = 234;
-inline constexpr long ERROR_NO_MORE_ITEMS = 259;
+// Win32's error codes; a backend may answer others.
+enum class RegStatus : long {
+    Success = 0,
+    FileNotFound = 2,
+    AccessDenied = 5,
+    InvalidHandle = 6,
+    InvalidParameter = 87,
+    BadPathname = 161,
+    MoreData = 234,
+    NoMoreItems = 259,
+    KeyDeleted = 1018,
+};
 
-inline constexpr std::uint32_t REG_NONE = 0;
-inline constexpr std::uint32_t REG_SZ = 1;
-inline constexpr std::uint32_t REG_EXPAND_SZ = 2;
-inline constexpr std::uint32_t REG_BINARY = 3;
-inline constexpr std::uint32_t REG_DWORD = 4;
-inline constexpr std::uint32_t REG_MULTI_SZ = 7;
+// Value types with Win32's numbers; other numbers pass through unchanged.
+enum class RegType : std::uint32_t {
+    None = 0,
+    Sz = 1,
+    ExpandSz = 2,
+    Binary = 3,
+    Dword = 4,
+    MultiSz = 7,
+};
 
-inline constexpr std::uint32_t KEY_READ = 0x20019;
-inline constexpr std::uint32_t KEY_WRITE = 0x20006;
+// Access rights of an opened key (bits as Win32 has them).
+enum class KeyAccess : std::uint32_t {
+    QueryValue = 0x0001,
+    SetValue = 0x0002,
+    CreateSubKey = 0x0004,
+    EnumerateSubKeys = 0x0008,
+    Delete = 0x10000,
+    Read = 0x20019,
+    Write = 0x20006,
+    AllAccess = 0xF003F,
+};
+
+// True when `granted` includes any right of `wanted`.
+constexpr bool allows(KeyAccess granted, KeyAccess wanted) {
+    return (static_cast<std::uint32_t>(granted) & static_cast<std::uint32_t>(wanted)) != 0;
+}
+constexpr KeyAccess operator|(KeyAccess a, KeyAccess b) {
+    return static_cast<KeyAccess>(static_cast<std::uint32_t>(a) | static_cast<std::uint32_t>(b));
+}
 
 // Names, value names and string data are ANSI bytes. Sizes are in bytes.
 // Buffers follow Win32: `nameSize` is the capacity in characters on entry
 // (including room for the terminating zero) and the length without the zero
-// on return; a too small data buffer answers ERROR_MORE_DATA and stores the
-// needed size. String data (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) carries its
+// on return; a too small data buffer answers RegStatus::MoreData and stores the
+// needed size. String data (Sz, ExpandSz, MultiSz) carries its
 // terminating zero as stored.
 class Registry {
 public:
     virtual ~Registry() = default;
 
-    virtual long RegOpenKeyExA(HKEY key, const std::string& subKey, std::uint32_t access, HKEY* result) = 0;
+    virtual RegStatus RegOpenKeyExA(KeyHandle key, const std::string& subKey, KeyAccess access, KeyHandle* result) = 0;
     // Opens or creates, creating missing parents.
-    virtual long RegCreateKeyA(HKEY key, const std::string& subKey, HKEY* result) = 0;
-    virtual long RegCloseKey(HKEY key) = 0;
+    virtual RegStatus RegCreateKeyA(KeyHandle key, const std::string& subKey, KeyHandle* result) = 0;
+    virtual RegStatus RegCloseKey(KeyHandle key) = 0;
     // `data` may be null to ask for the size only.
-    virtual long RegQueryValueExA(HKEY key, const std::string& valueName, std::uint32_t* type,
+    virtual RegStatus RegQueryValueExA(KeyHandle key, const std::string& valueName, RegType* type,
                                   std::uint8_t* data, std::uint32_t* dataSize) = 0;
-    virtual long RegSetValueExA(HKEY key, const std::string& valueName, std::uint32_t type,
+    virtual RegStatus RegSetValueExA(KeyHandle key, const std::string& valueName, RegType type,
                                 const std::uint8_t* data, std::uint32_t dataSize) = 0;
-    virtual long RegEnumKeyExA(HKEY key, std::uint32_t index, char* name, std::uint32_t* nameSize) = 0;
-    virtual long RegEnumValueA(HKEY key, std::uint32_t index, char* name, std::uint32_t* nameSize,
-                               std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) = 0;
+    virtual RegStatus RegEnumKeyExA(KeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize) = 0;
+    virtual RegStatus RegEnumValueA(KeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
+                               RegType* type, std::uint8_t* data, std::uint32_t* dataSize) = 0;
     // Deletes a subkey that has no subkeys of its own.
-    virtual long RegDeleteKeyA(HKEY key, const std::string& subKey) = 0;
-    virtual long RegDeleteValueA(HKEY key, const std::string& valueName) = 0;
+    virtual RegStatus RegDeleteKeyA(KeyHandle key, const std::string& subKey) = 0;
+    virtual RegStatus RegDeleteValueA(KeyHandle key, const std::string& valueName) = 0;
 
     // Why the registry cannot be used now (e.g. a running wineserver would
     // overwrite our edits), or empty when it can. Writes answer
-    // ERROR_ACCESS_DENIED while this is set.
+    // RegStatus::AccessDenied while this is set.
     virtual std::string problem() const { return {}; }
 };
 

@@ -21,10 +21,10 @@ std::string hexByte(unsigned value) {
 }
 
 // The first REG_BINARY value with exactly this name, or nothing.
-std::optional<std::vector<std::uint8_t>> findBinaryValue(Registry& registry, HKEY key, const std::string& valueName) {
+std::optional<std::vector<std::uint8_t>> findBinaryValue(Registry& registry, KeyHandle key, const std::string& valueName) {
     detail::EnumeratedValue value;
-    for (std::uint32_t index = 0; detail::EnumValue(registry, key, index, value) == ERROR_SUCCESS; ++index)
-        if (value.type == REG_BINARY && value.name == valueName) return value.data;
+    for (std::uint32_t index = 0; detail::EnumValue(registry, key, index, value) == RegStatus::Success; ++index)
+        if (value.type == RegType::Binary && value.name == valueName) return value.data;
     return std::nullopt;
 }
 
@@ -50,15 +50,15 @@ std::optional<Text> takePath(const Text& text) {
 std::optional<std::vector<std::uint8_t>> ModReg::ReadBinaryValue(const std::string& path,
                                                                   const std::string& valueName) const {
     std::string sub = path;
-    HKEY root = SplitKeyPath(sub);
+    KeyHandle root = SplitKeyPath(sub);
     if (root == 0) return std::nullopt;
     return ReadBinaryValue(root, sub, valueName);
 }
 
-std::optional<std::vector<std::uint8_t>> ModReg::ReadBinaryValue(HKEY root, const std::string& subKey,
+std::optional<std::vector<std::uint8_t>> ModReg::ReadBinaryValue(KeyHandle root, const std::string& subKey,
                                                                   const std::string& valueName) const {
-    HKEY key = 0;
-    if (registry_.RegOpenKeyExA(root, subKey, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    KeyHandle key = 0;
+    if (registry_.RegOpenKeyExA(root, subKey, KeyAccess::Read, &key) != RegStatus::Success) return std::nullopt;
     auto bytes = findBinaryValue(registry_, key, valueName);
     registry_.RegCloseKey(key);
     return bytes;
@@ -124,7 +124,7 @@ std::string ModReg::TextToAnsiHex(const std::string& text) {
 void ModReg::ReplaceInBinaryValue(const std::string& path, const std::string& valueName, const std::string& oldText,
                                   const std::string& newText) const {
     std::string sub = path;
-    HKEY root = SplitKeyPath(sub);
+    KeyHandle root = SplitKeyPath(sub);
     if (root == 0) return;
     auto bytes = ReadBinaryValue(root, sub, valueName);
     if (!bytes) return;
@@ -162,9 +162,9 @@ void ModReg::ReplaceInBinaryValue(const std::string& path, const std::string& va
             start = eq + 1;
         }
     }
-    HKEY key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KEY_WRITE, &key) != ERROR_SUCCESS) return;
-    registry_.RegSetValueExA(key, valueName, REG_BINARY, out.data(), static_cast<std::uint32_t>(out.size()));
+    KeyHandle key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Write, &key) != RegStatus::Success) return;
+    registry_.RegSetValueExA(key, valueName, RegType::Binary, out.data(), static_cast<std::uint32_t>(out.size()));
     registry_.RegCloseKey(key);
 }
 

@@ -11,29 +11,29 @@ namespace {
 // Closes a key when the operation that opened it returns.
 class KeyGuard {
 public:
-    KeyGuard(Registry& registry, HKEY key) : registry_(registry), key_(key) {}
+    KeyGuard(Registry& registry, KeyHandle key) : registry_(registry), key_(key) {}
     ~KeyGuard() { registry_.RegCloseKey(key_); }
     KeyGuard(const KeyGuard&) = delete;
     KeyGuard& operator=(const KeyGuard&) = delete;
 
 private:
     Registry& registry_;
-    HKEY key_;
+    KeyHandle key_;
 };
 
 struct RootName {
     const char* name;
-    HKEY handle;
+    KeyHandle handle;
 };
 
 constexpr std::array<RootName, 7> kRoots = {{
-    {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
-    {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
-    {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-    {"HKEY_USERS", HKEY_USERS},
-    {"HKEY_PERFORMANCE_DATA", HKEY_PERFORMANCE_DATA},
-    {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
-    {"HKEY_DYN_DATA", HKEY_DYN_DATA},
+    {"HKEY_CLASSES_ROOT", RootKey::ClassesRoot},
+    {"HKEY_CURRENT_USER", RootKey::CurrentUser},
+    {"HKEY_LOCAL_MACHINE", RootKey::LocalMachine},
+    {"HKEY_USERS", RootKey::Users},
+    {"HKEY_PERFORMANCE_DATA", RootKey::PerformanceData},
+    {"HKEY_CURRENT_CONFIG", RootKey::CurrentConfig},
+    {"HKEY_DYN_DATA", RootKey::DynData},
 }};
 
 }  // namespace
@@ -41,13 +41,13 @@ constexpr std::array<RootName, 7> kRoots = {{
 ModReg::ModReg(Registry& registry, FileSystem& files, MessageBox& messages, std::string tempFolder)
     : registry_(registry), files_(files), messages_(messages), tempFolder_(std::move(tempFolder)) {}
 
-HKEY ModReg::RootKeyFromName(const std::string& name) {
+KeyHandle ModReg::RootKeyFromName(const std::string& name) {
     for (const auto& root : kRoots)
         if (name == root.name) return root.handle;
     return 0;
 }
 
-HKEY ModReg::SplitKeyPath(std::string& path) const {
+KeyHandle ModReg::SplitKeyPath(std::string& path) const {
     if (path.rfind("HKEY_", 0) != 0 || path.back() == '\\') {
         messages_.showMessage(std::string(kIncorrectFormat) + "\n\n" + path, Icon::None, Buttons::Ok);
         return 0;
@@ -64,27 +64,27 @@ HKEY ModReg::SplitKeyPath(std::string& path) const {
 
 bool ModReg::KeyExists(const std::string& path) const {
     std::string sub = path;
-    HKEY root = SplitKeyPath(sub);
+    KeyHandle root = SplitKeyPath(sub);
     if (root == 0) return false;
-    HKEY key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    KeyHandle key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Read, &key) != RegStatus::Success) return false;
     registry_.RegCloseKey(key);
     return true;
 }
 
 std::string ModReg::GetStringValue(const std::string& path, const std::string& valueName) const {
     std::string sub = path;
-    HKEY root = SplitKeyPath(sub);
+    KeyHandle root = SplitKeyPath(sub);
     if (root == 0) return {};
-    HKEY key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return kError;
+    KeyHandle key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Read, &key) != RegStatus::Success) return kError;
     KeyGuard guard(registry_, key);
 
     std::string buffer(255, ' ');
-    std::uint32_t type = 0;
+    RegType type = RegType::None;
     std::uint32_t size = 255;
     if (registry_.RegQueryValueExA(key, valueName, &type, reinterpret_cast<std::uint8_t*>(buffer.data()), &size) !=
-        ERROR_SUCCESS)
+        RegStatus::Success)
         return kError;
     // Strings written without a terminator (as SetStringValue and the
     // registry text import do) keep their last character.
@@ -96,36 +96,36 @@ std::string ModReg::GetStringValue(const std::string& path, const std::string& v
 
 void ModReg::SetStringValue(const std::string& path, const std::string& valueName, const std::string& text) const {
     std::string sub = path;
-    HKEY root = SplitKeyPath(sub);
+    KeyHandle root = SplitKeyPath(sub);
     if (root == 0) return;
-    HKEY key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KEY_WRITE, &key) != ERROR_SUCCESS) return;
-    registry_.RegSetValueExA(key, valueName, REG_SZ, reinterpret_cast<const std::uint8_t*>(text.data()),
+    KeyHandle key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Write, &key) != RegStatus::Success) return;
+    registry_.RegSetValueExA(key, valueName, RegType::Sz, reinterpret_cast<const std::uint8_t*>(text.data()),
                              static_cast<std::uint32_t>(text.size()));
     registry_.RegCloseKey(key);
 }
 
 void ModReg::DeleteValue(const std::string& path, const std::string& valueName) const {
     std::string sub = path;
-    HKEY root = SplitKeyPath(sub);
+    KeyHandle root = SplitKeyPath(sub);
     if (root == 0) return;
-    HKEY key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    KeyHandle key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Write, &key) != RegStatus::Success) return;
     registry_.RegDeleteValueA(key, valueName);
     registry_.RegCloseKey(key);
 }
 
 void ModReg::DeleteKey(const std::string& path) const {
     std::string sub = path;
-    HKEY root = SplitKeyPath(sub);
+    KeyHandle root = SplitKeyPath(sub);
     if (root == 0 || sub.empty()) return;
     auto slash = sub.rfind('\\');
     if (slash == std::string::npos) {
         registry_.RegDeleteKeyA(root, sub);
         return;
     }
-    HKEY parent = 0;
-    if (registry_.RegOpenKeyExA(root, sub.substr(0, slash), KEY_WRITE, &parent) != ERROR_SUCCESS) return;
+    KeyHandle parent = 0;
+    if (registry_.RegOpenKeyExA(root, sub.substr(0, slash), KeyAccess::Write, &parent) != RegStatus::Success) return;
     registry_.RegDeleteKeyA(parent, sub.substr(slash + 1));
     registry_.RegCloseKey(parent);
 }
@@ -138,17 +138,17 @@ void ModReg::DeleteKeyTree(const std::string& path) const {
 std::vector<std::string> ModReg::EnumSubKeys(const std::string& path) const {
     std::vector<std::string> names;
     std::string sub = path;
-    HKEY root = SplitKeyPath(sub);
+    KeyHandle root = SplitKeyPath(sub);
     if (root == 0) return names;
-    HKEY key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return names;
+    KeyHandle key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Read, &key) != RegStatus::Success) return names;
     KeyGuard guard(registry_, key);
     for (std::uint32_t index = 0;; ++index) {
         char name[260];
         std::uint32_t size = sizeof name;
-        long rc = registry_.RegEnumKeyExA(key, index, name, &size);
-        if (rc == ERROR_MORE_DATA) continue;  // a name no path of ours could address
-        if (rc != ERROR_SUCCESS) break;
+        platform::RegStatus rc = registry_.RegEnumKeyExA(key, index, name, &size);
+        if (rc == RegStatus::MoreData) continue;  // a name no path of ours could address
+        if (rc != RegStatus::Success) break;
         std::string text(name, size);
         names.push_back(text.substr(0, text.find('\0')));
     }

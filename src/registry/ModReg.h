@@ -13,7 +13,7 @@
 
 namespace qm::registry {
 
-using platform::HKEY;
+using platform::KeyHandle;
 
 class ModReg {
 public:
@@ -26,8 +26,8 @@ public:
     platform::Registry& registry() const { return registry_; }
 
     // Key paths and single values.
-    HKEY SplitKeyPath(std::string& path) const;
-    static HKEY RootKeyFromName(const std::string& name);
+    KeyHandle SplitKeyPath(std::string& path) const;
+    static KeyHandle RootKeyFromName(const std::string& name);
     bool KeyExists(const std::string& path) const;
     std::string GetStringValue(const std::string& path, const std::string& valueName) const;
     void SetStringValue(const std::string& path, const std::string& valueName, const std::string& text) const;
@@ -55,7 +55,7 @@ private:
     // The bytes of the first REG_BINARY value of that exact name.
     std::optional<std::vector<std::uint8_t>> ReadBinaryValue(const std::string& path,
                                                              const std::string& valueName) const;
-    std::optional<std::vector<std::uint8_t>> ReadBinaryValue(HKEY root, const std::string& subKey,
+    std::optional<std::vector<std::uint8_t>> ReadBinaryValue(KeyHandle root, const std::string& subKey,
                                                              const std::string& valueName) const;
 
     platform::Registry& registry_;

@@ -16,19 +16,19 @@ namespace {
 
 const char* const kEol = "\r\n";
 
-std::string valueLine(const std::string& name, std::uint32_t type, const std::uint8_t* data, std::uint32_t size) {
+std::string valueLine(const std::string& name, RegType type, const std::uint8_t* data, std::uint32_t size) {
     std::string line = "\"" + name;
     switch (type) {
-        case REG_SZ:
-        case REG_EXPAND_SZ: {
+        case RegType::Sz:
+        case RegType::ExpandSz: {
             std::string text(reinterpret_cast<const char*>(data), size);
             // The terminator is not part of the text; a string stored without
             // one keeps its last character.
             if (!text.empty() && text.back() == '\0') text.pop_back();
-            line += (type == REG_SZ ? "\"= sz:" : "\"=esz:") + text;
+            line += (type == RegType::Sz ? "\"= sz:" : "\"=esz:") + text;
             break;
         }
-        case REG_BINARY: {
+        case RegType::Binary: {
             line += "\"=bin:";
             for (std::uint32_t i = 0; i < size; ++i) {
                 if (i) line += ',';
@@ -36,7 +36,7 @@ std::string valueLine(const std::string& name, std::uint32_t type, const std::ui
             }
             break;
         }
-        case REG_DWORD: {
+        case RegType::Dword: {
             std::uint32_t bits = 0;
             for (std::uint32_t i = 0; i < 4 && i < size; ++i) bits |= std::uint32_t(data[i]) << (8 * i);
             line += "\"= dw:" + std::to_string(static_cast<std::int32_t>(bits));
@@ -76,7 +76,7 @@ struct Record {
     bool header = false;
     std::string text;  // header: the relative path as written
     std::string name;
-    std::uint32_t type = REG_NONE;  // REG_NONE: a value line of a type we ignore
+    RegType type = RegType::None;  // None:: a value line of a type we ignore
     std::vector<std::uint8_t> data;
 };
 
@@ -98,16 +98,16 @@ std::optional<Record> parseLine(const std::string& line) {
     std::string text = eq + 5 <= line.size() ? line.substr(eq + 5) : std::string();
 
     if (typeField == "sz" || typeField == "esz") {
-        r.type = typeField == "sz" ? REG_SZ : REG_EXPAND_SZ;
+        r.type = typeField == "sz" ? RegType::Sz : RegType::ExpandSz;
         r.data.assign(text.begin(), text.end());
     } else if (typeField == "dw") {
         long long v = 0;
         if (!parseInteger(text, INT32_MIN, INT32_MAX, v)) return std::nullopt;
         auto bits = static_cast<std::uint32_t>(static_cast<std::int32_t>(v));
-        r.type = REG_DWORD;
+        r.type = RegType::Dword;
         for (int i = 0; i < 4; ++i) r.data.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
     } else if (typeField == "bin") {
-        r.type = REG_BINARY;
+        r.type = RegType::Binary;
         if (!text.empty()) {
             size_t start = 0;
             while (true) {
@@ -131,16 +131,16 @@ void ModReg::ExportKey(const std::string& path, const std::string& header, const
     ExportValues(path, file);
 
     std::string sub = path;
-    HKEY root = SplitKeyPath(sub);
+    KeyHandle root = SplitKeyPath(sub);
     if (root == 0) return;
-    HKEY key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return;
+    KeyHandle key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Read, &key) != RegStatus::Success) return;
     for (std::uint32_t index = 0;; ++index) {
         char name[260];
         std::uint32_t size = sizeof name;
-        long rc = registry_.RegEnumKeyExA(key, index, name, &size);
-        if (rc == ERROR_MORE_DATA) continue;
-        if (rc != ERROR_SUCCESS) break;
+        platform::RegStatus rc = registry_.RegEnumKeyExA(key, index, name, &size);
+        if (rc == RegStatus::MoreData) continue;
+        if (rc != RegStatus::Success) break;
         std::string child(name, size);
         child = child.substr(0, child.find('\0'));
         ExportKey(path + "\\" + child, header + "\\" + child, file);
@@ -150,14 +150,14 @@ void ModReg::ExportKey(const std::string& path, const std::string& header, const
 
 void ModReg::ExportValues(const std::string& path, const std::string& file) const {
     std::string sub = path;
-    HKEY root = SplitKeyPath(sub);
+    KeyHandle root = SplitKeyPath(sub);
     if (root == 0) return;
-    HKEY key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return;
+    KeyHandle key = 0;
+    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Read, &key) != RegStatus::Success) return;
 
     std::string lines;
     detail::EnumeratedValue value;
-    for (std::uint32_t index = 0; detail::EnumValue(registry_, key, index, value) == ERROR_SUCCESS; ++index)
+    for (std::uint32_t index = 0; detail::EnumValue(registry_, key, index, value) == RegStatus::Success; ++index)
         lines += valueLine(value.name, value.type, value.data.data(), static_cast<std::uint32_t>(value.data.size()));
     registry_.RegCloseKey(key);
     if (!lines.empty()) files_.appendFile(file, lines);
@@ -185,7 +185,7 @@ bool ModReg::ImportKey(const std::string& target, const std::string& file) const
     }
 
     std::string headerPath;
-    HKEY openKey = 0;
+    KeyHandle openKey = 0;
     bool ok = true;
     for (const auto& r : records) {
         if (r.header) {
@@ -198,21 +198,21 @@ bool ModReg::ImportKey(const std::string& target, const std::string& file) const
             }
             if (openKey) registry_.RegCloseKey(openKey);
             openKey = 0;
-            HKEY root = SplitKeyPath(toCreate);
+            KeyHandle root = SplitKeyPath(toCreate);
             if (root == 0) {
                 ok = false;
                 continue;
             }
-            if (registry_.RegCreateKeyA(root, toCreate, &openKey) != ERROR_SUCCESS) {
+            if (registry_.RegCreateKeyA(root, toCreate, &openKey) != RegStatus::Success) {
                 openKey = 0;
                 ok = false;
             }
             continue;
         }
-        if (r.type == REG_NONE) continue;
+        if (r.type == RegType::None) continue;
         if (!openKey ||
             registry_.RegSetValueExA(openKey, r.name, r.type, r.data.data(),
-                                     static_cast<std::uint32_t>(r.data.size())) != ERROR_SUCCESS)
+                                     static_cast<std::uint32_t>(r.data.size())) != RegStatus::Success)
             ok = false;
     }
     if (openKey) registry_.RegCloseKey(openKey);

@@ -86,7 +86,7 @@ bool RunAutomaticBackup(app::Session& s, const std::string& profile, const std::
                                    : "none of the selected items of profile " + profile + " could be backed up");
 
     if (!s.SaveINI("BackupItem", result)) return fail(s, report, "cannot write the information file " + info);
-    s.files.setAttributes(info, platform::FILE_ATTRIBUTE_NORMAL);
+    s.files.setAttributes(info, platform::FileAttribute::Normal);
     if (s.zip1.AddFileEntry(info, 1) != 1)
         return fail(s, report, withReason("cannot add the information file", s.zip1.lastError()));
 

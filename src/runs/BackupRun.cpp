@@ -92,7 +92,7 @@ void RunBackup(app::Session& s) {
     }
 
     s.SaveINI("BackupItem", result);
-    s.files.setAttributes(info, platform::FILE_ATTRIBUTE_NORMAL);
+    s.files.setAttributes(info, platform::FileAttribute::Normal);
     const bool infoQueued = opened && s.zip1.AddFileEntry(info, 1) == 1;
 
     if (protect) {

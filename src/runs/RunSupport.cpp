@@ -83,10 +83,10 @@ std::string infoFilePath(app::Session& session) {
 bool removeFile(platform::FileSystem& files, const std::string& path) {
     if (path.empty()) return true;
     auto attributes = files.getAttributes(path);
-    if (attributes == platform::INVALID_FILE_ATTRIBUTES) return true;
-    if (attributes & platform::FILE_ATTRIBUTE_DIRECTORY) return false;
-    if (attributes & platform::FILE_ATTRIBUTE_READONLY)
-        files.setAttributes(path, platform::FILE_ATTRIBUTE_NORMAL);
+    if (attributes == platform::FileAttribute::Invalid) return true;
+    if (attributes & platform::FileAttribute::Directory) return false;
+    if (attributes & platform::FileAttribute::ReadOnly)
+        files.setAttributes(path, platform::FileAttribute::Normal);
     return files.deleteFile(path);
 }
 

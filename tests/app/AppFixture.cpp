@@ -48,21 +48,21 @@ void AppTest::makeFolder(const std::string& windowsPath) { fs::create_directorie
 
 void AppTest::makeKey(const std::string& keyPath) {
     std::string sub = keyPath;
-    HKEY root = registry::ModReg::RootKeyFromName(sub.substr(0, sub.find('\\')));
+    KeyHandle root = registry::ModReg::RootKeyFromName(sub.substr(0, sub.find('\\')));
     sub = sub.find('\\') == std::string::npos ? std::string() : sub.substr(sub.find('\\') + 1);
-    HKEY key = 0;
-    ASSERT_EQ(platform.registry->RegCreateKeyA(root, sub, &key), ERROR_SUCCESS) << keyPath;
+    KeyHandle key = 0;
+    ASSERT_EQ(platform.registry->RegCreateKeyA(root, sub, &key), RegStatus::Success) << keyPath;
     platform.registry->RegCloseKey(key);
 }
 
 void AppTest::setString(const std::string& keyPath, const std::string& name, const std::string& value) {
     makeKey(keyPath);
     std::string sub = keyPath.substr(keyPath.find('\\') + 1);
-    HKEY root = registry::ModReg::RootKeyFromName(keyPath.substr(0, keyPath.find('\\')));
-    HKEY key = 0;
-    ASSERT_EQ(platform.registry->RegOpenKeyExA(root, sub, KEY_WRITE, &key), ERROR_SUCCESS);
+    KeyHandle root = registry::ModReg::RootKeyFromName(keyPath.substr(0, keyPath.find('\\')));
+    KeyHandle key = 0;
+    ASSERT_EQ(platform.registry->RegOpenKeyExA(root, sub, KeyAccess::Write, &key), RegStatus::Success);
     std::string data = value + '\0';
-    platform.registry->RegSetValueExA(key, name, REG_SZ, reinterpret_cast<const std::uint8_t*>(data.data()),
+    platform.registry->RegSetValueExA(key, name, RegType::Sz, reinterpret_cast<const std::uint8_t*>(data.data()),
                                       static_cast<std::uint32_t>(data.size()));
     platform.registry->RegCloseKey(key);
 }

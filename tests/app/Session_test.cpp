@@ -103,7 +103,7 @@ TEST_F(SessionTest, DestructorRemovesTheWorkFolderAndWhatIsLeftInIt) {
     s.sGetTempFile("QMA");
     std::string readOnly = s.state.WorkFolder + "\\extracted.pst";
     ASSERT_TRUE(s.files.writeFile(readOnly, "data"));
-    s.files.setAttributes(readOnly, platform::FILE_ATTRIBUTE_READONLY);
+    s.files.setAttributes(readOnly, platform::FileAttribute::ReadOnly);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 4);
 
     session.reset();

@@ -64,18 +64,19 @@ bool Installation::hostExists(const std::string& windowsPath) const {
 
 bool Installation::binary(const std::string& key, const std::string& name, std::string& bytes) const {
     std::string sub = key;
-    HKEY root = session->reg.SplitKeyPath(sub);
-    HKEY k = 0;
-    if (root == 0 || platform.registry->RegOpenKeyExA(root, sub, KEY_READ, &k) != ERROR_SUCCESS) return false;
-    std::uint32_t type = 0, size = 0;
-    long rc = platform.registry->RegQueryValueExA(k, name, &type, nullptr, &size);
-    if (rc == ERROR_SUCCESS) {
+    KeyHandle root = session->reg.SplitKeyPath(sub);
+    KeyHandle k = 0;
+    if (root == 0 || platform.registry->RegOpenKeyExA(root, sub, KeyAccess::Read, &k) != RegStatus::Success) return false;
+    RegType type = RegType::None;
+    std::uint32_t size = 0;
+    platform::RegStatus rc = platform.registry->RegQueryValueExA(k, name, &type, nullptr, &size);
+    if (rc == RegStatus::Success) {
         bytes.assign(size, '\0');
         rc = platform.registry->RegQueryValueExA(k, name, &type, reinterpret_cast<std::uint8_t*>(bytes.data()), &size);
         bytes.resize(size);
     }
     platform.registry->RegCloseKey(k);
-    return rc == ERROR_SUCCESS;
+    return rc == RegStatus::Success;
 }
 
 bool Installation::hasValue(const std::string& key, const std::string& name) const {
@@ -85,10 +86,10 @@ bool Installation::hasValue(const std::string& key, const std::string& name) con
 
 void Installation::setBinary(const std::string& key, const std::string& name, const std::string& bytes) {
     std::string sub = key;
-    HKEY root = session->reg.SplitKeyPath(sub);
-    HKEY k = 0;
-    ASSERT_EQ(platform.registry->RegCreateKeyA(root, sub, &k), ERROR_SUCCESS) << key;
-    platform.registry->RegSetValueExA(k, name, REG_BINARY, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+    KeyHandle root = session->reg.SplitKeyPath(sub);
+    KeyHandle k = 0;
+    ASSERT_EQ(platform.registry->RegCreateKeyA(root, sub, &k), RegStatus::Success) << key;
+    platform.registry->RegSetValueExA(k, name, RegType::Binary, reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                       static_cast<std::uint32_t>(bytes.size()));
     platform.registry->RegCloseKey(k);
 }

@@ -162,10 +162,10 @@ TEST_F(WineFileSystemTest, HiddenAndSystemFilesDoNotCountAsOrdinaryFiles) {
     EXPECT_TRUE(files->folderExists("C:\\f\\Folder"));
     EXPECT_TRUE(files->folderExists("C:\\"));
     EXPECT_FALSE(files->folderExists("C:\\f\\plain.txt"));
-    EXPECT_EQ(files->getAttributes("C:\\f\\.dotted") & FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(files->getAttributes("C:\\f\\plain.txt"), FILE_ATTRIBUTE_ARCHIVE);
-    EXPECT_EQ(files->getAttributes("C:\\f\\folder"), FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_EQ(files->getAttributes("C:\\f\\missing"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(files->getAttributes("C:\\f\\.dotted") & FileAttribute::Hidden, FileAttribute::Hidden);
+    EXPECT_EQ(files->getAttributes("C:\\f\\plain.txt"), FileAttribute::Archive);
+    EXPECT_EQ(files->getAttributes("C:\\f\\folder"), FileAttribute::Directory);
+    EXPECT_EQ(files->getAttributes("C:\\f\\missing"), FileAttribute::Invalid);
 
     if (!xattrsWork(c + "/f/plain.txt")) GTEST_SKIP() << "no extended attributes on this file system";
     // Written as Wine writes them: Samba's "0x<hex>" without a terminator.
@@ -174,7 +174,7 @@ TEST_F(WineFileSystemTest, HiddenAndSystemFilesDoNotCountAsOrdinaryFiles) {
     EXPECT_FALSE(files->fileExists("C:\\f\\hidden.txt"));
     EXPECT_FALSE(files->fileExists("C:\\f\\system.txt"));
     // Only hidden and system are kept there; archive comes from the file type.
-    EXPECT_EQ(files->getAttributes("C:\\f\\system.txt"), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_EQ(files->getAttributes("C:\\f\\system.txt"), FileAttribute::Archive | FileAttribute::System);
 
     std::vector<std::string> names{"stale"};
     ASSERT_TRUE(files->listFiles("c:\\F", names));
@@ -197,29 +197,29 @@ TEST_F(WineFileSystemTest, ListingIsSortedWithoutRegardToCaseAndFailsForAMissing
 TEST_F(WineFileSystemTest, AttributesMapToPermissionsAndTheDosAttribXattr) {
     make(c + "/a/file.txt");
     const std::string host = c + "/a/file.txt";
-    ASSERT_TRUE(files->setAttributes("C:\\a\\FILE.txt", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(files->setAttributes("C:\\a\\FILE.txt", FileAttribute::ReadOnly));
     EXPECT_EQ(mode(host) & 0222, 0u);
-    EXPECT_EQ(files->getAttributes("C:\\a\\file.txt"), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(files->getAttributes("C:\\a\\file.txt"), FileAttribute::Archive | FileAttribute::ReadOnly);
     EXPECT_TRUE(files->fileExists("C:\\a\\file.txt"));  // read-only is still ordinary
-    ASSERT_TRUE(files->setAttributes("C:\\a\\file.txt", FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(files->setAttributes("C:\\a\\file.txt", FileAttribute::Normal));
     EXPECT_NE(mode(host) & 0200, 0u);
-    EXPECT_EQ(files->getAttributes("C:\\a\\file.txt"), FILE_ATTRIBUTE_ARCHIVE);
-    EXPECT_FALSE(files->setAttributes("C:\\a\\missing.txt", FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(files->getAttributes("C:\\a\\file.txt"), FileAttribute::Archive);
+    EXPECT_FALSE(files->setAttributes("C:\\a\\missing.txt", FileAttribute::Normal));
 
     if (!xattrsWork(host)) GTEST_SKIP() << "no extended attributes on this file system";
     ASSERT_TRUE(files->setAttributes("C:\\a\\file.txt",
-                                     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY));
+                                     FileAttribute::Hidden | FileAttribute::System | FileAttribute::ReadOnly));
     EXPECT_EQ(dosattrib(host), "0x6");
     EXPECT_EQ(files->getAttributes("C:\\a\\file.txt"),
-              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+              FileAttribute::Archive | FileAttribute::ReadOnly | FileAttribute::Hidden | FileAttribute::System);
     EXPECT_FALSE(files->fileExists("C:\\a\\file.txt"));
-    ASSERT_TRUE(files->setAttributes("C:\\a\\file.txt", FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(files->setAttributes("C:\\a\\file.txt", FileAttribute::Normal));
     EXPECT_EQ(dosattrib(host), "(none)");
     EXPECT_TRUE(files->fileExists("C:\\a\\file.txt"));
     // Folders keep their write permission but take the hidden bit.
-    ASSERT_TRUE(files->setAttributes("C:\\a", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(files->setAttributes("C:\\a", FileAttribute::ReadOnly | FileAttribute::Hidden));
     EXPECT_NE(mode(c + "/a") & 0200, 0u);
-    EXPECT_EQ(files->getAttributes("C:\\a"), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(files->getAttributes("C:\\a"), FileAttribute::Directory | FileAttribute::Hidden);
 }
 
 // ---- changes -------------------------------------------------------------------------
@@ -283,14 +283,14 @@ TEST_F(WineFileSystemTest, RenameMovesAFileOntoAnotherFileSystemByCopying) {
 
 TEST_F(WineFileSystemTest, ReadOnlyFilesAreNeitherWrittenNorDeleted) {
     make(c + "/ro.txt", "kept");
-    ASSERT_TRUE(files->setAttributes("C:\\ro.txt", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(files->setAttributes("C:\\ro.txt", FileAttribute::ReadOnly));
     EXPECT_FALSE(files->writeFile("C:\\ro.txt", "new"));
     EXPECT_FALSE(files->appendFile("C:\\ro.txt", "more"));
     EXPECT_FALSE(files->deleteFile("C:\\ro.txt"));
     EXPECT_EQ(readHostFile(c + "/ro.txt"), "kept");
     std::string bytes;
     EXPECT_TRUE(files->readFile("C:\\ro.txt", bytes));
-    ASSERT_TRUE(files->setAttributes("C:\\ro.txt", FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(files->setAttributes("C:\\ro.txt", FileAttribute::Normal));
     EXPECT_TRUE(files->deleteFile("C:\\ro.txt"));
     fs::create_directories(c + "/dir");
     EXPECT_FALSE(files->deleteFile("C:\\dir"));

@@ -42,10 +42,10 @@ TEST_F(WinePlatformTest, OpensAllFourServicesOverThePrefix) {
     EXPECT_EQ(platform.files->hostPath("C:\\users\\TESTER"), prefix + "/drive_c/users/tester");
     EXPECT_EQ(platform.system->ExpandEnvironmentStringsA("%UserProfile%"), "C:\\users\\tester");
     // The services share the one registry: what is written is read back.
-    HKEY key = 0;
-    ASSERT_EQ(platform.registry->RegCreateKeyA(HKEY_CLASSES_ROOT, "Outlook.Application\\CurVer", &key), ERROR_SUCCESS);
+    KeyHandle key = 0;
+    ASSERT_EQ(platform.registry->RegCreateKeyA(RootKey::ClassesRoot, "Outlook.Application\\CurVer", &key), RegStatus::Success);
     const std::string id = "Outlook.Application.14";
-    platform.registry->RegSetValueExA(key, "", REG_SZ, reinterpret_cast<const std::uint8_t*>(id.c_str()),
+    platform.registry->RegSetValueExA(key, "", RegType::Sz, reinterpret_cast<const std::uint8_t*>(id.c_str()),
                                       static_cast<std::uint32_t>(id.size() + 1));
     platform.registry->RegCloseKey(key);
     std::string version;

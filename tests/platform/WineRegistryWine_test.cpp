@@ -15,9 +15,6 @@
 using namespace qm::platform;
 using namespace qm::platform::wine;
 using qm::test::readHostFile;
-using qm::test::regGet;
-using qm::test::regSet;
-using qm::test::subkeyNames;
 
 namespace {
 
@@ -94,39 +91,39 @@ TEST_F(WineInterop, ValuesCrossBetweenWineAndUsBothWays) {
         struct Want {
             const char* sub;
             const char* name;
-            std::uint32_t type;
+            RegType type;
             std::string data;
         };
         const std::string sub = "Software\\QmByWine";
-        for (const auto& w : {Want{"", "Text", REG_SZ, std::string("caf\xe9 \x80\0", 7)},
-                              Want{"", "exp", REG_EXPAND_SZ, std::string("%SystemRoot%\\x\0", 15)},
-                              Want{"", "Bin", REG_BINARY, std::string("\x01\x02\xff", 3)},
-                              Want{"", "NUM", REG_DWORD, std::string("\x0c\0\0\0", 4)},
-                              Want{"", "", REG_SZ, std::string("Default\0", 8)},
-                              Want{"\\deep\\DEEPER\\deepest", "Leaf", REG_SZ, std::string("x\0", 2)}}) {
-            std::uint32_t type = 0;
+        for (const auto& w : {Want{"", "Text", RegType::Sz, std::string("caf\xe9 \x80\0", 7)},
+                              Want{"", "exp", RegType::ExpandSz, std::string("%SystemRoot%\\x\0", 15)},
+                              Want{"", "Bin", RegType::Binary, std::string("\x01\x02\xff", 3)},
+                              Want{"", "NUM", RegType::Dword, std::string("\x0c\0\0\0", 4)},
+                              Want{"", "", RegType::Sz, std::string("Default\0", 8)},
+                              Want{"\\deep\\DEEPER\\deepest", "Leaf", RegType::Sz, std::string("x\0", 2)}}) {
+            RegType type = RegType::None;
             std::string data;
-            ASSERT_EQ(regGet(*r, HKEY_CURRENT_USER, sub + w.sub, w.name, type, data), ERROR_SUCCESS) << w.name;
+            ASSERT_EQ(readValue(*r, RootKey::CurrentUser, sub + w.sub, w.name, type, data), RegStatus::Success) << w.name;
             EXPECT_EQ(type, w.type) << w.name;
             EXPECT_EQ(data, w.data) << w.name;
         }
 
         // Now ours, for Wine to read.
         const std::string ours = "Software\\QmByUs";
-        ASSERT_EQ(regSet(*r, HKEY_CURRENT_USER, ours, "Text", REG_SZ, std::string("caf\xe9 \x80\0", 7)), ERROR_SUCCESS);
-        ASSERT_EQ(regSet(*r, HKEY_CURRENT_USER, ours, "", REG_SZ, std::string("Def\0", 4)), ERROR_SUCCESS);
-        ASSERT_EQ(regSet(*r, HKEY_CURRENT_USER, ours, "Exp", REG_EXPAND_SZ, std::string("%TEMP%\0", 7)), ERROR_SUCCESS);
-        ASSERT_EQ(regSet(*r, HKEY_CURRENT_USER, ours, "Bin", REG_BINARY, "\x01\x02"), ERROR_SUCCESS);
-        ASSERT_EQ(regSet(*r, HKEY_CURRENT_USER, ours, "Num", REG_DWORD, std::string("\x0c\0\0\0", 4)), ERROR_SUCCESS);
-        ASSERT_EQ(regSet(*r, HKEY_CURRENT_USER, ours + "\\A\\B\\C", "Leaf", REG_SZ, std::string("y\0", 2)),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(writeValue(*r, RootKey::CurrentUser, ours, "Text", RegType::Sz, std::string("caf\xe9 \x80\0", 7)), RegStatus::Success);
+        ASSERT_EQ(writeValue(*r, RootKey::CurrentUser, ours, "", RegType::Sz, std::string("Def\0", 4)), RegStatus::Success);
+        ASSERT_EQ(writeValue(*r, RootKey::CurrentUser, ours, "Exp", RegType::ExpandSz, std::string("%TEMP%\0", 7)), RegStatus::Success);
+        ASSERT_EQ(writeValue(*r, RootKey::CurrentUser, ours, "Bin", RegType::Binary, "\x01\x02"), RegStatus::Success);
+        ASSERT_EQ(writeValue(*r, RootKey::CurrentUser, ours, "Num", RegType::Dword, std::string("\x0c\0\0\0", 4)), RegStatus::Success);
+        ASSERT_EQ(writeValue(*r, RootKey::CurrentUser, ours + "\\A\\B\\C", "Leaf", RegType::Sz, std::string("y\0", 2)),
+                  RegStatus::Success);
         // Forms reg.exe cannot show: checked through Wine's own save below.
-        ASSERT_EQ(regSet(*r, HKEY_CURRENT_USER, ours, "Zero", REG_SZ, ""), ERROR_SUCCESS);
-        ASSERT_EQ(regSet(*r, HKEY_CURRENT_USER, ours, "Unterminated", REG_SZ, "abc"), ERROR_SUCCESS);
-        ASSERT_EQ(regSet(*r, HKEY_CURRENT_USER, ours, "Odd", 0x100, "\x05\x06"), ERROR_SUCCESS);
-        ASSERT_EQ(regSet(*r, HKEY_LOCAL_MACHINE, "Software\\QmMachine", "M", REG_DWORD, std::string("\1\0\0\0", 4)),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(regSet(*r, HKEY_CLASSES_ROOT, ".qmk", "", REG_SZ, std::string("QmFile\0", 7)), ERROR_SUCCESS);
+        ASSERT_EQ(writeValue(*r, RootKey::CurrentUser, ours, "Zero", RegType::Sz, ""), RegStatus::Success);
+        ASSERT_EQ(writeValue(*r, RootKey::CurrentUser, ours, "Unterminated", RegType::Sz, "abc"), RegStatus::Success);
+        ASSERT_EQ(writeValue(*r, RootKey::CurrentUser, ours, "Odd", static_cast<RegType>(0x100), "\x05\x06"), RegStatus::Success);
+        ASSERT_EQ(writeValue(*r, RootKey::LocalMachine, "Software\\QmMachine", "M", RegType::Dword, std::string("\1\0\0\0", 4)),
+                  RegStatus::Success);
+        ASSERT_EQ(writeValue(*r, RootKey::ClassesRoot, ".qmk", "", RegType::Sz, std::string("QmFile\0", 7)), RegStatus::Success);
     }
 
     // Keys we did not touch are written back as they were.
@@ -158,20 +155,20 @@ TEST_F(WineInterop, ValuesCrossBetweenWineAndUsBothWays) {
     ASSERT_TRUE(r);
     struct Want {
         const char* name;
-        std::uint32_t type;
+        RegType type;
         std::string data;
     };
-    for (const auto& w : {Want{"Zero", REG_SZ, ""}, Want{"Unterminated", REG_SZ, "abc"}, Want{"Odd", 0x100, "\x05\x06"},
-                          Want{"Text", REG_SZ, std::string("caf\xe9 \x80\0", 7)}}) {
-        std::uint32_t type = 0;
+    for (const auto& w : {Want{"Zero", RegType::Sz, ""}, Want{"Unterminated", RegType::Sz, "abc"}, Want{"Odd", static_cast<RegType>(0x100), "\x05\x06"},
+                          Want{"Text", RegType::Sz, std::string("caf\xe9 \x80\0", 7)}}) {
+        RegType type = RegType::None;
         std::string data;
-        ASSERT_EQ(regGet(*r, HKEY_CURRENT_USER, "Software\\QmByUs", w.name, type, data), ERROR_SUCCESS) << w.name;
+        ASSERT_EQ(readValue(*r, RootKey::CurrentUser, "Software\\QmByUs", w.name, type, data), RegStatus::Success) << w.name;
         EXPECT_EQ(type, w.type) << w.name;
         EXPECT_EQ(data, w.data) << w.name;
     }
-    std::uint32_t type = 0;
+    RegType type = RegType::None;
     std::string data;
-    EXPECT_EQ(regGet(*r, HKEY_CURRENT_USER, "Software\\QmByWine", "After", type, data), ERROR_SUCCESS);
+    EXPECT_EQ(readValue(*r, RootKey::CurrentUser, "Software\\QmByWine", "After", type, data), RegStatus::Success);
 }
 
 TEST_F(WineInterop, RunningWineserverBlocksWritesUntilItEnds) {
@@ -183,20 +180,20 @@ TEST_F(WineInterop, RunningWineserverBlocksWritesUntilItEnds) {
     std::string problem = r->problem();
     EXPECT_NE(problem.find(prefix), std::string::npos) << problem;
     EXPECT_NE(problem.find("wineserver -k"), std::string::npos) << problem;
-    EXPECT_EQ(regSet(*r, HKEY_CURRENT_USER, "Software\\QmGuard", "v", REG_SZ, std::string("x\0", 2)),
-              ERROR_ACCESS_DENIED);
-    EXPECT_EQ(regSet(*r, HKEY_LOCAL_MACHINE, "Software\\Wine", "v", REG_SZ, std::string("x\0", 2)), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(r->RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\Debug"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(writeValue(*r, RootKey::CurrentUser, "Software\\QmGuard", "v", RegType::Sz, std::string("x\0", 2)),
+              RegStatus::AccessDenied);
+    EXPECT_EQ(writeValue(*r, RootKey::LocalMachine, "Software\\Wine", "v", RegType::Sz, std::string("x\0", 2)), RegStatus::AccessDenied);
+    EXPECT_EQ(r->RegDeleteKeyA(RootKey::CurrentUser, "Software\\Wine\\Debug"), RegStatus::AccessDenied);
     std::string error;
     EXPECT_TRUE(r->flush(error)) << error;  // nothing waits to be saved
     // Reading goes on.
-    EXPECT_FALSE(subkeyNames(*r, HKEY_CURRENT_USER, "Software").empty());
+    EXPECT_FALSE(subkeyNames(*r, RootKey::CurrentUser, "Software").empty());
     EXPECT_TRUE(readHostFile(prefix + "/user.reg") == user);
     EXPECT_TRUE(readHostFile(prefix + "/system.reg") == system);
     stopServer();
 
     EXPECT_EQ(r->problem(), "");
-    EXPECT_EQ(regSet(*r, HKEY_CURRENT_USER, "Software\\QmGuard", "v", REG_SZ, std::string("x\0", 2)), ERROR_SUCCESS);
+    EXPECT_EQ(writeValue(*r, RootKey::CurrentUser, "Software\\QmGuard", "v", RegType::Sz, std::string("x\0", 2)), RegStatus::Success);
     EXPECT_NE(readHostFile(prefix + "/user.reg").find("[Software\\\\QmGuard]"), std::string::npos);
     // Wine starts normally after our edit and sees it.
     startServer();

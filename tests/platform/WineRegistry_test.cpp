@@ -21,10 +21,6 @@ using namespace qm::platform::wine;
 using qm::test::readHostFile;
 using qm::test::TempDir;
 using qm::test::writeHostFile;
-using qm::test::regGet;
-using qm::test::regSet;
-using qm::test::subkeyNames;
-using qm::test::valueNames;
 
 namespace {
 
@@ -118,11 +114,11 @@ TEST_F(WineRegistryFiles, WineFileRoundTripsByteForByteAndParsesEveryForm) {
     };
     EXPECT_EQ(value(u"").data, utf16(u""));
     EXPECT_EQ(value(u"av").data, utf16(u"caf\u00e9 \u20ac"));
-    EXPECT_EQ(value(u"bv").type, REG_MULTI_SZ);
+    EXPECT_EQ(value(u"bv").type, static_cast<std::uint32_t>(RegType::MultiSz));
     EXPECT_EQ(value(u"bv").data, utf16(std::u16string(u"a\0b\0", 4)));
-    EXPECT_EQ(value(u"Empty").type, REG_SZ);
+    EXPECT_EQ(value(u"Empty").type, static_cast<std::uint32_t>(RegType::Sz));
     EXPECT_EQ(value(u"Empty").data, "");
-    EXPECT_EQ(value(u"Exp").type, REG_EXPAND_SZ);
+    EXPECT_EQ(value(u"Exp").type, static_cast<std::uint32_t>(RegType::ExpandSz));
     EXPECT_EQ(value(u"Exp").data, utf16(u"%SystemRoot%\\x"));
     EXPECT_EQ(value(u"Hex").data, std::string("\x01\x00\xff", 3));
     EXPECT_EQ(value(u"Long").type, 6u);
@@ -150,11 +146,11 @@ TEST_F(WineRegistryFiles, WriterEscapesAndWrapsAsWineDoes) {
     RegHive hive = RegHive::empty("REGISTRY\\Machine");
     RegKey* k = hive.root->addSubkey(u"K", 0);
     k->touch();
-    k->setValue({u"s", REG_SZ, utf16(u"\u00e9a\u00e9 \u0001\u00017\x1b")});
-    k->setValue({u"zero", REG_SZ, ""});
-    k->setValue({u"odd", REG_DWORD, "\x01\x02"});
+    k->setValue({u"s", static_cast<std::uint32_t>(RegType::Sz), utf16(u"\u00e9a\u00e9 \u0001\u00017\x1b")});
+    k->setValue({u"zero", static_cast<std::uint32_t>(RegType::Sz), ""});
+    k->setValue({u"odd", static_cast<std::uint32_t>(RegType::Dword), "\x01\x02"});
     std::string bin(40, '\x11');
-    k->setValue({u"bin", REG_BINARY, bin});
+    k->setValue({u"bin", static_cast<std::uint32_t>(RegType::Binary), bin});
     std::string out = hive.serialize();
     EXPECT_NE(out.find("\"s\"=\"\\x00e9a\\xe9 \\1\\0017\\e\"\n"), std::string::npos) << out;
     EXPECT_NE(out.find("\"zero\"=hex(1):\n"), std::string::npos) << out;
@@ -206,13 +202,13 @@ TEST_F(WineRegistryFiles, NewPrefixStartsWithWineHeadersAndKeepsWrites) {
                   0u)
             << userReg();
         EXPECT_EQ(readHostFile(dir / "system.reg").find(";; All keys relative to REGISTRY\\\\Machine\n"), 24u);
-        EXPECT_EQ(regSet(*reg, HKEY_CURRENT_USER, "Software\\A\\B\\C", "v", REG_SZ, std::string("x\0", 2)), ERROR_SUCCESS);
+        EXPECT_EQ(writeValue(*reg, RootKey::CurrentUser, "Software\\A\\B\\C", "v", RegType::Sz, std::string("x\0", 2)), RegStatus::Success);
     }
     auto reg = openPrefix();
-    std::uint32_t type = 0;
+    RegType type = RegType::None;
     std::string data;
-    ASSERT_EQ(regGet(*reg, HKEY_CURRENT_USER, "software\\a\\b\\c", "V", type, data), ERROR_SUCCESS);
-    EXPECT_EQ(type, REG_SZ);
+    ASSERT_EQ(readValue(*reg, RootKey::CurrentUser, "software\\a\\b\\c", "V", type, data), RegStatus::Success);
+    EXPECT_EQ(type, RegType::Sz);
     EXPECT_EQ(data, std::string("x\0", 2));
     // Parents of a written key exist for lookups but Wine writes only keys
     // with values or without subkeys.
@@ -223,19 +219,19 @@ TEST_F(WineRegistryFiles, NewPrefixStartsWithWineHeadersAndKeepsWrites) {
 TEST_F(WineRegistryFiles, StringDataCrossesInTheAnsiCodePageWithSizesAsStored) {
     auto reg = openPrefix(true);
     ASSERT_TRUE(reg);
-    HKEY k = 0;
-    ASSERT_EQ(reg->RegCreateKeyA(HKEY_CURRENT_USER, "Software\\T", &k), ERROR_SUCCESS);
-    auto set = [&](const char* name, std::uint32_t type, const std::string& bytes) {
+    KeyHandle k = 0;
+    ASSERT_EQ(reg->RegCreateKeyA(RootKey::CurrentUser, "Software\\T", &k), RegStatus::Success);
+    auto set = [&](const char* name, RegType type, const std::string& bytes) {
         return reg->RegSetValueExA(k, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                    static_cast<std::uint32_t>(bytes.size()));
     };
-    ASSERT_EQ(set("term", REG_SZ, std::string("abc\0", 4)), ERROR_SUCCESS);
-    ASSERT_EQ(set("unterm", REG_SZ, "abc"), ERROR_SUCCESS);
-    ASSERT_EQ(set("empty", REG_SZ, ""), ERROR_SUCCESS);
-    ASSERT_EQ(set("caf\xe9", REG_EXPAND_SZ, std::string("caf\xe9 \x80\0", 7)), ERROR_SUCCESS);
-    ASSERT_EQ(set("bin", REG_BINARY, std::string("\0\xff", 2)), ERROR_SUCCESS);
-    ASSERT_EQ(set("dw", REG_DWORD, std::string("\x0c\0\0\0", 4)), ERROR_SUCCESS);
-    ASSERT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
+    ASSERT_EQ(set("term", RegType::Sz, std::string("abc\0", 4)), RegStatus::Success);
+    ASSERT_EQ(set("unterm", RegType::Sz, "abc"), RegStatus::Success);
+    ASSERT_EQ(set("empty", RegType::Sz, ""), RegStatus::Success);
+    ASSERT_EQ(set("caf\xe9", RegType::ExpandSz, std::string("caf\xe9 \x80\0", 7)), RegStatus::Success);
+    ASSERT_EQ(set("bin", RegType::Binary, std::string("\0\xff", 2)), RegStatus::Success);
+    ASSERT_EQ(set("dw", RegType::Dword, std::string("\x0c\0\0\0", 4)), RegStatus::Success);
+    ASSERT_EQ(reg->RegCloseKey(k), RegStatus::Success);
 
     std::string text = userReg();
     EXPECT_NE(text.find("\"term\"=\"abc\"\n"), std::string::npos) << text;
@@ -251,18 +247,18 @@ TEST_F(WineRegistryFiles, StringDataCrossesInTheAnsiCodePageWithSizesAsStored) {
     t.replace(t.find("\"term\"=\"abc\""), 12, "\"term\"=\"a\\x03a9c\"");
     writeHostFile(dir / "user.reg", t);
     reg = openPrefix();
-    std::uint32_t type = 0;
+    RegType type = RegType::None;
     std::string data;
     struct Expect {
         const char* name;
-        std::uint32_t type;
+        RegType type;
         std::string data;
     };
-    for (const auto& e : {Expect{"TERM", REG_SZ, std::string("a?c\0", 4)}, Expect{"unterm", REG_SZ, "abc"},
-                          Expect{"empty", REG_SZ, ""}, Expect{"CAF\xc9", REG_EXPAND_SZ, std::string("caf\xe9 \x80\0", 7)},
-                          Expect{"bin", REG_BINARY, std::string("\0\xff", 2)},
-                          Expect{"dw", REG_DWORD, std::string("\x0c\0\0\0", 4)}}) {
-        ASSERT_EQ(regGet(*reg, HKEY_CURRENT_USER, "Software\\T", e.name, type, data), ERROR_SUCCESS) << e.name;
+    for (const auto& e : {Expect{"TERM", RegType::Sz, std::string("a?c\0", 4)}, Expect{"unterm", RegType::Sz, "abc"},
+                          Expect{"empty", RegType::Sz, ""}, Expect{"CAF\xc9", RegType::ExpandSz, std::string("caf\xe9 \x80\0", 7)},
+                          Expect{"bin", RegType::Binary, std::string("\0\xff", 2)},
+                          Expect{"dw", RegType::Dword, std::string("\x0c\0\0\0", 4)}}) {
+        ASSERT_EQ(readValue(*reg, RootKey::CurrentUser, "Software\\T", e.name, type, data), RegStatus::Success) << e.name;
         EXPECT_EQ(type, e.type) << e.name;
         EXPECT_EQ(data, e.data) << e.name;
     }
@@ -272,94 +268,95 @@ TEST_F(WineRegistryFiles, Win32ContractOfEnumerationSizesAndErrors) {
     auto reg = openPrefix(true);
     ASSERT_TRUE(reg);
     for (const char* sub : {"Software\\E\\beta", "Software\\E\\Alpha", "Software\\E\\_x", "Software\\E\\GAMMA\\deep"})
-        ASSERT_EQ(regSet(*reg, HKEY_CURRENT_USER, sub, "", REG_SZ, ""), ERROR_SUCCESS);
+        ASSERT_EQ(writeValue(*reg, RootKey::CurrentUser, sub, "", RegType::Sz, ""), RegStatus::Success);
     for (const char* name : {"b", "A", "", "c"})
-        ASSERT_EQ(regSet(*reg, HKEY_CURRENT_USER, "Software\\E", name, REG_DWORD, std::string(4, '\1')), ERROR_SUCCESS);
-    EXPECT_EQ(subkeyNames(*reg, HKEY_CURRENT_USER, "Software\\e"),
+        ASSERT_EQ(writeValue(*reg, RootKey::CurrentUser, "Software\\E", name, RegType::Dword, std::string(4, '\1')), RegStatus::Success);
+    EXPECT_EQ(subkeyNames(*reg, RootKey::CurrentUser, "Software\\e"),
               (std::vector<std::string>{"_x", "Alpha", "beta", "GAMMA"}));
-    EXPECT_EQ(valueNames(*reg, HKEY_CURRENT_USER, "SOFTWARE\\E"), (std::vector<std::string>{"", "A", "b", "c"}));
+    EXPECT_EQ(valueNames(*reg, RootKey::CurrentUser, "SOFTWARE\\E"), (std::vector<std::string>{"", "A", "b", "c"}));
 
-    HKEY k = 0;
-    ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\E", KEY_READ, &k), ERROR_SUCCESS);
+    KeyHandle k = 0;
+    ASSERT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "Software\\E", KeyAccess::Read, &k), RegStatus::Success);
     char name[16];
     std::uint32_t nameSize = 5;  // "Alpha" needs 6 with its zero
-    EXPECT_EQ(reg->RegEnumKeyExA(k, 1, name, &nameSize), ERROR_MORE_DATA);
+    EXPECT_EQ(reg->RegEnumKeyExA(k, 1, name, &nameSize), RegStatus::MoreData);
     nameSize = 6;
-    EXPECT_EQ(reg->RegEnumKeyExA(k, 1, name, &nameSize), ERROR_SUCCESS);
+    EXPECT_EQ(reg->RegEnumKeyExA(k, 1, name, &nameSize), RegStatus::Success);
     EXPECT_EQ(nameSize, 5u);
     EXPECT_STREQ(name, "Alpha");
-    EXPECT_EQ(reg->RegEnumKeyExA(k, 4, name, &nameSize), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(reg->RegEnumKeyExA(k, 4, name, &nameSize), RegStatus::NoMoreItems);
     std::uint8_t data[8];
-    std::uint32_t type = 0, size = 3;
+    RegType type = RegType::None;
+    std::uint32_t size = 3;
     nameSize = sizeof name;
-    EXPECT_EQ(reg->RegEnumValueA(k, 0, name, &nameSize, &type, data, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(reg->RegEnumValueA(k, 0, name, &nameSize, &type, data, &size), RegStatus::MoreData);
     EXPECT_EQ(size, 4u);
-    EXPECT_EQ(reg->RegEnumValueA(k, 4, name, &nameSize, &type, data, &size), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(reg->RegEnumValueA(k, 4, name, &nameSize, &type, data, &size), RegStatus::NoMoreItems);
     size = 0;
-    EXPECT_EQ(reg->RegQueryValueExA(k, "A", &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(reg->RegQueryValueExA(k, "A", &type, nullptr, &size), RegStatus::Success);
     EXPECT_EQ(size, 4u);
     size = 2;
-    EXPECT_EQ(reg->RegQueryValueExA(k, "A", &type, data, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(reg->RegQueryValueExA(k, "A", &type, data, &size), RegStatus::MoreData);
     EXPECT_EQ(size, 4u);
-    EXPECT_EQ(reg->RegQueryValueExA(k, "missing", &type, data, &size), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(reg->RegQueryValueExA(k, "missing", &type, data, &size), RegStatus::FileNotFound);
     // Read access does not allow writing.
     std::uint32_t dw = 1;
-    EXPECT_EQ(reg->RegSetValueExA(k, "w", REG_DWORD, reinterpret_cast<std::uint8_t*>(&dw), 4), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(reg->RegDeleteValueA(k, "A"), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(reg->RegDeleteKeyA(k, "beta"), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
-    EXPECT_EQ(reg->RegCloseKey(k), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(reg->RegCloseKey(0x12345), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(reg->RegSetValueExA(k, "w", RegType::Dword, reinterpret_cast<std::uint8_t*>(&dw), 4), RegStatus::AccessDenied);
+    EXPECT_EQ(reg->RegDeleteValueA(k, "A"), RegStatus::AccessDenied);
+    EXPECT_EQ(reg->RegDeleteKeyA(k, "beta"), RegStatus::AccessDenied);
+    EXPECT_EQ(reg->RegCloseKey(k), RegStatus::Success);
+    EXPECT_EQ(reg->RegCloseKey(k), RegStatus::InvalidHandle);
+    EXPECT_EQ(reg->RegCloseKey(0x12345), RegStatus::InvalidHandle);
 
-    ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software", KEY_WRITE, &k), ERROR_SUCCESS);
-    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\GAMMA"), ERROR_ACCESS_DENIED);  // has a subkey
-    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\GAMMA\\deep"), ERROR_SUCCESS);
-    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\gamma"), ERROR_SUCCESS);
-    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\gamma"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(reg->RegDeleteValueA(k, "nothing"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
-    EXPECT_EQ(subkeyNames(*reg, HKEY_CURRENT_USER, "Software\\E"), (std::vector<std::string>{"_x", "Alpha", "beta"}));
+    ASSERT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "Software", KeyAccess::Write, &k), RegStatus::Success);
+    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\GAMMA"), RegStatus::AccessDenied);  // has a subkey
+    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\GAMMA\\deep"), RegStatus::Success);
+    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\gamma"), RegStatus::Success);
+    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\gamma"), RegStatus::FileNotFound);
+    EXPECT_EQ(reg->RegDeleteValueA(k, "nothing"), RegStatus::FileNotFound);
+    EXPECT_EQ(reg->RegCloseKey(k), RegStatus::Success);
+    EXPECT_EQ(subkeyNames(*reg, RootKey::CurrentUser, "Software\\E"), (std::vector<std::string>{"_x", "Alpha", "beta"}));
 
     // "" opens the root itself; unknown roots are missing keys.
-    ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "", KEY_READ, &k), ERROR_SUCCESS);
+    ASSERT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "", KeyAccess::Read, &k), RegStatus::Success);
     nameSize = sizeof name;
-    EXPECT_EQ(reg->RegEnumKeyExA(k, 0, name, &nameSize), ERROR_SUCCESS);
+    EXPECT_EQ(reg->RegEnumKeyExA(k, 0, name, &nameSize), RegStatus::Success);
     EXPECT_STREQ(name, "Software");
-    EXPECT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
-    for (HKEY root : {HKEY_USERS, HKEY_CURRENT_CONFIG, HKEY_PERFORMANCE_DATA, HKEY_DYN_DATA}) {
-        EXPECT_EQ(reg->RegOpenKeyExA(root, "", KEY_READ, &k), ERROR_FILE_NOT_FOUND);
-        EXPECT_EQ(reg->RegCreateKeyA(root, "X", &k), ERROR_FILE_NOT_FOUND);
-        EXPECT_EQ(reg->RegDeleteValueA(root, "X"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(reg->RegCloseKey(k), RegStatus::Success);
+    for (KeyHandle root : {RootKey::Users, RootKey::CurrentConfig, RootKey::PerformanceData, RootKey::DynData}) {
+        EXPECT_EQ(reg->RegOpenKeyExA(root, "", KeyAccess::Read, &k), RegStatus::FileNotFound);
+        EXPECT_EQ(reg->RegCreateKeyA(root, "X", &k), RegStatus::FileNotFound);
+        EXPECT_EQ(reg->RegDeleteValueA(root, "X"), RegStatus::FileNotFound);
     }
-    EXPECT_EQ(reg->RegDeleteKeyA(HKEY_CURRENT_USER, ""), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\nope", KEY_READ, &k), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(reg->RegDeleteKeyA(RootKey::CurrentUser, ""), RegStatus::AccessDenied);
+    EXPECT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "Software\\nope", KeyAccess::Read, &k), RegStatus::FileNotFound);
     // A trailing backslash is allowed; an empty name inside a path is not.
-    ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\E\\", KEY_READ, &k), ERROR_SUCCESS);
-    EXPECT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
-    EXPECT_NE(reg->RegCreateKeyA(HKEY_CURRENT_USER, "Software\\\\Bad", &k), ERROR_SUCCESS);
-    EXPECT_NE(reg->RegCreateKeyA(HKEY_CURRENT_USER, "\\Software\\Bad", &k), ERROR_SUCCESS);
-    EXPECT_EQ(subkeyNames(*reg, HKEY_CURRENT_USER, "Software"), (std::vector<std::string>{"E"}));
+    ASSERT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "Software\\E\\", KeyAccess::Read, &k), RegStatus::Success);
+    EXPECT_EQ(reg->RegCloseKey(k), RegStatus::Success);
+    EXPECT_NE(reg->RegCreateKeyA(RootKey::CurrentUser, "Software\\\\Bad", &k), RegStatus::Success);
+    EXPECT_NE(reg->RegCreateKeyA(RootKey::CurrentUser, "\\Software\\Bad", &k), RegStatus::Success);
+    EXPECT_EQ(subkeyNames(*reg, RootKey::CurrentUser, "Software"), (std::vector<std::string>{"E"}));
     // A handle to a key deleted meanwhile is refused, not followed.
-    HKEY a = 0;
-    ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\E\\beta", KEY_READ, &a), ERROR_SUCCESS);
-    EXPECT_EQ(reg->RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\E\\beta"), ERROR_SUCCESS);
-    EXPECT_NE(reg->RegQueryValueExA(a, "", &type, nullptr, &size), ERROR_SUCCESS);
-    EXPECT_EQ(reg->RegCloseKey(a), ERROR_SUCCESS);
+    KeyHandle a = 0;
+    ASSERT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "Software\\E\\beta", KeyAccess::Read, &a), RegStatus::Success);
+    EXPECT_EQ(reg->RegDeleteKeyA(RootKey::CurrentUser, "Software\\E\\beta"), RegStatus::Success);
+    EXPECT_NE(reg->RegQueryValueExA(a, "", &type, nullptr, &size), RegStatus::Success);
+    EXPECT_EQ(reg->RegCloseKey(a), RegStatus::Success);
 }
 
 TEST_F(WineRegistryFiles, ClassesRootIsMachineSoftwareClasses) {
     auto reg = openPrefix(true);
     ASSERT_TRUE(reg);
-    HKEY k = 0;
-    EXPECT_EQ(reg->RegOpenKeyExA(HKEY_CLASSES_ROOT, "", KEY_READ, &k), ERROR_FILE_NOT_FOUND);
-    ASSERT_EQ(regSet(*reg, HKEY_CLASSES_ROOT, ".qmk", "", REG_SZ, std::string("Quill\0", 6)), ERROR_SUCCESS);
-    std::uint32_t type = 0;
+    KeyHandle k = 0;
+    EXPECT_EQ(reg->RegOpenKeyExA(RootKey::ClassesRoot, "", KeyAccess::Read, &k), RegStatus::FileNotFound);
+    ASSERT_EQ(writeValue(*reg, RootKey::ClassesRoot, ".qmk", "", RegType::Sz, std::string("Quill\0", 6)), RegStatus::Success);
+    RegType type = RegType::None;
     std::string data;
-    ASSERT_EQ(regGet(*reg, HKEY_LOCAL_MACHINE, "Software\\Classes\\.QMK", "", type, data), ERROR_SUCCESS);
+    ASSERT_EQ(readValue(*reg, RootKey::LocalMachine, "Software\\Classes\\.QMK", "", type, data), RegStatus::Success);
     EXPECT_EQ(data, std::string("Quill\0", 6));
-    ASSERT_EQ(regSet(*reg, HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID", "x", REG_DWORD, std::string(4, '\0')),
-              ERROR_SUCCESS);
-    EXPECT_EQ(subkeyNames(*reg, HKEY_CLASSES_ROOT, ""), (std::vector<std::string>{".qmk", "CLSID"}));
+    ASSERT_EQ(writeValue(*reg, RootKey::LocalMachine, "Software\\Classes\\CLSID", "x", RegType::Dword, std::string(4, '\0')),
+              RegStatus::Success);
+    EXPECT_EQ(subkeyNames(*reg, RootKey::ClassesRoot, ""), (std::vector<std::string>{".qmk", "CLSID"}));
     EXPECT_NE(readHostFile(dir / "system.reg").find("[Software\\\\Classes\\\\.qmk]"), std::string::npos);
     EXPECT_EQ(readHostFile(dir / "user.reg").find("Classes"), std::string::npos);
 }
@@ -368,8 +365,8 @@ TEST_F(WineRegistryFiles, SavesKeepUntouchedKeysAndStampChangedOnes) {
     writeHostFile(dir / "user.reg", kUserReg);
     {
         auto reg = openPrefix();
-        ASSERT_EQ(regSet(*reg, HKEY_CURRENT_USER, "Software\\Order\\A", "new", REG_SZ, std::string("n\0", 2)),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(writeValue(*reg, RootKey::CurrentUser, "Software\\Order\\A", "new", RegType::Sz, std::string("n\0", 2)),
+                  RegStatus::Success);
     }
     std::string after = userReg();
     std::string before = kUserReg;
@@ -396,10 +393,10 @@ TEST_F(WineRegistryFiles, InterruptedSaveLeavesOldFileAndNoTempFile) {
         tempSeen = temp;
         return false;
     });
-    HKEY k = 0;
-    ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Order", KEY_WRITE, &k), ERROR_SUCCESS);
-    ASSERT_EQ(reg->RegDeleteValueA(k, "Num"), ERROR_SUCCESS);
-    EXPECT_NE(reg->RegCloseKey(k), ERROR_SUCCESS);  // the save failed: not reported as done
+    KeyHandle k = 0;
+    ASSERT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "Software\\Order", KeyAccess::Write, &k), RegStatus::Success);
+    ASSERT_EQ(reg->RegDeleteValueA(k, "Num"), RegStatus::Success);
+    EXPECT_NE(reg->RegCloseKey(k), RegStatus::Success);  // the save failed: not reported as done
     setBeforeRenameHook(nullptr);
     EXPECT_FALSE(tempSeen.empty());
     EXPECT_EQ(userReg(), kUserReg);
@@ -418,16 +415,16 @@ TEST_F(WineRegistryFiles, InterruptedSaveLeavesOldFileAndNoTempFile) {
 TEST_F(WineRegistryFiles, RereadsAFileRewrittenSinceItWasLoaded) {
     writeHostFile(dir / "user.reg", kUserReg);
     auto reg = openPrefix();
-    HKEY k = 0;
-    ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Order", 0xF003F, &k), ERROR_SUCCESS);
+    KeyHandle k = 0;
+    ASSERT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "Software\\Order", KeyAccess::AllAccess, &k), RegStatus::Success);
     // A Wine program of the prefix ran and saved its own change.
     std::string t = kUserReg;
     t.insert(t.find("\"_v\""), "\"ByWine\"=\"w\"\n");
     writeHostFile(dir / "user.reg.new", t);
     std::filesystem::rename(dir / "user.reg.new", dir / "user.reg");
     std::uint32_t dw = 7;
-    ASSERT_EQ(reg->RegSetValueExA(k, "Ours", REG_DWORD, reinterpret_cast<std::uint8_t*>(&dw), 4), ERROR_SUCCESS);
-    ASSERT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
+    ASSERT_EQ(reg->RegSetValueExA(k, "Ours", RegType::Dword, reinterpret_cast<std::uint8_t*>(&dw), 4), RegStatus::Success);
+    ASSERT_EQ(reg->RegCloseKey(k), RegStatus::Success);
     EXPECT_NE(userReg().find("\"ByWine\"=\"w\""), std::string::npos);
     EXPECT_NE(userReg().find("\"Ours\"=dword:00000007"), std::string::npos);
 }
@@ -487,24 +484,24 @@ TEST_F(WineRegistryFiles, ARunningServerBlocksWritesAndTheLockIsOursWhileWeSave)
             EXPECT_NE(problem.find(dir.path()), std::string::npos) << problem;
             EXPECT_NE(problem.find("wineserver -k"), std::string::npos) << problem;
             EXPECT_NE(problem.find(std::to_string(server.pid())), std::string::npos) << problem;
-            HKEY k = 0;
-            EXPECT_EQ(reg->RegCreateKeyA(HKEY_CURRENT_USER, "Software\\New", &k), ERROR_ACCESS_DENIED);
-            EXPECT_EQ(regSet(*reg, HKEY_CURRENT_USER, "Software\\Order", "x", REG_SZ, ""), ERROR_ACCESS_DENIED);
-            EXPECT_EQ(reg->RegDeleteValueA(HKEY_CURRENT_USER, "x"), ERROR_ACCESS_DENIED);
-            ASSERT_EQ(reg->RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Order", KEY_WRITE, &k), ERROR_SUCCESS);
-            EXPECT_EQ(reg->RegDeleteValueA(k, "Num"), ERROR_ACCESS_DENIED);
-            EXPECT_EQ(reg->RegDeleteKeyA(k, "A"), ERROR_ACCESS_DENIED);
-            EXPECT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
+            KeyHandle k = 0;
+            EXPECT_EQ(reg->RegCreateKeyA(RootKey::CurrentUser, "Software\\New", &k), RegStatus::AccessDenied);
+            EXPECT_EQ(writeValue(*reg, RootKey::CurrentUser, "Software\\Order", "x", RegType::Sz, ""), RegStatus::AccessDenied);
+            EXPECT_EQ(reg->RegDeleteValueA(RootKey::CurrentUser, "x"), RegStatus::AccessDenied);
+            ASSERT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "Software\\Order", KeyAccess::Write, &k), RegStatus::Success);
+            EXPECT_EQ(reg->RegDeleteValueA(k, "Num"), RegStatus::AccessDenied);
+            EXPECT_EQ(reg->RegDeleteKeyA(k, "A"), RegStatus::AccessDenied);
+            EXPECT_EQ(reg->RegCloseKey(k), RegStatus::Success);
             // Reading goes on.
-            std::uint32_t type;
+            RegType type;
             std::string data;
-            EXPECT_EQ(regGet(*reg, HKEY_CURRENT_USER, "Software\\Order", "Num", type, data), ERROR_SUCCESS);
+            EXPECT_EQ(readValue(*reg, RootKey::CurrentUser, "Software\\Order", "Num", type, data), RegStatus::Success);
             EXPECT_EQ(userReg(), kUserReg);
         }
         EXPECT_EQ(reg->problem(), "");
         // While a change waits to be saved we hold the lock: no server starts.
-        HKEY k = 0;
-        ASSERT_EQ(reg->RegCreateKeyA(HKEY_CURRENT_USER, "Software\\New", &k), ERROR_SUCCESS);
+        KeyHandle k = 0;
+        ASSERT_EQ(reg->RegCreateKeyA(RootKey::CurrentUser, "Software\\New", &k), RegStatus::Success);
         {
             int fd = open(lockPath.c_str(), O_RDWR);
             ASSERT_GE(fd, 0);
@@ -520,7 +517,7 @@ TEST_F(WineRegistryFiles, ARunningServerBlocksWritesAndTheLockIsOursWhileWeSave)
         auto second = WineRegistry::open(dir.path(), false, error);
         ASSERT_TRUE(second) << error;
         EXPECT_EQ(second->problem(), "");
-        EXPECT_EQ(reg->RegCloseKey(k), ERROR_SUCCESS);
+        EXPECT_EQ(reg->RegCloseKey(k), RegStatus::Success);
         EXPECT_NE(userReg().find("[Software\\\\New]"), std::string::npos);
         // After the save the lock is free again.
         LockHolder server(lockPath);

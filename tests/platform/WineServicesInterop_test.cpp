@@ -52,9 +52,9 @@ TEST_F(WineServicesInterop, AttributesAreSharedWithWine) {
     ASSERT_TRUE(files.createFolder("C:\\qm"));
     for (const char* n : {"ours_h.txt", "ours_s.txt", "ours_r.txt", "wine_h.txt", "wine_s.txt", "wine_r.txt"})
         ASSERT_TRUE(files.writeFile(std::string("C:\\qm\\") + n, "x"));
-    ASSERT_TRUE(files.setAttributes("C:\\qm\\ours_h.txt", FILE_ATTRIBUTE_HIDDEN));
-    ASSERT_TRUE(files.setAttributes("C:\\qm\\ours_s.txt", FILE_ATTRIBUTE_SYSTEM));
-    ASSERT_TRUE(files.setAttributes("C:\\qm\\ours_r.txt", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(files.setAttributes("C:\\qm\\ours_h.txt", FileAttribute::Hidden));
+    ASSERT_TRUE(files.setAttributes("C:\\qm\\ours_s.txt", FileAttribute::System));
+    ASSERT_TRUE(files.setAttributes("C:\\qm\\ours_r.txt", FileAttribute::ReadOnly));
 
     auto lines = cmd("attrib +h C:\\qm\\wine_h.txt & attrib +s C:\\qm\\wine_s.txt & "
                      "attrib +r C:\\qm\\wine_r.txt & attrib C:\\qm\\*");
@@ -63,14 +63,14 @@ TEST_F(WineServicesInterop, AttributesAreSharedWithWine) {
     EXPECT_NE(flagsOf(lines, "C:\\qm\\ours_r.txt").find('R'), std::string::npos);
     EXPECT_EQ(flagsOf(lines, "C:\\qm\\ours_r.txt").find('H'), std::string::npos);
 
-    EXPECT_EQ(files.getAttributes("C:\\QM\\WINE_H.TXT"), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(files.getAttributes("C:\\qm\\wine_s.txt"), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_SYSTEM);
-    EXPECT_EQ(files.getAttributes("C:\\qm\\wine_r.txt"), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(files.getAttributes("C:\\QM\\WINE_H.TXT"), FileAttribute::Archive | FileAttribute::Hidden);
+    EXPECT_EQ(files.getAttributes("C:\\qm\\wine_s.txt"), FileAttribute::Archive | FileAttribute::System);
+    EXPECT_EQ(files.getAttributes("C:\\qm\\wine_r.txt"), FileAttribute::Archive | FileAttribute::ReadOnly);
     EXPECT_FALSE(files.fileExists("C:\\qm\\wine_h.txt"));
     EXPECT_TRUE(files.fileExists("C:\\qm\\wine_r.txt"));
 
     // Cleared by us, clear for Wine.
-    ASSERT_TRUE(files.setAttributes("C:\\qm\\wine_h.txt", FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(files.setAttributes("C:\\qm\\wine_h.txt", FileAttribute::Normal));
     lines = cmd("attrib C:\\qm\\wine_h.txt");
     EXPECT_EQ(flagsOf(lines, "C:\\qm\\wine_h.txt").find('H'), std::string::npos);
 }

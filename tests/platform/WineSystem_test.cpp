@@ -48,21 +48,21 @@ protected:
     std::unique_ptr<WineSystem> make(const std::string& user, const std::string& work, const std::string& program) {
         return std::make_unique<WineSystem>(*registry, *files, user, work, program);
     }
-    void setString(HKEY root, const std::string& sub, const std::string& name, const std::string& value) {
-        HKEY key = 0;
-        ASSERT_EQ(registry->RegCreateKeyA(root, sub, &key), ERROR_SUCCESS);
+    void setString(KeyHandle root, const std::string& sub, const std::string& name, const std::string& value) {
+        KeyHandle key = 0;
+        ASSERT_EQ(registry->RegCreateKeyA(root, sub, &key), RegStatus::Success);
         const std::string data = value + '\0';
-        ASSERT_EQ(registry->RegSetValueExA(key, name, REG_SZ, reinterpret_cast<const std::uint8_t*>(data.data()),
+        ASSERT_EQ(registry->RegSetValueExA(key, name, RegType::Sz, reinterpret_cast<const std::uint8_t*>(data.data()),
                                            static_cast<std::uint32_t>(data.size())),
-                  ERROR_SUCCESS);
+                  RegStatus::Success);
         registry->RegCloseKey(key);
     }
     void setDword(const std::string& name, std::uint32_t value) {
-        HKEY key = 0;
-        ASSERT_EQ(registry->RegCreateKeyA(HKEY_LOCAL_MACHINE, kVersionKey, &key), ERROR_SUCCESS);
+        KeyHandle key = 0;
+        ASSERT_EQ(registry->RegCreateKeyA(RootKey::LocalMachine, kVersionKey, &key), RegStatus::Success);
         const std::uint8_t data[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
                                       static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-        ASSERT_EQ(registry->RegSetValueExA(key, name, REG_DWORD, data, 4), ERROR_SUCCESS);
+        ASSERT_EQ(registry->RegSetValueExA(key, name, RegType::Dword, data, 4), RegStatus::Success);
         registry->RegCloseKey(key);
     }
     OsVersion version() const {
@@ -117,15 +117,15 @@ TEST_F(WineSystemTest, VersionComesFromThePrefixRegistry) {
     EXPECT_EQ(v.minor, 1u);
     EXPECT_EQ(v.build, 7601u);
 
-    setString(HKEY_LOCAL_MACHINE, kVersionKey, "CurrentVersion", "5.1");
-    setString(HKEY_LOCAL_MACHINE, kVersionKey, "CurrentBuildNumber", "2600");
+    setString(RootKey::LocalMachine, kVersionKey, "CurrentVersion", "5.1");
+    setString(RootKey::LocalMachine, kVersionKey, "CurrentBuildNumber", "2600");
     v = version();
     EXPECT_EQ(v.major, 5u);
     EXPECT_EQ(v.minor, 1u);
     EXPECT_EQ(v.build, 2600u);
 
-    setString(HKEY_LOCAL_MACHINE, kVersionKey, "CurrentVersion", "6.0");
-    setString(HKEY_LOCAL_MACHINE, kVersionKey, "CurrentBuildNumber", "6002");
+    setString(RootKey::LocalMachine, kVersionKey, "CurrentVersion", "6.0");
+    setString(RootKey::LocalMachine, kVersionKey, "CurrentBuildNumber", "6002");
     v = version();
     EXPECT_EQ(v.major * 100 + v.minor, 600u);
     EXPECT_EQ(v.build, 6002u);
@@ -140,8 +140,8 @@ TEST_F(WineSystemTest, VersionComesFromThePrefixRegistry) {
 TEST_F(WineSystemTest, NewerWindowsReadsAsWindows8ToAProgramWithoutAManifest) {
     setDword("CurrentMajorVersionNumber", 10);
     setDword("CurrentMinorVersionNumber", 0);
-    setString(HKEY_LOCAL_MACHINE, kVersionKey, "CurrentVersion", "6.3");
-    setString(HKEY_LOCAL_MACHINE, kVersionKey, "CurrentBuildNumber", "19045");
+    setString(RootKey::LocalMachine, kVersionKey, "CurrentVersion", "6.3");
+    setString(RootKey::LocalMachine, kVersionKey, "CurrentBuildNumber", "19045");
     OsVersion v = version();
     EXPECT_EQ(v.major, 6u);
     EXPECT_EQ(v.minor, 2u);
@@ -149,20 +149,20 @@ TEST_F(WineSystemTest, NewerWindowsReadsAsWindows8ToAProgramWithoutAManifest) {
 }
 
 TEST_F(WineSystemTest, VersionChosenInWinecfgWins) {
-    setString(HKEY_LOCAL_MACHINE, kVersionKey, "CurrentVersion", "6.1");
-    setString(HKEY_CURRENT_USER, "Software\\Wine", "Version", "winxp");
+    setString(RootKey::LocalMachine, kVersionKey, "CurrentVersion", "6.1");
+    setString(RootKey::CurrentUser, "Software\\Wine", "Version", "winxp");
     OsVersion v = version();
     EXPECT_EQ(v.major * 100 + v.minor, 501u);
     EXPECT_EQ(v.build, 2600u);
-    setString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\quillmark.exe", "Version", "vista");
+    setString(RootKey::CurrentUser, "Software\\Wine\\AppDefaults\\quillmark.exe", "Version", "vista");
     EXPECT_EQ(version().major * 100 + version().minor, 600u);
     // A name Wine does not know is passed over.
-    setString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\quillmark.exe", "Version", "win31");
+    setString(RootKey::CurrentUser, "Software\\Wine\\AppDefaults\\quillmark.exe", "Version", "win31");
     EXPECT_EQ(version().major * 100 + version().minor, 501u);
 }
 
 TEST_F(WineSystemTest, MalformedVersionTextFallsBackToWindows7) {
-    setString(HKEY_LOCAL_MACHINE, kVersionKey, "CurrentVersion", "seven");
+    setString(RootKey::LocalMachine, kVersionKey, "CurrentVersion", "seven");
     OsVersion v = version();
     EXPECT_EQ(v.major * 100 + v.minor, 601u);
     EXPECT_EQ(v.build, 7601u);
@@ -256,11 +256,11 @@ TEST_F(WineSystemTest, OutlookVersionFromItsRegisteredClass) {
     EXPECT_FALSE(probe.outlookVersion(text));
     EXPECT_EQ(text, "kept");
 
-    setString(HKEY_LOCAL_MACHINE, "Software\\Classes\\Outlook.Application\\CurVer", "", "Outlook.Application.14");
+    setString(RootKey::LocalMachine, "Software\\Classes\\Outlook.Application\\CurVer", "", "Outlook.Application.14");
     ASSERT_TRUE(probe.outlookVersion(text));
     EXPECT_EQ(text, "14.0");
     // A registration for the user alone comes first, as in HKEY_CLASSES_ROOT.
-    setString(HKEY_CURRENT_USER, "Software\\Classes\\Outlook.Application\\CurVer", "", "Outlook.Application.12");
+    setString(RootKey::CurrentUser, "Software\\Classes\\Outlook.Application\\CurVer", "", "Outlook.Application.12");
     ASSERT_TRUE(probe.outlookVersion(text));
     EXPECT_EQ(text, "12.0");
 }

@@ -32,12 +32,12 @@ TEST_F(RegistryTest, HexFormsOfText) {
 }
 
 TEST_F(RegistryTest, PathsReadFromUtf16AndAnsiValues) {
-    setValue(kSection, "01020fff", REG_BINARY, entryId(utf16("C:\\Mail\\a.pst"), std::string(2, '\0')));
-    setValue(kSection, "ansi", REG_BINARY, entryId("C:\\Mail\\a.pst", std::string(1, '\0')));
-    setValue(kSection, "unc", REG_BINARY, entryId(utf16("\\\\server\\share\\a.pst"), std::string(2, '\0')));
-    setValue(kSection, "front", REG_BINARY, utf16("C:\\front.pst") + std::string(2, '\0'));
-    setValue(kSection, "server", REG_BINARY, entryId(utf16("/o=Org/cn=Mailbox"), std::string(2, '\0')));
-    setValue(kSection, "string", REG_SZ, std::string("C:\\x\\y.pst\0", 11));
+    setValue(kSection, "01020fff", RegType::Binary, entryId(utf16("C:\\Mail\\a.pst"), std::string(2, '\0')));
+    setValue(kSection, "ansi", RegType::Binary, entryId("C:\\Mail\\a.pst", std::string(1, '\0')));
+    setValue(kSection, "unc", RegType::Binary, entryId(utf16("\\\\server\\share\\a.pst"), std::string(2, '\0')));
+    setValue(kSection, "front", RegType::Binary, utf16("C:\\front.pst") + std::string(2, '\0'));
+    setValue(kSection, "server", RegType::Binary, entryId(utf16("/o=Org/cn=Mailbox"), std::string(2, '\0')));
+    setValue(kSection, "string", RegType::Sz, std::string("C:\\x\\y.pst\0", 11));
 
     EXPECT_EQ(reg->ReadPathFromBinaryValue(kSection, "01020fff"), "C:\\Mail\\a.pst");
     EXPECT_EQ(reg->ReadPathFromBinaryValue(kSection, "ansi"), "Error");
@@ -61,26 +61,26 @@ TEST_F(RegistryTest, PathsReadFromUtf16AndAnsiValues) {
 TEST_F(RegistryTest, NonAsciiPathsDecodeIntoTheCodePage) {
     // "C:\Café\a.pst" in UTF-16 reads back as Windows-1252 text.
     std::string path16 = utf16("C:\\Caf") + std::string("\xe9\0", 2) + utf16("\\a.pst");
-    setValue(kSection, "01020fff", REG_BINARY, entryId(path16, std::string(2, '\0')));
+    setValue(kSection, "01020fff", RegType::Binary, entryId(path16, std::string(2, '\0')));
     EXPECT_EQ(reg->ReadPathFromBinaryValue(kSection, "01020fff"), "C:\\Caf\xe9\\a.pst");
 }
 
 TEST_F(RegistryTest, ReplacementRewritesOnlyTheUtf16OccurrenceAndChangesLength) {
     // The same path once in UTF-16 and once in ANSI inside one value.
     std::string both = entryId(utf16("C:\\Old\\a.pst"), std::string(2, '\0')) + "C:\\Old\\a.pst" + std::string(1, '\0');
-    setValue(kSection, "01020fff", REG_BINARY, both);
+    setValue(kSection, "01020fff", RegType::Binary, both);
     reg->ReplaceInBinaryValue(kSection, "01020fff", "C:\\Old\\a.pst", "D:\\Newer\\b.pst");
-    std::uint32_t type = 0;
+    RegType type = RegType::None;
     std::string bytes;
     ASSERT_TRUE(getValue(kSection, "01020fff", type, bytes));
-    EXPECT_EQ(type, REG_BINARY);
+    EXPECT_EQ(type, RegType::Binary);
     std::string expected =
         entryId(utf16("D:\\Newer\\b.pst"), std::string(2, '\0')) + "C:\\Old\\a.pst" + std::string(1, '\0');
     EXPECT_EQ(bytes, expected);
     EXPECT_EQ(bytes.size(), both.size() + 4);  // two characters longer, two bytes each
 
     // Only ANSI: the ANSI form is used.
-    setValue(kSection, "ansi", REG_BINARY, entryId("C:\\Old\\a.pst", std::string(1, '\0')));
+    setValue(kSection, "ansi", RegType::Binary, entryId("C:\\Old\\a.pst", std::string(1, '\0')));
     reg->ReplaceInBinaryValue(kSection, "ansi", "C:\\Old\\a.pst", "E:\\b.pst");
     ASSERT_TRUE(getValue(kSection, "ansi", type, bytes));
     EXPECT_EQ(bytes, entryId("E:\\b.pst", std::string(1, '\0')));
@@ -88,7 +88,7 @@ TEST_F(RegistryTest, ReplacementRewritesOnlyTheUtf16OccurrenceAndChangesLength) 
     // A text found nowhere rewrites the value unchanged; so does a path at
     // the very end of the value, with no byte after it.
     std::string tail = entryId(utf16("C:\\Old\\a.pst"), "");
-    setValue(kSection, "tail", REG_BINARY, tail);
+    setValue(kSection, "tail", RegType::Binary, tail);
     reg->ReplaceInBinaryValue(kSection, "tail", "C:\\Nowhere.pst", "C:\\x.pst");
     reg->ReplaceInBinaryValue(kSection, "tail", "C:\\Old\\a.pst", "C:\\x.pst");
     ASSERT_TRUE(getValue(kSection, "tail", type, bytes));
@@ -98,9 +98,9 @@ TEST_F(RegistryTest, ReplacementRewritesOnlyTheUtf16OccurrenceAndChangesLength) 
 TEST_F(RegistryTest, ReplacementMatchesWholeBytesOnly) {
     // 0x41 0x01 ... must not be read as the tail of a token: "\x01" + "A"
     // stored as 01 00 41 00 is replaced, 11 00 41 00 is not touched.
-    setValue(kSection, "v", REG_BINARY, std::string("\x11\0A\0\0\0", 6));
+    setValue(kSection, "v", RegType::Binary, std::string("\x11\0A\0\0\0", 6));
     reg->ReplaceInBinaryValue(kSection, "v", std::string("\x01" "A", 2), "Z");
-    std::uint32_t type = 0;
+    RegType type = RegType::None;
     std::string bytes;
     ASSERT_TRUE(getValue(kSection, "v", type, bytes));
     EXPECT_EQ(bytes, std::string("\x11\0A\0\0\0", 6));

@@ -11,10 +11,10 @@ const std::string kDemo = "HKEY_CURRENT_USER\\Software\\Demo";
 
 TEST_F(RegistryTest, PathSplittingAndRootKeys) {
     std::string path = "HKEY_LOCAL_MACHINE\\Software\\A\\B";
-    EXPECT_EQ(reg->SplitKeyPath(path), HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(reg->SplitKeyPath(path), RootKey::LocalMachine);
     EXPECT_EQ(path, "Software\\A\\B");
     path = "HKEY_DYN_DATA";
-    EXPECT_EQ(reg->SplitKeyPath(path), HKEY_DYN_DATA);
+    EXPECT_EQ(reg->SplitKeyPath(path), RootKey::DynData);
     EXPECT_EQ(path, "");
     EXPECT_TRUE(messages.shown.empty());
 
@@ -26,7 +26,7 @@ TEST_F(RegistryTest, PathSplittingAndRootKeys) {
     EXPECT_FALSE(reg->KeyExists("HKEY_Current_User\\Software"));
     EXPECT_EQ(messages.shown.size(), 1u);
 
-    setValue(kDemo, "x", REG_SZ, std::string("1\0", 2));
+    setValue(kDemo, "x", RegType::Sz, std::string("1\0", 2));
     reg->SetStringValue("HKEY_LOCAL_MACHINE\\Software\\", "v", "t");
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[1].text, "Incorrect Format:\n\nHKEY_LOCAL_MACHINE\\Software\\");
@@ -44,12 +44,12 @@ TEST_F(RegistryTest, StringValuesReadWriteAndLimits) {
     reg->SetStringValue(kDemo, "v", "never");  // the key does not exist: silent
     EXPECT_EQ(reg->GetStringValue(kDemo, "v"), "Error");
 
-    setValue(kDemo, "seed", REG_SZ, std::string("\0", 1));
+    setValue(kDemo, "seed", RegType::Sz, std::string("\0", 1));
     reg->SetStringValue(kDemo, "empty", "");
-    std::uint32_t type = 0;
+    RegType type = RegType::None;
     std::string bytes;
     ASSERT_TRUE(getValue(kDemo, "empty", type, bytes));
-    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(type, RegType::Sz);
     EXPECT_EQ(bytes.size(), 0u);
     EXPECT_EQ(reg->GetStringValue(kDemo, "empty"), "");
 
@@ -57,8 +57,8 @@ TEST_F(RegistryTest, StringValuesReadWriteAndLimits) {
     reg->SetStringValue(kDemo, "path", "C:\\Mail\\a.pab");
     EXPECT_EQ(reg->GetStringValue(kDemo, "path"), "C:\\Mail\\a.pab");
 
-    setValue(kDemo, "s254", REG_SZ, std::string(254, 'a') + '\0');
-    setValue(kDemo, "s255", REG_SZ, std::string(255, 'a') + '\0');
+    setValue(kDemo, "s254", RegType::Sz, std::string(254, 'a') + '\0');
+    setValue(kDemo, "s255", RegType::Sz, std::string(255, 'a') + '\0');
     EXPECT_EQ(reg->GetStringValue(kDemo, "s254"), std::string(254, 'a'));
     EXPECT_EQ(reg->GetStringValue(kDemo, "s255"), "Error");
     EXPECT_EQ(reg->GetStringValue(kDemo, "missing"), "Error");
@@ -68,7 +68,7 @@ TEST_F(RegistryTest, StringValuesReadWriteAndLimits) {
 }
 
 TEST_F(RegistryTest, DeleteKeyTreeRemovesEveryLevelAndIgnoresMissingKeys) {
-    for (auto sub : {"\\A\\B\\C", "\\A\\B\\D", "\\A\\E", "\\F"}) setValue(kDemo + sub, "v", REG_DWORD, "1234");
+    for (auto sub : {"\\A\\B\\C", "\\A\\B\\D", "\\A\\E", "\\F"}) setValue(kDemo + sub, "v", RegType::Dword, "1234");
     reg->DeleteKey(kDemo + "\\A");  // still has subkeys: refused silently
     EXPECT_TRUE(reg->KeyExists(kDemo + "\\A\\B\\C"));
 

@@ -1,3 +1,4 @@
+#include "platform/RegistryAccess.h"
 #include "registry/RegistryFixture.h"
 
 #include <filesystem>
@@ -35,34 +36,17 @@ void RegistryTest::writeFileBytes(const std::string& name, const std::string& by
     platform.files->writeFile(workFile(name), bytes);
 }
 
-void RegistryTest::setValue(const std::string& path, const std::string& name, std::uint32_t type,
+void RegistryTest::setValue(const std::string& path, const std::string& name, RegType type,
                             const std::string& bytes) {
     std::string sub = path;
-    HKEY root = reg->SplitKeyPath(sub);
-    HKEY key = 0;
-    ASSERT_EQ(platform.registry->RegCreateKeyA(root, sub, &key), ERROR_SUCCESS);
-    ASSERT_EQ(platform.registry->RegSetValueExA(key, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                                static_cast<std::uint32_t>(bytes.size())),
-              ERROR_SUCCESS);
-    platform.registry->RegCloseKey(key);
+    KeyHandle root = reg->SplitKeyPath(sub);
+    ASSERT_EQ(writeValue(*platform.registry, root, sub, name, type, bytes), RegStatus::Success);
 }
 
-bool RegistryTest::getValue(const std::string& path, const std::string& name, std::uint32_t& type,
-                            std::string& bytes) {
+bool RegistryTest::getValue(const std::string& path, const std::string& name, RegType& type, std::string& bytes) {
     std::string sub = path;
-    HKEY root = reg->SplitKeyPath(sub);
-    HKEY key = 0;
-    if (platform.registry->RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    std::uint32_t size = 0;
-    long rc = platform.registry->RegQueryValueExA(key, name, &type, nullptr, &size);
-    if (rc == ERROR_SUCCESS) {
-        bytes.assign(size, '\0');
-        rc = platform.registry->RegQueryValueExA(key, name, &type, reinterpret_cast<std::uint8_t*>(bytes.data()),
-                                                 &size);
-        bytes.resize(size);
-    }
-    platform.registry->RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
+    KeyHandle root = reg->SplitKeyPath(sub);
+    return readValue(*platform.registry, root, sub, name, type, bytes) == RegStatus::Success;
 }
 
 }  // namespace qm::test

@@ -36,8 +36,8 @@ protected:
     void writeFileBytes(const std::string& name, const std::string& bytes) const;
 
     // Raw access for set-up and checks.
-    void setValue(const std::string& path, const std::string& name, std::uint32_t type, const std::string& bytes);
-    bool getValue(const std::string& path, const std::string& name, std::uint32_t& type, std::string& bytes);
+    void setValue(const std::string& path, const std::string& name, platform::RegType type, const std::string& bytes);
+    bool getValue(const std::string& path, const std::string& name, platform::RegType& type, std::string& bytes);
 
     TempDir dir;
     platform::Platform platform;

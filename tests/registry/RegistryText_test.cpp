@@ -17,14 +17,14 @@ std::string dword(std::uint32_t v) {
 class RegistryTextTest : public RegistryTest {
 protected:
     void makeWorkedExample() {
-        setValue(kDemo, "Path", REG_SZ, std::string("C:\\Data\0", 8));
-        setValue(kDemo, "Count", REG_DWORD, dword(3));
-        setValue(kDemo, "Flags", REG_BINARY, std::string("\x01\x00\xff", 3));
-        setValue(kDemo + "\\Sub", "Dir", REG_EXPAND_SZ, std::string("%TEMP%\\x\0", 9));
-        setValue(kDemo + "\\Sub", "Mode", REG_DWORD, dword(0xFFFFFFFF));
+        setValue(kDemo, "Path", RegType::Sz, std::string("C:\\Data\0", 8));
+        setValue(kDemo, "Count", RegType::Dword, dword(3));
+        setValue(kDemo, "Flags", RegType::Binary, std::string("\x01\x00\xff", 3));
+        setValue(kDemo + "\\Sub", "Dir", RegType::ExpandSz, std::string("%TEMP%\\x\0", 9));
+        setValue(kDemo + "\\Sub", "Mode", RegType::Dword, dword(0xFFFFFFFF));
     }
-    std::string value(const std::string& path, const std::string& name, std::uint32_t expectedType) {
-        std::uint32_t type = 0;
+    std::string value(const std::string& path, const std::string& name, RegType expectedType) {
+        RegType type = RegType::None;
         std::string bytes;
         EXPECT_TRUE(getValue(path, name, type, bytes)) << path << " " << name;
         EXPECT_EQ(type, expectedType) << name;
@@ -46,16 +46,16 @@ TEST_F(RegistryTextTest, WorkedExampleExportsByteForByteAndImportsElsewhere) {
               "\"Dir\"=esz:%TEMP%\\x\r\n"
               "\"Mode\"= dw:-1\r\n");
 
-    setValue(kCopy, "Old", REG_SZ, std::string("gone\0", 5));
-    setValue(kCopy + "\\OldSub\\Deep", "x", REG_DWORD, dword(1));
+    setValue(kCopy, "Old", RegType::Sz, std::string("gone\0", 5));
+    setValue(kCopy + "\\OldSub\\Deep", "x", RegType::Dword, dword(1));
     ASSERT_TRUE(reg->ImportKey(kCopy, workFile("demo.txt")));
     EXPECT_EQ(reg->GetStringValue(kCopy, "Old"), "Error");
     EXPECT_FALSE(reg->KeyExists(kCopy + "\\OldSub"));
-    EXPECT_EQ(value(kCopy, "Path", REG_SZ), "C:\\Data");
-    EXPECT_EQ(value(kCopy, "Count", REG_DWORD), dword(3));
-    EXPECT_EQ(value(kCopy, "Flags", REG_BINARY), std::string("\x01\x00\xff", 3));
-    EXPECT_EQ(value(kCopy + "\\Sub", "Dir", REG_EXPAND_SZ), "%TEMP%\\x");
-    EXPECT_EQ(value(kCopy + "\\Sub", "Mode", REG_DWORD), dword(0xFFFFFFFF));
+    EXPECT_EQ(value(kCopy, "Path", RegType::Sz), "C:\\Data");
+    EXPECT_EQ(value(kCopy, "Count", RegType::Dword), dword(3));
+    EXPECT_EQ(value(kCopy, "Flags", RegType::Binary), std::string("\x01\x00\xff", 3));
+    EXPECT_EQ(value(kCopy + "\\Sub", "Dir", RegType::ExpandSz), "%TEMP%\\x");
+    EXPECT_EQ(value(kCopy + "\\Sub", "Mode", RegType::Dword), dword(0xFFFFFFFF));
 
     // Exporting the copy gives the same file: nothing is lost in a round trip.
     reg->ExportKey(kCopy, "", workFile("copy.txt"));
@@ -75,12 +75,12 @@ TEST_F(RegistryTextTest, WorkedExampleExportsByteForByteAndImportsElsewhere) {
 }
 
 TEST_F(RegistryTextTest, EdgeValuesSurviveExportAndImport) {
-    setValue(kDemo, "", REG_SZ, std::string("default\0", 8));
-    setValue(kDemo, "EmptyBin", REG_BINARY, "");
-    setValue(kDemo, "EmptyStr", REG_SZ, std::string("\0", 1));
-    setValue(kDemo, "Low", REG_DWORD, dword(0x80000000));
-    setValue(kDemo, "Multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5));
-    setValue(kDemo + "\\Nothing", "", REG_NONE, "");
+    setValue(kDemo, "", RegType::Sz, std::string("default\0", 8));
+    setValue(kDemo, "EmptyBin", RegType::Binary, "");
+    setValue(kDemo, "EmptyStr", RegType::Sz, std::string("\0", 1));
+    setValue(kDemo, "Low", RegType::Dword, dword(0x80000000));
+    setValue(kDemo, "Multi", RegType::MultiSz, std::string("a\0b\0\0", 5));
+    setValue(kDemo + "\\Nothing", "", RegType::None, "");
     reg->DeleteValue(kDemo + "\\Nothing", "");
 
     reg->ExportKey(kDemo, "", workFile("edge.txt"));
@@ -93,23 +93,23 @@ TEST_F(RegistryTextTest, EdgeValuesSurviveExportAndImport) {
     EXPECT_NE(text.find("\\Nothing\r\n"), std::string::npos);
 
     ASSERT_TRUE(reg->ImportKey(kCopy, workFile("edge.txt")));
-    EXPECT_EQ(value(kCopy, "", REG_SZ), "default");
-    EXPECT_EQ(value(kCopy, "EmptyBin", REG_BINARY), "");
-    EXPECT_EQ(value(kCopy, "EmptyStr", REG_SZ), "");
-    EXPECT_EQ(value(kCopy, "Low", REG_DWORD), dword(0x80000000));
-    std::uint32_t type;
+    EXPECT_EQ(value(kCopy, "", RegType::Sz), "default");
+    EXPECT_EQ(value(kCopy, "EmptyBin", RegType::Binary), "");
+    EXPECT_EQ(value(kCopy, "EmptyStr", RegType::Sz), "");
+    EXPECT_EQ(value(kCopy, "Low", RegType::Dword), dword(0x80000000));
+    RegType type;
     std::string bytes;
     EXPECT_FALSE(getValue(kCopy, "Multi", type, bytes));
     EXPECT_TRUE(reg->KeyExists(kCopy + "\\Nothing"));
 }
 
 TEST_F(RegistryTextTest, AKeyWithNothingInItIsOneHeaderLine) {
-    setValue(kDemo + "\\Empty", "x", REG_DWORD, dword(1));
+    setValue(kDemo + "\\Empty", "x", RegType::Dword, dword(1));
     reg->DeleteValue(kDemo + "\\Empty", "x");
     reg->ExportKey(kDemo + "\\Empty", "", workFile("empty.txt"));
     EXPECT_EQ(fileBytes("empty.txt"), "\\\r\n");
 
-    setValue(kCopy + "\\Child", "x", REG_DWORD, dword(1));
+    setValue(kCopy + "\\Child", "x", RegType::Dword, dword(1));
     ASSERT_TRUE(reg->ImportKey(kCopy, workFile("empty.txt")));
     EXPECT_TRUE(reg->KeyExists(kCopy));
     EXPECT_TRUE(reg->EnumSubKeys(kCopy).empty());
@@ -137,9 +137,9 @@ TEST_F(RegistryTextTest, ForeignLinesAreReadAsTheFormatSays) {
     writeFileBytes("foreign.txt",
                    "\\\r\n\"A\"=qwd:1\r\n\"a=b\"= sz:x\r\n\"Bin\"=bin: 7 , 8\r\n\\Sub\\Deep\r\n\"D\"= dw: -5\r\n");
     ASSERT_TRUE(reg->ImportKey(kCopy, workFile("foreign.txt")));
-    EXPECT_EQ(value(kCopy, "Bin", REG_BINARY), "\x07\x08");
-    EXPECT_EQ(value(kCopy + "\\Sub\\Deep", "D", REG_DWORD), dword(static_cast<std::uint32_t>(-5)));
-    std::uint32_t type;
+    EXPECT_EQ(value(kCopy, "Bin", RegType::Binary), "\x07\x08");
+    EXPECT_EQ(value(kCopy + "\\Sub\\Deep", "D", RegType::Dword), dword(static_cast<std::uint32_t>(-5)));
+    RegType type;
     std::string bytes;
     EXPECT_FALSE(getValue(kCopy, "A", type, bytes));
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Registry.h"
+#include "platform/RegistryAccess.h"
 #include "support/TempDir.h"
 
 namespace qm::test {
@@ -40,13 +40,5 @@ protected:
     TempDir dir;
     std::string prefix;
 };
-
-// Small helpers over the Registry interface (bytes in and out as strings).
-long regSet(platform::Registry& reg, platform::HKEY root, const std::string& sub, const std::string& name,
-            std::uint32_t type, const std::string& bytes);
-long regGet(platform::Registry& reg, platform::HKEY root, const std::string& sub, const std::string& name,
-            std::uint32_t& type, std::string& bytes);
-std::vector<std::string> subkeyNames(platform::Registry& reg, platform::HKEY root, const std::string& sub);
-std::vector<std::string> valueNames(platform::Registry& reg, platform::HKEY root, const std::string& sub);
 
 }  // namespace qm::test

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/CodePage.h"
+#include "platform/RegistryAccess.h"
 #include "platform/Registry.h"
 #include "platform/wine/WineRegistry.h"
 
@@ -67,28 +68,23 @@ class RegWriter {
 public:
     explicit RegWriter(Registry& reg) : reg_(reg) {}
 
-    void set(HKEY root, const std::string& sub, const std::string& name, std::uint32_t type, const std::string& data) {
-        HKEY key = 0;
-        long rc = reg_.RegCreateKeyA(root, sub, &key);
-        if (rc == ERROR_SUCCESS) {
-            rc = reg_.RegSetValueExA(key, name, type, reinterpret_cast<const std::uint8_t*>(data.data()),
-                                     static_cast<std::uint32_t>(data.size()));
-            reg_.RegCloseKey(key);
-        }
-        if (rc != ERROR_SUCCESS && error.empty()) error = "cannot write " + sub + " " + name + " (" + std::to_string(rc) + ")";
+    void set(KeyHandle root, const std::string& sub, const std::string& name, RegType type, const std::string& data) {
+        const RegStatus rc = writeValue(reg_, root, sub, name, type, data);
+        if (rc != RegStatus::Success && error.empty())
+            error = "cannot write " + sub + " " + name + " (" + std::to_string(static_cast<long>(rc)) + ")";
     }
-    void text(HKEY root, const std::string& sub, const std::string& name, const std::string& text) {
-        set(root, sub, name, REG_SZ, text + '\0');
+    void text(KeyHandle root, const std::string& sub, const std::string& name, const std::string& text) {
+        set(root, sub, name, RegType::Sz, text + '\0');
     }
-    void number(HKEY root, const std::string& sub, const std::string& name, std::uint32_t v) {
-        set(root, sub, name, REG_DWORD, dword(v));
+    void number(KeyHandle root, const std::string& sub, const std::string& name, std::uint32_t v) {
+        set(root, sub, name, RegType::Dword, dword(v));
     }
-    void binary(HKEY root, const std::string& sub, const std::string& name, const std::string& data) {
-        set(root, sub, name, REG_BINARY, data);
+    void binary(KeyHandle root, const std::string& sub, const std::string& name, const std::string& data) {
+        set(root, sub, name, RegType::Binary, data);
     }
-    void key(HKEY root, const std::string& sub) {
-        HKEY k = 0;
-        if (reg_.RegCreateKeyA(root, sub, &k) == ERROR_SUCCESS)
+    void key(KeyHandle root, const std::string& sub) {
+        KeyHandle k = 0;
+        if (reg_.RegCreateKeyA(root, sub, &k) == RegStatus::Success)
             reg_.RegCloseKey(k);
         else if (error.empty())
             error = "cannot create " + sub;
@@ -231,7 +227,7 @@ void Builder::files() {
 }
 
 void Builder::profile(RegWriter& w, const std::string& name, bool first) {
-    const HKEY cu = HKEY_CURRENT_USER;
+    const KeyHandle cu = RootKey::CurrentUser;
     const std::string key = std::string(kProfilesSub) + "\\" + name;
     SampleProfile prof;
     prof.name = name;
@@ -318,7 +314,7 @@ void Builder::profile(RegWriter& w, const std::string& name, bool first) {
 
 void Builder::accounts(RegWriter& w) {
     // Outlook 2003 and before: the Internet Account Manager.
-    const HKEY cu = HKEY_CURRENT_USER;
+    const KeyHandle cu = RootKey::CurrentUser;
     const std::string base = "Software\\Microsoft\\Office\\Outlook\\OMI Account Manager";
     w.text(cu, base, "Default Mail Account", "00000001");
     w.number(cu, base, "Account Name", 3);
@@ -341,7 +337,7 @@ void Builder::accounts(RegWriter& w) {
 }
 
 void Builder::options(RegWriter& w) {
-    const HKEY cu = HKEY_CURRENT_USER;
+    const KeyHandle cu = RootKey::CurrentUser;
     const std::string base = "Software\\Microsoft\\Office\\" + o_.outlook + "\\Outlook";
     w.number(cu, base + "\\Options\\Mail", "Send Mail Immediately", 1);
     w.number(cu, base + "\\Options\\Mail", "EditorPreference", 0x20001);
@@ -355,7 +351,7 @@ void Builder::options(RegWriter& w) {
 }
 
 void Builder::machine(RegWriter& w) {
-    const HKEY lm = HKEY_LOCAL_MACHINE;
+    const KeyHandle lm = RootKey::LocalMachine;
     // What Wine keeps for the Windows version it was set to.
     const std::string cv = "Software\\Microsoft\\Windows NT\\CurrentVersion";
     if (o_.windows == "6.1") {
@@ -423,7 +419,7 @@ bool Builder::run(std::string& error) {
         return false;
     }
     RegWriter w(*registry);
-    w.text(HKEY_CURRENT_USER, kProfilesSub, "DefaultProfile", o_.profile);
+    w.text(RootKey::CurrentUser, kProfilesSub, "DefaultProfile", o_.profile);
     profile(w, o_.profile, true);
     if (!o_.secondProfile.empty()) profile(w, o_.secondProfile, false);
     if (!shared()) accounts(w);

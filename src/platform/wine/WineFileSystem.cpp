@@ -25,7 +25,7 @@ namespace {
 
 // Samba's attribute store, which Wine shares; only these two bits live there.
 constexpr const char* kDosAttrib = "user.DOSATTRIB";
-constexpr std::uint32_t kXattrMask = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+constexpr std::uint32_t kXattrMask = FileAttribute::Hidden | FileAttribute::System;
 
 // ---- names -----------------------------------------------------------------
 
@@ -300,11 +300,11 @@ std::string WineFileSystem::fromUserPath(const std::string& path) const {
 
 std::uint32_t WineFileSystem::hostAttributes(const std::string& host) {
     struct stat st {};
-    if (host.empty() || stat(host.c_str(), &st) != 0) return INVALID_FILE_ATTRIBUTES;
-    std::uint32_t attr = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
-    if (isReadOnly(st)) attr |= FILE_ATTRIBUTE_READONLY;
+    if (host.empty() || stat(host.c_str(), &st) != 0) return FileAttribute::Invalid;
+    std::uint32_t attr = S_ISDIR(st.st_mode) ? FileAttribute::Directory : FileAttribute::Archive;
+    if (isReadOnly(st)) attr |= FileAttribute::ReadOnly;
     const std::string name = lastHostName(host);
-    if (name.size() > 1 && name[0] == '.' && name != "..") attr |= FILE_ATTRIBUTE_HIDDEN;
+    if (name.size() > 1 && name[0] == '.' && name != "..") attr |= FileAttribute::Hidden;
     return attr | readXattr(host);
 }
 
@@ -314,8 +314,8 @@ std::uint32_t WineFileSystem::getAttributes(const std::string& path) const {
 
 bool WineFileSystem::fileExists(const std::string& path) const {
     const std::uint32_t a = getAttributes(path);
-    return a != INVALID_FILE_ATTRIBUTES &&
-           (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+    return a != FileAttribute::Invalid &&
+           (a & (FileAttribute::Directory | FileAttribute::Hidden | FileAttribute::System)) == 0;
 }
 
 bool WineFileSystem::folderExists(const std::string& path) const {
@@ -410,7 +410,7 @@ bool WineFileSystem::setAttributes(const std::string& path, std::uint32_t attrib
     struct stat st {};
     if (host.empty() || stat(host.c_str(), &st) != 0) return false;
     mode_t mode = st.st_mode & 07777;
-    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) && !S_ISDIR(st.st_mode);
+    const bool readOnly = (attributes & FileAttribute::ReadOnly) && !S_ISDIR(st.st_mode);
     if (readOnly)
         mode &= ~static_cast<mode_t>(0222);
     else if (!S_ISDIR(st.st_mode))

@@ -2,29 +2,9 @@
 
 #include <cctype>
 
+#include "platform/RegistryAccess.h"
+
 namespace qm::platform::wine {
-namespace {
-
-bool defaultString(Registry& reg, HKEY root, const std::string& sub, std::string& out) {
-    HKEY key = 0;
-    if (reg.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    std::uint32_t type = 0, size = 0;
-    long rc = reg.RegQueryValueExA(key, "", &type, nullptr, &size);
-    std::string bytes;
-    if (rc == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
-        bytes.assign(size, '\0');
-        rc = reg.RegQueryValueExA(key, "", &type, reinterpret_cast<std::uint8_t*>(bytes.data()), &size);
-        bytes.resize(size);
-    } else if (rc == ERROR_SUCCESS) {
-        rc = ERROR_FILE_NOT_FOUND;
-    }
-    reg.RegCloseKey(key);
-    if (rc != ERROR_SUCCESS) return false;
-    out = bytes.substr(0, bytes.find('\0'));
-    return true;
-}
-
-}  // namespace
 
 bool WineOutlookProbe::versionFromProgId(const std::string& progId, std::string& text) {
     std::string id = progId;
@@ -43,8 +23,8 @@ bool WineOutlookProbe::outlookVersion(std::string& text) const {
     // A registration for this user overrides the machine's, as in HKCR.
     static constexpr const char* kCurVer = "Outlook.Application\\CurVer";
     std::string progId;
-    const bool found = defaultString(registry_, HKEY_CURRENT_USER, std::string("Software\\Classes\\") + kCurVer, progId) ||
-                       defaultString(registry_, HKEY_CLASSES_ROOT, kCurVer, progId);
+    const bool found = readString(registry_, RootKey::CurrentUser, std::string("Software\\Classes\\") + kCurVer, "", progId) ||
+                       readString(registry_, RootKey::ClassesRoot, kCurVer, "", progId);
     return found && versionFromProgId(progId, text);
 }
 

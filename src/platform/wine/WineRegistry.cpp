@@ -15,19 +15,11 @@
 namespace qm::platform::wine {
 namespace {
 
-constexpr long ERROR_BAD_PATHNAME = 161;
-constexpr long ERROR_KEY_DELETED = 1018;
-constexpr std::uint32_t KEY_QUERY_VALUE = 0x0001;
-constexpr std::uint32_t KEY_SET_VALUE = 0x0002;
-constexpr std::uint32_t KEY_CREATE_SUB_KEY = 0x0004;
-constexpr std::uint32_t KEY_ENUMERATE_SUB_KEYS = 0x0008;
-constexpr std::uint32_t DELETE_ACCESS = 0x00010000;
-constexpr std::uint32_t KEY_ALL_ACCESS = 0xF003F;
 
 constexpr const char* kUserRelative = "REGISTRY\\User\\S-1-5-21-0-0-0-1000";
 constexpr const char* kMachineRelative = "REGISTRY\\Machine";
 
-bool isString(std::uint32_t type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+bool isString(RegType type) { return type == RegType::Sz || type == RegType::ExpandSz || type == RegType::MultiSz; }
 
 struct FileId {
     bool exists = false;
@@ -95,16 +87,16 @@ std::vector<std::u16string> pathOf(const RegKey* key, const RegKey* base) {
     return out;
 }
 
-long copyName(const std::string& name, char* buffer, std::uint32_t* size) {
-    if (!buffer || !size) return ERROR_INVALID_PARAMETER;
+RegStatus copyName(const std::string& name, char* buffer, std::uint32_t* size) {
+    if (!buffer || !size) return RegStatus::InvalidParameter;
     if (name.size() + 1 > *size) {
         *size = static_cast<std::uint32_t>(name.size());
-        return ERROR_MORE_DATA;
+        return RegStatus::MoreData;
     }
     std::memcpy(buffer, name.data(), name.size());
     buffer[name.size()] = 0;
     *size = static_cast<std::uint32_t>(name.size());
-    return ERROR_SUCCESS;
+    return RegStatus::Success;
 }
 
 class Impl final : public WineRegistry {
@@ -139,45 +131,45 @@ public:
 
     // --- Registry ---------------------------------------------------------
 
-    long RegOpenKeyExA(HKEY key, const std::string& subKey, std::uint32_t access, HKEY* result) override {
-        if (!result) return ERROR_INVALID_PARAMETER;
+    RegStatus RegOpenKeyExA(KeyHandle key, const std::string& subKey, KeyAccess access, KeyHandle* result) override {
+        if (!result) return RegStatus::InvalidParameter;
         refresh();
         Node base;
-        if (long rc = resolve(key, false, base)) return rc;
+        if (RegStatus rc = resolve(key, false, base); rc != RegStatus::Success) return rc;
         std::vector<std::u16string> parts;
-        if (!splitPath(subKey, parts)) return ERROR_BAD_PATHNAME;
+        if (!splitPath(subKey, parts)) return RegStatus::BadPathname;
         RegKey* k = base.key;
         for (const auto& part : parts) {
             k = k->findSubkey(part);
-            if (!k) return ERROR_FILE_NOT_FOUND;
+            if (!k) return RegStatus::FileNotFound;
         }
         *result = newHandle(base.hive, k, access);
-        return ERROR_SUCCESS;
+        return RegStatus::Success;
     }
 
-    long RegCreateKeyA(HKEY key, const std::string& subKey, HKEY* result) override {
-        if (!result) return ERROR_INVALID_PARAMETER;
+    RegStatus RegCreateKeyA(KeyHandle key, const std::string& subKey, KeyHandle* result) override {
+        if (!result) return RegStatus::InvalidParameter;
         refresh();
         Node base;
         std::vector<std::u16string> parts;
-        if (!splitPath(subKey, parts)) return ERROR_BAD_PATHNAME;
+        if (!splitPath(subKey, parts)) return RegStatus::BadPathname;
         // Look first: opening an existing key changes nothing.
-        if (long rc = resolve(key, false, base); rc == ERROR_SUCCESS) {
+        if (RegStatus rc = resolve(key, false, base); rc == RegStatus::Success) {
             RegKey* k = base.key;
             for (const auto& part : parts) {
                 k = k->findSubkey(part);
                 if (!k) break;
             }
             if (k) {
-                *result = newHandle(base.hive, k, KEY_ALL_ACCESS);
-                return ERROR_SUCCESS;
+                *result = newHandle(base.hive, k, KeyAccess::AllAccess);
+                return RegStatus::Success;
             }
-            if (!(base.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
-        } else if (rc != ERROR_FILE_NOT_FOUND || !isClassesRoot(key)) {
+            if (!allows(base.access, KeyAccess::CreateSubKey)) return RegStatus::AccessDenied;
+        } else if (rc != RegStatus::FileNotFound || !isClassesRoot(key)) {
             return rc;
         }
-        if (long rc = beginWrite()) return rc;
-        if (long rc = resolve(key, true, base)) return endWrite(rc);
+        if (RegStatus rc = beginWrite(); rc != RegStatus::Success) return rc;
+        if (RegStatus rc = resolve(key, true, base); rc != RegStatus::Success) return endWrite(rc);
         RegKey* k = base.key;
         for (const auto& part : parts) {
             RegKey* sub = k->findSubkey(part);
@@ -189,44 +181,44 @@ public:
             }
             k = sub;
         }
-        *result = newHandle(base.hive, k, KEY_ALL_ACCESS);
-        return changedThrough(*result, ERROR_SUCCESS);
+        *result = newHandle(base.hive, k, KeyAccess::AllAccess);
+        return changedThrough(*result, RegStatus::Success);
     }
 
-    long RegCloseKey(HKEY key) override {
-        if (isPredefined(key)) return ERROR_SUCCESS;
+    RegStatus RegCloseKey(KeyHandle key) override {
+        if (isPredefined(key)) return RegStatus::Success;
         auto it = handles_.find(key);
-        if (it == handles_.end()) return ERROR_INVALID_HANDLE;
+        if (it == handles_.end()) return RegStatus::InvalidHandle;
         bool changed = it->second.changed;
         handles_.erase(it);
         if (changed && !anyChangedHandle()) {
             std::string error;
-            if (!save(error)) return ERROR_ACCESS_DENIED;
+            if (!save(error)) return RegStatus::AccessDenied;
         }
-        return ERROR_SUCCESS;
+        return RegStatus::Success;
     }
 
-    long RegQueryValueExA(HKEY key, const std::string& valueName, std::uint32_t* type, std::uint8_t* data,
+    RegStatus RegQueryValueExA(KeyHandle key, const std::string& valueName, RegType* type, std::uint8_t* data,
                           std::uint32_t* dataSize) override {
         Node n;
-        if (long rc = resolve(key, false, n)) return rc;
-        if (!(n.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+        if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
+        if (!allows(n.access, KeyAccess::QueryValue)) return RegStatus::AccessDenied;
         const RegValue* v = n.key->findValue(CodePage::toUtf16(valueName));
-        if (!v) return ERROR_FILE_NOT_FOUND;
+        if (!v) return RegStatus::FileNotFound;
         return copyData(*v, type, data, dataSize);
     }
 
-    long RegSetValueExA(HKEY key, const std::string& valueName, std::uint32_t type, const std::uint8_t* data,
+    RegStatus RegSetValueExA(KeyHandle key, const std::string& valueName, RegType type, const std::uint8_t* data,
                         std::uint32_t dataSize) override {
-        if (!data && dataSize) return ERROR_INVALID_PARAMETER;
+        if (!data && dataSize) return RegStatus::InvalidParameter;
         Node n;
-        if (long rc = resolve(key, false, n)) return rc;
-        if (!(n.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-        if (long rc = beginWrite()) return rc;
-        if (long rc = resolve(key, false, n)) return endWrite(rc);  // the files may have been reread
+        if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
+        if (!allows(n.access, KeyAccess::SetValue)) return RegStatus::AccessDenied;
+        if (RegStatus rc = beginWrite(); rc != RegStatus::Success) return rc;
+        if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return endWrite(rc);  // the files may have been reread
         RegValue v;
         v.name = CodePage::toUtf16(valueName);
-        v.type = type;
+        v.type = static_cast<std::uint32_t>(type);
         std::string bytes(reinterpret_cast<const char*>(data), data ? dataSize : 0);
         if (isString(type)) {
             for (char16_t u : CodePage::toUtf16(bytes)) {
@@ -239,60 +231,60 @@ public:
         n.key->setValue(std::move(v));
         n.key->touch();
         n.hive->dirty = true;
-        return changedThrough(key, ERROR_SUCCESS);
+        return changedThrough(key, RegStatus::Success);
     }
 
-    long RegEnumKeyExA(HKEY key, std::uint32_t index, char* name, std::uint32_t* nameSize) override {
+    RegStatus RegEnumKeyExA(KeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize) override {
         Node n;
-        if (long rc = resolve(key, false, n)) return rc;
-        if (!(n.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
-        if (index >= n.key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+        if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
+        if (!allows(n.access, KeyAccess::EnumerateSubKeys)) return RegStatus::AccessDenied;
+        if (index >= n.key->subkeys.size()) return RegStatus::NoMoreItems;
         return copyName(CodePage::fromUtf16(n.key->subkeys[index]->name), name, nameSize);
     }
 
-    long RegEnumValueA(HKEY key, std::uint32_t index, char* name, std::uint32_t* nameSize, std::uint32_t* type,
+    RegStatus RegEnumValueA(KeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize, RegType* type,
                        std::uint8_t* data, std::uint32_t* dataSize) override {
         Node n;
-        if (long rc = resolve(key, false, n)) return rc;
-        if (!(n.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-        if (index >= n.key->values.size()) return ERROR_NO_MORE_ITEMS;
+        if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
+        if (!allows(n.access, KeyAccess::QueryValue)) return RegStatus::AccessDenied;
+        if (index >= n.key->values.size()) return RegStatus::NoMoreItems;
         const RegValue& v = n.key->values[index];
-        if (long rc = copyName(CodePage::fromUtf16(v.name), name, nameSize)) return rc;
+        if (RegStatus rc = copyName(CodePage::fromUtf16(v.name), name, nameSize); rc != RegStatus::Success) return rc;
         return copyData(v, type, data, dataSize);
     }
 
-    long RegDeleteKeyA(HKEY key, const std::string& subKey) override {
+    RegStatus RegDeleteKeyA(KeyHandle key, const std::string& subKey) override {
         Node n;
-        if (long rc = resolve(key, false, n)) return rc;
-        if (!(n.access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE_ACCESS))) return ERROR_ACCESS_DENIED;
-        if (long rc = beginWrite()) return rc;
-        if (long rc = resolve(key, false, n)) return endWrite(rc);
+        if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
+        if (!allows(n.access, KeyAccess::SetValue | KeyAccess::CreateSubKey | KeyAccess::Delete)) return RegStatus::AccessDenied;
+        if (RegStatus rc = beginWrite(); rc != RegStatus::Success) return rc;
+        if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return endWrite(rc);
         std::vector<std::u16string> parts;
-        if (!splitPath(subKey, parts)) return endWrite(ERROR_BAD_PATHNAME);
+        if (!splitPath(subKey, parts)) return endWrite(RegStatus::BadPathname);
         RegKey* k = n.key;
         for (const auto& part : parts) {
             k = k->findSubkey(part);
-            if (!k) return endWrite(ERROR_FILE_NOT_FOUND);
+            if (!k) return endWrite(RegStatus::FileNotFound);
         }
-        if (!k->parent || k == classesKey()) return endWrite(ERROR_ACCESS_DENIED);  // a root
-        if (!k->subkeys.empty()) return endWrite(ERROR_ACCESS_DENIED);
+        if (!k->parent || k == classesKey()) return endWrite(RegStatus::AccessDenied);  // a root
+        if (!k->subkeys.empty()) return endWrite(RegStatus::AccessDenied);
         RegKey* parent = k->parent;
         parent->removeSubkey(k);
         parent->touch();
         n.hive->dirty = true;
-        return changedThrough(key, ERROR_SUCCESS);
+        return changedThrough(key, RegStatus::Success);
     }
 
-    long RegDeleteValueA(HKEY key, const std::string& valueName) override {
+    RegStatus RegDeleteValueA(KeyHandle key, const std::string& valueName) override {
         Node n;
-        if (long rc = resolve(key, false, n)) return rc;
-        if (!(n.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-        if (long rc = beginWrite()) return rc;
-        if (long rc = resolve(key, false, n)) return endWrite(rc);
-        if (!n.key->removeValue(CodePage::toUtf16(valueName))) return endWrite(ERROR_FILE_NOT_FOUND);
+        if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
+        if (!allows(n.access, KeyAccess::SetValue)) return RegStatus::AccessDenied;
+        if (RegStatus rc = beginWrite(); rc != RegStatus::Success) return rc;
+        if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return endWrite(rc);
+        if (!n.key->removeValue(CodePage::toUtf16(valueName))) return endWrite(RegStatus::FileNotFound);
         n.key->touch();
         n.hive->dirty = true;
-        return changedThrough(key, ERROR_SUCCESS);
+        return changedThrough(key, RegStatus::Success);
     }
 
     std::string problem() const override {
@@ -306,17 +298,17 @@ private:
     struct Handle {
         Hive* hive = nullptr;
         std::shared_ptr<RegKey> key;
-        std::uint32_t access = 0;
+        KeyAccess access = KeyAccess::AllAccess;
         bool changed = false;
     };
     struct Node {
         Hive* hive = nullptr;
         RegKey* key = nullptr;
-        std::uint32_t access = 0;
+        KeyAccess access = KeyAccess::AllAccess;
     };
 
-    static bool isPredefined(HKEY key) { return key >= HKEY_CLASSES_ROOT && key <= HKEY_DYN_DATA; }
-    static bool isClassesRoot(HKEY key) { return key == HKEY_CLASSES_ROOT; }
+    static bool isPredefined(KeyHandle key) { return key >= RootKey::ClassesRoot && key <= RootKey::DynData; }
+    static bool isClassesRoot(KeyHandle key) { return key == RootKey::ClassesRoot; }
 
     RegKey* classesKey() const {
         RegKey* sw = system_.data.root->findSubkey(u"Software");
@@ -325,19 +317,19 @@ private:
 
     // The key behind a handle. `create` makes HKEY_CLASSES_ROOT's key when
     // system.reg lacks it.
-    long resolve(HKEY key, bool create, Node& out) {
-        out.access = KEY_ALL_ACCESS;
-        if (key == HKEY_CURRENT_USER) {
+    RegStatus resolve(KeyHandle key, bool create, Node& out) {
+        out.access = KeyAccess::AllAccess;
+        if (key == RootKey::CurrentUser) {
             out.hive = &user_;
             out.key = user_.data.root.get();
-            return ERROR_SUCCESS;
+            return RegStatus::Success;
         }
-        if (key == HKEY_LOCAL_MACHINE) {
+        if (key == RootKey::LocalMachine) {
             out.hive = &system_;
             out.key = system_.data.root.get();
-            return ERROR_SUCCESS;
+            return RegStatus::Success;
         }
-        if (key == HKEY_CLASSES_ROOT) {
+        if (key == RootKey::ClassesRoot) {
             out.hive = &system_;
             out.key = classesKey();
             if (!out.key && create) {
@@ -353,20 +345,20 @@ private:
                 out.key->touched = true;
                 system_.dirty = true;
             }
-            return out.key ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+            return out.key ? RegStatus::Success : RegStatus::FileNotFound;
         }
-        if (isPredefined(key)) return ERROR_FILE_NOT_FOUND;
+        if (isPredefined(key)) return RegStatus::FileNotFound;
         auto it = handles_.find(key);
-        if (it == handles_.end()) return ERROR_INVALID_HANDLE;
-        if (it->second.key->deleted) return ERROR_KEY_DELETED;
+        if (it == handles_.end()) return RegStatus::InvalidHandle;
+        if (it->second.key->deleted) return RegStatus::KeyDeleted;
         out.hive = it->second.hive;
         out.key = it->second.key.get();
         out.access = it->second.access;
-        return ERROR_SUCCESS;
+        return RegStatus::Success;
     }
 
-    HKEY newHandle(Hive* hive, RegKey* key, std::uint32_t access) {
-        HKEY h = nextHandle_;
+    KeyHandle newHandle(Hive* hive, RegKey* key, KeyAccess access) {
+        KeyHandle h = nextHandle_;
         nextHandle_ += 4;
         handles_[h] = Handle{hive, sharedOf(*hive, key), access, false};
         return h;
@@ -379,24 +371,24 @@ private:
         return nullptr;
     }
 
-    long copyData(const RegValue& v, std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) {
-        if (type) *type = v.type;
-        if (data && !dataSize) return ERROR_INVALID_PARAMETER;
+    RegStatus copyData(const RegValue& v, RegType* type, std::uint8_t* data, std::uint32_t* dataSize) {
+        if (type) *type = static_cast<RegType>(v.type);
+        if (data && !dataSize) return RegStatus::InvalidParameter;
         std::string bytes = v.data;
-        if (isString(v.type)) {
+        if (isString(static_cast<RegType>(v.type))) {
             std::u16string units;
             for (size_t i = 0; i + 1 < v.data.size(); i += 2)
                 units += static_cast<char16_t>(static_cast<unsigned char>(v.data[i]) |
                                                (static_cast<unsigned char>(v.data[i + 1]) << 8));
             bytes = CodePage::fromUtf16(units);
         }
-        if (!dataSize) return ERROR_SUCCESS;
+        if (!dataSize) return RegStatus::Success;
         std::uint32_t capacity = *dataSize;
         *dataSize = static_cast<std::uint32_t>(bytes.size());
-        if (!data) return ERROR_SUCCESS;
-        if (bytes.size() > capacity) return ERROR_MORE_DATA;
+        if (!data) return RegStatus::Success;
+        if (bytes.size() > capacity) return RegStatus::MoreData;
         std::memcpy(data, bytes.data(), bytes.size());
-        return ERROR_SUCCESS;
+        return RegStatus::Success;
     }
 
     bool anyChangedHandle() const {
@@ -409,33 +401,33 @@ private:
 
     // Before a change: no server may run, and we take its lock so none starts
     // before our save.
-    long beginWrite() {
-        if (broken_[0] || broken_[1]) return ERROR_ACCESS_DENIED;
+    RegStatus beginWrite() {
+        if (broken_[0] || broken_[1]) return RegStatus::AccessDenied;
         if (!guard_.held()) {
             std::string error;
-            if (!guard_.acquire(error)) return ERROR_ACCESS_DENIED;
+            if (!guard_.acquire(error)) return RegStatus::AccessDenied;
             refresh();
             if (broken_[0] || broken_[1]) {
-                endWrite(0);
-                return ERROR_ACCESS_DENIED;
+                endWrite(RegStatus::Success);
+                return RegStatus::AccessDenied;
             }
         }
-        return ERROR_SUCCESS;
+        return RegStatus::Success;
     }
 
     // A write that changed nothing gives the lock back when nothing waits to
     // be saved.
-    long endWrite(long rc) {
+    RegStatus endWrite(RegStatus rc) {
         if (!anyPending() && !anyChangedHandle()) guard_.release();
         return rc;
     }
 
     // A change through `key`: through a predefined root it is saved at once;
     // through an opened handle, when the last handle with changes closes.
-    long changedThrough(HKEY key, long rc) {
+    RegStatus changedThrough(KeyHandle key, RegStatus rc) {
         if (isPredefined(key)) {
             std::string error;
-            if (!save(error)) return ERROR_ACCESS_DENIED;
+            if (!save(error)) return RegStatus::AccessDenied;
             return rc;
         }
         handles_[key].changed = true;
@@ -524,8 +516,8 @@ private:
     Hive user_;
     Hive system_;
     bool broken_[2] = {false, false};
-    std::map<HKEY, Handle> handles_;
-    HKEY nextHandle_ = 0x1000;
+    std::map<KeyHandle, Handle> handles_;
+    KeyHandle nextHandle_ = 0x1000;
     std::string problem_;
 };
 

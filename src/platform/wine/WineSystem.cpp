@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/CodePage.h"
+#include "platform/RegistryAccess.h"
 
 namespace qm::platform::wine {
 namespace {
@@ -19,33 +20,10 @@ namespace {
 constexpr const char* kCurrentVersionKey = "Software\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr std::size_t kMaxComputerName = 15;
 
-bool queryValue(Registry& reg, HKEY root, const std::string& sub, const std::string& name, std::uint32_t& type,
-                std::string& bytes) {
-    HKEY key = 0;
-    if (reg.RegOpenKeyExA(root, sub, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    std::uint32_t size = 0;
-    long rc = reg.RegQueryValueExA(key, name, &type, nullptr, &size);
-    if (rc == ERROR_SUCCESS) {
-        bytes.assign(size, '\0');
-        rc = reg.RegQueryValueExA(key, name, &type, reinterpret_cast<std::uint8_t*>(bytes.data()), &size);
-        bytes.resize(size);
-    }
-    reg.RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
-}
-
-bool queryString(Registry& reg, HKEY root, const std::string& sub, const std::string& name, std::string& out) {
-    std::uint32_t type = 0;
+bool queryDword(Registry& reg, KeyHandle root, const std::string& sub, const std::string& name, std::uint32_t& out) {
+    RegType type = RegType::None;
     std::string bytes;
-    if (!queryValue(reg, root, sub, name, type, bytes) || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
-    out = bytes.substr(0, bytes.find('\0'));
-    return true;
-}
-
-bool queryDword(Registry& reg, HKEY root, const std::string& sub, const std::string& name, std::uint32_t& out) {
-    std::uint32_t type = 0;
-    std::string bytes;
-    if (!queryValue(reg, root, sub, name, type, bytes) || type != REG_DWORD || bytes.size() != 4) return false;
+    if (readValue(reg, root, sub, name, type, bytes) != RegStatus::Success || type != RegType::Dword || bytes.size() != 4) return false;
     out = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[0])) |
           static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[1])) << 8 |
           static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[2])) << 16 |
@@ -159,23 +137,23 @@ bool WineSystem::GetVersionExA(OsVersion& out) const {
     OsVersion v;
     std::string named;
     const bool chosen =
-        (queryString(registry_, HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\quillmark.exe", "Version", named) &&
+        (readString(registry_, RootKey::CurrentUser, "Software\\Wine\\AppDefaults\\quillmark.exe", "Version", named) &&
          namedVersion(named, v)) ||
-        (queryString(registry_, HKEY_CURRENT_USER, "Software\\Wine", "Version", named) && namedVersion(named, v));
+        (readString(registry_, RootKey::CurrentUser, "Software\\Wine", "Version", named) && namedVersion(named, v));
     if (!chosen) {
         std::string text;
-        bool known = queryDword(registry_, HKEY_LOCAL_MACHINE, kCurrentVersionKey, "CurrentMajorVersionNumber",
+        bool known = queryDword(registry_, RootKey::LocalMachine, kCurrentVersionKey, "CurrentMajorVersionNumber",
                                 v.major) &&
-                     queryDword(registry_, HKEY_LOCAL_MACHINE, kCurrentVersionKey, "CurrentMinorVersionNumber",
+                     queryDword(registry_, RootKey::LocalMachine, kCurrentVersionKey, "CurrentMinorVersionNumber",
                                 v.minor);
         if (!known)
-            known = queryString(registry_, HKEY_LOCAL_MACHINE, kCurrentVersionKey, "CurrentVersion", text) &&
+            known = readString(registry_, RootKey::LocalMachine, kCurrentVersionKey, "CurrentVersion", text) &&
                     parseVersion(text, v.major, v.minor);
         if (known) {
             v.build = 0;
-            if (!(queryString(registry_, HKEY_LOCAL_MACHINE, kCurrentVersionKey, "CurrentBuildNumber", text) &&
+            if (!(readString(registry_, RootKey::LocalMachine, kCurrentVersionKey, "CurrentBuildNumber", text) &&
                   parseNumber(text, v.build)) &&
-                queryString(registry_, HKEY_LOCAL_MACHINE, kCurrentVersionKey, "CurrentBuild", text))
+                readString(registry_, RootKey::LocalMachine, kCurrentVersionKey, "CurrentBuild", text))
                 parseNumber(text, v.build);
         } else {
             v = {6, 1, 7601};  // what a fresh prefix says

@@ -1,0 +1,27 @@
+#pragma once
+// Whole values and names through the Registry interface, for callers that
+// want bytes rather than Win32's buffers: each key is opened and closed
+// within the call.
+#include <string>
+#include <vector>
+
+#include "platform/Registry.h"
+
+namespace qm::platform {
+
+// The value's type and bytes (string data with its terminator as stored).
+RegStatus readValue(Registry& registry, KeyHandle root, const std::string& subKey, const std::string& name,
+                    RegType& type, std::string& bytes);
+// Creates the key (and its parents) when missing and sets the value.
+RegStatus writeValue(Registry& registry, KeyHandle root, const std::string& subKey, const std::string& name,
+                     RegType type, const std::string& bytes);
+// A string value up to its first zero; false when missing or not a string.
+bool readString(Registry& registry, KeyHandle root, const std::string& subKey, const std::string& name,
+                std::string& text);
+
+// Names of the direct subkeys / values, in the registry's order; empty when
+// the key cannot be opened.
+std::vector<std::string> subkeyNames(Registry& registry, KeyHandle root, const std::string& subKey);
+std::vector<std::string> valueNames(Registry& registry, KeyHandle root, const std::string& subKey);
+
+}  // namespace qm::platform
