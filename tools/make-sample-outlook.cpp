@@ -10,6 +10,11 @@
 
 namespace {
 
+const qm::platform::CodePage& cp() {
+    static const qm::platform::CodePage codePage;
+    return codePage;
+}
+
 const char* const kHelp =
     "Usage: make-sample-outlook --prefix DIR [options]\n"
     "\n"
@@ -30,8 +35,8 @@ const char* const kHelp =
     "usage error.\n";
 
 void list(const char* title, const std::string& folder, const std::vector<std::string>& names) {
-    std::printf("  %s: %s\n", title, qm::platform::CodePage::toUtf8(folder).c_str());
-    for (const auto& n : names) std::printf("      %s\n", qm::platform::CodePage::toUtf8(n).c_str());
+    std::printf("  %s: %s\n", title, cp().toUtf8(folder).c_str());
+    for (const auto& n : names) std::printf("      %s\n", cp().toUtf8(n).c_str());
 }
 
 }  // namespace
@@ -46,7 +51,7 @@ int main(int argc, char** argv) {
                 return false;
             }
             // Names are kept in the ANSI code page, as the registry holds them.
-            out = qm::platform::CodePage::fromUtf8(argv[++i]);
+            out = cp().fromUtf8(argv[++i]);
             return true;
         };
         bool ok = true;
@@ -85,11 +90,11 @@ int main(int argc, char** argv) {
     qm::sample::SampleInstallation made;
     std::string error;
     if (!qm::sample::buildSampleInstallation(o, made, error)) {
-        std::fprintf(stderr, "make-sample-outlook: %s\n", qm::platform::CodePage::toUtf8(error).c_str());
+        std::fprintf(stderr, "make-sample-outlook: %s\n", cp().toUtf8(error).c_str());
         return 1;
     }
 
-    auto u8 = [](const std::string& s) { return qm::platform::CodePage::toUtf8(s); };
+    auto u8 = [](const std::string& s) { return cp().toUtf8(s); };
     std::printf("Made a sample Outlook %s installation for user %s in %s\n", o.outlook.c_str(), u8(o.user).c_str(),
                 o.prefix.c_str());
     for (const auto& p : made.profiles) {

@@ -3,6 +3,9 @@
 #include <vector>
 
 #include "app/Session.h"
+#include "app/ViewText.h"
+#include "base/Text.h"
+#include "base/WinPath.h"
 
 namespace qm::app {
 
@@ -27,22 +30,6 @@ const char* const kOutlookProfileAccounts =
 const char* const kAccountManagerAccounts =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\Outlook\\OMI Account Manager\\Accounts";
 const char* const kSharedToolsKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools";
-const char* const kPabPathValue = "001e6600";
-
-std::string trimBlanks(const std::string& text) {
-    auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-std::string cutAtZero(const std::string& text) { return text.substr(0, text.find('\0')); }
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (std::size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size()))
-        text.replace(pos, from.size(), to);
-    return text;
-}
-
 // Both layouts keep the user's roaming data under one folder.
 std::string roamingFolder(const ApplicationState& state) {
     return state.UserProfileFolder +
@@ -56,11 +43,13 @@ bool holdsFiles(const platform::FileSystem& files, const std::string& folder) {
     return files.listFiles(folder, names) && !names.empty();
 }
 
+// The address-book paths are read as the address-book item reads them, so
+// that a book on a network share (\\server\share) is found by both.
 bool hasAddressBook(Session& s, const std::string& profile) {
     if (profile.empty()) return false;
     const std::string profileKey = s.state.ProfilesKey + "\\" + profile;
     for (const auto& section : s.reg.EnumSubKeys(profileKey)) {
-        std::string path = replaceAll(s.reg.GetStringValue(profileKey + "\\" + section, kPabPathValue), "\\\\", "\\");
+        const std::string path = base::singleSeparators(s.reg.GetStringValue(profileKey + "\\" + section, kPabPathValue));
         if (path != registry::kError && !path.empty() && s.files.fileExists(path)) return true;
     }
     return false;
@@ -96,21 +85,14 @@ void ListProfiles(Session& s) {
         std::string bare;
         for (char c : name)
             if (c != '\0') bare += c;
-        if (trimBlanks(bare).empty()) continue;
+        if (base::trimBlanks(bare).empty()) continue;
         s.state.ProfileNames.push_back(name);
     }
     if (s.state.ProfileNames.empty()) s.state.NoOutlook = true;
 }
 
-void SourceProfileChanged(Session& s) {
+ItemAvailability ComputeProfileLocations(Session& s, const std::string& profile) {
     ApplicationState& st = s.state;
-    MainView& view = s.view;
-    const std::string profile = view.sourceProfile();
-
-    for (int i = 0; i < 8; ++i) {
-        view.setBackupItemEnabled(i, true);
-        view.setBackupItemChecked(i, false);
-    }
     st.AccountsKey = AccountsKeyFor(st.OutlookVersion);
     st.SignaturesFolder = SignaturesFolderFor(st);
     st.StationeryFolder = StationeryFolderFor(st, s.reg);
@@ -119,17 +101,27 @@ void SourceProfileChanged(Session& s) {
     st.TemplatesFolder = TemplatesFolderFor(st);
     st.PreferencesFolder = OutlookDataFolderFor(st);
 
-    if (!s.reg.KeyExists(st.AccountsKey)) view.setBackupItemEnabled(1, false);
-    view.setBackupItemEnabled(2, holdsFiles(s.files, st.SignaturesFolder));
-    view.setBackupItemEnabled(3, holdsFiles(s.files, st.StationeryFolder));
-    if (OutlookSharedLayout(st.OutlookVersion)) {
-        view.setBackupItemEnabled(4, false);
-        view.setBackupItemTooltip(4, kNoPabTooltip);
-    } else {
-        view.setBackupItemEnabled(4, hasAddressBook(s, profile));
+    ItemAvailability available;
+    available.enabled.fill(true);
+    available.enabled[1] = s.reg.KeyExists(st.AccountsKey);
+    available.enabled[2] = holdsFiles(s.files, st.SignaturesFolder);
+    available.enabled[3] = holdsFiles(s.files, st.StationeryFolder);
+    available.noAddressBook = OutlookSharedLayout(st.OutlookVersion);
+    available.enabled[4] = !available.noAddressBook && hasAddressBook(s, profile);
+    available.enabled[6] = holdsFiles(s.files, st.TemplatesFolder);
+    available.enabled[7] = holdsFiles(s.files, st.PreferencesFolder);
+    return available;
+}
+
+void SourceProfileChanged(Session& s, MainView& view) {
+    for (int i = 0; i < 8; ++i) {
+        view.setBackupItemEnabled(i, true);
+        view.setBackupItemChecked(i, false);
     }
-    view.setBackupItemEnabled(6, holdsFiles(s.files, st.TemplatesFolder));
-    view.setBackupItemEnabled(7, holdsFiles(s.files, st.PreferencesFolder));
+    const ItemAvailability available = ComputeProfileLocations(s, ViewText(s.codePage).typed(view.sourceProfile()));
+    for (int i = 0; i < 8; ++i)
+        if (!available.enabled[static_cast<std::size_t>(i)]) view.setBackupItemEnabled(i, false);
+    if (available.noAddressBook) view.setBackupItemTooltip(4, kNoPabTooltip);
 }
 
 bool NewFolderLayout(const std::string& windowsVersion) { return windowsVersion == "6.0" || windowsVersion == "6.1"; }
@@ -155,7 +147,7 @@ std::string TemplatesFolderFor(const ApplicationState& state) { return roamingFo
 std::string StationeryFolderFor(const ApplicationState& state, const registry::ModReg& reg) {
     if (OutlookSharedLayout(state.OutlookVersion))
         // The stored folder ends with its separator.
-        return trimBlanks(cutAtZero(reg.GetStringValue(kSharedToolsKey, "SharedFilesDir"))) + "Stationery";
+        return base::trimBlanks(base::cutAtZero(reg.GetStringValue(kSharedToolsKey, "SharedFilesDir"))) + "Stationery";
     return state.UserProfileFolder + "\\Application Data\\Microsoft\\Stationery";
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 // Windows and Outlook versions, the profile list, and the folders and keys
-// of the chosen profile.
+// of the chosen profile. The rules are UI-free; SourceProfileChanged shows
+// their result on the main window.
+#include <array>
 #include <string>
 
 #include "app/ApplicationState.h"
+#include "app/MainView.h"
 #include "registry/ModReg.h"
 
 namespace qm::app {
@@ -17,12 +20,23 @@ std::string DetectWindowsVersion(Session& session);
 std::string DetectOutlookVersion(Session& session);
 // Fills ProfileNames and NoOutlook from ProfilesKey.
 void ListProfiles(Session& session);
-// The source-profile change handler: folders, keys and backup item states.
-void SourceProfileChanged(Session& session);
+
+// Which of the eight backup items have something to back up for a profile.
+struct ItemAvailability {
+    std::array<bool, 8> enabled{};
+    // Set for Outlook 2007 and 2010, which keep no personal address book.
+    bool noAddressBook = false;
+};
+// Computes the folders and keys of the profile into the state (the shared
+// locations the item operations read) and answers what they hold.
+ItemAvailability ComputeProfileLocations(Session& session, const std::string& profile);
+// The source-profile change handler of the main window: every box enabled
+// and clear, then the unavailable ones disabled.
+void SourceProfileChanged(Session& session, MainView& view);
 
 // The folder and key rules, shared with the restore side, which computes
 // them anew at call time.
-bool NewFolderLayout(const std::string& windowsVersion);  // "6.0" or "6.1"
+bool NewFolderLayout(const std::string& windowsVersion);      // "6.0" or "6.1"
 bool OutlookSharedLayout(const std::string& outlookVersion);  // "12.0" or "14.0"
 std::string AccountsKeyFor(const std::string& outlookVersion);
 std::string OptionsKeyFor(const std::string& outlookVersion);
@@ -36,5 +50,6 @@ std::string DataRestoreFolderFor(const ApplicationState& state);
 inline const char* const kUnknownVersion = "Unknow Version";
 inline const char* const kNoPabTooltip = "Your MS Outlook don't support Personal Address Book!";
 inline const char* const kNoOutlookMessage = "Your Windows System have not install MS Outlook or MS Outlook Error!";
+inline const char* const kPabPathValue = "001e6600";
 
 }  // namespace qm::app

@@ -1,16 +1,19 @@
 #pragma once
 // What the main window offers the core. The Qt window implements it; tests
-// use a recording fake, so no test ever waits on a dialog.
-#include <optional>
+// use a recording fake, so no test ever waits on a dialog. Texts are UTF-8;
+// the presenters convert them from and to the installation's code page.
 #include <string>
 
-#include "platform/Messages.h"
+#include "app/FileDialogs.h"
+#include "app/MessageView.h"
+#include "app/PasswordPrompt.h"
+#include "app/ProgressView.h"
 
 namespace qm::app {
 
 enum class Tab { Backup = 0, Restore = 1 };
 
-class MainView : public platform::MessageBox {
+class MainView : public MessageView, public ProgressView, public PasswordPrompt, public FileDialogs {
 public:
     ~MainView() override = default;
 
@@ -20,12 +23,6 @@ public:
     virtual Tab currentTab() const = 0;
     virtual void setApplyCaption(const std::string& text) = 0;
     virtual void setApplyEnabled(bool enabled) = 0;
-    virtual void setHourglass(bool on) = 0;
-    // Lets pending window events run once.
-    virtual void yield() = 0;
-    // The pause after an archive event; a view may shorten it (no one watches
-    // an unattended run).
-    virtual void pause(unsigned milliseconds) = 0;
 
     // Profile lists.
     virtual void addSourceProfile(const std::string& name) = 0;
@@ -47,29 +44,19 @@ public:
     virtual void setRestoreItemEnabled(int index, bool enabled) = 0;
 
     // Backup tab.
-    virtual std::string description() const = 0;   // txtAttachInfo
-    virtual bool protectChecked() const = 0;        // ifprotect
-    virtual std::string password() const = 0;       // txtPassword
-    virtual std::string password2() const = 0;      // txtPassword2
+    virtual void setTargetFileText(const std::string& text) = 0;  // txtTargetFile
+    virtual std::string description() const = 0;                 // txtAttachInfo
+    virtual bool protectChecked() const = 0;                      // ifprotect
+    virtual std::string password() const = 0;                     // txtPassword
+    virtual std::string password2() const = 0;                    // txtPassword2
+    // Enables (with the window colour) or disables (grey) both password
+    // boxes and empties them.
+    virtual void setPasswordBoxes(bool enabled) = 0;
 
     // Restore tab.
-    // The open dialog; empty when cancelled.
-    virtual std::string chooseBackupFile(const std::string& title, const std::string& filter) = 0;
-    // frmPwd; nullopt when cancelled.
-    virtual std::optional<std::string> askPassword() = 0;
-    virtual void setSourceFileText(const std::string& text) = 0;  // txtSourceFile
-    virtual void setBackupFacts(const std::string& text) = 0;     // txtPOBinfo
+    virtual void setSourceFileText(const std::string& text) = 0;     // txtSourceFile
+    virtual void setBackupFacts(const std::string& text) = 0;        // txtPOBinfo
     virtual void setBackupDescription(const std::string& text) = 0;  // txtFileInfo
-
-    // Busy panel.
-    virtual void showBusy(bool visible) = 0;              // picCon3
-    virtual void setStatus(const std::string& text) = 0;  // Label1
-    virtual int progress() const = 0;                     // pbshow
-    virtual void setProgress(int value) = 0;
-    virtual int progressMaximum() const { return 100; }
-    virtual int progressMinimum() const { return 0; }
-    virtual void setFileLine(const std::string& text) = 0;     // SkinLabel9
-    virtual void setPercentLine(const std::string& text) = 0;  // SkinLabel10
 
     // The disc-writing window, shown modally with a file handed over.
     virtual void showDiscWindow(const std::string& fileTitle, const std::string& filePath) = 0;

@@ -1,26 +1,22 @@
 #pragma once
-// Everything one main window holds while the process lives: the state, the
-// installation's services, the registry layer, the ZIP component and the
-// view. Items and runs work on a Session.
+// Everything one program instance holds while the process lives: the state,
+// the installation's services, the registry layer, the ZIP component, this
+// run's own work folder, and whether a run is working. Jobs and presenters
+// work on a Session; it knows no window.
 #include <memory>
 #include <string>
 
 #include "app/ApplicationState.h"
-#include "app/MainView.h"
 #include "archive/Zip.h"
 #include "platform/Platform.h"
 #include "registry/ModReg.h"
 
 namespace qm::app {
 
-// folder "\" name, with exactly one separator even when the folder is a
-// drive root ("C:\").
-std::string JoinPath(const std::string& folder, const std::string& name);
-
 class Session {
 public:
     // Makes this run's own work folder under the user's work folder root.
-    Session(platform::Platform& platform, MainView& view);
+    explicit Session(platform::Platform& platform);
     ~Session();  // removes the work folder and what is left in it
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -30,7 +26,7 @@ public:
     platform::Platform& platform;
     platform::FileSystem& files;
     platform::System& system;
-    MainView& view;
+    const platform::CodePage& codePage;
     registry::ModReg reg;
     archive::Zip zip1;
 
@@ -44,16 +40,32 @@ public:
     // then empty and every file operation of the run fails.
     bool hasWorkFolder() const { return ownsWorkFolder_; }
 
-    // The session's own handling of zip1's events, for a run that watches
-    // one write and passes the events on.
-    archive::ArchiveEvents* archiveEvents() const { return events_.get(); }
+    // True while a backup, a restore or the opening of a backup works: a
+    // window refuses (or disables) the commands that would start another.
+    bool running() const { return running_; }
 
 private:
+    friend class RunGuard;
     bool makeWorkFolder();
     void removeWorkFolder();
 
-    std::unique_ptr<archive::ArchiveEvents> events_;
     bool ownsWorkFolder_ = false;
+    bool running_ = false;
+};
+
+// Marks the session as running for its lifetime; acquired() is false when
+// another run already works (nothing may then be started).
+class RunGuard {
+public:
+    explicit RunGuard(Session& session);
+    ~RunGuard();
+    RunGuard(const RunGuard&) = delete;
+    RunGuard& operator=(const RunGuard&) = delete;
+    bool acquired() const { return acquired_; }
+
+private:
+    Session& session_;
+    bool acquired_ = false;
 };
 
 }  // namespace qm::app

@@ -1,23 +1,17 @@
 #include "app/Startup.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "app/Environment.h"
+#include "app/ViewText.h"
 #include "archive/InfoFile.h"
+#include "base/Text.h"
+#include "base/WinPath.h"
 
 namespace qm::app {
 
-namespace {
-
-std::string trimBlanks(const std::string& text) {
-    auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-std::string cutAtZero(const std::string& text) { return text.substr(0, text.find('\0')); }
-
-}  // namespace
+const char* const kMainCaption = "Quillmark V" QM_VERSION;
 
 std::optional<AutomaticSettings> ParseCommandLine(const std::string& text) {
     std::vector<std::string> pieces;
@@ -50,63 +44,84 @@ std::string CommandLineFromArgs(int argc, const char* const* argv) {
 
 void StoreCommandLine(Session& s, const std::string& commandLine) { s.state.CommandLine = commandLine; }
 
-bool InitializeMainWindow(Session& s) {
+bool LoadEnvironment(Session& s) {
     ApplicationState& st = s.state;
-    MainView& view = s.view;
     platform::System& sys = s.system;
 
-    view.setCaption(kMainCaption);
-    // The skin is the window's own business.
-    s.zip1.setArchiveWorkFolder(st.WorkFolder);
-    view.showBusy(false);
-    view.setProgress(0);
-
-    st.InfoFilePath = JoinPath(st.WorkFolder, archive::kInfoFileName);
+    st.InfoFilePath = base::joinPath(st.WorkFolder, archive::kInfoFileName);
     std::string text;
-    if (sys.GetComputerNameA(text)) st.ComputerName = trimBlanks(cutAtZero(text));
+    if (sys.GetComputerNameA(text)) st.ComputerName = base::trimBlanks(base::cutAtZero(text));
     text.clear();
-    st.LogonUser = sys.GetUserNameA(text) ? trimBlanks(cutAtZero(text)) : std::string();
+    st.LogonUser = sys.GetUserNameA(text) ? base::trimBlanks(base::cutAtZero(text)) : std::string();
     text.clear();
-    if (sys.GetWindowsDirectoryA(text)) st.WindowsFolder = cutAtZero(text);
+    if (sys.GetWindowsDirectoryA(text)) st.WindowsFolder = base::cutAtZero(text);
     st.NoArchiveLoaded = true;
 
-    view.setApplyCaption(ApplyCaptionFor(view.currentTab()));
     DetectWindowsVersion(s);
     st.ProfilesKey = kProfilesKey;
     ListProfiles(s);
-
-    if (st.NoOutlook) {
-        view.showMessage(kNoOutlookMessage, platform::Icon::Critical, platform::Buttons::Ok);
-        view.setApplyEnabled(false);
-        return false;
-    }
+    if (st.NoOutlook) return false;
 
     DetectOutlookVersion(s);
-    for (const auto& name : st.ProfileNames) {
-        view.addSourceProfile(name);
-        view.addTargetProfile(name);
-    }
-    view.setSourceProfileText(st.ProfileNames.front());
-    view.setTargetProfileText(st.ProfileNames.front());
-    st.UserProfileFolder = cutAtZero(sys.ExpandEnvironmentStringsA("%UserProfile%"));
-    SourceProfileChanged(s);
+    st.UserProfileFolder = base::cutAtZero(sys.ExpandEnvironmentStringsA("%UserProfile%"));
+    ComputeProfileLocations(s, st.ProfileNames.front());
     return true;
 }
 
-bool MainWindowActivated(Session& s, const std::function<void(const AutomaticSettings&)>& automaticRun) {
+bool InitializeMainWindow(Session& s, MainView& view) {
+    const ViewText ui(s.codePage);
+    view.setCaption(kMainCaption);
+    // The skin is the window's own business.
+    view.showBusy(false);
+    view.setProgress(0);
+    view.setApplyCaption(ApplyCaptionFor(view.currentTab()));
+
+    if (!LoadEnvironment(s)) {
+        view.showMessage(kNoOutlookMessage, Icon::Critical, Buttons::Ok);
+        view.setApplyEnabled(false);
+        return false;
+    }
+    for (const auto& name : s.state.ProfileNames) {
+        view.addSourceProfile(ui.shown(name));
+        view.addTargetProfile(ui.shown(name));
+    }
+    view.setSourceProfileText(ui.shown(s.state.ProfileNames.front()));
+    view.setTargetProfileText(ui.shown(s.state.ProfileNames.front()));
+    SourceProfileChanged(s, view);
+    return true;
+}
+
+bool MainWindowActivated(Session& s, MainView& view, const std::function<void(const AutomaticSettings&)>& automaticRun) {
     // Hiding the window or a message box of the run can activate it again;
     // the backup must still run only once.
     if (s.state.CommandLine.empty() || s.state.AutomaticRunStarted) return false;
     s.state.AutomaticRunStarted = true;
-    s.view.hideWindow();
+    view.hideWindow();
     if (auto settings = ParseCommandLine(s.state.CommandLine); settings && automaticRun) automaticRun(*settings);
-    Quit(s);
+    Quit(view);
     return true;
 }
 
 std::string ApplyCaptionFor(Tab tab) { return tab == Tab::Backup ? kBackupNow : kRestoreNow; }
 
-void TabChanged(Session& s) { s.view.setApplyCaption(ApplyCaptionFor(s.view.currentTab())); }
+void TabChanged(MainView& view) { view.setApplyCaption(ApplyCaptionFor(view.currentTab())); }
+
+void ProtectClicked(MainView& view) { view.setPasswordBoxes(view.protectChecked()); }
+
+std::string DefaultTargetName(const platform::LocalDate& today) {
+    char date[16];
+    std::snprintf(date, sizeof date, "%02d-%02d-%02d", today.month, today.day, today.year % 100);
+    return std::string("qmdata") + date;
+}
+
+void ChooseTargetFile(Session& s, MainView& view) {
+    const ViewText ui(s.codePage);
+    const std::string chosen = view.chooseFileToSave(kSaveTitle, kQmkFilter, DefaultTargetName(s.system.today()));
+    // A cancelled dialog empties the target: a backup then stops at its
+    // first check.
+    view.setTargetFileText(chosen);
+    s.state.TargetArchivePath = ui.typed(chosen);
+}
 
 void SelectAllItems(MainView& view, ItemArray items) {
     for (int i = 0; i < 8; ++i) {
@@ -126,6 +141,6 @@ void DeselectAllItems(MainView& view, ItemArray items) {
     }
 }
 
-void Quit(Session& s) { s.view.quit(); }
+void Quit(MainView& view) { view.quit(); }
 
 }  // namespace qm::app

@@ -10,7 +10,8 @@
 
 namespace qm::app {
 
-inline const char* const kMainCaption = "Quillmark V2.70";
+// "Quillmark V<version>", the version being the build's.
+extern const char* const kMainCaption;
 inline const char* const kAppTitle = "Quillmark";
 inline const char* const kBackupNow = "Backup Now";
 inline const char* const kRestoreNow = "Restore Now";
@@ -34,19 +35,37 @@ std::string CommandLineFromArgs(int argc, const char* const* argv);
 // The start procedure: keeps the argument text (empty: interactive mode).
 void StoreCommandLine(Session& session, const std::string& commandLine);
 
-// The main window's load. False when no usable Outlook profile was found
-// (the message has been shown and the action button disabled).
-bool InitializeMainWindow(Session& session);
+// What start-up learns of the installation, without a window: the names,
+// the Windows version, the profiles, and (when there is one) the Outlook
+// version, the user's profile folder and the locations of the first
+// profile. False when no usable Outlook profile was found.
+bool LoadEnvironment(Session& session);
+
+// The main window's load: LoadEnvironment shown on the window. False when
+// no usable Outlook profile was found (the message has been shown and the
+// action button disabled).
+bool InitializeMainWindow(Session& session, MainView& view);
 
 // Activation: in unattended mode hides the window, runs `automaticRun` with
 // the parsed settings (not at all when they do not parse) and quits. Acts
 // once per process however often the window becomes active again; answers
 // whether it acted.
-bool MainWindowActivated(Session& session, const std::function<void(const AutomaticSettings&)>& automaticRun);
+bool MainWindowActivated(Session& session, MainView& view,
+                         const std::function<void(const AutomaticSettings&)>& automaticRun);
 
 // The action button's caption for a tab, and the tab change handler.
 std::string ApplyCaptionFor(Tab tab);
-void TabChanged(Session& session);
+void TabChanged(MainView& view);
+
+// ifprotect: both password boxes enabled (checked) or disabled, emptied.
+void ProtectClicked(MainView& view);
+// cmdTargetFile: the save dialog; the chosen path (or nothing, when
+// cancelled) becomes the target of the next backup.
+void ChooseTargetFile(Session& session, MainView& view);
+// "qmdata" and the date as MM-DD-YY.
+std::string DefaultTargetName(const platform::LocalDate& today);
+inline const char* const kSaveTitle = "Save Outlook Data as";
+inline const char* const kQmkFilter = "Quillmark File (*.qmk)|*.qmk";
 
 // The pop-up menu of an item frame.
 enum class ItemArray { Backup, Restore };
@@ -56,6 +75,6 @@ void SelectAllItems(MainView& view, ItemArray items);
 void DeselectAllItems(MainView& view, ItemArray items);
 
 // Unloads the windows and ends the event loop.
-void Quit(Session& session);
+void Quit(MainView& view);
 
 }  // namespace qm::app

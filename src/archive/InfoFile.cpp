@@ -1,6 +1,5 @@
 #include "archive/InfoFile.h"
 
-#include "archive/Names.h"
 
 namespace qm::archive {
 
@@ -12,8 +11,24 @@ bool SaveINI(platform::FileSystem& files, const std::string& key, const std::str
              const std::string& filePath) {
     // The description is the one value a user types; its line breaks must not
     // start new lines in the file.
-    const std::string text = detail::equalsIgnoreCase(key, kInformationKey) ? EncodeLineBreaks(value) : value;
+    const std::string text = files.codePage().equalsIgnoreCase(key, kInformationKey) ? EncodeLineBreaks(value) : value;
     return files.appendFile(filePath, key + "=" + text + "\r\n");
+}
+
+std::vector<std::pair<std::string, std::string>> ReadInfoLines(const std::string& bytes) {
+    std::vector<std::pair<std::string, std::string>> lines;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", pos);
+        if (end == std::string::npos) end = bytes.size();
+        if (end == pos) break;
+        const std::string line = bytes.substr(pos, end - pos);
+        pos = end;
+        if (pos < bytes.size()) pos += (bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ? 2 : 1;
+        const std::size_t eq = line.find('=');
+        if (eq != std::string::npos) lines.emplace_back(line.substr(0, eq), line.substr(eq + 1));
+    }
+    return lines;
 }
 
 std::string GetINI(const platform::FileSystem& files, const std::string& key, const std::string& filePath,
@@ -22,22 +37,8 @@ std::string GetINI(const platform::FileSystem& files, const std::string& key, co
     const bool ok = files.readFile(filePath, bytes);
     if (readable) *readable = ok;
     if (!ok) return {};
-
-    const std::u16string wanted = detail::foldCase(key);
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        // A line ends at CR LF, LF or CR; an empty line ends the reading.
-        std::size_t end = bytes.find_first_of("\r\n", pos);
-        if (end == std::string::npos) end = bytes.size();
-        if (end == pos) break;
-        const std::string line = bytes.substr(pos, end - pos);
-        pos = end;
-        if (pos < bytes.size()) pos += (bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ? 2 : 1;
-
-        const std::size_t eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        if (detail::foldCase(line.substr(0, eq)) == wanted) return line.substr(eq + 1);
-    }
+    for (const auto& [k, v] : ReadInfoLines(bytes))
+        if (files.codePage().equalsIgnoreCase(k, key)) return v;
     return {};
 }
 

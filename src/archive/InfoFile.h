@@ -1,6 +1,8 @@
 #pragma once
 // The information file "quillmark.dat": lines of key "=" value, ANSI, CR LF.
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -19,6 +21,11 @@ bool SaveINI(platform::FileSystem& files, const std::string& key, const std::str
 // file (false) apart.
 std::string GetINI(const platform::FileSystem& files, const std::string& key, const std::string& filePath,
                    bool* readable = nullptr);
+
+// Key and value of each line up to the first empty one (a line ends at
+// CR LF, LF or CR); a line without "=" is passed over. The value is all
+// after the first "=".
+std::vector<std::pair<std::string, std::string>> ReadInfoLines(const std::string& bytes);
 
 // Every line break (CR LF, LF, CR) as "PS$QMK", and back as CR LF.
 std::string EncodeLineBreaks(const std::string& text);

@@ -24,6 +24,9 @@ public:
     virtual void ArchiveEntryDropped(const std::string& /*fileName*/) {}
     // Polled while writing; true cancels the write (the target stays as it was).
     virtual bool ArchiveWriteCancelled() { return false; }
+    // Raised every few hundred kilobytes read or written, so that a caller
+    // on a window's thread can let the window answer.
+    virtual void ArchiveWorking() {}
 };
 
 class Zip;
@@ -54,6 +57,7 @@ public:
     Zip& operator=(const Zip&) = delete;
 
     void setEvents(ArchiveEvents* events) { events_ = events; }
+    ArchiveEvents* events() const { return events_; }
     platform::FileSystem& files() const { return files_; }
 
     // Folder for the component's own temporary work. Archives and extracted

@@ -5,12 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "app/Environment.h"
 #include "app/Session.h"
 #include "app/Startup.h"
-#include "cli/HeadlessView.h"
-#include "platform/CodePage.h"
-#include "platform/wine/WinePlatform.h"
+#include "app/ViewText.h"
+#include "archive/InfoFile.h"
+#include "jobs/OpenBackup.h"
+#include "platform/OpenPlatform.h"
 #include "runs/Runs.h"
+#include "runs/Texts.h"
 
 namespace {
 
@@ -48,7 +51,7 @@ const char* const kHelp =
     "of this build.\n";
 
 struct Options {
-    qm::platform::wine::WineOptions wine;
+    qm::platform::PlatformOptions wine;
     bool list = false;
     std::string listFile;
     std::string password;
@@ -56,7 +59,6 @@ struct Options {
 };
 
 void err(const std::string& utf8) { std::fprintf(stderr, "quillmark: %s\n", utf8.c_str()); }
-std::string shown(const std::string& ansi) { return qm::platform::CodePage::toUtf8(ansi); }
 
 // 0: go on; otherwise the exit status.
 int parseOptions(int argc, char** argv, Options& o) {
@@ -100,26 +102,31 @@ int parseOptions(int argc, char** argv, Options& o) {
 }
 
 int list(qm::app::Session& session, const Options& o) {
-    using qm::platform::CodePage;
-    auto listing = qm::runs::ListBackupFile(session, CodePage::fromUtf8(o.listFile), CodePage::fromUtf8(o.password));
-    if (!listing.opened) {
-        err(o.listFile + ": not a backup file that can be opened (" + listing.problem + ")");
+    const qm::app::ViewText ui(session.codePage);
+    qm::jobs::JobEvents quiet;
+    const auto opened = qm::jobs::OpenBackupJob(session, session.files.fromUserPath(ui.typed(o.listFile)),
+                                                ui.typed(o.password), quiet);
+    session.zip1.ResetArchive();
+    if (!opened.isArchive) {
+        err(o.listFile + ": not a backup file that can be opened (" + qm::runs::text::kInvalidBackup + ")");
         return kFailed;
     }
-    if (listing.isProtected && !listing.passwordAccepted) {
-        err(o.listFile + ": " + listing.problem + (o.password.empty() ? " (it is protected: give --password)" : ""));
+    if (opened.outcome == qm::jobs::OpenOutcome::WrongPassword) {
+        err(o.listFile + ": " + qm::runs::text::kWrongPassword +
+            (o.password.empty() ? " (it is protected: give --password)" : ""));
         return kFailed;
     }
-    std::printf("Backup file: %s%s\n", o.listFile.c_str(), listing.isProtected ? " (password protected)" : "");
-    std::printf("Entries (%zu):\n", listing.entries.size());
-    for (const auto& name : listing.entries) std::printf("  %s\n", shown(name).c_str());
-    if (!listing.hasInfoFile) {
-        err(o.listFile + ": no information file: " + listing.problem);
+    std::printf("Backup file: %s%s\n", o.listFile.c_str(), opened.isProtected ? " (password protected)" : "");
+    std::printf("Entries (%zu):\n", opened.entries.size());
+    for (const auto& name : opened.entries) std::printf("  %s\n", ui.shown(name).c_str());
+    if (!opened.hasInfoFile) {
+        err(o.listFile + ": no information file: " + qm::runs::text::kInvalidBackup);
         return kFailed;
     }
     std::printf("Information file:\n");
-    for (const auto& [key, value] : listing.facts) {
-        std::string v = shown(value);
+    for (const auto& [key, value] : opened.lines) {
+        const bool description = session.codePage.equalsIgnoreCase(key, "BackupInformation");
+        const std::string v = ui.shown(description ? qm::archive::DecodeLineBreaks(value) : value);
         // A description of several lines: the later ones indented under the first.
         std::string out;
         for (char c : v) {
@@ -127,12 +134,43 @@ int list(qm::app::Session& session, const Options& o) {
             out += c;
             if (c == '\n') out += "      ";
         }
-        std::printf("  %s=%s\n", shown(key).c_str(), out.c_str());
+        std::printf("  %s=%s\n", ui.shown(key).c_str(), out.c_str());
     }
-    if (!listing.problem.empty()) {
-        err(o.listFile + ": " + listing.problem);
+    if (opened.outcome != qm::jobs::OpenOutcome::Opened) {
+        err(o.listFile + ": " + qm::runs::text::kInvalidBackup);
         return kFailed;
     }
+    return kWritten;
+}
+
+// The unattended backup: the argument text read as a scheduled job writes
+// it, the installation learnt as start-up learns it, one automatic run.
+int backup(qm::app::Session& session, const std::string& commandLine) {
+    const qm::app::ViewText ui(session.codePage);
+    qm::app::StoreCommandLine(session, commandLine);
+    if (!qm::app::LoadEnvironment(session)) err(std::string("[critical] ") + qm::app::kNoOutlookMessage);
+    const auto settings = qm::app::ParseCommandLine(commandLine);
+    if (!settings) {
+        err("no backup written: the command line does not give sf=<profile>xm=<items>ps=<password>bf=<backup file>");
+        return kFailed;
+    }
+    const qm::jobs::BackupReport report = qm::runs::RunAutomaticBackup(session, settings->profile, settings->selection,
+                                                                       settings->password, settings->archivePath);
+    for (const auto& notice : report.notices) err(ui.shown(notice));
+    if (!report.itemResult.empty()) std::fprintf(stderr, "quillmark: BackupItem=%s\n", report.itemResult.c_str());
+    // A part that was asked for and failed does not stop the run, but the
+    // job's log must show it.
+    static const char* const names[10] = {"profile configuration", "data files", "rules", "accounts settings",
+                                          "signatures", "stationery", "personal address book", "options settings",
+                                          "templates", "preferences"};
+    for (std::size_t i = 0; i < report.parts.size(); ++i)
+        if (report.parts[i].ran && !report.parts[i].ok)
+            std::fprintf(stderr, "quillmark: warning: the %s could not be backed up\n", names[i]);
+    if (!report.written) {
+        err("no backup written: " + ui.shown(report.failure));
+        return kFailed;
+    }
+    std::fprintf(stderr, "quillmark: backup written to %s\n", ui.shown(session.state.TargetArchivePath).c_str());
     return kWritten;
 }
 
@@ -152,42 +190,20 @@ int main(int argc, char** argv) {
 
     qm::platform::Platform platform;
     std::string error;
-    if (!qm::platform::wine::openWinePlatform(o.wine, platform, error)) {
+    if (!qm::platform::openPlatform(o.wine, platform, error)) {
         err(error);
         return kFailed;
     }
 
-    qm::cli::HeadlessView view;
-    qm::app::Session session(platform, view);
+    qm::app::Session session(platform);
     if (!session.hasWorkFolder()) {
-        err("cannot make a work folder under " + shown(platform.system->workFolderRoot()));
+        err("cannot make a work folder under " + session.codePage.toUtf8(platform.system->workFolderRoot()));
         return kFailed;
     }
     if (o.list) return list(session, o);
 
     std::vector<const char*> args{argv[0]};
     for (const auto& a : o.rest) args.push_back(a.c_str());
-    const std::string commandLine = qm::platform::CodePage::fromUtf8(
-        qm::app::CommandLineFromArgs(static_cast<int>(args.size()), args.data()));
-
-    qm::app::StoreCommandLine(session, commandLine);
-    qm::app::InitializeMainWindow(session);
-    qm::runs::AutomaticReport report;
-    qm::runs::MainWindowActivated(session, &report);
-
-    if (!report.itemResult.empty()) std::fprintf(stderr, "quillmark: BackupItem=%s\n", report.itemResult.c_str());
-    // A part that was asked for and failed does not stop the run, but the
-    // job's log must show it.
-    static const char* const parts[10] = {"profile configuration", "data files", "rules", "accounts settings",
-                                          "signatures", "stationery", "personal address book", "options settings",
-                                          "templates", "preferences"};
-    for (size_t i = 0; i < 10 && i < report.ranParts.size() && i < report.itemResult.size(); ++i)
-        if (report.ranParts[i] == '1' && report.itemResult[i] != '1')
-            std::fprintf(stderr, "quillmark: warning: the %s could not be backed up\n", parts[i]);
-    if (!report.written) {
-        err("no backup written: " + shown(report.failure));
-        return kFailed;
-    }
-    std::fprintf(stderr, "quillmark: backup written to %s\n", shown(session.state.TargetArchivePath).c_str());
-    return kWritten;
+    return backup(session, session.codePage.fromUtf8(
+                               qm::app::CommandLineFromArgs(static_cast<int>(args.size()), args.data())));
 }

@@ -1,62 +1,29 @@
 #include "items/ItemSupport.h"
 
-#include <cctype>
-
 #include "app/Environment.h"
+#include "base/Text.h"
+#include "base/WinPath.h"
+#include "platform/FileOps.h"
 
 namespace qm::items::detail {
 
-std::string bareName(const std::string& path) {
-    const auto pos = path.rfind('\\');
-    return pos == std::string::npos ? path : path.substr(pos + 1);
-}
+const std::string& recorded(const app::Session& s, Part part) { return s.state.ItemValues[positionOf(part) - 1]; }
 
-std::string cutAtZero(const std::string& text) { return text.substr(0, text.find('\0')); }
-
-std::string trimBlanks(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-std::vector<std::string> splitNames(const std::string& value) {
-    const std::string text = cutAtZero(value);
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    for (;;) {
-        const auto pos = text.find(';', start);
-        names.push_back(text.substr(start, pos == std::string::npos ? std::string::npos : pos - start));
-        if (pos == std::string::npos) break;
-        start = pos + 1;
-    }
-    return names;
-}
-
-bool staysInFolder(const std::string& name) {
-    if (name.find_first_of("\\/:") != std::string::npos) return false;
-    // Windows drops trailing dots and blanks: ".. " is "..".
-    const auto last = name.find_last_not_of(". ");
-    if (!name.empty() && last == std::string::npos) return false;
-    return true;
-}
+std::vector<std::string> splitNames(const std::string& value) { return base::split(base::cutAtZero(value), ';'); }
 
 bool allStayInFolder(const std::vector<std::string>& names) {
     for (const auto& name : names)
-        if (!staysInFolder(name)) return false;
+        if (!base::staysInFolder(name)) return false;
     return true;
 }
 
-bool usableProfileName(const std::string& name) { return !trimBlanks(name).empty() && staysInFolder(name); }
-
-bool absolutePath(const std::string& path) {
-    if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && path[2] == '\\')
-        return true;
-    return path.size() > 2 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+bool usableProfileName(const std::string& name) {
+    return !base::trimBlanks(name).empty() && base::staysInFolder(name);
 }
 
 std::string profileKey(const app::Session& s, const std::string& profile) {
-    const std::string& base = s.state.ProfilesKey.empty() ? std::string(app::kProfilesKey) : s.state.ProfilesKey;
-    return base + "\\" + profile;
+    const std::string& root = s.state.ProfilesKey.empty() ? std::string(app::kProfilesKey) : s.state.ProfilesKey;
+    return root + "\\" + profile;
 }
 
 bool addFile(app::Session& s, const std::string& path) { return s.zip1.AddFileEntry(path, 1) == 1; }
@@ -70,7 +37,7 @@ bool extractAll(app::Session& s, const std::vector<std::string>& names, const st
     return true;
 }
 
-bool backupSectionFiles(app::Session& s, const std::string& profile, const char* infoKey,
+bool backupSectionFiles(app::Session& s, const std::string& profile, Part part,
                         const std::function<std::string(const std::string& sectionKey)>& pathOf,
                         const std::function<std::string(const std::string& path)>& addPath) {
     if (!usableProfileName(profile)) return false;
@@ -90,39 +57,20 @@ bool backupSectionFiles(app::Session& s, const std::string& profile, const char*
             continue;
         }
         if (!list.empty()) list += ';';
-        list += bareName(path);
+        list += base::bareName(path);
     }
     if (list.empty()) return false;
-    return s.SaveINI(infoKey, list) && !refused;
+    return s.SaveINI(partInfo(part).infoKey, list) && !refused;
 }
 
-std::string extractToDataFolder(app::Session& s, const std::string& recorded) {
+std::string extractToDataFolder(app::Session& s, const std::string& recordedValue) {
     const std::string folder = app::DataRestoreFolderFor(s.state);
-    const auto names = splitNames(recorded);
-    if (!allStayInFolder(names)) return {};
+    const auto names = splitNames(recordedValue);
+    if (!allStayInFolder(names) || !base::absolutePath(folder)) return {};
     // A machine on which Outlook never ran has no such folder yet.
-    if (!makeFolders(s.files, folder)) return {};
+    if (!platform::makeFolders(s.files, folder)) return {};
     if (!extractAll(s, names, folder)) return {};
     return folder;
-}
-
-bool makeFolders(platform::FileSystem& files, const std::string& folder) {
-    if (!absolutePath(folder)) return false;
-    if (files.folderExists(folder)) return true;
-    // The root (drive or \\server\share) is taken as given.
-    std::size_t start = 3;
-    if (folder[0] == '\\') {
-        const auto server = folder.find('\\', 2);
-        const auto share = server == std::string::npos ? std::string::npos : folder.find('\\', server + 1);
-        if (share == std::string::npos) return files.folderExists(folder);
-        start = share + 1;
-    }
-    for (auto pos = folder.find('\\', start);; pos = folder.find('\\', pos + 1)) {
-        const std::string level = folder.substr(0, pos);
-        if (!level.empty() && level.back() != '\\' && !files.folderExists(level)) files.createFolder(level);
-        if (pos == std::string::npos) break;
-    }
-    return files.folderExists(folder);
 }
 
 }  // namespace qm::items::detail

@@ -1,6 +1,7 @@
 // The personal-folder data files a profile names, and the re-pointing of
 // the target profile at their restored copies.
 #include "app/Environment.h"
+#include "base/WinPath.h"
 #include "items/ItemSupport.h"
 #include "items/Items.h"
 
@@ -27,35 +28,38 @@ std::string dataFilePath(const app::Session& s, const std::string& sectionKey) {
 
 bool Items::BackupDatas(const std::string& profile) {
     return backupSectionFiles(
-        s_, profile, "BackupDatas", [this](const std::string& sectionKey) { return dataFilePath(s_, sectionKey); },
+        s_, profile, Part::Datas, [this](const std::string& sectionKey) { return dataFilePath(s_, sectionKey); },
         [](const std::string& path) { return path; });
 }
 
 bool Items::RestoreDatas(const std::string& profile) {
     if (!usableProfileName(profile)) return false;
-    const std::string folder = extractToDataFolder(s_, s_.state.ItemValues[1]);
+    const std::string folder = extractToDataFolder(s_, recorded(s_, Part::Datas));
     if (folder.empty()) return false;
 
     const std::string key = profileKey(s_, profile);
     const auto sections = s_.reg.EnumSubKeys(key);
     if (sections.empty()) return false;
+    // Every rewrite must take: a profile the registry refused to change
+    // still points at the old files, and the item has failed.
+    bool written = true;
     for (const auto& section : sections) {
         const std::string sectionKey = key + "\\" + section;
         const std::string old = dataFilePath(s_, sectionKey);
         if (old == registry::kError) continue;
-        const std::string moved = app::JoinPath(folder, bareName(old));
-        s_.reg.DeleteValue(sectionKey, kAnsiPath);
-        s_.reg.ReplaceInBinaryValue(sectionKey, kStoreEntryId, old, moved);
-        s_.reg.ReplaceInBinaryValue(sectionKey, kUnicodePath, old, moved);
+        const std::string moved = base::joinPath(folder, base::bareName(old));
+        written = s_.reg.DeleteValue(sectionKey, kAnsiPath) && written;
+        written = s_.reg.ReplaceInBinaryValue(sectionKey, kStoreEntryId, old, moved) && written;
+        written = s_.reg.ReplaceInBinaryValue(sectionKey, kUnicodePath, old, moved) && written;
     }
     const std::string outlook = key + "\\" + kOutlookSection;
-    s_.reg.DeleteValue(outlook, "1102039b");
-    s_.reg.DeleteValue(outlook, "001e023d");
+    written = s_.reg.DeleteValue(outlook, "1102039b") && written;
+    written = s_.reg.DeleteValue(outlook, "001e023d") && written;
 
     // Outlook rebuilds the favourites of the profile from the moved stores.
     const std::string favorites = s_.state.UserProfileFolder + "\\Application Data\\Microsoft\\Outlook\\" + profile + ".FAV";
     if (s_.files.fileExists(favorites)) s_.files.deleteFile(favorites);
-    return true;
+    return written;
 }
 
 }  // namespace qm::items

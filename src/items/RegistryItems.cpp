@@ -1,6 +1,8 @@
 // The items saved as registry text files: the profile ("Config"), the mail
 // accounts and the Outlook options.
 #include "app/Environment.h"
+#include "base/Text.h"
+#include "base/WinPath.h"
 #include "items/ItemSupport.h"
 #include "items/Items.h"
 
@@ -13,27 +15,28 @@ namespace {
 // Exports the tree into a new temporary file of the work folder, adds it
 // and records its bare name. The path stays in `exportFile` so that the run
 // deletes the file after the archive is written.
-bool backupTree(app::Session& s, const std::string& keyPath, const char* prefix, std::string& exportFile,
-                const char* infoKey) {
+bool backupTree(app::Session& s, const std::string& keyPath, const char* prefix, std::string& exportFile, Part part) {
     if (!s.reg.KeyExists(keyPath)) return false;
     exportFile = s.sGetTempFile(prefix);
     if (exportFile.empty()) return false;
-    s.reg.ExportKey(keyPath, "", exportFile);
+    // A cut export would be stored as a success, and a later restore would
+    // replace the whole tree with the cut one.
+    if (!s.reg.ExportKey(keyPath, "", exportFile)) return false;
     // An export the archive did not take would be recorded but missing.
     if (!addFile(s, exportFile)) return false;
-    return s.SaveINI(infoKey, bareName(exportFile));
+    return s.SaveINI(partInfo(part).infoKey, base::bareName(exportFile));
 }
 
 // Imports the recorded export over the tree. A target key that does not
 // exist is left alone and counts as done.
-bool restoreTree(app::Session& s, const std::string& keyPath, int position) {
+bool restoreTree(app::Session& s, const std::string& keyPath, Part part) {
     if (!s.reg.KeyExists(keyPath)) return true;
-    const std::string recorded = s.state.ItemValues[position - 1];
-    const std::string name = trimBlanks(cutAtZero(recorded));
-    if (!staysInFolder(name)) return false;
-    const archive::ZipEntry entry = s.zip1.FindEntry(recorded);
+    const std::string& value = recorded(s, part);
+    const std::string name = base::trimBlanks(base::cutAtZero(value));
+    if (!base::staysInFolder(name)) return false;
+    const archive::ZipEntry entry = s.zip1.FindEntry(value);
     if (!entry.valid() || !entry.ExtractEntryTo(s.state.WorkFolder)) return false;
-    const std::string file = app::JoinPath(s.state.WorkFolder, name);
+    const std::string file = base::joinPath(s.state.WorkFolder, name);
     const bool imported = s.reg.ImportKey(keyPath, file);
     s.files.deleteFile(file);
     return imported;
@@ -43,26 +46,27 @@ bool restoreTree(app::Session& s, const std::string& keyPath, int position) {
 
 bool Items::BackupConfig(const std::string& profile) {
     if (!usableProfileName(profile)) return false;
-    return backupTree(s_, profileKey(s_, profile), "QMC", s_.state.ConfigExportFile, "BackupConfig");
+    return backupTree(s_, profileKey(s_, profile), "QMC", s_.state.ConfigExportFile, Part::Config);
 }
 
 bool Items::RestoreConfig(const std::string& profile) {
     if (!usableProfileName(profile)) return false;
-    return restoreTree(s_, profileKey(s_, profile), 1);
+    return restoreTree(s_, profileKey(s_, profile), Part::Config);
 }
 
 bool Items::BackupAccounts(const std::string& /*profile*/) {
-    return backupTree(s_, s_.state.AccountsKey, "QMA", s_.state.AccountsExportFile, "BackupAccounts");
+    return backupTree(s_, s_.state.AccountsKey, "QMA", s_.state.AccountsExportFile, Part::Accounts);
 }
 
 bool Items::RestoreAccounts(const std::string& /*profile*/) {
-    return restoreTree(s_, app::AccountsKeyFor(s_.state.OutlookVersion), 4);
+    return restoreTree(s_, app::AccountsKeyFor(s_.state.OutlookVersion), Part::Accounts);
 }
 
 bool Items::BackupConfigsetting() {
-    return backupTree(s_, s_.state.OptionsKey, "QMC", s_.state.OptionsExportFile, "BackupConfigsetting");
+    return backupTree(s_, s_.state.OptionsKey, "QMC", s_.state.OptionsExportFile, Part::Configsetting);
 }
 
-bool Items::RestoreConfigsetting() { return restoreTree(s_, app::OptionsKeyFor(s_.state.OutlookVersion), 8); }
+bool Items::RestoreConfigsetting() { return restoreTree(s_, app::OptionsKeyFor(s_.state.OutlookVersion), Part::Configsetting);
+}
 
 }  // namespace qm::items

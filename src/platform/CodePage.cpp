@@ -1,11 +1,7 @@
 #include "platform/CodePage.h"
 
-#include <iconv.h>
-
 #include <algorithm>
-#include <array>
 #include <cctype>
-#include <mutex>
 
 namespace qm::platform {
 namespace {
@@ -16,104 +12,90 @@ constexpr std::array<char16_t, 32> kCp1252High = {
     0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
     0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
 
-struct Table {
-    std::string name = "1252";
-    std::array<char16_t, 256> toUnicode{};
-};
-
-Table makeCp1252() {
-    Table t;
+std::array<char16_t, 256> cp1252() {
+    std::array<char16_t, 256> t{};
     for (int b = 0; b < 256; ++b) {
-        char16_t u = static_cast<char16_t>(b);
-        if (b >= 0x80 && b < 0xA0 && kCp1252High[b - 0x80] != 0) u = kCp1252High[b - 0x80];
-        t.toUnicode[b] = u;
+        auto u = static_cast<char16_t>(b);
+        if (b >= 0x80 && b < 0xA0 && kCp1252High[static_cast<std::size_t>(b - 0x80)] != 0)
+            u = kCp1252High[static_cast<std::size_t>(b - 0x80)];
+        t[static_cast<std::size_t>(b)] = u;
     }
-    return t;
-}
-
-std::mutex& tableMutex() {
-    static std::mutex m;
-    return m;
-}
-
-Table& table() {
-    static Table t = makeCp1252();
     return t;
 }
 
 std::string normalise(const std::string& name) {
     std::string n;
     for (char c : name) n += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (const char* p : {"WINDOWS-", "CP"})
-        if (n.rfind(p, 0) == 0) n = n.substr(std::string(p).size());
+    for (const std::string p : {"WINDOWS-", "CP"})
+        if (n.rfind(p, 0) == 0) n = n.substr(p.size());
     return n;
-}
-
-bool loadWithIconv(const std::string& number, Table& out) {
-    iconv_t cd = iconv_open("UTF-16LE", ("CP" + number).c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    Table t;
-    t.name = number;
-    for (int b = 0; b < 256; ++b) {
-        char in = static_cast<char>(b);
-        char16_t unit = 0;
-        char* ip = &in;
-        size_t il = 1;
-        char* op = reinterpret_cast<char*>(&unit);
-        size_t ol = 2;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(cd, &ip, &il, &op, &ol) == static_cast<size_t>(-1) || ol != 0) unit = static_cast<char16_t>(b < 0x80 ? b : 0xFFFD);
-        t.toUnicode[b] = unit;
-    }
-    iconv_close(cd);
-    out = t;
-    return true;
 }
 
 }  // namespace
 
+CodePage::CodePage() : name_("1252"), toUnicode_(cp1252()) {}
+
 bool CodePage::select(const std::string& name) {
-    std::string n = normalise(name);
-    std::lock_guard<std::mutex> lock(tableMutex());
+    const std::string n = normalise(name);
     if (n == "1252") {
-        table() = makeCp1252();
+        name_ = n;
+        toUnicode_ = cp1252();
         return true;
     }
-    Table t;
-    if (n.empty() || !std::all_of(n.begin(), n.end(), ::isdigit) || !loadWithIconv(n, t)) return false;
-    table() = t;
+    std::array<char16_t, 256> table{};
+    if (n.empty() || !std::all_of(n.begin(), n.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) ||
+        !detail::loadCodePageTable(n, table))
+        return false;
+    name_ = n;
+    toUnicode_ = table;
     return true;
 }
 
-std::string CodePage::current() { return table().name; }
-
-char16_t CodePage::toUnit(unsigned char byte) { return table().toUnicode[byte]; }
-
-char CodePage::fromUnit(char16_t unit) {
+char CodePage::fromUnit(char16_t unit) const {
     if (unit < 0x80) return static_cast<char>(unit);
-    const auto& t = table().toUnicode;
-    for (int b = 0x80; b < 256; ++b)
-        if (t[b] == unit) return static_cast<char>(b);
+    for (std::size_t b = 0x80; b < 256; ++b)
+        if (toUnicode_[b] == unit) return static_cast<char>(b);
     return '?';
 }
 
-std::u16string CodePage::toUtf16(const std::string& ansi) {
+std::u16string CodePage::toUtf16(const std::string& ansi) const {
     std::u16string out;
     out.reserve(ansi.size());
     for (unsigned char c : ansi) out += toUnit(c);
     return out;
 }
 
-std::string CodePage::fromUtf16(const std::u16string& text) {
+std::string CodePage::fromUtf16(const std::u16string& text) const {
     std::string out;
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char16_t u = text[i];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i];
         // A surrogate pair is one character the code page cannot hold.
         if (u >= 0xD800 && u < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) ++i;
         out += fromUnit(u);
     }
     return out;
+}
+
+std::string CodePage::toUtf8(const std::string& ansi) const { return utf16ToUtf8(toUtf16(ansi)); }
+
+std::string CodePage::fromUtf8(const std::string& utf8) const { return fromUtf16(utf8ToUtf16(utf8)); }
+
+std::u16string CodePage::foldCase(const std::string& ansi) const {
+    std::u16string text = toUtf16(ansi);
+    for (char16_t& u : text) {
+        if (u < 0x80)
+            u = (u >= 'a' && u <= 'z') ? static_cast<char16_t>(u - 'a' + 'A') : u;
+        else
+            u = detail::upperCaseUnit(u);
+    }
+    return text;
+}
+
+bool CodePage::equalsIgnoreCase(const std::string& a, const std::string& b) const {
+    if (a.size() != b.size()) return false;
+    if (a == b) return true;
+    return foldCase(a) == foldCase(b);
 }
 
 std::string CodePage::utf16ToUtf8(const std::u16string& text) {
@@ -133,26 +115,41 @@ std::string CodePage::utf16ToUtf8(const std::u16string& text) {
     return out;
 }
 
-std::string CodePage::toUtf8(const std::string& ansi) { return utf16ToUtf8(toUtf16(ansi)); }
-
-std::string CodePage::fromUtf8(const std::string& utf8) {
+std::u16string CodePage::utf8ToUtf16(const std::string& utf8) {
     std::u16string units;
-    for (size_t i = 0; i < utf8.size();) {
-        unsigned char c = static_cast<unsigned char>(utf8[i]);
-        char32_t u;
-        size_t len;
-        if (c < 0x80) { u = c; len = 1; }
-        else if ((c & 0xE0) == 0xC0) { u = c & 0x1F; len = 2; }
-        else if ((c & 0xF0) == 0xE0) { u = c & 0x0F; len = 3; }
-        else if ((c & 0xF8) == 0xF0) { u = c & 0x07; len = 4; }
-        else { units += u'?'; ++i; continue; }
-        if (i + len > utf8.size()) { units += u'?'; break; }
-        for (size_t k = 1; k < len; ++k) u = (u << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        char32_t u = 0;
+        std::size_t len = 0;
+        if (c < 0x80) {
+            u = c;
+            len = 1;
+        } else if ((c & 0xE0) == 0xC0) {
+            u = c & 0x1Fu;
+            len = 2;
+        } else if ((c & 0xF0) == 0xE0) {
+            u = c & 0x0Fu;
+            len = 3;
+        } else if ((c & 0xF8) == 0xF0) {
+            u = c & 0x07u;
+            len = 4;
+        } else {
+            units += u'?';
+            ++i;
+            continue;
+        }
+        if (i + len > utf8.size()) {
+            units += u'?';
+            break;
+        }
+        for (std::size_t k = 1; k < len; ++k) u = (u << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
         i += len;
-        if (u >= 0x10000) units += u'?';  // outside the BMP: no ANSI code page holds it
-        else units += static_cast<char16_t>(u);
+        if (u >= 0x10000)
+            units += u'?';  // outside the BMP: no ANSI code page holds it
+        else
+            units += static_cast<char16_t>(u);
     }
-    return fromUtf16(units);
+    return units;
 }
 
 }  // namespace qm::platform

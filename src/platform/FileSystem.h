@@ -3,8 +3,12 @@
 // "\\server\share\..."), ANSI text, case-insensitive names. The Windows
 // implementation passes paths through; the Wine one maps them into a prefix.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/CodePage.h"
+#include "platform/FileStreams.h"
 
 namespace qm::platform {
 
@@ -22,6 +26,9 @@ struct FileAttribute {
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
+
+    // The code page of the names and of the text files.
+    virtual const CodePage& codePage() const = 0;
 
     // The host path behind a Windows path (identity on Windows). The file or
     // folder is found whatever the letter case of its name; a missing last
@@ -50,6 +57,19 @@ public:
     virtual bool readFile(const std::string& path, std::string& bytes) const = 0;
     virtual bool writeFile(const std::string& path, const std::string& bytes) = 0;
     virtual bool appendFile(const std::string& path, const std::string& bytes) = 0;
+
+    // What is at a path now; `exists` false when nothing (or it cannot be
+    // looked at).
+    virtual FileInfo stat(const std::string& path) const = 0;
+    // A file opened for reading in pieces; null with `error` when it cannot
+    // be (a FIFO or device is opened without waiting, then refused).
+    virtual std::unique_ptr<ReadStream> openRead(const std::string& path, std::string& error) const = 0;
+    // A new file beside `target` that replaces it on commit(); null with
+    // `error` when none can be made.
+    virtual std::unique_ptr<ReplaceStream> createReplacement(const std::string& target, std::string& error) = 0;
+    // Removes replacement files for `target` left by runs that ended before
+    // committing (one still held by a running process stays).
+    virtual void removeStaleReplacements(const std::string& target) = 0;
 
     // GetTempFileNameA: prefix (first three characters), up to four hex
     // digits, ".TMP", in `folder`; with unique 0 the empty file is created and

@@ -5,6 +5,12 @@
 
 namespace qm::platform {
 
+struct LocalDate {
+    int year = 0;   // 2026
+    int month = 0;  // 1..12
+    int day = 0;    // 1..31
+};
+
 struct OsVersion {
     std::uint32_t major = 0;
     std::uint32_t minor = 0;
@@ -31,6 +37,8 @@ public:
     virtual std::string workFolderRoot() const = 0;
     // Now, as the default short date and long time ("12/8/2026 3:04:05 AM").
     virtual std::string nowText() const = 0;
+    // Today's date on the local clock.
+    virtual LocalDate today() const = 0;
     // A number that differs between processes running at once.
     virtual std::uint32_t processId() const = 0;
 };

@@ -84,7 +84,7 @@ std::string ModReg::ReadPathFromBinaryValue(const std::string& path, const std::
         }
     }
     auto found = takePath(decoded);
-    return found ? CodePage::fromUtf16(*found) : std::string(kError);
+    return found ? files_.codePage().fromUtf16(*found) : std::string(kError);
 }
 
 std::string ModReg::ReadAnsiPathFromBinaryValue(const std::string& path, const std::string& valueName) const {
@@ -106,9 +106,9 @@ std::string ModReg::ReadAnsiPathFromBinaryValue(const std::string& path, const s
     return found ? *found : std::string(kError);
 }
 
-std::string ModReg::TextToUnicodeHex(const std::string& text) {
+std::string ModReg::TextToUnicodeHex(const std::string& text) const {
     std::string form;
-    for (char16_t unit : CodePage::toUtf16(text)) {
+    for (char16_t unit : files_.codePage().toUtf16(text)) {
         form += hexByte(unit & 0xFF) + "=";
         form += hexByte(unit >> 8) + "=";
     }
@@ -121,13 +121,13 @@ std::string ModReg::TextToAnsiHex(const std::string& text) {
     return form;
 }
 
-void ModReg::ReplaceInBinaryValue(const std::string& path, const std::string& valueName, const std::string& oldText,
+bool ModReg::ReplaceInBinaryValue(const std::string& path, const std::string& valueName, const std::string& oldText,
                                   const std::string& newText) const {
     std::string sub = path;
     KeyHandle root = SplitKeyPath(sub);
-    if (root == 0) return;
+    if (root == 0) return false;
     auto bytes = ReadBinaryValue(root, sub, valueName);
-    if (!bytes) return;
+    if (!bytes) return true;
 
     std::string hex;
     for (size_t i = 0; i < bytes->size(); ++i) hex += (i ? "=" : "") + hexByte((*bytes)[i]);
@@ -147,9 +147,11 @@ void ModReg::ReplaceInBinaryValue(const std::string& path, const std::string& va
         return changed;
     };
     std::string marked = "=" + hex;
-    if (!oldText.empty() &&
-        !replaceAll(marked, "=" + collapse(TextToUnicodeHex(oldText)), "=" + collapse(TextToUnicodeHex(newText))))
-        replaceAll(marked, "=" + TextToAnsiHex(oldText), "=" + TextToAnsiHex(newText));
+    const bool changed =
+        !oldText.empty() &&
+        (replaceAll(marked, "=" + collapse(TextToUnicodeHex(oldText)), "=" + collapse(TextToUnicodeHex(newText))) ||
+         replaceAll(marked, "=" + TextToAnsiHex(oldText), "=" + TextToAnsiHex(newText)));
+    if (!changed) return true;
 
     std::vector<std::uint8_t> out;
     std::string tokens = marked.substr(1);
@@ -163,9 +165,10 @@ void ModReg::ReplaceInBinaryValue(const std::string& path, const std::string& va
         }
     }
     KeyHandle key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Write, &key) != RegStatus::Success) return;
-    registry_.RegSetValueExA(key, valueName, RegType::Binary, out.data(), static_cast<std::uint32_t>(out.size()));
-    registry_.RegCloseKey(key);
+    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Write, &key) != RegStatus::Success) return false;
+    const RegStatus rc =
+        registry_.RegSetValueExA(key, valueName, RegType::Binary, out.data(), static_cast<std::uint32_t>(out.size()));
+    return registry_.RegCloseKey(key) == RegStatus::Success && rc == RegStatus::Success;
 }
 
 }  // namespace qm::registry

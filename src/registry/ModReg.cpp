@@ -5,6 +5,7 @@
 namespace qm::registry {
 
 using namespace qm::platform;
+using platform::KeyHandle;
 
 namespace {
 
@@ -38,8 +39,14 @@ constexpr std::array<RootName, 7> kRoots = {{
 
 }  // namespace
 
-ModReg::ModReg(Registry& registry, FileSystem& files, MessageBox& messages, std::string tempFolder)
-    : registry_(registry), files_(files), messages_(messages), tempFolder_(std::move(tempFolder)) {}
+ModReg::ModReg(Registry& registry, FileSystem& files, std::string tempFolder)
+    : registry_(registry), files_(files), tempFolder_(std::move(tempFolder)) {}
+
+std::vector<std::string> ModReg::takeNotices() const {
+    std::vector<std::string> out;
+    out.swap(notices_);
+    return out;
+}
 
 KeyHandle ModReg::RootKeyFromName(const std::string& name) {
     for (const auto& root : kRoots)
@@ -49,7 +56,7 @@ KeyHandle ModReg::RootKeyFromName(const std::string& name) {
 
 KeyHandle ModReg::SplitKeyPath(std::string& path) const {
     if (path.rfind("HKEY_", 0) != 0 || path.back() == '\\') {
-        messages_.showMessage(std::string(kIncorrectFormat) + "\n\n" + path, Icon::None, Buttons::Ok);
+        notices_.push_back(std::string(kIncorrectFormat) + "\n\n" + path);
         return 0;
     }
     std::string rootName = path;
@@ -94,45 +101,52 @@ std::string ModReg::GetStringValue(const std::string& path, const std::string& v
     return first == std::string::npos ? std::string() : value.substr(first);
 }
 
-void ModReg::SetStringValue(const std::string& path, const std::string& valueName, const std::string& text) const {
+bool ModReg::SetStringValue(const std::string& path, const std::string& valueName, const std::string& text) const {
     std::string sub = path;
     KeyHandle root = SplitKeyPath(sub);
-    if (root == 0) return;
+    if (root == 0) return false;
     KeyHandle key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Write, &key) != RegStatus::Success) return;
-    registry_.RegSetValueExA(key, valueName, RegType::Sz, reinterpret_cast<const std::uint8_t*>(text.data()),
-                             static_cast<std::uint32_t>(text.size()));
-    registry_.RegCloseKey(key);
+    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Write, &key) != RegStatus::Success) return false;
+    KeyGuard guard(registry_, key);
+    return registry_.RegSetValueExA(key, valueName, RegType::Sz, reinterpret_cast<const std::uint8_t*>(text.data()),
+                                    static_cast<std::uint32_t>(text.size())) == RegStatus::Success;
 }
 
-void ModReg::DeleteValue(const std::string& path, const std::string& valueName) const {
+bool ModReg::DeleteValue(const std::string& path, const std::string& valueName) const {
     std::string sub = path;
     KeyHandle root = SplitKeyPath(sub);
-    if (root == 0) return;
+    if (root == 0) return false;
     KeyHandle key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Write, &key) != RegStatus::Success) return;
-    registry_.RegDeleteValueA(key, valueName);
-    registry_.RegCloseKey(key);
+    const RegStatus opened = registry_.RegOpenKeyExA(root, sub, KeyAccess::Write, &key);
+    if (opened == RegStatus::FileNotFound) return true;
+    if (opened != RegStatus::Success) return false;
+    KeyGuard guard(registry_, key);
+    const RegStatus rc = registry_.RegDeleteValueA(key, valueName);
+    return rc == RegStatus::Success || rc == RegStatus::FileNotFound;
 }
 
-void ModReg::DeleteKey(const std::string& path) const {
+bool ModReg::DeleteKey(const std::string& path) const {
     std::string sub = path;
     KeyHandle root = SplitKeyPath(sub);
-    if (root == 0 || sub.empty()) return;
-    auto slash = sub.rfind('\\');
+    if (root == 0 || sub.empty()) return false;
+    const auto slash = sub.rfind('\\');
     if (slash == std::string::npos) {
-        registry_.RegDeleteKeyA(root, sub);
-        return;
+        const RegStatus rc = registry_.RegDeleteKeyA(root, sub);
+        return rc == RegStatus::Success || rc == RegStatus::FileNotFound;
     }
     KeyHandle parent = 0;
-    if (registry_.RegOpenKeyExA(root, sub.substr(0, slash), KeyAccess::Write, &parent) != RegStatus::Success) return;
-    registry_.RegDeleteKeyA(parent, sub.substr(slash + 1));
-    registry_.RegCloseKey(parent);
+    const RegStatus opened = registry_.RegOpenKeyExA(root, sub.substr(0, slash), KeyAccess::Write, &parent);
+    if (opened == RegStatus::FileNotFound) return true;
+    if (opened != RegStatus::Success) return false;
+    KeyGuard guard(registry_, parent);
+    const RegStatus rc = registry_.RegDeleteKeyA(parent, sub.substr(slash + 1));
+    return rc == RegStatus::Success || rc == RegStatus::FileNotFound;
 }
 
-void ModReg::DeleteKeyTree(const std::string& path) const {
-    for (const auto& name : EnumSubKeys(path)) DeleteKeyTree(path + "\\" + name);
-    DeleteKey(path);
+bool ModReg::DeleteKeyTree(const std::string& path) const {
+    bool ok = true;
+    for (const auto& name : EnumSubKeys(path)) ok = DeleteKeyTree(path + "\\" + name) && ok;
+    return DeleteKey(path) && ok;
 }
 
 std::vector<std::string> ModReg::EnumSubKeys(const std::string& path) const {

@@ -1,14 +1,16 @@
 #pragma once
 // Registry access by textual key path ("HKEY_CURRENT_USER\Software\..."),
 // the registry text export/import and the paths inside binary profile values.
-// Reads fail in-band ("Error", empty list, false); writes fail silently.
+// Reads fail in-band ("Error", empty list, false); writes answer false when
+// the registry (or the file written) refused them. The layer shows nothing
+// itself: a malformed key path is kept as a notice ("Incorrect Format:")
+// for the run that met it to show.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "platform/Messages.h"
 #include "platform/Registry.h"
 
 namespace qm::registry {
@@ -19,8 +21,7 @@ class ModReg {
 public:
     // `tempFolder`: Windows path of the folder for the ANSI path reading's
     // temporary file (the run's work folder).
-    ModReg(platform::Registry& registry, platform::FileSystem& files, platform::MessageBox& messages,
-           std::string tempFolder);
+    ModReg(platform::Registry& registry, platform::FileSystem& files, std::string tempFolder);
 
     void setTempFolder(const std::string& folder) { tempFolder_ = folder; }
     platform::Registry& registry() const { return registry_; }
@@ -30,15 +31,18 @@ public:
     static KeyHandle RootKeyFromName(const std::string& name);
     bool KeyExists(const std::string& path) const;
     std::string GetStringValue(const std::string& path, const std::string& valueName) const;
-    void SetStringValue(const std::string& path, const std::string& valueName, const std::string& text) const;
-    void DeleteValue(const std::string& path, const std::string& valueName) const;
-    void DeleteKey(const std::string& path) const;
-    void DeleteKeyTree(const std::string& path) const;
+    bool SetStringValue(const std::string& path, const std::string& valueName, const std::string& text) const;
+    // True when the value (key) is not there afterwards: deleted, or missing
+    // already. False when the registry refused.
+    bool DeleteValue(const std::string& path, const std::string& valueName) const;
+    bool DeleteKey(const std::string& path) const;
+    bool DeleteKeyTree(const std::string& path) const;
     std::vector<std::string> EnumSubKeys(const std::string& path) const;
 
     // Registry text files; `file` is a Windows path.
-    void ExportKey(const std::string& path, const std::string& header, const std::string& file) const;
-    void ExportValues(const std::string& path, const std::string& file) const;
+    // False when a line could not be written to the file.
+    bool ExportKey(const std::string& path, const std::string& header, const std::string& file) const;
+    bool ExportValues(const std::string& path, const std::string& file) const;
     // Checks the whole file first: a bad line (or a missing file) changes
     // nothing and answers false.
     bool ImportKey(const std::string& target, const std::string& file) const;
@@ -46,10 +50,16 @@ public:
     // Paths inside binary values.
     std::string ReadPathFromBinaryValue(const std::string& path, const std::string& valueName) const;
     std::string ReadAnsiPathFromBinaryValue(const std::string& path, const std::string& valueName) const;
-    void ReplaceInBinaryValue(const std::string& path, const std::string& valueName,
+    // False only when the rewritten value could not be written; a missing
+    // value or no match changes nothing and answers true.
+    bool ReplaceInBinaryValue(const std::string& path, const std::string& valueName,
                               const std::string& oldText, const std::string& newText) const;
-    static std::string TextToUnicodeHex(const std::string& text);
+    std::string TextToUnicodeHex(const std::string& text) const;
     static std::string TextToAnsiHex(const std::string& text);
+
+    // The "Incorrect Format:" messages met since the last call, each with
+    // its path.
+    std::vector<std::string> takeNotices() const;
 
 private:
     // The bytes of the first REG_BINARY value of that exact name.
@@ -60,8 +70,8 @@ private:
 
     platform::Registry& registry_;
     platform::FileSystem& files_;
-    platform::MessageBox& messages_;
     std::string tempFolder_;
+    mutable std::vector<std::string> notices_;
 };
 
 inline const char* const kIncorrectFormat = "Incorrect Format:";

@@ -125,16 +125,16 @@ std::optional<Record> parseLine(const std::string& line) {
 
 }  // namespace
 
-void ModReg::ExportKey(const std::string& path, const std::string& header, const std::string& file) const {
+bool ModReg::ExportKey(const std::string& path, const std::string& header, const std::string& file) const {
     if (header.empty() && files_.fileExists(file)) files_.deleteFile(file);
-    files_.appendFile(file, (header.empty() ? std::string("\\") : header) + kEol);
-    ExportValues(path, file);
+    bool ok = files_.appendFile(file, (header.empty() ? std::string("\\") : header) + kEol);
+    ok = ExportValues(path, file) && ok;
 
     std::string sub = path;
     KeyHandle root = SplitKeyPath(sub);
-    if (root == 0) return;
+    if (root == 0) return ok;
     KeyHandle key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Read, &key) != RegStatus::Success) return;
+    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Read, &key) != RegStatus::Success) return ok;
     for (std::uint32_t index = 0;; ++index) {
         char name[260];
         std::uint32_t size = sizeof name;
@@ -143,24 +143,25 @@ void ModReg::ExportKey(const std::string& path, const std::string& header, const
         if (rc != RegStatus::Success) break;
         std::string child(name, size);
         child = child.substr(0, child.find('\0'));
-        ExportKey(path + "\\" + child, header + "\\" + child, file);
+        ok = ExportKey(path + "\\" + child, header + "\\" + child, file) && ok;
     }
     registry_.RegCloseKey(key);
+    return ok;
 }
 
-void ModReg::ExportValues(const std::string& path, const std::string& file) const {
+bool ModReg::ExportValues(const std::string& path, const std::string& file) const {
     std::string sub = path;
     KeyHandle root = SplitKeyPath(sub);
-    if (root == 0) return;
+    if (root == 0) return true;
     KeyHandle key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Read, &key) != RegStatus::Success) return;
+    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Read, &key) != RegStatus::Success) return true;
 
     std::string lines;
     detail::EnumeratedValue value;
     for (std::uint32_t index = 0; detail::EnumValue(registry_, key, index, value) == RegStatus::Success; ++index)
         lines += valueLine(value.name, value.type, value.data.data(), static_cast<std::uint32_t>(value.data.size()));
     registry_.RegCloseKey(key);
-    if (!lines.empty()) files_.appendFile(file, lines);
+    return lines.empty() || files_.appendFile(file, lines);
 }
 
 bool ModReg::ImportKey(const std::string& target, const std::string& file) const {
@@ -193,7 +194,7 @@ bool ModReg::ImportKey(const std::string& target, const std::string& file) const
             headerPath = target + r.text;
             std::string toCreate = target + r.text;
             if (r.text.back() == '\\') {
-                DeleteKeyTree(target);
+                if (!DeleteKeyTree(target)) ok = false;
                 toCreate = target;
             }
             if (openKey) registry_.RegCloseKey(openKey);

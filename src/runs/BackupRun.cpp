@@ -1,31 +1,24 @@
 // The interactive backup: "Backup Now" on the backup tab or in the menu.
-#include "items/Items.h"
-#include "platform/FileSystem.h"
-#include "runs/RunSupport.h"
+#include "base/WinPath.h"
+#include "jobs/BackupJob.h"
 #include "runs/Runs.h"
 #include "runs/Texts.h"
+#include "runs/ViewEvents.h"
 
 namespace qm::runs {
 
-using namespace detail;
-using platform::Buttons;
-using platform::Icon;
+using app::Buttons;
+using app::Icon;
 
 namespace {
 
-// Enough rounds of the event loop for a write-done event that comes late;
-// WriteArchive has finished the file by the time it returns, so the wait
-// never needs more.
-constexpr int kWriteWaitRounds = 100;
-
-bool checksPass(app::Session& s, Selection& selection) {
-    auto& view = s.view;
+bool checksPass(app::Session& s, app::MainView& view, items::ItemSelection& selection) {
     if (s.state.TargetArchivePath.empty()) {
         view.showMessage(text::kInvalidTarget, Icon::Exclamation, Buttons::Ok);
         return false;
     }
-    for (int i = 0; i < 8; ++i) selection[i] = view.backupItemChecked(i);
-    if (!anySelected(selection)) {
+    for (int i = 0; i < 8; ++i) selection[static_cast<std::size_t>(i)] = view.backupItemChecked(i);
+    if (!items::anySelected(selection)) {
         view.showMessage(text::kSelectOne, Icon::Exclamation, Buttons::Ok);
         return false;
     }
@@ -44,79 +37,44 @@ bool checksPass(app::Session& s, Selection& selection) {
     return true;
 }
 
+// One line per reported part: CR LF, label, separator, outcome, TAB.
+std::string reportLines(const jobs::BackupReport& report) {
+    std::string lines;
+    for (const auto& part : items::parts()) {
+        const jobs::PartResult& r = report.parts[positionOf(part.part) - 1];
+        if (!r.ran || part.backupLabel == nullptr) continue;
+        const bool ok = report.written && r.ok;
+        lines += std::string("\r\n") + part.backupLabel + part.backupSeparator + (ok ? text::kSucceeded : text::kFail) + "\t";
+    }
+    return lines;
+}
+
 }  // namespace
 
-void RunBackup(app::Session& s) {
-    Selection selection{};
-    if (!checksPass(s, selection)) return;
-    BusyGuard busy(s);
-    if (!busy.active()) return;
+void RunBackup(app::Session& s, app::MainView& view) {
+    items::ItemSelection selection{};
+    if (!checksPass(s, view, selection)) return;
+    app::RunGuard guard(s);
+    if (!guard.acquired()) return;
 
-    auto& view = s.view;
+    const app::ViewText ui(s.codePage);
     auto& st = s.state;
-    const bool protect = view.protectChecked();
-
     // An archive already at the target stays untouched until the new one
     // is complete and replaces it.
     view.setHourglass(true);
-    st.BackupPassword = view.password();
+    st.BackupPassword = ui.typed(view.password());
     view.showBusy(true);
     view.yield();
 
-    const std::string profile = view.sourceProfile();
-    const std::string info = infoFilePath(s);
-    st.ConfigExportFile.clear();
-    st.AccountsExportFile.clear();
-    st.OptionsExportFile.clear();
-    removeFile(s.files, info);
-    writeHeader(s, profile, view.description());
-    advance(view, 10);
-
-    st.ArchiveWritten = false;
-    const bool opened = s.zip1.NewArchive(s.files.fromUserPath(st.TargetArchivePath));
-
-    items::Items items(s);
-    std::string result;
-    std::array<bool, 10> ran{};
-    for (size_t r = 0; r < kBackupRows.size(); ++r) {
-        const auto& row = kBackupRows[r];
-        if (rowSelected(row, selection)) {
-            view.setStatus(row.status);
-            result += row.run(items, profile) ? '1' : '0';
-            ran[r] = true;
-            advance(view, row.step + row.stepWhenRan);
-        } else {
-            result += '0';
-            advance(view, row.step);
-        }
-    }
-
-    s.SaveINI("BackupItem", result);
-    s.files.setAttributes(info, platform::FileAttribute::Normal);
-    const bool infoQueued = opened && s.zip1.AddFileEntry(info, 1) == 1;
-
-    if (protect) {
-        s.zip1.setArchiveWritePassword(st.BackupPassword);
-        s.zip1.setProtectArchive(1);
-    } else {
-        s.zip1.setProtectArchive(0);
-    }
-
-    // An archive without its information file could not be opened again,
-    // so it is not written at all: the previous backup then stays.
-    bool written = false;
-    if (infoQueued) {
-        WriteWatch watch(s, result);
-        written = s.zip1.WriteArchive();
-        watch.applyDropped(s.zip1.droppedEntries());
-        if (watch.infoFileLost()) written = false;
-    }
+    jobs::BackupSettings settings;
+    settings.profile = ui.typed(view.sourceProfile());
+    settings.items = selection;
+    settings.archivePath = s.files.fromUserPath(st.TargetArchivePath);
+    settings.description = ui.typed(view.description());
+    if (view.protectChecked()) settings.password = st.BackupPassword;
+    detail::ViewEvents events(s, view, detail::ViewEvents::Steps::Backup);
+    const jobs::BackupReport report = jobs::RunBackupJob(s, settings, events);
     view.yield();
-    for (int round = 0; written && !st.ArchiveWritten && round < kWriteWaitRounds; ++round) view.yield();
-    const std::string writeError = s.zip1.lastError();
-
-    s.zip1.ResetArchive();
-    removeBackupFiles(s);
 
     view.setProgress(view.progressMaximum());
     view.setHourglass(false);
@@ -125,28 +83,22 @@ void RunBackup(app::Session& s) {
     view.setPercentLine("");
     view.showBusy(false);
     view.setProgress(view.progressMinimum());
+    detail::showNotices(view, ui, report.notices);
 
-    std::string report;
-    for (size_t r = 0; r < kBackupRows.size(); ++r) {
-        const auto& row = kBackupRows[r];
-        if (!ran[r] || row.label == nullptr) continue;
-        const bool ok = written && result[r] == '1';
-        report += std::string("\r\n") + row.label + row.separator + (ok ? text::kSucceeded : text::kFail) + "\t";
-    }
-
-    if (!written) {
+    const std::string lines = reportLines(report);
+    if (!report.written) {
         // Nothing was backed up: say so, and there is nothing to put on a disc.
-        std::string message = std::string(text::kBackupFailed) + "\t\t\t\r\n" + report;
-        if (!writeError.empty()) message += "\r\n\r\n" + writeError;
+        std::string message = std::string(text::kBackupFailed) + "\t\t\t\r\n" + lines;
+        if (!report.archiveError.empty()) message += "\r\n\r\n" + ui.shown(report.archiveError);
         view.showMessage(message, Icon::Critical, Buttons::Ok);
         return;
     }
 
-    view.showMessage(std::string(text::kBackupCompleted) + "\t\t\t\r\n" + report, Icon::Information, Buttons::Ok);
-    if (view.showMessage(text::kDiscOffer, Icon::Information, Buttons::OkCancel) == platform::Answer::Ok) {
-        st.DiscFileTitle = bareName(st.TargetArchivePath);
+    view.showMessage(std::string(text::kBackupCompleted) + "\t\t\t\r\n" + lines, Icon::Information, Buttons::Ok);
+    if (view.showMessage(text::kDiscOffer, Icon::Information, Buttons::OkCancel) == app::Answer::Ok) {
+        st.DiscFileTitle = base::bareName(st.TargetArchivePath);
         st.DiscFilePath = st.TargetArchivePath;
-        view.showDiscWindow(st.DiscFileTitle, st.DiscFilePath);
+        view.showDiscWindow(ui.shown(st.DiscFileTitle), ui.shown(st.DiscFilePath));
         st.DiscFileTitle.clear();
         st.DiscFilePath.clear();
     }

@@ -1,28 +1,18 @@
 // Opening a backup file on the restore tab ("Browse...").
-#include "archive/InfoFile.h"
-#include "runs/RunSupport.h"
+#include "jobs/OpenBackup.h"
 #include "runs/Runs.h"
 #include "runs/Texts.h"
+#include "runs/ViewEvents.h"
 
 namespace qm::runs {
 
-using namespace detail;
-using platform::Buttons;
-using platform::Icon;
+using app::Buttons;
+using app::Icon;
 
-namespace {
-
-// The restore check box a "BackupItem" position enables; -1 for none.
-int restoreBoxOf(int position) {
-    if (position == 2) return 0;
-    if (position >= 4 && position <= 10) return position - 3;
-    return -1;
-}
-
-}  // namespace
-
-void OpenBackupFile(app::Session& s) {
-    auto& view = s.view;
+void OpenBackupFile(app::Session& s, app::MainView& view) {
+    app::RunGuard guard(s);
+    if (!guard.acquired()) return;
+    const app::ViewText ui(s.codePage);
     auto& st = s.state;
 
     s.zip1.ResetArchive();
@@ -34,54 +24,43 @@ void OpenBackupFile(app::Session& s) {
     view.setBackupDescription("");
     view.setBackupFacts("");
 
-    const std::string chosen = view.chooseBackupFile(text::kOpenTitle, text::kOpenFilter);
+    const std::string chosen = view.chooseFileToOpen(text::kOpenTitle, text::kOpenFilter);
     if (chosen.empty()) return;
-    const std::string file = s.files.fromUserPath(chosen);
+    const std::string file = s.files.fromUserPath(ui.typed(chosen));
 
-    if (s.zip1.IsArchiveProtected(file) == 1) {
-        // A cancelled prompt leaves the password as it was; that one is tried.
-        if (auto typed = view.askPassword()) st.RestorePassword = *typed;
-        s.zip1.OpenArchive(file);
-        s.zip1.setArchivePassword(st.RestorePassword);
-        if (s.zip1.CheckArchivePassword() != 1) {
-            view.showMessage(text::kWrongPassword, Icon::Information, Buttons::Ok);
-            return;
-        }
-    } else {
-        s.zip1.OpenArchive(file);
-    }
+    // A cancelled prompt leaves the password as it was; that one is tried.
+    if (jobs::IsBackupProtected(s, file))
+        if (auto typed = view.askPassword()) st.RestorePassword = ui.typed(*typed);
 
-    view.setSourceFileText(chosen);
-
-    // Only what this archive holds may be read: an information file left
-    // from an earlier opening must not stand in for a missing one.
-    st.InfoFilePath = joinPath(st.WorkFolder, archive::kInfoFileName);
-    removeFile(s.files, st.InfoFilePath);
-    auto entry = s.zip1.FindEntry(archive::kInfoFileName);
-    if (entry.valid()) entry.ExtractEntryTo(st.WorkFolder);
-
-    view.setBackupFacts(std::string(text::kFactComputer) + s.GetINI("BackupComputer") + "\r\n" + text::kFactUser +
-                        s.GetINI("BackupLogonUser") + "\r\n" + text::kFactTime + s.GetINI("BackupTime") + "\r\n" +
-                        text::kFactProfile + s.GetINI("BackupIdentity") + "\r\n" + text::kFactVersion +
-                        s.GetINI("Outlookversion"));
-    view.setBackupDescription(archive::DecodeLineBreaks(s.GetINI("BackupInformation")));
-
-    st.ItemFlags = s.GetINI("BackupItem");
-    if (st.ItemFlags.size() != 10) {
-        view.showMessage(text::kInvalidBackup, Icon::Critical, Buttons::Ok);
-        st.NoArchiveLoaded = true;
-        removeFile(s.files, st.InfoFilePath);
+    detail::ViewEvents events(s, view, detail::ViewEvents::Steps::Restore);
+    const jobs::OpenedBackup opened = jobs::OpenBackupJob(s, file, st.RestorePassword, events);
+    if (opened.outcome == jobs::OpenOutcome::WrongPassword) {
+        view.showMessage(text::kWrongPassword, Icon::Information, Buttons::Ok);
         return;
     }
 
-    for (int position = 1; position <= 10; ++position) {
-        if (st.ItemFlags[position - 1] != '1') continue;
-        int box = restoreBoxOf(position);
-        if (box >= 0) view.setRestoreItemEnabled(box, true);
-        st.ItemValues[position - 1] = s.GetINI(kItemKeys[position - 1]);
-    }
+    view.setSourceFileText(chosen);
+    view.setBackupFacts(ui.shown(std::string(text::kFactComputer) + opened.value("BackupComputer") + "\r\n" +
+                                 text::kFactUser + opened.value("BackupLogonUser") + "\r\n" + text::kFactTime +
+                                 opened.value("BackupTime") + "\r\n" + text::kFactProfile +
+                                 opened.value("BackupIdentity") + "\r\n" + text::kFactVersion +
+                                 opened.value("Outlookversion")));
+    view.setBackupDescription(ui.shown(opened.description));
 
-    removeFile(s.files, st.InfoFilePath);
+    st.ItemFlags = opened.flags;
+    if (opened.outcome == jobs::OpenOutcome::Invalid) {
+        view.showMessage(text::kInvalidBackup, Icon::Critical, Buttons::Ok);
+        st.NoArchiveLoaded = true;
+        return;
+    }
+    // Positions recorded as "1" enable their box and keep their value;
+    // the values of other positions stay as they were.
+    for (const auto& part : items::parts()) {
+        const std::size_t i = positionOf(part.part) - 1;
+        if (opened.flags[i] != '1') continue;
+        if (part.restoreBox >= 0) view.setRestoreItemEnabled(part.restoreBox, true);
+        st.ItemValues[i] = opened.values[i];
+    }
     st.NoArchiveLoaded = false;
 }
 

@@ -23,7 +23,7 @@ protected:
         s.state.OutlookVersion = outlookVersion;
         s.state.WindowsVersion = windowsVersion;
         view.sourceText = profile;
-        app::SourceProfileChanged(s);
+        app::SourceProfileChanged(s, view);
         return s;
     }
 };

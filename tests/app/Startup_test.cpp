@@ -55,7 +55,7 @@ TEST_F(StartupTest, InitialisationFillsStateAndBothProfileLists) {
     outlook->version = "11.0.6550.0";
     view.tab = app::Tab::Restore;
     auto& s = open();
-    ASSERT_TRUE(app::InitializeMainWindow(s));
+    ASSERT_TRUE(app::InitializeMainWindow(s, view));
 
     EXPECT_EQ(view.caption, "Quillmark V2.70");
     EXPECT_EQ(view.busyHistory, std::vector<bool>{false});
@@ -85,18 +85,16 @@ TEST_F(StartupTest, InitialisationFillsStateAndBothProfileLists) {
 
 TEST_F(StartupTest, WindowsVersionAndItsFolderLayout) {
     makeProfile("Outlook");
-    const std::string currentVersion = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion";
-    setString(currentVersion, "CurrentVersion", "6.1");
-    setString(currentVersion, "CurrentBuildNumber", "72145");  // only the low 16 bits count
+    mem.system->facts().version = {6, 1, 72145};  // only the low 16 bits of the build count
     auto& s = open();
-    ASSERT_TRUE(app::InitializeMainWindow(s));
+    ASSERT_TRUE(app::InitializeMainWindow(s, view));
     EXPECT_EQ(s.state.WindowsVersion, "6.1");
     EXPECT_EQ(s.state.WindowsBuild, "6609");
     EXPECT_EQ(s.state.SignaturesFolder, "C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Signatures");
 
     // Windows 8 and later report 6.2 and take the old folder names.
-    setString("HKEY_CURRENT_USER\\Software\\Wine", "Version", "win10");
-    ASSERT_TRUE(app::InitializeMainWindow(s));
+    mem.system->facts().version = {6, 2, 9200};
+    ASSERT_TRUE(app::InitializeMainWindow(s, view));
     EXPECT_EQ(s.state.WindowsVersion, "6.2");
     EXPECT_EQ(s.state.SignaturesFolder, "C:\\users\\tester\\Application Data\\Microsoft\\Signatures");
 }
@@ -104,11 +102,11 @@ TEST_F(StartupTest, WindowsVersionAndItsFolderLayout) {
 TEST_F(StartupTest, NoProfileShowsTheMessageAndDisablesApply) {
     makeProfile("  ");
     auto& s = open();
-    EXPECT_FALSE(app::InitializeMainWindow(s));
+    EXPECT_FALSE(app::InitializeMainWindow(s, view));
     EXPECT_TRUE(s.state.NoOutlook);
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].text, "Your Windows System have not install MS Outlook or MS Outlook Error!");
-    EXPECT_EQ(view.messages[0].icon, platform::Icon::Critical);
+    EXPECT_EQ(view.messages[0].icon, app::Icon::Critical);
     EXPECT_FALSE(view.applyEnabled);
     // Nothing after the message ran: no lists, no folders, no version.
     EXPECT_TRUE(view.sourceProfiles.empty());
@@ -118,10 +116,9 @@ TEST_F(StartupTest, NoProfileShowsTheMessageAndDisablesApply) {
 }
 
 TEST_F(StartupTest, TabChangeCaptionsTheApplyButton) {
-    auto& s = open();
     for (auto tab : {app::Tab::Restore, app::Tab::Backup, app::Tab::Restore}) {
         view.tab = tab;
-        app::TabChanged(s);
+        app::TabChanged(view);
         EXPECT_EQ(view.applyCaption, tab == app::Tab::Backup ? "Backup Now" : "Restore Now");
     }
 }
@@ -132,13 +129,13 @@ TEST_F(StartupTest, ActivationRunsTheUnattendedBackupOnce) {
     auto run = [&](const AutomaticSettings& settings) { runs.push_back(settings); };
 
     // Interactive mode: nothing happens.
-    EXPECT_FALSE(app::MainWindowActivated(s, run));
+    EXPECT_FALSE(app::MainWindowActivated(s, view, run));
     EXPECT_FALSE(view.hidden);
     EXPECT_EQ(view.quitCalls, 0);
 
     app::StoreCommandLine(s, "sf=Outlookxm=10000000ps=bf=C:\\b.qmk");
-    EXPECT_TRUE(app::MainWindowActivated(s, run));
-    EXPECT_FALSE(app::MainWindowActivated(s, run));  // activated again while quitting
+    EXPECT_TRUE(app::MainWindowActivated(s, view, run));
+    EXPECT_FALSE(app::MainWindowActivated(s, view, run));  // activated again while quitting
     EXPECT_TRUE(view.hidden);
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].profile, "Outlook");
@@ -150,7 +147,7 @@ TEST_F(StartupTest, UnparsableCommandLineQuitsWithoutRunning) {
     auto& s = open();
     int runs = 0;
     app::StoreCommandLine(s, "/backup now");
-    EXPECT_TRUE(app::MainWindowActivated(s, [&](const AutomaticSettings&) { ++runs; }));
+    EXPECT_TRUE(app::MainWindowActivated(s, view, [&](const AutomaticSettings&) { ++runs; }));
     EXPECT_EQ(runs, 0);
     EXPECT_TRUE(view.hidden);
     EXPECT_EQ(view.quitCalls, 1);

@@ -32,7 +32,7 @@ struct PrefixFolder {
 
 class PrefixFiles : private PrefixFolder, public platform::wine::WineFileSystem {
 public:
-    PrefixFiles() : WineFileSystem(platform::wine::WinePrefix(folder.path())) {}
+    PrefixFiles() : WineFileSystem(platform::wine::WinePrefix(folder.path()), testCodePage()) {}
 };
 
 }  // namespace

@@ -59,7 +59,7 @@ protected:
         TempDir x;
         for (const auto& name : reader.entryNames()) {
             archive::ZipEntry e = reader.FindEntry(name);
-            out[name] = e.ExtractEntryTo(win(x.path())) ? readHostFile(x / platform::CodePage::toUtf8(name)) : "<failed>";
+            out[name] = e.ExtractEntryTo(win(x.path())) ? readHostFile(x / testCodePage().toUtf8(name)) : "<failed>";
         }
         return out;
     }

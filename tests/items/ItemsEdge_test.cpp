@@ -53,9 +53,8 @@ TEST_F(PersonalFoldersEdges, AServerMailboxAloneSavesNothing) {
 
 TEST_F(PersonalFoldersEdges, ANetworkDataFileIsSavedAndMovedHome) {
     const std::string unc = "\\\\server\\share\\team.pst";
-    fs::create_directories(a.prefix + "/dosdevices/unc/server/share");
     const std::string content = sample::pstFileBytes(40000, 5, true);
-    writeHostFile(a.prefix + "/dosdevices/unc/server/share/team.pst", content);
+    a.writeFile(unc, content);
     const std::string section = a.profile(1).key + "\\00112233445566778899aabbccddeeff";
     a.setBinary(section, "01020fff", sample::pstStoreEntryId(unc, true));
     a.setBinary(section, "001f6700", sample::utf16Z(unc));
@@ -75,7 +74,7 @@ TEST_F(PersonalFoldersEdges, ANetworkDataFileIsSavedAndMovedHome) {
 TEST_F(PersonalFoldersEdges, ADeletedFileIsSkippedButItsSectionStillMoves) {
     const auto& p = a.profile(0);
     ASSERT_EQ(p.dataFiles[1], "D:\\Mail\\Archive.pst");
-    fs::remove(a.host(p.dataFiles[1]));
+    a.remove(p.dataFiles[1]);
     const std::string info = backupDatas("Outlook", true);
     EXPECT_EQ(splitNames(infoValue(info, "BackupDatas")), std::vector<std::string>{"alice@example.org.pst"});
 
@@ -104,14 +103,14 @@ TEST_F(PersonalFoldersEdges, RestoreStopsAtAMissingNameAndNeedsSections) {
     // A name the archive does not hold ends the method there.
     st.ItemValues[1] = "missing.pst;Archive.pst";
     EXPECT_FALSE(a.items().RestoreDatas("Outlook"));
-    EXPECT_FALSE(a.hostExists(kRestore + "\\Archive.pst"));
+    EXPECT_FALSE(a.exists(kRestore + "\\Archive.pst"));
     EXPECT_TRUE(a.hasValue(a.profile(0).storeSections[0], "001e6700")) << "the profile was changed";
 
     // A profile without sections: the files come out, the answer is false.
     a.setBinary(kProfiles + "\\Empty", "x", "y");
     st.ItemValues[1] = recorded;
     EXPECT_FALSE(a.items().RestoreDatas("Empty"));
-    EXPECT_TRUE(a.hostExists(kRestore + "\\Archive.pst"));
+    EXPECT_TRUE(a.exists(kRestore + "\\Archive.pst"));
 }
 
 TEST(RegistryItemEdges, MissingKeysOnEitherSide) {
@@ -155,15 +154,15 @@ TEST(FolderItemEdges, FoldersWithoutFilesAndMissingFolders) {
 
     // Restoring creates the missing signatures folder (one level).
     const std::string signatures = app::SignaturesFolderFor(b.s().state);
-    fs::remove_all(b.host(signatures));
+    b.remove(signatures);
     EXPECT_TRUE(b.items().RestoreSignatures());
-    for (const auto& name : a.made.signatureFiles) EXPECT_TRUE(b.hostExists(signatures + "\\" + name)) << name;
-    fs::remove_all(b.host("C:\\users\\bob\\AppData\\Roaming\\Microsoft"));
+    for (const auto& name : a.made.signatureFiles) EXPECT_TRUE(b.exists(signatures + "\\" + name)) << name;
+    b.remove("C:\\users\\bob\\AppData\\Roaming\\Microsoft");
     EXPECT_FALSE(b.items().RestoreSignatures());
 
     // Only a subfolder left: nothing to save, no key.
-    for (const auto& name : a.made.signatureFiles) fs::remove(a.host(a.made.signaturesFolder + "\\" + name));
-    fs::remove_all(a.host(a.made.templatesFolder));
+    for (const auto& name : a.made.signatureFiles) a.remove(a.made.signaturesFolder + "\\" + name);
+    a.remove(a.made.templatesFolder);
     ASSERT_TRUE(a.startArchive(archive));
     EXPECT_FALSE(a.items().BackupSignatures());
     EXPECT_FALSE(a.items().BackupTemplates());
@@ -191,14 +190,17 @@ TEST(RulesEdges, RulesFollowTheTargetProfileUnlessOnlyTheCaseDiffers) {
 
     ASSERT_TRUE(b.openBackup(archive));
     const std::string folder = b.made.outlookFolder;
-    const std::string hostFolder = b.host(folder);
+    auto named = [&](const std::string& name) {  // exactly, letter case included
+        const auto names = b.filesIn(folder);
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
     EXPECT_TRUE(b.items().RestoreRules("Work"));
     EXPECT_EQ(b.readFile(folder + "\\Work.RWZ"), saved) << "the older Work.RWZ was kept";
-    EXPECT_FALSE(fs::exists(hostFolder + "/Outlook.RWZ"));
+    EXPECT_FALSE(named("Outlook.RWZ"));
 
     EXPECT_TRUE(b.items().RestoreRules("outlook"));
-    EXPECT_TRUE(fs::exists(hostFolder + "/Outlook.RWZ"));
-    EXPECT_FALSE(fs::exists(hostFolder + "/outlook.RWZ"));
+    EXPECT_TRUE(named("Outlook.RWZ"));
+    EXPECT_FALSE(named("outlook.RWZ"));
 }
 
 TEST(AddressBookEdges, DoubledSeparatorsNetworkPathsAndDeletedBooks) {
@@ -208,9 +210,8 @@ TEST(AddressBookEdges, DoubledSeparatorsNetworkPathsAndDeletedBooks) {
     const std::string uncSection = p.key + "\\0123456789abcdef0123456789abcdef";
     a.setBinary(uncSection, "001e3001", "Team\0");
     a.s().reg.SetStringValue(uncSection, "001e6600", "\\\\server\\share\\Team.pab");
-    fs::create_directories(a.prefix + "/dosdevices/unc/server/share");
-    writeHostFile(a.prefix + "/dosdevices/unc/server/share/Team.pab", sample::pstFileBytes(5000, 3, false, "AB"));
-    fs::remove(a.host(p.addressBooks[0]));  // alice.pab
+    a.writeFile("\\\\server\\share\\Team.pab", sample::pstFileBytes(5000, 3, false, "AB"));
+    a.remove(p.addressBooks[0]);  // alice.pab
 
     const std::string archive = a.dir / "a.qmk";
     ASSERT_TRUE(a.startArchive(archive));
@@ -235,7 +236,7 @@ TEST(AddressBookEdges, DoubledSeparatorsNetworkPathsAndDeletedBooks) {
     EXPECT_EQ(countOf(books, kRestore + "\\alice.pab"), 1) << "a deleted book's section is still re-pointed";
     EXPECT_EQ(countOf(books, kRestore + "\\Contacts.pab"), 1);
     EXPECT_EQ(countOf(books, kRestore + "\\Team.pab"), 1);
-    EXPECT_EQ(a.readFile(kRestore + "\\Team.pab"), readHostFile(a.prefix + "/dosdevices/unc/server/share/Team.pab"));
+    EXPECT_EQ(a.readFile(kRestore + "\\Team.pab"), a.readFile("\\\\server\\share\\Team.pab"));
 
     // 2010 profiles name no address book.
     Installation c(sampleOptions("carol", "14.0"));

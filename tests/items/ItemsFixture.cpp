@@ -2,12 +2,18 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <filesystem>
 
-#include "app/Environment.h"
 #include "app/Startup.h"
 #include "archive/InfoFile.h"
+#include "base/WinPath.h"
+#include "jobs/BackupJob.h"
+#include "platform/FileOps.h"
+#include "platform/RegistryAccess.h"
 #include "platform/wine/WinePlatform.h"
+#include "runs/Runs.h"
+#include "support/HostDrive.h"
 
 namespace qm::test {
 
@@ -22,27 +28,34 @@ sample::SampleOptions sampleOptions(const std::string& user, const std::string& 
     return o;
 }
 
-Installation::Installation(const sample::SampleOptions& options) {
-    prefix = dir / "prefix";
+Installation::Installation(const sample::SampleOptions& options, Backend backend) {
     sample::SampleOptions o = options;
-    o.prefix = prefix;
-    if (!sample::buildSampleInstallation(o, made, error)) return;
-    fs::create_directories(dir / "work");
-    fs::create_directories(dir / "program");
-
-    wine::WineOptions w;
-    w.prefix = prefix;
-    w.userName = options.user;
-    w.workRoot = dir / "work";
-    w.programFolder = dir / "program";
-    if (!wine::openWinePlatform(w, platform, error)) return;
-    session = std::make_unique<app::Session>(platform, view);
+    if (backend == Backend::Memory) {
+        mem = memory::openMemoryPlatform(platform, options.user, options.windows);
+        mem.files->mount('Z', hostDrive());
+        // What Outlook's automation would answer for the version installed.
+        mem.outlook->version = options.outlook;
+        if (!sample::buildSample(o, platform, made, error)) return;
+    } else {
+        prefix = dir / "prefix";
+        o.prefix = prefix;
+        if (!sample::buildSampleInstallation(o, made, error)) return;
+        fs::create_directories(dir / "work");
+        fs::create_directories(dir / "program");
+        PlatformOptions w;
+        w.prefix = prefix;
+        w.userName = options.user;
+        w.workRoot = dir / "work";
+        w.programFolder = dir / "program";
+        if (!openPlatform(w, platform, error)) return;
+    }
+    session = std::make_unique<app::Session>(platform);
     if (!session->hasWorkFolder()) {
         error = "no work folder";
         session.reset();
         return;
     }
-    if (!app::InitializeMainWindow(*session)) {
+    if (!app::InitializeMainWindow(*session, view)) {
         error = "start-up found no profile";
         session.reset();
         return;
@@ -55,28 +68,50 @@ Installation::~Installation() {
     session.reset();
 }
 
-std::string Installation::host(const std::string& windowsPath) const { return session->files.hostPath(windowsPath); }
-
-bool Installation::hostExists(const std::string& windowsPath) const {
-    std::error_code ec;
-    return fs::exists(host(windowsPath), ec);
+std::string Installation::readFile(const std::string& windowsPath) const {
+    std::string bytes;
+    return platform.files->readFile(windowsPath, bytes) ? bytes : std::string();
 }
+
+void Installation::writeFile(const std::string& windowsPath, const std::string& bytes) {
+    const std::string folder = base::parentFolder(windowsPath);
+    ASSERT_TRUE(mem.files ? mem.files->makeFolders(folder) : makeFolders(*platform.files, folder)) << windowsPath;
+    ASSERT_TRUE(platform.files->writeFile(windowsPath, bytes)) << windowsPath;
+}
+
+bool Installation::exists(const std::string& windowsPath) const { return platform.files->stat(windowsPath).exists; }
+
+std::vector<std::string> Installation::filesIn(const std::string& folder) const {
+    std::vector<std::string> names;
+    platform.files->listFiles(folder, names);
+    return names;
+}
+
+void Installation::remove(const std::string& windowsPath) {
+    if (!mem.files) {
+        std::error_code ec;
+        fs::remove_all(host(windowsPath), ec);
+        return;
+    }
+    // Deepest first, so that each folder is empty when it goes.
+    const std::u16string folded = platform.codePage->foldCase(windowsPath);
+    auto paths = mem.files->allPaths();
+    std::reverse(paths.begin(), paths.end());
+    for (const auto& path : paths) {
+        const std::u16string p = platform.codePage->foldCase(path);
+        if (p != folded && p.rfind(folded + u"\\", 0) != 0) continue;
+        platform.files->setAttributes(path, FileAttribute::Normal);
+        if (!platform.files->deleteFile(path)) platform.files->removeFolder(path);
+    }
+}
+
+std::string Installation::host(const std::string& windowsPath) const { return platform.files->hostPath(windowsPath); }
 
 bool Installation::binary(const std::string& key, const std::string& name, std::string& bytes) const {
     std::string sub = key;
-    KeyHandle root = session->reg.SplitKeyPath(sub);
-    KeyHandle k = 0;
-    if (root == 0 || platform.registry->RegOpenKeyExA(root, sub, KeyAccess::Read, &k) != RegStatus::Success) return false;
+    const KeyHandle root = session->reg.SplitKeyPath(sub);
     RegType type = RegType::None;
-    std::uint32_t size = 0;
-    platform::RegStatus rc = platform.registry->RegQueryValueExA(k, name, &type, nullptr, &size);
-    if (rc == RegStatus::Success) {
-        bytes.assign(size, '\0');
-        rc = platform.registry->RegQueryValueExA(k, name, &type, reinterpret_cast<std::uint8_t*>(bytes.data()), &size);
-        bytes.resize(size);
-    }
-    platform.registry->RegCloseKey(k);
-    return rc == RegStatus::Success;
+    return root != 0 && readValue(*platform.registry, root, sub, name, type, bytes) == RegStatus::Success;
 }
 
 bool Installation::hasValue(const std::string& key, const std::string& name) const {
@@ -86,24 +121,20 @@ bool Installation::hasValue(const std::string& key, const std::string& name) con
 
 void Installation::setBinary(const std::string& key, const std::string& name, const std::string& bytes) {
     std::string sub = key;
-    KeyHandle root = session->reg.SplitKeyPath(sub);
-    KeyHandle k = 0;
-    ASSERT_EQ(platform.registry->RegCreateKeyA(root, sub, &k), RegStatus::Success) << key;
-    platform.registry->RegSetValueExA(k, name, RegType::Binary, reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                      static_cast<std::uint32_t>(bytes.size()));
-    platform.registry->RegCloseKey(k);
+    const KeyHandle root = session->reg.SplitKeyPath(sub);
+    ASSERT_EQ(writeValue(*platform.registry, root, sub, name, RegType::Binary, bytes), RegStatus::Success) << key;
 }
 
 bool Installation::startArchive(const std::string& archiveHostPath) {
     auto& st = session->state;
-    session->files.deleteFile(st.InfoFilePath);
+    platform::removeFile(session->files, st.InfoFilePath);
     st.ConfigExportFile.clear();
     st.AccountsExportFile.clear();
     st.OptionsExportFile.clear();
     return session->zip1.NewArchive(session->files.fromUserPath(archiveHostPath));
 }
 
-std::string Installation::infoText() const { return readHostFile(host(session->state.InfoFilePath)); }
+std::string Installation::infoText() const { return readFile(session->state.InfoFilePath); }
 
 bool Installation::finish(const std::string& itemResult) {
     auto& s = *session;
@@ -113,45 +144,40 @@ bool Installation::finish(const std::string& itemResult) {
     ok = s.zip1.WriteArchive() && ok;
     s.zip1.ResetArchive();
     for (const auto* f : {&s.state.ConfigExportFile, &s.state.AccountsExportFile, &s.state.OptionsExportFile})
-        if (!f->empty()) s.files.deleteFile(*f);
+        platform::removeFile(s.files, *f);
     return ok;
 }
 
-std::string Installation::backupAll(const std::string& profile, const std::string& archiveHostPath,
-                                    std::string* info) {
-    if (!startArchive(archiveHostPath)) return "archive not started";
-    auto& it = items();
-    std::string r;
-    r += it.BackupConfig(profile) ? '1' : '0';
-    r += it.BackupDatas(profile) ? '1' : '0';
-    r += it.BackupRules(profile) ? '1' : '0';
-    r += it.BackupAccounts(profile) ? '1' : '0';
-    r += it.BackupSignatures() ? '1' : '0';
-    r += it.BackupStationery() ? '1' : '0';
-    r += it.BackupPab(profile) ? '1' : '0';
-    r += it.BackupConfigsetting() ? '1' : '0';
-    r += it.BackupTemplates() ? '1' : '0';
-    r += it.BackupSetting() ? '1' : '0';
-    if (!finish(r)) return "archive not written: " + session->zip1.lastError();
-    if (info) *info = infoText();
-    return r;
+namespace {
+// Keeps the information file as stored, before the job removes it.
+class KeepInfo : public jobs::JobEvents {
+public:
+    KeepInfo(app::Session& s, std::string* out) : s_(s), out_(out) {}
+    void entryAdded(const std::string& name) override {
+        if (out_ && name == archive::kInfoFileName) s_.files.readFile(s_.state.InfoFilePath, *out_);
+    }
+
+private:
+    app::Session& s_;
+    std::string* out_;
+};
+}  // namespace
+
+std::string Installation::backupAll(const std::string& profile, const std::string& archiveHostPath, std::string* info) {
+    jobs::BackupSettings settings;
+    settings.profile = profile;
+    settings.items.fill(true);
+    settings.archivePath = session->files.fromUserPath(archiveHostPath);
+    KeepInfo events(*session, info);
+    const jobs::BackupReport report = jobs::RunBackupJob(*session, settings, events);
+    if (!report.written) return "archive not written: " + report.failure;
+    return report.itemResult;
 }
 
 bool Installation::openBackup(const std::string& archiveHostPath) {
-    auto& s = *session;
-    auto& st = s.state;
-    s.zip1.ResetArchive();
-    if (!s.zip1.OpenArchive(s.files.fromUserPath(archiveHostPath))) return false;
-    st.InfoFilePath = app::JoinPath(st.WorkFolder, archive::kInfoFileName);
-    s.files.deleteFile(st.InfoFilePath);
-    auto entry = s.zip1.FindEntry(archive::kInfoFileName);
-    if (!entry.valid() || !entry.ExtractEntryTo(st.WorkFolder)) return false;
-    st.ItemFlags = s.GetINI("BackupItem");
-    if (st.ItemFlags.size() != 10) return false;
-    for (int i = 0; i < 10; ++i) st.ItemValues[i] = st.ItemFlags[i] == '1' ? s.GetINI(kItemKeys[i]) : std::string();
-    s.files.deleteFile(st.InfoFilePath);
-    st.NoArchiveLoaded = false;
-    return true;
+    view.backupFileAnswers = {archiveHostPath};
+    runs::OpenBackupFile(*session, view);
+    return !session->state.NoArchiveLoaded;
 }
 
 std::vector<std::string> archiveEntries(const std::string& archiveHostPath) {
@@ -168,16 +194,10 @@ std::vector<std::string> archiveEntries(const std::string& archiveHostPath) {
 
 std::string infoValue(const std::string& info, const std::string& key, bool* present) {
     if (present) *present = false;
-    std::size_t start = 0;
-    while (start < info.size()) {
-        std::size_t end = info.find("\r\n", start);
-        if (end == std::string::npos) end = info.size();
-        const std::string line = info.substr(start, end - start);
-        if (line.rfind(key + "=", 0) == 0) {
-            if (present) *present = true;
-            return line.substr(key.size() + 1);
-        }
-        start = end + 2;
+    for (const auto& [k, v] : archive::ReadInfoLines(info)) {
+        if (k != key) continue;
+        if (present) *present = true;
+        return v;
     }
     return {};
 }

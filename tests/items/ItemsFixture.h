@@ -1,8 +1,7 @@
 #pragma once
-// A sample Outlook installation in a temporary folder, opened as the
-// program opens one (the Wine services, the main window's start-up with a
-// recording view), plus the steps of a backup and of the opening of a
-// backup file, so that item tests work on real archives.
+// A sample Outlook installation opened as the program opens one (start-up
+// with a recording view), held in memory unless a test needs the host's own
+// files (a Wine prefix in a temporary folder). Archives go to the host (Z:).
 #include <gtest/gtest.h>
 
 #include <array>
@@ -13,16 +12,19 @@
 #include "app/Session.h"
 #include "items/Items.h"
 #include "platform/Platform.h"
+#include "platform/memory/MemoryPlatform.h"
 #include "sample/SampleInstallation.h"
 #include "support/FakeView.h"
 #include "support/TempDir.h"
 
 namespace qm::test {
 
+enum class Backend { Memory, WinePrefix };
+
 class Installation {
 public:
     // Builds the sample and opens it; check ok() / error.
-    explicit Installation(const sample::SampleOptions& options);
+    explicit Installation(const sample::SampleOptions& options, Backend backend = Backend::Memory);
     ~Installation();
 
     bool ok() const { return session != nullptr; }
@@ -30,36 +32,41 @@ public:
     items::Items& items() { return *items_; }
     const sample::SampleProfile& profile(std::size_t i) const { return made.profiles.at(i); }
 
-    // The host file or folder behind a Windows path of this installation.
+    // Files of the installation by Windows path.
+    std::string readFile(const std::string& windowsPath) const;
+    void writeFile(const std::string& windowsPath, const std::string& bytes);
+    bool exists(const std::string& windowsPath) const;
+    // The names of the files directly in a folder.
+    std::vector<std::string> filesIn(const std::string& folder) const;
+    // A file, or a folder with all it holds.
+    void remove(const std::string& windowsPath);
+    // The host path behind a Windows path (WinePrefix installations only).
     std::string host(const std::string& windowsPath) const;
-    std::string readFile(const std::string& windowsPath) const { return readHostFile(host(windowsPath)); }
-    bool hostExists(const std::string& windowsPath) const;
 
     // Registry values by textual key path.
     bool binary(const std::string& key, const std::string& name, std::string& bytes) const;
     void setBinary(const std::string& key, const std::string& name, const std::string& bytes);
     bool hasValue(const std::string& key, const std::string& name) const;
 
-    // What a backup run does around the items: a new archive, every backup
-    // method in run order for `profile`, "BackupItem", the information file,
-    // the write. Returns the ten result digits; `info` gets the information
-    // file as written.
+    // A whole backup of every item of `profile`, as the backup run makes it.
+    // Returns the ten result digits; `info` gets the information file as
+    // stored.
     std::string backupAll(const std::string& profile, const std::string& archiveHostPath, std::string* info = nullptr);
-    // The archive started and the information file cleared, for tests that
-    // call single backup methods; finish() writes it.
+    // For tests of single backup methods: the archive started and the
+    // information file cleared; finish() stores the result and writes it.
     bool startArchive(const std::string& archiveHostPath);
     bool finish(const std::string& itemResult);
     std::string infoText() const;
 
-    // What the opening of a backup file does: the archive opened, its
-    // information file read, ItemFlags and ItemValues filled.
+    // Opens a backup file as the restore tab does (through its dialog).
     bool openBackup(const std::string& archiveHostPath);
 
     std::string error;
     TempDir dir;
-    std::string prefix;
+    std::string prefix;  // WinePrefix installations only
     sample::SampleInstallation made;
     platform::Platform platform;
+    platform::memory::MemoryInstallation mem;  // Memory installations only
     FakeView view;
     std::unique_ptr<app::Session> session;
 
@@ -70,17 +77,12 @@ private:
 sample::SampleOptions sampleOptions(const std::string& user, const std::string& outlook,
                                     const std::string& second = "");
 
-// The names of the archive's entries (read with libzip).
+// The names of an archive's entries on the host (read with libzip).
 std::vector<std::string> archiveEntries(const std::string& archiveHostPath);
 // The value of a key in an information-file text ("" when absent), and
 // whether the key is there.
 std::string infoValue(const std::string& info, const std::string& key, bool* present = nullptr);
 // The host files below a folder whose name contains `part` (links not followed).
 std::vector<std::string> findHostFiles(const std::string& root, const std::string& part);
-
-inline const std::array<const char*, 10> kItemKeys = {
-    "BackupConfig",     "BackupDatas", "BackupRules",         "BackupAccounts",  "BackupSignatures",
-    "BackupStationery", "BackupPab",   "BackupConfigsetting", "BackupTemplates", "BackupSetting",
-};
 
 }  // namespace qm::test

@@ -39,7 +39,7 @@ protected:
         EXPECT_EQ(countOf(entries, "Archive.pst"), 0);
         EXPECT_EQ(countOf(entries, "quillmark.dat"), 1);
     }
-    Installation a{sampleOptions("alice", "14.0")};
+    Installation a{sampleOptions("alice", "14.0"), Backend::WinePrefix};
     std::string archivePst;
     std::string archive = a.dir / "a.qmk";
 };
@@ -140,7 +140,7 @@ protected:
         EXPECT_EQ(findHostFiles(a.dir.path(), "evil"), std::vector<std::string>{});
         EXPECT_FALSE(fs::exists("/tmp/evil-qm-items.htm"));
     }
-    Installation a{sampleOptions("alice", "14.0", "Work")};
+    Installation a{sampleOptions("alice", "14.0", "Work"), Backend::WinePrefix};
 };
 
 TEST_F(HostileNames, EntryNamesWithFolderPartsAreNeverExtracted) {
@@ -158,9 +158,9 @@ TEST_F(HostileNames, EntryNamesWithFolderPartsAreNeverExtracted) {
     ASSERT_TRUE(a.openBackup(archive));
 
     const std::string signatures = app::SignaturesFolderFor(a.s().state);
-    fs::remove(a.host(signatures + "\\alice.htm"));
+    a.remove(signatures + "\\alice.htm");
     EXPECT_FALSE(a.items().RestoreSignatures());
-    EXPECT_FALSE(a.hostExists(signatures + "\\alice.htm")) << "the list was extracted up to its bad name";
+    EXPECT_FALSE(a.exists(signatures + "\\alice.htm")) << "the list was extracted up to its bad name";
     EXPECT_FALSE(a.items().RestoreTemplates());
     EXPECT_FALSE(a.items().RestoreSetting());
     EXPECT_FALSE(a.items().RestoreStationery());
@@ -180,7 +180,7 @@ TEST_F(HostileNames, EntryNamesWithFolderPartsAreNeverExtracted) {
     expectNothingEvil();
     // Nothing was changed on the way: the profile still names its files.
     EXPECT_TRUE(a.hasValue(a.profile(0).storeSections[0], "001e6700"));
-    EXPECT_TRUE(a.hostExists(a.profile(0).favoritesFile));
+    EXPECT_TRUE(a.exists(a.profile(0).favoritesFile));
 }
 
 TEST_F(HostileNames, RecordedValuesAndProfileNamesThatLeaveTheFolder) {

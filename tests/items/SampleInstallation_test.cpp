@@ -20,7 +20,7 @@ TEST(SampleInstallation, TheProgramFindsOutlookAndEveryItem) {
                           Case{"12.0", "5.1", "12.0", "11110111", "C:\\users\\alice\\Application Data\\Microsoft\\Signatures"}}) {
         auto o = sampleOptions("alice", c.outlook, "Work");
         o.windows = c.windows;
-        Installation in(o);
+        Installation in(o, Backend::WinePrefix);
         ASSERT_TRUE(in.ok()) << in.error;
         const auto& st = in.s().state;
         EXPECT_EQ(st.OutlookVersion, c.versionName);

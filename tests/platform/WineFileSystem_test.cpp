@@ -27,7 +27,7 @@ protected:
     void SetUp() override {
         prefix = dir / "prefix";
         ASSERT_TRUE(MiniPrefix::make(prefix, "tester", false));
-        files = std::make_unique<WineFileSystem>(WinePrefix(prefix));
+        files = std::make_unique<WineFileSystem>(WinePrefix(prefix), codePage);
         c = prefix + "/drive_c";
     }
     void make(const std::string& host, const std::string& bytes = "x") {
@@ -52,6 +52,7 @@ protected:
 
     TempDir dir;
     std::string prefix, c;
+    CodePage codePage;
     std::unique_ptr<WineFileSystem> files;
 };
 
@@ -395,7 +396,7 @@ protected:
 };
 
 TEST_F(WineFileSystemTest, TempFileSearchSkipsNamesTakenInAnyCaseAndWrapsPastZero) {
-    FixedStartFiles fixed{WinePrefix(prefix)};
+    FixedStartFiles fixed{WinePrefix(prefix), codePage};
     fs::create_directories(c + "/work");
     for (const char* taken : {"qmc7f0.tmp", "QMC7F1.TMP", "Qmc7f2.Tmp"}) writeHostFile(c + "/work/" + taken, "taken");
     fixed.start = 0x7F0;

@@ -26,7 +26,6 @@ protected:
         options.userName = "tester";
         options.workRoot = dir / "work";
     }
-    void TearDown() override { CodePage::select("1252"); }
     bool open(std::string& error) { return openWinePlatform(options, platform, error); }
 
     TempDir dir;
@@ -96,13 +95,13 @@ TEST_F(WinePlatformTest, TheCodePageOptionIsApplied) {
     options.codePage = "1250";
     std::string error;
     ASSERT_TRUE(open(error)) << error;
-    EXPECT_EQ(CodePage::current(), "1250");
+    EXPECT_EQ(platform.codePage->name(), "1250");
     options.codePage = "no-such-page";
     EXPECT_FALSE(open(error));
     EXPECT_NE(error.find("no-such-page"), std::string::npos) << error;
     options.codePage.clear();
     ASSERT_TRUE(open(error)) << error;
-    EXPECT_EQ(CodePage::current(), "1252");
+    EXPECT_EQ(platform.codePage->name(), "1252");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 using namespace qm::platform;
 using namespace qm::platform::wine;
 using qm::test::readHostFile;
+using qm::test::testCodePage;
 
 namespace {
 
@@ -44,7 +45,7 @@ class WineInterop : public qm::test::WinePrefixTest {
 protected:
     std::unique_ptr<WineRegistry> openPrefix() {
         std::string error;
-        auto reg = WineRegistry::open(prefix, false, error);
+        auto reg = WineRegistry::open(prefix, false, testCodePage(), error);
         EXPECT_TRUE(reg) << error;
         return reg;
     }

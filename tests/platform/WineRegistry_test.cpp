@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/CodePage.h"
+#include "platform/posix/HostFile.h"
 #include "platform/wine/RegFile.h"
 #include "platform/wine/RegServerLock.h"
 #include "platform/wine/WineRegistry.h"
@@ -19,6 +20,7 @@
 using namespace qm::platform;
 using namespace qm::platform::wine;
 using qm::test::readHostFile;
+using qm::test::testCodePage;
 using qm::test::TempDir;
 using qm::test::writeHostFile;
 
@@ -81,7 +83,7 @@ class WineRegistryFiles : public ::testing::Test {
 protected:
     std::unique_ptr<WineRegistry> openPrefix(bool create = false) {
         std::string error;
-        auto reg = WineRegistry::open(dir.path(), create, error);
+        auto reg = WineRegistry::open(dir.path(), create, testCodePage(), error);
         EXPECT_TRUE(reg) << error;
         return reg;
     }
@@ -178,7 +180,7 @@ TEST_F(WineRegistryFiles, BadFilesAreRefusedWithFileAndLineAndLeftAlone) {
         writeHostFile(dir / "user.reg", c[0]);
         std::string error;
         for (bool create : {false, true}) {
-            EXPECT_FALSE(WineRegistry::open(dir.path(), create, error));
+            EXPECT_FALSE(WineRegistry::open(dir.path(), create, testCodePage(), error));
             EXPECT_NE(error.find(dir / "user.reg"), std::string::npos) << error;
             EXPECT_NE(error.find(c[1]), std::string::npos) << error;
         }
@@ -186,7 +188,7 @@ TEST_F(WineRegistryFiles, BadFilesAreRefusedWithFileAndLineAndLeftAlone) {
     }
     std::filesystem::remove(dir / "user.reg");
     std::string error;
-    EXPECT_FALSE(WineRegistry::open(dir.path(), false, error));
+    EXPECT_FALSE(WineRegistry::open(dir.path(), false, testCodePage(), error));
     EXPECT_NE(error.find("user.reg"), std::string::npos) << error;
 }
 
@@ -389,7 +391,7 @@ TEST_F(WineRegistryFiles, InterruptedSaveLeavesOldFileAndNoTempFile) {
     writeHostFile(dir / "user.reg", kUserReg);
     auto reg = openPrefix();
     std::string tempSeen;
-    setBeforeRenameHook([&](const std::string& temp) {
+    qm::platform::posix::beforeRenameHook() = ([&](const std::string& temp) {
         tempSeen = temp;
         return false;
     });
@@ -397,7 +399,7 @@ TEST_F(WineRegistryFiles, InterruptedSaveLeavesOldFileAndNoTempFile) {
     ASSERT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "Software\\Order", KeyAccess::Write, &k), RegStatus::Success);
     ASSERT_EQ(reg->RegDeleteValueA(k, "Num"), RegStatus::Success);
     EXPECT_NE(reg->RegCloseKey(k), RegStatus::Success);  // the save failed: not reported as done
-    setBeforeRenameHook(nullptr);
+    qm::platform::posix::beforeRenameHook() = nullptr;
     EXPECT_FALSE(tempSeen.empty());
     EXPECT_EQ(userReg(), kUserReg);
     std::vector<std::string> files;
@@ -514,7 +516,7 @@ TEST_F(WineRegistryFiles, ARunningServerBlocksWritesAndTheLockIsOursWhileWeSave)
         }
         // A second registry of this process on the same prefix is not blocked by us.
         std::string error;
-        auto second = WineRegistry::open(dir.path(), false, error);
+        auto second = WineRegistry::open(dir.path(), false, testCodePage(), error);
         ASSERT_TRUE(second) << error;
         EXPECT_EQ(second->problem(), "");
         EXPECT_EQ(reg->RegCloseKey(k), RegStatus::Success);

@@ -40,9 +40,9 @@ protected:
         prefix = dir / "prefix";
         ASSERT_TRUE(MiniPrefix::make(prefix, "tester"));
         std::string error;
-        registry = WineRegistry::open(prefix, false, error);
+        registry = WineRegistry::open(prefix, false, testCodePage(), error);
         ASSERT_TRUE(registry) << error;
-        files = std::make_unique<WineFileSystem>(WinePrefix(prefix));
+        files = std::make_unique<WineFileSystem>(WinePrefix(prefix), testCodePage());
         system = make("tester", dir / "work", dir / "program");
     }
     std::unique_ptr<WineSystem> make(const std::string& user, const std::string& work, const std::string& program) {

@@ -23,11 +23,11 @@ std::string entryId(const std::string& pathBytes, const std::string& terminator)
 }
 
 TEST_F(RegistryTest, HexFormsOfText) {
-    EXPECT_EQ(ModReg::TextToUnicodeHex("AB"), "41=0=42=0=");
+    EXPECT_EQ(reg->TextToUnicodeHex("AB"), "41=0=42=0=");
     EXPECT_EQ(ModReg::TextToAnsiHex("AB"), "41=42=");
-    EXPECT_EQ(ModReg::TextToUnicodeHex(":\\"), "3A=0=5C=0=");
+    EXPECT_EQ(reg->TextToUnicodeHex(":\\"), "3A=0=5C=0=");
     // Windows-1252 0x80 is the euro sign, U+20AC: its UTF-16 bytes.
-    EXPECT_EQ(ModReg::TextToUnicodeHex("\x80"), "AC=20=");
+    EXPECT_EQ(reg->TextToUnicodeHex("\x80"), "AC=20=");
     EXPECT_EQ(ModReg::TextToAnsiHex("\x80"), "80=");
 }
 

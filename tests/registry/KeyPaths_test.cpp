@@ -16,20 +16,20 @@ TEST_F(RegistryTest, PathSplittingAndRootKeys) {
     path = "HKEY_DYN_DATA";
     EXPECT_EQ(reg->SplitKeyPath(path), RootKey::DynData);
     EXPECT_EQ(path, "");
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(notices().empty());
 
     // The prefix test is case-sensitive and shows the format message; a
     // wrong-case root passes it and fails silently.
     EXPECT_FALSE(reg->KeyExists("hkey_current_user\\Software"));
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "Incorrect Format:\n\nhkey_current_user\\Software");
+    ASSERT_EQ(notices().size(), 1u);
+    EXPECT_EQ(notices()[0], "Incorrect Format:\n\nhkey_current_user\\Software");
     EXPECT_FALSE(reg->KeyExists("HKEY_Current_User\\Software"));
-    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(notices().size(), 1u);
 
     setValue(kDemo, "x", RegType::Sz, std::string("1\0", 2));
     reg->SetStringValue("HKEY_LOCAL_MACHINE\\Software\\", "v", "t");
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[1].text, "Incorrect Format:\n\nHKEY_LOCAL_MACHINE\\Software\\");
+    ASSERT_EQ(notices().size(), 2u);
+    EXPECT_EQ(notices()[1], "Incorrect Format:\n\nHKEY_LOCAL_MACHINE\\Software\\");
     EXPECT_EQ(reg->GetStringValue("HKEY_LOCAL_MACHINE\\Software", "v"), "Error");
 
     // A root alone addresses the root key itself.
@@ -76,7 +76,7 @@ TEST_F(RegistryTest, DeleteKeyTreeRemovesEveryLevelAndIgnoresMissingKeys) {
     EXPECT_FALSE(reg->KeyExists(kDemo + "\\A"));
     EXPECT_TRUE(reg->KeyExists(kDemo + "\\F"));
     reg->DeleteKeyTree(kDemo + "\\Missing");
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(notices().empty());
     EXPECT_EQ(reg->EnumSubKeys(kDemo), std::vector<std::string>{"F"});
 }
 

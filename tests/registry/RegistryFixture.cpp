@@ -23,7 +23,7 @@ void RegistryTest::SetUp() {
     ASSERT_TRUE(wine::openWinePlatform(options, platform, error)) << error;
     fs::create_directories(dir / "files");
     work = platform.files->windowsPath(dir / "files");
-    reg = std::make_unique<registry::ModReg>(*platform.registry, *platform.files, messages, work);
+    reg = std::make_unique<registry::ModReg>(*platform.registry, *platform.files, work);
 }
 
 std::string RegistryTest::fileBytes(const std::string& name) const {

@@ -12,20 +12,6 @@
 
 namespace qm::test {
 
-struct RecordedMessage {
-    std::string text;
-    platform::Icon icon;
-};
-
-class RecordingMessages : public platform::MessageBox {
-public:
-    platform::Answer showMessage(const std::string& text, platform::Icon icon, platform::Buttons) override {
-        shown.push_back({text, icon});
-        return platform::Answer::Ok;
-    }
-    std::vector<RecordedMessage> shown;
-};
-
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -39,9 +25,15 @@ protected:
     void setValue(const std::string& path, const std::string& name, platform::RegType type, const std::string& bytes);
     bool getValue(const std::string& path, const std::string& name, platform::RegType& type, std::string& bytes);
 
+    // The "Incorrect Format:" notices the layer kept, all so far.
+    const std::vector<std::string>& notices() {
+        for (auto& n : reg->takeNotices()) seenNotices.push_back(n);
+        return seenNotices;
+    }
+
     TempDir dir;
     platform::Platform platform;
-    RecordingMessages messages;
+    std::vector<std::string> seenNotices;
     std::unique_ptr<registry::ModReg> reg;
     std::string work;  // Windows path of the work folder
 };

@@ -147,15 +147,17 @@ TEST_F(RegistryTextTest, ForeignLinesAreReadAsTheFormatSays) {
 TEST_F(RegistryTextTest, MalformedTargetPathWritesNothing) {
     makeWorkedExample();
     reg->ExportKey(kDemo, "", workFile("demo.txt"));
-    messages.shown.clear();
+    notices();
+    seenNotices.clear();
     EXPECT_FALSE(reg->ImportKey("HKEY_CURRENT_USER\\Software\\Copy\\", workFile("demo.txt")));
     EXPECT_FALSE(reg->KeyExists(kCopy));
-    EXPECT_FALSE(messages.shown.empty());
+    EXPECT_FALSE(notices().empty());
 
-    messages.shown.clear();
+    notices();
+    seenNotices.clear();
     reg->ExportKey("Software\\Demo", "", workFile("bad.txt"));
     EXPECT_EQ(fileBytes("bad.txt"), "\\\r\n");
-    EXPECT_EQ(messages.shown.size(), 2u);  // once from the values, once from the subkeys
+    EXPECT_EQ(notices().size(), 2u);  // once from the values, once from the subkeys
 }
 
 }  // namespace

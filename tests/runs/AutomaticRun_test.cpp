@@ -19,7 +19,7 @@ protected:
     void SetUp() override {
         sample::SampleOptions options;
         options.outlook = "11.0";
-        inst = &install("sample", options);
+        inst = &install("sample", options, Backend::WinePrefix);
         out = dir / "out";
         fs::create_directories(out);
     }
@@ -130,8 +130,8 @@ TEST_F(AutomaticRunTest, SelectionPositions) {
     app::Session& s = start(*inst, view);
     auto result = [&](const std::string& selection) {
         const std::string file = out + "/sel.qmk";
-        runs::AutomaticReport report;
-        EXPECT_TRUE(runs::RunAutomaticBackup(s, "Outlook", selection, "", file, report)) << report.failure;
+        const jobs::BackupReport report = runs::RunAutomaticBackup(s, "Outlook", selection, "", file);
+        EXPECT_TRUE(report.written) << report.failure;
         std::string stored = parseInfo(sevenZipRead(file, archive::kInfoFileName))["BackupItem"];
         EXPECT_EQ(stored, report.itemResult);
         return stored;
@@ -148,15 +148,17 @@ TEST_F(AutomaticRunTest, SelectionPositions) {
 
     // Nothing asked for, or nothing of it found: the last good backup stays.
     const std::string good = readHostFile(out + "/sel.qmk");
-    runs::AutomaticReport report;
+    jobs::BackupReport report;
     for (const auto& [profile, selection] : {std::pair{"Outlook", "000000001111"}, std::pair{"Gone", "10000000"}}) {
-        EXPECT_FALSE(runs::RunAutomaticBackup(s, profile, selection, "", out + "/sel.qmk", report)) << profile;
+        report = runs::RunAutomaticBackup(s, profile, selection, "", out + "/sel.qmk");
+        EXPECT_FALSE(report.written) << profile;
         EXPECT_EQ(report.itemResult, "0000000000");
         EXPECT_FALSE(report.failure.empty());
         EXPECT_EQ(readHostFile(out + "/sel.qmk"), good);
     }
 
-    EXPECT_FALSE(runs::RunAutomaticBackup(s, "Outlook", "1", "", out + "/missing/x.qmk", report));
+    report = runs::RunAutomaticBackup(s, "Outlook", "1", "", out + "/missing/x.qmk");
+    EXPECT_FALSE(report.written);
     EXPECT_FALSE(report.failure.empty());
     EXPECT_FALSE(fs::exists(out + "/missing"));
     EXPECT_TRUE(workFiles(s).empty());
@@ -165,7 +167,7 @@ TEST_F(AutomaticRunTest, SelectionPositions) {
 TEST_F(AutomaticRunTest, AddressBookAloneOnOutlook2007) {
     sample::SampleOptions options;
     options.outlook = "12.0";
-    Installation& i12 = install("o2007", options);
+    Installation& i12 = install("o2007", options, Backend::WinePrefix);
     FakeView view;
     app::Session& s = start(i12, view);
     // The window offers no address book for this version...
@@ -176,8 +178,8 @@ TEST_F(AutomaticRunTest, AddressBookAloneOnOutlook2007) {
     s.reg.SetStringValue(i12.made.profiles[0].storeSections[0], "001e6600", pab);
 
     const std::string file = out + "/pab.qmk";
-    runs::AutomaticReport report;
-    ASSERT_TRUE(runs::RunAutomaticBackup(s, "Outlook", "00001000", "", file, report)) << report.failure;
+    const jobs::BackupReport report = runs::RunAutomaticBackup(s, "Outlook", "00001000", "", file);
+    ASSERT_TRUE(report.written) << report.failure;
     InfoLines info = parseInfo(sevenZipRead(file, archive::kInfoFileName));
     EXPECT_EQ(info["BackupItem"], "1000001000");
     EXPECT_EQ(info["BackupPab"], "old.pab");

@@ -10,9 +10,9 @@
 namespace qm::test {
 namespace {
 
-using platform::Answer;
-using platform::Buttons;
-using platform::Icon;
+using app::Answer;
+using app::Buttons;
+using app::Icon;
 namespace fs = std::filesystem;
 
 class BackupRunTest : public RunsTest {
@@ -73,7 +73,7 @@ TEST_F(BackupRunTest, ChecksRefuseInOrderAndTouchNothing) {
         view.protect = c.protect;
         view.passwordText = c.pw1;
         view.password2Text = c.pw2;
-        runs::RunBackup(*s);
+        runs::RunBackup(*s, view);
         ASSERT_EQ(view.messages.size(), 1u);
         EXPECT_EQ(view.messages[0].text, c.text);
         EXPECT_EQ(view.messages[0].icon, c.icon);
@@ -87,7 +87,7 @@ TEST_F(BackupRunTest, OnlySignatures) {
     aim(target);
     check("00100000");
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s);
+    runs::RunBackup(*s, view);
 
     ASSERT_EQ(view.messages.size(), 2u);
     EXPECT_EQ(view.messages[0].text, "The Backup was Completed!\t\t\t\r\n\r\nBackup Signatures\t\tsucceeded!\t");
@@ -122,7 +122,7 @@ TEST_F(BackupRunTest, OnlyPersonalFoldersRunsConfigDataAndRules) {
     aim(target);
     check("10000000");
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s);
+    runs::RunBackup(*s, view);
 
     EXPECT_EQ(summary(), "The Backup was Completed!\t\t\t\r\n\r\nBackup Personal Folders\t\tsucceeded!\t");
     InfoLines info = storedInfo();
@@ -142,7 +142,7 @@ TEST_F(BackupRunTest, AllItemsHeaderAndDiscHandOver) {
     check("11111111");
     view.descriptionText = "Weekly";
     view.answers = {Answer::Ok, Answer::Ok};
-    runs::RunBackup(*s);
+    runs::RunBackup(*s, view);
 
     EXPECT_EQ(summary(),
               "The Backup was Completed!\t\t\t\r\n"
@@ -183,7 +183,7 @@ TEST_F(BackupRunTest, ProtectionOnlyWhenChecked) {
     view.protect = true;
     view.passwordText = view.password2Text = "s3cret";
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s);
+    runs::RunBackup(*s, view);
     EXPECT_EQ(s->state.BackupPassword, "s3cret");
     EXPECT_TRUE(sevenZipEncrypted(target));
     EXPECT_TRUE(sevenZipTests(target, "s3cret"));
@@ -197,7 +197,7 @@ TEST_F(BackupRunTest, ProtectionOnlyWhenChecked) {
     view.passwordText = "left";
     view.password2Text = "over";
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s);
+    runs::RunBackup(*s, view);
     EXPECT_FALSE(sevenZipEncrypted(target));
     EXPECT_TRUE(sevenZipTests(target));
 }
@@ -207,7 +207,7 @@ TEST_F(BackupRunTest, DescriptionLineBreaksCannotAddLines) {
     check("00100000");
     view.descriptionText = "first\r\nsecond\nBackupItem=1111111111\rBackupIdentity=forged";
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s);
+    runs::RunBackup(*s, view);
 
     std::string bytes = sevenZipRead(target, archive::kInfoFileName);
     InfoLines info = parseInfo(bytes);
@@ -232,7 +232,7 @@ TEST_F(BackupRunTest, ReplacesAnOldArchiveOnlyWithACompleteOne) {
     aim(target);
     check("00100000");
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s);
+    runs::RunBackup(*s, view);
     EXPECT_EQ(storedInfo()["BackupItem"], "0000100000");
     EXPECT_EQ(hostFiles(dir / "out"), std::vector<std::string>{"b.qmk"});
 }
@@ -243,11 +243,10 @@ TEST_F(BackupRunTest, LostInformationFileLeavesTheOldArchive) {
     writeHostFile(target, "the old backup");
     aim(target);
     check("00100000");
-    const std::string info = s->files.hostPath(s->state.InfoFilePath);
     view.onYield = [&] {
-        if (view.fileLine == "Adding File quillmark.dat") fs::remove(info);
+        if (view.fileLine == "Adding File quillmark.dat") s->files.deleteFile(s->state.InfoFilePath);
     };
-    runs::RunBackup(*s);
+    runs::RunBackup(*s, view);
 
     EXPECT_EQ(readHostFile(target), "the old backup");
     EXPECT_EQ(hostFiles(dir / "out"), std::vector<std::string>{"b.qmk"});
@@ -261,7 +260,7 @@ TEST_F(BackupRunTest, LostInformationFileLeavesTheOldArchive) {
 TEST_F(BackupRunTest, MissingTargetFolderFailsWithoutDebris) {
     aim(dir / "missing/b.qmk");
     check("00110000");
-    runs::RunBackup(*s);
+    runs::RunBackup(*s, view);
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].text.rfind("The Backup has Failed!\t\t\t\r\n"
                                           "\r\nBackup Signatures\t\tFail!\t"
@@ -279,12 +278,13 @@ TEST_F(BackupRunTest, AnEntryLostDuringTheWriteFailsItsItem) {
     aim(target);
     check("00110000");
     ASSERT_FALSE(inst->made.signatureFiles.empty());
-    const std::string lost = hostOf(*inst, inst->made.signaturesFolder + "\\" + inst->made.signatureFiles.front());
+    const std::string lostName = inst->made.signatureFiles.front();
+    const std::string lost = inst->made.signaturesFolder + "\\" + lostName;
     view.onYield = [&] {
-        if (view.fileLine == "Adding File quillmark.dat") fs::remove(lost);
+        if (view.fileLine == "Adding File quillmark.dat") removeFile(*inst, lost);
     };
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s);
+    runs::RunBackup(*s, view);
 
     EXPECT_EQ(summary(), "The Backup was Completed!\t\t\t\r\n"
                          "\r\nBackup Signatures\t\tFail!\t"
@@ -292,7 +292,6 @@ TEST_F(BackupRunTest, AnEntryLostDuringTheWriteFailsItsItem) {
     InfoLines info = storedInfo();
     EXPECT_EQ(info["BackupItem"], "0000010000");
     auto entries = sevenZipEntries(target);
-    const std::string lostName = fs::path(lost).filename().string();
     EXPECT_EQ(std::count(entries.begin(), entries.end(), lostName), 0);
     EXPECT_TRUE(workFiles(*s).empty());
 }

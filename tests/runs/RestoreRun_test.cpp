@@ -8,9 +8,9 @@
 namespace qm::test {
 namespace {
 
-using platform::Answer;
-using platform::Buttons;
-using platform::Icon;
+using app::Answer;
+using app::Buttons;
+using app::Icon;
 namespace fs = std::filesystem;
 
 const char* const kAllRestored =
@@ -29,7 +29,7 @@ protected:
     void SetUp() override {
         sample::SampleOptions from;
         from.outlook = "11.0";
-        source = &install("source", from);
+        source = &install("source", from, Backend::WinePrefix);
         fs::create_directories(dir / "out");
         plain = dir / "out/plain.qmk";
         locked = dir / "out/locked.qmk";
@@ -57,7 +57,7 @@ protected:
         v.passwordText = v.password2Text = password;
         v.descriptionText = description;
         v.answers = {Answer::Ok, Answer::Cancel};
-        runs::RunBackup(b);
+        runs::RunBackup(b, v);
         ASSERT_TRUE(fs::exists(host));
     }
 
@@ -66,7 +66,7 @@ protected:
         view.messages.clear();
         view.backupFileAnswers = {host.empty() ? std::string() : s->files.windowsPath(host)};
         view.passwordAnswers = std::move(passwords);
-        runs::OpenBackupFile(*s);
+        runs::OpenBackupFile(*s, view);
     }
     std::string enabledRestoreBoxes() const {
         std::string pattern;
@@ -146,11 +146,11 @@ TEST_F(RestoreRunTest, PasswordsAndTheCancelledPrompt) {
 
     // The protected entries come out with it.
     checkRestore("00100000");
-    runs::RunRestore(*s);
+    runs::RunRestore(*s, view);
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
                                                             "\r\nRestore Signatures\t\t\tsucceeded!\t"});
     for (const auto& sig : source->made.signatureFiles)
-        EXPECT_TRUE(fs::exists(hostOf(*target, target->made.signaturesFolder + "\\" + sig))) << sig;
+        EXPECT_TRUE(exists(*target, target->made.signaturesFolder + "\\" + sig)) << sig;
 }
 
 TEST_F(RestoreRunTest, FilesThatAreNoBackups) {
@@ -192,7 +192,7 @@ TEST_F(RestoreRunTest, RestoreIntoAnotherProfileOfAnotherInstallation) {
     view.targetText = "Work";
     view.progressHistory.clear();
     view.statusHistory.clear();
-    runs::RunRestore(*s);
+    runs::RunRestore(*s, view);
 
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].text, kAllRestored);
@@ -209,15 +209,15 @@ TEST_F(RestoreRunTest, RestoreIntoAnotherProfileOfAnotherInstallation) {
     // The saved profile's rules became the target profile's, and the data
     // files landed in the restore folder.
     const auto& made = target->made;
-    EXPECT_TRUE(fs::exists(hostOf(*target, made.outlookFolder + "\\Work.RWZ")));
+    EXPECT_TRUE(exists(*target, made.outlookFolder + "\\Work.RWZ"));
     for (const auto& data : source->made.profiles[0].dataFiles) {
         std::string name = data.substr(data.rfind('\\') + 1);
-        EXPECT_TRUE(fs::exists(hostOf(*target, made.userProfileFolder +
-                                                   "\\Local Settings\\Application Data\\Microsoft\\Outlook\\" + name)))
+        EXPECT_TRUE(exists(*target, made.userProfileFolder +
+                                                   "\\Local Settings\\Application Data\\Microsoft\\Outlook\\" + name))
             << name;
     }
     for (const auto& sig : source->made.signatureFiles)
-        EXPECT_TRUE(fs::exists(hostOf(*target, made.signaturesFolder + "\\" + sig))) << sig;
+        EXPECT_TRUE(exists(*target, made.signaturesFolder + "\\" + sig)) << sig;
     // Nothing extracted is left in the run's folder.
     EXPECT_TRUE(workFiles(*s).empty());
 }
@@ -225,14 +225,14 @@ TEST_F(RestoreRunTest, RestoreIntoAnotherProfileOfAnotherInstallation) {
 TEST_F(RestoreRunTest, RefusalsAndTheConfirmation) {
     // Nothing opened yet.
     checkRestore("00100000");
-    runs::RunRestore(*s);
+    runs::RunRestore(*s, view);
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].text, "Invalid backup file.");
     EXPECT_EQ(view.messages[0].icon, Icon::Critical);
 
     open(plain);
     checkRestore("00000000");
-    runs::RunRestore(*s);
+    runs::RunRestore(*s, view);
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].text, "Please select at least one item.");
     EXPECT_EQ(view.messages[0].icon, Icon::Exclamation);
@@ -245,7 +245,7 @@ TEST_F(RestoreRunTest, RefusalsAndTheConfirmation) {
     checkRestore("00100000");
     view.messages.clear();
     view.answers = {Answer::Cancel};
-    runs::ApplyPressed(*s);
+    runs::ApplyPressed(*s, view);
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].text, confirm);
     EXPECT_EQ(view.messages[0].icon, Icon::Information);
@@ -253,32 +253,32 @@ TEST_F(RestoreRunTest, RefusalsAndTheConfirmation) {
 
     view.messages.clear();
     view.answers = {Answer::Ok};
-    runs::ApplyPressed(*s);
+    runs::ApplyPressed(*s, view);
     EXPECT_EQ(view.messageTexts(),
               (std::vector<std::string>{confirm, "The Restore was Completed!\t\t\t\r\n"
                                                  "\r\nRestore Signatures\t\t\tsucceeded!\t"}));
 
     // The menu entry restores without asking.
     view.messages.clear();
-    runs::RunRestore(*s);
+    runs::RunRestore(*s, view);
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
                                                             "\r\nRestore Signatures\t\t\tsucceeded!\t"});
 
     // On the backup tab the button is the backup run (no target chosen).
     view.tab = app::Tab::Backup;
     view.messages.clear();
-    runs::ApplyPressed(*s);
+    runs::ApplyPressed(*s, view);
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Invalid backup file."});
 }
 
 TEST_F(RestoreRunTest, FailedSignaturesAndConfigRules) {
     // A file where the signatures folder belongs: that folder cannot be made.
-    const std::string sigs = hostOf(*target, target->made.signaturesFolder);
-    fs::remove_all(sigs);
-    writeHostFile(sigs, "in the way");
+    const std::string sigs = target->made.signaturesFolder;
+    removeTree(*target, sigs);
+    writeFile(*target, sigs, "in the way");
     open(plain);
     checkRestore("00100000");
-    runs::RunRestore(*s);
+    runs::RunRestore(*s, view);
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
                                                             "\r\nRestore Signatures\t\t\tFail!\t"});
 
@@ -286,7 +286,7 @@ TEST_F(RestoreRunTest, FailedSignaturesAndConfigRules) {
     view.messages.clear();
     view.statusHistory.clear();
     checkRestore("01000000");
-    runs::RunRestore(*s);
+    runs::RunRestore(*s, view);
     EXPECT_EQ(view.statusHistory,
               (std::vector<std::string>{"Copying Config...", "Copying Accounts...", "Operation complete!"}));
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"

@@ -3,37 +3,50 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/Startup.h"
 #include "archive/InfoFile.h"
-#include "platform/wine/WinePlatform.h"
+#include "base/WinPath.h"
+#include "platform/FileOps.h"
+#include "platform/OpenPlatform.h"
+#include "platform/memory/MemoryPlatform.h"
+#include "support/HostDrive.h"
 
 namespace qm::test {
 
 namespace fs = std::filesystem;
 
-Installation& RunsTest::install(const std::string& name, sample::SampleOptions options) {
+Installation& RunsTest::install(const std::string& name, sample::SampleOptions options, Backend backend) {
     auto inst = std::make_unique<Installation>();
-    options.prefix = dir / name;
     std::string error;
-    EXPECT_TRUE(sample::buildSampleInstallation(options, inst->made, error)) << error;
-    inst->workRoot = dir / (name + "-work");
-    platform::wine::WineOptions wine;
-    wine.prefix = options.prefix;
-    wine.userName = options.user;
-    wine.workRoot = inst->workRoot;
-    EXPECT_TRUE(platform::wine::openWinePlatform(wine, inst->platform, error)) << error;
+    if (backend == Backend::Memory) {
+        auto mem = platform::memory::openMemoryPlatform(inst->platform, options.user, options.windows);
+        mem.files->mount('Z', hostDrive());
+        mem.outlook->version = options.outlook;
+        mem.system->facts().computerName = "QM-" + name.substr(0, 12);
+        EXPECT_TRUE(sample::buildSample(options, inst->platform, inst->made, error)) << error;
+    } else {
+        options.prefix = dir / name;
+        EXPECT_TRUE(sample::buildSampleInstallation(options, inst->made, error)) << error;
+        inst->workRoot = dir / (name + "-work");
+        platform::PlatformOptions wine;
+        wine.prefix = options.prefix;
+        wine.userName = options.user;
+        wine.workRoot = inst->workRoot;
+        EXPECT_TRUE(platform::openPlatform(wine, inst->platform, error)) << error;
+    }
     installs.push_back(std::move(inst));
     return *installs.back();
 }
 
 app::Session& RunsTest::start(Installation& inst, FakeView& view) {
-    sessions.push_back(std::make_unique<app::Session>(inst.platform, view));
+    sessions.push_back(std::make_unique<app::Session>(inst.platform));
     app::Session& s = *sessions.back();
     EXPECT_TRUE(s.hasWorkFolder());
     app::StoreCommandLine(s, "");
-    EXPECT_TRUE(app::InitializeMainWindow(s));
+    EXPECT_TRUE(app::InitializeMainWindow(s, view));
     return s;
 }
 
@@ -41,8 +54,41 @@ std::string RunsTest::hostOf(const Installation& inst, const std::string& window
     return inst.platform.files->hostPath(windowsPath);
 }
 
+bool RunsTest::exists(const Installation& inst, const std::string& windowsPath) {
+    return inst.platform.files->stat(windowsPath).exists;
+}
+
+void RunsTest::writeFile(Installation& inst, const std::string& windowsPath, const std::string& bytes) {
+    ASSERT_TRUE(platform::makeFolders(*inst.platform.files, base::parentFolder(windowsPath)));
+    ASSERT_TRUE(inst.platform.files->writeFile(windowsPath, bytes)) << windowsPath;
+}
+
+bool RunsTest::removeFile(Installation& inst, const std::string& windowsPath) {
+    return platform::removeFile(*inst.platform.files, windowsPath);
+}
+
+void RunsTest::removeTree(Installation& inst, const std::string& windowsPath) {
+    auto* mem = dynamic_cast<platform::memory::MemoryFileSystem*>(inst.platform.files.get());
+    if (!mem) {
+        std::error_code ec;
+        fs::remove_all(hostOf(inst, windowsPath), ec);
+        return;
+    }
+    // Deepest first, so that each folder is empty when it goes.
+    const auto& cp = *inst.platform.codePage;
+    auto paths = mem->allPaths();
+    std::reverse(paths.begin(), paths.end());
+    for (const auto& path : paths) {
+        const std::u16string p = cp.foldCase(path), root = cp.foldCase(windowsPath);
+        if (p != root && p.rfind(root + u"\\", 0) != 0) continue;
+        if (!platform::removeFile(*mem, path)) mem->removeFolder(path);
+    }
+}
+
 std::vector<std::string> RunsTest::workFiles(app::Session& session) {
-    return hostFiles(session.files.hostPath(session.state.WorkFolder));
+    std::vector<std::string> names;
+    session.files.listFiles(session.state.WorkFolder, names);
+    return names;
 }
 
 std::string capture(const std::string& command, int* status) {

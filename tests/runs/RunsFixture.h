@@ -17,22 +17,34 @@
 
 namespace qm::test {
 
+// Held in memory, unless the test runs the program itself on it (a Wine
+// prefix in a temporary folder). The host's files are Z: in both.
+enum class Backend { Memory, WinePrefix };
+
 struct Installation {
     sample::SampleInstallation made;
     platform::Platform platform;
-    std::string workRoot;  // host folder of the runs' work folders
+    std::string workRoot;  // host folder of the runs' work folders (WinePrefix)
 };
 
 class RunsTest : public ::testing::Test {
 protected:
-    // A sample installation in dir/<name>, with its services opened.
-    Installation& install(const std::string& name, sample::SampleOptions options = {});
+    // A sample installation (a WinePrefix one in dir/<name>), with its
+    // services opened.
+    Installation& install(const std::string& name, sample::SampleOptions options = {},
+                          Backend backend = Backend::Memory);
     // A session over it, initialised as the main window's load does.
     app::Session& start(Installation& inst, FakeView& view);
 
-    // The host folder of a Windows path inside the installation.
+    // The host folder of a Windows path inside a WinePrefix installation.
     static std::string hostOf(const Installation& inst, const std::string& windowsPath);
-    // Host file names in the run's work folder.
+    // Files of an installation by Windows path.
+    static bool exists(const Installation& inst, const std::string& windowsPath);
+    static void writeFile(Installation& inst, const std::string& windowsPath, const std::string& bytes);
+    static bool removeFile(Installation& inst, const std::string& windowsPath);
+    // A folder and all it holds.
+    static void removeTree(Installation& inst, const std::string& windowsPath);
+    // File names in the run's work folder.
     static std::vector<std::string> workFiles(app::Session& session);
 
     TempDir dir;

@@ -2,7 +2,7 @@
 
 namespace qm::test {
 
-using platform::Answer;
+using app::Answer;
 
 std::vector<std::string> FakeView::messageTexts() const {
     std::vector<std::string> texts;
@@ -22,7 +22,7 @@ std::string FakeView::backupEnabledPattern() const {
     return pattern;
 }
 
-Answer FakeView::showMessage(const std::string& text, platform::Icon icon, platform::Buttons buttons) {
+Answer FakeView::showMessage(const std::string& text, app::Icon icon, app::Buttons buttons) {
     messages.push_back({text, icon, buttons});
     if (answers.empty()) return Answer::Ok;
     Answer answer = answers.front();
@@ -60,8 +60,23 @@ void FakeView::setRestoreItemEnabled(int index, bool enabled) {
     if (valid(index)) restoreItems[index].enabled = enabled;
 }
 
-std::string FakeView::chooseBackupFile(const std::string& title, const std::string& filter) {
-    backupFileDialogs.push_back({title, filter});
+void FakeView::setPasswordBoxes(bool enabled) {
+    passwordBoxesEnabled = enabled;
+    passwordText.clear();
+    password2Text.clear();
+}
+
+std::string FakeView::chooseFileToSave(const std::string& title, const std::string& filter,
+                                       const std::string& proposedName) {
+    saveFileDialogs.push_back({title, filter, proposedName});
+    if (saveFileAnswers.empty()) return {};
+    std::string answer = saveFileAnswers.front();
+    saveFileAnswers.pop_front();
+    return answer;
+}
+
+std::string FakeView::chooseFileToOpen(const std::string& title, const std::string& filter) {
+    backupFileDialogs.push_back({title, filter, {}});
     if (backupFileAnswers.empty()) return {};
     std::string answer = backupFileAnswers.front();
     backupFileAnswers.pop_front();

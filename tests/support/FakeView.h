@@ -1,7 +1,8 @@
 #pragma once
 // A recording stand-in for the main window. Every control is a public field
-// a test can set up and inspect; message boxes, the open dialog and the
+// a test can set up and inspect; message boxes, the file dialogs and the
 // password window answer from queues, so no test ever waits on a dialog.
+// Texts are UTF-8, as a window's are.
 #include <array>
 #include <deque>
 #include <functional>
@@ -15,8 +16,8 @@ namespace qm::test {
 
 struct ShownMessage {
     std::string text;
-    platform::Icon icon = platform::Icon::None;
-    platform::Buttons buttons = platform::Buttons::Ok;
+    app::Icon icon = app::Icon::None;
+    app::Buttons buttons = app::Buttons::Ok;
 };
 
 struct FakeCheckBox {
@@ -33,6 +34,7 @@ struct DiscCall {
 struct FileDialogCall {
     std::string title;
     std::string filter;
+    std::string proposedName;  // save dialog only
 };
 
 class FakeView : public app::MainView {
@@ -40,7 +42,7 @@ public:
     // Message boxes, in the order shown; answered from `answers` (Ok when it
     // runs dry).
     std::vector<ShownMessage> messages;
-    std::deque<platform::Answer> answers;
+    std::deque<app::Answer> answers;
 
     // Window.
     std::string caption;
@@ -52,7 +54,7 @@ public:
     std::vector<bool> hourglassHistory;
     int yields = 0;
     std::function<void()> onYield;  // runs on every yield when set
-    std::vector<unsigned> pauses;   // recorded, never slept
+    bool cancel = false;            // answers cancelRequested()
 
     // Profile lists.
     std::vector<std::string> sourceProfiles;
@@ -65,10 +67,14 @@ public:
     std::array<FakeCheckBox, 8> restoreItems{};
 
     // Backup tab fields, set by the test.
+    std::string targetFileText;
     std::string descriptionText;
     bool protect = false;
     std::string passwordText;
     std::string password2Text;
+    bool passwordBoxesEnabled = false;
+    std::deque<std::string> saveFileAnswers;  // "" (cancel) when it runs dry
+    std::vector<FileDialogCall> saveFileDialogs;
 
     // Restore tab.
     std::deque<std::string> backupFileAnswers;  // "" (cancel) when it runs dry
@@ -100,8 +106,8 @@ public:
     std::string backupCheckedPattern() const;  // "10000000": '1' per checked box
     std::string backupEnabledPattern() const;  // '1' per enabled box
 
-    // MessageBox
-    platform::Answer showMessage(const std::string& text, platform::Icon icon, platform::Buttons buttons) override;
+    // MessageView
+    app::Answer showMessage(const std::string& text, app::Icon icon, app::Buttons buttons) override;
 
     // MainView
     void setCaption(const std::string& text) override { caption = text; }
@@ -111,7 +117,7 @@ public:
     void setApplyEnabled(bool enabled) override { applyEnabled = enabled; }
     void setHourglass(bool on) override;
     void yield() override;
-    void pause(unsigned milliseconds) override { pauses.push_back(milliseconds); }
+    bool cancelRequested() const override { return cancel; }
 
     void addSourceProfile(const std::string& name) override { sourceProfiles.push_back(name); }
     void addTargetProfile(const std::string& name) override { targetProfiles.push_back(name); }
@@ -130,12 +136,16 @@ public:
     bool restoreItemEnabled(int index) const override;
     void setRestoreItemEnabled(int index, bool enabled) override;
 
+    void setTargetFileText(const std::string& text) override { targetFileText = text; }
     std::string description() const override { return descriptionText; }
     bool protectChecked() const override { return protect; }
     std::string password() const override { return passwordText; }
     std::string password2() const override { return password2Text; }
+    void setPasswordBoxes(bool enabled) override;
 
-    std::string chooseBackupFile(const std::string& title, const std::string& filter) override;
+    std::string chooseFileToOpen(const std::string& title, const std::string& filter) override;
+    std::string chooseFileToSave(const std::string& title, const std::string& filter,
+                                 const std::string& proposedName) override;
     std::optional<std::string> askPassword() override;
     void setSourceFileText(const std::string& text) override { sourceFileText = text; }
     void setBackupFacts(const std::string& text) override { backupFacts = text; }

@@ -18,7 +18,8 @@ bool MiniPrefix::make(const std::string& folder, const std::string& user, bool w
     if (ec) return false;
     if (!withRegistry) return true;
     std::string error;
-    auto fresh = platform::wine::WineRegistry::open(folder, true, error);
+    const platform::CodePage codePage;
+    auto fresh = platform::wine::WineRegistry::open(folder, true, codePage, error);
     return fresh && fresh->flush(error);
 }
 

@@ -37,4 +37,9 @@ void writeHostFile(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
+const platform::CodePage& testCodePage() {
+    static const platform::CodePage codePage;
+    return codePage;
+}
+
 }  // namespace qm::test

@@ -2,6 +2,8 @@
 // A fresh host folder per test, removed afterwards.
 #include <string>
 
+#include "platform/CodePage.h"
+
 namespace qm::test {
 
 class TempDir {
@@ -22,5 +24,8 @@ int shell(const std::string& command);
 // The file's bytes ("" when missing).
 std::string readHostFile(const std::string& path);
 void writeHostFile(const std::string& path, const std::string& bytes);
+
+// Windows-1252, for services opened directly by a test.
+const platform::CodePage& testCodePage();
 
 }  // namespace qm::test

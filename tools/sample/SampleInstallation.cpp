@@ -9,8 +9,10 @@
 #include <memory>
 
 #include "platform/CodePage.h"
-#include "platform/RegistryAccess.h"
+#include "platform/FileOps.h"
 #include "platform/Registry.h"
+#include "platform/RegistryAccess.h"
+#include "platform/wine/WineFileSystem.h"
 #include "platform/wine/WineRegistry.h"
 
 namespace qm::sample {
@@ -19,6 +21,12 @@ namespace fs = std::filesystem;
 using namespace qm::platform;
 
 namespace {
+
+// The samples are made in Windows-1252.
+const CodePage& sampleCodePage() {
+    static const CodePage cp;
+    return cp;
+}
 
 // Left in every prefix made here, so that --force removes only those.
 constexpr const char* kMarker = ".quillmark-sample";
@@ -98,7 +106,8 @@ private:
 
 class Builder {
 public:
-    Builder(const SampleOptions& o, SampleInstallation& made) : o_(o), made_(made) {}
+    Builder(const SampleOptions& o, SampleInstallation& made, Registry& registry, FileSystem& files)
+        : o_(o), made_(made), registry_(registry), files_(files) {}
 
     bool run(std::string& error);
 
@@ -107,7 +116,6 @@ private:
     std::string major() const { return o_.outlook.substr(0, o_.outlook.find('.')); }
 
     void file(const std::string& windowsPath, const std::string& content);
-    void folders();
     void files();
     void profile(RegWriter& w, const std::string& name, bool first);
     void accounts(RegWriter& w);
@@ -116,39 +124,43 @@ private:
 
     const SampleOptions& o_;
     SampleInstallation& made_;
+    Registry& registry_;
+    FileSystem& files_;
     std::string roaming_;  // ...\AppData\Roaming or ...\Application Data
     std::string local_;    // ...\AppData\Local or ...\Local Settings\Application Data
     std::string fileError_;
 };
 
 void Builder::file(const std::string& windowsPath, const std::string& content) {
-    const std::string host = sampleHostPath(o_.prefix, windowsPath);
-    std::error_code ec;
-    fs::create_directories(fs::path(host).parent_path(), ec);
-    std::ofstream out(host, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    if (!out && fileError_.empty()) fileError_ = "cannot write " + host;
+    const std::string folder = windowsPath.substr(0, windowsPath.rfind('\\'));
+    if ((!makeFolders(files_, folder) || !files_.writeFile(windowsPath, content)) && fileError_.empty())
+        fileError_ = "cannot write " + windowsPath;
 }
 
-void Builder::folders() {
-    const std::string& p = o_.prefix;
+// The host side of a new Wine prefix: drives, Windows' folders, and the
+// user's profile folder with the links Windows keeps for older names.
+bool prepareWinePrefix(const SampleOptions& o, std::string& error) {
+    const std::string& p = o.prefix;
     std::error_code ec;
     fs::create_directories(p + "/dosdevices", ec);
     for (const char* d : {"/drive_c/windows/system32", "/drive_c/windows/temp", "/drive_c/ProgramData",
                           "/drive_c/users/Public", "/drive_d/Mail"})
         fs::create_directories(p + d, ec);
     fs::create_symlink("../drive_c", p + "/dosdevices/c:", ec);
-    if (ec && fileError_.empty()) fileError_ = "cannot link " + p + "/dosdevices/c:: " + ec.message();
-    ec.clear();
+    if (ec) {
+        error = "cannot link " + p + "/dosdevices/c:: " + ec.message();
+        return false;
+    }
     fs::create_symlink("../drive_d", p + "/dosdevices/d:", ec);
     ec.clear();
     fs::create_symlink("/", p + "/dosdevices/z:", ec);
-    if (ec && fileError_.empty()) fileError_ = "cannot link " + p + "/dosdevices/z:: " + ec.message();
-    ec.clear();
+    if (ec) {
+        error = "cannot link " + p + "/dosdevices/z:: " + ec.message();
+        return false;
+    }
 
-    const std::string home = p + "/drive_c/users/" + platform::CodePage::toUtf8(o_.user);
-    if (o_.windows == "6.1") {
+    const std::string home = p + "/drive_c/users/" + sampleCodePage().toUtf8(o.user);
+    if (o.windows == "6.1") {
         for (const char* d : {"/AppData/Roaming/Microsoft", "/AppData/Local/Microsoft", "/AppData/LocalLow",
                               "/Desktop", "/Documents"})
             fs::create_directories(home + d, ec);
@@ -167,6 +179,7 @@ void Builder::folders() {
                               "/Desktop", "/My Documents"})
             fs::create_directories(home + d, ec);
     }
+    return true;
 }
 
 void Builder::files() {
@@ -390,7 +403,6 @@ void Builder::machine(RegWriter& w) {
 
 bool Builder::run(std::string& error) {
     made_ = SampleInstallation();
-    made_.prefix = o_.prefix;
     made_.userProfileFolder = "C:\\users\\" + o_.user;
     if (o_.windows == "6.1") {
         roaming_ = made_.userProfileFolder + "\\AppData\\Roaming";
@@ -406,19 +418,7 @@ bool Builder::run(std::string& error) {
     made_.stationeryFolder = shared() ? std::string(kSharedFilesDir) + "Stationery"
                                       : made_.userProfileFolder + "\\Application Data\\Microsoft\\Stationery";
 
-    folders();
-    if (!fileError_.empty()) {
-        error = fileError_;
-        return false;
-    }
-
-    std::string regError;
-    auto registry = wine::WineRegistry::open(o_.prefix, true, regError);
-    if (!registry) {
-        error = regError;
-        return false;
-    }
-    RegWriter w(*registry);
+    RegWriter w(registry_);
     w.text(RootKey::CurrentUser, kProfilesSub, "DefaultProfile", o_.profile);
     profile(w, o_.profile, true);
     if (!o_.secondProfile.empty()) profile(w, o_.secondProfile, false);
@@ -429,18 +429,14 @@ bool Builder::run(std::string& error) {
         error = w.error;
         return false;
     }
-    if (!registry->flush(regError)) {
-        error = regError;
-        return false;
-    }
 
     files();
-    file(join(made_.userProfileFolder, "Documents\\readme.txt"), "A sample Outlook installation.\r\n");
+    file(join(made_.userProfileFolder, o_.windows == "6.1" ? "Documents\\readme.txt" : "My Documents\\readme.txt"),
+         "A sample Outlook installation.\r\n");
     if (!fileError_.empty()) {
         error = fileError_;
         return false;
     }
-    std::ofstream(o_.prefix + "/" + kMarker) << "made by make-sample-outlook\n";
     return true;
 }
 
@@ -475,7 +471,7 @@ std::string sampleHostPath(const std::string& prefix, const std::string& windows
         std::size_t end = rest.find('\\', start);
         if (end == std::string::npos) end = rest.size();
         const std::string part = rest.substr(start, end - start);
-        if (!part.empty()) host += "/" + CodePage::toUtf8(part);
+        if (!part.empty()) host += "/" + sampleCodePage().toUtf8(part);
         start = end + 1;
     }
     return host.empty() ? "/" : host;
@@ -485,7 +481,7 @@ std::string ansiZ(const std::string& text) { return text + '\0'; }
 
 std::string utf16Z(const std::string& text) {
     std::string out;
-    for (char16_t unit : CodePage::toUtf16(text)) {
+    for (char16_t unit : sampleCodePage().toUtf16(text)) {
         out += static_cast<char>(unit & 0xFF);
         out += static_cast<char>(unit >> 8);
     }
@@ -529,11 +525,9 @@ bool buildSampleInstallation(const SampleOptions& options, std::string& error) {
     return buildSampleInstallation(options, made, error);
 }
 
-bool buildSampleInstallation(const SampleOptions& options, SampleInstallation& made, std::string& error) {
-    if (options.prefix.empty()) {
-        error = "no folder given for the prefix";
-        return false;
-    }
+namespace {
+
+bool checkOptions(const SampleOptions& options, std::string& error) {
     if (options.outlook != "11.0" && options.outlook != "12.0" && options.outlook != "14.0") {
         error = "Outlook version " + options.outlook + " is not one of 11.0, 12.0, 14.0";
         return false;
@@ -554,6 +548,23 @@ bool buildSampleInstallation(const SampleOptions& options, SampleInstallation& m
         error = "the two profiles need different names";
         return false;
     }
+    return true;
+}
+
+}  // namespace
+
+bool buildSample(const SampleOptions& options, Platform& platform, SampleInstallation& made, std::string& error) {
+    if (!checkOptions(options, error)) return false;
+    Builder builder(options, made, *platform.registry, *platform.files);
+    return builder.run(error);
+}
+
+bool buildSampleInstallation(const SampleOptions& options, SampleInstallation& made, std::string& error) {
+    if (options.prefix.empty()) {
+        error = "no folder given for the prefix";
+        return false;
+    }
+    if (!checkOptions(options, error)) return false;
 
     std::error_code ec;
     const fs::path prefix(options.prefix);
@@ -585,8 +596,15 @@ bool buildSampleInstallation(const SampleOptions& options, SampleInstallation& m
         error = "cannot make " + options.prefix + ": " + ec.message();
         return false;
     }
-    Builder builder(options, made);
-    return builder.run(error);
+    if (!prepareWinePrefix(options, error)) return false;
+    auto registry = wine::WineRegistry::open(options.prefix, true, sampleCodePage(), error);
+    if (!registry) return false;
+    wine::WineFileSystem files(wine::WinePrefix(options.prefix), sampleCodePage());
+    Builder builder(options, made, *registry, files);
+    if (!builder.run(error) || !registry->flush(error)) return false;
+    made.prefix = options.prefix;
+    std::ofstream(options.prefix + "/" + kMarker) << "made by make-sample-outlook\n";
+    return true;
 }
 
 }  // namespace qm::sample

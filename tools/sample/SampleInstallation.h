@@ -1,12 +1,15 @@
 #pragma once
-// A sample Outlook installation inside a new Wine prefix, made without Wine:
-// the drive links, the user's folders with Outlook's files, and user.reg /
-// system.reg in Wine's own format holding the MAPI profiles, the accounts,
-// the options and the version registrations. For trying the program out and
-// for the tests.
+// A sample Outlook installation: the user's folders with Outlook's files,
+// and the registry holding the MAPI profiles, the accounts, the options and
+// the version registrations. Made inside a new Wine prefix without Wine (its
+// drive links, user.reg and system.reg in Wine's own format), for trying the
+// program out, or into any installation's services (one held in memory, for
+// fast tests).
 #include <cstddef>
 #include <string>
 #include <vector>
+
+#include "platform/Platform.h"
 
 namespace qm::sample {
 
@@ -56,6 +59,10 @@ struct SampleInstallation {
 // part cannot be written.
 bool buildSampleInstallation(const SampleOptions& options, std::string& error);
 bool buildSampleInstallation(const SampleOptions& options, SampleInstallation& made, std::string& error);
+// Into an installation already open (its drives C: and D: and the user's
+// profile folder must exist); `options.prefix` is not used.
+bool buildSample(const SampleOptions& options, platform::Platform& platform, SampleInstallation& made,
+                 std::string& error);
 
 // The host path of a Windows path inside a prefix made here (drives C: and
 // D:, \\server\share under dosdevices/unc); empty for other paths.

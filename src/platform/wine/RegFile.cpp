@@ -17,11 +17,6 @@ constexpr std::uint64_t kTicks1601To1970 = 116444736000000000ULL;
 constexpr std::uint64_t kTicksPerSecond = 10000000ULL;
 constexpr const char* kHeader = "WINE REGISTRY Version 2";
 
-std::function<bool(const std::string&)>& beforeRenameHook() {
-    static std::function<bool(const std::string&)> hook;
-    return hook;
-}
-
 bool isHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -371,96 +366,6 @@ std::string lineError(const std::string& file, int line, const std::string& what
 
 }  // namespace
 
-char16_t foldCase(char16_t u) {
-    if (u < 0x80) return (u >= 'A' && u <= 'Z') ? static_cast<char16_t>(u + 32) : u;
-    if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return static_cast<char16_t>(u + 32);
-    if (u >= 0x100 && u <= 0x137) return static_cast<char16_t>(u | 1);
-    if (u >= 0x139 && u <= 0x148) return (u & 1) ? static_cast<char16_t>(u + 1) : u;
-    if (u >= 0x14A && u <= 0x177) return static_cast<char16_t>(u | 1);
-    if (u == 0x178) return 0xFF;
-    if (u >= 0x179 && u <= 0x17E) return (u & 1) ? static_cast<char16_t>(u + 1) : u;
-    if (u >= 0x391 && u <= 0x3AB && u != 0x3A2) return static_cast<char16_t>(u + 32);
-    if (u >= 0x410 && u <= 0x42F) return static_cast<char16_t>(u + 32);
-    if (u >= 0x400 && u <= 0x40F) return static_cast<char16_t>(u + 80);
-    if (u >= 0xFF21 && u <= 0xFF3A) return static_cast<char16_t>(u + 32);
-    return u;
-}
-
-int compareNames(const std::u16string& a, const std::u16string& b) {
-    size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        int d = static_cast<int>(foldCase(a[i])) - static_cast<int>(foldCase(b[i]));
-        if (d) return d;
-    }
-    return static_cast<int>(a.size()) - static_cast<int>(b.size());
-}
-
-RegKey* RegKey::findSubkey(const std::u16string& n) const {
-    auto it = std::lower_bound(subkeys.begin(), subkeys.end(), n,
-                               [](const std::shared_ptr<RegKey>& k, const std::u16string& x) { return compareNames(k->name, x) < 0; });
-    if (it != subkeys.end() && compareNames((*it)->name, n) == 0) return it->get();
-    return nullptr;
-}
-
-RegKey* RegKey::addSubkey(const std::u16string& n, std::uint64_t mod) {
-    auto it = std::lower_bound(subkeys.begin(), subkeys.end(), n,
-                               [](const std::shared_ptr<RegKey>& k, const std::u16string& x) { return compareNames(k->name, x) < 0; });
-    auto key = std::make_shared<RegKey>();
-    key->name = n;
-    key->parent = this;
-    key->modified = mod;
-    return subkeys.insert(it, key)->get();
-}
-
-bool RegKey::removeSubkey(const RegKey* child) {
-    for (auto it = subkeys.begin(); it != subkeys.end(); ++it) {
-        if (it->get() == child) {
-            (*it)->deleted = true;
-            (*it)->parent = nullptr;
-            subkeys.erase(it);
-            return true;
-        }
-    }
-    return false;
-}
-
-const RegValue* RegKey::findValue(const std::u16string& n) const {
-    auto it = std::lower_bound(values.begin(), values.end(), n,
-                               [](const RegValue& v, const std::u16string& x) { return compareNames(v.name, x) < 0; });
-    if (it != values.end() && compareNames(it->name, n) == 0) return &*it;
-    return nullptr;
-}
-
-void RegKey::setValue(RegValue value) {
-    auto it = std::lower_bound(values.begin(), values.end(), value.name,
-                               [](const RegValue& v, const std::u16string& x) { return compareNames(v.name, x) < 0; });
-    if (it != values.end() && compareNames(it->name, value.name) == 0) {
-        // The stored name keeps the case it was first written with, as in Windows.
-        value.name = it->name;
-        *it = std::move(value);
-    } else {
-        values.insert(it, std::move(value));
-    }
-}
-
-bool RegKey::removeValue(const std::u16string& n) {
-    auto it = std::lower_bound(values.begin(), values.end(), n,
-                               [](const RegValue& v, const std::u16string& x) { return compareNames(v.name, x) < 0; });
-    if (it == values.end() || compareNames(it->name, n) != 0) return false;
-    values.erase(it);
-    return true;
-}
-
-void RegKey::touch() {
-    modified = fileTimeNow();
-    touched = true;
-}
-
-std::uint64_t fileTimeNow() {
-    auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-    return kTicks1601To1970 + static_cast<std::uint64_t>(ns / 100);
-}
-
 RegHive RegHive::empty(const std::string& relativeTo) {
     RegHive h;
     std::string doubled;
@@ -566,59 +471,6 @@ std::string RegHive::serialize() const {
     for (const auto& l : preamble_) out += l + "\n";
     saveKey(*root, *root, out);
     return out;
-}
-
-void setBeforeRenameHook(std::function<bool(const std::string&)> hook) { beforeRenameHook() = std::move(hook); }
-
-bool writeFileAtomically(const std::string& path, const std::string& bytes, std::string& error) {
-    auto slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    std::string temp = path + ".qm-XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        error = "cannot create a new file beside " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    auto fail = [&](const std::string& what) {
-        int e = errno;
-        if (fd >= 0) close(fd);
-        unlink(temp.c_str());
-        error = what + " " + temp + (e ? std::string(": ") + std::strerror(e) : std::string());
-        return false;
-    };
-    struct stat old {};
-    if (stat(path.c_str(), &old) == 0) {
-        if (fchmod(fd, old.st_mode & 07777) != 0) return fail("cannot set the mode of");
-        if (geteuid() == 0 && fchown(fd, old.st_uid, old.st_gid) != 0) return fail("cannot set the owner of");
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        if (fchmod(fd, 0666 & ~mask) != 0) return fail("cannot set the mode of");
-    }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail("cannot write");
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (fsync(fd) != 0) return fail("cannot flush");
-    if (close(fd) != 0) {
-        fd = -1;
-        return fail("cannot close");
-    }
-    fd = -1;
-    errno = 0;
-    if (beforeRenameHook() && !beforeRenameHook()(temp)) return fail("save interrupted before renaming");
-    if (rename(temp.c_str(), path.c_str()) != 0) return fail("cannot rename into place");
-    int dfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dfd >= 0) {
-        fsync(dfd);
-        close(dfd);
-    }
-    return true;
 }
 
 }  // namespace qm::platform::wine

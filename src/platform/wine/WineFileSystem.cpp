@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <locale.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -15,10 +14,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cwctype>
 #include <filesystem>
 
-#include "platform/CodePage.h"
+#include "platform/posix/HostFile.h"
+#include "platform/posix/HostStreams.h"
 
 namespace qm::platform::wine {
 namespace {
@@ -28,23 +27,6 @@ constexpr const char* kDosAttrib = "user.DOSATTRIB";
 constexpr std::uint32_t kXattrMask = FileAttribute::Hidden | FileAttribute::System;
 
 // ---- names -----------------------------------------------------------------
-
-char16_t upperUnit(char16_t c) {
-    static locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
-    if (utf8) {
-        wint_t u = towupper_l(static_cast<wint_t>(c), utf8);
-        return u <= 0xFFFF ? static_cast<char16_t>(u) : c;
-    }
-    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 0x20);
-    if (c == 0xFF) return 0x178;
-    return c;
-}
-
-std::u16string upperName(const std::string& ansi) {
-    std::u16string u = CodePage::toUtf16(ansi);
-    for (auto& c : u) c = upperUnit(c);
-    return u;
-}
 
 bool hostExists(const std::string& host, struct stat* st = nullptr) {
     struct stat local {};
@@ -63,20 +45,20 @@ std::string lastHostName(const std::string& host) {
 // The host name of `ansiName` inside `folder`: an exact match first, then the
 // first entry (in sorted order, so the choice is stable) whose name matches
 // ignoring case. Empty when there is none.
-std::string findEntry(const std::string& folder, const std::string& ansiName) {
-    const std::string exact = CodePage::toUtf8(ansiName);
+std::string findEntry(const CodePage& cp, const std::string& folder, const std::string& ansiName) {
+    const std::string exact = cp.toUtf8(ansiName);
     if (hostExists(joinHost(folder, exact))) return exact;
     DIR* dir = opendir(folder.c_str());
     if (!dir) return {};
-    const std::u16string wanted = upperName(ansiName);
+    const std::u16string wanted = cp.foldCase(ansiName);
     std::vector<std::string> matches;
     while (const dirent* e = readdir(dir)) {
         const std::string name = e->d_name;
         if (name == "." || name == "..") continue;
-        const std::string ansi = CodePage::fromUtf8(name);
+        const std::string ansi = cp.fromUtf8(name);
         // A host name the code page cannot hold cannot be named from here.
-        if (CodePage::toUtf8(ansi) != name) continue;
-        if (upperName(ansi) == wanted) matches.push_back(name);
+        if (cp.toUtf8(ansi) != name) continue;
+        if (cp.foldCase(ansi) == wanted) matches.push_back(name);
     }
     closedir(dir);
     if (matches.empty()) return {};
@@ -222,7 +204,8 @@ std::atomic<unsigned> lastTempNumber{0};
 
 }  // namespace
 
-WineFileSystem::WineFileSystem(WinePrefix prefix) : prefix_(std::move(prefix)) {}
+WineFileSystem::WineFileSystem(WinePrefix prefix, const CodePage& codePage)
+    : prefix_(std::move(prefix)), codePage_(codePage) {}
 
 // ---- mapping ---------------------------------------------------------------------
 
@@ -233,10 +216,10 @@ std::string WineFileSystem::hostPath(const std::string& windowsPath) const {
     if (host.empty()) return {};
     bool found = true;
     for (const auto& part : p.parts) {
-        std::string name = found ? findEntry(host, part) : std::string();
+        std::string name = found ? findEntry(codePage_, host, part) : std::string();
         if (name.empty()) {
             found = false;
-            name = CodePage::toUtf8(part);
+            name = codePage_.toUtf8(part);
         }
         host = joinHost(host, name);
     }
@@ -274,7 +257,7 @@ std::string WineFileSystem::windowsPath(const std::string& hostPathIn) const {
         }
     }
     if (!bestLetter) return {};
-    std::string rest = CodePage::fromUtf8(bestRest);
+    std::string rest = codePage_.fromUtf8(bestRest);
     std::replace(rest.begin(), rest.end(), '/', '\\');
     return std::string(1, bestLetter) + ":\\" + rest;
 }
@@ -286,21 +269,21 @@ std::string WineFileSystem::fromUserPath(const std::string& path) const {
     // A host path, absolute or relative to the current folder (as Wine takes
     // a relative path of a program started from a shell).
     std::string host = path[0] == '/' ? normalHostPath(path)
-                                      : CodePage::fromUtf8(absoluteHostPath(CodePage::toUtf8(path)));
+                                      : codePage_.fromUtf8(absoluteHostPath(codePage_.toUtf8(path)));
     if (host.empty()) return {};
     if (prefix_.driveTarget('z') == "/") {
         std::string rest = host.substr(1);
         std::replace(rest.begin(), rest.end(), '/', '\\');
         return "Z:\\" + rest;
     }
-    return windowsPath(CodePage::toUtf8(host));
+    return windowsPath(codePage_.toUtf8(host));
 }
 
 // ---- queries -------------------------------------------------------------------------
 
 std::uint32_t WineFileSystem::hostAttributes(const std::string& host) {
     struct stat st {};
-    if (host.empty() || stat(host.c_str(), &st) != 0) return FileAttribute::Invalid;
+    if (host.empty() || ::stat(host.c_str(), &st) != 0) return FileAttribute::Invalid;
     std::uint32_t attr = S_ISDIR(st.st_mode) ? FileAttribute::Directory : FileAttribute::Archive;
     if (isReadOnly(st)) attr |= FileAttribute::ReadOnly;
     const std::string name = lastHostName(host);
@@ -321,7 +304,7 @@ bool WineFileSystem::fileExists(const std::string& path) const {
 bool WineFileSystem::folderExists(const std::string& path) const {
     struct stat st {};
     const std::string host = hostPath(path);
-    return !host.empty() && stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return !host.empty() && ::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool WineFileSystem::listFiles(const std::string& folder, std::vector<std::string>& names) const {
@@ -334,12 +317,12 @@ bool WineFileSystem::listFiles(const std::string& folder, std::vector<std::strin
         const std::string name = e->d_name;
         if (name == "." || name == "..") continue;
         struct stat st {};
-        if (stat(joinHost(host, name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        found.push_back(CodePage::fromUtf8(name));
+        if (::stat(joinHost(host, name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        found.push_back(codePage_.fromUtf8(name));
     }
     closedir(dir);
-    std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
-        auto ua = upperName(a), ub = upperName(b);
+    std::sort(found.begin(), found.end(), [this](const std::string& a, const std::string& b) {
+        auto ua = codePage_.foldCase(a), ub = codePage_.foldCase(b);
         return ua != ub ? ua < ub : a < b;
     });
     names = std::move(found);
@@ -372,7 +355,7 @@ bool WineFileSystem::renameFile(const std::string& from, const std::string& to) 
         // The same file under another case: keep the case asked for.
         ParsedPath p;
         if (!parseWindowsPath(to, p) || p.parts.empty()) return false;
-        target = joinHost(target.substr(0, target.rfind('/')), CodePage::toUtf8(p.parts.back()));
+        target = joinHost(target.substr(0, target.rfind('/')), codePage_.toUtf8(p.parts.back()));
         if (target == source) return true;
         return rename(source.c_str(), target.c_str()) == 0;
     }
@@ -401,14 +384,14 @@ bool WineFileSystem::deleteFile(const std::string& path) {
     if (host.empty() || lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
     // A read-only file cannot be deleted (Wine refuses it even for root).
     struct stat target {};
-    if (stat(host.c_str(), &target) == 0 && S_ISREG(target.st_mode) && isReadOnly(target)) return false;
+    if (::stat(host.c_str(), &target) == 0 && S_ISREG(target.st_mode) && isReadOnly(target)) return false;
     return unlink(host.c_str()) == 0;
 }
 
 bool WineFileSystem::setAttributes(const std::string& path, std::uint32_t attributes) {
     const std::string host = hostPath(path);
     struct stat st {};
-    if (host.empty() || stat(host.c_str(), &st) != 0) return false;
+    if (host.empty() || ::stat(host.c_str(), &st) != 0) return false;
     mode_t mode = st.st_mode & 07777;
     const bool readOnly = (attributes & FileAttribute::ReadOnly) && !S_ISDIR(st.st_mode);
     if (readOnly)
@@ -428,37 +411,14 @@ bool WineFileSystem::setAttributes(const std::string& path, std::uint32_t attrib
 
 bool WineFileSystem::readFile(const std::string& path, std::string& bytes) const {
     const std::string host = hostPath(path);
-    if (host.empty()) return false;
-    int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return false;
-    }
-    std::string data;
-    data.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            close(fd);
-            return false;
-        }
-        if (n == 0) break;
-        data.append(buffer, static_cast<std::size_t>(n));
-    }
-    close(fd);
-    bytes = std::move(data);
-    return true;
+    return !host.empty() && posix::readWholeHost(host, bytes);
 }
 
 bool WineFileSystem::writeHost(const std::string& path, const std::string& bytes, bool append) {
     const std::string host = hostPath(path);
     if (host.empty()) return false;
     struct stat st {};
-    if (stat(host.c_str(), &st) == 0) {
+    if (::stat(host.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) return false;
         // Windows refuses to write a read-only file, whoever asks.
         if (isReadOnly(st)) return false;
@@ -477,6 +437,34 @@ bool WineFileSystem::writeFile(const std::string& path, const std::string& bytes
 
 bool WineFileSystem::appendFile(const std::string& path, const std::string& bytes) {
     return writeHost(path, bytes, true);
+}
+
+FileInfo WineFileSystem::stat(const std::string& path) const {
+    const std::string host = hostPath(path);
+    return host.empty() ? FileInfo{} : posix::statHost(host);
+}
+
+std::unique_ptr<ReadStream> WineFileSystem::openRead(const std::string& path, std::string& error) const {
+    const std::string host = hostPath(path);
+    if (host.empty()) {
+        error = "the path cannot be reached in the prefix: " + codePage_.toUtf8(path);
+        return nullptr;
+    }
+    return posix::openHostRead(host, error);
+}
+
+std::unique_ptr<ReplaceStream> WineFileSystem::createReplacement(const std::string& target, std::string& error) {
+    const std::string host = hostPath(target);
+    if (host.empty()) {
+        error = "the path cannot be reached in the prefix: " + codePage_.toUtf8(target);
+        return nullptr;
+    }
+    return posix::createHostReplacement(host, error);
+}
+
+void WineFileSystem::removeStaleReplacements(const std::string& target) {
+    const std::string host = hostPath(target);
+    if (!host.empty()) posix::removeStaleReplacements(host);
 }
 
 unsigned WineFileSystem::tempFileStart() const {

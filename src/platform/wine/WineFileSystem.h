@@ -13,7 +13,9 @@ namespace qm::platform::wine {
 
 class WineFileSystem : public FileSystem {
 public:
-    explicit WineFileSystem(WinePrefix prefix);
+    WineFileSystem(WinePrefix prefix, const CodePage& codePage);
+
+    const CodePage& codePage() const override { return codePage_; }
 
     std::string hostPath(const std::string& windowsPath) const override;
     std::string windowsPath(const std::string& hostPath) const override;
@@ -33,6 +35,11 @@ public:
     bool writeFile(const std::string& path, const std::string& bytes) override;
     bool appendFile(const std::string& path, const std::string& bytes) override;
 
+    FileInfo stat(const std::string& path) const override;
+    std::unique_ptr<ReadStream> openRead(const std::string& path, std::string& error) const override;
+    std::unique_ptr<ReplaceStream> createReplacement(const std::string& target, std::string& error) override;
+    void removeStaleReplacements(const std::string& target) override;
+
     unsigned getTempFileName(const std::string& folder, const std::string& prefix, unsigned unique,
                              std::string& result) override;
 
@@ -49,6 +56,7 @@ private:
     bool writeHost(const std::string& path, const std::string& bytes, bool append);
 
     WinePrefix prefix_;
+    const CodePage& codePage_;
 };
 
 }  // namespace qm::platform::wine

@@ -11,8 +11,8 @@ namespace qm::platform::wine {
 
 bool openWinePlatform(const WineOptions& options, Platform& out, std::string& error) {
     // Before the registry loads: its strings are converted with it.
-    const std::string codePage = options.codePage.empty() ? "1252" : options.codePage;
-    if (!CodePage::select(codePage)) {
+    auto codePage = std::make_unique<CodePage>();
+    if (!options.codePage.empty() && !codePage->select(options.codePage)) {
         error = "unknown code page \"" + options.codePage + "\"";
         return false;
     }
@@ -27,12 +27,12 @@ bool openWinePlatform(const WineOptions& options, Platform& out, std::string& er
         return false;
     }
     std::string registryError;
-    auto registry = WineRegistry::open(prefix, false, registryError);
+    auto registry = WineRegistry::open(prefix, false, *codePage, registryError);
     if (!registry) {
         error = "cannot open the registry of the Wine prefix " + prefix + ": " + registryError;
         return false;
     }
-    auto files = std::make_unique<WineFileSystem>(WinePrefix(prefix));
+    auto files = std::make_unique<WineFileSystem>(WinePrefix(prefix), *codePage);
     auto system = std::make_unique<WineSystem>(*registry, *files, options.userName, options.workRoot,
                                                options.programFolder);
     auto outlook = std::make_unique<WineOutlookProbe>(*registry);
@@ -41,6 +41,8 @@ bool openWinePlatform(const WineOptions& options, Platform& out, std::string& er
     out.outlook.reset();
     out.system.reset();
     out.files.reset();
+    out.registry.reset();
+    out.codePage = std::move(codePage);
     out.registry = std::move(registry);
     out.files = std::move(files);
     out.system = std::move(system);
@@ -49,3 +51,11 @@ bool openWinePlatform(const WineOptions& options, Platform& out, std::string& er
 }
 
 }  // namespace qm::platform::wine
+
+namespace qm::platform {
+
+bool openPlatform(const PlatformOptions& options, Platform& out, std::string& error) {
+    return wine::openWinePlatform(options, out, error);
+}
+
+}  // namespace qm::platform

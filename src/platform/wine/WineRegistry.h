@@ -5,24 +5,27 @@
 #include <memory>
 #include <string>
 
-#include "platform/Registry.h"
+#include "platform/CodePage.h"
+#include "platform/TreeRegistry.h"
 
 namespace qm::platform::wine {
 
-class WineRegistry : public Registry {
+class WineRegistry : public TreeRegistry {
 public:
     // Loads the prefix's registry files. With `create`, missing files start
     // as empty registries (a new prefix); otherwise a missing user.reg is an
     // error. Null with `error` set (naming the file and line) on failure.
+    // The code page converts names and string data; it must outlive the
+    // registry.
     static std::unique_ptr<WineRegistry> open(const std::string& prefixHostPath, bool create,
-                                              std::string& error);
+                                              const CodePage& codePage, std::string& error);
     ~WineRegistry() override;
 
     // Writes pending changes to disk now (atomically). False with `error`.
     virtual bool flush(std::string& error) = 0;
 
 protected:
-    WineRegistry() = default;
+    using TreeRegistry::TreeRegistry;
 };
 
 }  // namespace qm::platform::wine

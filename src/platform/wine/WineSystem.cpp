@@ -102,7 +102,7 @@ WineSystem::WineSystem(Registry& registry, const WineFileSystem& files, const st
                        const std::string& workRoot, const std::string& programFolder)
     : registry_(registry),
       files_(files),
-      user_(CodePage::fromUtf8(userName.empty() ? hostUserName() : userName)),
+      user_(files.codePage().fromUtf8(userName.empty() ? hostUserName() : userName)),
       workRoot_(workRoot.empty() ? defaultWorkRoot() : workRoot),
       programHost_(programFolder.empty() ? executableFolder() : programFolder) {}
 
@@ -114,7 +114,7 @@ std::string WineSystem::computerNameFor(const std::string& hostName) {
 bool WineSystem::GetComputerNameA(std::string& out) const {
     char host[256] = {};
     if (gethostname(host, sizeof host - 1) != 0) return false;
-    std::string name = computerNameFor(CodePage::fromUtf8(host));
+    std::string name = computerNameFor(files_.codePage().fromUtf8(host));
     if (name.empty()) return false;
     out = name;
     return true;
@@ -254,6 +254,13 @@ std::string WineSystem::formatTime(const struct tm& t) {
     std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d:%02d %s", t.tm_mon + 1, t.tm_mday, t.tm_year + 1900, hour,
                   t.tm_min, t.tm_sec, t.tm_hour < 12 ? "AM" : "PM");
     return text;
+}
+
+LocalDate WineSystem::today() const {
+    const std::time_t now = std::time(nullptr);
+    struct tm local {};
+    localtime_r(&now, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
 std::string WineSystem::nowText() const {

@@ -30,6 +30,7 @@ public:
     std::string programFolder() const override;
     std::string workFolderRoot() const override;
     std::string nowText() const override;
+    LocalDate today() const override;
     std::uint32_t processId() const override;
 
     // Wine's computer name for a host name: the first label, upper case, at

@@ -1,4 +1,4 @@
-#include "archive/HostFile.h"
+#include "platform/posix/HostFile.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -8,10 +8,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <vector>
 
-namespace qm::archive::detail {
+namespace qm::platform::posix {
 namespace {
 
 const char* const kPartMarker = ".qmpart-";
@@ -40,11 +41,20 @@ std::string randomSuffix() {
 }
 
 bool syncFolder(const std::string& folder) {
-    int fd = ::open(folder.empty() ? "/" : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(folder.empty() ? "/" : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;
     const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
     ::close(fd);
     return ok;
+}
+
+int whenceOf(SeekFrom from) {
+    switch (from) {
+    case SeekFrom::Begin: return SEEK_SET;
+    case SeekFrom::Current: return SEEK_CUR;
+    case SeekFrom::End: return SEEK_END;
+    }
+    return SEEK_SET;
 }
 
 }  // namespace
@@ -60,8 +70,8 @@ void splitHostPath(const std::string& hostPath, std::string& folder, std::string
     }
 }
 
-FileInfo statPath(const std::string& hostPath) {
-    struct stat st;
+FileInfo statHost(const std::string& hostPath) {
+    struct stat st {};
     if (::stat(hostPath.c_str(), &st) != 0) return {};
     return fromStat(st);
 }
@@ -73,22 +83,20 @@ bool HostFile::openRead(const std::string& hostPath) {
         error_ = errno;
         return false;
     }
-    // Non-blocking only so that a FIFO cannot hang the open; regular files
-    // ignore the flag, anything else is refused by the callers.
-    int flags = ::fcntl(fd_, F_GETFL);
+    const int flags = ::fcntl(fd_, F_GETFL);
     if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
     return true;
 }
 
 FileInfo HostFile::info() const {
-    struct stat st;
+    struct stat st {};
     if (fd_ < 0 || ::fstat(fd_, &st) != 0) return {};
     return fromStat(st);
 }
 
 std::int64_t HostFile::read(void* buffer, std::size_t length) {
     for (;;) {
-        ssize_t n = ::read(fd_, buffer, length);
+        const ssize_t n = ::read(fd_, buffer, length);
         if (n >= 0) return n;
         if (errno == EINTR) continue;
         error_ = errno;
@@ -99,7 +107,7 @@ std::int64_t HostFile::read(void* buffer, std::size_t length) {
 bool HostFile::writeAll(const void* data, std::size_t length) {
     const char* p = static_cast<const char*>(data);
     while (length > 0) {
-        ssize_t n = ::write(fd_, p, length);
+        const ssize_t n = ::write(fd_, p, length);
         if (n < 0) {
             if (errno == EINTR) continue;
             error_ = errno;
@@ -111,8 +119,8 @@ bool HostFile::writeAll(const void* data, std::size_t length) {
     return true;
 }
 
-bool HostFile::seek(std::int64_t offset, int whence) {
-    if (::lseek(fd_, static_cast<off_t>(offset), whence) < 0) {
+bool HostFile::seek(std::int64_t offset, SeekFrom from) {
+    if (::lseek(fd_, static_cast<off_t>(offset), whenceOf(from)) < 0) {
         error_ = errno;
         return false;
     }
@@ -120,7 +128,7 @@ bool HostFile::seek(std::int64_t offset, int whence) {
 }
 
 std::int64_t HostFile::tell() {
-    off_t pos = ::lseek(fd_, 0, SEEK_CUR);
+    const off_t pos = ::lseek(fd_, 0, SEEK_CUR);
     if (pos < 0) error_ = errno;
     return pos;
 }
@@ -139,7 +147,9 @@ bool HostFile::setModified(std::int64_t seconds) {
     times[0].tv_nsec = UTIME_OMIT;
     times[1].tv_sec = static_cast<time_t>(seconds);
     times[1].tv_nsec = 0;
-    return ::futimens(fd_, times) == 0;
+    if (::futimens(fd_, times) == 0) return true;
+    error_ = errno;
+    return false;
 }
 
 void HostFile::close() {
@@ -147,16 +157,21 @@ void HostFile::close() {
     fd_ = -1;
 }
 
-bool PartFile::create(const std::string& targetHostPath) {
+std::string HostFile::error() const { return error_ ? std::strerror(error_) : std::string(); }
+
+bool ReplacementFile::create(const std::string& targetHostPath) {
     discard();
     target_ = targetHostPath;
+    struct stat old {};
+    const bool replaces = ::stat(targetHostPath.c_str(), &old) == 0 && S_ISREG(old.st_mode);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string candidate = targetHostPath + kPartMarker + randomSuffix();
-        // Mode 0666 so that the umask gives the file the usual permissions.
-        int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const std::string candidate = targetHostPath + kPartMarker + randomSuffix();
+        // Mode 0666 so that the umask gives a new file the usual permissions.
+        const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST) continue;
             error_ = errno;
+            what_ = "cannot create a new file beside " + targetHostPath;
             return false;
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -166,20 +181,36 @@ bool PartFile::create(const std::string& targetHostPath) {
         }
         file_.fd_ = fd;
         path_ = candidate;
+        // What replaces a file keeps who may read it.
+        if (replaces && (::fchmod(fd, old.st_mode & 07777) != 0 ||
+                         (::geteuid() == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0))) {
+            error_ = errno;
+            what_ = "cannot give " + candidate + " the mode of " + targetHostPath;
+            discard();
+            return false;
+        }
         return true;
     }
     error_ = EEXIST;
+    what_ = "cannot create a new file beside " + targetHostPath;
     return false;
 }
 
-bool PartFile::commit() {
+bool ReplacementFile::commit() {
     if (!file_.isOpen()) return false;
     if (!file_.sync()) {
-        error_ = file_.error();
+        error_ = file_.error_;
+        what_ = "cannot flush " + path_;
+        return false;
+    }
+    if (beforeRenameHook() && !beforeRenameHook()(path_)) {
+        error_ = 0;
+        what_ = "the replacement of " + target_ + " was interrupted";
         return false;
     }
     if (::rename(path_.c_str(), target_.c_str()) != 0) {
         error_ = errno;
+        what_ = "cannot rename " + path_ + " into place";
         return false;
     }
     path_.clear();
@@ -190,7 +221,7 @@ bool PartFile::commit() {
     return true;
 }
 
-void PartFile::discard() {
+void ReplacementFile::discard() {
     if (!path_.empty()) {
         ::unlink(path_.c_str());
         path_.clear();
@@ -198,27 +229,65 @@ void PartFile::discard() {
     file_.close();
 }
 
-void removeLeftovers(const std::string& targetHostPath) {
+std::string ReplacementFile::error() const {
+    if (what_.empty()) return file_.error();
+    return error_ ? what_ + ": " + std::strerror(error_) : what_;
+}
+
+void removeStaleReplacements(const std::string& targetHostPath) {
     std::string folder, name;
     splitHostPath(targetHostPath, folder, name);
     const std::string prefix = name + kPartMarker;
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return;
     std::vector<std::string> candidates;
-    while (struct dirent* e = ::readdir(dir)) {
-        std::string entry = e->d_name;
+    while (const struct dirent* e = ::readdir(dir)) {
+        const std::string entry = e->d_name;
         if (entry.size() == prefix.size() + kPartRandomLength && entry.compare(0, prefix.size(), prefix) == 0)
             candidates.push_back(folder + "/" + entry);
     }
     ::closedir(dir);
     for (const std::string& path : candidates) {
-        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
         if (fd < 0) continue;
-        struct stat st;
-        // A part file held by a running process stays.
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+        struct stat st {};
+        // A file held by a running process stays.
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.c_str());
         ::close(fd);
     }
 }
 
-}  // namespace qm::archive::detail
+bool readWholeHost(const std::string& hostPath, std::string& bytes) {
+    HostFile file;
+    if (!file.openRead(hostPath)) return false;
+    const FileInfo info = file.info();
+    if (!info.regular) return false;
+    std::string data;
+    data.reserve(static_cast<std::size_t>(info.size));
+    char buffer[65536];
+    for (;;) {
+        const std::int64_t n = file.read(buffer, sizeof buffer);
+        if (n < 0) return false;
+        if (n == 0) break;
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    bytes = std::move(data);
+    return true;
+}
+
+bool writeWholeAtomically(const std::string& hostPath, const std::string& bytes, std::string& error) {
+    ReplacementFile part;
+    if (!part.create(hostPath) || !part.file().writeAll(bytes.data(), bytes.size()) || !part.commit()) {
+        error = part.error();
+        return false;
+    }
+    return true;
+}
+
+std::function<bool(const std::string&)>& beforeRenameHook() {
+    static std::function<bool(const std::string&)> hook;
+    return hook;
+}
+
+}  // namespace qm::platform::posix

@@ -1,0 +1,301 @@
+#include "archive/ZipSources.h"
+
+#include <cerrno>
+
+namespace qm::archive::detail {
+namespace {
+
+// How much data may be read between two polls for cancellation.
+constexpr std::uint64_t kCancelPollBytes = 1u << 20;
+
+platform::SeekFrom seekFrom(int whence) {
+    if (whence == SEEK_CUR) return platform::SeekFrom::Current;
+    if (whence == SEEK_END) return platform::SeekFrom::End;
+    return platform::SeekFrom::Begin;
+}
+
+}  // namespace
+
+void setError(zip_error_t& error, int zipCode, int systemCode) {
+    zip_error_fini(&error);
+    zip_error_init(&error);
+    zip_error_set(&error, zipCode, systemCode);
+}
+
+bool WriteSession::pollCancel() {
+    sincePoll = 0;
+    if (!cancelled && events && events->ArchiveWriteCancelled()) cancelled = true;
+    return cancelled;
+}
+
+void WriteSession::advance(std::uint64_t bytes) {
+    done += bytes;
+    sincePoll += bytes;
+    // 100 is raised only when the archive is in place.
+    const int percent = total == 0 ? 99 : static_cast<int>(std::min<std::uint64_t>(99, done * 100 / total));
+    while (*lastPercent < percent) {
+        ++*lastPercent;
+        if (events) events->ArchiveWriteProgress(*lastPercent);
+    }
+}
+
+// ------------------------------------------------------------------ entries
+
+EntrySource::EntrySource(const platform::FileSystem& files, WriteSession& session, long entry, std::string path,
+                         const platform::FileInfo& snapshot)
+    : files_(files), session_(session), entry_(entry), path_(std::move(path)), snapshot_(snapshot) {
+    zip_error_init(&error_);
+}
+
+EntrySource::~EntrySource() { zip_error_fini(&error_); }
+
+zip_int64_t EntrySource::callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    return static_cast<EntrySource*>(state)->handle(data, length, command);
+}
+
+zip_int64_t EntrySource::fail(int zipCode, int systemCode) {
+    setError(error_, zipCode, systemCode);
+    if (session_.failedEntry < 0) session_.failedEntry = entry_;
+    file_.reset();
+    return -1;
+}
+
+zip_int64_t EntrySource::cancel() {
+    setError(error_, ZIP_ER_CANCELLED, 0);
+    file_.reset();
+    return -1;
+}
+
+zip_int64_t EntrySource::handle(void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    switch (command) {
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    case ZIP_SOURCE_STAT: {
+        auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &error_);
+        if (!st) return -1;
+        if (!file_) {
+            const platform::FileInfo now = files_.stat(path_);
+            if (!now.exists) return fail(ZIP_ER_OPEN, ENOENT);
+            if (!now.regular) return fail(ZIP_ER_OPEN, EISDIR);
+            snapshot_ = now;
+        }
+        st->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+        st->size = snapshot_.size;
+        st->mtime = static_cast<time_t>(snapshot_.mtimeSec);
+        return sizeof(*st);
+    }
+    case ZIP_SOURCE_OPEN: {
+        if (session_.pollCancel()) return cancel();
+        std::string why;
+        file_ = files_.openRead(path_, why);
+        if (!file_) return fail(ZIP_ER_OPEN, EACCES);
+        const platform::FileInfo now = file_->info();
+        if (!now.regular || !now.unchanged(snapshot_)) return fail(ZIP_ER_CHANGED, 0);
+        remaining_ = snapshot_.size;
+        return 0;
+    }
+    case ZIP_SOURCE_READ: {
+        if (!file_) return fail(ZIP_ER_READ, EBADF);
+        if (remaining_ == 0) {
+            if (!file_->info().unchanged(snapshot_)) return fail(ZIP_ER_CHANGED, 0);
+            return 0;
+        }
+        if (session_.sincePoll >= kCancelPollBytes && session_.pollCancel()) return cancel();
+        const auto want = static_cast<std::size_t>(std::min<zip_uint64_t>(length, remaining_));
+        const std::int64_t n = file_->read(data, want);
+        if (n < 0) return fail(ZIP_ER_READ, EIO);
+        if (n == 0) return fail(ZIP_ER_CHANGED, 0);  // shorter than when it was looked at
+        remaining_ -= static_cast<std::uint64_t>(n);
+        session_.advance(static_cast<std::uint64_t>(n));
+        return n;
+    }
+    case ZIP_SOURCE_CLOSE:
+        file_.reset();
+        return 0;
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&error_, data, length);
+    case ZIP_SOURCE_FREE:
+        return 0;
+    default:
+        setError(error_, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+}
+
+// ---------------------------------------------------------------- the sink
+
+ArchiveSink::ArchiveSink(platform::FileSystem& files, std::string target) : files_(files), target_(std::move(target)) {
+    zip_error_init(&error_);
+}
+
+ArchiveSink::~ArchiveSink() { zip_error_fini(&error_); }
+
+zip_int64_t ArchiveSink::callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    return static_cast<ArchiveSink*>(state)->handle(data, length, command);
+}
+
+zip_int64_t ArchiveSink::failWith(int zipCode, const std::string& why) {
+    error_text_ = why;
+    setError(error_, zipCode, 0);
+    return -1;
+}
+
+bool ArchiveSink::begin() {
+    part_ = files_.createReplacement(target_, error_text_);
+    return part_ != nullptr;
+}
+
+bool ArchiveSink::writeEmpty() {
+    static const unsigned char emptyZip[22] = {'P', 'K', 5, 6};
+    if (!begin()) return false;
+    if (!part_->write(emptyZip, sizeof emptyZip)) {
+        error_text_ = part_->error();
+        return false;
+    }
+    finished_ = true;
+    return commit();
+}
+
+bool ArchiveSink::commit() {
+    if (!part_ || !finished_) return false;
+    if (!part_->commit()) {
+        error_text_ = part_->error();
+        return false;
+    }
+    return true;
+}
+
+zip_int64_t ArchiveSink::handle(void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    switch (command) {
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(
+            ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+            ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
+            ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE, ZIP_SOURCE_TELL_WRITE,
+            ZIP_SOURCE_REMOVE, -1);
+    case ZIP_SOURCE_STAT:
+        // "No such file": libzip then starts a new archive.
+        setError(error_, ZIP_ER_READ, ENOENT);
+        return -1;
+    case ZIP_SOURCE_OPEN:
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_FREE:
+    case ZIP_SOURCE_REMOVE:
+    case ZIP_SOURCE_READ:
+    case ZIP_SOURCE_TELL:
+        return 0;
+    case ZIP_SOURCE_SEEK:
+        return zip_source_seek_compute_offset(0, 0, data, length, &error_) < 0 ? -1 : 0;
+    case ZIP_SOURCE_BEGIN_WRITE:
+        return begin() ? 0 : failWith(ZIP_ER_TMPOPEN, error_text_);
+    case ZIP_SOURCE_WRITE:
+        if (!part_->write(data, static_cast<std::size_t>(length))) return failWith(ZIP_ER_WRITE, part_->error());
+        return static_cast<zip_int64_t>(length);
+    case ZIP_SOURCE_SEEK_WRITE: {
+        auto* args = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &error_);
+        if (!args) return -1;
+        if (!part_->seek(args->offset, seekFrom(args->whence))) return failWith(ZIP_ER_SEEK, part_->error());
+        return 0;
+    }
+    case ZIP_SOURCE_TELL_WRITE: {
+        const std::int64_t pos = part_->tell();
+        if (pos < 0) return failWith(ZIP_ER_TELL, part_->error());
+        return pos;
+    }
+    case ZIP_SOURCE_COMMIT_WRITE:
+        // The rename over the target follows once libzip reports the whole
+        // archive written.
+        finished_ = true;
+        return 0;
+    case ZIP_SOURCE_ROLLBACK_WRITE:
+        if (part_) part_->discard();
+        return 0;
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&error_, data, length);
+    default:
+        setError(error_, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+}
+
+// --------------------------------------------------------------- reading
+
+ArchiveReader::~ArchiveReader() {
+    if (archive_) zip_discard(archive_);
+    zip_error_fini(&error_);
+}
+
+std::unique_ptr<ArchiveReader> ArchiveReader::open(const platform::FileSystem& files, const std::string& path,
+                                                   std::string& error) {
+    std::unique_ptr<ArchiveReader> reader(new ArchiveReader());
+    zip_error_init(&reader->error_);
+    reader->file_ = files.openRead(path, error);
+    if (!reader->file_) return nullptr;
+    reader->info_ = reader->file_->info();
+    if (!reader->info_.regular) {
+        error = "not a file";
+        return nullptr;
+    }
+    zip_error_t openError;
+    zip_error_init(&openError);
+    zip_source_t* source = zip_source_function_create(&ArchiveReader::callback, reader.get(), &openError);
+    if (source) reader->archive_ = zip_open_from_source(source, ZIP_RDONLY, &openError);
+    if (!reader->archive_) {
+        error = zip_error_strerror(&openError);
+        if (source) zip_source_free(source);
+    }
+    zip_error_fini(&openError);
+    if (!reader->archive_) return nullptr;
+    return reader;
+}
+
+zip_int64_t ArchiveReader::callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    return static_cast<ArchiveReader*>(state)->handle(data, length, command);
+}
+
+zip_int64_t ArchiveReader::handle(void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    switch (command) {
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
+                                              ZIP_SOURCE_SUPPORTS, -1);
+    case ZIP_SOURCE_STAT: {
+        auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &error_);
+        if (!st) return -1;
+        zip_stat_init(st);
+        st->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+        st->size = info_.size;
+        st->mtime = static_cast<time_t>(info_.mtimeSec);
+        return sizeof(*st);
+    }
+    case ZIP_SOURCE_OPEN:
+        return file_->seek(0, platform::SeekFrom::Begin) ? 0 : -1;
+    case ZIP_SOURCE_READ: {
+        const std::int64_t n = file_->read(data, static_cast<std::size_t>(length));
+        if (n < 0) setError(error_, ZIP_ER_READ, EIO);
+        return n;
+    }
+    case ZIP_SOURCE_SEEK: {
+        auto* args = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &error_);
+        if (!args) return -1;
+        if (!file_->seek(args->offset, seekFrom(args->whence))) {
+            setError(error_, ZIP_ER_SEEK, EINVAL);
+            return -1;
+        }
+        return 0;
+    }
+    case ZIP_SOURCE_TELL:
+        return file_->tell();
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_FREE:
+        return 0;
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&error_, data, length);
+    default:
+        setError(error_, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+}
+
+}  // namespace qm::archive::detail

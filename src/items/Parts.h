@@ -1,0 +1,60 @@
+#pragma once
+// The ten parts of a backup, described once: the information-file key, the
+// item boxes that select a part, the box its recorded files enable on the
+// restore side, the texts and progress steps of both runs, and the backup
+// and restore operation. The order is the run order and the order of the
+// "BackupItem" positions 1..10.
+#include <array>
+#include <cstddef>
+#include <initializer_list>
+#include <string>
+
+namespace qm::items {
+
+class Items;
+
+enum class Part { Config, Datas, Rules, Accounts, Signatures, Stationery, Pab, Configsetting, Templates, Setting };
+
+inline constexpr std::size_t kPartCount = 10;
+inline constexpr std::size_t kItemCount = 8;
+
+// Which of the eight items (index 0..7) a run takes.
+using ItemSelection = std::array<bool, kItemCount>;
+
+struct PartInfo {
+    Part part;
+    const char* infoKey;  // "BackupConfig"
+    // The items whose selection runs the part.
+    std::array<bool, kItemCount> selectedBy;
+    // The restore box a recorded part enables; -1 for none.
+    int restoreBox;
+    const char* status;  // status line while it runs (both runs)
+
+    // Backup run: report label (nullptr: no line) and what follows it, and
+    // the progress added after the row, more when it ran.
+    const char* backupLabel;
+    const char* backupSeparator;
+    int backupStep;
+    int backupStepWhenRan;
+    // Restore run: summary label (nullptr: no line), its tabs, and the
+    // progress added after the step, one amount after the other.
+    const char* restoreLabel;
+    const char* restoreTabs;
+    std::array<int, 2> restoreAdvances;  // -1: none
+
+    bool (*backup)(Items& items, const std::string& profile);
+    bool (*restore)(Items& items, const std::string& profile);
+};
+
+const std::array<PartInfo, kPartCount>& parts();
+const PartInfo& partInfo(Part part);
+// Position 1..10 of the part in "BackupItem".
+std::size_t positionOf(Part part);
+
+bool runs(const PartInfo& part, const ItemSelection& selection);
+bool anySelected(const ItemSelection& selection);
+// "10100000": position i selects item i; other characters and missing
+// positions leave it out, positions after the eighth are ignored.
+ItemSelection selectionFromDigits(const std::string& digits);
+
+}  // namespace qm::items

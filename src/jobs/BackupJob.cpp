@@ -1,0 +1,118 @@
+#include "jobs/BackupJob.h"
+
+#include "archive/InfoFile.h"
+#include "base/WinPath.h"
+#include "items/Items.h"
+#include "jobs/ArchiveWatch.h"
+#include "jobs/BackupFiles.h"
+#include "platform/FileOps.h"
+
+namespace qm::jobs {
+
+using detail::removeBackupFiles;
+
+namespace {
+
+std::string withReason(const std::string& what, const std::string& reason) {
+    return reason.empty() ? what : what + ": " + reason;
+}
+
+}  // namespace
+
+BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEvents& events) {
+    BackupReport report;
+    auto& st = s.state;
+    detail::ArchiveWatch watch(s, events);
+    const bool strict = settings.unattended;
+    // Ends a failed run: nothing of it stays behind, and an archive that was
+    // already at the target is left as it was.
+    auto fail = [&](const std::string& why) {
+        report.archiveError = s.zip1.lastError();
+        s.zip1.ResetArchive();
+        removeBackupFiles(s);
+        report.written = false;
+        report.failure = why;
+        report.notices = s.reg.takeNotices();
+        return report;
+    };
+
+    const std::string& target = settings.archivePath;
+    if (st.InfoFilePath.empty()) st.InfoFilePath = base::joinPath(st.WorkFolder, archive::kInfoFileName);
+    const std::string info = st.InfoFilePath;
+    st.ConfigExportFile.clear();
+    st.AccountsExportFile.clear();
+    st.OptionsExportFile.clear();
+    if (!platform::removeFile(s.files, info) && strict)
+        return fail("cannot remove the old information file " + info);
+    if (!detail::writeHeader(s, settings.profile, settings.description, strict) && strict)
+        return fail("cannot write the information file " + info);
+    events.headerWritten();
+
+    st.ArchiveWritten = false;
+    const bool opened = s.zip1.NewArchive(target);
+    if (!opened && strict)
+        return fail(withReason("cannot start the backup file " + target, s.zip1.lastError()));
+
+    items::Items items(s);
+    std::string result;
+    for (const auto& part : items::parts()) {
+        PartResult& r = report.parts[positionOf(part.part) - 1];
+        r.ran = runs(part, settings.items);
+        if (r.ran) {
+            events.partStarting(part.part);
+            r.ok = part.backup(items, settings.profile);
+        }
+        result += r.ok ? '1' : '0';
+        events.partFinished(part.part, r.ran);
+        events.working();
+    }
+    report.itemResult = result;
+
+    if (strict && result.find('1') == std::string::npos)
+        return fail(items::anySelected(settings.items)
+                        ? "none of the selected items of profile " + settings.profile + " could be backed up"
+                        : "the selection names no item");
+
+    if (!s.SaveINI("BackupItem", result) && strict) return fail("cannot write the information file " + info);
+    s.files.setAttributes(info, platform::FileAttribute::Normal);
+    // An archive without its information file could not be opened again, so
+    // it is not written at all: the previous backup then stays.
+    const bool infoQueued = opened && s.zip1.AddFileEntry(info, 1) == 1;
+    if (!infoQueued && strict) return fail(withReason("cannot add the information file", s.zip1.lastError()));
+
+    if (settings.password.empty()) {
+        s.zip1.setProtectArchive(0);
+    } else if (strict) {
+        s.zip1.setProtectArchive(-1);
+        s.zip1.SetArchivePassword(settings.password);
+    } else {
+        s.zip1.setArchiveWritePassword(settings.password);
+        s.zip1.setProtectArchive(1);
+    }
+
+    bool written = false;
+    if (infoQueued) {
+        watch.watchResult(result);
+        written = s.zip1.WriteArchive();
+        watch.applyDropped(s.zip1.droppedEntries());
+        if (watch.infoFileLost()) written = false;
+    }
+    report.itemResult = result;
+    for (std::size_t i = 0; i < report.parts.size(); ++i) {
+        PartResult& r = report.parts[i];
+        if (r.ok && result[i] != '1') {
+            r.ok = false;
+            r.reason = "a file changed or could not be read while the archive was written";
+        }
+    }
+    if (watch.infoFileLost()) return fail("the information file could not be stored");
+    if (!written) return fail(withReason("cannot write the backup file " + target, s.zip1.lastError()));
+
+    s.zip1.ResetArchive();
+    removeBackupFiles(s);
+    report.written = true;
+    report.notices = s.reg.takeNotices();
+    return report;
+}
+
+}  // namespace qm::jobs

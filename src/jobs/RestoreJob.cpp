@@ -1,0 +1,55 @@
+#include "jobs/RestoreJob.h"
+
+#include "base/WinPath.h"
+#include "items/Items.h"
+#include "jobs/ArchiveWatch.h"
+#include "platform/FileOps.h"
+
+namespace qm::jobs {
+namespace {
+
+// Files a step extracted into the work folder and left there.
+class Leftovers {
+public:
+    explicit Leftovers(app::Session& s) : s_(s) { s_.files.listFiles(s_.state.WorkFolder, before_); }
+
+    void remove() {
+        std::vector<std::string> now;
+        if (!s_.files.listFiles(s_.state.WorkFolder, now)) return;
+        for (const auto& name : now) {
+            bool old = false;
+            for (const auto& kept : before_) old = old || s_.codePage.equalsIgnoreCase(kept, name);
+            if (!old) platform::removeFile(s_.files, base::joinPath(s_.state.WorkFolder, name));
+        }
+    }
+
+private:
+    app::Session& s_;
+    std::vector<std::string> before_;
+};
+
+}  // namespace
+
+RestoreReport RunRestoreJob(app::Session& s, const RestoreSettings& settings, JobEvents& events) {
+    RestoreReport report;
+    detail::ArchiveWatch watch(s, events);
+    const std::string& flags = s.state.ItemFlags;
+    items::Items items(s);
+    Leftovers leftovers(s);
+    for (const auto& part : items::parts()) {
+        const std::size_t position = positionOf(part.part);
+        PartResult& r = report.parts[position - 1];
+        r.ran = runs(part, settings.items) && flags.size() >= position && flags[position - 1] == '1';
+        if (r.ran) {
+            events.partStarting(part.part);
+            r.ok = part.restore(items, settings.targetProfile ? settings.targetProfile() : std::string());
+            leftovers.remove();
+        }
+        events.partFinished(part.part, r.ran);
+        events.working();
+    }
+    report.notices = s.reg.takeNotices();
+    return report;
+}
+
+}  // namespace qm::jobs

@@ -1,0 +1,327 @@
+#include "platform/TreeRegistry.h"
+
+#include <cstring>
+
+namespace qm::platform {
+namespace {
+
+bool isString(RegType type) { return type == RegType::Sz || type == RegType::ExpandSz || type == RegType::MultiSz; }
+
+std::vector<std::u16string> pathOf(const RegKey* key, const RegKey* base) {
+    std::vector<std::u16string> out;
+    for (; key && key != base; key = key->parent) out.insert(out.begin(), key->name);
+    return out;
+}
+
+RegStatus copyName(const std::string& name, char* buffer, std::uint32_t* size) {
+    if (!buffer || !size) return RegStatus::InvalidParameter;
+    if (name.size() + 1 > *size) {
+        *size = static_cast<std::uint32_t>(name.size());
+        return RegStatus::MoreData;
+    }
+    std::memcpy(buffer, name.data(), name.size());
+    buffer[name.size()] = 0;
+    *size = static_cast<std::uint32_t>(name.size());
+    return RegStatus::Success;
+}
+
+std::shared_ptr<RegKey> sharedOf(const std::shared_ptr<RegKey>& root, RegKey* key) {
+    if (!key->parent) return root;
+    for (const auto& s : key->parent->subkeys)
+        if (s.get() == key) return s;
+    return nullptr;
+}
+
+}  // namespace
+
+TreeRegistry::TreeRegistry(const CodePage& codePage) : codePage_(codePage) {}
+
+TreeRegistry::~TreeRegistry() = default;
+
+// Splits "a\b\c" into its names. A trailing backslash is allowed, as in
+// Windows; a leading one or an empty name inside is a bad path (false).
+bool TreeRegistry::splitPath(const std::string& ansi, std::vector<std::u16string>& parts) const {
+    parts.clear();
+    std::u16string all = codePage_.toUtf16(ansi);
+    while (!all.empty() && all.back() == u'\\') all.pop_back();
+    if (all.empty()) return true;
+    std::size_t start = 0;
+    while (start <= all.size()) {
+        std::size_t sep = all.find(u'\\', start);
+        if (sep == std::u16string::npos) sep = all.size();
+        if (sep == start) return false;
+        parts.push_back(all.substr(start, sep - start));
+        start = sep + 1;
+    }
+    return true;
+}
+
+RegStatus TreeRegistry::RegOpenKeyExA(KeyHandle key, const std::string& subKey, KeyAccess access, KeyHandle* result) {
+    if (!result) return RegStatus::InvalidParameter;
+    refresh();
+    Node base;
+    if (RegStatus rc = resolve(key, false, base); rc != RegStatus::Success) return rc;
+    std::vector<std::u16string> parts;
+    if (!splitPath(subKey, parts)) return RegStatus::BadPathname;
+    RegKey* k = base.key;
+    for (const auto& part : parts) {
+        k = k->findSubkey(part);
+        if (!k) return RegStatus::FileNotFound;
+    }
+    *result = newHandle(base.hive, k, access);
+    return RegStatus::Success;
+}
+
+RegStatus TreeRegistry::RegCreateKeyA(KeyHandle key, const std::string& subKey, KeyHandle* result) {
+    if (!result) return RegStatus::InvalidParameter;
+    refresh();
+    Node base;
+    std::vector<std::u16string> parts;
+    if (!splitPath(subKey, parts)) return RegStatus::BadPathname;
+    // Look first: opening an existing key changes nothing.
+    if (RegStatus rc = resolve(key, false, base); rc == RegStatus::Success) {
+        RegKey* k = base.key;
+        for (const auto& part : parts) {
+            k = k->findSubkey(part);
+            if (!k) break;
+        }
+        if (k) {
+            *result = newHandle(base.hive, k, KeyAccess::AllAccess);
+            return RegStatus::Success;
+        }
+        if (!allows(base.access, KeyAccess::CreateSubKey)) return RegStatus::AccessDenied;
+    } else if (rc != RegStatus::FileNotFound || key != RootKey::ClassesRoot) {
+        return rc;
+    }
+    if (RegStatus rc = beginWrite(); rc != RegStatus::Success) return rc;
+    if (RegStatus rc = resolve(key, true, base); rc != RegStatus::Success) return endWrite(rc);
+    RegKey* k = base.key;
+    for (const auto& part : parts) {
+        RegKey* sub = k->findSubkey(part);
+        if (!sub) {
+            k->touch();
+            sub = k->addSubkey(part, fileTimeNow());
+            sub->touched = true;
+            base.hive->dirty = true;
+        }
+        k = sub;
+    }
+    *result = newHandle(base.hive, k, KeyAccess::AllAccess);
+    return changedThrough(*result, RegStatus::Success);
+}
+
+RegStatus TreeRegistry::RegCloseKey(KeyHandle key) {
+    if (isPredefined(key)) return RegStatus::Success;
+    auto it = handles_.find(key);
+    if (it == handles_.end()) return RegStatus::InvalidHandle;
+    const bool changed = it->second.changed;
+    handles_.erase(it);
+    if (changed && !anyChangedHandle()) {
+        std::string error;
+        if (!save(error)) return RegStatus::AccessDenied;
+    }
+    return RegStatus::Success;
+}
+
+RegStatus TreeRegistry::RegQueryValueExA(KeyHandle key, const std::string& valueName, RegType* type, std::uint8_t* data,
+                                         std::uint32_t* dataSize) {
+    Node n;
+    if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
+    if (!allows(n.access, KeyAccess::QueryValue)) return RegStatus::AccessDenied;
+    const RegValue* v = n.key->findValue(codePage_.toUtf16(valueName));
+    if (!v) return RegStatus::FileNotFound;
+    return copyData(*v, type, data, dataSize);
+}
+
+RegStatus TreeRegistry::RegSetValueExA(KeyHandle key, const std::string& valueName, RegType type,
+                                       const std::uint8_t* data, std::uint32_t dataSize) {
+    if (!data && dataSize) return RegStatus::InvalidParameter;
+    Node n;
+    if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
+    if (!allows(n.access, KeyAccess::SetValue)) return RegStatus::AccessDenied;
+    if (RegStatus rc = beginWrite(); rc != RegStatus::Success) return rc;
+    // The trees may have been read again.
+    if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return endWrite(rc);
+    RegValue v;
+    v.name = codePage_.toUtf16(valueName);
+    v.type = static_cast<std::uint32_t>(type);
+    const std::string bytes(reinterpret_cast<const char*>(data), data ? dataSize : 0);
+    if (isString(type)) {
+        for (char16_t u : codePage_.toUtf16(bytes)) {
+            v.data += static_cast<char>(u & 0xFF);
+            v.data += static_cast<char>(u >> 8);
+        }
+    } else {
+        v.data = bytes;
+    }
+    n.key->setValue(std::move(v));
+    n.key->touch();
+    n.hive->dirty = true;
+    return changedThrough(key, RegStatus::Success);
+}
+
+RegStatus TreeRegistry::RegEnumKeyExA(KeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize) {
+    Node n;
+    if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
+    if (!allows(n.access, KeyAccess::EnumerateSubKeys)) return RegStatus::AccessDenied;
+    if (index >= n.key->subkeys.size()) return RegStatus::NoMoreItems;
+    return copyName(codePage_.fromUtf16(n.key->subkeys[index]->name), name, nameSize);
+}
+
+RegStatus TreeRegistry::RegEnumValueA(KeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
+                                      RegType* type, std::uint8_t* data, std::uint32_t* dataSize) {
+    Node n;
+    if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
+    if (!allows(n.access, KeyAccess::QueryValue)) return RegStatus::AccessDenied;
+    if (index >= n.key->values.size()) return RegStatus::NoMoreItems;
+    const RegValue& v = n.key->values[index];
+    if (RegStatus rc = copyName(codePage_.fromUtf16(v.name), name, nameSize); rc != RegStatus::Success) return rc;
+    return copyData(v, type, data, dataSize);
+}
+
+RegStatus TreeRegistry::RegDeleteKeyA(KeyHandle key, const std::string& subKey) {
+    Node n;
+    if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
+    if (!allows(n.access, KeyAccess::SetValue | KeyAccess::CreateSubKey | KeyAccess::Delete))
+        return RegStatus::AccessDenied;
+    if (RegStatus rc = beginWrite(); rc != RegStatus::Success) return rc;
+    if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return endWrite(rc);
+    std::vector<std::u16string> parts;
+    if (!splitPath(subKey, parts)) return endWrite(RegStatus::BadPathname);
+    RegKey* k = n.key;
+    for (const auto& part : parts) {
+        k = k->findSubkey(part);
+        if (!k) return endWrite(RegStatus::FileNotFound);
+    }
+    if (!k->parent || k == classesKey()) return endWrite(RegStatus::AccessDenied);  // a root
+    if (!k->subkeys.empty()) return endWrite(RegStatus::AccessDenied);
+    RegKey* parent = k->parent;
+    parent->removeSubkey(k);
+    parent->touch();
+    n.hive->dirty = true;
+    return changedThrough(key, RegStatus::Success);
+}
+
+RegStatus TreeRegistry::RegDeleteValueA(KeyHandle key, const std::string& valueName) {
+    Node n;
+    if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
+    if (!allows(n.access, KeyAccess::SetValue)) return RegStatus::AccessDenied;
+    if (RegStatus rc = beginWrite(); rc != RegStatus::Success) return rc;
+    if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return endWrite(rc);
+    if (!n.key->removeValue(codePage_.toUtf16(valueName))) return endWrite(RegStatus::FileNotFound);
+    n.key->touch();
+    n.hive->dirty = true;
+    return changedThrough(key, RegStatus::Success);
+}
+
+RegKey* TreeRegistry::classesKey() const {
+    RegKey* sw = machine_.root->findSubkey(u"Software");
+    return sw ? sw->findSubkey(u"Classes") : nullptr;
+}
+
+// The key behind a handle. `create` makes HKEY_CLASSES_ROOT's key when the
+// machine tree lacks it.
+RegStatus TreeRegistry::resolve(KeyHandle key, bool create, Node& out) {
+    out.access = KeyAccess::AllAccess;
+    if (key == RootKey::CurrentUser) {
+        out.hive = &user_;
+        out.key = user_.root.get();
+        return RegStatus::Success;
+    }
+    if (key == RootKey::LocalMachine) {
+        out.hive = &machine_;
+        out.key = machine_.root.get();
+        return RegStatus::Success;
+    }
+    if (key == RootKey::ClassesRoot) {
+        out.hive = &machine_;
+        out.key = classesKey();
+        if (!out.key && create) {
+            RegKey* root = machine_.root.get();
+            RegKey* sw = root->findSubkey(u"Software");
+            if (!sw) {
+                root->touch();
+                sw = root->addSubkey(u"Software", fileTimeNow());
+                sw->touched = true;
+            }
+            sw->touch();
+            out.key = sw->addSubkey(u"Classes", fileTimeNow());
+            out.key->touched = true;
+            machine_.dirty = true;
+        }
+        return out.key ? RegStatus::Success : RegStatus::FileNotFound;
+    }
+    if (isPredefined(key)) return RegStatus::FileNotFound;
+    auto it = handles_.find(key);
+    if (it == handles_.end()) return RegStatus::InvalidHandle;
+    if (it->second.key->deleted) return RegStatus::KeyDeleted;
+    out.hive = it->second.hive;
+    out.key = it->second.key.get();
+    out.access = it->second.access;
+    return RegStatus::Success;
+}
+
+KeyHandle TreeRegistry::newHandle(Hive* hive, RegKey* key, KeyAccess access) {
+    const KeyHandle h = nextHandle_;
+    nextHandle_ += 4;
+    handles_[h] = Handle{hive, sharedOf(hive->root, key), access, false};
+    return h;
+}
+
+RegStatus TreeRegistry::copyData(const RegValue& v, RegType* type, std::uint8_t* data, std::uint32_t* dataSize) const {
+    if (type) *type = static_cast<RegType>(v.type);
+    if (data && !dataSize) return RegStatus::InvalidParameter;
+    std::string bytes = v.data;
+    if (isString(static_cast<RegType>(v.type))) {
+        std::u16string units;
+        for (std::size_t i = 0; i + 1 < v.data.size(); i += 2)
+            units += static_cast<char16_t>(static_cast<unsigned char>(v.data[i]) |
+                                           (static_cast<unsigned char>(v.data[i + 1]) << 8));
+        bytes = codePage_.fromUtf16(units);
+    }
+    if (!dataSize) return RegStatus::Success;
+    const std::uint32_t capacity = *dataSize;
+    *dataSize = static_cast<std::uint32_t>(bytes.size());
+    if (!data) return RegStatus::Success;
+    if (bytes.size() > capacity) return RegStatus::MoreData;
+    std::memcpy(data, bytes.data(), bytes.size());
+    return RegStatus::Success;
+}
+
+bool TreeRegistry::anyChangedHandle() const {
+    for (const auto& [h, handle] : handles_)
+        if (handle.changed) return true;
+    return false;
+}
+
+RegStatus TreeRegistry::changedThrough(KeyHandle key, RegStatus rc) {
+    if (isPredefined(key)) {
+        std::string error;
+        if (!save(error)) return RegStatus::AccessDenied;
+        return rc;
+    }
+    handles_[key].changed = true;
+    return rc;
+}
+
+void TreeRegistry::replaceRoot(Hive& hive, std::shared_ptr<RegKey> root) {
+    for (auto& [id, handle] : handles_) {
+        if (handle.hive != &hive) continue;
+        const auto path = pathOf(handle.key.get(), hive.root.get());
+        RegKey* k = handle.key->deleted ? nullptr : root.get();
+        for (const auto& part : path) {
+            if (!k) break;
+            k = k->findSubkey(part);
+        }
+        if (k) {
+            handle.key = sharedOf(root, k);
+        } else {
+            auto gone = std::make_shared<RegKey>();
+            gone->deleted = true;
+            handle.key = gone;
+        }
+    }
+    hive.root = std::move(root);
+}
+
+}  // namespace qm::platform

@@ -1,0 +1,86 @@
+#pragma once
+// Host files on a POSIX system: whole-file reads, streamed reads, and new
+// files written beside their target that replace it only when complete and
+// on disk.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/FileStreams.h"
+
+namespace qm::platform::posix {
+
+FileInfo statHost(const std::string& hostPath);
+
+class HostFile {
+public:
+    HostFile() = default;
+    ~HostFile() { close(); }
+    HostFile(const HostFile&) = delete;
+    HostFile& operator=(const HostFile&) = delete;
+
+    // Opens without waiting (a FIFO does not hang the open); callers refuse
+    // what is no regular file.
+    bool openRead(const std::string& hostPath);
+    bool isOpen() const { return fd_ >= 0; }
+    FileInfo info() const;
+    // Bytes read, 0 at the end, -1 on failure.
+    std::int64_t read(void* buffer, std::size_t length);
+    bool writeAll(const void* data, std::size_t length);
+    bool seek(std::int64_t offset, SeekFrom from);
+    std::int64_t tell();
+    bool sync();
+    bool setModified(std::int64_t seconds);
+    void close();
+    // The system's text for the last failure.
+    std::string error() const;
+
+private:
+    friend class ReplacementFile;
+    int fd_ = -1;
+    int error_ = 0;
+};
+
+// "<target>.qmpart-XXXXXX" beside the target: created exclusively with the
+// mode (and, for root, the owner) of the file it replaces, locked while
+// this process uses it, and renamed over the target by commit().
+class ReplacementFile {
+public:
+    ReplacementFile() = default;
+    ~ReplacementFile() { discard(); }
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    bool create(const std::string& targetHostPath);
+    HostFile& file() { return file_; }
+    const std::string& path() const { return path_; }
+    bool commit();
+    void discard();
+    std::string error() const;
+
+private:
+    HostFile file_;
+    std::string path_;
+    std::string target_;
+    int error_ = 0;
+    std::string what_;
+};
+
+// Removes the replacement files of earlier runs for this target that no
+// running process holds (a run that was killed leaves its file behind).
+void removeStaleReplacements(const std::string& targetHostPath);
+
+// A regular file's bytes; false for anything else or a read error.
+bool readWholeHost(const std::string& hostPath, std::string& bytes);
+// The bytes as the file's new content, through a replacement file.
+bool writeWholeAtomically(const std::string& hostPath, const std::string& bytes, std::string& error);
+
+// For tests: runs before a replacement is renamed into place with the new
+// file's path; answering false abandons the replacement.
+std::function<bool(const std::string&)>& beforeRenameHook();
+
+// "folder/name" -> ("folder", "name").
+void splitHostPath(const std::string& hostPath, std::string& folder, std::string& name);
+
+}  // namespace qm::platform::posix

@@ -1,0 +1,45 @@
+#pragma once
+// A job's events shown on a window: the status line of each part, the
+// progress steps of the run's table, the archive's file and percentage
+// lines, and the event loop kept turning.
+#include <chrono>
+#include <string>
+
+#include "app/MainView.h"
+#include "app/Session.h"
+#include "app/ViewText.h"
+#include "jobs/JobEvents.h"
+
+namespace qm::runs::detail {
+
+// Moves the bar by `amount`, kept inside its range.
+void advance(app::ProgressView& view, int amount);
+// The registry layer's notices, each in its own message box.
+void showNotices(app::MessageView& view, const app::ViewText& ui, const std::vector<std::string>& notices);
+
+class ViewEvents : public jobs::JobEvents {
+public:
+    enum class Steps { Backup, Restore };
+    ViewEvents(app::Session& session, app::ProgressView& view, Steps steps);
+
+    void partStarting(items::Part part) override;
+    void partFinished(items::Part part, bool ran) override;
+    void headerWritten() override { advance(view_, 10); }
+    void entryAdded(const std::string& name) override;
+    void entryExtracted(const std::string& name) override;
+    void writeProgress(int percent) override;
+    void writeDone() override { session_.state.ArchiveWritten = true; }
+    void working() override;
+    bool cancelled() override { return view_.cancelRequested(); }
+
+private:
+    void yieldNow();
+
+    app::Session& session_;
+    app::ProgressView& view_;
+    app::ViewText ui_;
+    Steps steps_;
+    std::chrono::steady_clock::time_point lastYield_;
+};
+
+}  // namespace qm::runs::detail
