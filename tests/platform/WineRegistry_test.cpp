@@ -14,6 +14,7 @@
 #include "platform/wine/RegFile.h"
 #include "platform/wine/RegServerLock.h"
 #include "platform/wine/WineRegistry.h"
+#include "support/ServerLockHolder.h"
 #include "support/TempDir.h"
 #include "support/WinePrefixFixture.h"
 
@@ -431,44 +432,6 @@ TEST_F(WineRegistryFiles, RereadsAFileRewrittenSinceItWasLoaded) {
     EXPECT_NE(userReg().find("\"Ours\"=dword:00000007"), std::string::npos);
 }
 
-// A live holder of the server lock (as wineserver holds it), in a child.
-class LockHolder {
-public:
-    explicit LockHolder(const std::string& lockPath) {
-        int ready[2];
-        EXPECT_EQ(pipe(ready), 0);
-        EXPECT_EQ(pipe(stop_), 0);
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(stop_[1]);
-            std::filesystem::create_directories(std::filesystem::path(lockPath).parent_path());
-            int fd = open(lockPath.c_str(), O_RDWR | O_CREAT, 0600);
-            struct flock fl {};
-            fl.l_type = F_WRLCK;
-            fl.l_whence = SEEK_SET;
-            char ok = fcntl(fd, F_SETLK, &fl) == 0 ? 'y' : 'n';
-            (void)!write(ready[1], &ok, 1);
-            char c;
-            (void)!read(stop_[0], &c, 1);
-            _exit(0);
-        }
-        char ok = 0;
-        (void)!read(ready[0], &ok, 1);
-        EXPECT_EQ(ok, 'y');
-        close(ready[0]);
-        close(ready[1]);
-        close(stop_[0]);
-    }
-    ~LockHolder() {
-        close(stop_[1]);
-        waitpid(pid_, nullptr, 0);
-    }
-    pid_t pid() const { return pid_; }
-
-private:
-    pid_t pid_ = -1;
-    int stop_[2];
-};
 
 TEST_F(WineRegistryFiles, ARunningServerBlocksWritesAndTheLockIsOursWhileWeSave) {
     writeHostFile(dir / "user.reg", kUserReg);
@@ -481,7 +444,7 @@ TEST_F(WineRegistryFiles, ARunningServerBlocksWritesAndTheLockIsOursWhileWeSave)
         ASSERT_TRUE(reg);
         EXPECT_EQ(reg->problem(), "");
         {
-            LockHolder server(lockPath);
+            qm::test::ServerLockHolder server(lockPath);
             std::string problem = reg->problem();
             EXPECT_NE(problem.find(dir.path()), std::string::npos) << problem;
             EXPECT_NE(problem.find("wineserver -k"), std::string::npos) << problem;
@@ -522,7 +485,7 @@ TEST_F(WineRegistryFiles, ARunningServerBlocksWritesAndTheLockIsOursWhileWeSave)
         EXPECT_EQ(reg->RegCloseKey(k), RegStatus::Success);
         EXPECT_NE(userReg().find("[Software\\\\New]"), std::string::npos);
         // After the save the lock is free again.
-        LockHolder server(lockPath);
+        qm::test::ServerLockHolder server(lockPath);
         EXPECT_FALSE(reg->problem().empty());
     }
     cleanup();

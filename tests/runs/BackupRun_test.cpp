@@ -298,3 +298,35 @@ TEST_F(BackupRunTest, AnEntryLostDuringTheWriteFailsItsItem) {
 
 }  // namespace
 }  // namespace qm::test
+
+namespace qm::test {
+namespace {
+
+// What the busy panel shows while a backup works: the file and percentage
+// lines of the archive, each row's status and progress step, and the event
+// loop kept turning.
+TEST_F(BackupRunTest, TheBusyPanelFollowsTheRun) {
+    aim(target);
+    check("10100000");
+    view.answers = {Answer::Ok, Answer::Cancel};
+    runs::RunBackup(*s, view);
+    ASSERT_EQ(summary().rfind("The Backup was Completed!", 0), 0u) << summary();
+
+    EXPECT_NE(std::find(view.fileLines.begin(), view.fileLines.end(), "Adding File quillmark.dat"), view.fileLines.end());
+    EXPECT_NE(std::find(view.fileLines.begin(), view.fileLines.end(), "Adding File alice.htm"), view.fileLines.end());
+    ASSERT_GE(view.percentLines.size(), 2u);
+    EXPECT_EQ(view.percentLines[view.percentLines.size() - 2], "Write File 100%");
+    EXPECT_EQ(view.percentLines.back(), "");  // emptied at the end
+    EXPECT_GE(view.yields, 3);
+    EXPECT_FALSE(s->state.ArchiveWritten);  // set by the write, cleared at the end
+    const std::vector<std::string> statuses{"Copying Config...", "Copying Data Files (Pst Files)...",
+                                            "Copying Rules...", "Copying Signatures..."};
+    EXPECT_EQ(view.statusHistory, statuses);
+    // Start-up's 0, the header's 10, then one step per row of the table (15 + 5 for the
+    // data files that ran), then the maximum and the minimum.
+    const std::vector<int> steps{0, 10, 10, 30, 40, 60, 70, 80, 85, 90, 95, 95, 100, 0};
+    EXPECT_EQ(view.progressHistory, steps);
+}
+
+}  // namespace
+}  // namespace qm::test

@@ -11,6 +11,7 @@
 #include "base/WinPath.h"
 #include "platform/FileOps.h"
 #include "platform/OpenPlatform.h"
+#include "platform/RegistryAccess.h"
 #include "platform/memory/MemoryPlatform.h"
 #include "support/HostDrive.h"
 
@@ -191,6 +192,27 @@ std::vector<std::string> recordedEntries(const InfoLines& info) {
     names.push_back(archive::kInfoFileName);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+namespace {
+void keyText(platform::Registry& registry, platform::KeyHandle root, const std::string& sub, std::string& out) {
+    out += "[" + sub + "]\n";
+    for (const auto& name : platform::valueNames(registry, root, sub)) {
+        platform::RegType type = platform::RegType::None;
+        std::string bytes;
+        platform::readValue(registry, root, sub, name, type, bytes);
+        out += name + "=" + std::to_string(static_cast<unsigned>(type)) + ":" + bytes + "\n";
+    }
+    for (const auto& child : platform::subkeyNames(registry, root, sub))
+        keyText(registry, root, sub.empty() ? child : sub + "\\" + child, out);
+}
+}  // namespace
+
+std::string registryText(platform::Registry& registry) {
+    std::string out;
+    keyText(registry, platform::RootKey::CurrentUser, "", out);
+    keyText(registry, platform::RootKey::LocalMachine, "", out);
+    return out;
 }
 
 std::vector<std::string> hostFiles(const std::string& folder) {

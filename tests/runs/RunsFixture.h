@@ -74,6 +74,10 @@ InfoLines parseInfo(const std::string& bytes);
 // The entry names an information file says an archive holds.
 std::vector<std::string> recordedEntries(const InfoLines& info);
 
+// Every key and value of both hives, as text, for comparing a registry
+// before and after.
+std::string registryText(platform::Registry& registry);
+
 // Byte-wise listing of a host folder (names only, sorted).
 std::vector<std::string> hostFiles(const std::string& folder);
 

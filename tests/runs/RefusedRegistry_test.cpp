@@ -1,0 +1,86 @@
+// A restore into a registry that refuses every write (a wineserver runs for
+// the prefix, or the backend says no): the items that rewrite the profile
+// fail, and nothing of the registry changes.
+#include "items/Parts.h"
+#include "platform/memory/MemoryRegistry.h"
+#include "platform/wine/RegServerLock.h"
+#include "runs/Runs.h"
+#include "runs/RunsFixture.h"
+#include "support/ServerLockHolder.h"
+
+namespace qm::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RefusedRegistry : public RunsTest {
+protected:
+    void SetUp() override {
+        sample::SampleOptions from;
+        from.outlook = "11.0";
+        source = &install("source", from);
+        archive = dir / "b.qmk";
+        FakeView v;
+        app::Session& b = start(*source, v);
+        b.state.TargetArchivePath = archive;
+        for (auto& box : v.backupItems) box.checked = true;
+        v.answers = {app::Answer::Ok, app::Answer::Cancel};
+        runs::RunBackup(b, v);
+        ASSERT_TRUE(fs::exists(archive));
+    }
+    // Opens the archive on the target and restores personal folders and
+    // the address book into its profile.
+    std::string restore(Installation& target) {
+        FakeView view;
+        app::Session& s = start(target, view);
+        view.backupFileAnswers = {archive};
+        runs::OpenBackupFile(s, view);
+        view.restoreItems[0].checked = view.restoreItems[4].checked = true;
+        view.messages.clear();
+        runs::RunRestore(s, view);
+        return view.messages.empty() ? std::string() : view.messages.back().text;
+    }
+
+    Installation* source = nullptr;
+    std::string archive;
+};
+
+const char* const kBothFailed =
+    "The Restore was Completed!\t\t\t\r\n"
+    "\r\nRestore Personal Folders\t\tFail!\t"
+    "\r\nRestore Personal Address Book\t\tFail!\t";
+
+TEST_F(RefusedRegistry, ARunningWineserverFailsTheItemsAndTheRegistryFilesStayAsTheyWere) {
+    sample::SampleOptions to;
+    to.outlook = "11.0";
+    to.user = "bob";
+    Installation& target = install("target", to, Backend::WinePrefix);
+    const std::string prefix = target.made.prefix;
+    const std::string lock = platform::wine::WineServerGuard(prefix).lockPaths().front();
+    const std::string user = readHostFile(prefix + "/user.reg");
+    const std::string system = readHostFile(prefix + "/system.reg");
+    {
+        ServerLockHolder server(lock);
+        EXPECT_EQ(restore(target), kBothFailed);
+    }
+    EXPECT_TRUE(readHostFile(prefix + "/user.reg") == user);
+    EXPECT_TRUE(readHostFile(prefix + "/system.reg") == system);
+    std::error_code ec;
+    fs::remove_all(fs::path(lock).parent_path(), ec);
+}
+
+TEST_F(RefusedRegistry, ARefusingRegistryInMemoryAlike) {
+    sample::SampleOptions to;
+    to.outlook = "11.0";
+    to.user = "bob";
+    Installation& target = install("target", to);
+    auto* registry = dynamic_cast<platform::memory::MemoryRegistry*>(target.platform.registry.get());
+    ASSERT_TRUE(registry);
+    const std::string before = registryText(*registry);
+    registry->refuseWrites("the registry is in use");
+    EXPECT_EQ(restore(target), kBothFailed);
+    EXPECT_EQ(registryText(*registry), before);
+}
+
+}  // namespace
+}  // namespace qm::test
