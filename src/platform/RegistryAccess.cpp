@@ -1,34 +1,22 @@
 #include "platform/RegistryAccess.h"
 
 namespace qm::platform {
+
+OpenKey::OpenKey(Registry& registry, KeyHandle root, const std::string& subKey, KeyAccess access)
+    : registry_(registry), status_(registry.RegOpenKeyExA(root, subKey, access, &key_)) {}
+
+OpenKey::~OpenKey() {
+    if (ok()) registry_.RegCloseKey(key_);
+}
+
 namespace {
-
-// Closes a key when the call that opened it returns.
-class OpenKey {
-public:
-    OpenKey(Registry& registry, KeyHandle root, const std::string& subKey, KeyAccess access) : registry_(registry) {
-        status_ = registry_.RegOpenKeyExA(root, subKey, access, &key_);
-    }
-    ~OpenKey() {
-        if (status_ == RegStatus::Success) registry_.RegCloseKey(key_);
-    }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    RegStatus status() const { return status_; }
-    KeyHandle key() const { return key_; }
-
-private:
-    Registry& registry_;
-    KeyHandle key_ = 0;
-    RegStatus status_;
-};
 
 // Up to 260 characters: the longest name a path of ours can address.
 template <typename Enumerate>
 std::vector<std::string> names(Registry& registry, KeyHandle root, const std::string& subKey, Enumerate enumerate) {
     std::vector<std::string> out;
     OpenKey k(registry, root, subKey, KeyAccess::Read);
-    if (k.status() != RegStatus::Success) return out;
+    if (!k.ok()) return out;
     for (std::uint32_t i = 0;; ++i) {
         char name[260];
         std::uint32_t size = sizeof name;
@@ -43,7 +31,7 @@ std::vector<std::string> names(Registry& registry, KeyHandle root, const std::st
 RegStatus readValue(Registry& registry, KeyHandle root, const std::string& subKey, const std::string& name,
                     RegType& type, std::string& bytes) {
     OpenKey k(registry, root, subKey, KeyAccess::Read);
-    if (k.status() != RegStatus::Success) return k.status();
+    if (!k.ok()) return k.status();
     std::uint32_t size = 0;
     RegStatus rc = registry.RegQueryValueExA(k.key(), name, &type, nullptr, &size);
     if (rc != RegStatus::Success) return rc;

@@ -9,6 +9,23 @@
 
 namespace qm::platform {
 
+// A key opened for the lifetime of the object, closed when it goes.
+class OpenKey {
+public:
+    OpenKey(Registry& registry, KeyHandle root, const std::string& subKey, KeyAccess access);
+    ~OpenKey();
+    OpenKey(const OpenKey&) = delete;
+    OpenKey& operator=(const OpenKey&) = delete;
+    RegStatus status() const { return status_; }
+    bool ok() const { return status_ == RegStatus::Success; }
+    KeyHandle key() const { return key_; }
+
+private:
+    Registry& registry_;
+    KeyHandle key_ = 0;
+    RegStatus status_;
+};
+
 // The value's type and bytes (string data with its terminator as stored).
 RegStatus readValue(Registry& registry, KeyHandle root, const std::string& subKey, const std::string& name,
                     RegType& type, std::string& bytes);

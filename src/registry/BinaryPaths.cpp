@@ -49,19 +49,9 @@ std::optional<Text> takePath(const Text& text) {
 
 std::optional<std::vector<std::uint8_t>> ModReg::ReadBinaryValue(const std::string& path,
                                                                   const std::string& valueName) const {
-    std::string sub = path;
-    KeyHandle root = SplitKeyPath(sub);
-    if (root == 0) return std::nullopt;
-    return ReadBinaryValue(root, sub, valueName);
-}
-
-std::optional<std::vector<std::uint8_t>> ModReg::ReadBinaryValue(KeyHandle root, const std::string& subKey,
-                                                                  const std::string& valueName) const {
-    KeyHandle key = 0;
-    if (registry_.RegOpenKeyExA(root, subKey, KeyAccess::Read, &key) != RegStatus::Success) return std::nullopt;
-    auto bytes = findBinaryValue(registry_, key, valueName);
-    registry_.RegCloseKey(key);
-    return bytes;
+    const auto k = OpenPath(path, KeyAccess::Read);
+    if (!k || !k->ok()) return std::nullopt;
+    return findBinaryValue(registry_, k->key(), valueName);
 }
 
 std::string ModReg::ReadPathFromBinaryValue(const std::string& path, const std::string& valueName) const {
@@ -123,10 +113,11 @@ std::string ModReg::TextToAnsiHex(const std::string& text) {
 
 bool ModReg::ReplaceInBinaryValue(const std::string& path, const std::string& valueName, const std::string& oldText,
                                   const std::string& newText) const {
-    std::string sub = path;
-    KeyHandle root = SplitKeyPath(sub);
-    if (root == 0) return false;
-    auto bytes = ReadBinaryValue(root, sub, valueName);
+    {
+        std::string sub = path;
+        if (SplitKeyPath(sub) == 0) return false;
+    }
+    auto bytes = ReadBinaryValue(path, valueName);
     if (!bytes) return true;
 
     std::string hex;
@@ -164,10 +155,14 @@ bool ModReg::ReplaceInBinaryValue(const std::string& path, const std::string& va
             start = eq + 1;
         }
     }
+    // The key is closed before the answer: a registry that keeps its changes
+    // on closing reports there whether they took.
+    RegStatus rc = RegStatus::AccessDenied;
     KeyHandle key = 0;
+    std::string sub = path;
+    const KeyHandle root = SplitKeyPath(sub);
     if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Write, &key) != RegStatus::Success) return false;
-    const RegStatus rc =
-        registry_.RegSetValueExA(key, valueName, RegType::Binary, out.data(), static_cast<std::uint32_t>(out.size()));
+    rc = registry_.RegSetValueExA(key, valueName, RegType::Binary, out.data(), static_cast<std::uint32_t>(out.size()));
     return registry_.RegCloseKey(key) == RegStatus::Success && rc == RegStatus::Success;
 }
 

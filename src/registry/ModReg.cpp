@@ -9,19 +9,6 @@ using platform::KeyHandle;
 
 namespace {
 
-// Closes a key when the operation that opened it returns.
-class KeyGuard {
-public:
-    KeyGuard(Registry& registry, KeyHandle key) : registry_(registry), key_(key) {}
-    ~KeyGuard() { registry_.RegCloseKey(key_); }
-    KeyGuard(const KeyGuard&) = delete;
-    KeyGuard& operator=(const KeyGuard&) = delete;
-
-private:
-    Registry& registry_;
-    KeyHandle key_;
-};
-
 struct RootName {
     const char* name;
     KeyHandle handle;
@@ -69,77 +56,62 @@ KeyHandle ModReg::SplitKeyPath(std::string& path) const {
     return RootKeyFromName(rootName);
 }
 
-bool ModReg::KeyExists(const std::string& path) const {
+std::unique_ptr<OpenKey> ModReg::OpenPath(const std::string& path, KeyAccess access) const {
     std::string sub = path;
-    KeyHandle root = SplitKeyPath(sub);
-    if (root == 0) return false;
-    KeyHandle key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Read, &key) != RegStatus::Success) return false;
-    registry_.RegCloseKey(key);
-    return true;
+    const KeyHandle root = SplitKeyPath(sub);
+    if (root == 0) return nullptr;
+    return std::make_unique<OpenKey>(registry_, root, sub, access);
+}
+
+bool ModReg::KeyExists(const std::string& path) const {
+    const auto k = OpenPath(path, KeyAccess::Read);
+    return k && k->ok();
 }
 
 std::string ModReg::GetStringValue(const std::string& path, const std::string& valueName) const {
-    std::string sub = path;
-    KeyHandle root = SplitKeyPath(sub);
-    if (root == 0) return {};
-    KeyHandle key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Read, &key) != RegStatus::Success) return kError;
-    KeyGuard guard(registry_, key);
-
+    const auto k = OpenPath(path, KeyAccess::Read);
+    if (!k) return {};
+    if (!k->ok()) return kError;
     std::string buffer(255, ' ');
     RegType type = RegType::None;
     std::uint32_t size = 255;
-    if (registry_.RegQueryValueExA(key, valueName, &type, reinterpret_cast<std::uint8_t*>(buffer.data()), &size) !=
+    if (registry_.RegQueryValueExA(k->key(), valueName, &type, reinterpret_cast<std::uint8_t*>(buffer.data()), &size) !=
         RegStatus::Success)
         return kError;
     // Strings written without a terminator (as SetStringValue and the
     // registry text import do) keep their last character.
     std::string value = buffer.substr(0, size);
     if (!value.empty() && value.back() == '\0') value.pop_back();
-    auto first = value.find_first_not_of(' ');
+    const auto first = value.find_first_not_of(' ');
     return first == std::string::npos ? std::string() : value.substr(first);
 }
 
 bool ModReg::SetStringValue(const std::string& path, const std::string& valueName, const std::string& text) const {
-    std::string sub = path;
-    KeyHandle root = SplitKeyPath(sub);
-    if (root == 0) return false;
-    KeyHandle key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Write, &key) != RegStatus::Success) return false;
-    KeyGuard guard(registry_, key);
-    return registry_.RegSetValueExA(key, valueName, RegType::Sz, reinterpret_cast<const std::uint8_t*>(text.data()),
+    const auto k = OpenPath(path, KeyAccess::Write);
+    return k && k->ok() &&
+           registry_.RegSetValueExA(k->key(), valueName, RegType::Sz, reinterpret_cast<const std::uint8_t*>(text.data()),
                                     static_cast<std::uint32_t>(text.size())) == RegStatus::Success;
 }
 
 bool ModReg::DeleteValue(const std::string& path, const std::string& valueName) const {
-    std::string sub = path;
-    KeyHandle root = SplitKeyPath(sub);
-    if (root == 0) return false;
-    KeyHandle key = 0;
-    const RegStatus opened = registry_.RegOpenKeyExA(root, sub, KeyAccess::Write, &key);
-    if (opened == RegStatus::FileNotFound) return true;
-    if (opened != RegStatus::Success) return false;
-    KeyGuard guard(registry_, key);
-    const RegStatus rc = registry_.RegDeleteValueA(key, valueName);
+    const auto k = OpenPath(path, KeyAccess::Write);
+    if (!k) return false;
+    if (k->status() == RegStatus::FileNotFound) return true;
+    if (!k->ok()) return false;
+    const RegStatus rc = registry_.RegDeleteValueA(k->key(), valueName);
     return rc == RegStatus::Success || rc == RegStatus::FileNotFound;
 }
 
 bool ModReg::DeleteKey(const std::string& path) const {
+    // A root alone cannot be deleted.
     std::string sub = path;
-    KeyHandle root = SplitKeyPath(sub);
-    if (root == 0 || sub.empty()) return false;
-    const auto slash = sub.rfind('\\');
-    if (slash == std::string::npos) {
-        const RegStatus rc = registry_.RegDeleteKeyA(root, sub);
-        return rc == RegStatus::Success || rc == RegStatus::FileNotFound;
-    }
-    KeyHandle parent = 0;
-    const RegStatus opened = registry_.RegOpenKeyExA(root, sub.substr(0, slash), KeyAccess::Write, &parent);
-    if (opened == RegStatus::FileNotFound) return true;
-    if (opened != RegStatus::Success) return false;
-    KeyGuard guard(registry_, parent);
-    const RegStatus rc = registry_.RegDeleteKeyA(parent, sub.substr(slash + 1));
+    if (SplitKeyPath(sub) == 0 || sub.empty()) return false;
+    const auto slash = path.rfind('\\');
+    const auto parent = OpenPath(path.substr(0, slash), KeyAccess::Write);
+    if (!parent) return false;
+    if (parent->status() == RegStatus::FileNotFound) return true;
+    if (!parent->ok()) return false;
+    const RegStatus rc = registry_.RegDeleteKeyA(parent->key(), path.substr(slash + 1));
     return rc == RegStatus::Success || rc == RegStatus::FileNotFound;
 }
 
@@ -151,12 +123,9 @@ bool ModReg::DeleteKeyTree(const std::string& path) const {
 
 std::vector<std::string> ModReg::EnumSubKeys(const std::string& path) const {
     std::vector<std::string> names;
-    std::string sub = path;
-    KeyHandle root = SplitKeyPath(sub);
-    if (root == 0) return names;
-    KeyHandle key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Read, &key) != RegStatus::Success) return names;
-    KeyGuard guard(registry_, key);
+    const auto k = OpenPath(path, KeyAccess::Read);
+    if (!k || !k->ok()) return names;
+    const KeyHandle key = k->key();
     for (std::uint32_t index = 0;; ++index) {
         char name[260];
         std::uint32_t size = sizeof name;

@@ -6,12 +6,14 @@
 // itself: a malformed key path is kept as a notice ("Incorrect Format:")
 // for the run that met it to show.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
+#include "platform/RegistryAccess.h"
 
 namespace qm::registry {
 
@@ -62,10 +64,11 @@ public:
     std::vector<std::string> takeNotices() const;
 
 private:
+    // The key at a textual path, opened for `access`; null when the path is
+    // malformed (the notice is kept). Check status() for the opening.
+    std::unique_ptr<platform::OpenKey> OpenPath(const std::string& path, platform::KeyAccess access) const;
     // The bytes of the first REG_BINARY value of that exact name.
     std::optional<std::vector<std::uint8_t>> ReadBinaryValue(const std::string& path,
-                                                             const std::string& valueName) const;
-    std::optional<std::vector<std::uint8_t>> ReadBinaryValue(KeyHandle root, const std::string& subKey,
                                                              const std::string& valueName) const;
 
     platform::Registry& registry_;

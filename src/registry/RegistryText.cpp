@@ -130,37 +130,17 @@ bool ModReg::ExportKey(const std::string& path, const std::string& header, const
     bool ok = files_.appendFile(file, (header.empty() ? std::string("\\") : header) + kEol);
     ok = ExportValues(path, file) && ok;
 
-    std::string sub = path;
-    KeyHandle root = SplitKeyPath(sub);
-    if (root == 0) return ok;
-    KeyHandle key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Read, &key) != RegStatus::Success) return ok;
-    for (std::uint32_t index = 0;; ++index) {
-        char name[260];
-        std::uint32_t size = sizeof name;
-        platform::RegStatus rc = registry_.RegEnumKeyExA(key, index, name, &size);
-        if (rc == RegStatus::MoreData) continue;
-        if (rc != RegStatus::Success) break;
-        std::string child(name, size);
-        child = child.substr(0, child.find('\0'));
-        ok = ExportKey(path + "\\" + child, header + "\\" + child, file) && ok;
-    }
-    registry_.RegCloseKey(key);
+    for (const auto& child : EnumSubKeys(path)) ok = ExportKey(path + "\\" + child, header + "\\" + child, file) && ok;
     return ok;
 }
 
 bool ModReg::ExportValues(const std::string& path, const std::string& file) const {
-    std::string sub = path;
-    KeyHandle root = SplitKeyPath(sub);
-    if (root == 0) return true;
-    KeyHandle key = 0;
-    if (registry_.RegOpenKeyExA(root, sub, KeyAccess::Read, &key) != RegStatus::Success) return true;
-
+    const auto k = OpenPath(path, KeyAccess::Read);
+    if (!k || !k->ok()) return true;
     std::string lines;
     detail::EnumeratedValue value;
-    for (std::uint32_t index = 0; detail::EnumValue(registry_, key, index, value) == RegStatus::Success; ++index)
+    for (std::uint32_t index = 0; detail::EnumValue(registry_, k->key(), index, value) == RegStatus::Success; ++index)
         lines += valueLine(value.name, value.type, value.data.data(), static_cast<std::uint32_t>(value.data.size()));
-    registry_.RegCloseKey(key);
     return lines.empty() || files_.appendFile(file, lines);
 }
 

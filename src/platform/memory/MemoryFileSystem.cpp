@@ -279,8 +279,11 @@ bool MemoryFileSystem::makeFolders(const std::string& path) {
     return folderExists(c) || createFolder(c);
 }
 
+// Only a mounted drive leads to the host.
 std::string MemoryFileSystem::hostPath(const std::string& windowsPath) const {
-    if (auto* m = mounted(windowsPath)) return m->hostPath(windowsPath); return {}; }
+    if (auto* m = mounted(windowsPath)) return m->hostPath(windowsPath);
+    return {};
+}
 
 std::string MemoryFileSystem::windowsPath(const std::string& hostPathIn) const {
     if (auto* m = mounted("Z:")) return m->windowsPath(hostPathIn);
