@@ -63,14 +63,22 @@ bool backupSectionFiles(app::Session& s, const std::string& profile, Part part,
     return s.SaveINI(partInfo(part).infoKey, list) && !refused;
 }
 
-std::string extractToDataFolder(app::Session& s, const std::string& recordedValue) {
+std::optional<bool> restoreSectionFiles(
+    app::Session& s, const std::string& profile, Part part,
+    const std::function<bool(const std::string& sectionKey, const std::string& folder)>& repoint) {
+    if (!usableProfileName(profile)) return std::nullopt;
     const std::string folder = app::DataRestoreFolderFor(s.state);
-    const auto names = splitNames(recordedValue);
-    if (!allStayInFolder(names) || !base::absolutePath(folder)) return {};
+    const auto names = splitNames(recorded(s, part));
+    if (!allStayInFolder(names) || !base::absolutePath(folder)) return std::nullopt;
     // A machine on which Outlook never ran has no such folder yet.
-    if (!platform::makeFolders(s.files, folder)) return {};
-    if (!extractAll(s, names, folder)) return {};
-    return folder;
+    if (!platform::makeFolders(s.files, folder) || !extractAll(s, names, folder)) return std::nullopt;
+
+    const std::string key = profileKey(s, profile);
+    const auto sections = s.reg.EnumSubKeys(key);
+    if (sections.empty()) return std::nullopt;
+    bool written = true;
+    for (const auto& section : sections) written = repoint(key + "\\" + section, folder) && written;
+    return written;
 }
 
 }  // namespace qm::items::detail

@@ -3,6 +3,7 @@
 // file, the checks that keep a restore inside its folders, and the archive
 // steps.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,14 @@ bool extractAll(app::Session& s, const std::vector<std::string>& names, const st
 bool backupSectionFiles(app::Session& s, const std::string& profile, Part part,
                         const std::function<std::string(const std::string& sectionKey)>& pathOf,
                         const std::function<std::string(const std::string& path)>& addPath);
-// Extracts the recorded names into the profile's data restore folder (made
-// when missing). The folder, or "" when a name is unsafe or extraction fails.
-std::string extractToDataFolder(app::Session& s, const std::string& recordedValue);
+// The restore of files a profile's sections name: the part's recorded
+// files extracted into the data restore folder (made when missing), then
+// `repoint` called for every section of the target profile with the folder.
+// Nothing when the profile name is unusable, a name is unsafe, extraction
+// fails or the profile has no sections; otherwise whether every repoint
+// took (a refused registry write fails the item).
+std::optional<bool> restoreSectionFiles(
+    app::Session& s, const std::string& profile, Part part,
+    const std::function<bool(const std::string& sectionKey, const std::string& folder)>& repoint);
 
 }  // namespace qm::items::detail

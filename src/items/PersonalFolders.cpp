@@ -33,26 +33,20 @@ bool Items::BackupDatas(const std::string& profile) {
 }
 
 bool Items::RestoreDatas(const std::string& profile) {
-    if (!usableProfileName(profile)) return false;
-    const std::string folder = extractToDataFolder(s_, recorded(s_, Part::Datas));
-    if (folder.empty()) return false;
-
-    const std::string key = profileKey(s_, profile);
-    const auto sections = s_.reg.EnumSubKeys(key);
-    if (sections.empty()) return false;
     // Every rewrite must take: a profile the registry refused to change
     // still points at the old files, and the item has failed.
-    bool written = true;
-    for (const auto& section : sections) {
-        const std::string sectionKey = key + "\\" + section;
+    const auto repointed = restoreSectionFiles(s_, profile, Part::Datas, [this](const std::string& sectionKey,
+                                                                                const std::string& folder) {
         const std::string old = dataFilePath(s_, sectionKey);
-        if (old == registry::kError) continue;
+        if (old == registry::kError) return true;
         const std::string moved = base::joinPath(folder, base::bareName(old));
-        written = s_.reg.DeleteValue(sectionKey, kAnsiPath) && written;
-        written = s_.reg.ReplaceInBinaryValue(sectionKey, kStoreEntryId, old, moved) && written;
-        written = s_.reg.ReplaceInBinaryValue(sectionKey, kUnicodePath, old, moved) && written;
-    }
-    const std::string outlook = key + "\\" + kOutlookSection;
+        bool ok = s_.reg.DeleteValue(sectionKey, kAnsiPath);
+        ok = s_.reg.ReplaceInBinaryValue(sectionKey, kStoreEntryId, old, moved) && ok;
+        return s_.reg.ReplaceInBinaryValue(sectionKey, kUnicodePath, old, moved) && ok;
+    });
+    if (!repointed) return false;
+    bool written = *repointed;
+    const std::string outlook = profileKey(s_, profile) + "\\" + kOutlookSection;
     written = s_.reg.DeleteValue(outlook, "1102039b") && written;
     written = s_.reg.DeleteValue(outlook, "001e023d") && written;
 
