@@ -32,8 +32,10 @@ std::string failureOf(const ProcessResult& run) {
 
 }  // namespace
 
-CronScheduler::CronScheduler(CronProgram program, std::vector<std::string> crontabCommand)
-    : program_(std::move(program)), crontab_(std::move(crontabCommand)) {
+CronScheduler::CronScheduler(std::string programPath, std::string prefixPath, std::string wineUser,
+                             std::vector<std::string> crontabCommand)
+    : program_{std::move(programPath), std::move(prefixPath), std::move(wineUser)},
+      crontab_(std::move(crontabCommand)) {
     if (crontab_.empty()) crontab_.push_back("crontab");
 }
 

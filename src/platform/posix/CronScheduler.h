@@ -12,10 +12,12 @@ namespace qm::platform::posix {
 
 class CronScheduler : public Scheduler {
 public:
-    // `program`: the host paths and the Wine user the job lines carry;
-    // `crontabCommand`: how to reach the crontab ("-l" lists it, "-" installs
-    // its standard input), e.g. {"crontab", "-u", "alice"}.
-    explicit CronScheduler(CronProgram program, std::vector<std::string> crontabCommand = {"crontab"});
+    // The job lines run `programPath` with `--prefix prefixPath --user
+    // wineUser` (absolute host paths). `crontabCommand` reaches the crontab:
+    // with "-l" it lists it, with "-" it installs its standard input, e.g.
+    // {"crontab", "-u", "alice"}.
+    CronScheduler(std::string programPath, std::string prefixPath, std::string wineUser,
+                  std::vector<std::string> crontabCommand = {"crontab"});
 
     // The server name is not used: the job goes into this user's crontab.
     JobAddResult NetScheduleJobAdd(const std::string& serverName, const AtInfo& job) override;
