@@ -19,10 +19,11 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-// What a failed helper said, on one line.
+// What a failed helper said on its error output, on one line. Its standard
+// output is left out: a listing carries the jobs' passwords.
 std::string failureOf(const ProcessResult& run) {
     if (!run.started) return run.reason;
-    std::string said = run.errors.empty() ? run.output : run.errors;
+    std::string said = run.errors;
     while (!said.empty() && (said.back() == '\n' || said.back() == '\r' || said.back() == ' ')) said.pop_back();
     for (char& c : said)
         if (c == '\n' || c == '\r') c = ' ';
