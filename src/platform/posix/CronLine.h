@@ -1,0 +1,57 @@
+#pragma once
+// One scheduled job as one line of the user's crontab, and back.
+//
+// A job line runs the program by its absolute path with the Wine prefix and
+// user named on the line, since cron's environment has neither WINEPREFIX
+// nor much else, and ends with a marker comment carrying the job number:
+//
+//   30 23 * * 1,3,5 '/opt/qm/quillmark' --prefix '/home/u/.wine' --user 'u' 'sf=...bf=...' # quillmark job 3
+//
+// A job for no particular day runs once and then removes its own line:
+//
+//   0 9 * * * '/opt/qm/quillmark' ... 'sf=...'; '/opt/qm/quillmark' --unschedule 4 # quillmark job 4
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/Scheduler.h"
+
+namespace qm::platform::posix {
+
+// What every job line starts: host paths and Wine's user name.
+struct CronProgram {
+    std::string programPath;  // absolute
+    std::string prefixPath;   // absolute
+    std::string wineUser;
+};
+
+// cron takes at most this many characters of a line's command (Debian's
+// crontab refuses a longer one; other crons cut it short).
+inline constexpr std::size_t kMaxCronCommand = 998;
+
+// One word for /bin/sh that passes through cron unchanged: single quotes,
+// and every "%" (which cron would turn into a line break) escaped outside
+// them as "\%".
+std::string cronShellWord(const std::string& value);
+
+// The argument text of a job command: what follows the quoted program path
+// and one blank. False when the command is not in that form.
+bool argumentTextOf(const std::string& command, std::string& arguments);
+
+// The crontab line of `job` under `jobNumber`, or the reason there is none
+// (a value no crontab line can carry, a time or day cron cannot express).
+bool cronLineFor(const CronProgram& program, const AtInfo& job, std::uint32_t jobNumber, std::string& line,
+                 std::string& reason);
+
+// The job number of a line this scheduler wrote, whether or not the rest of
+// the line still reads; nullopt for every other line, comment lines included.
+std::optional<std::uint32_t> markedJobNumber(const std::string& line);
+// The job number in the marker of any line, commented-out jobs included,
+// so a new job never takes a number that may come back.
+std::optional<std::uint32_t> anyMarkedJobNumber(const std::string& line);
+
+// A line this scheduler wrote, read back; nullopt when it is not one or no
+// longer reads as one. The password is not kept.
+std::optional<ScheduledJob> parseCronLine(const std::string& line);
+
+}  // namespace qm::platform::posix
