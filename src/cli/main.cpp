@@ -176,7 +176,31 @@ int backup(qm::app::Session& session, const std::string& commandLine) {
 
 }  // namespace
 
+#ifdef QM_WITH_WINDOWS
+#include "gui/Windows.h"
+#endif
+
+namespace {
+
+// Started with nothing but the installation to work on: the windows.
+bool windowsWanted(int argc, char** argv) {
+    for (int i = 1; i < argc; i += 2) {
+        const std::string a = argv[i];
+        if ((a != "--prefix" && a != "--user") || i + 1 >= argc) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+#ifdef QM_WITH_WINDOWS
+    // The argument text of a scheduled job never reaches this: it runs
+    // without a window, and without a display.
+    if (windowsWanted(argc, argv)) return qm::gui::runWindows(argc, argv);
+#else
+    (void)windowsWanted;
+#endif
     Options o;
     int status = parseOptions(argc, argv, o);
     if (status == -1) return 0;

@@ -1,0 +1,438 @@
+#include "gui/MainWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/Environment.h"
+#include "gui/AboutDialog.h"
+#include "gui/MessageBoxes.h"
+#include "gui/OptionsDialog.h"
+#include "gui/PasswordDialog.h"
+#include "options/OptionsTexts.h"
+#include "runs/Runs.h"
+
+namespace qm::gui {
+namespace {
+
+QString q(const std::string& text) { return QString::fromStdString(text); }
+
+// Texts as the controls keep them: CR LF as line breaks.
+QString multiline(const std::string& text) {
+    std::string t;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) t += text[i];
+    return q(t);
+}
+
+// The grey of a disabled password box, the window's colour of an enabled one.
+void paintPasswordBox(QLineEdit* box, bool enabled) {
+    box->setEnabled(enabled);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, enabled ? QApplication::palette().color(QPalette::Base)
+                                             : QApplication::palette().color(QPalette::Button));
+    box->setPalette(palette);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(GuiContext& context) : context_(context), session_(context.session) {
+    setObjectName(QStringLiteral("frmMain"));
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+
+    tabs_ = new QTabWidget(central);
+    tabs_->setObjectName(QStringLiteral("SSTab1"));
+    tabs_->addTab(makeBackupTab(), QStringLiteral("Backup"));
+    tabs_->addTab(makeRestoreTab(), QStringLiteral("Restore"));
+    layout->addWidget(tabs_);
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] { app::TabChanged(*this); });
+
+    picCon3_ = makeBusyPanel();
+    layout->addWidget(picCon3_);
+
+    auto* buttons = new QHBoxLayout;
+    auto* cmdAbout = new QPushButton(QStringLiteral("About"), central);
+    cmdAbout->setObjectName(QStringLiteral("cmdAbout"));
+    cmdApply_ = new QPushButton(QStringLiteral("Backup Now"), central);
+    cmdApply_->setObjectName(QStringLiteral("cmdApply"));
+    cmdApply_->setDefault(true);
+    auto* cmdQuit = new QPushButton(QStringLiteral("Quit"), central);
+    cmdQuit->setObjectName(QStringLiteral("cmdQuit"));
+    buttons->addWidget(cmdAbout);
+    buttons->addStretch();
+    buttons->addWidget(cmdApply_);
+    buttons->addWidget(cmdQuit);
+    layout->addLayout(buttons);
+    connect(cmdAbout, &QPushButton::clicked, this, [this] { showAbout(); });
+    connect(cmdApply_, &QPushButton::clicked, this, [this] { command([this] { runs::ApplyPressed(session_, *this); }); });
+    connect(cmdQuit, &QPushButton::clicked, this, [this] { app::Quit(*this); });
+
+    setCentralWidget(central);
+    makeMenus();
+}
+
+QWidget* MainWindow::makeBackupTab() {
+    auto* tab = new QWidget;
+    auto* layout = new QHBoxLayout(tab);
+
+    auto* what = new QGroupBox(QStringLiteral("What"), tab);
+    auto* whatLayout = new QVBoxLayout(what);
+    auto* profileRow = new QHBoxLayout;
+    profileRow->addWidget(new QLabel(QStringLiteral("Profile to backup"), what));
+    cbSource_ = new QComboBox(what);
+    cbSource_->setObjectName(QStringLiteral("cbSource"));
+    cbSource_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    profileRow->addWidget(cbSource_);
+    whatLayout->addLayout(profileRow);
+    connect(cbSource_, &QComboBox::activated, this,
+            [this] { command([this] { app::SourceProfileChanged(session_, *this); }); });
+    auto* items = new QGroupBox(QStringLiteral("Items to backup"), what);
+    items->setObjectName(QStringLiteral("backupItems"));
+    auto* itemsLayout = new QVBoxLayout(items);
+    for (std::size_t i = 0; i < backupItems_.size(); ++i) {
+        backupItems_[i] = new QCheckBox(QString::fromUtf8(options::kItemCaptions[i]), items);
+        backupItems_[i]->setObjectName(QStringLiteral("backupitem_%1").arg(i));
+        backupItems_[i]->setToolTip(QString::fromUtf8(options::kItemTooltips[i]));
+        itemsLayout->addWidget(backupItems_[i]);
+    }
+    itemsMenu(items, app::ItemArray::Backup);
+    whatLayout->addWidget(items);
+    whatLayout->addStretch();
+    layout->addWidget(what, 3);
+
+    auto* where = new QGroupBox(QStringLiteral("Where"), tab);
+    auto* whereLayout = new QGridLayout(where);
+    whereLayout->addWidget(new QLabel(QStringLiteral("Choose a backup finename"), where), 0, 0, 1, 2);
+    txtTargetFile_ = new QLineEdit(where);
+    txtTargetFile_->setObjectName(QStringLiteral("txtTargetFile"));
+    txtTargetFile_->setReadOnly(true);
+    cmdTargetFile_ = new QPushButton(QStringLiteral("Browse..."), where);
+    cmdTargetFile_->setObjectName(QStringLiteral("cmdTargetFile"));
+    whereLayout->addWidget(txtTargetFile_, 1, 0);
+    whereLayout->addWidget(cmdTargetFile_, 1, 1);
+    connect(cmdTargetFile_, &QPushButton::clicked, this,
+            [this] { command([this] { app::ChooseTargetFile(session_, *this); }); });
+    whereLayout->addWidget(new QLabel(QStringLiteral("Description"), where), 2, 0, 1, 2);
+    txtAttachInfo_ = new QPlainTextEdit(where);
+    txtAttachInfo_->setObjectName(QStringLiteral("txtAttachInfo"));
+    txtAttachInfo_->setPlaceholderText(QStringLiteral("What this backup holds, for whoever restores it"));
+    whereLayout->addWidget(txtAttachInfo_, 3, 0, 1, 2);
+    whereLayout->setRowStretch(3, 1);
+
+    auto* security = new QGroupBox(QStringLiteral("Security"), where);
+    auto* securityLayout = new QGridLayout(security);
+    ifprotect_ = new QCheckBox(QStringLiteral("Protect backup file with password"), security);
+    ifprotect_->setObjectName(QStringLiteral("ifprotect"));
+    securityLayout->addWidget(ifprotect_, 0, 0, 1, 2);
+    securityLayout->addWidget(new QLabel(QStringLiteral("Password:"), security), 1, 0);
+    txtPassword_ = new QLineEdit(security);
+    txtPassword_->setObjectName(QStringLiteral("txtPassword"));
+    txtPassword_->setEchoMode(QLineEdit::Password);
+    txtPassword_->setMaxLength(20);
+    securityLayout->addWidget(txtPassword_, 1, 1);
+    securityLayout->addWidget(new QLabel(QStringLiteral("Retype Password:"), security), 2, 0);
+    txtPassword2_ = new QLineEdit(security);
+    txtPassword2_->setObjectName(QStringLiteral("txtPassword2"));
+    txtPassword2_->setEchoMode(QLineEdit::Password);
+    txtPassword2_->setMaxLength(32767);
+    securityLayout->addWidget(txtPassword2_, 2, 1);
+    paintPasswordBox(txtPassword_, false);
+    paintPasswordBox(txtPassword2_, false);
+    connect(ifprotect_, &QCheckBox::clicked, this, [this] { app::ProtectClicked(*this); });
+    whereLayout->addWidget(security, 4, 0, 1, 2);
+    layout->addWidget(where, 2);
+    return tab;
+}
+
+QWidget* MainWindow::makeRestoreTab() {
+    auto* tab = new QWidget;
+    auto* layout = new QHBoxLayout(tab);
+
+    auto* where = new QGroupBox(QStringLiteral("Where"), tab);
+    auto* whereLayout = new QGridLayout(where);
+    whereLayout->addWidget(new QLabel(QStringLiteral("Choose a Backup File to Restore From"), where), 0, 0, 1, 2);
+    txtSourceFile_ = new QLineEdit(where);
+    txtSourceFile_->setObjectName(QStringLiteral("txtSourceFile"));
+    txtSourceFile_->setReadOnly(true);
+    cmdSourceFile_ = new QPushButton(QStringLiteral("Browse..."), where);
+    cmdSourceFile_->setObjectName(QStringLiteral("cmdSourceFile"));
+    whereLayout->addWidget(txtSourceFile_, 1, 0);
+    whereLayout->addWidget(cmdSourceFile_, 1, 1);
+    connect(cmdSourceFile_, &QPushButton::clicked, this,
+            [this] { command([this] { runs::OpenBackupFile(session_, *this); }); });
+    txtPOBinfo_ = new QPlainTextEdit(where);
+    txtPOBinfo_->setObjectName(QStringLiteral("txtPOBinfo"));
+    txtPOBinfo_->setReadOnly(true);
+    txtPOBinfo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    whereLayout->addWidget(txtPOBinfo_, 2, 0, 1, 2);
+    whereLayout->addWidget(new QLabel(QStringLiteral("Description"), where), 3, 0, 1, 2);
+    txtFileInfo_ = new QPlainTextEdit(where);
+    txtFileInfo_->setObjectName(QStringLiteral("txtFileInfo"));
+    txtFileInfo_->setReadOnly(true);
+    txtFileInfo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    whereLayout->addWidget(txtFileInfo_, 4, 0, 1, 2);
+    layout->addWidget(where, 2);
+
+    auto* what = new QGroupBox(QStringLiteral("What"), tab);
+    auto* whatLayout = new QVBoxLayout(what);
+    auto* profileRow = new QHBoxLayout;
+    profileRow->addWidget(new QLabel(QStringLiteral("Restore to profile"), what));
+    cbTarget_ = new QComboBox(what);
+    cbTarget_->setObjectName(QStringLiteral("cbTarget"));
+    cbTarget_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    profileRow->addWidget(cbTarget_);
+    whatLayout->addLayout(profileRow);
+    auto* items = new QGroupBox(QStringLiteral("Items to restore"), what);
+    items->setObjectName(QStringLiteral("restoreItems"));
+    auto* itemsLayout = new QVBoxLayout(items);
+    for (std::size_t i = 0; i < restoreItems_.size(); ++i) {
+        restoreItems_[i] = new QCheckBox(QString::fromUtf8(options::kItemCaptions[i]), items);
+        restoreItems_[i]->setObjectName(QStringLiteral("restoreitem_%1").arg(i));
+        // The restore tab's first tool tip ends with a full stop.
+        restoreItems_[i]->setToolTip(QString::fromUtf8(options::kItemTooltips[i]) + (i == 0 ? "." : ""));
+        restoreItems_[i]->setEnabled(false);
+        itemsLayout->addWidget(restoreItems_[i]);
+    }
+    itemsMenu(items, app::ItemArray::Restore);
+    whatLayout->addWidget(items);
+    whatLayout->addStretch();
+    layout->addWidget(what, 3);
+    return tab;
+}
+
+QFrame* MainWindow::makeBusyPanel() {
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("picCon3"));
+    panel->setFrameShape(QFrame::StyledPanel);
+    auto* layout = new QGridLayout(panel);
+    auto* picture = new QLabel(panel);
+    picture->setPixmap(windowIcon().pixmap(32, 32));
+    layout->addWidget(picture, 0, 0, 2, 1);
+    label1_ = new QLabel(QStringLiteral("Please Waiting"), panel);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    layout->addWidget(label1_, 0, 1);
+    pbshow_ = new QProgressBar(panel);
+    pbshow_->setObjectName(QStringLiteral("pbshow"));
+    pbshow_->setRange(0, 100);
+    pbshow_->setValue(0);
+    layout->addWidget(pbshow_, 1, 1);
+    skinLabel9_ = new QLabel(panel);
+    skinLabel9_->setObjectName(QStringLiteral("SkinLabel9"));
+    layout->addWidget(skinLabel9_, 2, 1);
+    skinLabel10_ = new QLabel(panel);
+    skinLabel10_->setObjectName(QStringLiteral("SkinLabel10"));
+    layout->addWidget(skinLabel10_, 3, 1);
+    panel->hide();
+    return panel;
+}
+
+void MainWindow::makeMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File(&F)"));
+    QAction* backupNow = file->addAction(QStringLiteral("Backup Now"));
+    backupNow->setObjectName(QStringLiteral("mnuBackupNow"));
+    backupNow->setShortcut(QKeySequence(QStringLiteral("Ctrl+B")));
+    connect(backupNow, &QAction::triggered, this, [this] { command([this] { runs::RunBackup(session_, *this); }); });
+    QAction* restoreNow = file->addAction(QStringLiteral("Restore Now"));
+    restoreNow->setObjectName(QStringLiteral("restorenow"));
+    restoreNow->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
+    connect(restoreNow, &QAction::triggered, this, [this] { command([this] { runs::RunRestore(session_, *this); }); });
+    QAction* quitAction = file->addAction(QStringLiteral("Quit"));
+    quitAction->setObjectName(QStringLiteral("mnuQuit"));
+    quitAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    connect(quitAction, &QAction::triggered, this, [this] { app::Quit(*this); });
+
+    QMenu* option = menuBar()->addMenu(QStringLiteral("Option(&O)"));
+    QAction* scheduler = option->addAction(QStringLiteral("Task Scheduler"));
+    scheduler->setObjectName(QStringLiteral("mnuTaskScheduler"));
+    connect(scheduler, &QAction::triggered, this, [this] { command([this] { showOptions(); }); });
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
+    QAction* disc = tools->addAction(QStringLiteral("Backup Data to CD/DVD"));
+    disc->setObjectName(QStringLiteral("mnuDisc"));
+    connect(disc, &QAction::triggered, this, [this] { command([this] { showDiscWindow({}, {}); }); });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help(&H)"));
+    QAction* helpAction = help->addAction(QStringLiteral("Help"));
+    helpAction->setObjectName(QStringLiteral("mnuHelp"));
+    helpAction->setShortcut(QKeySequence(QStringLiteral("F1")));
+    connect(helpAction, &QAction::triggered, this, [this] { showHelp(); });
+    QAction* website = help->addAction(QStringLiteral("Our Website"));
+    website->setObjectName(QStringLiteral("mnuWebsite"));
+    website->setShortcut(QKeySequence(QStringLiteral("Ctrl+W")));
+    connect(website, &QAction::triggered, this, [this] { QDesktopServices::openUrl(QUrl(context_.website)); });
+    QAction* about = help->addAction(QStringLiteral("About"));
+    about->setObjectName(QStringLiteral("mnuAbout"));
+    about->setShortcut(QKeySequence(QStringLiteral("Ctrl+A")));
+    connect(about, &QAction::triggered, this, [this] { showAbout(); });
+
+    runActions_ = {backupNow, restoreNow, scheduler, disc};
+}
+
+void MainWindow::itemsMenu(QGroupBox* frame, app::ItemArray items) {
+    frame->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(frame, &QWidget::customContextMenuRequested, this, [this, frame, items](const QPoint& at) {
+        if (session_.running()) return;
+        QMenu menu(frame);
+        menu.setObjectName(items == app::ItemArray::Backup ? QStringLiteral("backupItemsMenu")
+                                                           : QStringLiteral("restoreItemsMenu"));
+        QAction* all = menu.addAction(QStringLiteral("Select all items"));
+        QAction* none = menu.addAction(QStringLiteral("Deselect all items"));
+        QAction* chosen = menu.exec(frame->mapToGlobal(at));
+        if (chosen == all) app::SelectAllItems(*this, items);
+        if (chosen == none) app::DeselectAllItems(*this, items);
+    });
+}
+
+template <typename Command>
+void MainWindow::command(Command&& run) {
+    // The window answers while a run works; nothing may start another.
+    if (session_.running()) return;
+    run();
+}
+
+void MainWindow::setCommandsEnabled(bool enabled) {
+    cmdApply_->setEnabled(enabled && applyAllowed_);
+    cmdTargetFile_->setEnabled(enabled);
+    cmdSourceFile_->setEnabled(enabled);
+    for (QAction* action : runActions_) action->setEnabled(enabled);
+}
+
+bool MainWindow::load() { return app::InitializeMainWindow(session_, *this); }
+
+void MainWindow::showOptions() {
+    OptionsDialog dialog(context_, this);
+    dialog.exec();
+}
+
+void MainWindow::showAbout() {
+    AboutDialog dialog(context_, this);
+    dialog.exec();
+}
+
+void MainWindow::showHelp() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(context_.dataFolder + QStringLiteral("/help/index.html")));
+}
+
+app::Answer MainWindow::showMessage(const std::string& text, app::Icon icon, app::Buttons buttons) {
+    return MessageBoxes::show(isVisible() ? this : nullptr, text, icon, buttons);
+}
+
+void MainWindow::showBusy(bool visible) {
+    picCon3_->setVisible(visible);
+    setCommandsEnabled(!visible);
+}
+
+void MainWindow::setHourglass(bool on) {
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::setStatus(const std::string& text) { label1_->setText(q(text)); }
+int MainWindow::progress() const { return pbshow_->value(); }
+void MainWindow::setProgress(int value) { pbshow_->setValue(value); }
+void MainWindow::setFileLine(const std::string& text) { skinLabel9_->setText(q(text)); }
+void MainWindow::setPercentLine(const std::string& text) { skinLabel10_->setText(q(text)); }
+void MainWindow::yield() { QApplication::processEvents(QEventLoop::AllEvents); }
+
+std::optional<std::string> MainWindow::askPassword() { return PasswordDialog::ask(this); }
+
+std::string MainWindow::chooseFileToOpen(const std::string& title, const std::string& filter) {
+    return FilePickers::open(this, title, filter);
+}
+
+std::string MainWindow::chooseFileToSave(const std::string& title, const std::string& filter,
+                                         const std::string& proposedName) {
+    return FilePickers::save(this, title, filter, proposedName);
+}
+
+void MainWindow::setCaption(const std::string& text) { setWindowTitle(q(text)); }
+void MainWindow::hideWindow() { hide(); }
+app::Tab MainWindow::currentTab() const { return tabs_->currentIndex() == 1 ? app::Tab::Restore : app::Tab::Backup; }
+void MainWindow::setApplyCaption(const std::string& text) { cmdApply_->setText(q(text)); }
+
+void MainWindow::setApplyEnabled(bool enabled) {
+    applyAllowed_ = enabled;
+    cmdApply_->setEnabled(enabled);
+}
+
+void MainWindow::addSourceProfile(const std::string& name) { cbSource_->addItem(q(name)); }
+void MainWindow::addTargetProfile(const std::string& name) { cbTarget_->addItem(q(name)); }
+void MainWindow::setSourceProfileText(const std::string& name) { cbSource_->setCurrentText(q(name)); }
+void MainWindow::setTargetProfileText(const std::string& name) { cbTarget_->setCurrentText(q(name)); }
+std::string MainWindow::sourceProfile() const { return cbSource_->currentText().toStdString(); }
+std::string MainWindow::targetProfile() const { return cbTarget_->currentText().toStdString(); }
+
+bool MainWindow::backupItemChecked(int i) const { return backupItems_.at(static_cast<std::size_t>(i))->isChecked(); }
+void MainWindow::setBackupItemChecked(int i, bool c) { backupItems_.at(static_cast<std::size_t>(i))->setChecked(c); }
+bool MainWindow::backupItemEnabled(int i) const { return backupItems_.at(static_cast<std::size_t>(i))->isEnabled(); }
+void MainWindow::setBackupItemEnabled(int i, bool e) { backupItems_.at(static_cast<std::size_t>(i))->setEnabled(e); }
+void MainWindow::setBackupItemTooltip(int i, const std::string& text) {
+    backupItems_.at(static_cast<std::size_t>(i))->setToolTip(q(text));
+}
+bool MainWindow::restoreItemChecked(int i) const { return restoreItems_.at(static_cast<std::size_t>(i))->isChecked(); }
+void MainWindow::setRestoreItemChecked(int i, bool c) { restoreItems_.at(static_cast<std::size_t>(i))->setChecked(c); }
+bool MainWindow::restoreItemEnabled(int i) const { return restoreItems_.at(static_cast<std::size_t>(i))->isEnabled(); }
+void MainWindow::setRestoreItemEnabled(int i, bool e) { restoreItems_.at(static_cast<std::size_t>(i))->setEnabled(e); }
+
+void MainWindow::setTargetFileText(const std::string& text) { txtTargetFile_->setText(q(text)); }
+std::string MainWindow::description() const {
+    // The core keeps a description's line breaks as CR LF.
+    return txtAttachInfo_->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n")).toStdString();
+}
+bool MainWindow::protectChecked() const { return ifprotect_->isChecked(); }
+std::string MainWindow::password() const { return txtPassword_->text().toStdString(); }
+std::string MainWindow::password2() const { return txtPassword2_->text().toStdString(); }
+
+void MainWindow::setPasswordBoxes(bool enabled) {
+    txtPassword_->clear();
+    txtPassword2_->clear();
+    paintPasswordBox(txtPassword_, enabled);
+    paintPasswordBox(txtPassword2_, enabled);
+}
+
+void MainWindow::setSourceFileText(const std::string& text) { txtSourceFile_->setText(q(text)); }
+void MainWindow::setBackupFacts(const std::string& text) { txtPOBinfo_->setPlainText(multiline(text)); }
+void MainWindow::setBackupDescription(const std::string& text) { txtFileInfo_->setPlainText(multiline(text)); }
+
+void MainWindow::showDiscWindow(const std::string& fileTitle, const std::string& filePath) {
+    if (context_.openDiscWindow) context_.openDiscWindow(this, fileTitle, filePath);
+}
+
+void MainWindow::quit() {
+    quitting_ = true;
+    close();
+    QApplication::closeAllWindows();
+    QApplication::quit();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closing the window while a run works would pull the session away from
+    // under it.
+    if (session_.running()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (!quitting_) app::Quit(*this);
+}
+
+}  // namespace qm::gui

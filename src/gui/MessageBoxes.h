@@ -1,0 +1,41 @@
+#pragma once
+// Every message box of the windows: caption "Quillmark", the icon asked
+// for, OK or OK and Cancel. Tests queue the answers instead of a dialog.
+#include <QString>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/MessageView.h"
+
+class QWidget;
+
+namespace qm::gui {
+
+class MessageBoxes {
+public:
+    static app::Answer show(QWidget* parent, const std::string& text, app::Icon icon, app::Buttons buttons);
+
+    // For tests: the next boxes answer these without being shown (in order),
+    // and every text asked is kept.
+    static void setNextAnswer(app::Answer answer);
+    static const std::vector<std::string>& shownTexts();
+    static void reset();
+};
+
+// The file dialogs of the windows, with the same hook for tests: the next
+// dialogs answer these names (an empty one cancels) without being shown.
+class FilePickers {
+public:
+    static std::string open(QWidget* parent, const std::string& title, const std::string& filter);
+    static std::string save(QWidget* parent, const std::string& title, const std::string& filter,
+                            const std::string& proposedName);
+    static void setNextFileName(const std::string& name);
+    static void reset();
+};
+
+// "Name (*.x)|*.x" as Qt writes a filter.
+QString qtFilter(const std::string& filter);
+
+}  // namespace qm::gui

@@ -1,0 +1,192 @@
+#include "gui/OptionsDialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/Environment.h"
+#include "app/ViewText.h"
+#include "gui/JobListDialog.h"
+#include "gui/MessageBoxes.h"
+#include "options/OptionsTexts.h"
+
+namespace qm::gui {
+namespace {
+
+QString q(const std::string& text) { return QString::fromStdString(text); }
+
+const char* const kWeekdayCaptions[7] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+const char* const kWeekdayNames[7] = {"chkMonday", "chkTuesday", "chkWednesday", "chkThursday",
+                                      "chkFriday", "chkSaturday", "chkSunday"};
+
+void paintPasswordBox(QLineEdit* box, bool enabled) {
+    box->setEnabled(enabled);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, enabled ? QApplication::palette().color(QPalette::Base)
+                                             : QApplication::palette().color(QPalette::Button));
+    box->setPalette(palette);
+}
+
+}  // namespace
+
+OptionsDialog::OptionsDialog(GuiContext& context, QWidget* parent) : QDialog(parent), context_(context) {
+    setObjectName(QStringLiteral("Frmoption"));
+    setWindowTitle(QStringLiteral("Task Scheduler"));
+    auto* layout = new QGridLayout(this);
+
+    auto* what = new QGroupBox(QStringLiteral("What"), this);
+    auto* whatLayout = new QVBoxLayout(what);
+    auto* profileRow = new QHBoxLayout;
+    profileRow->addWidget(new QLabel(QStringLiteral("Profile to backup"), what));
+    cbSource_ = new QComboBox(what);
+    cbSource_->setObjectName(QStringLiteral("cbSource"));
+    cbSource_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    profileRow->addWidget(cbSource_);
+    whatLayout->addLayout(profileRow);
+    auto* items = new QGroupBox(QStringLiteral("Items to backup"), what);
+    auto* itemsLayout = new QVBoxLayout(items);
+    for (std::size_t i = 0; i < backupItems_.size(); ++i) {
+        backupItems_[i] = new QCheckBox(QString::fromUtf8(options::kItemCaptions[i]), items);
+        backupItems_[i]->setObjectName(QStringLiteral("backupitem_%1").arg(i));
+        backupItems_[i]->setToolTip(QString::fromUtf8(options::kItemTooltips[i]));
+        itemsLayout->addWidget(backupItems_[i]);
+    }
+    whatLayout->addWidget(items);
+    whatLayout->addStretch();
+    layout->addWidget(what, 0, 0, 2, 1);
+
+    auto* where = new QGroupBox(QStringLiteral("Where"), this);
+    auto* whereLayout = new QGridLayout(where);
+    whereLayout->addWidget(new QLabel(QStringLiteral("Choose a Backup Filename"), where), 0, 0, 1, 2);
+    txtTargetFile_ = new QLineEdit(where);
+    txtTargetFile_->setObjectName(QStringLiteral("txtTargetFile"));
+    txtTargetFile_->setReadOnly(true);
+    auto* browse = new QPushButton(QStringLiteral("Browse..."), where);
+    browse->setObjectName(QStringLiteral("cmdTargetFile"));
+    whereLayout->addWidget(txtTargetFile_, 1, 0);
+    whereLayout->addWidget(browse, 1, 1);
+    auto* security = new QGroupBox(QStringLiteral("Security"), where);
+    auto* securityLayout = new QGridLayout(security);
+    ifprotect_ = new QCheckBox(QStringLiteral("Protect backup file with password"), security);
+    ifprotect_->setObjectName(QStringLiteral("ifprotect"));
+    securityLayout->addWidget(ifprotect_, 0, 0, 1, 2);
+    securityLayout->addWidget(new QLabel(QStringLiteral("Password:"), security), 1, 0);
+    txtPassword_ = new QLineEdit(security);
+    txtPassword_->setObjectName(QStringLiteral("txtPassword"));
+    txtPassword_->setEchoMode(QLineEdit::Password);
+    securityLayout->addWidget(txtPassword_, 1, 1);
+    securityLayout->addWidget(new QLabel(QStringLiteral("Retype Password:"), security), 2, 0);
+    txtPassword2_ = new QLineEdit(security);
+    txtPassword2_->setObjectName(QStringLiteral("txtPassword2"));
+    txtPassword2_->setEchoMode(QLineEdit::Password);
+    securityLayout->addWidget(txtPassword2_, 2, 1);
+    paintPasswordBox(txtPassword_, false);
+    paintPasswordBox(txtPassword2_, false);
+    whereLayout->addWidget(security, 2, 0, 1, 2);
+    layout->addWidget(where, 0, 1);
+
+    auto* schedule = new QGroupBox(QStringLiteral("Schedule"), this);
+    auto* scheduleLayout = new QGridLayout(schedule);
+    scheduleLayout->addWidget(new QLabel(QStringLiteral("Start time"), schedule), 0, 0);
+    cmbStartTime_ = new QComboBox(schedule);
+    cmbStartTime_->setObjectName(QStringLiteral("cmbStartTime"));
+    cmbStartTime_->setEditable(true);
+    scheduleLayout->addWidget(cmbStartTime_, 0, 1);
+    for (int d = 0; d < 7; ++d) {
+        weekdays_[static_cast<std::size_t>(d)] = new QCheckBox(QString::fromUtf8(kWeekdayCaptions[d]), schedule);
+        weekdays_[static_cast<std::size_t>(d)]->setObjectName(QString::fromUtf8(kWeekdayNames[d]));
+        scheduleLayout->addWidget(weekdays_[static_cast<std::size_t>(d)], 1 + d / 4, d % 4);
+    }
+    chkDaily_ = new QCheckBox(QStringLiteral("Run daily"), schedule);
+    chkDaily_->setObjectName(QStringLiteral("chkDaily"));
+    scheduleLayout->addWidget(chkDaily_, 2, 3);
+    auto* add = new QPushButton(QStringLiteral("Add Task to Scheduler"), schedule);
+    add->setObjectName(QStringLiteral("Command3"));
+    auto* open = new QPushButton(QStringLiteral("Open Scheduler"), schedule);
+    open->setObjectName(QStringLiteral("Command1"));
+    scheduleLayout->addWidget(add, 3, 0, 1, 2);
+    scheduleLayout->addWidget(open, 3, 2, 1, 2);
+    layout->addWidget(schedule, 1, 1);
+
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("Command2"));
+    layout->addWidget(cancel, 2, 1, Qt::AlignRight);
+
+    // What the window takes from the rest of the program; picking a profile
+    // here recomputes the locations the main window shares.
+    app::Session& s = context_.session;
+    const app::ViewText ui(s.codePage);
+    for (const auto& name : s.state.ProfileNames) optionsContext_.profileNames.push_back(ui.shown(name));
+    optionsContext_.outlookVersion = s.state.OutlookVersion;
+    optionsContext_.programFolder = ui.shown(s.system.programFolder());
+    optionsContext_.computerName = ui.shown(s.state.ComputerName);
+    optionsContext_.itemAvailability = [&s, ui](const std::string& profile) {
+        return app::ComputeProfileLocations(s, ui.typed(profile)).enabled;
+    };
+    session_ = std::make_unique<options::OptionsSession>(
+        options::OptionsSession{*this, optionsContext_, context_.keptOptions, context_.scheduler});
+
+    connect(cbSource_, &QComboBox::activated, this, [this] { options::SourceProfileChanged(*session_); });
+    connect(browse, &QPushButton::clicked, this, [this] { options::BrowseTargetFile(*session_); });
+    connect(ifprotect_, &QCheckBox::clicked, this, [this] { options::ProtectClicked(*session_); });
+    connect(chkDaily_, &QCheckBox::clicked, this, [this] { options::DailyClicked(*session_); });
+    connect(add, &QPushButton::clicked, this, [this] { options::AddTaskToScheduler(*session_); });
+    connect(open, &QPushButton::clicked, this, [this] { options::OpenScheduler(*session_); });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    options::LoadOptionsWindow(*session_);
+}
+
+app::Answer OptionsDialog::showMessage(const std::string& text, app::Icon icon, app::Buttons buttons) {
+    return MessageBoxes::show(this, text, icon, buttons);
+}
+
+void OptionsDialog::addSourceProfile(const std::string& name) { cbSource_->addItem(q(name)); }
+void OptionsDialog::setSourceProfileText(const std::string& name) { cbSource_->setCurrentText(q(name)); }
+std::string OptionsDialog::sourceProfile() const { return cbSource_->currentText().toStdString(); }
+bool OptionsDialog::backupItemChecked(int i) const { return backupItems_.at(static_cast<std::size_t>(i))->isChecked(); }
+void OptionsDialog::setBackupItemChecked(int i, bool c) { backupItems_.at(static_cast<std::size_t>(i))->setChecked(c); }
+void OptionsDialog::setBackupItemEnabled(int i, bool e) { backupItems_.at(static_cast<std::size_t>(i))->setEnabled(e); }
+void OptionsDialog::setBackupItemTooltip(int i, const std::string& text) {
+    backupItems_.at(static_cast<std::size_t>(i))->setToolTip(q(text));
+}
+void OptionsDialog::setTargetFileText(const std::string& path) { txtTargetFile_->setText(q(path)); }
+
+std::optional<std::string> OptionsDialog::chooseTargetFile(const options::SaveDialog& dialog) {
+    const std::string chosen = FilePickers::save(this, dialog.title, dialog.filter, dialog.proposedName);
+    if (chosen.empty()) return std::nullopt;
+    return chosen;
+}
+
+bool OptionsDialog::protectChecked() const { return ifprotect_->isChecked(); }
+void OptionsDialog::setPasswordBoxesEnabled(bool enabled) {
+    paintPasswordBox(txtPassword_, enabled);
+    paintPasswordBox(txtPassword2_, enabled);
+}
+std::string OptionsDialog::password() const { return txtPassword_->text().toStdString(); }
+std::string OptionsDialog::password2() const { return txtPassword2_->text().toStdString(); }
+void OptionsDialog::setPassword(const std::string& text) { txtPassword_->setText(q(text)); }
+void OptionsDialog::setPassword2(const std::string& text) { txtPassword2_->setText(q(text)); }
+void OptionsDialog::addStartTime(const std::string& text) { cmbStartTime_->addItem(q(text)); }
+void OptionsDialog::setStartTimeText(const std::string& text) { cmbStartTime_->setCurrentText(q(text)); }
+std::string OptionsDialog::startTimeText() const { return cmbStartTime_->currentText().toStdString(); }
+bool OptionsDialog::weekdayChecked(options::Weekday day) const {
+    return weekdays_.at(static_cast<std::size_t>(day))->isChecked();
+}
+void OptionsDialog::setWeekdayChecked(options::Weekday day, bool checked) {
+    weekdays_.at(static_cast<std::size_t>(day))->setChecked(checked);
+}
+bool OptionsDialog::dailyChecked() const { return chkDaily_->isChecked(); }
+
+void OptionsDialog::showScheduledJobs() {
+    JobListDialog dialog(context_.scheduler, this);
+    dialog.exec();
+}
+
+}  // namespace qm::gui
