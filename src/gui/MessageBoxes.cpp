@@ -11,6 +11,11 @@ std::deque<app::Answer>& nextAnswers() {
     return answers;
 }
 
+std::optional<app::Answer>& unasked() {
+    static std::optional<app::Answer> answer;
+    return answer;
+}
+
 std::vector<std::string>& shown() {
     static std::vector<std::string> texts;
     return texts;
@@ -40,6 +45,7 @@ app::Answer MessageBoxes::show(QWidget* parent, const std::string& text, app::Ic
         nextAnswers().pop_front();
         return answer;
     }
+    if (unasked()) return *unasked();
     QMessageBox box(iconOf(icon), QStringLiteral("Quillmark"), QString::fromStdString(text),
                     buttons == app::Buttons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
                     parent);
@@ -49,10 +55,13 @@ app::Answer MessageBoxes::show(QWidget* parent, const std::string& text, app::Ic
 
 void MessageBoxes::setNextAnswer(app::Answer answer) { nextAnswers().push_back(answer); }
 
+void MessageBoxes::answerUnaskedWith(std::optional<app::Answer> answer) { unasked() = answer; }
+
 const std::vector<std::string>& MessageBoxes::shownTexts() { return shown(); }
 
 void MessageBoxes::reset() {
     nextAnswers().clear();
+    unasked().reset();
     shown().clear();
 }
 

@@ -20,6 +20,8 @@ public:
     // For tests: the next boxes answer these without being shown (in order),
     // and every text asked is kept.
     static void setNextAnswer(app::Answer answer);
+    // For tests: when no next answer is queued, answer this without a box.
+    static void answerUnaskedWith(std::optional<app::Answer> answer);
     static const std::vector<std::string>& shownTexts();
     static void reset();
 };
