@@ -26,6 +26,9 @@ inline const char* const kFactUser = "User:";
 inline const char* const kFactTime = "Backup Time:";
 inline const char* const kFactProfile = "Profile:";
 inline const char* const kFactVersion = "Outlook Version:";
+// The password window (frmPwd).
+inline const char* const kPasswordCaption = "Please enter password";
+inline const char* const kPasswordLabel = "Please enter password:";
 
 // Restore run.
 inline const char* const kNoBackupLoaded = "Invalid backup file.";
