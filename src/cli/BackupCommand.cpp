@@ -48,6 +48,7 @@ int runBackup(const Arguments& args) {
     jobs::BackupReport report;
     {
         ProgressLine progress(platform::errorIsTerminal());
+        progress.setStatus(runs::text::kPleaseWaiting);
         runs::detail::ViewEvents events(s, progress, runs::detail::ViewEvents::Steps::Backup);
         report = jobs::RunBackupJob(s, settings, events);
     }

@@ -1,5 +1,7 @@
 // --jobs: the program's scheduled jobs, one line each; the password a job
 // carries is never shown, only whether there is one.
+#include <algorithm>
+
 #include "cli/Commands.h"
 #include "cli/JobScheduler.h"
 #include "cli/Output.h"

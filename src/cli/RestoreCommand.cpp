@@ -108,6 +108,7 @@ int runRestore(const Arguments& args) {
     jobs::RestoreReport report;
     {
         ProgressLine progress(platform::errorIsTerminal());
+        progress.setStatus(runs::text::kPleaseWaiting);
         runs::detail::advance(progress, 10);
         runs::detail::ViewEvents events(s, progress, runs::detail::ViewEvents::Steps::Restore);
         report = jobs::RunRestoreJob(s, settings, events);

@@ -8,6 +8,9 @@ inline const char* const kSelectOne = "Please select at least one item.";
 inline const char* const kEnterPassword = "Please enter Password!";
 inline const char* const kPasswordsDiffer = "Incorect Password!";
 
+// The busy panel's status line before a run sets it.
+inline const char* const kPleaseWaiting = "Please Waiting";
+
 // Backup closing messages.
 inline const char* const kBackupCompleted = "The Backup was Completed!";
 // Shown instead when no archive could be written: nothing was backed up.
