@@ -105,6 +105,7 @@ int runRestore(const Arguments& args) {
     jobs::RestoreSettings settings;
     settings.items = chosen;
     settings.targetProfile = [&] { return *profile; };
+    settings.profileTyped = true;
     jobs::RestoreReport report;
     {
         ProgressLine progress(platform::errorIsTerminal());
@@ -114,6 +115,10 @@ int runRestore(const Arguments& args) {
         report = jobs::RunRestoreJob(s, settings, events);
     }
     for (const auto& notice : report.notices) message(ui.shown(notice));
+    if (!report.failure.empty()) {
+        message(kNothingRestored + ui.shown(report.failure));
+        return runs::ExitStatusOf(report);
+    }
     result(ui.shown(runs::RestoreSummaryText(report)));
     reportFailedParts(report.parts, RunKind::Restore);
     return runs::ExitStatusOf(report);

@@ -324,6 +324,20 @@ TEST_F(RestoreRunTest, HeldItemsAndHowARestoreEnds) {
     EXPECT_EQ(restore("00110000"), runs::kExitPartsFailed);
     EXPECT_EQ(restore("00100000"), runs::kExitFailed);
     EXPECT_EQ(restore("00000000"), runs::kExitFailed);
+
+    // A typed profile name must be one of the installation's.
+    const std::string registry = registryText(*target->platform.registry);
+    jobs::RestoreSettings typed;
+    typed.items = items::selectionFromDigits("11111111");
+    typed.targetProfile = [] { return std::string("Wrok"); };
+    typed.profileTyped = true;
+    jobs::JobEvents quiet;
+    const jobs::RestoreReport refused = jobs::RunRestoreJob(*s, typed, quiet);
+    EXPECT_EQ(refused.failure, "the profile Wrok is not one of this installation's profiles (Home, Work)");
+    EXPECT_EQ(runs::ExitStatusOf(refused), runs::kExitFailed);
+    EXPECT_EQ(registryText(*target->platform.registry), registry);
+    typed.targetProfile = [] { return std::string("WORK"); };
+    EXPECT_TRUE(jobs::RunRestoreJob(*s, typed, quiet).failure.empty());
 }
 
 }  // namespace
