@@ -91,6 +91,19 @@ void ListProfiles(Session& s) {
     if (s.state.ProfileNames.empty()) s.state.NoOutlook = true;
 }
 
+std::optional<std::string> ListedProfile(const Session& s, const std::string& name) {
+    for (const auto& listed : s.state.ProfileNames)
+        if (s.codePage.equalsIgnoreCase(listed, name)) return listed;
+    return std::nullopt;
+}
+
+std::string NotListedText(const Session& s, const std::string& name) {
+    std::string listed;
+    for (const auto& profile : s.state.ProfileNames) listed += (listed.empty() ? "" : ", ") + profile;
+    return "the profile " + name + " is not one of this installation's profiles (" +
+           (listed.empty() ? std::string("it has none") : listed) + ")";
+}
+
 ItemAvailability ComputeProfileLocations(Session& s, const std::string& profile) {
     ApplicationState& st = s.state;
     st.AccountsKey = AccountsKeyFor(st.OutlookVersion);

@@ -3,6 +3,7 @@
 // of the chosen profile. The rules are UI-free; SourceProfileChanged shows
 // their result on the main window.
 #include <array>
+#include <optional>
 #include <string>
 
 #include "app/ApplicationState.h"
@@ -20,6 +21,14 @@ std::string DetectWindowsVersion(Session& session);
 std::string DetectOutlookVersion(Session& session);
 // Fills ProfileNames and NoOutlook from ProfilesKey.
 void ListProfiles(Session& session);
+// The listed profile of that name, spelled as the installation spells it;
+// letter case is ignored, as the registry ignores it in key names. Nothing
+// for a name that is not listed: a typed name that names no profile must
+// not back up the parts that need none, nor restore into a new profile.
+std::optional<std::string> ListedProfile(const Session& session, const std::string& name);
+// Why such a name is refused: "the profile Outlok is not one of this
+// installation's profiles (Outlook, Work)".
+std::string NotListedText(const Session& session, const std::string& name);
 
 // Which of the eight backup items have something to back up for a profile.
 struct ItemAvailability {

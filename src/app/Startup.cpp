@@ -13,7 +13,11 @@ namespace qm::app {
 
 const char* const kMainCaption = "Quillmark V" QM_VERSION;
 
-std::optional<AutomaticSettings> ParseCommandLine(const std::string& text) {
+std::optional<AutomaticSettings> ParseCommandLine(const std::string& text, std::string* why) {
+    auto refuse = [why](const char* reason) {
+        if (why) *why = reason;
+        return std::nullopt;
+    };
     std::vector<std::string> pieces;
     std::size_t start = 0;
     for (std::size_t pos = text.find('='); pos != std::string::npos; pos = text.find('=', start)) {
@@ -21,7 +25,8 @@ std::optional<AutomaticSettings> ParseCommandLine(const std::string& text) {
         start = pos + 1;
     }
     pieces.push_back(text.substr(start));
-    if (pieces.size() < 5) return std::nullopt;
+    if (pieces.size() < 5) return refuse(kCommandLineIncomplete);
+    if (pieces.size() > 5) return refuse(kCommandLineHasEquals);
 
     // Every piece but the first and the last ends with the next key's name.
     // A piece shorter than that name has no value left.
@@ -29,7 +34,9 @@ std::optional<AutomaticSettings> ParseCommandLine(const std::string& text) {
         pieces[i] = pieces[i].size() >= 2 ? pieces[i].substr(0, pieces[i].size() - 2) : std::string();
 
     AutomaticSettings settings{pieces[1], pieces[2], pieces[3], pieces[4]};
-    if (settings.profile.empty() || settings.selection.empty() || settings.archivePath.empty()) return std::nullopt;
+    if (settings.profile.empty() || settings.selection.empty() || settings.archivePath.empty())
+        return refuse(kCommandLineEmptyValue);
+    if (why) why->clear();
     return settings;
 }
 

@@ -26,9 +26,19 @@ struct AutomaticSettings {
 
 // sf=<profile>xm=<digits>ps=<password>bf=<file>, read by position: the text
 // is split at every "=", and the two characters before each "=" (the next
-// key's name) are dropped. Nothing when it splits into fewer than five
-// pieces or the profile, selection or path comes out empty.
-std::optional<AutomaticSettings> ParseCommandLine(const std::string& text);
+// key's name) are dropped. Nothing when it does not split into exactly five
+// pieces or the profile, selection or path comes out empty; `why` (when
+// given) then says which. More than five pieces means a value holds "=",
+// which would shift the values after it: the wrong profile backed up into
+// the wrong file, without the password.
+std::optional<AutomaticSettings> ParseCommandLine(const std::string& text, std::string* why = nullptr);
+inline const char* const kCommandLineIncomplete =
+    "the command line does not give sf=<profile>xm=<items>ps=<password>bf=<backup file>";
+inline const char* const kCommandLineHasEquals =
+    "the command line splits at \"=\" into more than the five pieces of "
+    "sf=<profile>xm=<items>ps=<password>bf=<backup file>: no value (profile, items, password or backup file) "
+    "may contain \"=\"";
+inline const char* const kCommandLineEmptyValue = "the command line names no profile, no items or no backup file";
 // The process's arguments without the program path, joined by single blanks.
 std::string CommandLineFromArgs(int argc, const char* const* argv);
 

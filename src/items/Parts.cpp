@@ -80,4 +80,14 @@ ItemSelection selectionFromDigits(const std::string& digits) {
     return selection;
 }
 
+ItemSelection restorableItems(const std::string& flags) {
+    ItemSelection held{};
+    for (const auto& part : kParts) {
+        const std::size_t i = positionOf(part.part) - 1;
+        if (part.restoreBox >= 0 && i < flags.size() && flags[i] == '1')
+            held[static_cast<std::size_t>(part.restoreBox)] = true;
+    }
+    return held;
+}
+
 }  // namespace qm::items

@@ -56,5 +56,8 @@ bool anySelected(const ItemSelection& selection);
 // "10100000": position i selects item i; other characters and missing
 // positions leave it out, positions after the eighth are ignored.
 ItemSelection selectionFromDigits(const std::string& digits);
+// The items a backup holds, by its "BackupItem" value: the restore box of
+// each part recorded as "1" (the configuration and the rules have none).
+ItemSelection restorableItems(const std::string& flags);
 
 }  // namespace qm::items

@@ -1,5 +1,6 @@
 #include "jobs/BackupJob.h"
 
+#include "app/Environment.h"
 #include "archive/InfoFile.h"
 #include "base/WinPath.h"
 #include "items/Items.h"
@@ -36,6 +37,16 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
         return report;
     };
 
+    // A name that is no profile here (a typo, a renamed or deleted profile)
+    // would still save the parts that need no profile, and that small
+    // archive would replace a complete earlier one.
+    std::string profile = settings.profile;
+    if (strict) {
+        const auto listed = app::ListedProfile(s, settings.profile);
+        if (!listed) return fail(app::NotListedText(s, settings.profile));
+        profile = *listed;
+    }
+
     const std::string& target = settings.archivePath;
     if (st.InfoFilePath.empty()) st.InfoFilePath = base::joinPath(st.WorkFolder, archive::kInfoFileName);
     const std::string info = st.InfoFilePath;
@@ -44,7 +55,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
     st.OptionsExportFile.clear();
     if (!platform::removeFile(s.files, info) && strict)
         return fail("cannot remove the old information file " + info);
-    if (!detail::writeHeader(s, settings.profile, settings.description, strict) && strict)
+    if (!detail::writeHeader(s, profile, settings.description, strict) && strict)
         return fail("cannot write the information file " + info);
     events.headerWritten();
 
@@ -60,7 +71,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
         r.ran = runs(part, settings.items);
         if (r.ran) {
             events.partStarting(part.part);
-            r.ok = part.backup(items, settings.profile);
+            r.ok = part.backup(items, profile);
         }
         result += r.ok ? '1' : '0';
         events.partFinished(part.part, r.ran);
@@ -70,7 +81,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
 
     if (strict && result.find('1') == std::string::npos)
         return fail(items::anySelected(settings.items)
-                        ? "none of the selected items of profile " + settings.profile + " could be backed up"
+                        ? "none of the selected items of profile " + profile + " could be backed up"
                         : "the selection names no item");
 
     if (!s.SaveINI("BackupItem", result) && strict) return fail("cannot write the information file " + info);

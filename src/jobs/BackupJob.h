@@ -20,8 +20,9 @@ struct BackupSettings {
     std::string description;
     // Empty: the archive is not protected.
     std::string password;
-    // Unattended: a step that fails ends the run with nothing written, and
-    // an archive holding none of the selected parts is not written (a
+    // Unattended: the profile must be one of the installation's (letter
+    // case ignored), a step that fails ends the run with nothing written,
+    // and an archive holding none of the selected parts is not written (a
     // scheduled job must not replace the last good backup with it). An
     // interactive run passes over a failing step and reports per part.
     bool unattended = false;

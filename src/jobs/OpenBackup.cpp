@@ -59,4 +59,15 @@ OpenedBackup OpenBackupJob(app::Session& s, const std::string& path, const std::
     return opened;
 }
 
+void KeepOpenedBackup(app::Session& s, const OpenedBackup& opened) {
+    s.state.ItemFlags = opened.flags;
+    if (opened.outcome != OpenOutcome::Opened) {
+        s.state.NoArchiveLoaded = true;
+        return;
+    }
+    for (std::size_t i = 0; i < items::kPartCount; ++i)
+        if (opened.flags[i] == '1') s.state.ItemValues[i] = opened.values[i];
+    s.state.NoArchiveLoaded = false;
+}
+
 }  // namespace qm::jobs

@@ -46,5 +46,9 @@ bool IsBackupProtected(app::Session& session, const std::string& path);
 // the file is protected.
 OpenedBackup OpenBackupJob(app::Session& session, const std::string& path, const std::string& password,
                            JobEvents& events);
+// What the restore side keeps of an opening that got past the password:
+// ItemFlags, the values of the positions recorded as "1" (the others stay
+// as they were), and whether a valid backup is now loaded.
+void KeepOpenedBackup(app::Session& session, const OpenedBackup& opened);
 
 }  // namespace qm::jobs

@@ -1,5 +1,6 @@
 #include "jobs/RestoreJob.h"
 
+#include "app/Environment.h"
 #include "base/WinPath.h"
 #include "items/Items.h"
 #include "jobs/ArchiveWatch.h"
@@ -32,6 +33,13 @@ private:
 
 RestoreReport RunRestoreJob(app::Session& s, const RestoreSettings& settings, JobEvents& events) {
     RestoreReport report;
+    if (settings.profileTyped) {
+        const std::string target = settings.targetProfile ? settings.targetProfile() : std::string();
+        if (!app::ListedProfile(s, target)) {
+            report.failure = app::NotListedText(s, target);
+            return report;
+        }
+    }
     detail::ArchiveWatch watch(s, events);
     const std::string& flags = s.state.ItemFlags;
     items::Items items(s);

@@ -18,10 +18,16 @@ struct RestoreSettings {
     // The profile to restore into, asked anew before every step that takes
     // one (a window's box may change meanwhile).
     std::function<std::string()> targetProfile;
+    // The profile was typed, not picked from the installation's list: it
+    // must be one of them (letter case ignored), or nothing is restored.
+    // A typo would otherwise make a new profile out of the backup's.
+    bool profileTyped = false;
 };
 
 struct RestoreReport {
     std::array<PartResult, items::kPartCount> parts{};
+    // Why nothing was restored; empty when the steps ran.
+    std::string failure;
     std::vector<std::string> notices;
 };
 

@@ -1,11 +1,9 @@
 #pragma once
 // The services of the installation the program works on, from the
 // implementation this build was made with (chosen when it is built).
-#include <memory>
 #include <string>
 
 #include "platform/Platform.h"
-#include "platform/Scheduler.h"
 
 namespace qm::platform {
 
@@ -28,9 +26,6 @@ struct PlatformOptions {
 // Fills `out`. False with a message naming what cannot be used.
 bool openPlatform(const PlatformOptions& options, Platform& out, std::string& error);
 
-// The job scheduler of this system for the installation the options name
-// (the user's crontab on Linux); its jobs start the running program.
-std::unique_ptr<Scheduler> openScheduler(const PlatformOptions& options);
 // Host path of the running program.
 std::string programPath();
 

@@ -45,7 +45,7 @@ bool MainWindowActivated(app::Session& s, app::MainView& view, jobs::BackupRepor
         out = RunAutomaticBackup(s, settings.profile, settings.selection, settings.password, settings.archivePath);
     });
     if (!acted) return false;  // this process has had its one run
-    if (!ran) out.failure = "the command line does not give sf=<profile>xm=<items>ps=<password>bf=<backup file>";
+    if (!ran) app::ParseCommandLine(s.state.CommandLine, &out.failure);
     return out.written;
 }
 

@@ -2,6 +2,7 @@
 #include "base/WinPath.h"
 #include "jobs/BackupJob.h"
 #include "runs/Runs.h"
+#include "runs/Summaries.h"
 #include "runs/Texts.h"
 #include "runs/ViewEvents.h"
 
@@ -35,18 +36,6 @@ bool checksPass(app::Session& s, app::MainView& view, items::ItemSelection& sele
         }
     }
     return true;
-}
-
-// One line per reported part: CR LF, label, separator, outcome, TAB.
-std::string reportLines(const jobs::BackupReport& report) {
-    std::string lines;
-    for (const auto& part : items::parts()) {
-        const jobs::PartResult& r = report.parts[positionOf(part.part) - 1];
-        if (!r.ran || part.backupLabel == nullptr) continue;
-        const bool ok = report.written && r.ok;
-        lines += std::string("\r\n") + part.backupLabel + part.backupSeparator + (ok ? text::kSucceeded : text::kFail) + "\t";
-    }
-    return lines;
 }
 
 }  // namespace
@@ -85,16 +74,15 @@ void RunBackup(app::Session& s, app::MainView& view) {
     view.setProgress(view.progressMinimum());
     detail::showNotices(view, ui, report.notices);
 
-    const std::string lines = reportLines(report);
+    const std::string message = BackupReportText(report);
     if (!report.written) {
         // Nothing was backed up: say so, and there is nothing to put on a disc.
-        std::string message = std::string(text::kBackupFailed) + "\t\t\t\r\n" + lines;
-        if (!report.archiveError.empty()) message += "\r\n\r\n" + ui.shown(report.archiveError);
-        view.showMessage(message, Icon::Critical, Buttons::Ok);
+        view.showMessage(report.archiveError.empty() ? message : message + "\r\n\r\n" + ui.shown(report.archiveError),
+                         Icon::Critical, Buttons::Ok);
         return;
     }
 
-    view.showMessage(std::string(text::kBackupCompleted) + "\t\t\t\r\n" + lines, Icon::Information, Buttons::Ok);
+    view.showMessage(message, Icon::Information, Buttons::Ok);
     if (view.showMessage(text::kDiscOffer, Icon::Information, Buttons::OkCancel) == app::Answer::Ok) {
         st.DiscFileTitle = base::bareName(st.TargetArchivePath);
         st.DiscFilePath = st.TargetArchivePath;

@@ -1,6 +1,7 @@
 // Opening a backup file on the restore tab ("Browse...").
 #include "jobs/OpenBackup.h"
 #include "runs/Runs.h"
+#include "runs/Summaries.h"
 #include "runs/Texts.h"
 #include "runs/ViewEvents.h"
 
@@ -40,28 +41,18 @@ void OpenBackupFile(app::Session& s, app::MainView& view) {
     }
 
     view.setSourceFileText(chosen);
-    view.setBackupFacts(ui.shown(std::string(text::kFactComputer) + opened.value("BackupComputer") + "\r\n" +
-                                 text::kFactUser + opened.value("BackupLogonUser") + "\r\n" + text::kFactTime +
-                                 opened.value("BackupTime") + "\r\n" + text::kFactProfile +
-                                 opened.value("BackupIdentity") + "\r\n" + text::kFactVersion +
-                                 opened.value("Outlookversion")));
+    view.setBackupFacts(ui.shown(BackupFactsText(opened)));
     view.setBackupDescription(ui.shown(opened.description));
 
-    st.ItemFlags = opened.flags;
+    jobs::KeepOpenedBackup(s, opened);
     if (opened.outcome == jobs::OpenOutcome::Invalid) {
         view.showMessage(text::kInvalidBackup, Icon::Critical, Buttons::Ok);
-        st.NoArchiveLoaded = true;
         return;
     }
-    // Positions recorded as "1" enable their box and keep their value;
-    // the values of other positions stay as they were.
-    for (const auto& part : items::parts()) {
-        const std::size_t i = positionOf(part.part) - 1;
-        if (opened.flags[i] != '1') continue;
-        if (part.restoreBox >= 0) view.setRestoreItemEnabled(part.restoreBox, true);
-        st.ItemValues[i] = opened.values[i];
-    }
-    st.NoArchiveLoaded = false;
+    // Positions recorded as "1" enable their box.
+    const items::ItemSelection held = items::restorableItems(opened.flags);
+    for (int i = 0; i < 8; ++i)
+        if (held[static_cast<std::size_t>(i)]) view.setRestoreItemEnabled(i, true);
 }
 
 }  // namespace qm::runs

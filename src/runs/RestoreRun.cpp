@@ -1,6 +1,7 @@
 // The restore run and the action button that starts either run.
 #include "jobs/RestoreJob.h"
 #include "runs/Runs.h"
+#include "runs/Summaries.h"
 #include "runs/Texts.h"
 #include "runs/ViewEvents.h"
 
@@ -37,20 +38,13 @@ void RunRestore(app::Session& s, app::MainView& view) {
     detail::ViewEvents events(s, view, detail::ViewEvents::Steps::Restore);
     const jobs::RestoreReport report = jobs::RunRestoreJob(s, settings, events);
 
-    std::string summary;
-    for (const auto& part : items::parts()) {
-        const jobs::PartResult& r = report.parts[positionOf(part.part) - 1];
-        if (r.ran && part.restoreLabel)
-            summary += std::string("\r\n") + part.restoreLabel + part.restoreTabs + (r.ok ? text::kSucceeded : text::kFail) + "\t";
-    }
-
     view.setHourglass(false);
     view.setProgress(view.progressMaximum());
     view.setStatus(text::kOperationComplete);
     view.showBusy(false);
     view.setProgress(0);
     detail::showNotices(view, ui, report.notices);
-    view.showMessage(std::string(text::kRestoreCompleted) + "\t\t\t\r\n" + summary, Icon::Information, Buttons::Ok);
+    view.showMessage(RestoreSummaryText(report), Icon::Information, Buttons::Ok);
 }
 
 void ApplyPressed(app::Session& s, app::MainView& view) {

@@ -8,6 +8,9 @@ inline const char* const kSelectOne = "Please select at least one item.";
 inline const char* const kEnterPassword = "Please enter Password!";
 inline const char* const kPasswordsDiffer = "Incorect Password!";
 
+// The busy panel's status line before a run sets it.
+inline const char* const kPleaseWaiting = "Please Waiting";
+
 // Backup closing messages.
 inline const char* const kBackupCompleted = "The Backup was Completed!";
 // Shown instead when no archive could be written: nothing was backed up.
@@ -26,6 +29,9 @@ inline const char* const kFactUser = "User:";
 inline const char* const kFactTime = "Backup Time:";
 inline const char* const kFactProfile = "Profile:";
 inline const char* const kFactVersion = "Outlook Version:";
+// The password window (frmPwd).
+inline const char* const kPasswordCaption = "Please enter password";
+inline const char* const kPasswordLabel = "Please enter password:";
 
 // Restore run.
 inline const char* const kNoBackupLoaded = "Invalid backup file.";

@@ -26,16 +26,31 @@ TEST(CommandLine, PiecesArePositional) {
     expectSettings("aa=Outlookbb=1cc=pwdd=C:\\b.qmk", {"Outlook", "1", "pw", "C:\\b.qmk"});
     // A value shorter than two characters keeps its own characters.
     expectSettings("sf=Pxm=1ps=xbf=C:\\b", {"P", "1", "x", "C:\\b"});
-    // An "=" in the password shifts every later piece: wrong but usable values.
-    expectSettings("sf=Outlookxm=10000000ps=a=bbf=C:\\b.qmk", {"Outlook", "10000000", "", "b"});
-    // An "=" in the path: the path loses its last two characters before it.
-    expectSettings("sf=Outlookxm=1ps=bf=C:\\a=b.qmk", {"Outlook", "1", "", "C:"});
+}
+
+TEST(CommandLine, AValueHoldingEqualsIsRefusedNotShifted) {
+    // Read by position, these would back up into the file "b" without the
+    // password, or into "C:"; nothing runs instead, and the reason says why.
+    for (const char* line : {"sf=Outlookxm=10000000ps=a=bbf=C:\\b.qmk", "sf=Outlookxm=1ps=bf=C:\\a=b.qmk",
+                             "sf=Out=lookxm=1ps=bf=C:\\b.qmk", "sf=Outlookxm=1ps=bf=C:\\b.qmk="}) {
+        std::string why;
+        EXPECT_FALSE(ParseCommandLine(line, &why)) << line;
+        EXPECT_EQ(why, app::kCommandLineHasEquals) << line;
+        EXPECT_NE(why.find("may contain \"=\""), std::string::npos);
+    }
+    std::string why = "stale";
+    EXPECT_FALSE(ParseCommandLine("sf=Outlookxm=1ps=", &why));
+    EXPECT_EQ(why, app::kCommandLineIncomplete);
+    EXPECT_FALSE(ParseCommandLine("sf=xm=1ps=bf=C:\\b.qmk", &why));
+    EXPECT_EQ(why, app::kCommandLineEmptyValue);
+    EXPECT_TRUE(ParseCommandLine("sf=Outlookxm=1ps=bf=C:\\b.qmk", &why));
+    EXPECT_EQ(why, "");
 }
 
 TEST(CommandLine, NothingRunsWithoutTheRequiredValues) {
     for (const char* line : {"", "/auto", "sf=Outlook", "sf=Outlookxm=1ps=", "sf=xm=1ps=bf=C:\\b.qmk",
                              "sf=Outlookxm=ps=bf=C:\\b.qmk", "sf=Outlookxm=1ps=pbf=",
-                             // "=" in the profile: its remainder is too short to keep a name.
+                             // "=" in the profile: six pieces.
                              "sf=A=Bxm=1ps=bf=C:\\b.qmk", "s=O=x=p=", "===="})
         EXPECT_FALSE(ParseCommandLine(line)) << line;
 }

@@ -6,7 +6,9 @@
 
 #include "archive/InfoFile.h"
 #include "registry/ModReg.h"
+#include "runs/ExitStatus.h"
 #include "runs/Runs.h"
+#include "runs/Summaries.h"
 #include "runs/RunsFixture.h"
 
 namespace qm::test {
@@ -85,8 +87,11 @@ TEST_F(AutomaticRunTest, AllItemsWithAndWithoutPassword) {
 
 TEST_F(AutomaticRunTest, CommandLinesThatDoNotParseWriteNothing) {
     std::string log;
+    // Without a command the program opens its windows, which need a display.
     EXPECT_EQ(run("", &log), 2);
-    EXPECT_NE(log.find("window is not part of this build"), std::string::npos) << log;
+    EXPECT_TRUE(log.find("window is not part of this build") != std::string::npos ||
+                log.find("the windows need a display") != std::string::npos)
+        << log;
     EXPECT_EQ(run("hello world", &log), 1);
     EXPECT_NE(log.find("no backup written"), std::string::npos) << log;
     EXPECT_EQ(run(job("Outlook", "", "", out + "/a.qmk")), 1);
@@ -146,22 +151,69 @@ TEST_F(AutomaticRunTest, SelectionPositions) {
     EXPECT_TRUE(view.statusHistory.empty());
     EXPECT_TRUE(workFiles(s).empty());
 
-    // Nothing asked for, or nothing of it found: the last good backup stays.
+    // Nothing asked for, or a profile that is not there: the last good
+    // backup stays.
     const std::string good = readHostFile(out + "/sel.qmk");
-    jobs::BackupReport report;
-    for (const auto& [profile, selection] : {std::pair{"Outlook", "000000001111"}, std::pair{"Gone", "10000000"}}) {
-        report = runs::RunAutomaticBackup(s, profile, selection, "", out + "/sel.qmk");
-        EXPECT_FALSE(report.written) << profile;
-        EXPECT_EQ(report.itemResult, "0000000000");
-        EXPECT_FALSE(report.failure.empty());
-        EXPECT_EQ(readHostFile(out + "/sel.qmk"), good);
-    }
+    jobs::BackupReport report = runs::RunAutomaticBackup(s, "Outlook", "000000001111", "", out + "/sel.qmk");
+    EXPECT_FALSE(report.written);
+    EXPECT_EQ(report.itemResult, "0000000000");
+    EXPECT_FALSE(report.failure.empty());
+    EXPECT_EQ(readHostFile(out + "/sel.qmk"), good);
+    report = runs::RunAutomaticBackup(s, "Gone", "10000000", "", out + "/sel.qmk");
+    EXPECT_FALSE(report.written);
+    EXPECT_EQ(report.itemResult, "");  // refused before any part ran
+    EXPECT_EQ(report.failure, "the profile Gone is not one of this installation's profiles (Outlook)");
+    EXPECT_EQ(readHostFile(out + "/sel.qmk"), good);
 
     report = runs::RunAutomaticBackup(s, "Outlook", "1", "", out + "/missing/x.qmk");
     EXPECT_FALSE(report.written);
     EXPECT_FALSE(report.failure.empty());
     EXPECT_FALSE(fs::exists(out + "/missing"));
     EXPECT_TRUE(workFiles(s).empty());
+}
+
+// A typo in the job's profile name used to write the parts that need no
+// profile and replace a complete backup with that small one.
+TEST_F(AutomaticRunTest, AProfileThatIsNotTheInstallationsWritesNothing) {
+    FakeView view;
+    app::Session& s = start(*inst, view);
+    const std::string file = out + "/nightly.qmk";
+    jobs::BackupReport report = runs::RunAutomaticBackup(s, "Outlook", "11111111", "", file);
+    ASSERT_TRUE(report.written) << report.failure;
+    EXPECT_EQ(runs::ExitStatusOf(report), runs::kExitDone);
+    const std::string complete = readHostFile(file);
+
+    for (const char* typo : {"Outlok", "Outlook ", ""}) {
+        SCOPED_TRACE(typo);
+        report = runs::RunAutomaticBackup(s, typo, "11111111", "", file);
+        EXPECT_FALSE(report.written);
+        EXPECT_EQ(runs::ExitStatusOf(report), runs::kExitFailed);
+        for (const auto& part : report.parts) EXPECT_FALSE(part.ran);
+        EXPECT_EQ(readHostFile(file), complete);
+        EXPECT_TRUE(workFiles(s).empty());
+    }
+
+    // The registry ignores letter case in key names; the archive records the
+    // profile as the installation spells it.
+    report = runs::RunAutomaticBackup(s, "OUTLOOK", "10000000", "", file);
+    ASSERT_TRUE(report.written) << report.failure;
+    EXPECT_EQ(report.itemResult, "1110000000");
+    EXPECT_EQ(parseInfo(sevenZipRead(file, archive::kInfoFileName))["BackupIdentity"], "Outlook");
+}
+
+TEST_F(AutomaticRunTest, AWrittenArchiveWithAFailedPartIsNotDone) {
+    FakeView view;
+    app::Session& s = start(*inst, view);
+    removeTree(*inst, inst->made.signaturesFolder);
+    const std::string file = out + "/partial.qmk";
+    const jobs::BackupReport report = runs::RunAutomaticBackup(s, "Outlook", "00110000", "", file);
+    ASSERT_TRUE(report.written) << report.failure;
+    EXPECT_EQ(report.itemResult, "0000010000");
+    EXPECT_EQ(runs::ExitStatusOf(report), runs::kExitPartsFailed);
+    // The window's report tells the same.
+    EXPECT_EQ(runs::BackupReportText(report), "The Backup was Completed!\t\t\t\r\n"
+                                              "\r\nBackup Signatures\t\tFail!\t"
+                                              "\r\nBackup Stationeries\t\tsucceeded!\t");
 }
 
 TEST_F(AutomaticRunTest, AddressBookAloneOnOutlook2007) {

@@ -2,6 +2,8 @@
 #include <filesystem>
 
 #include "archive/InfoFile.h"
+#include "jobs/RestoreJob.h"
+#include "runs/ExitStatus.h"
 #include "runs/Runs.h"
 #include "runs/RunsFixture.h"
 
@@ -292,6 +294,50 @@ TEST_F(RestoreRunTest, FailedSignaturesAndConfigRules) {
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
                                                             "\r\nRestore Accounts Settings\t\tsucceeded!\t"});
     EXPECT_TRUE(workFiles(*s).empty());
+}
+
+// The items a backup holds are those its opening enables; a restore that
+// nobody watches ends with 0 when every step that ran succeeded, 3 when
+// some did, 1 when none did.
+TEST_F(RestoreRunTest, HeldItemsAndHowARestoreEnds) {
+    using items::restorableItems;
+    using Items = items::ItemSelection;
+    EXPECT_EQ(restorableItems("1100000000"), (Items{true, false, false, false, false, false, false, false}));
+    EXPECT_EQ(restorableItems("1001000000"), (Items{false, true, false, false, false, false, false, false}));
+    EXPECT_EQ(restorableItems("1010000001"), (Items{false, false, false, false, false, false, false, true}));
+    EXPECT_EQ(restorableItems("0000001000"), (Items{false, false, false, false, true, false, false, false}));
+    EXPECT_EQ(restorableItems("short"), Items{});
+
+    open(plain);
+    ASSERT_EQ(restorableItems(s->state.ItemFlags), (Items{true, true, true, true, true, true, true, true}));
+    const std::string sigs = target->made.signaturesFolder;
+    removeTree(*target, sigs);
+    writeFile(*target, sigs, "in the way");
+    auto restore = [&](const std::string& digits) {
+        jobs::RestoreSettings settings;
+        settings.items = items::selectionFromDigits(digits);
+        settings.targetProfile = [] { return std::string("Work"); };
+        jobs::JobEvents quiet;
+        return runs::ExitStatusOf(jobs::RunRestoreJob(*s, settings, quiet));
+    };
+    EXPECT_EQ(restore("00010000"), runs::kExitDone);
+    EXPECT_EQ(restore("00110000"), runs::kExitPartsFailed);
+    EXPECT_EQ(restore("00100000"), runs::kExitFailed);
+    EXPECT_EQ(restore("00000000"), runs::kExitFailed);
+
+    // A typed profile name must be one of the installation's.
+    const std::string registry = registryText(*target->platform.registry);
+    jobs::RestoreSettings typed;
+    typed.items = items::selectionFromDigits("11111111");
+    typed.targetProfile = [] { return std::string("Wrok"); };
+    typed.profileTyped = true;
+    jobs::JobEvents quiet;
+    const jobs::RestoreReport refused = jobs::RunRestoreJob(*s, typed, quiet);
+    EXPECT_EQ(refused.failure, "the profile Wrok is not one of this installation's profiles (Home, Work)");
+    EXPECT_EQ(runs::ExitStatusOf(refused), runs::kExitFailed);
+    EXPECT_EQ(registryText(*target->platform.registry), registry);
+    typed.targetProfile = [] { return std::string("WORK"); };
+    EXPECT_TRUE(jobs::RunRestoreJob(*s, typed, quiet).failure.empty());
 }
 
 }  // namespace

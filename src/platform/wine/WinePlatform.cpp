@@ -1,10 +1,6 @@
 #include "platform/wine/WinePlatform.h"
 
-#include <cstdlib>
-#include <filesystem>
-
 #include "platform/CodePage.h"
-#include "platform/posix/CronScheduler.h"
 #include "platform/wine/WineFileSystem.h"
 #include "platform/wine/WineOutlookProbe.h"
 #include "platform/wine/WinePrefix.h"
@@ -62,21 +58,6 @@ bool openPlatform(const PlatformOptions& options, Platform& out, std::string& er
     return wine::openWinePlatform(options, out, error);
 }
 
-std::unique_ptr<Scheduler> openScheduler(const PlatformOptions& options) {
-    std::string user = options.userName;
-    if (user.empty())
-        if (const char* u = std::getenv("USER")) user = u;
-    // Tests aim at a crontab of their own: QM_CRONTAB_USER names its user.
-    std::vector<std::string> crontab{"crontab"};
-    if (const char* other = std::getenv("QM_CRONTAB_USER"); other && *other) crontab = {"crontab", "-u", other};
-    return std::make_unique<posix::CronScheduler>(programPath(), wine::absoluteHostPath(wine::WinePrefix::locate(options.prefix)),
-                                                  user, crontab);
-}
-
-std::string programPath() {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : exe.string();
-}
+std::string programPath() { return wine::executablePath(); }
 
 }  // namespace qm::platform

@@ -33,6 +33,18 @@ std::string homeFolder() {
     return {};
 }
 
+std::string hostUserName() {
+    if (const char* u = std::getenv("USER"); u && *u) return u;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_name) return pw->pw_name;
+    return {};
+}
+
+std::string executablePath() {
+    std::error_code ec;
+    auto exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.string();
+}
+
 WinePrefix::WinePrefix(std::string hostPath) : path_(absoluteHostPath(hostPath)) {}
 
 std::string WinePrefix::locate(const std::string& option) {

@@ -39,5 +39,9 @@ private:
 std::string normalHostPath(const std::string& path);  // lexical, no trailing '/'
 std::string absoluteHostPath(const std::string& path);  // against the current folder
 std::string homeFolder();
+// $USER, else the name of the user running the program.
+std::string hostUserName();
+// The running program's own absolute path; empty when it cannot be told.
+std::string executablePath();
 
 }  // namespace qm::platform::wine

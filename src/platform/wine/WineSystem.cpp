@@ -77,16 +77,9 @@ std::string upperAscii(std::string s) {
 
 bool sameName(const std::string& a, const std::string& b) { return upperAscii(a) == upperAscii(b); }
 
-std::string hostUserName() {
-    if (const char* u = std::getenv("USER"); u && *u) return u;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_name) return pw->pw_name;
-    return {};
-}
-
 std::string executableFolder() {
-    std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : exe.parent_path().string();
+    const std::string exe = executablePath();
+    return exe.empty() ? exe : std::filesystem::path(exe).parent_path().string();
 }
 
 std::string defaultWorkRoot() {

@@ -1,0 +1,7 @@
+#pragma once
+// What --help prints.
+namespace qm::cli {
+
+extern const char* const kHelp;
+
+}  // namespace qm::cli

@@ -1,0 +1,51 @@
+// --jobs: the program's scheduled jobs, one line each; the password a job
+// carries is never shown, only whether there is one.
+#include <algorithm>
+
+#include "cli/Commands.h"
+#include "cli/JobScheduler.h"
+#include "cli/Output.h"
+#include "options/JobList.h"
+#include "options/OptionsTexts.h"
+#include "runs/ExitStatus.h"
+
+namespace qm::cli {
+namespace {
+
+std::string padded(std::string text, std::size_t width) {
+    if (text.size() < width) text += std::string(width - text.size(), ' ');
+    return text + "  ";
+}
+
+}  // namespace
+
+int runJobs(const Arguments& args) {
+    auto scheduler = openJobScheduler(args);
+    if (!scheduler) return runs::kExitFailed;
+    const platform::JobListResult listed = scheduler->listJobs();
+    if (listed.status != platform::kSchedulerOk) {
+        message(options::kJobsUnreadable + listed.reason);
+        return runs::kExitFailed;
+    }
+    if (listed.jobs.empty()) {
+        message("no jobs are scheduled");
+        return runs::kExitDone;
+    }
+    std::vector<options::JobRow> rows;
+    std::size_t daysWidth = 4, profileWidth = 7;
+    for (const auto& job : listed.jobs) {
+        rows.push_back(options::JobRowFor(job));
+        daysWidth = std::max(daysWidth, rows.back().days.size());
+        profileWidth = std::max(profileWidth, rows.back().profile.size());
+    }
+    std::string table = padded("Job", 4) + padded("Time", 5) + padded("Days", daysWidth) +
+                        padded("Profile", profileWidth) + padded("Items", 8) + padded("Password", 8) + "Backup file";
+    for (const auto& row : rows)
+        table += "\n" + padded(std::to_string(row.jobNumber), 4) + padded(row.startTime, 5) +
+                 padded(row.days, daysWidth) + padded(row.profile, profileWidth) + padded(row.itemDigits, 8) +
+                 padded(row.passwordProtected ? "yes" : "no", 8) + row.targetFile;
+    result(table);
+    return runs::kExitDone;
+}
+
+}  // namespace qm::cli

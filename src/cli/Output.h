@@ -1,0 +1,16 @@
+#pragma once
+// Where the console writes: results (listings, facts, reports, summaries)
+// on standard output, messages on standard error, both UTF-8 with plain
+// line feeds.
+#include <string>
+
+namespace qm::cli {
+
+// One message, "quillmark: " before it.
+void message(const std::string& utf8);
+// A result; every CR LF becomes a line feed, and one ends it.
+void result(const std::string& utf8);
+// CR LF (and a lone CR) as line feeds.
+std::string withLineFeeds(const std::string& text);
+
+}  // namespace qm::cli

@@ -1,0 +1,136 @@
+// --schedule, --jobs and --unschedule on a real crontab: the one of the
+// test user qmcrontest (tools/install-deps makes it), which the console
+// is aimed at by QUILLMARK_CRONTAB_USER. Skipped without crontab, that
+// user or the right to edit its crontab.
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "runs/RunsFixture.h"
+
+namespace qm::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ConsoleScheduleTest : public RunsTest {
+protected:
+    void SetUp() override {
+        if (!getpwnam("qmcrontest")) GTEST_SKIP() << "no user qmcrontest (tools/install-deps makes it)";
+        if (geteuid() != 0) GTEST_SKIP() << "editing another user's crontab needs root";
+        if (shell("command -v crontab >/dev/null") != 0) GTEST_SKIP() << "no crontab program";
+        // Tests may run at once; the user has one crontab.
+        lock_ = open("/tmp/qmcrontest.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        ASSERT_EQ(flock(lock_, LOCK_EX), 0);
+        shell("crontab -u qmcrontest -r 2>/dev/null");
+        sample::SampleOptions options;
+        options.outlook = "11.0";
+        inst = &install("sample", options, Backend::WinePrefix);
+        out = dir / "out";
+        fs::create_directories(out);
+    }
+    void TearDown() override {
+        if (lock_ < 0) return;
+        shell("crontab -u qmcrontest -r 2>/dev/null");
+        close(lock_);
+    }
+
+    int run(const std::string& arguments, std::string* output = nullptr, const std::string& before = "") {
+        int status = -1;
+        const std::string text = capture(before + "QUILLMARK_CRONTAB_USER=qmcrontest " + quillmark(*inst, arguments) +
+                                             " </dev/null 2>&1",
+                                         &status);
+        if (output) *output = text;
+        return status;
+    }
+    static std::string crontab() { return capture("crontab -u qmcrontest -l 2>/dev/null"); }
+
+    Installation* inst = nullptr;
+    std::string out;
+
+private:
+    int lock_ = -1;
+};
+
+TEST_F(ConsoleScheduleTest, ScheduleListAndRemoveJobs) {
+    const std::string job = " --profile Outlook --items 10100000 --file " + shq(out + "/b.qmk");
+    std::string said;
+    // The window's checks, in its order and with its words.
+    struct Refused {
+        std::string arguments;
+        int status;
+        std::string text;
+    };
+    const Refused refused[] = {
+        {" --profile Outlook --items 00000000 --file x --time 9:00", 1, "Please select at least one item."},
+        {" --profile Outlook --items 10000000 --file '' --time 9:00", 1, "Invalid backup file name."},
+        {job + " --password 'a=b' --time 9:00", 1, "The password contains \"=\""},
+        {job + " --time 24:00", 1, "Invalid start time."},
+        {" --profile Outlok --items 10000000 --file x --time 9:00", 1,
+         "The task could not be scheduled: the profile Outlok is not one of this installation's profiles (Outlook)"},
+        {job + " --time 9:00 --days M,Q", 2, "--days takes"},
+    };
+    for (const auto& r : refused) {
+        EXPECT_EQ(run("--schedule" + r.arguments, &said), r.status) << r.arguments;
+        EXPECT_NE(said.find(r.text), std::string::npos) << said;
+    }
+    EXPECT_EQ(crontab(), "");
+
+    // A relative file is taken from the folder the job is scheduled in.
+    ASSERT_EQ(run("--schedule --profile outlook --items 10100000 --file rel.qmk --password 's3cret' --time 23:30 "
+                  "--days M,W,F",
+                  &said, "cd " + shq(out) + " && "),
+              0)
+        << said;
+    EXPECT_EQ(said, "Task 1 has been scheduled.\n");
+    ASSERT_EQ(run("--schedule" + job + " --time 9:00", &said), 0) << said;
+    EXPECT_EQ(said, "Task 2 has been scheduled.\n");
+    ASSERT_EQ(run("--schedule" + job + " --time 0:00 --days daily", &said), 0) << said;
+
+    const std::string lines = crontab();
+    const std::string program = fs::canonical(binaryPath()).string();
+    EXPECT_NE(lines.find("30 23 * * 1,3,5 " + shq(program) + " --prefix " + shq(inst->made.prefix) +
+                         " --user 'alice' " + shq("sf=Outlookxm=10100000ps=s3cretbf=" + out + "/rel.qmk") +
+                         " # quillmark job 1\n"),
+              std::string::npos)
+        << lines;
+    EXPECT_NE(lines.find("; " + shq(program) + " --unschedule 2 # quillmark job 2\n"), std::string::npos) << lines;
+    EXPECT_NE(lines.find("0 0 * * 0,1,2,3,4,5,6 "), std::string::npos) << lines;
+
+    ASSERT_EQ(run("--jobs", &said), 0) << said;
+    EXPECT_EQ(said.find("s3cret"), std::string::npos) << said;
+    EXPECT_NE(said.find("\n1     23:30  M,W,F"), std::string::npos) << said;
+    EXPECT_NE(said.find("Outlook  10100000  yes       " + out + "/rel.qmk\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("\n2     9:00   Once"), std::string::npos) << said;
+    EXPECT_NE(said.find("\n3     0:00   M,T,W,TH,F,S,SU"), std::string::npos) << said;
+
+    // A job that runs once removes itself after its backup: its line's
+    // command, run as cron runs it.
+    std::string once;
+    for (std::size_t at = 0, end; (end = lines.find('\n', at)) != std::string::npos; at = end + 1)
+        if (lines.compare(end - 1, 1, "2") == 0) once = lines.substr(at, end - at);
+    ASSERT_FALSE(once.empty()) << lines;
+    const std::string command = once.substr(once.find(shq(program)));
+    int status = -1;
+    said = capture("cd / && QUILLMARK_CRONTAB_USER=qmcrontest XDG_STATE_HOME=" + shq(inst->workRoot) + " sh -c " +
+                       shq(command) + " 2>&1",
+                   &status);
+    EXPECT_EQ(status, 0) << said;
+    EXPECT_TRUE(fs::exists(out + "/b.qmk")) << said;
+    EXPECT_EQ(crontab().find("# quillmark job 2"), std::string::npos);
+
+    EXPECT_EQ(run("--unschedule 2", &said), 1);
+    EXPECT_NE(said.find("Task 2 could not be removed: there is no scheduled job 2"), std::string::npos) << said;
+    EXPECT_EQ(run("--unschedule 1", &said), 0) << said;
+    EXPECT_EQ(said, "Task 1 has been removed.\n");
+    EXPECT_EQ(run("--unschedule 3"), 0);
+    EXPECT_EQ(crontab(), "");
+    EXPECT_EQ(run("--jobs", &said), 0);
+    EXPECT_EQ(said, "quillmark: no jobs are scheduled\n");
+}
+
+}  // namespace
+}  // namespace qm::test
