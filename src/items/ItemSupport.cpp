@@ -17,6 +17,10 @@ bool allStayInFolder(const std::vector<std::string>& names) {
     return true;
 }
 
+bool usableKeyName(const std::string& name) {
+    return !base::trimBlanks(name).empty() && name.find('\\') == std::string::npos;
+}
+
 bool usableProfileName(const std::string& name) {
     return !base::trimBlanks(name).empty() && base::staysInFolder(name);
 }
@@ -40,7 +44,7 @@ bool extractAll(app::Session& s, const std::vector<std::string>& names, const st
 bool backupSectionFiles(app::Session& s, const std::string& profile, Part part,
                         const std::function<std::string(const std::string& sectionKey)>& pathOf,
                         const std::function<std::string(const std::string& path)>& addPath) {
-    if (!usableProfileName(profile)) return false;
+    if (!usableKeyName(profile)) return false;
     const std::string key = profileKey(s, profile);
     const auto sections = s.reg.EnumSubKeys(key);
     if (sections.empty()) return false;
@@ -66,7 +70,7 @@ bool backupSectionFiles(app::Session& s, const std::string& profile, Part part,
 std::optional<bool> restoreSectionFiles(
     app::Session& s, const std::string& profile, Part part,
     const std::function<bool(const std::string& sectionKey, const std::string& folder)>& repoint) {
-    if (!usableProfileName(profile)) return std::nullopt;
+    if (!usableKeyName(profile)) return std::nullopt;
     const std::string folder = app::DataRestoreFolderFor(s.state);
     const auto names = splitNames(recorded(s, part));
     if (!allStayInFolder(names) || !base::absolutePath(folder)) return std::nullopt;

@@ -19,7 +19,9 @@ const std::string& recorded(const app::Session& s, Part part);
 std::vector<std::string> splitNames(const std::string& value);
 
 bool allStayInFolder(const std::vector<std::string>& names);
-// A profile name usable both as one registry key name and inside a file name.
+// A profile name usable as one registry key name: not blank, no "\".
+bool usableKeyName(const std::string& name);
+// A profile name usable inside a file name too ("<profile>.RWZ").
 bool usableProfileName(const std::string& name);
 
 // The key of a profile: ProfilesKey "\" name.

@@ -51,6 +51,8 @@ bool Items::RestoreDatas(const std::string& profile) {
     written = s_.reg.DeleteValue(outlook, "001e023d") && written;
 
     // Outlook rebuilds the favourites of the profile from the moved stores.
+    // (A name that cannot be a file name has no such file.)
+    if (!usableProfileName(profile)) return written;
     const std::string favorites = s_.state.UserProfileFolder + "\\Application Data\\Microsoft\\Outlook\\" + profile + ".FAV";
     if (s_.files.fileExists(favorites)) s_.files.deleteFile(favorites);
     return written;

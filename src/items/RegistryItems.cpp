@@ -45,12 +45,12 @@ bool restoreTree(app::Session& s, const std::string& keyPath, Part part) {
 }  // namespace
 
 bool Items::BackupConfig(const std::string& profile) {
-    if (!usableProfileName(profile)) return false;
+    if (!usableKeyName(profile)) return false;
     return backupTree(s_, profileKey(s_, profile), "QMC", s_.state.ConfigExportFile, Part::Config);
 }
 
 bool Items::RestoreConfig(const std::string& profile) {
-    if (!usableProfileName(profile)) return false;
+    if (!usableKeyName(profile)) return false;
     return restoreTree(s_, profileKey(s_, profile), Part::Config);
 }
 

@@ -250,3 +250,33 @@ TEST(AddressBookEdges, DoubledSeparatorsNetworkPathsAndDeletedBooks) {
 
 }  // namespace
 }  // namespace qm::test
+
+namespace qm::test {
+namespace {
+
+// A profile name is a registry key first; only where it becomes a file
+// name ("<profile>.RWZ") must it be one.
+TEST(ProfileNames, ANameWithASlashBacksUpItsKeysAndDataFiles) {
+    Installation a(sampleOptions("alice", "11.0"));
+    ASSERT_TRUE(a.ok()) << a.error;
+    auto& s = a.s();
+    const std::string from = a.profile(0).key;
+    const std::string to = kProfiles + "\\Work/Home";
+    const std::string file = s.state.WorkFolder + "\\copy.txt";
+    ASSERT_TRUE(s.reg.ExportKey(from, "", file));
+    ASSERT_TRUE(s.reg.ImportKey(to, file));
+
+    ASSERT_TRUE(a.startArchive(a.dir / "slash.qmk"));
+    EXPECT_TRUE(a.items().BackupConfig("Work/Home"));
+    EXPECT_TRUE(a.items().BackupDatas("Work/Home"));
+    EXPECT_TRUE(a.items().BackupPab("Work/Home"));
+    EXPECT_FALSE(a.items().BackupRules("Work/Home"));  // no file can have that name
+    const std::string info = a.infoText();
+    EXPECT_FALSE(infoValue(info, "BackupDatas").empty());
+    EXPECT_TRUE(a.finish("1100001000"));
+    // A name that cannot be one registry key is still refused.
+    EXPECT_FALSE(a.items().BackupConfig("Work\\Home"));
+}
+
+}  // namespace
+}  // namespace qm::test

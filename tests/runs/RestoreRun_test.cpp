@@ -342,3 +342,53 @@ TEST_F(RestoreRunTest, HeldItemsAndHowARestoreEnds) {
 
 }  // namespace
 }  // namespace qm::test
+
+namespace qm::test {
+namespace {
+
+// An archive that holds only some parts, opened through the window's own
+// handler: only their boxes come on, and a restore runs only their steps,
+// each row moving the bar by its own amount.
+TEST_F(RestoreRunTest, OnlyTheRecordedPartsOpenAndRun) {
+    const std::string partial =
+        foreignArchive("partial", "BackupComputer=BOX\r\nBackupConfig=QMC1.TMP\r\nBackupDatas=gone.pst\r\n"
+                                  "BackupSignatures=gone.htm\r\nBackupItem=1100100000\r\n");
+    open(partial);
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(enabledRestoreBoxes(), "10100000");
+    EXPECT_EQ(s->state.ItemValues[1], "gone.pst");
+
+    checkRestore("11111111");  // also boxes the archive does not hold
+    view.statusHistory.clear();
+    view.progressHistory.clear();
+    runs::RunRestore(*s, view);
+    EXPECT_EQ(view.statusHistory, (std::vector<std::string>{"Copying Config...", "Copying Data Files (Pst Files)...",
+                                                            "Copying Signatures...", "Operation complete!"}));
+    // 10 before the steps; then config 0, data files 10, rules 10 and 15,
+    // accounts 10, signatures 10, stationery, address book, options and
+    // templates 5 each, preferences nothing; then the maximum and 0.
+    EXPECT_EQ(view.progressHistory,
+              (std::vector<int>{10, 10, 20, 30, 45, 55, 65, 70, 75, 80, 85, 100, 0}));
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
+                                                            "\r\nRestore Personal Folders\t\tFail!\t"
+                                                            "\r\nRestore Signatures\t\t\tFail!\t"});
+}
+
+// A wrong password after a good opening: the boxes go off and clear, and
+// the file stays counted as loaded, so a restore asks for an item.
+TEST_F(RestoreRunTest, AWrongPasswordAfterAGoodOpening) {
+    open(locked, {std::string("pa55")});
+    ASSERT_EQ(enabledRestoreBoxes(), "11111111");
+    checkRestore("10000000");
+    open(locked, {std::string("wrong")});
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Incorect Password or Invalid backup file"});
+    EXPECT_EQ(enabledRestoreBoxes(), "00000000");
+    for (const auto& box : view.restoreItems) EXPECT_FALSE(box.checked);
+    EXPECT_FALSE(s->state.NoArchiveLoaded);
+    view.messages.clear();
+    runs::RunRestore(*s, view);
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Please select at least one item."});
+}
+
+}  // namespace
+}  // namespace qm::test
