@@ -1,4 +1,5 @@
 #include "platform/posix/CronScheduler.h"
+#include "support/CronRules.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -132,29 +133,6 @@ TEST_F(CronSchedulerTest, ACrontabThatCannotBeReadOrWrittenIsReportedAndNotOverw
 
     added = schedulerWith({dir / "no-crontab"}).NetScheduleJobAdd("", job(0, 1, "sf=A"));
     EXPECT_NE(added.reason.find("no-crontab"), std::string::npos) << added.reason;
-}
-
-// The command cron hands to /bin/sh: an unescaped "%" ends it (the rest is
-// standard input), "\%" is a "%", other backslashes stay.
-std::string commandAsCronRunsIt(const std::string& line) {
-    size_t i = 0;
-    for (int field = 0; field < 5; ++field) i = line.find_first_of(" \t", line.find_first_not_of(" \t", i));
-    i = line.find_first_not_of(" \t", i);
-    std::string command;
-    bool escaped = false;
-    for (; i < line.size(); ++i) {
-        const char c = line[i];
-        if (escaped) {
-            escaped = false;
-            if (c == '%') command.pop_back();
-        } else if (c == '%') {
-            break;
-        } else if (c == '\\') {
-            escaped = true;
-        }
-        command += c;
-    }
-    return command;
 }
 
 TEST_F(CronSchedulerTest, ValuesReachTheProgramUnchangedWhenCronRunsTheLine) {
