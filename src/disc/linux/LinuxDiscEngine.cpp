@@ -23,6 +23,17 @@ char kSignalPrefix[] = "quillmark : ";
 // finished with the last.
 int librariesInUse = 0;
 
+// Signals reach libburn's handler while the libraries are in use: during a
+// write or erase the job stops the drive cleanly and the process ends
+// after it; otherwise the process ends at once, as the signal asks.
+std::atomic<int> signalReceived{0};
+std::atomic<bool> driveBusy{false};
+
+int onSignal(void* /*handle*/, int signalNumber, int /*flag*/) {
+    signalReceived = signalNumber;
+    return driveBusy ? -2 : 1;
+}
+
 bool startLibraries() {
     if (librariesInUse++ > 0) return true;
     if (iso_init() < 0) return false;
@@ -30,25 +41,22 @@ bool startLibraries() {
     QueueLibraryMessages();
     char utf8[] = "UTF-8";
     iso_set_local_charset(utf8, 0);  // names reach the image as UTF-8 whatever the locale
+    burn_set_signal_handling(kSignalPrefix, onSignal, 0x100);
     return true;
 }
 
 void finishLibraries() {
     if (--librariesInUse > 0) return;
+    burn_set_signal_handling(nullptr, nullptr, 1);
     burn_finish();
     iso_finish();
 }
 
-// While a write or erase runs, a signal stops the drive cleanly instead of
-// killing the process mid-write; the job sees burn_is_aborting.
-void guardSignals(bool on) {
-    if (on)
-        burn_set_signal_handling(kSignalPrefix, nullptr, 0x130);
-    else
-        burn_set_signal_handling(nullptr, nullptr, 1);
-}
+void guardSignals(bool on) { driveBusy = on; }
 
 }  // namespace
+
+int SignalReceived() { return signalReceived; }
 
 std::vector<std::string> FileDrivesFromEnvironment() {
     std::vector<std::string> paths;
@@ -157,9 +165,8 @@ bool LinuxDiscEngine::Poll(int waitMilliseconds) {
     const bool finished = jobDone_;
     if (finished) reapJob();
     queue_.deliver(finished ? 0 : waitMilliseconds, subscribers_);
-    if (finished && burn_is_aborting(0) > 0) {
-        // The process was asked to end while writing; the drive is idle now.
-        burn_abort(4000, burn_abort_pacifier, kSignalPrefix);
+    if (finished && SignalReceived() != 0) {
+        // The process was asked to end while the drive worked; it is idle now.
         std::exit(1);
     }
     return jobRunning();

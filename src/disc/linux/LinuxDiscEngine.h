@@ -34,6 +34,9 @@ struct LinuxDiscEngineOptions {
     std::function<std::string(const std::string&)> sourcePath;
 };
 
+// The signal that asked the process to end while a drive worked; 0 when none.
+int SignalReceived();
+
 // The file drives named in QM_DISC_DRIVES, a ':'-separated list of paths.
 std::vector<std::string> FileDrivesFromEnvironment();
 

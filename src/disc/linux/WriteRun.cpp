@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include "disc/linux/Jobs.h"
 #include "disc/linux/Libraries.h"
 #include "disc/linux/LibraryMessages.h"
+#include "disc/linux/LinuxDiscEngine.h"
 
 namespace qm::disc::linuxburn {
 
@@ -27,6 +29,9 @@ namespace {
 constexpr auto kStatusInterval = std::chrono::milliseconds(50);
 constexpr int kFifoBytes = 4 << 20;
 constexpr int kCachedFifoBytes = 64 << 20;
+constexpr int kDriveBusy = 0x20102;  // "A drive operation is still going on"
+constexpr int kBusyRetries = 50;
+constexpr auto kBusyRetryInterval = std::chrono::milliseconds(100);
 
 class Reporter {
 public:
@@ -247,7 +252,23 @@ void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>
         return;
     }
 
-    burn_disc_write(opts, disc.disc);
+    // libburn refuses a drive whose previous operation is still winding
+    // down (its worker leaves a moment after the drive reports idle): wait
+    // for it rather than report a write that never started.
+    std::vector<LibraryMessage> startMessages;
+    for (int attempt = 0;; ++attempt) {
+        burn_disc_write(opts, disc.disc);
+        startMessages = TakeBurnMessages();
+        const bool refusedBusy = std::any_of(startMessages.begin(), startMessages.end(),
+                                             [](const LibraryMessage& m) { return m.code == kDriveBusy; });
+        if (!refusedBusy) break;
+        if (attempt == kBusyRetries || cancel) {
+            burn_write_opts_free(opts);
+            report.failed(deviceFailure(startMessages, text::kDriveRefused, r.driveName));
+            return;
+        }
+        std::this_thread::sleep_for(kBusyRetryInterval);
+    }
     int lastStage = -2, lastPercent = -1;
     bool cancelled = false, cancelSent = false;
     while (true) {
@@ -261,7 +282,7 @@ void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>
             lastStage = stageNumber;
             lastPercent = percent;
         }
-        if (cancel || burn_is_aborting(0) > 0) {
+        if (cancel || SignalReceived() != 0) {
             cancelled = true;
             if (!cancelSent && cancellable(status)) {
                 burn_drive_cancel(r.drive);
@@ -277,10 +298,11 @@ void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>
     const int makerStatus = udf ? maker.wait() : 0;
     const std::string makerText = makerErrors.empty() ? std::string() : fileText(makerErrors);
     if (!makerErrors.empty()) ::unlink(makerErrors.c_str());
-    auto messages = TakeBurnMessages();
+    auto messages = startMessages;
+    for (auto& m : TakeBurnMessages()) messages.push_back(m);
     for (auto& m : TakeIsoMessages()) messages.push_back(m);
 
-    if (burn_is_aborting(0) > 0) {
+    if (SignalReceived() != 0) {
         report.failed(systemFailure(1, text::kAbortedBySignal));
         return;
     }
