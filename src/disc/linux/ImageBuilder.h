@@ -62,6 +62,8 @@ public:
     std::vector<std::string> command(bool printSize) const;
     // Bytes of the image stream; -1 when genisoimage cannot tell.
     std::int64_t size() const;
+    // Where genisoimage's complaints go (inside the private folder).
+    std::string errorFile() const { return folder_ + "/errors"; }
 
 private:
     WritePlan plan_;
