@@ -157,7 +157,8 @@ TEST_F(LinuxEngineTest, CancelStopsTheWrite) {
     EXPECT_TRUE(contains(view.statusHistory, "Aborting Write...Please Wait!"));
     EXPECT_EQ(view.panels[1], "Write Cancelled....");
     EXPECT_LT(seconds, 5.0);
-    EXPECT_LT(std::filesystem::file_size(drivePath()), 1ull << 30);
+    // Stopped before the drive started, or part-way through.
+    EXPECT_TRUE(!std::filesystem::exists(drivePath()) || std::filesystem::file_size(drivePath()) < (1ull << 30));
     EXPECT_TRUE(window->QueryUnload());
 }
 
