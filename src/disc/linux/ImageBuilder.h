@@ -1,0 +1,76 @@
+#pragma once
+// Turns a snapshot of the image into what is written: a libisofs image with
+// its write options (ISO 9660 with Rock Ridge, Joliet when asked, level 3,
+// an MD5 of every file), or for the UDF volume types the command line and
+// path list of genisoimage, which libisofs cannot replace there.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "disc/linux/IsoModel.h"
+
+struct Iso_Image;
+struct iso_write_opts;
+
+namespace qm::disc::linuxburn {
+
+struct WritePlan {
+    Snapshot entries;
+    int fileSystem = 0;
+    std::string label;
+    bool useFileDates = true;
+};
+
+// UDF volume types cannot hold a file of 4 GiB or more.
+inline constexpr std::uint64_t kUdfFileLimit = 4ull << 30;
+bool UsesUdf(const WritePlan& plan);
+// The first file too large for the plan's volume type; null when none.
+const SnapshotEntry* FileTooLarge(const WritePlan& plan);
+
+// libisofs. The image and options are released by their owners.
+class IsoWrite {
+public:
+    // With skipUnreadable a file that cannot be added is left out (an
+    // estimate); otherwise it fails the image.
+    explicit IsoWrite(const WritePlan& plan, bool skipUnreadable = false);
+    ~IsoWrite();
+    IsoWrite(const IsoWrite&) = delete;
+    IsoWrite& operator=(const IsoWrite&) = delete;
+    bool ok() const { return image_ && opts_; }
+    Iso_Image* image() const { return image_; }
+    iso_write_opts* opts() const { return opts_; }
+    // Bytes of the image stream; -1 when it cannot be made.
+    std::int64_t size() const;
+    const std::string& error() const { return error_; }
+
+private:
+    Iso_Image* image_ = nullptr;
+    iso_write_opts* opts_ = nullptr;
+    std::string error_;
+};
+
+// genisoimage over a path list in a private temporary folder (removed with
+// this object).
+class UdfWrite {
+public:
+    explicit UdfWrite(const WritePlan& plan);
+    ~UdfWrite();
+    UdfWrite(const UdfWrite&) = delete;
+    UdfWrite& operator=(const UdfWrite&) = delete;
+    bool ok() const { return !folder_.empty(); }
+    // The program and its arguments; with printSize it only tells the size.
+    std::vector<std::string> command(bool printSize) const;
+    // Bytes of the image stream; -1 when genisoimage cannot tell.
+    std::int64_t size() const;
+    // Where genisoimage's complaints go (inside the private folder).
+    std::string errorFile() const { return folder_ + "/errors"; }
+
+private:
+    WritePlan plan_;
+    std::string folder_;
+};
+
+// The image's size in bytes as the plan would write it; 0 when it cannot be made.
+std::int64_t PlannedSize(const WritePlan& plan);
+
+}  // namespace qm::disc::linuxburn
