@@ -6,7 +6,7 @@
 
 namespace qm::app {
 
-enum class Icon { None, Information, Exclamation, Critical };
+enum class Icon { None, Information, Exclamation, Critical, Question };
 enum class Buttons { Ok, OkCancel };
 enum class Answer { Ok = 1, Cancel = 2 };
 

@@ -31,6 +31,7 @@ QMessageBox::Icon iconOf(app::Icon icon) {
     case app::Icon::Information: return QMessageBox::Information;
     case app::Icon::Exclamation: return QMessageBox::Warning;
     case app::Icon::Critical: return QMessageBox::Critical;
+    case app::Icon::Question: return QMessageBox::Question;
     case app::Icon::None: break;
     }
     return QMessageBox::NoIcon;
@@ -39,6 +40,11 @@ QMessageBox::Icon iconOf(app::Icon icon) {
 }  // namespace
 
 app::Answer MessageBoxes::show(QWidget* parent, const std::string& text, app::Icon icon, app::Buttons buttons) {
+    return show(parent, QStringLiteral("Quillmark"), text, icon, buttons);
+}
+
+app::Answer MessageBoxes::show(QWidget* parent, const QString& caption, const std::string& text, app::Icon icon,
+                               app::Buttons buttons) {
     shown().push_back(text);
     if (!nextAnswers().empty()) {
         const app::Answer answer = nextAnswers().front();
@@ -46,7 +52,7 @@ app::Answer MessageBoxes::show(QWidget* parent, const std::string& text, app::Ic
         return answer;
     }
     if (unasked()) return *unasked();
-    QMessageBox box(iconOf(icon), QStringLiteral("Quillmark"), QString::fromStdString(text),
+    QMessageBox box(iconOf(icon), caption, QString::fromStdString(text),
                     buttons == app::Buttons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
                     parent);
     box.setObjectName(QStringLiteral("messageBox"));

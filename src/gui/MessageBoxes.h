@@ -1,6 +1,6 @@
 #pragma once
-// Every message box of the windows: caption "Quillmark", the icon asked
-// for, OK or OK and Cancel. Tests queue the answers instead of a dialog.
+// Every message box of the windows: caption "Quillmark" unless given, the
+// icon asked for, OK or OK and Cancel. Tests queue the answers instead of a dialog.
 #include <QString>
 #include <deque>
 #include <optional>
@@ -16,6 +16,9 @@ namespace qm::gui {
 class MessageBoxes {
 public:
     static app::Answer show(QWidget* parent, const std::string& text, app::Icon icon, app::Buttons buttons);
+    // The same with a caption of its own.
+    static app::Answer show(QWidget* parent, const QString& caption, const std::string& text, app::Icon icon,
+                            app::Buttons buttons);
 
     // For tests: the next boxes answer these without being shown (in order),
     // and every text asked is kept.

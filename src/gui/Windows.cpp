@@ -10,6 +10,7 @@
 
 #include "app/Session.h"
 #include "gui/Appearance.h"
+#include "gui/DiscWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageBoxes.h"
 #include "platform/OpenPlatform.h"
@@ -93,6 +94,8 @@ int runWindows(int argc, char** argv) {
         return 1;
     }
     GuiContext context(session, *scheduler, programFolder);
+    // Paths the windows show, as the host's files the disc component reads.
+    context.openDiscWindow = discWindowOpener(session);
 
     MainWindow window(context);
     window.load();

@@ -10,7 +10,10 @@
 #include <cstdio>
 
 #include "app/Session.h"
+#include "disc/linux/LinuxDiscEngine.h"
 #include "gui/AboutDialog.h"
+#include "gui/DiscWindow.h"
+#include "gui/EraseDialog.h"
 #include "gui/Appearance.h"
 #include "gui/JobListDialog.h"
 #include "gui/MainWindow.h"
@@ -129,5 +132,20 @@ int main(int argc, char** argv) {
     ok = save(list, out, "scheduler") && ok;
     gui::AboutDialog about(context, &window);
     ok = save(about, out, "about") && ok;
+
+    // The disc window over a plain file as its drive, with the backup handed over.
+    disc::linuxburn::LinuxDiscEngineOptions discOptions;
+    discOptions.scanDrives = false;
+    discOptions.fileDrives = {(scratch.path() + "/disc.iso").toStdString()};
+    const auto engine = disc::linuxburn::MakeLinuxDiscEngine(discOptions);
+    gui::DiscWindow discWindow(*engine, &window);
+    if (discWindow.load("alice.qmk", archive)) {
+        ok = save(discWindow, out, "disc") && ok;
+    } else {
+        std::fprintf(stderr, "the disc window did not load\n");
+        ok = false;
+    }
+    gui::EraseDialog erase(&discWindow);
+    ok = save(erase, out, "erase") && ok;
     return ok ? 0 : 1;
 }
