@@ -11,6 +11,7 @@
 #include "app/ViewText.h"
 #include "archive/InfoFile.h"
 #include "jobs/OpenBackup.h"
+#include "platform/Console.h"
 #include "platform/OpenPlatform.h"
 #include "runs/Runs.h"
 #include "runs/Texts.h"
@@ -21,7 +22,7 @@ constexpr int kWritten = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
-const char* const kHelp =
+const char* const kHelpUsage =
     "Usage:\n"
     "  quillmark [options] sf=<profile>xm=<items>ps=<password>bf=<backup file>\n"
     "  quillmark [options] --list <backup file> [--password <password>]\n"
@@ -32,7 +33,11 @@ const char* const kHelp =
     "item, \"1\" selects it: 1 personal folders, 2 accounts settings,\n"
     "3 signatures, 4 stationeries, 5 personal address book, 6 options settings,\n"
     "7 templates, 8 preferences. An empty password writes the file without\n"
-    "protection. The backup file may be a Windows path (C:\\b.qmk) or a host\n"
+    "protection.";
+
+// The parts of the help that depend on where the program works.
+const char* const kHelpWine =
+    " The backup file may be a Windows path (C:\\b.qmk) or a host\n"
     "path (/tmp/b.qmk). A file already there is replaced only by a complete\n"
     "new backup.\n"
     "\n"
@@ -43,7 +48,16 @@ const char* const kHelp =
     "  --prefix DIR   the Wine prefix holding Outlook (default: $WINEPREFIX,\n"
     "                 else ~/.wine)\n"
     "  --user NAME    Wine's user name, the profile folder C:\\users\\NAME\n"
-    "                 (default: $USER)\n"
+    "                 (default: $USER)\n";
+
+const char* const kHelpWindows =
+    " A file already there is replaced only by a\n"
+    "complete new backup.\n"
+    "\n"
+    "The second form lists what a backup file holds: its entries and the facts\n"
+    "of its information file.\n";
+
+const char* const kHelpExit =
     "\n"
     "Exit status: 0 when the backup file was written (or listed), 1 when it\n"
     "was not (the reason is printed on stderr), 2 for a usage error. Started\n"
@@ -61,8 +75,9 @@ struct Options {
 void err(const std::string& utf8) { std::fprintf(stderr, "quillmark: %s\n", utf8.c_str()); }
 
 // 0: go on; otherwise the exit status.
-int parseOptions(int argc, char** argv, Options& o) {
-    int i = 1;
+int parseOptions(const std::vector<std::string>& argv, Options& o) {
+    const std::size_t argc = argv.size();
+    std::size_t i = 0;
     auto value = [&](const char* name, std::string& out) {
         if (i + 1 >= argc) {
             err(std::string(name) + " needs a value (see --help)");
@@ -74,8 +89,15 @@ int parseOptions(int argc, char** argv, Options& o) {
     for (; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
-            std::fputs(kHelp, stdout);
+            std::fputs(kHelpUsage, stdout);
+            std::fputs(qm::platform::opensWinePrefix() ? kHelpWine : kHelpWindows, stdout);
+            std::fputs(kHelpExit, stdout);
             return -1;
+        }
+        if ((a == "--prefix" || a == "--user") && !qm::platform::opensWinePrefix()) {
+            err(a + " chooses a Wine prefix and its user; this Windows build works on the Windows it runs "
+                    "in, for the user who starts it");
+            return kUsage;
         }
         if (a == "--prefix") {
             if (!value("--prefix", o.wine.prefix)) return kUsage;
@@ -177,14 +199,16 @@ int backup(qm::app::Session& session, const std::string& commandLine) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    qm::platform::useUtf8Console();
+    const std::vector<std::string> arguments = qm::platform::programArguments(argc, argv);
     Options o;
-    int status = parseOptions(argc, argv, o);
+    int status = parseOptions(arguments, o);
     if (status == -1) return 0;
     if (status != 0) return status;
 
     if (!o.list && o.rest.empty()) {
-        err("started without arguments: the window is not part of this build; see --help for the "
-            "unattended backup and the listing");
+        err("started without arguments: this build has no windows (the window is not part of this build); "
+            "see --help for the unattended backup and the listing");
         return kUsage;
     }
 
@@ -202,7 +226,7 @@ int main(int argc, char** argv) {
     }
     if (o.list) return list(session, o);
 
-    std::vector<const char*> args{argv[0]};
+    std::vector<const char*> args{"quillmark"};
     for (const auto& a : o.rest) args.push_back(a.c_str());
     return backup(session, session.codePage.fromUtf8(
                                qm::app::CommandLineFromArgs(static_cast<int>(args.size()), args.data())));

@@ -26,4 +26,8 @@ struct PlatformOptions {
 // Fills `out`. False with a message naming what cannot be used.
 bool openPlatform(const PlatformOptions& options, Platform& out, std::string& error);
 
+// True when this build works on a Wine prefix (and the prefix and user
+// options mean something); false on Windows itself.
+bool opensWinePrefix();
+
 }  // namespace qm::platform

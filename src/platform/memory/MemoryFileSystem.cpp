@@ -280,7 +280,9 @@ bool MemoryFileSystem::makeFolders(const std::string& path) {
 }
 
 std::string MemoryFileSystem::hostPath(const std::string& windowsPath) const {
-    if (auto* m = mounted(windowsPath)) return m->hostPath(windowsPath); return {}; }
+    if (auto* m = mounted(windowsPath)) return m->hostPath(windowsPath);
+    return {};
+}
 
 std::string MemoryFileSystem::windowsPath(const std::string& hostPathIn) const {
     if (auto* m = mounted("Z:")) return m->windowsPath(hostPathIn);

@@ -58,4 +58,6 @@ bool openPlatform(const PlatformOptions& options, Platform& out, std::string& er
     return wine::openWinePlatform(options, out, error);
 }
 
+bool opensWinePrefix() { return true; }
+
 }  // namespace qm::platform
