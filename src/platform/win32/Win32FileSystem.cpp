@@ -71,7 +71,11 @@ bool Win32FileSystem::renameFile(const std::string& from, const std::string& to)
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED) != 0;
 }
 
-bool Win32FileSystem::deleteFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool Win32FileSystem::deleteFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    return DeleteFileA(path.c_str()) != 0;
+}
 
 bool Win32FileSystem::readFile(const std::string& path, std::string& bytes) const {
     std::string error;
@@ -90,6 +94,10 @@ bool Win32FileSystem::readFile(const std::string& path, std::string& bytes) cons
 }
 
 bool Win32FileSystem::write(const std::string& path, const std::string& bytes, bool append) {
+    // Windows refuses to write a read-only file to anyone; Wine lets an
+    // administrator (root) through. Refused the same everywhere.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
     HANDLE h = CreateFileA(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                            append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;

@@ -49,6 +49,16 @@ RegStatus Win32Registry::RegQueryValueExA(KeyHandle key, const std::string& valu
 
 RegStatus Win32Registry::RegSetValueExA(KeyHandle key, const std::string& valueName, RegType type,
                                         const std::uint8_t* data, std::uint32_t dataSize) {
+    // A string counted without its terminator: Windows adds one only when
+    // it happens to find a zero after the converted text, so whether it is
+    // stored depends on memory. Always stored, as the other backends do.
+    const bool text = type == RegType::Sz || type == RegType::ExpandSz || type == RegType::MultiSz;
+    if (text && data && dataSize > 0 && data[dataSize - 1] != 0) {
+        std::string terminated(reinterpret_cast<const char*>(data), dataSize);
+        terminated += '\0';
+        return status(::RegSetValueExA(toHkey(key), valueName.c_str(), 0, static_cast<DWORD>(type),
+                                       reinterpret_cast<const BYTE*>(terminated.data()), dataSize + 1));
+    }
     return status(::RegSetValueExA(toHkey(key), valueName.c_str(), 0, static_cast<DWORD>(type), data, dataSize));
 }
 
