@@ -36,3 +36,16 @@ endfunction()
 file(GLOB win32_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp
                                        ${CMAKE_SOURCE_DIR}/tests/contract/*.cpp)
 qm_windows_suite(test_win32 ${win32_srcs})
+
+# The console program on a sample installation made in a Wine prefix of its
+# own through the Win32 services, and the archives it makes compared with
+# those of the Linux build (QM_LINUX_BUILD, when it holds a quillmark).
+add_executable(make-sample-here ${CMAKE_SOURCE_DIR}/tests/win32/tools/make-sample-here.cpp)
+target_link_libraries(make-sample-here PRIVATE qm_platform qm_sample)
+set(QM_LINUX_BUILD ${CMAKE_SOURCE_DIR}/build CACHE PATH "The Linux build whose archives are compared")
+foreach(mode unattended across)
+  add_test(NAME console_${mode}
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/console-under-wine.sh ${mode}
+                   $<TARGET_FILE:quillmark> $<TARGET_FILE:make-sample-here> ${QM_LINUX_BUILD})
+  set_tests_properties(console_${mode} PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77)
+endforeach()
