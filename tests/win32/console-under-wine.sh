@@ -45,6 +45,16 @@ winpath() { echo "Z:${1//\//\\}"; }
 
 case $mode in
 unattended)
+  # Without arguments it says it has no windows; the Wine-only options are
+  # refused on Windows.
+  status=0
+  win 2>"$work/log" || status=$?
+  [ "$status" -eq 2 ] && grep -q 'this build has no windows' "$work/log" || fail "no-argument start: $status $(cat "$work/log")"
+  status=0
+  win --prefix /tmp "sf=Outlookxm=11111111ps=bf=C:\\b.qmk" 2>"$work/log" || status=$?
+  [ "$status" -eq 2 ] && grep -q 'this Windows build works on the Windows it runs in' "$work/log" ||
+    fail "--prefix was not refused: $status $(cat "$work/log")"
+
   win "sf=Outlookxm=11111111ps=bf=$(winpath "$work/out/plain.qmk")" 2>"$work/log" ||
     fail "the unattended backup exited $?: $(cat "$work/log")"
   [ -s "$work/out/plain.qmk" ] || fail "no archive written"
@@ -75,7 +85,7 @@ unattended)
   win "sf=Nobodyxm=11111111ps=bf=$(winpath "$work/out/some.qmk")" 2>"$work/log" || true
   grep -q 'BackupItem=0001110111' "$work/log" || fail "unexpected parts: $(cat "$work/log")"
   grep -q 'the data files could not be backed up' "$work/log" || fail "the failed part is not named"
-  echo "unattended runs under Wine: 4 checked"
+  echo "console under Wine: 6 runs checked"
   ;;
 across)
   win "sf=Outlookxm=11111111ps=bf=$(winpath "$work/out/win.qmk")" 2>/dev/null || fail "Windows backup failed"
