@@ -4,7 +4,9 @@ enable_testing()
 find_package(GTest REQUIRED)
 
 set(QM_TEST_PREFIX ${CMAKE_BINARY_DIR}/wine-test-prefix)
-set(QM_WINE_ENV "WINEPREFIX=${QM_TEST_PREFIX};WINEDEBUG=-all")
+# A locale that makes Wine's ANSI code page Windows-1252, the one the tests'
+# bytes are written in (the Linux build's default too).
+set(QM_WINE_ENV "WINEPREFIX=${QM_TEST_PREFIX};WINEDEBUG=-all;LANG=C.UTF-8;LC_ALL=C.UTF-8")
 
 add_library(qm_testsupport STATIC
   ${CMAKE_SOURCE_DIR}/tests/support/TempDir.cpp

@@ -19,7 +19,8 @@ if [ "$mode" = across ] && [ ! -x "$linux/quillmark" ]; then
 fi
 
 work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all
+# Windows-1252 as the ANSI code page of Wine, as the Linux build has it.
+export WINEPREFIX=$work/prefix WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
 cleanup() {
   wineserver -k 2>/dev/null || true
   rm -rf "$work"

@@ -6,7 +6,7 @@
 # would hold CTest's output open and CTest would wait for them.
 set -euo pipefail
 action=$1
-export WINEPREFIX=$2 WINEDEBUG=-all
+export WINEPREFIX=$2 WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
 case $action in
   setup)
     [ -d "$WINEPREFIX" ] && { wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"; }
