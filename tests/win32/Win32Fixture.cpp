@@ -47,4 +47,21 @@ bool startScheduleService(std::string& error) {
     return ok;
 }
 
+bool stopScheduleService() {
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (!manager) return false;
+    SC_HANDLE service = OpenServiceA(manager, "Schedule", SERVICE_STOP | SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status{};
+    bool stopped = false;
+    if (service) {
+        ControlService(service, SERVICE_CONTROL_STOP, &status);
+        for (int i = 0; i < 100 && QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED; ++i)
+            Sleep(100);
+        stopped = status.dwCurrentState == SERVICE_STOPPED;
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+    return stopped;
+}
+
 }  // namespace qm::test

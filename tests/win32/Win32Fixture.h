@@ -26,5 +26,7 @@ protected:
 // Starts the job scheduler's service of this Windows when it is not running
 // (Wine starts it only when asked). False with `error` when it cannot be.
 bool startScheduleService(std::string& error);
+// Stops it; true when it is not running afterwards.
+bool stopScheduleService();
 
 }  // namespace qm::test

@@ -13,10 +13,20 @@ namespace {
 using namespace qm::platform;
 
 TEST_F(Win32Test, AJobIsAddedWithItsExactCommandAndListedAsOurs) {
-    std::string error;
-    ASSERT_TRUE(startScheduleService(error)) << error;
     const std::string program = "C:\\Program Files\\Quillmark\\quillmark.exe";
     win32::NetScheduler scheduler(program);
+    // Without the scheduler's service the call is refused with a reason
+    // (Wine would raise an exception inside the call).
+    ASSERT_TRUE(stopScheduleService());
+    AtInfo early;
+    early.Command = "\"" + program + "\" sf=Pxm=1ps=bf=C:\\b.qmk";
+    const JobAddResult refused = scheduler.NetScheduleJobAdd("", early);
+    EXPECT_EQ(refused.status, 1062u);  // ERROR_SERVICE_NOT_ACTIVE
+    EXPECT_NE(refused.reason.find("Schedule"), std::string::npos) << refused.reason;
+    EXPECT_EQ(scheduler.listJobs().status, 1062u);
+
+    std::string error;
+    ASSERT_TRUE(startScheduleService(error)) << error;
     AtInfo job;
     job.JobTime = (2 * 60 + 30) * 60 * 1000;  // 02:30
     job.DaysOfWeek = kMondayBit | kFridayBit;
