@@ -9,7 +9,8 @@
 #     the Windows build and the Linux build back up the same installation:
 #     the registry exports and the information files are the same bytes
 #     apart from the time and the temporary names, the other entries are the
-#     same bytes, and each build lists the other's archive as its own
+#     same bytes, and each build lists the other's archive as its own, with
+#     and without a password
 #     (exit 77, skipped, without a Linux build)
 set -euo pipefail
 mode=$1 exe=$2 maker=$3 linux=${4:-}
@@ -126,7 +127,25 @@ across)
   "$linux/quillmark" --prefix "$WINEPREFIX" --list "$work/out/linux.qmk" | listing >"$work/l-lists-l"
   cmp "$work/w-lists-l" "$work/l-lists-l" || fail "the Linux archive lists differently: $(diff "$work/w-lists-l" "$work/l-lists-l")"
   cmp "$work/w-lists-w" "$work/l-lists-w" || fail "the Windows archive lists differently: $(diff "$work/w-lists-w" "$work/l-lists-w")"
-  echo "archives across builds: $compared entries the same, each listed by the other build"
+
+  # AES-256 made with Windows' BCrypt opens with the Linux build's crypto, and
+  # the other way round.
+  win "sf=Outlookxm=10100000ps=s3cretbf=$(winpath "$work/out/win-locked.qmk")" 2>/dev/null ||
+    fail "Windows protected backup failed"
+  wineserver -w
+  "$linux/quillmark" --prefix "$WINEPREFIX" --user "$user" \
+    "sf=Outlookxm=10100000ps=s3cretbf=$work/out/linux-locked.qmk" 2>/dev/null || fail "Linux protected backup failed"
+  "$linux/quillmark" --prefix "$WINEPREFIX" --list "$work/out/win-locked.qmk" --password s3cret >/dev/null ||
+    fail "Linux cannot open the Windows protected archive"
+  if "$linux/quillmark" --prefix "$WINEPREFIX" --list "$work/out/win-locked.qmk" --password other >/dev/null 2>&1; then
+    fail "Linux opened the Windows protected archive with a wrong password"
+  fi
+  win --list "$(winpath "$work/out/linux-locked.qmk")" --password s3cret >/dev/null ||
+    fail "Windows cannot open the Linux protected archive"
+  if win --list "$(winpath "$work/out/linux-locked.qmk")" --password other >/dev/null 2>&1; then
+    fail "Windows opened the Linux protected archive with a wrong password"
+  fi
+  echo "archives across builds: $compared entries the same, each listed by the other build, protected ones too"
   ;;
 *)
   echo "usage: $0 unattended|across QUILLMARK_EXE MAKE_SAMPLE_EXE [LINUX_BUILD]" >&2
