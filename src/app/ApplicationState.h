@@ -5,6 +5,12 @@
 #include <string>
 #include <vector>
 
+// <windows.h> makes LogonUser a macro (LogonUserA). The field keeps its name
+// in every translation unit; one that includes <windows.h> and uses the field
+// fails to compile instead of silently reaching another name.
+#pragma push_macro("LogonUser")
+#undef LogonUser
+
 namespace qm::app {
 
 struct ApplicationState {
@@ -58,3 +64,5 @@ inline const char* const kProfilesKey =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles";
 
 }  // namespace qm::app
+
+#pragma pop_macro("LogonUser")

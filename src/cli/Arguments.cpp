@@ -1,5 +1,7 @@
 #include "cli/Arguments.h"
 
+#include "platform/OpenPlatform.h"
+
 #include <algorithm>
 #include <charconv>
 #include <set>
@@ -121,6 +123,11 @@ bool parseArguments(const std::vector<std::string>& words, Arguments& args, std:
         const Option* option = findOption(word);
         if (!option) {
             error = "unknown option " + word + kSeeHelp;
+            return false;
+        }
+        if ((word == "--prefix" || word == "--user") && !platform::opensWinePrefix()) {
+            error = word + " chooses a Wine prefix and its user; this Windows build works on the Windows it runs in, "
+                           "for the user who starts it";
             return false;
         }
         if (!given.insert(word).second) {

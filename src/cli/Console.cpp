@@ -8,13 +8,14 @@
 #include "cli/Commands.h"
 #include "cli/Help.h"
 #include "cli/Output.h"
+#include "platform/Console.h"
 #include "runs/ExitStatus.h"
 
 namespace qm::cli {
 
 int runConsole(int argc, char** argv) {
-    std::vector<std::string> words;
-    for (int i = 1; i < argc; ++i) words.emplace_back(argv[i] ? argv[i] : "");
+    platform::useUtf8Console();
+    const std::vector<std::string> words = platform::programArguments(argc, argv);
     Arguments args;
     std::string error;
     if (!parseArguments(words, args, error)) {
@@ -27,7 +28,7 @@ int runConsole(int argc, char** argv) {
                     "console does");
             return runs::kExitUsage;
         case Form::Help:
-            std::fputs(kHelp, stdout);
+            std::fputs(helpText().c_str(), stdout);
             return runs::kExitDone;
         case Form::Unattended: return runUnattended(args);
         case Form::List: return runList(args);

@@ -1,6 +1,10 @@
 #include "cli/Help.h"
 
+#include "base/Text.h"
+#include "platform/OpenPlatform.h"
+
 namespace qm::cli {
+namespace {
 
 const char* const kHelp =
     "Usage:\n"
@@ -40,14 +44,20 @@ const char* const kHelp =
     "profile configuration and the rules file), 2 accounts settings, 3 signatures,\n"
     "4 stationeries, 5 personal address book, 6 options settings, 7 templates,\n"
     "8 preferences; for example 10100000. The profile must be one of the\n"
-    "installation's profiles. FILE may be a Windows path (C:\\b.qmk) or a host path\n"
+    "installation's profiles.";
+
+// Where the program works on a Wine prefix.
+const char* const kHelpWine =
+    " FILE may be a Windows path (C:\\b.qmk) or a host path\n"
     "(/tmp/b.qmk, reached as Z:\\tmp\\b.qmk).\n"
     "\n"
     "Options:\n"
     "  --prefix DIR   the Wine prefix holding Outlook (default: $WINEPREFIX, else\n"
     "                 ~/.wine)\n"
     "  --user NAME    Wine's user name, the profile folder C:\\users\\NAME (default:\n"
-    "                 $USER)\n"
+    "                 $USER)\n";
+
+const char* const kHelpEnd =
     "\n"
     "Results go to standard output, messages to standard error; on a terminal a\n"
     "progress line shows how far a backup or restore is.\n"
@@ -59,5 +69,13 @@ const char* const kHelp =
     "     failed (named on standard error)\n"
     "  1  nothing written or restored: the reason is on standard error\n"
     "  2  the command line is not one of the forms above\n";
+
+}  // namespace
+
+std::string helpText() {
+    if (platform::opensWinePrefix()) return std::string(kHelp) + kHelpWine + kHelpEnd;
+    // Windows: the installation is the one the program runs in.
+    return base::replaceAll(std::string(kHelp) + "\n" + kHelpEnd, "[--prefix DIR] [--user NAME] ", "");
+}
 
 }  // namespace qm::cli

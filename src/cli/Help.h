@@ -1,7 +1,9 @@
 #pragma once
-// What --help prints.
+// What --help prints: the forms and options of this build.
+#include <string>
+
 namespace qm::cli {
 
-extern const char* const kHelp;
+std::string helpText();
 
 }  // namespace qm::cli

@@ -29,4 +29,8 @@ bool openPlatform(const PlatformOptions& options, Platform& out, std::string& er
 // Host path of the running program.
 std::string programPath();
 
+// True when this build works on a Wine prefix (and the prefix and user
+// options mean something); false on Windows itself.
+bool opensWinePrefix();
+
 }  // namespace qm::platform

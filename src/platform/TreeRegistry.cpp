@@ -145,7 +145,11 @@ RegStatus TreeRegistry::RegSetValueExA(KeyHandle key, const std::string& valueNa
     RegValue v;
     v.name = codePage_.toUtf16(valueName);
     v.type = static_cast<std::uint32_t>(type);
-    const std::string bytes(reinterpret_cast<const char*>(data), data ? dataSize : 0);
+    std::string bytes(reinterpret_cast<const char*>(data), data ? dataSize : 0);
+    // A string whose count leaves out its terminator gets one, as Windows NT
+    // adds it (it finds the zero right after the count, where every caller
+    // of ours has one).
+    if (isString(type) && !bytes.empty() && bytes.back() != '\0') bytes += '\0';
     if (isString(type)) {
         for (char16_t u : codePage_.toUtf16(bytes)) {
             v.data += static_cast<char>(u & 0xFF);

@@ -11,7 +11,9 @@
 #include "jobs/BackupJob.h"
 #include "platform/FileOps.h"
 #include "platform/RegistryAccess.h"
+#ifndef _WIN32
 #include "platform/wine/WinePlatform.h"
+#endif
 #include "runs/Runs.h"
 #include "support/HostDrive.h"
 
@@ -37,6 +39,10 @@ Installation::Installation(const sample::SampleOptions& options, Backend backend
         mem.outlook->version = options.outlook;
         if (!sample::buildSample(o, platform, made, error)) return;
     } else {
+#ifdef _WIN32
+        error = "the Windows build makes no Wine prefixes";
+        return;
+#else
         prefix = dir / "prefix";
         o.prefix = prefix;
         if (!sample::buildSampleInstallation(o, made, error)) return;
@@ -48,6 +54,7 @@ Installation::Installation(const sample::SampleOptions& options, Backend backend
         w.workRoot = dir / "work";
         w.programFolder = dir / "program";
         if (!openPlatform(w, platform, error)) return;
+#endif
     }
     session = std::make_unique<app::Session>(platform);
     if (!session->hasWorkFolder()) {
@@ -131,7 +138,7 @@ bool Installation::startArchive(const std::string& archiveHostPath) {
     st.ConfigExportFile.clear();
     st.AccountsExportFile.clear();
     st.OptionsExportFile.clear();
-    return session->zip1.NewArchive(session->files.fromUserPath(archiveHostPath));
+    return session->zip1.NewArchive(session->files.windowsPath(archiveHostPath));
 }
 
 std::string Installation::infoText() const { return readFile(session->state.InfoFilePath); }
@@ -167,7 +174,7 @@ std::string Installation::backupAll(const std::string& profile, const std::strin
     jobs::BackupSettings settings;
     settings.profile = profile;
     settings.items.fill(true);
-    settings.archivePath = session->files.fromUserPath(archiveHostPath);
+    settings.archivePath = session->files.windowsPath(archiveHostPath);
     KeepInfo events(*session, info);
     const jobs::BackupReport report = jobs::RunBackupJob(*session, settings, events);
     if (!report.written) return "archive not written: " + report.failure;
@@ -175,7 +182,12 @@ std::string Installation::backupAll(const std::string& profile, const std::strin
 }
 
 bool Installation::openBackup(const std::string& archiveHostPath) {
+#ifdef _WIN32
+    // A dialog answers Windows paths; the host's files are on drive Z: here.
+    view.backupFileAnswers = {session->files.windowsPath(archiveHostPath)};
+#else
     view.backupFileAnswers = {archiveHostPath};
+#endif
     runs::OpenBackupFile(*session, view);
     return !session->state.NoArchiveLoaded;
 }

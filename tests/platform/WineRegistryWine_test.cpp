@@ -159,7 +159,10 @@ TEST_F(WineInterop, ValuesCrossBetweenWineAndUsBothWays) {
         RegType type;
         std::string data;
     };
-    for (const auto& w : {Want{"Zero", RegType::Sz, ""}, Want{"Unterminated", RegType::Sz, "abc"}, Want{"Odd", static_cast<RegType>(0x100), "\x05\x06"},
+    // A string counted without its terminator was stored with one, as
+    // Windows stores it, and Wine keeps it so.
+    for (const auto& w : {Want{"Zero", RegType::Sz, ""}, Want{"Unterminated", RegType::Sz, std::string("abc\0", 4)},
+                          Want{"Odd", static_cast<RegType>(0x100), "\x05\x06"},
                           Want{"Text", RegType::Sz, std::string("caf\xe9 \x80\0", 7)}}) {
         RegType type = RegType::None;
         std::string data;

@@ -238,7 +238,8 @@ TEST_F(WineRegistryFiles, StringDataCrossesInTheAnsiCodePageWithSizesAsStored) {
 
     std::string text = userReg();
     EXPECT_NE(text.find("\"term\"=\"abc\"\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("\"unterm\"=hex(1):61,00,62,00,63,00\n"), std::string::npos) << text;
+    // Counted without its terminator, a string gets one, as Windows stores it.
+    EXPECT_NE(text.find("\"unterm\"=\"abc\"\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\"empty\"=hex(1):\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\"caf\\xe9\"=str(2):\"caf\\xe9 \\x20ac\"\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\"bin\"=hex:00,ff\n"), std::string::npos) << text;
@@ -248,6 +249,8 @@ TEST_F(WineRegistryFiles, StringDataCrossesInTheAnsiCodePageWithSizesAsStored) {
     // Text Wine stored that the code page cannot hold reads as "?".
     std::string t = userReg();
     t.replace(t.find("\"term\"=\"abc\""), 12, "\"term\"=\"a\\x03a9c\"");
+    // A string stored without a terminator (by another program) reads as stored.
+    t.replace(t.find("\"unterm\"=\"abc\""), 14, "\"unterm\"=hex(1):61,00,62,00,63,00");
     writeHostFile(dir / "user.reg", t);
     reg = openPrefix();
     RegType type = RegType::None;
@@ -267,62 +270,22 @@ TEST_F(WineRegistryFiles, StringDataCrossesInTheAnsiCodePageWithSizesAsStored) {
     }
 }
 
-TEST_F(WineRegistryFiles, Win32ContractOfEnumerationSizesAndErrors) {
+// The Win32 contract itself is in tests/contract (every backend passes it);
+// here what only this backend answers: its roots and names.
+TEST_F(WineRegistryFiles, RootsAndMalformedNamesOfTheFileBackend) {
     auto reg = openPrefix(true);
     ASSERT_TRUE(reg);
-    for (const char* sub : {"Software\\E\\beta", "Software\\E\\Alpha", "Software\\E\\_x", "Software\\E\\GAMMA\\deep"})
-        ASSERT_EQ(writeValue(*reg, RootKey::CurrentUser, sub, "", RegType::Sz, ""), RegStatus::Success);
-    for (const char* name : {"b", "A", "", "c"})
-        ASSERT_EQ(writeValue(*reg, RootKey::CurrentUser, "Software\\E", name, RegType::Dword, std::string(4, '\1')), RegStatus::Success);
-    EXPECT_EQ(subkeyNames(*reg, RootKey::CurrentUser, "Software\\e"),
-              (std::vector<std::string>{"_x", "Alpha", "beta", "GAMMA"}));
-    EXPECT_EQ(valueNames(*reg, RootKey::CurrentUser, "SOFTWARE\\E"), (std::vector<std::string>{"", "A", "b", "c"}));
-
+    ASSERT_EQ(writeValue(*reg, RootKey::CurrentUser, "Software\\E", "", RegType::Sz, ""), RegStatus::Success);
     KeyHandle k = 0;
+    EXPECT_EQ(reg->RegCloseKey(0x12345), RegStatus::InvalidHandle);
     ASSERT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "Software\\E", KeyAccess::Read, &k), RegStatus::Success);
-    char name[16];
-    std::uint32_t nameSize = 5;  // "Alpha" needs 6 with its zero
-    EXPECT_EQ(reg->RegEnumKeyExA(k, 1, name, &nameSize), RegStatus::MoreData);
-    nameSize = 6;
-    EXPECT_EQ(reg->RegEnumKeyExA(k, 1, name, &nameSize), RegStatus::Success);
-    EXPECT_EQ(nameSize, 5u);
-    EXPECT_STREQ(name, "Alpha");
-    EXPECT_EQ(reg->RegEnumKeyExA(k, 4, name, &nameSize), RegStatus::NoMoreItems);
-    std::uint8_t data[8];
-    RegType type = RegType::None;
-    std::uint32_t size = 3;
-    nameSize = sizeof name;
-    EXPECT_EQ(reg->RegEnumValueA(k, 0, name, &nameSize, &type, data, &size), RegStatus::MoreData);
-    EXPECT_EQ(size, 4u);
-    EXPECT_EQ(reg->RegEnumValueA(k, 4, name, &nameSize, &type, data, &size), RegStatus::NoMoreItems);
-    size = 0;
-    EXPECT_EQ(reg->RegQueryValueExA(k, "A", &type, nullptr, &size), RegStatus::Success);
-    EXPECT_EQ(size, 4u);
-    size = 2;
-    EXPECT_EQ(reg->RegQueryValueExA(k, "A", &type, data, &size), RegStatus::MoreData);
-    EXPECT_EQ(size, 4u);
-    EXPECT_EQ(reg->RegQueryValueExA(k, "missing", &type, data, &size), RegStatus::FileNotFound);
-    // Read access does not allow writing.
-    std::uint32_t dw = 1;
-    EXPECT_EQ(reg->RegSetValueExA(k, "w", RegType::Dword, reinterpret_cast<std::uint8_t*>(&dw), 4), RegStatus::AccessDenied);
-    EXPECT_EQ(reg->RegDeleteValueA(k, "A"), RegStatus::AccessDenied);
-    EXPECT_EQ(reg->RegDeleteKeyA(k, "beta"), RegStatus::AccessDenied);
     EXPECT_EQ(reg->RegCloseKey(k), RegStatus::Success);
     EXPECT_EQ(reg->RegCloseKey(k), RegStatus::InvalidHandle);
-    EXPECT_EQ(reg->RegCloseKey(0x12345), RegStatus::InvalidHandle);
-
-    ASSERT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "Software", KeyAccess::Write, &k), RegStatus::Success);
-    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\GAMMA"), RegStatus::AccessDenied);  // has a subkey
-    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\GAMMA\\deep"), RegStatus::Success);
-    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\gamma"), RegStatus::Success);
-    EXPECT_EQ(reg->RegDeleteKeyA(k, "E\\gamma"), RegStatus::FileNotFound);
-    EXPECT_EQ(reg->RegDeleteValueA(k, "nothing"), RegStatus::FileNotFound);
-    EXPECT_EQ(reg->RegCloseKey(k), RegStatus::Success);
-    EXPECT_EQ(subkeyNames(*reg, RootKey::CurrentUser, "Software\\E"), (std::vector<std::string>{"_x", "Alpha", "beta"}));
 
     // "" opens the root itself; unknown roots are missing keys.
     ASSERT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "", KeyAccess::Read, &k), RegStatus::Success);
-    nameSize = sizeof name;
+    char name[16];
+    std::uint32_t nameSize = sizeof name;
     EXPECT_EQ(reg->RegEnumKeyExA(k, 0, name, &nameSize), RegStatus::Success);
     EXPECT_STREQ(name, "Software");
     EXPECT_EQ(reg->RegCloseKey(k), RegStatus::Success);
@@ -332,19 +295,10 @@ TEST_F(WineRegistryFiles, Win32ContractOfEnumerationSizesAndErrors) {
         EXPECT_EQ(reg->RegDeleteValueA(root, "X"), RegStatus::FileNotFound);
     }
     EXPECT_EQ(reg->RegDeleteKeyA(RootKey::CurrentUser, ""), RegStatus::AccessDenied);
-    EXPECT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "Software\\nope", KeyAccess::Read, &k), RegStatus::FileNotFound);
-    // A trailing backslash is allowed; an empty name inside a path is not.
-    ASSERT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "Software\\E\\", KeyAccess::Read, &k), RegStatus::Success);
-    EXPECT_EQ(reg->RegCloseKey(k), RegStatus::Success);
+    // An empty name inside a path is not allowed.
     EXPECT_NE(reg->RegCreateKeyA(RootKey::CurrentUser, "Software\\\\Bad", &k), RegStatus::Success);
     EXPECT_NE(reg->RegCreateKeyA(RootKey::CurrentUser, "\\Software\\Bad", &k), RegStatus::Success);
     EXPECT_EQ(subkeyNames(*reg, RootKey::CurrentUser, "Software"), (std::vector<std::string>{"E"}));
-    // A handle to a key deleted meanwhile is refused, not followed.
-    KeyHandle a = 0;
-    ASSERT_EQ(reg->RegOpenKeyExA(RootKey::CurrentUser, "Software\\E\\beta", KeyAccess::Read, &a), RegStatus::Success);
-    EXPECT_EQ(reg->RegDeleteKeyA(RootKey::CurrentUser, "Software\\E\\beta"), RegStatus::Success);
-    EXPECT_NE(reg->RegQueryValueExA(a, "", &type, nullptr, &size), RegStatus::Success);
-    EXPECT_EQ(reg->RegCloseKey(a), RegStatus::Success);
 }
 
 TEST_F(WineRegistryFiles, ClassesRootIsMachineSoftwareClasses) {

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "registry/RegistryFixture.h"
+#include "contract/RegistryFixture.h"
 
 namespace qm::test {
 namespace {

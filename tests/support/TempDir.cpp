@@ -1,17 +1,36 @@
 #include "support/TempDir.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 namespace qm::test {
 
 TempDir::TempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "qmtest-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = tmpl;
+    // A new folder of a random name, made only by us (create_directory
+    // refuses one that exists).
+    static std::mt19937_64 random{std::random_device{}()};
+    const auto root = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "qmtest-%012llx",
+                      static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+        std::error_code ec;
+        if (std::filesystem::create_directory(root / name, ec)) {
+            std::filesystem::permissions(root / name, std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::replace, ec);
+            path_ = (root / name).string();
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempDir::~TempDir() {
@@ -22,7 +41,11 @@ TempDir::~TempDir() {
 
 int shell(const std::string& command) {
     int rc = std::system(command.c_str());
+#ifdef _WIN32
+    return rc;
+#else
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+#endif
 }
 
 std::string readHostFile(const std::string& path) {

@@ -4,20 +4,15 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "platform/CodePage.h"
 #include "platform/FileOps.h"
 #include "platform/Registry.h"
 #include "platform/RegistryAccess.h"
-#include "platform/wine/WineFileSystem.h"
-#include "platform/wine/WineRegistry.h"
 
 namespace qm::sample {
 
-namespace fs = std::filesystem;
 using namespace qm::platform;
 
 namespace {
@@ -27,9 +22,6 @@ const CodePage& sampleCodePage() {
     static const CodePage cp;
     return cp;
 }
-
-// Left in every prefix made here, so that --force removes only those.
-constexpr const char* kMarker = ".quillmark-sample";
 
 const char* const kProfilesSub = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles";
 const char* const kProfilesKey =
@@ -135,51 +127,6 @@ void Builder::file(const std::string& windowsPath, const std::string& content) {
     const std::string folder = windowsPath.substr(0, windowsPath.rfind('\\'));
     if ((!makeFolders(files_, folder) || !files_.writeFile(windowsPath, content)) && fileError_.empty())
         fileError_ = "cannot write " + windowsPath;
-}
-
-// The host side of a new Wine prefix: drives, Windows' folders, and the
-// user's profile folder with the links Windows keeps for older names.
-bool prepareWinePrefix(const SampleOptions& o, std::string& error) {
-    const std::string& p = o.prefix;
-    std::error_code ec;
-    fs::create_directories(p + "/dosdevices", ec);
-    for (const char* d : {"/drive_c/windows/system32", "/drive_c/windows/temp", "/drive_c/ProgramData",
-                          "/drive_c/users/Public", "/drive_d/Mail"})
-        fs::create_directories(p + d, ec);
-    fs::create_symlink("../drive_c", p + "/dosdevices/c:", ec);
-    if (ec) {
-        error = "cannot link " + p + "/dosdevices/c:: " + ec.message();
-        return false;
-    }
-    fs::create_symlink("../drive_d", p + "/dosdevices/d:", ec);
-    ec.clear();
-    fs::create_symlink("/", p + "/dosdevices/z:", ec);
-    if (ec) {
-        error = "cannot link " + p + "/dosdevices/z:: " + ec.message();
-        return false;
-    }
-
-    const std::string home = p + "/drive_c/users/" + sampleCodePage().toUtf8(o.user);
-    if (o.windows == "6.1") {
-        for (const char* d : {"/AppData/Roaming/Microsoft", "/AppData/Local/Microsoft", "/AppData/LocalLow",
-                              "/Desktop", "/Documents"})
-            fs::create_directories(home + d, ec);
-        // The junctions Windows keeps for programs that still use the older
-        // folder names.
-        fs::create_symlink("AppData/Roaming", home + "/Application Data", ec);
-        ec.clear();
-        fs::create_symlink("AppData/Local", home + "/Local Settings", ec);
-        ec.clear();
-        fs::create_symlink(".", home + "/AppData/Local/Application Data", ec);
-        ec.clear();
-        fs::create_symlink("Documents", home + "/My Documents", ec);
-        ec.clear();
-    } else {
-        for (const char* d : {"/Application Data/Microsoft", "/Local Settings/Application Data/Microsoft",
-                              "/Desktop", "/My Documents"})
-            fs::create_directories(home + d, ec);
-    }
-    return true;
 }
 
 void Builder::files() {
@@ -520,14 +467,7 @@ std::string pstFileBytes(std::size_t size, unsigned seed, bool unicode, const st
     return out;
 }
 
-bool buildSampleInstallation(const SampleOptions& options, std::string& error) {
-    SampleInstallation made;
-    return buildSampleInstallation(options, made, error);
-}
-
-namespace {
-
-bool checkOptions(const SampleOptions& options, std::string& error) {
+bool checkSampleOptions(const SampleOptions& options, std::string& error) {
     if (options.outlook != "11.0" && options.outlook != "12.0" && options.outlook != "14.0") {
         error = "Outlook version " + options.outlook + " is not one of 11.0, 12.0, 14.0";
         return false;
@@ -551,60 +491,10 @@ bool checkOptions(const SampleOptions& options, std::string& error) {
     return true;
 }
 
-}  // namespace
-
 bool buildSample(const SampleOptions& options, Platform& platform, SampleInstallation& made, std::string& error) {
-    if (!checkOptions(options, error)) return false;
+    if (!checkSampleOptions(options, error)) return false;
     Builder builder(options, made, *platform.registry, *platform.files);
     return builder.run(error);
-}
-
-bool buildSampleInstallation(const SampleOptions& options, SampleInstallation& made, std::string& error) {
-    if (options.prefix.empty()) {
-        error = "no folder given for the prefix";
-        return false;
-    }
-    if (!checkOptions(options, error)) return false;
-
-    std::error_code ec;
-    const fs::path prefix(options.prefix);
-    if (fs::exists(fs::symlink_status(prefix, ec))) {
-        if (!fs::is_directory(prefix, ec)) {
-            error = options.prefix + " exists and is not a folder";
-            return false;
-        }
-        const bool empty = fs::is_empty(prefix, ec);
-        if (!empty) {
-            const bool ours = fs::exists(prefix / kMarker, ec);
-            if (!ours) {
-                error = options.prefix + " is not empty and was not made by this tool; it is left as it is";
-                return false;
-            }
-            if (!options.force) {
-                error = options.prefix + " holds a sample made before (--force replaces it)";
-                return false;
-            }
-            fs::remove_all(prefix, ec);
-            if (ec) {
-                error = "cannot remove " + options.prefix + ": " + ec.message();
-                return false;
-            }
-        }
-    }
-    fs::create_directories(prefix, ec);
-    if (ec) {
-        error = "cannot make " + options.prefix + ": " + ec.message();
-        return false;
-    }
-    if (!prepareWinePrefix(options, error)) return false;
-    auto registry = wine::WineRegistry::open(options.prefix, true, sampleCodePage(), error);
-    if (!registry) return false;
-    wine::WineFileSystem files(wine::WinePrefix(options.prefix), sampleCodePage());
-    Builder builder(options, made, *registry, files);
-    if (!builder.run(error) || !registry->flush(error)) return false;
-    made.prefix = options.prefix;
-    std::ofstream(options.prefix + "/" + kMarker) << "made by make-sample-outlook\n";
-    return true;
 }
 
 }  // namespace qm::sample

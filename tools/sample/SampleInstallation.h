@@ -55,14 +55,17 @@ struct SampleInstallation {
     std::vector<std::string> preferenceFiles;
 };
 
-// Makes the prefix. False with `error` when the folder is in the way or a
-// part cannot be written.
+// Makes the prefix (not in the Windows build). False with `error` when the
+// folder is in the way or a part cannot be written.
 bool buildSampleInstallation(const SampleOptions& options, std::string& error);
 bool buildSampleInstallation(const SampleOptions& options, SampleInstallation& made, std::string& error);
 // Into an installation already open (its drives C: and D: and the user's
 // profile folder must exist); `options.prefix` is not used.
 bool buildSample(const SampleOptions& options, platform::Platform& platform, SampleInstallation& made,
                  std::string& error);
+
+// False with `error` for options no sample can be made with.
+bool checkSampleOptions(const SampleOptions& options, std::string& error);
 
 // The host path of a Windows path inside a prefix made here (drives C: and
 // D:, \\server\share under dosdevices/unc); empty for other paths.

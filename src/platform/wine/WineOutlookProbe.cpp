@@ -1,31 +1,13 @@
 #include "platform/wine/WineOutlookProbe.h"
 
-#include <cctype>
-
-#include "platform/RegistryAccess.h"
+#include "platform/OutlookRegistration.h"
 
 namespace qm::platform::wine {
 
 bool WineOutlookProbe::versionFromProgId(const std::string& progId, std::string& text) {
-    std::string id = progId;
-    while (!id.empty() && std::isspace(static_cast<unsigned char>(id.back()))) id.pop_back();
-    const auto dot = id.rfind('.');
-    if (dot == std::string::npos) return false;
-    const std::string number = id.substr(dot + 1);
-    if (number.empty() || number.size() > 4) return false;
-    for (char c : number)
-        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-    text = number + ".0";
-    return true;
+    return outlookVersionFromProgId(progId, text);
 }
 
-bool WineOutlookProbe::outlookVersion(std::string& text) const {
-    // A registration for this user overrides the machine's, as in HKCR.
-    static constexpr const char* kCurVer = "Outlook.Application\\CurVer";
-    std::string progId;
-    const bool found = readString(registry_, RootKey::CurrentUser, std::string("Software\\Classes\\") + kCurVer, "", progId) ||
-                       readString(registry_, RootKey::ClassesRoot, kCurVer, "", progId);
-    return found && versionFromProgId(progId, text);
-}
+bool WineOutlookProbe::outlookVersion(std::string& text) const { return registeredOutlookVersion(registry_, text); }
 
 }  // namespace qm::platform::wine

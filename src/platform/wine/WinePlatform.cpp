@@ -60,4 +60,6 @@ bool openPlatform(const PlatformOptions& options, Platform& out, std::string& er
 
 std::string programPath() { return wine::executablePath(); }
 
+bool opensWinePrefix() { return true; }
+
 }  // namespace qm::platform

@@ -1,12 +1,12 @@
 #pragma once
-// A registry layer over a fresh Wine-format prefix in a temporary folder.
+// The registry layer over one backend of the contract (see ContractBackend.h).
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "contract/ContractBackend.h"
 #include "registry/ModReg.h"
 #include "support/TempDir.h"
 
@@ -15,6 +15,14 @@ namespace qm::test {
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    void TearDown() override;
+
+    // "HKEY_CURRENT_USER\<sub>" inside the test's own part of the registry.
+    std::string key(const std::string& sub) const { return "HKEY_CURRENT_USER\\" + keyUnderUser(sub); }
+    // The same below HKEY_CURRENT_USER, for the raw registry functions.
+    std::string keyUnderUser(const std::string& sub) const {
+        return backend.baseKey.empty() ? sub : backend.baseKey + "\\" + sub;
+    }
 
     // Windows path of a file in the work folder.
     std::string workFile(const std::string& name) const { return work + "\\" + name; }
@@ -32,7 +40,8 @@ protected:
     }
 
     TempDir dir;
-    platform::Platform platform;
+    ContractBackend backend;
+    platform::Platform& platform = backend.platform;
     std::vector<std::string> seenNotices;
     std::unique_ptr<registry::ModReg> reg;
     std::string work;  // Windows path of the work folder

@@ -1,4 +1,4 @@
-#include "registry/RegistryFixture.h"
+#include "contract/RegistryFixture.h"
 
 namespace qm::test {
 namespace {
@@ -6,7 +6,14 @@ namespace {
 using namespace qm::platform;
 using registry::ModReg;
 
-const std::string kSection = "HKEY_CURRENT_USER\\Software\\Profiles\\P\\0123";
+class BinaryPathsTest : public RegistryTest {
+protected:
+    void SetUp() override {
+        RegistryTest::SetUp();
+        kSection = key("Software\\Profiles\\P\\0123");
+    }
+    std::string kSection;
+};
 
 std::string utf16(const std::string& ascii) {
     std::string out;
@@ -22,7 +29,7 @@ std::string entryId(const std::string& pathBytes, const std::string& terminator)
     return std::string("\0\0\0\0\x38\xa1\xbb\x10\x05\xe5\x10\x1a\0\0", 14) + pathBytes + terminator;
 }
 
-TEST_F(RegistryTest, HexFormsOfText) {
+TEST_F(BinaryPathsTest, HexFormsOfText) {
     EXPECT_EQ(reg->TextToUnicodeHex("AB"), "41=0=42=0=");
     EXPECT_EQ(ModReg::TextToAnsiHex("AB"), "41=42=");
     EXPECT_EQ(reg->TextToUnicodeHex(":\\"), "3A=0=5C=0=");
@@ -31,7 +38,7 @@ TEST_F(RegistryTest, HexFormsOfText) {
     EXPECT_EQ(ModReg::TextToAnsiHex("\x80"), "80=");
 }
 
-TEST_F(RegistryTest, PathsReadFromUtf16AndAnsiValues) {
+TEST_F(BinaryPathsTest, PathsReadFromUtf16AndAnsiValues) {
     setValue(kSection, "01020fff", RegType::Binary, entryId(utf16("C:\\Mail\\a.pst"), std::string(2, '\0')));
     setValue(kSection, "ansi", RegType::Binary, entryId("C:\\Mail\\a.pst", std::string(1, '\0')));
     setValue(kSection, "unc", RegType::Binary, entryId(utf16("\\\\server\\share\\a.pst"), std::string(2, '\0')));
@@ -58,14 +65,14 @@ TEST_F(RegistryTest, PathsReadFromUtf16AndAnsiValues) {
     EXPECT_TRUE(left.empty());
 }
 
-TEST_F(RegistryTest, NonAsciiPathsDecodeIntoTheCodePage) {
+TEST_F(BinaryPathsTest, NonAsciiPathsDecodeIntoTheCodePage) {
     // "C:\Café\a.pst" in UTF-16 reads back as Windows-1252 text.
     std::string path16 = utf16("C:\\Caf") + std::string("\xe9\0", 2) + utf16("\\a.pst");
     setValue(kSection, "01020fff", RegType::Binary, entryId(path16, std::string(2, '\0')));
     EXPECT_EQ(reg->ReadPathFromBinaryValue(kSection, "01020fff"), "C:\\Caf\xe9\\a.pst");
 }
 
-TEST_F(RegistryTest, ReplacementRewritesOnlyTheUtf16OccurrenceAndChangesLength) {
+TEST_F(BinaryPathsTest, ReplacementRewritesOnlyTheUtf16OccurrenceAndChangesLength) {
     // The same path once in UTF-16 and once in ANSI inside one value.
     std::string both = entryId(utf16("C:\\Old\\a.pst"), std::string(2, '\0')) + "C:\\Old\\a.pst" + std::string(1, '\0');
     setValue(kSection, "01020fff", RegType::Binary, both);
@@ -95,7 +102,7 @@ TEST_F(RegistryTest, ReplacementRewritesOnlyTheUtf16OccurrenceAndChangesLength) 
     EXPECT_EQ(bytes, tail);
 }
 
-TEST_F(RegistryTest, ReplacementMatchesWholeBytesOnly) {
+TEST_F(BinaryPathsTest, ReplacementMatchesWholeBytesOnly) {
     // 0x41 0x01 ... must not be read as the tail of a token: "\x01" + "A"
     // stored as 01 00 41 00 is replaced, 11 00 41 00 is not touched.
     setValue(kSection, "v", RegType::Binary, std::string("\x11\0A\0\0\0", 6));

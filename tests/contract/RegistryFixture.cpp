@@ -1,29 +1,21 @@
+#include "contract/RegistryFixture.h"
+
 #include "platform/RegistryAccess.h"
-#include "registry/RegistryFixture.h"
-
-#include <filesystem>
-
-#include "platform/wine/WinePlatform.h"
-#include "platform/wine/WineRegistry.h"
-#include "support/MiniPrefix.h"
 
 namespace qm::test {
 
 using namespace qm::platform;
 
 void RegistryTest::SetUp() {
-    namespace fs = std::filesystem;
-    std::string prefix = dir / "prefix";
-    ASSERT_TRUE(MiniPrefix::make(prefix, "tester"));
     std::string error;
-    wine::WineOptions options;
-    options.prefix = prefix;
-    options.userName = "tester";
-    options.workRoot = dir / "work";
-    ASSERT_TRUE(wine::openWinePlatform(options, platform, error)) << error;
-    fs::create_directories(dir / "files");
-    work = platform.files->windowsPath(dir / "files");
+    ASSERT_TRUE(openContractBackend(dir, backend, error)) << error;
+    work = backend.work;
     reg = std::make_unique<registry::ModReg>(*platform.registry, *platform.files, work);
+}
+
+void RegistryTest::TearDown() {
+    reg.reset();
+    closeContractBackend(backend);
 }
 
 std::string RegistryTest::fileBytes(const std::string& name) const {

@@ -1,12 +1,9 @@
-#include "registry/RegistryFixture.h"
+#include "contract/RegistryFixture.h"
 
 namespace qm::test {
 namespace {
 
 using namespace qm::platform;
-
-const std::string kDemo = "HKEY_CURRENT_USER\\Software\\Demo";
-const std::string kCopy = "HKEY_CURRENT_USER\\Software\\Copy";
 
 std::string dword(std::uint32_t v) {
     std::string s(4, '\0');
@@ -16,6 +13,11 @@ std::string dword(std::uint32_t v) {
 
 class RegistryTextTest : public RegistryTest {
 protected:
+    void SetUp() override {
+        RegistryTest::SetUp();
+        kDemo = key("Software\\Demo");
+        kCopy = key("Software\\Copy");
+    }
     void makeWorkedExample() {
         setValue(kDemo, "Path", RegType::Sz, std::string("C:\\Data\0", 8));
         setValue(kDemo, "Count", RegType::Dword, dword(3));
@@ -30,6 +32,9 @@ protected:
         EXPECT_EQ(type, expectedType) << name;
         return bytes;
     }
+
+    std::string kDemo;
+    std::string kCopy;
 };
 
 TEST_F(RegistryTextTest, WorkedExampleExportsByteForByteAndImportsElsewhere) {
@@ -51,10 +56,11 @@ TEST_F(RegistryTextTest, WorkedExampleExportsByteForByteAndImportsElsewhere) {
     ASSERT_TRUE(reg->ImportKey(kCopy, workFile("demo.txt")));
     EXPECT_EQ(reg->GetStringValue(kCopy, "Old"), "Error");
     EXPECT_FALSE(reg->KeyExists(kCopy + "\\OldSub"));
-    EXPECT_EQ(value(kCopy, "Path", RegType::Sz), "C:\\Data");
+    // Imported strings carry their terminator, as Windows stores them.
+    EXPECT_EQ(value(kCopy, "Path", RegType::Sz), std::string("C:\\Data\0", 8));
     EXPECT_EQ(value(kCopy, "Count", RegType::Dword), dword(3));
     EXPECT_EQ(value(kCopy, "Flags", RegType::Binary), std::string("\x01\x00\xff", 3));
-    EXPECT_EQ(value(kCopy + "\\Sub", "Dir", RegType::ExpandSz), "%TEMP%\\x");
+    EXPECT_EQ(value(kCopy + "\\Sub", "Dir", RegType::ExpandSz), std::string("%TEMP%\\x\0", 9));
     EXPECT_EQ(value(kCopy + "\\Sub", "Mode", RegType::Dword), dword(0xFFFFFFFF));
 
     // Exporting the copy gives the same file: nothing is lost in a round trip.
@@ -93,7 +99,7 @@ TEST_F(RegistryTextTest, EdgeValuesSurviveExportAndImport) {
     EXPECT_NE(text.find("\\Nothing\r\n"), std::string::npos);
 
     ASSERT_TRUE(reg->ImportKey(kCopy, workFile("edge.txt")));
-    EXPECT_EQ(value(kCopy, "", RegType::Sz), "default");
+    EXPECT_EQ(value(kCopy, "", RegType::Sz), std::string("default\0", 8));
     EXPECT_EQ(value(kCopy, "EmptyBin", RegType::Binary), "");
     EXPECT_EQ(value(kCopy, "EmptyStr", RegType::Sz), "");
     EXPECT_EQ(value(kCopy, "Low", RegType::Dword), dword(0x80000000));
@@ -149,13 +155,13 @@ TEST_F(RegistryTextTest, MalformedTargetPathWritesNothing) {
     reg->ExportKey(kDemo, "", workFile("demo.txt"));
     notices();
     seenNotices.clear();
-    EXPECT_FALSE(reg->ImportKey("HKEY_CURRENT_USER\\Software\\Copy\\", workFile("demo.txt")));
+    EXPECT_FALSE(reg->ImportKey(kCopy + "\\", workFile("demo.txt")));
     EXPECT_FALSE(reg->KeyExists(kCopy));
     EXPECT_FALSE(notices().empty());
 
     notices();
     seenNotices.clear();
-    reg->ExportKey("Software\\Demo", "", workFile("bad.txt"));
+    reg->ExportKey(keyUnderUser("Software\\Demo"), "", workFile("bad.txt"));
     EXPECT_EQ(fileBytes("bad.txt"), "\\\r\n");
     EXPECT_EQ(notices().size(), 2u);  // once from the values, once from the subkeys
 }

@@ -1,0 +1,46 @@
+// The services of the Windows the program runs on.
+#include <windows.h>
+
+#include "platform/OpenPlatform.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32OutlookProbe.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32System.h"
+
+namespace qm::platform {
+
+bool opensWinePrefix() { return false; }
+
+bool openPlatform(const PlatformOptions& options, Platform& out, std::string& error) {
+    // The "A" functions speak the system's ANSI code page; ours must be it.
+    auto codePage = std::make_unique<CodePage>();
+    const std::string system = std::to_string(GetACP());
+    if (!codePage->select(system)) {
+        error = "the ANSI code page of this Windows (" + system + ") is not a single-byte code page";
+        return false;
+    }
+    if (!options.codePage.empty()) {
+        CodePage asked;
+        if (!asked.select(options.codePage) || asked.name() != codePage->name()) {
+            error = "code page \"" + options.codePage + "\" asked for, but this Windows uses " + system;
+            return false;
+        }
+    }
+    auto registry = std::make_unique<win32::Win32Registry>();
+    auto files = std::make_unique<win32::Win32FileSystem>(*codePage);
+    auto sys = std::make_unique<win32::Win32System>(codePage->fromUtf8(options.workRoot),
+                                                    codePage->fromUtf8(options.programFolder));
+    auto outlook = std::make_unique<win32::Win32OutlookProbe>(*registry);
+    out.outlook.reset();
+    out.system.reset();
+    out.files.reset();
+    out.registry.reset();
+    out.codePage = std::move(codePage);
+    out.registry = std::move(registry);
+    out.files = std::move(files);
+    out.system = std::move(sys);
+    out.outlook = std::move(outlook);
+    return true;
+}
+
+}  // namespace qm::platform

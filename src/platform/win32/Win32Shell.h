@@ -1,0 +1,15 @@
+#pragma once
+// The Windows shell: folders and pages opened with ShellExecuteA, the help
+// in "hh.exe".
+#include "platform/Shell.h"
+
+namespace qm::platform::win32 {
+
+class Win32Shell final : public Shell {
+public:
+    bool openFolder(const std::string& folder) override;
+    bool openWebPage(const std::string& address) override;
+    bool openHelp(const std::string& helpFile) override;
+};
+
+}  // namespace qm::platform::win32

@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# The Windows console program under Wine, on a sample Outlook installation
+# made through the Win32 services in a Wine prefix of the test's own:
+#   console-under-wine.sh unattended QUILLMARK_EXE MAKE_SAMPLE_EXE
+#     the scheduled job's argument text backs up the sample (exit 0), with
+#     and without a password; a profile that is not there writes nothing
+#     and exits non-zero
+#   console-under-wine.sh across QUILLMARK_EXE MAKE_SAMPLE_EXE LINUX_BUILD
+#     the Windows build and the Linux build back up the same installation:
+#     the registry exports and the information files are the same bytes
+#     apart from the time and the temporary names, the other entries are the
+#     same bytes, and each build lists the other's archive as its own, with
+#     and without a password
+#     (exit 77, skipped, without a Linux build)
+set -euo pipefail
+mode=$1 exe=$2 maker=$3 linux=${4:-}
+if [ "$mode" = across ] && [ ! -x "$linux/quillmark" ]; then
+  echo "no Linux build at $linux: nothing to compare with"
+  exit 77
+fi
+
+work=$(mktemp -d)
+# Windows-1252 as the ANSI code page of Wine, as the Linux build has it.
+export WINEPREFIX=$work/prefix WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" wineboot -i >/dev/null 2>&1 || true
+wineserver -w
+[ -s "$WINEPREFIX/user.reg" ] || fail "wineboot made no prefix"
+# The sample keeps a data file on drive D:.
+mkdir -p "$WINEPREFIX/drive_d"
+ln -s ../drive_d "$WINEPREFIX/dosdevices/d:"
+user=$(wine "$exe" --help >/dev/null && wine "$maker" --outlook 14.0 | tr -d '\r')
+[ -n "$user" ] || fail "the sample was not made"
+mkdir "$work/out"
+win() { wine "$exe" "$@"; }
+# Z: is the host's root in a Wine prefix.
+winpath() { echo "Z:${1//\//\\}"; }
+
+case $mode in
+unattended)
+  # Without arguments it says it has no windows; the Wine-only options are
+  # refused on Windows.
+  status=0
+  win 2>"$work/log" || status=$?
+  [ "$status" -eq 2 ] && grep -q 'this build has no windows' "$work/log" || fail "no-argument start: $status $(cat "$work/log")"
+  status=0
+  win --prefix /tmp "sf=Outlookxm=11111111ps=bf=C:\\b.qmk" 2>"$work/log" || status=$?
+  [ "$status" -eq 2 ] && grep -q 'this Windows build works on the Windows it runs in' "$work/log" ||
+    fail "--prefix was not refused: $status $(cat "$work/log")"
+
+  win "sf=Outlookxm=11111111ps=bf=$(winpath "$work/out/plain.qmk")" 2>"$work/log" ||
+    fail "the unattended backup exited $?: $(cat "$work/log")"
+  [ -s "$work/out/plain.qmk" ] || fail "no archive written"
+  grep -q 'BackupItem=1111110111' "$work/log" || fail "unexpected parts: $(cat "$work/log")"
+  win --list "$(winpath "$work/out/plain.qmk")" >"$work/list" || fail "its listing failed"
+  for entry in quillmark.dat Outlook.RWZ "$user@example.org.pst" Archive.pst; do
+    grep -q "^  $entry" "$work/list" || fail "$entry is not in the archive: $(cat "$work/list")"
+  done
+
+  # With a password every entry is AES-256 (Windows' own crypto).
+  win "sf=Outlookxm=10000000ps=s3cretbf=$(winpath "$work/out/locked.qmk")" 2>"$work/log" ||
+    fail "the protected backup exited $?: $(cat "$work/log")"
+  if win --list "$(winpath "$work/out/locked.qmk")" >/dev/null 2>&1; then fail "listed without its password"; fi
+  win --list "$(winpath "$work/out/locked.qmk")" --password s3cret >/dev/null || fail "not listed with its password"
+  if command -v 7z >/dev/null; then
+    7z l -slt "$work/out/locked.qmk" | grep -q 'Method = AES-256' || fail "7-Zip sees no AES-256 entries"
+    7z t -ps3cret "$work/out/locked.qmk" >/dev/null || fail "7-Zip cannot test the protected archive"
+  fi
+
+  # A profile that is not there: its parts fail. With only those selected
+  # nothing is written and the job fails; with the user's own folders too,
+  # those are written and the profile's parts are named as failed.
+  status=0
+  win "sf=Nobodyxm=10000000ps=bf=$(winpath "$work/out/none.qmk")" 2>"$work/log" || status=$?
+  [ "$status" -ne 0 ] || fail "a backup of a missing profile exited 0"
+  [ ! -e "$work/out/none.qmk" ] || fail "a backup of a missing profile wrote an archive"
+  grep -q 'no backup written' "$work/log" || fail "no reason given: $(cat "$work/log")"
+  win "sf=Nobodyxm=11111111ps=bf=$(winpath "$work/out/some.qmk")" 2>"$work/log" || true
+  grep -q 'BackupItem=0001110111' "$work/log" || fail "unexpected parts: $(cat "$work/log")"
+  grep -q 'the data files could not be backed up' "$work/log" || fail "the failed part is not named"
+  echo "console under Wine: 6 runs checked"
+  ;;
+across)
+  win "sf=Outlookxm=11111111ps=bf=$(winpath "$work/out/win.qmk")" 2>/dev/null || fail "Windows backup failed"
+  # The Linux build reads the registry files Wine has written on ending.
+  wineserver -w
+  "$linux/quillmark" --prefix "$WINEPREFIX" --user "$user" \
+    "sf=Outlookxm=11111111ps=bf=$work/out/linux.qmk" 2>/dev/null || fail "Linux backup failed"
+  mkdir "$work/w" "$work/l"
+  (cd "$work/w" && unzip -q ../out/win.qmk) && (cd "$work/l" && unzip -q ../out/linux.qmk)
+  info() { grep -v -E '^(BackupTime|BackupConfig|BackupAccounts|BackupConfigsetting)=' "$1"; }
+  cmp <(info "$work/w/quillmark.dat") <(info "$work/l/quillmark.dat") ||
+    fail "the information files differ: $(diff "$work/w/quillmark.dat" "$work/l/quillmark.dat")"
+  value() { sed -n "s/^$2=//p" "$1" | tr -d '\r'; }
+  compared=1
+  for key in BackupConfig BackupAccounts BackupConfigsetting; do
+    a=$(value "$work/w/quillmark.dat" $key) b=$(value "$work/l/quillmark.dat" $key)
+    [ -n "$a" ] && [ -n "$b" ] || fail "$key is missing"
+    cmp "$work/w/$a" "$work/l/$b" || fail "the registry exports of $key differ"
+    compared=$((compared + 1))
+  done
+  # Every other entry by name.
+  for f in "$work/w"/*; do
+    name=$(basename "$f")
+    case $name in quillmark.dat | QM[A-Z][0-9A-Fa-f]*.[Tt][Mm][Pp]) continue ;; esac
+    cmp "$f" "$work/l/$name" || fail "$name differs"
+    compared=$((compared + 1))
+  done
+  [ "$(ls "$work/w" | wc -l)" = "$(ls "$work/l" | wc -l)" ] || fail "the archives hold different entries"
+
+  # Each build opens the other's archive as it opens its own.
+  listing() { tr -d '\r' | grep -v -E '^(Backup file:|  BackupTime=|  Backup(Config|Accounts|Configsetting)=|  QM)'; }
+  win --list "$(winpath "$work/out/linux.qmk")" | listing >"$work/w-lists-l" || fail "Windows cannot list the Linux archive"
+  win --list "$(winpath "$work/out/win.qmk")" | listing >"$work/w-lists-w"
+  wineserver -w
+  "$linux/quillmark" --prefix "$WINEPREFIX" --list "$work/out/win.qmk" | listing >"$work/l-lists-w" ||
+    fail "Linux cannot list the Windows archive"
+  "$linux/quillmark" --prefix "$WINEPREFIX" --list "$work/out/linux.qmk" | listing >"$work/l-lists-l"
+  cmp "$work/w-lists-l" "$work/l-lists-l" || fail "the Linux archive lists differently: $(diff "$work/w-lists-l" "$work/l-lists-l")"
+  cmp "$work/w-lists-w" "$work/l-lists-w" || fail "the Windows archive lists differently: $(diff "$work/w-lists-w" "$work/l-lists-w")"
+
+  # AES-256 made with Windows' BCrypt opens with the Linux build's crypto, and
+  # the other way round.
+  win "sf=Outlookxm=10100000ps=s3cretbf=$(winpath "$work/out/win-locked.qmk")" 2>/dev/null ||
+    fail "Windows protected backup failed"
+  wineserver -w
+  "$linux/quillmark" --prefix "$WINEPREFIX" --user "$user" \
+    "sf=Outlookxm=10100000ps=s3cretbf=$work/out/linux-locked.qmk" 2>/dev/null || fail "Linux protected backup failed"
+  "$linux/quillmark" --prefix "$WINEPREFIX" --list "$work/out/win-locked.qmk" --password s3cret >/dev/null ||
+    fail "Linux cannot open the Windows protected archive"
+  if "$linux/quillmark" --prefix "$WINEPREFIX" --list "$work/out/win-locked.qmk" --password other >/dev/null 2>&1; then
+    fail "Linux opened the Windows protected archive with a wrong password"
+  fi
+  win --list "$(winpath "$work/out/linux-locked.qmk")" --password s3cret >/dev/null ||
+    fail "Windows cannot open the Linux protected archive"
+  if win --list "$(winpath "$work/out/linux-locked.qmk")" --password other >/dev/null 2>&1; then
+    fail "Windows opened the Linux protected archive with a wrong password"
+  fi
+  echo "archives across builds: $compared entries the same, each listed by the other build, protected ones too"
+  ;;
+*)
+  echo "usage: $0 unattended|across QUILLMARK_EXE MAKE_SAMPLE_EXE [LINUX_BUILD]" >&2
+  exit 2
+  ;;
+esac

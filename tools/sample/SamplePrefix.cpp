@@ -1,0 +1,132 @@
+// The sample made as a new Wine prefix on the host, without Wine: the drive
+// links and folders, and the registry in the prefix's own files.
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "platform/CodePage.h"
+#include "platform/wine/WineFileSystem.h"
+#include "platform/wine/WineRegistry.h"
+#include "sample/SampleInstallation.h"
+
+namespace qm::sample {
+
+namespace fs = std::filesystem;
+using namespace qm::platform;
+
+namespace {
+
+// Left in every prefix made here, so that --force removes only those.
+constexpr const char* kMarker = ".quillmark-sample";
+
+// The samples are made in Windows-1252.
+const CodePage& sampleCodePage() {
+    static const CodePage cp;
+    return cp;
+}
+
+// The host side of a new Wine prefix: drives, Windows' folders, and the
+// user's profile folder with the links Windows keeps for older names.
+bool prepareWinePrefix(const SampleOptions& o, std::string& error) {
+    const std::string& p = o.prefix;
+    std::error_code ec;
+    fs::create_directories(p + "/dosdevices", ec);
+    for (const char* d : {"/drive_c/windows/system32", "/drive_c/windows/temp", "/drive_c/ProgramData",
+                          "/drive_c/users/Public", "/drive_d/Mail"})
+        fs::create_directories(p + d, ec);
+    fs::create_symlink("../drive_c", p + "/dosdevices/c:", ec);
+    if (ec) {
+        error = "cannot link " + p + "/dosdevices/c:: " + ec.message();
+        return false;
+    }
+    fs::create_symlink("../drive_d", p + "/dosdevices/d:", ec);
+    ec.clear();
+    fs::create_symlink("/", p + "/dosdevices/z:", ec);
+    if (ec) {
+        error = "cannot link " + p + "/dosdevices/z:: " + ec.message();
+        return false;
+    }
+
+    const std::string home = p + "/drive_c/users/" + sampleCodePage().toUtf8(o.user);
+    if (o.windows == "6.1") {
+        for (const char* d : {"/AppData/Roaming/Microsoft", "/AppData/Local/Microsoft", "/AppData/LocalLow",
+                              "/Desktop", "/Documents"})
+            fs::create_directories(home + d, ec);
+        // The junctions Windows keeps for programs that still use the older
+        // folder names.
+        fs::create_symlink("AppData/Roaming", home + "/Application Data", ec);
+        ec.clear();
+        fs::create_symlink("AppData/Local", home + "/Local Settings", ec);
+        ec.clear();
+        fs::create_symlink(".", home + "/AppData/Local/Application Data", ec);
+        ec.clear();
+        fs::create_symlink("Documents", home + "/My Documents", ec);
+        ec.clear();
+    } else {
+        for (const char* d : {"/Application Data/Microsoft", "/Local Settings/Application Data/Microsoft",
+                              "/Desktop", "/My Documents"})
+            fs::create_directories(home + d, ec);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool buildSampleInstallation(const SampleOptions& options, std::string& error) {
+    SampleInstallation made;
+    return buildSampleInstallation(options, made, error);
+}
+
+bool buildSampleInstallation(const SampleOptions& options, SampleInstallation& made, std::string& error) {
+    if (options.prefix.empty()) {
+        error = "no folder given for the prefix";
+        return false;
+    }
+    if (!checkSampleOptions(options, error)) return false;
+
+    std::error_code ec;
+    const fs::path prefix(options.prefix);
+    if (fs::exists(fs::symlink_status(prefix, ec))) {
+        if (!fs::is_directory(prefix, ec)) {
+            error = options.prefix + " exists and is not a folder";
+            return false;
+        }
+        const bool empty = fs::is_empty(prefix, ec);
+        if (!empty) {
+            const bool ours = fs::exists(prefix / kMarker, ec);
+            if (!ours) {
+                error = options.prefix + " is not empty and was not made by this tool; it is left as it is";
+                return false;
+            }
+            if (!options.force) {
+                error = options.prefix + " holds a sample made before (--force replaces it)";
+                return false;
+            }
+            fs::remove_all(prefix, ec);
+            if (ec) {
+                error = "cannot remove " + options.prefix + ": " + ec.message();
+                return false;
+            }
+        }
+    }
+    fs::create_directories(prefix, ec);
+    if (ec) {
+        error = "cannot make " + options.prefix + ": " + ec.message();
+        return false;
+    }
+    if (!prepareWinePrefix(options, error)) return false;
+    // The prefix's own services, without Wine: its registry files and drives.
+    Platform platform;
+    platform.codePage = std::make_unique<CodePage>();
+    auto registry = wine::WineRegistry::open(options.prefix, true, *platform.codePage, error);
+    if (!registry) return false;
+    wine::WineRegistry& saved = *registry;
+    platform.registry = std::move(registry);
+    platform.files = std::make_unique<wine::WineFileSystem>(wine::WinePrefix(options.prefix), *platform.codePage);
+    if (!buildSample(options, platform, made, error) || !saved.flush(error)) return false;
+    made.prefix = options.prefix;
+    std::ofstream(options.prefix + "/" + kMarker) << "made by make-sample-outlook\n";
+    return true;
+}
+
+}  // namespace qm::sample
