@@ -24,7 +24,7 @@ int runConsole(int argc, char** argv) {
     }
     switch (args.form) {
         case Form::None:
-            message("started without arguments: the window is not part of this build; see --help for what the "
+            message("started without arguments: this build has no windows; see --help for what the "
                     "console does");
             return runs::kExitUsage;
         case Form::Help:
