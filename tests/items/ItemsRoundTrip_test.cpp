@@ -167,8 +167,8 @@ TEST_P(ItemsRoundTrip, EveryItemArrivesInTheOtherProfileAndFolders) {
 
 INSTANTIATE_TEST_SUITE_P(Versions, ItemsRoundTrip,
                          ::testing::Values(Versions{"14.0", "11.0"}, Versions{"11.0", "14.0"}),
-                         [](const auto& info) {
-                             return "From" + info.param.source.substr(0, 2) + "To" + info.param.target.substr(0, 2);
+                         [](const auto& param) {
+                             return "From" + param.param.source.substr(0, 2) + "To" + param.param.target.substr(0, 2);
                          });
 
 }  // namespace
