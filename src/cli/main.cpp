@@ -37,7 +37,8 @@ const char* const kHelp =
     "new backup.\n"
     "\n"
     "The second form lists what a backup file holds: its entries and the facts\n"
-    "of its information file. It too reads through a Wine prefix.\n"
+    "of its information file, and reads every entry to its end to check that\n"
+    "it would restore. It too reads through a Wine prefix.\n"
     "\n"
     "Options (before the argument text):\n"
     "  --prefix DIR   the Wine prefix holding Outlook (default: $WINEPREFIX,\n"
@@ -45,8 +46,9 @@ const char* const kHelp =
     "  --user NAME    Wine's user name, the profile folder C:\\users\\NAME\n"
     "                 (default: $USER)\n"
     "\n"
-    "Exit status: 0 when the backup file was written (or listed), 1 when it\n"
-    "was not (the reason is printed on stderr), 2 for a usage error. Started\n"
+    "Exit status: 0 when the backup file was written (or listed and every\n"
+    "entry read back whole), 1 when it was not (the reason, or the damaged\n"
+    "entries, on stderr), 2 for a usage error. Started\n"
     "without arguments, the program would open its window, which is not part\n"
     "of this build.\n";
 
@@ -106,6 +108,11 @@ int list(qm::app::Session& session, const Options& o) {
     qm::jobs::JobEvents quiet;
     const auto opened = qm::jobs::OpenBackupJob(session, session.files.fromUserPath(ui.typed(o.listFile)),
                                                 ui.typed(o.password), quiet);
+    // Every entry is read to its end, so that a file that lists well but
+    // would not restore is not called valid.
+    std::vector<std::string> damaged;
+    if (opened.isArchive && opened.outcome != qm::jobs::OpenOutcome::WrongPassword)
+        damaged = qm::jobs::TestOpenedBackup(session, quiet);
     session.zip1.ResetArchive();
     if (!opened.isArchive) {
         err(o.listFile + ": not a backup file that can be opened (" + qm::runs::text::kInvalidBackup + ")");
@@ -136,10 +143,17 @@ int list(qm::app::Session& session, const Options& o) {
         }
         std::printf("  %s=%s\n", ui.shown(key).c_str(), out.c_str());
     }
+    if (!damaged.empty()) {
+        for (const auto& name : damaged) err(o.listFile + ": damaged entry: " + ui.shown(name));
+        err(o.listFile + ": " + std::to_string(damaged.size()) + " of " + std::to_string(opened.entries.size()) +
+            " entries do not read back whole");
+        return kFailed;
+    }
     if (opened.outcome != qm::jobs::OpenOutcome::Opened) {
         err(o.listFile + ": " + qm::runs::text::kInvalidBackup);
         return kFailed;
     }
+    std::printf("All %zu entries read back whole.\n", opened.entries.size());
     return kWritten;
 }
 
@@ -157,6 +171,7 @@ int backup(qm::app::Session& session, const std::string& commandLine) {
     const qm::jobs::BackupReport report = qm::runs::RunAutomaticBackup(session, settings->profile, settings->selection,
                                                                        settings->password, settings->archivePath);
     for (const auto& notice : report.notices) err(ui.shown(notice));
+    for (const auto& warning : report.warnings) err("warning: " + ui.shown(warning));
     if (!report.itemResult.empty()) std::fprintf(stderr, "quillmark: BackupItem=%s\n", report.itemResult.c_str());
     // A part that was asked for and failed does not stop the run, but the
     // job's log must show it.

@@ -67,6 +67,11 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
         events.working();
     }
     report.itemResult = result;
+    report.warnings = items.warnings();
+    if (!report.warnings.empty()) {
+        std::string& reason = report.parts[positionOf(items::Part::Datas) - 1].reason;
+        for (const auto& w : report.warnings) reason += (reason.empty() ? "" : "; ") + w;
+    }
 
     if (strict && result.find('1') == std::string::npos)
         return fail(items::anySelected(settings.items)

@@ -46,5 +46,9 @@ bool IsBackupProtected(app::Session& session, const std::string& path);
 // the file is protected.
 OpenedBackup OpenBackupJob(app::Session& session, const std::string& path, const std::string& password,
                            JobEvents& events);
+// Reads every entry of the backup file that OpenBackupJob left open to its
+// end, as a restore would; the names of the entries that are damaged (or
+// that the password does not open), empty when all read back whole.
+std::vector<std::string> TestOpenedBackup(app::Session& session, JobEvents& events);
 
 }  // namespace qm::jobs

@@ -94,7 +94,12 @@ void RunBackup(app::Session& s, app::MainView& view) {
         return;
     }
 
-    view.showMessage(std::string(text::kBackupCompleted) + "\t\t\t\r\n" + lines, Icon::Information, Buttons::Ok);
+    // Stored, but the user should know before relying on them.
+    std::string warnings;
+    for (const auto& w : report.warnings) warnings += "\r\n" + ui.shown(w);
+    if (!warnings.empty()) warnings = "\r\n" + warnings;
+    view.showMessage(std::string(text::kBackupCompleted) + "\t\t\t\r\n" + lines + warnings, Icon::Information,
+                     Buttons::Ok);
     if (view.showMessage(text::kDiscOffer, Icon::Information, Buttons::OkCancel) == app::Answer::Ok) {
         st.DiscFileTitle = base::bareName(st.TargetArchivePath);
         st.DiscFilePath = st.TargetArchivePath;
