@@ -126,9 +126,9 @@ bool checkWritten(detail::ArchiveSink& sink, const std::vector<Written>& written
             name && w.utf8 == name && w.source->complete() && zip_stat_index(za, index, 0, &st) == 0 &&
             (st.valid & ZIP_STAT_SIZE) && st.size == w.source->size() && (st.valid & ZIP_STAT_ENCRYPTION_METHOD) &&
             st.encryption_method == (password ? ZIP_EM_AES_256 : ZIP_EM_NONE) &&
-            detail::readEntry(
+            detail::checkEntry(
                 za, index, password ? password->c_str() : nullptr,
-                [&](const unsigned char*, std::size_t n) {
+                [&](std::uint64_t n) {
                     session.advanceCheck(n);
                     return !session.cancelDue();
                 },
@@ -438,10 +438,10 @@ std::vector<std::string> Zip::TestArchive() {
     if (!za) return damaged;
     const char* password = state_->hasReadPassword ? state_->readPassword.c_str() : nullptr;
     constexpr std::size_t kWorkingBytes = 256u * 1024;
-    std::size_t sinceWorking = 0;
+    std::uint64_t sinceWorking = 0;
     for (std::size_t i = 0; i < state_->names.size(); ++i) {
-        const bool whole = detail::readEntry(za, static_cast<zip_uint64_t>(i), password,
-                                             [&](const unsigned char*, std::size_t n) {
+        const bool whole = detail::checkEntry(za, static_cast<zip_uint64_t>(i), password,
+                                              [&](std::uint64_t n) {
                                                  sinceWorking += n;
                                                  if (sinceWorking >= kWorkingBytes && events_) {
                                                      sinceWorking = 0;
