@@ -134,10 +134,11 @@ private:
 
 // Reads the entry's stored data through libzip (which decrypts and
 // authenticates it) and inflates it here, on a second thread when it is
-// large, so that decryption and inflation run side by side. Progress is
-// told on the caller's thread.
+// large, so that decryption and inflation run side by side. The data goes
+// to `sink` on the thread that inflates; progress is told on the caller's.
 bool inflateEntry(zip_t* za, zip_uint64_t index, const zip_stat_t& st, const char* password,
-                  const CheckProgress& progress, std::uint32_t& crc, std::uint64_t& size) {
+                  const EntryDataSink& sink, const CheckProgress& progress, std::uint32_t& crc,
+                  std::uint64_t& size) {
     zip_file_t* f = zip_fopen_index_encrypted(za, index, ZIP_FL_COMPRESSED, password);
     if (!f) return false;
     Inflation inflation;
@@ -152,12 +153,12 @@ bool inflateEntry(zip_t* za, zip_uint64_t index, const zip_stat_t& st, const cha
                 std::vector<unsigned char> piece;
                 bool ok = true;
                 while (queue.pop(piece)) {
-                    if (ok && !inflation.feed(piece.data(), piece.size(), nullptr)) {
+                    if (ok && !inflation.feed(piece.data(), piece.size(), sink)) {
                         ok = false;
                         queue.stop();
                     }
                 }
-                inflated = ok && inflation.finish(nullptr);
+                inflated = ok && inflation.finish(sink);
             });
         } catch (const std::system_error&) {
             zip_fclose(f);
@@ -187,7 +188,9 @@ bool inflateEntry(zip_t* za, zip_uint64_t index, const zip_stat_t& st, const cha
         inflater.join();
     } else {
         std::vector<unsigned char> piece(kReadBuffer);
-        const EntryDataSink told = [&](const unsigned char*, std::size_t n) { return !progress || progress(n); };
+        const EntryDataSink told = [&](const unsigned char* data, std::size_t n) {
+            return (!sink || sink(data, n)) && (!progress || progress(n));
+        };
         bool ok = true;
         for (;;) {
             const zip_int64_t n = zip_fread(f, piece.data(), piece.size());
@@ -238,6 +241,11 @@ bool readThrough(zip_t* za, zip_uint64_t index, const char* password, const Entr
     return ok;
 }
 
+bool deflated(const zip_stat_t& st) {
+    return (st.valid & ZIP_STAT_COMP_METHOD) && st.comp_method == ZIP_CM_DEFLATE && (st.valid & ZIP_STAT_COMP_SIZE) &&
+           st.comp_size > 0;
+}
+
 bool sound(const zip_stat_t& st, bool whole, std::uint32_t crc, std::uint64_t size,
            std::optional<std::uint32_t> expectedCrc) {
     if (!whole) return false;
@@ -256,7 +264,8 @@ bool readEntry(zip_t* za, zip_uint64_t index, const char* password, const EntryD
     if (zip_stat_index(za, index, 0, &st) != 0) return false;
     std::uint32_t crc = 0;
     std::uint64_t size = 0;
-    const bool whole = readThrough(za, index, password, sink, crc, size);
+    const bool whole = deflated(st) ? inflateEntry(za, index, st, password, sink, nullptr, crc, size)
+                                    : readThrough(za, index, password, sink, crc, size);
     return sound(st, whole, crc, size, std::nullopt);
 }
 
@@ -266,10 +275,8 @@ bool checkEntry(zip_t* za, zip_uint64_t index, const char* password, const Check
     if (zip_stat_index(za, index, 0, &st) != 0) return false;
     std::uint32_t crc = 0;
     std::uint64_t size = 0;
-    const bool deflated = (st.valid & ZIP_STAT_COMP_METHOD) && st.comp_method == ZIP_CM_DEFLATE &&
-                          (st.valid & ZIP_STAT_COMP_SIZE) && st.comp_size > 0;
     const bool whole =
-        deflated ? inflateEntry(za, index, st, password, progress, crc, size)
+        deflated(st) ? inflateEntry(za, index, st, password, nullptr, progress, crc, size)
                  : readThrough(
                        za, index, password,
                        [&](const unsigned char*, std::size_t n) { return !progress || progress(n); }, crc, size);

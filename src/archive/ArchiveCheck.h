@@ -18,9 +18,11 @@ using EntryDataSink = std::function<bool(const unsigned char* data, std::size_t 
 // false stops the check.
 using CheckProgress = std::function<bool(std::uint64_t bytes)>;
 
-// Hands the entry's data to `sink` on the caller's thread. True only when
-// all of it decrypted, inflated and matched its CRC (entries protected with
-// AES may store none; libzip checks their authentication code instead).
+// Hands the entry's data to `sink`, one piece at a time, on the thread that
+// inflates it: a large entry is inflated on a second thread while libzip
+// decrypts on the caller's. True only when all of it decrypted, inflated and
+// matched its CRC (entries protected with AES may store none; libzip checks
+// their authentication code instead).
 bool readEntry(zip_t* archive, zip_uint64_t index, const char* password, const EntryDataSink& sink);
 
 // Reads the entry to its end without keeping its data: decrypted and
