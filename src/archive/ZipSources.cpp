@@ -120,6 +120,12 @@ zip_int64_t EntrySource::read(void* data, zip_uint64_t length) {
     if (complete_) return 0;
     if (!file_ || !deflater_) return fail(ZIP_ER_READ, EBADF);
     for (;;) {
+        // Keep every thread busy: read ahead as far as the deflater takes,
+        // before this thread turns to writing (and encrypting) what is done.
+        while (deflater_->wantsInput()) {
+            if (session_.cancelDue()) return cancel();
+            if (feed() < 0) return -1;
+        }
         const std::size_t n = deflater_->read(data, static_cast<std::size_t>(length));
         if (n > 0) return static_cast<zip_int64_t>(n);
         if (deflater_->failed()) return fail(ZIP_ER_MEMORY, 0);
@@ -130,11 +136,6 @@ zip_int64_t EntrySource::read(void* data, zip_uint64_t length) {
             deflater_.reset();
             file_.reset();
             return 0;
-        }
-        // Keep every thread busy: read ahead as far as the deflater takes.
-        while (deflater_->wantsInput()) {
-            if (session_.cancelDue()) return cancel();
-            if (feed() < 0) return -1;
         }
         if (!deflater_->waitOutput(kBlockWait)) {
             session_.working();
