@@ -126,6 +126,7 @@ int list(qm::app::Session& session, const Options& o) {
     std::printf("Backup file: %s%s\n", o.listFile.c_str(), opened.isProtected ? " (password protected)" : "");
     std::printf("Entries (%zu):\n", opened.entries.size());
     for (const auto& name : opened.entries) std::printf("  %s\n", ui.shown(name).c_str());
+    for (const auto& name : damaged) err(o.listFile + ": damaged entry: " + ui.shown(name));
     if (!opened.hasInfoFile) {
         err(o.listFile + ": no information file: " + qm::runs::text::kInvalidBackup);
         return kFailed;
@@ -144,7 +145,6 @@ int list(qm::app::Session& session, const Options& o) {
         std::printf("  %s=%s\n", ui.shown(key).c_str(), out.c_str());
     }
     if (!damaged.empty()) {
-        for (const auto& name : damaged) err(o.listFile + ": damaged entry: " + ui.shown(name));
         err(o.listFile + ": " + std::to_string(damaged.size()) + " of " + std::to_string(opened.entries.size()) +
             " entries do not read back whole");
         return kFailed;
