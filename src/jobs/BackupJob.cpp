@@ -60,7 +60,9 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
         r.ran = runs(part, settings.items);
         if (r.ran) {
             events.partStarting(part.part);
+            const std::size_t warned = items.warnings().size();
             r.ok = part.backup(items, settings.profile);
+            for (std::size_t i = warned; i < items.warnings().size(); ++i) events.fileWarning(items.warnings()[i]);
         }
         result += r.ok ? '1' : '0';
         events.partFinished(part.part, r.ran);
