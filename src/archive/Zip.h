@@ -75,8 +75,10 @@ public:
     void setArchiveWritePassword(const std::string& password) { writePassword_ = password; }
     void setProtectArchive(int value) { protect_ = value; }
     void SetArchivePassword(const std::string& password) { writePassword_ = password; }
-    // Writes the archive beside its target and renames it over the target
-    // when complete and flushed. True when the archive was written; raises
+    // Writes the archive beside its target (readable by its owner only, or
+    // with the mode of the archive it replaces), reads it back from the disk
+    // to check every entry, and renames it over the target only when it
+    // reads back whole. True when the archive was written; raises
     // ArchiveWriteDone in that case. Protection (ProtectArchive 1 or -1)
     // encrypts every entry with AES-256 and fails without a password.
     bool WriteArchive();
@@ -94,6 +96,11 @@ public:
     int CheckArchivePassword();
     ZipEntry FindEntry(const std::string& name);
     std::vector<std::string> entryNames() const;
+    // Reads every entry of the opened archive to its end as a restore would
+    // (decrypted and authenticated with the password set, inflated, CRC and
+    // size checked), raising ArchiveWorking on the way. The names of the
+    // entries that do not read back whole; empty when all do.
+    std::vector<std::string> TestArchive();
 
 private:
     friend class ZipEntry;

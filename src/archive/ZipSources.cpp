@@ -1,12 +1,24 @@
 #include "archive/ZipSources.h"
 
 #include <cerrno>
+#include <chrono>
+#include <new>
+#include <vector>
 
 namespace qm::archive::detail {
 namespace {
 
-// How much data may be read between two polls for cancellation.
+// How much data may be read between two polls for cancellation, and
+// between two chances for a window to answer.
 constexpr std::uint64_t kCancelPollBytes = 1u << 20;
+constexpr std::uint64_t kWorkingBytes = 256u * 1024;
+// How long the writing thread waits for a block before it lets the window
+// answer and looks for cancellation again.
+constexpr std::chrono::milliseconds kBlockWait{40};
+// Reading back counts a quarter of writing in the progress: inflating is
+// that much quicker than deflating.
+constexpr std::uint64_t kWriteWeight = 4;
+constexpr std::uint64_t kCheckWeight = 1;
 
 platform::SeekFrom seekFrom(int whence) {
     if (whence == SEEK_CUR) return platform::SeekFrom::Current;
@@ -28,15 +40,29 @@ bool WriteSession::pollCancel() {
     return cancelled;
 }
 
-void WriteSession::advance(std::uint64_t bytes) {
-    done += bytes;
+bool WriteSession::cancelDue() { return cancelled || (sincePoll >= kCancelPollBytes && pollCancel()); }
+
+void WriteSession::working() {
+    sinceWorking = 0;
+    if (events) events->ArchiveWorking();
+}
+
+void WriteSession::advance(std::uint64_t bytes) { moved(bytes, bytes * kWriteWeight); }
+
+void WriteSession::advanceCheck(std::uint64_t bytes) { moved(bytes, bytes * kCheckWeight); }
+
+void WriteSession::moved(std::uint64_t bytes, std::uint64_t weighted) {
+    done += weighted;
     sincePoll += bytes;
+    sinceWorking += bytes;
     // 100 is raised only when the archive is in place.
-    const int percent = total == 0 ? 99 : static_cast<int>(std::min<std::uint64_t>(99, done * 100 / total));
+    const std::uint64_t whole = total * (kWriteWeight + kCheckWeight);
+    const int percent = whole == 0 ? 99 : static_cast<int>(std::min<std::uint64_t>(99, done * 100 / whole));
     while (*lastPercent < percent) {
         ++*lastPercent;
         if (events) events->ArchiveWriteProgress(*lastPercent);
     }
+    if (sinceWorking >= kWorkingBytes) working();
 }
 
 // ------------------------------------------------------------------ entries
@@ -56,14 +82,66 @@ zip_int64_t EntrySource::callback(void* state, void* data, zip_uint64_t length, 
 zip_int64_t EntrySource::fail(int zipCode, int systemCode) {
     setError(error_, zipCode, systemCode);
     if (session_.failedEntry < 0) session_.failedEntry = entry_;
+    deflater_.reset();
     file_.reset();
     return -1;
 }
 
 zip_int64_t EntrySource::cancel() {
     setError(error_, ZIP_ER_CANCELLED, 0);
+    deflater_.reset();
     file_.reset();
     return -1;
+}
+
+zip_int64_t EntrySource::feed() {
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(BlockDeflater::kBlockSize, remaining_));
+    std::vector<unsigned char> block;
+    try {
+        block.resize(want);
+    } catch (const std::bad_alloc&) {
+        return fail(ZIP_ER_MEMORY, 0);
+    }
+    for (std::size_t got = 0; got < want;) {
+        const std::int64_t n = file_->read(block.data() + got, want - got);
+        if (n < 0) return fail(ZIP_ER_READ, EIO);
+        if (n == 0) return fail(ZIP_ER_CHANGED, 0);  // shorter than when it was looked at
+        got += static_cast<std::size_t>(n);
+    }
+    remaining_ -= want;
+    const bool last = remaining_ == 0;
+    if (last && !file_->info().unchanged(snapshot_)) return fail(ZIP_ER_CHANGED, 0);
+    session_.advance(want);
+    if (!deflater_->push(std::move(block), last)) return fail(ZIP_ER_MEMORY, 0);
+    return 0;
+}
+
+zip_int64_t EntrySource::read(void* data, zip_uint64_t length) {
+    if (complete_) return 0;
+    if (!file_ || !deflater_) return fail(ZIP_ER_READ, EBADF);
+    for (;;) {
+        // Keep every thread busy: read ahead as far as the deflater takes,
+        // before this thread turns to writing (and encrypting) what is done.
+        while (deflater_->wantsInput()) {
+            if (session_.cancelDue()) return cancel();
+            if (feed() < 0) return -1;
+        }
+        const std::size_t n = deflater_->read(data, static_cast<std::size_t>(length));
+        if (n > 0) return static_cast<zip_int64_t>(n);
+        if (deflater_->failed()) return fail(ZIP_ER_MEMORY, 0);
+        if (deflater_->complete()) {
+            crc_ = deflater_->crc();
+            compressedSize_ = deflater_->compressedSize();
+            complete_ = true;
+            deflater_.reset();
+            file_.reset();
+            return 0;
+        }
+        if (!deflater_->waitOutput(kBlockWait)) {
+            session_.working();
+            if (session_.pollCancel()) return cancel();
+        }
+    }
 }
 
 zip_int64_t EntrySource::handle(void* data, zip_uint64_t length, zip_source_cmd_t command) {
@@ -80,9 +158,17 @@ zip_int64_t EntrySource::handle(void* data, zip_uint64_t length, zip_source_cmd_
             if (!now.regular) return fail(ZIP_ER_OPEN, EISDIR);
             snapshot_ = now;
         }
-        st->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+        // Already deflated: libzip stores the data as it is. Its CRC and
+        // compressed size are known once all of it was read.
+        st->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME | ZIP_STAT_COMP_METHOD;
         st->size = snapshot_.size;
         st->mtime = static_cast<time_t>(snapshot_.mtimeSec);
+        st->comp_method = ZIP_CM_DEFLATE;
+        if (complete_) {
+            st->valid |= ZIP_STAT_CRC | ZIP_STAT_COMP_SIZE;
+            st->crc = crc_;
+            st->comp_size = compressedSize_;
+        }
         return sizeof(*st);
     }
     case ZIP_SOURCE_OPEN: {
@@ -93,24 +179,18 @@ zip_int64_t EntrySource::handle(void* data, zip_uint64_t length, zip_source_cmd_
         const platform::FileInfo now = file_->info();
         if (!now.regular || !now.unchanged(snapshot_)) return fail(ZIP_ER_CHANGED, 0);
         remaining_ = snapshot_.size;
+        complete_ = false;
+        try {
+            deflater_ = std::make_unique<BlockDeflater>(*session_.pool);
+        } catch (const std::bad_alloc&) {
+            return fail(ZIP_ER_MEMORY, 0);
+        }
         return 0;
     }
-    case ZIP_SOURCE_READ: {
-        if (!file_) return fail(ZIP_ER_READ, EBADF);
-        if (remaining_ == 0) {
-            if (!file_->info().unchanged(snapshot_)) return fail(ZIP_ER_CHANGED, 0);
-            return 0;
-        }
-        if (session_.sincePoll >= kCancelPollBytes && session_.pollCancel()) return cancel();
-        const auto want = static_cast<std::size_t>(std::min<zip_uint64_t>(length, remaining_));
-        const std::int64_t n = file_->read(data, want);
-        if (n < 0) return fail(ZIP_ER_READ, EIO);
-        if (n == 0) return fail(ZIP_ER_CHANGED, 0);  // shorter than when it was looked at
-        remaining_ -= static_cast<std::uint64_t>(n);
-        session_.advance(static_cast<std::uint64_t>(n));
-        return n;
-    }
+    case ZIP_SOURCE_READ:
+        return read(data, length);
     case ZIP_SOURCE_CLOSE:
+        deflater_.reset();
         file_.reset();
         return 0;
     case ZIP_SOURCE_ERROR:
@@ -142,8 +222,17 @@ zip_int64_t ArchiveSink::failWith(int zipCode, const std::string& why) {
 }
 
 bool ArchiveSink::begin() {
-    part_ = files_.createReplacement(target_, error_text_);
+    part_ = files_.createReplacement(target_, error_text_, platform::NewFileAccess::OwnerOnly);
     return part_ != nullptr;
+}
+
+std::unique_ptr<platform::ReadStream> ArchiveSink::readBack() {
+    if (!part_ || !finished_) return nullptr;
+    return part_->readBack();
+}
+
+void ArchiveSink::discard() {
+    if (part_) part_->discard();
 }
 
 bool ArchiveSink::writeEmpty() {
@@ -228,10 +317,19 @@ ArchiveReader::~ArchiveReader() {
 
 std::unique_ptr<ArchiveReader> ArchiveReader::open(const platform::FileSystem& files, const std::string& path,
                                                    std::string& error) {
+    auto file = files.openRead(path, error);
+    if (!file) return nullptr;
+    return open(std::move(file), error);
+}
+
+std::unique_ptr<ArchiveReader> ArchiveReader::open(std::unique_ptr<platform::ReadStream> file, std::string& error) {
     std::unique_ptr<ArchiveReader> reader(new ArchiveReader());
     zip_error_init(&reader->error_);
-    reader->file_ = files.openRead(path, error);
-    if (!reader->file_) return nullptr;
+    reader->file_ = std::move(file);
+    if (!reader->file_) {
+        error = "cannot be read";
+        return nullptr;
+    }
     reader->info_ = reader->file_->info();
     if (!reader->info_.regular) {
         error = "not a file";

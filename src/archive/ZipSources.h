@@ -1,13 +1,14 @@
 #pragma once
 // libzip's sources over the platform's file streams: a file queued for the
-// archive, the archive being written (a replacement beside its target), and
-// an archive being read.
+// archive (handed to libzip already deflated), the archive being written (a
+// replacement beside its target), and an archive being read.
 #include <zip.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "archive/BlockDeflate.h"
 #include "archive/Zip.h"
 #include "platform/FileSystem.h"
 
@@ -15,24 +16,38 @@ namespace qm::archive::detail {
 
 void setError(zip_error_t& error, int zipCode, int systemCode);
 
-// One write of the archive: progress, cancellation, and which entry failed
-// so that the write can be repeated without it.
+// One write of the archive: the compressing threads, progress (the write
+// and the check that reads it back), cancellation, and which entry failed so
+// that the write can be repeated without it.
 struct WriteSession {
     ArchiveEvents* events = nullptr;
-    std::uint64_t total = 0;
-    std::uint64_t done = 0;
+    DeflatePool* pool = nullptr;
+    std::uint64_t total = 0;  // bytes of the sources
+    std::uint64_t done = 0;   // weighted: see advance()
     std::uint64_t sincePoll = 0;
+    std::uint64_t sinceWorking = 0;
     int* lastPercent = nullptr;
     bool cancelled = false;
     long failedEntry = -1;
 
     bool pollCancel();
+    // Polls only when enough data went by since the last poll.
+    bool cancelDue();
+    // Lets a window answer (ArchiveWorking), on the thread that writes.
+    void working();
+    // Source bytes read for the write / entry bytes read back by the check.
     void advance(std::uint64_t bytes);
+    void advanceCheck(std::uint64_t bytes);
+
+private:
+    void moved(std::uint64_t bytes, std::uint64_t weighted);
 };
 
-// Streams one queued file into libzip. The file is checked when its data is
-// asked for and again at its end: a file that changed meanwhile fails the
-// write rather than being stored cut or stretched.
+// Streams one queued file into libzip as deflate data compressed on the
+// session's threads; libzip stores it as it is (encrypting it when asked).
+// The file is checked when its data is asked for and again at its end: a
+// file that changed meanwhile fails the write rather than being stored cut
+// or stretched.
 class EntrySource {
 public:
     EntrySource(const platform::FileSystem& files, WriteSession& session, long entry, std::string path,
@@ -43,8 +58,17 @@ public:
 
     static zip_int64_t callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command);
 
+    // Once all of the file was read: its CRC and size.
+    bool complete() const { return complete_; }
+    std::uint32_t crc() const { return crc_; }
+    std::uint64_t size() const { return snapshot_.size; }
+
 private:
     zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command);
+    zip_int64_t read(void* data, zip_uint64_t length);
+    // Reads the next block of the file and hands it to the deflater; 0, or
+    // -1 after fail().
+    zip_int64_t feed();
     zip_int64_t fail(int zipCode, int systemCode);
     zip_int64_t cancel();
 
@@ -55,6 +79,10 @@ private:
     platform::FileInfo snapshot_;
     std::unique_ptr<platform::ReadStream> file_;
     std::uint64_t remaining_ = 0;
+    std::unique_ptr<BlockDeflater> deflater_;
+    bool complete_ = false;
+    std::uint32_t crc_ = 0;
+    std::uint64_t compressedSize_ = 0;
     zip_error_t error_;
 };
 
@@ -72,8 +100,13 @@ public:
     // Writes the bare end record of an empty archive (libzip deletes an
     // archive without entries).
     bool writeEmpty();
+    // After libzip closed the archive: the new file opened for reading, to
+    // be checked before commit().
+    std::unique_ptr<platform::ReadStream> readBack();
     // After libzip closed the archive: flushed and renamed over the target.
     bool commit();
+    // Removes the new file; the target stays as it was.
+    void discard();
     std::string error() const { return error_text_; }
 
 private:
@@ -96,6 +129,7 @@ public:
     // Null with `error` when the file cannot be opened or is no archive.
     static std::unique_ptr<ArchiveReader> open(const platform::FileSystem& files, const std::string& path,
                                                std::string& error);
+    static std::unique_ptr<ArchiveReader> open(std::unique_ptr<platform::ReadStream> file, std::string& error);
     zip_t* archive() const { return archive_; }
 
 private:

@@ -53,6 +53,7 @@ int runBackup(const Arguments& args) {
         report = jobs::RunBackupJob(s, settings, events);
     }
     for (const auto& notice : report.notices) message(ui.shown(notice));
+    for (const auto& warning : report.warnings) message("warning: " + ui.shown(warning));
     result(ui.shown(runs::BackupReportText(report)));
     if (!report.written) {
         message("no backup written: " + ui.shown(report.failure));

@@ -20,6 +20,11 @@ int runList(const Arguments& args) {
     jobs::JobEvents quiet;
     const auto opened = jobs::OpenBackupJob(s, s.files.fromUserPath(ui.typed(file)),
                                             ui.typed(args.password.value_or("")), quiet);
+    // Every entry is read to its end, so that a file that lists well but
+    // would not restore is not called valid.
+    std::vector<std::string> damaged;
+    if (opened.isArchive && opened.outcome != jobs::OpenOutcome::WrongPassword)
+        damaged = jobs::TestOpenedBackup(s, quiet);
     s.zip1.ResetArchive();
     if (!opened.isArchive) {
         message(file + ": not a backup file that can be opened (" + runs::text::kInvalidBackup + ")");
@@ -32,6 +37,8 @@ int runList(const Arguments& args) {
     std::string listing = "Backup file: " + file + (opened.isProtected ? " (password protected)" : "") + "\n";
     listing += "Entries (" + std::to_string(opened.entries.size()) + "):";
     for (const auto& name : opened.entries) listing += "\n  " + ui.shown(name);
+    // Named right after the entries, before the information file is judged.
+    for (const auto& name : damaged) message(file + ": damaged entry: " + ui.shown(name));
     if (!opened.hasInfoFile) {
         result(listing);
         message(file + ": no information file: " + runs::text::kInvalidBackup);
@@ -48,7 +55,14 @@ int runList(const Arguments& args) {
         }
         listing += "\n  " + ui.shown(key) + "=" + shown;
     }
+    if (damaged.empty() && opened.outcome == jobs::OpenOutcome::Opened)
+        listing += "\nAll " + std::to_string(opened.entries.size()) + " entries read back whole.";
     result(listing);
+    if (!damaged.empty()) {
+        message(file + ": " + std::to_string(damaged.size()) + " of " + std::to_string(opened.entries.size()) +
+                " entries do not read back whole");
+        return runs::kExitFailed;
+    }
     if (opened.outcome != jobs::OpenOutcome::Opened) {
         message(file + ": " + runs::text::kInvalidBackup);
         return runs::kExitFailed;

@@ -13,6 +13,7 @@
 // saved under another profile's name is taken out in the work folder and
 // moved into place, so that profile's own rules file is not overwritten.
 #include <string>
+#include <vector>
 
 #include "app/Session.h"
 
@@ -44,8 +45,16 @@ public:
     bool RestoreTemplates();
     bool RestoreSetting();
 
+    // Files that were stored but look damaged or still in use (a data file
+    // whose header does not check out), each as "<bare name>: <what>", in
+    // the order met.
+    const std::vector<std::string>& warnings() const { return warnings_; }
+
 private:
+    void checkDataFile(const std::string& path);
+
     app::Session& s_;
+    std::vector<std::string> warnings_;
 };
 
 }  // namespace qm::items

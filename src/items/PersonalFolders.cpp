@@ -2,6 +2,7 @@
 // the target profile at their restored copies.
 #include "app/Environment.h"
 #include "base/WinPath.h"
+#include "items/DataFileHeader.h"
 #include "items/ItemSupport.h"
 #include "items/Items.h"
 
@@ -26,10 +27,31 @@ std::string dataFilePath(const app::Session& s, const std::string& sectionKey) {
 
 }  // namespace
 
+void Items::checkDataFile(const std::string& path) {
+    std::string why;
+    const auto file = s_.files.openRead(path, why);
+    // One that cannot be read fails when it is added.
+    if (!file) return;
+    std::string head(kDataFileHeaderSize, '\0');
+    std::size_t got = 0;
+    while (got < head.size()) {
+        const std::int64_t n = file->read(head.data() + got, head.size() - got);
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    head.resize(got);
+    const std::string problem = DataFileHeaderProblem(head, file->info().size);
+    if (!problem.empty()) warnings_.push_back(base::bareName(path) + ": " + problem);
+}
+
 bool Items::BackupDatas(const std::string& profile) {
     return backupSectionFiles(
         s_, profile, Part::Datas, [this](const std::string& sectionKey) { return dataFilePath(s_, sectionKey); },
-        [](const std::string& path) { return path; });
+        [this](const std::string& path) {
+            // Stored whatever its header says; the run names a bad one.
+            checkDataFile(path);
+            return path;
+        });
 }
 
 bool Items::RestoreDatas(const std::string& profile) {

@@ -71,13 +71,20 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
         r.ran = runs(part, settings.items);
         if (r.ran) {
             events.partStarting(part.part);
+            const std::size_t warned = items.warnings().size();
             r.ok = part.backup(items, profile);
+            for (std::size_t i = warned; i < items.warnings().size(); ++i) events.fileWarning(items.warnings()[i]);
         }
         result += r.ok ? '1' : '0';
         events.partFinished(part.part, r.ran);
         events.working();
     }
     report.itemResult = result;
+    report.warnings = items.warnings();
+    if (!report.warnings.empty()) {
+        std::string& reason = report.parts[positionOf(items::Part::Datas) - 1].reason;
+        for (const auto& w : report.warnings) reason += (reason.empty() ? "" : "; ") + w;
+    }
 
     if (strict && result.find('1') == std::string::npos)
         return fail(items::anySelected(settings.items)

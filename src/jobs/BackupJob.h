@@ -46,6 +46,9 @@ struct BackupReport {
     std::string archiveError;
     // Messages the registry layer raised on the way ("Incorrect Format:").
     std::vector<std::string> notices;
+    // Files that were stored but look damaged or still in use, each as
+    // "<bare name>: <what>" (also the reason of their part).
+    std::vector<std::string> warnings;
 };
 
 BackupReport RunBackupJob(app::Session& session, const BackupSettings& settings, JobEvents& events);

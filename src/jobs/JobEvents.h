@@ -17,6 +17,8 @@ public:
     virtual void partFinished(items::Part /*part*/, bool /*ran*/) {}
     // The backup's information-file header is written.
     virtual void headerWritten() {}
+    // A file was stored but looks damaged or still in use: "<name>: <what>".
+    virtual void fileWarning(const std::string& /*warning*/) {}
 
     // The archive: a file queued, a file extracted, the write's percentage.
     virtual void entryAdded(const std::string& /*name*/) {}

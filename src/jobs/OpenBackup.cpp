@@ -13,6 +13,11 @@ std::string OpenedBackup::value(const std::string& key) const {
     return {};
 }
 
+std::vector<std::string> TestOpenedBackup(app::Session& s, JobEvents& events) {
+    detail::ArchiveWatch watch(s, events);
+    return s.zip1.TestArchive();
+}
+
 bool IsBackupProtected(app::Session& s, const std::string& path) { return s.zip1.IsArchiveProtected(path) == 1; }
 
 OpenedBackup OpenBackupJob(app::Session& s, const std::string& path, const std::string& password, JobEvents& events) {

@@ -50,5 +50,9 @@ OpenedBackup OpenBackupJob(app::Session& session, const std::string& path, const
 // ItemFlags, the values of the positions recorded as "1" (the others stay
 // as they were), and whether a valid backup is now loaded.
 void KeepOpenedBackup(app::Session& session, const OpenedBackup& opened);
+// Reads every entry of the backup file that OpenBackupJob left open to its
+// end, as a restore would; the names of the entries that are damaged (or
+// that the password does not open), empty when all read back whole.
+std::vector<std::string> TestOpenedBackup(app::Session& session, JobEvents& events);
 
 }  // namespace qm::jobs

@@ -4,6 +4,7 @@
 // replaces the target only when complete and on disk.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace qm::platform {
@@ -27,6 +28,11 @@ struct FileInfo {
 };
 
 enum class SeekFrom { Begin, Current, End };
+
+// Who may read a new file that replaces nothing (one that replaces a file
+// keeps that file's mode): the system's usual rights, or its owner alone
+// (backup archives hold private mail).
+enum class NewFileAccess { Usual, OwnerOnly };
 
 class ReadStream {
 public:
@@ -56,6 +62,10 @@ public:
     virtual void discard() = 0;
     // Sets the modification time (seconds since 1970) of the new file.
     virtual bool setModified(std::int64_t seconds) = 0;
+    // The new file as written so far, opened anew for reading before it is
+    // committed, so that it can be checked as it lies on the disk. Null
+    // once committed or discarded.
+    virtual std::unique_ptr<ReadStream> readBack() = 0;
     virtual std::string error() const = 0;
 };
 

@@ -65,8 +65,10 @@ public:
     // be (a FIFO or device is opened without waiting, then refused).
     virtual std::unique_ptr<ReadStream> openRead(const std::string& path, std::string& error) const = 0;
     // A new file beside `target` that replaces it on commit(); null with
-    // `error` when none can be made.
-    virtual std::unique_ptr<ReplaceStream> createReplacement(const std::string& target, std::string& error) = 0;
+    // `error` when none can be made. It is created with the rights `access`
+    // asks for unless it replaces a file, whose mode it takes.
+    virtual std::unique_ptr<ReplaceStream> createReplacement(const std::string& target, std::string& error,
+                                                             NewFileAccess access = NewFileAccess::Usual) = 0;
     // Removes replacement files for `target` left by runs that ended before
     // committing (one still held by a running process stays).
     virtual void removeStaleReplacements(const std::string& target) = 0;

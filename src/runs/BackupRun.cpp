@@ -82,7 +82,11 @@ void RunBackup(app::Session& s, app::MainView& view) {
         return;
     }
 
-    view.showMessage(message, Icon::Information, Buttons::Ok);
+    // Stored, but the user should know before relying on them.
+    std::string warnings;
+    for (const auto& w : report.warnings) warnings += "\r\n" + ui.shown(w);
+    if (!warnings.empty()) warnings = "\r\n" + warnings;
+    view.showMessage(message + warnings, Icon::Information, Buttons::Ok);
     if (view.showMessage(text::kDiscOffer, Icon::Information, Buttons::OkCancel) == app::Answer::Ok) {
         st.DiscFileTitle = base::bareName(st.TargetArchivePath);
         st.DiscFilePath = st.TargetArchivePath;

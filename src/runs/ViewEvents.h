@@ -25,6 +25,8 @@ public:
     void partStarting(items::Part part) override;
     void partFinished(items::Part part, bool ran) override;
     void headerWritten() override { advance(view_, 10); }
+    // Shown on the status line until the next part starts.
+    void fileWarning(const std::string& warning) override { view_.setStatus(ui_.shown(warning)); }
     void entryAdded(const std::string& name) override;
     void entryExtracted(const std::string& name) override;
     void writeProgress(int percent) override;

@@ -2,9 +2,12 @@
 // (no window, no display), and the selection rules of the run itself.
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <utility>
 
 #include "archive/InfoFile.h"
+#include "items/DataFileHeader.h"
 #include "registry/ModReg.h"
 #include "runs/ExitStatus.h"
 #include "runs/Runs.h"
@@ -83,6 +86,85 @@ TEST_F(AutomaticRunTest, AllItemsWithAndWithoutPassword) {
     EXPECT_EQ(run("--list " + shq(locked) + " --password Pw-2.x", &listing), 0) << listing;
     EXPECT_NE(listing.find("password protected"), std::string::npos);
     EXPECT_NE(run("--list " + shq(out + "/missing.qmk")), 0);
+}
+
+// Flips one byte in the middle of an entry's stored data (found through its
+// local header, which libzip writes with the final sizes).
+void damageEntry(const std::string& archivePath, const std::string& name) {
+    std::string bytes = readHostFile(archivePath);
+    const std::size_t at = bytes.find(name);
+    ASSERT_NE(at, std::string::npos);
+    auto le = [&](std::size_t offset, int n) {
+        std::uint32_t v = 0;
+        for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[offset + static_cast<std::size_t>(i)]);
+        return v;
+    };
+    const std::size_t header = at - 30;
+    ASSERT_EQ(bytes.compare(header, 4, "PK\x03\x04"), 0);
+    const std::size_t data = at + name.size() + le(header + 28, 2);
+    bytes[data + le(header + 18, 4) / 2] ^= 0x04;
+    writeHostFile(archivePath, bytes);
+}
+
+TEST_F(AutomaticRunTest, ListingReadsEveryEntryAndNamesTheDamagedOne) {
+    const std::string plain = out + "/plain.qmk";
+    const std::string locked = out + "/locked.qmk";
+    std::string log;
+    ASSERT_EQ(run(job("Outlook", "10000000", "", plain), &log), 0) << log;
+    ASSERT_EQ(run(job("Outlook", "10000000", "Pw-2.x", locked), &log), 0) << log;
+    const auto names = recordedEntries(parseInfo(sevenZipRead(plain, archive::kInfoFileName)));
+    ASSERT_GE(names.size(), 3u);
+    ASSERT_EQ(run("--list " + shq(plain), &log), 0) << log;
+    EXPECT_NE(log.find("read back whole"), std::string::npos) << log;
+
+    // A new archive is for its owner alone.
+    EXPECT_EQ(fs::status(plain).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    const std::string dataFile = parseInfo(sevenZipRead(plain, archive::kInfoFileName))["BackupDatas"].substr(0, 11);
+    ASSERT_EQ(dataFile, "Outlook.pst");
+    for (const auto& [file, options] : {std::pair{plain, std::string()}, std::pair{locked, std::string(" --password Pw-2.x")}}) {
+        SCOPED_TRACE(file);
+        damageEntry(file, dataFile);
+        EXPECT_EQ(run("--list " + shq(file) + options, &log), 1) << log;
+        EXPECT_NE(log.find("damaged entry: " + dataFile), std::string::npos) << log;
+        for (const auto& name : names) {
+            if (name == dataFile) continue;
+            EXPECT_EQ(log.find("damaged entry: " + name), std::string::npos) << name;
+        }
+    }
+}
+
+TEST_F(AutomaticRunTest, DataFilesWithBadHeadersAreStoredAndNamed) {
+    const auto& profile = inst->made.profiles.front();
+    ASSERT_GE(profile.dataFiles.size(), 2u);
+    auto bare = [](const std::string& path) { return path.substr(path.rfind('\\') + 1); };
+    // A Unicode file left open by Outlook: its allocation map is not valid
+    // (its header's CRC written again, as Outlook does).
+    const std::string unclean = bare(profile.dataFiles[0]);
+    std::string open = sample::pstFileBytes(256 * 1024, 77, true);
+    open[248] = 0;
+    const auto crc = items::DataFileCrc(reinterpret_cast<const unsigned char*>(open.data() + 8), 471);
+    for (std::size_t i = 0; i < 4; ++i) open[4 + i] = static_cast<char>((crc >> (8 * i)) & 0xFF);
+    writeHostFile(hostOf(*inst, profile.dataFiles[0]), open);
+    // A damaged one.
+    const std::string damaged = bare(profile.dataFiles[1]);
+    std::string bytes = readHostFile(hostOf(*inst, profile.dataFiles[1]));
+    bytes[100] ^= 0x01;
+    writeHostFile(hostOf(*inst, profile.dataFiles[1]), bytes);
+    ASSERT_FALSE(unclean.empty());
+    ASSERT_FALSE(damaged.empty());
+
+    const std::string file = out + "/b.qmk";
+    std::string log;
+    ASSERT_EQ(run(job("Outlook", "10000000", "", file), &log), 0) << log;
+    EXPECT_NE(log.find("warning: " + unclean + ": not closed cleanly: close Outlook before the backup"),
+              std::string::npos) << log;
+    EXPECT_NE(log.find("warning: " + damaged + ": the header is damaged"), std::string::npos) << log;
+    EXPECT_NE(log.find("BackupItem=1110000000"), std::string::npos) << log;
+    // Stored all the same: it may be the only copy.
+    const auto entries = sevenZipEntries(file);
+    EXPECT_NE(std::find(entries.begin(), entries.end(), unclean), entries.end());
+    EXPECT_NE(std::find(entries.begin(), entries.end(), damaged), entries.end());
 }
 
 TEST_F(AutomaticRunTest, CommandLinesThatDoNotParseWriteNothing) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "archive/InfoFile.h"
+#include "items/DataFileHeader.h"
 #include "runs/Runs.h"
 #include "runs/RunsFixture.h"
 
@@ -135,6 +136,31 @@ TEST_F(BackupRunTest, OnlyPersonalFoldersRunsConfigDataAndRules) {
     // The temporary export of the profile is in the archive, not left behind.
     EXPECT_EQ(info["BackupConfig"].rfind("QMC", 0), 0u);
     EXPECT_TRUE(workFiles(*s).empty());
+}
+
+TEST_F(BackupRunTest, ADataFileLeftOpenIsStoredAndNamed) {
+    // The main data file as Outlook leaves it while it runs: the allocation
+    // map not valid (the header's CRC written again, as Outlook does).
+    const std::string path = inst->made.profiles.front().dataFiles.front();
+    const std::string name = path.substr(path.rfind('\\') + 1);
+    std::string open = sample::pstFileBytes(96 * 1024, 5, true);
+    open[248] = 0;
+    const auto crc = items::DataFileCrc(reinterpret_cast<const unsigned char*>(open.data() + 8), 471);
+    for (std::size_t i = 0; i < 4; ++i) open[4 + i] = static_cast<char>((crc >> (8 * i)) & 0xFF);
+    writeFile(*inst, path, open);
+
+    aim(target);
+    check("10000000");
+    view.answers = {Answer::Ok, Answer::Cancel};
+    runs::RunBackup(*s, view);
+
+    const std::string warning = name + ": not closed cleanly: close Outlook before the backup";
+    EXPECT_EQ(summary(), "The Backup was Completed!\t\t\t\r\n\r\nBackup Personal Folders\t\tsucceeded!\t\r\n\r\n" + warning);
+    EXPECT_EQ(view.statusHistory, (std::vector<std::string>{"Copying Config...", "Copying Data Files (Pst Files)...",
+                                                             warning, "Copying Rules..."}));
+    EXPECT_EQ(storedInfo()["BackupItem"], "1110000000");
+    const auto entries = sevenZipEntries(target);
+    EXPECT_NE(std::find(entries.begin(), entries.end(), name), entries.end()) << "stored all the same";
 }
 
 TEST_F(BackupRunTest, AllItemsHeaderAndDiscHandOver) {

@@ -1,5 +1,7 @@
 #include "sample/SampleInstallation.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -464,6 +466,26 @@ std::string pstFileBytes(std::size_t size, unsigned seed, bool unicode, const st
                                std::string(1, static_cast<char>(unicode ? 23 : 14)) + std::string(1, '\0') +
                                std::string("\x13\x00\x01\x01", 4);
     out.replace(0, std::min(size, header.size()), header.substr(0, std::min(size, header.size())));
+    if (size < 528) return out;
+    // A file Outlook closed cleanly: the size it records is its own, its
+    // allocation map is valid, and both header checksums match.
+    auto put = [&](std::size_t offset, std::uint64_t v, std::size_t bytes) {
+        for (std::size_t i = 0; i < bytes; ++i) out[offset + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    auto crc = [&](std::size_t from, std::size_t length) {
+        // The format's CRC: table CRC-32 seeded with 0, no final inversion.
+        const auto* p = reinterpret_cast<const Bytef*>(out.data() + from);
+        return ~static_cast<std::uint32_t>(crc32_z(0xFFFFFFFFul, p, length));
+    };
+    if (unicode) {
+        put(184, size, 8);  // ibFileEof
+        put(248, 2, 1);     // fAMapValid
+    } else {
+        put(168, size, 4);
+        put(200, 2, 1);
+    }
+    put(4, crc(8, 471), 4);
+    if (unicode) put(524, crc(8, 516), 4);
     return out;
 }
 

@@ -82,7 +82,8 @@ std::string pstStoreEntryId(const std::string& path, bool unicode);
 // A server mailbox store: no file path in it.
 std::string serverStoreEntryId(const std::string& server, const std::string& mailboxDn);
 // File contents with the header of a personal-folder file ("!BDN", then
-// "SM" for data files, "AB" for address books, at offset 8).
+// "SM" for data files, "AB" for address books, at offset 8). From 528 bytes
+// on, the header is that of a file closed cleanly, with valid checksums.
 std::string pstFileBytes(std::size_t size, unsigned seed, bool unicode, const std::string& clientMagic = "SM");
 
 }  // namespace qm::sample

@@ -131,6 +131,10 @@ public:
         content_->mtime = seconds;
         return true;
     }
+    std::unique_ptr<ReadStream> readBack() override {
+        if (done_) return nullptr;
+        return std::make_unique<MemoryReadStream>(content_, false);
+    }
     std::string error() const override { return error_; }
 
 private:
@@ -457,8 +461,10 @@ std::unique_ptr<ReadStream> MemoryFileSystem::openRead(const std::string& path, 
     return std::make_unique<MemoryReadStream>(n->content, n->folder);
 }
 
-std::unique_ptr<ReplaceStream> MemoryFileSystem::createReplacement(const std::string& target, std::string& error) {
-    if (auto* m = mounted(target)) return m->createReplacement(target, error);
+std::unique_ptr<ReplaceStream> MemoryFileSystem::createReplacement(const std::string& target, std::string& error,
+                                                                   NewFileAccess access) {
+    // Files held in memory have no owners; only a mounted drive's do.
+    if (auto* m = mounted(target)) return m->createReplacement(target, error, access);
     const std::string c = canonical(target);
     if (c.empty() || !parentIsFolder(c) || !writable(c)) {
         error = "cannot create a new file beside " + target;

@@ -159,15 +159,16 @@ void HostFile::close() {
 
 std::string HostFile::error() const { return error_ ? std::strerror(error_) : std::string(); }
 
-bool ReplacementFile::create(const std::string& targetHostPath) {
+bool ReplacementFile::create(const std::string& targetHostPath, bool ownerOnly) {
     discard();
     target_ = targetHostPath;
     struct stat old {};
     const bool replaces = ::stat(targetHostPath.c_str(), &old) == 0 && S_ISREG(old.st_mode);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string candidate = targetHostPath + kPartMarker + randomSuffix();
-        // Mode 0666 so that the umask gives a new file the usual permissions.
-        const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // Mode 0666 so that the umask gives a new file the usual permissions;
+        // a private one is never readable by others, not even for a moment.
+        const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, ownerOnly ? 0600 : 0666);
         if (fd < 0) {
             if (errno == EEXIST) continue;
             error_ = errno;

@@ -43,8 +43,9 @@ private:
 };
 
 // "<target>.qmpart-XXXXXX" beside the target: created exclusively with the
-// mode (and, for root, the owner) of the file it replaces, locked while
-// this process uses it, and renamed over the target by commit().
+// mode (and, for root, the owner) of the file it replaces, or, replacing
+// nothing, with the usual rights or (ownerOnly) mode 0600; locked while this
+// process uses it, and renamed over the target by commit().
 class ReplacementFile {
 public:
     ReplacementFile() = default;
@@ -52,7 +53,7 @@ public:
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
-    bool create(const std::string& targetHostPath);
+    bool create(const std::string& targetHostPath, bool ownerOnly = false);
     HostFile& file() { return file_; }
     const std::string& path() const { return path_; }
     bool commit();

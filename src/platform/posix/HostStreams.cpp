@@ -24,6 +24,12 @@ public:
     bool commit() override { return part.commit(); }
     void discard() override { part.discard(); }
     bool setModified(std::int64_t seconds) override { return part.file().setModified(seconds); }
+    std::unique_ptr<ReadStream> readBack() override {
+        if (part.path().empty()) return nullptr;
+        auto stream = std::make_unique<HostReadStream>();
+        if (!stream->file.openRead(part.path())) return nullptr;
+        return stream;
+    }
     std::string error() const override { return part.error(); }
 
     ReplacementFile part;
@@ -40,9 +46,10 @@ std::unique_ptr<ReadStream> openHostRead(const std::string& hostPath, std::strin
     return stream;
 }
 
-std::unique_ptr<ReplaceStream> createHostReplacement(const std::string& targetHostPath, std::string& error) {
+std::unique_ptr<ReplaceStream> createHostReplacement(const std::string& targetHostPath, std::string& error,
+                                                     NewFileAccess access) {
     auto stream = std::make_unique<HostReplaceStream>();
-    if (!stream->part.create(targetHostPath)) {
+    if (!stream->part.create(targetHostPath, access == NewFileAccess::OwnerOnly)) {
         error = stream->part.error();
         return nullptr;
     }

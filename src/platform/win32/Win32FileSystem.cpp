@@ -125,7 +125,8 @@ std::unique_ptr<ReadStream> Win32FileSystem::openRead(const std::string& path, s
     return openReadStream(path, error);
 }
 
-std::unique_ptr<ReplaceStream> Win32FileSystem::createReplacement(const std::string& target, std::string& error) {
+std::unique_ptr<ReplaceStream> Win32FileSystem::createReplacement(const std::string& target, std::string& error,
+                                                                  NewFileAccess /*access*/) {
     return createReplaceStream(target, error);
 }
 

@@ -34,7 +34,10 @@ public:
 
     FileInfo stat(const std::string& path) const override;
     std::unique_ptr<ReadStream> openRead(const std::string& path, std::string& error) const override;
-    std::unique_ptr<ReplaceStream> createReplacement(const std::string& target, std::string& error) override;
+    // A new file takes the rights its folder passes on (on Windows the
+    // profile's folders are the user's own), whatever `access` asks.
+    std::unique_ptr<ReplaceStream> createReplacement(const std::string& target, std::string& error,
+                                                     NewFileAccess access = NewFileAccess::Usual) override;
     void removeStaleReplacements(const std::string& target) override;
 
     unsigned getTempFileName(const std::string& folder, const std::string& prefix, unsigned unique,

@@ -143,6 +143,13 @@ public:
         t.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
         return SetFileTime(file.get(), nullptr, nullptr, &t) ? true : file.fail();
     }
+    std::unique_ptr<ReadStream> readBack() override {
+        if (path.empty() || !file.isOpen()) return nullptr;
+        auto stream = std::make_unique<Win32ReadStream>();
+        // Our own writing handle is open: its write access must be shared.
+        if (!stream->file.open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING)) return nullptr;
+        return stream;
+    }
     std::string error() const override { return file.error(); }
 
     Handle file;

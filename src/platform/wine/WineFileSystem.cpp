@@ -453,13 +453,14 @@ std::unique_ptr<ReadStream> WineFileSystem::openRead(const std::string& path, st
     return posix::openHostRead(host, error);
 }
 
-std::unique_ptr<ReplaceStream> WineFileSystem::createReplacement(const std::string& target, std::string& error) {
+std::unique_ptr<ReplaceStream> WineFileSystem::createReplacement(const std::string& target, std::string& error,
+                                                                 NewFileAccess access) {
     const std::string host = hostPath(target);
     if (host.empty()) {
         error = "the path cannot be reached in the prefix: " + codePage_.toUtf8(target);
         return nullptr;
     }
-    return posix::createHostReplacement(host, error);
+    return posix::createHostReplacement(host, error, access);
 }
 
 void WineFileSystem::removeStaleReplacements(const std::string& target) {

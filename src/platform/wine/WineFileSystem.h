@@ -37,7 +37,8 @@ public:
 
     FileInfo stat(const std::string& path) const override;
     std::unique_ptr<ReadStream> openRead(const std::string& path, std::string& error) const override;
-    std::unique_ptr<ReplaceStream> createReplacement(const std::string& target, std::string& error) override;
+    std::unique_ptr<ReplaceStream> createReplacement(const std::string& target, std::string& error,
+                                                     NewFileAccess access = NewFileAccess::Usual) override;
     void removeStaleReplacements(const std::string& target) override;
 
     unsigned getTempFileName(const std::string& folder, const std::string& prefix, unsigned unique,

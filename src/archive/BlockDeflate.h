@@ -1,0 +1,97 @@
+#pragma once
+// Deflate on every core. An entry is cut into blocks that are compressed in
+// parallel, each primed with the 32 KiB of data before it, and joined in
+// order into one raw deflate stream: every block but the last ends on a sync
+// flush, so the next one starts on a byte boundary, and the last one ends
+// the stream. The entry's CRC is combined from the blocks' CRCs. Only a few
+// blocks are in flight at a time, so memory does not grow with the entry.
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace qm::archive::detail {
+
+struct DeflateBlock;
+
+// The threads that compress blocks, shared by the entries of one write.
+class DeflatePool {
+public:
+    // `threads` 0: every block is compressed on the thread that hands it in.
+    DeflatePool(int level, unsigned threads);
+    ~DeflatePool();
+    DeflatePool(const DeflatePool&) = delete;
+    DeflatePool& operator=(const DeflatePool&) = delete;
+
+    // One thread per core (at least one), or none when threads cannot be had.
+    static unsigned defaultThreads();
+
+    int level() const { return level_; }
+    unsigned threads() const { return static_cast<unsigned>(workers_.size()); }
+    // How many blocks of one entry may be read ahead of the one being written.
+    std::size_t maxInFlight() const { return workers_.empty() ? 1 : 2 * workers_.size() + 1; }
+
+private:
+    friend class BlockDeflater;
+    void post(const std::shared_ptr<DeflateBlock>& block);
+    void work();
+
+    int level_;
+    std::mutex mutex_;
+    std::condition_variable wake_;  // a block was posted, or the pool stops
+    std::condition_variable done_;  // a block was compressed
+    std::deque<std::shared_ptr<DeflateBlock>> queue_;
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;
+};
+
+// One entry's deflate stream, fed and read by one thread.
+class BlockDeflater {
+public:
+    static constexpr std::size_t kBlockSize = 1u << 20;
+
+    explicit BlockDeflater(DeflatePool& pool);
+    // Waits for its blocks that are still being compressed.
+    ~BlockDeflater();
+    BlockDeflater(const BlockDeflater&) = delete;
+    BlockDeflater& operator=(const BlockDeflater&) = delete;
+
+    // True while another block may be handed in.
+    bool wantsInput() const;
+    // The next block of the entry (at most kBlockSize bytes); `last` ends
+    // the stream. False when the compressor failed (out of memory).
+    bool push(std::vector<unsigned char> input, bool last);
+    // Waits at most `wait` for the oldest block; true when output can be
+    // read or the stream is complete.
+    bool waitOutput(std::chrono::milliseconds wait);
+    // Copies compressed bytes in order; 0 when none is ready yet (or all
+    // were read: see complete()).
+    std::size_t read(void* out, std::size_t length);
+    // Every block was handed in and all of the stream was read.
+    bool complete() const { return ended_ && blocks_.empty(); }
+    bool failed() const { return failed_; }
+
+    std::uint32_t crc() const { return crc_; }
+    std::uint64_t size() const { return size_; }
+    std::uint64_t compressedSize() const { return compressedSize_; }
+
+private:
+    bool frontReady();
+
+    DeflatePool& pool_;
+    std::deque<std::shared_ptr<DeflateBlock>> blocks_;
+    std::vector<unsigned char> tail_;  // the last 32 KiB handed in: the next block's dictionary
+    std::size_t readOffset_ = 0;       // into the front block's output
+    bool ended_ = false;
+    bool failed_ = false;
+    std::uint32_t crc_ = 0;
+    std::uint64_t size_ = 0;
+    std::uint64_t compressedSize_ = 0;
+};
+
+}  // namespace qm::archive::detail
