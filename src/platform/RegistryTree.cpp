@@ -32,6 +32,18 @@ int compareNames(const std::u16string& a, const std::u16string& b) {
     return static_cast<int>(a.size()) - static_cast<int>(b.size());
 }
 
+RegKey::~RegKey() {
+    std::vector<std::shared_ptr<RegKey>> pending = std::move(subkeys);
+    while (!pending.empty()) {
+        std::shared_ptr<RegKey> key = std::move(pending.back());
+        pending.pop_back();
+        // A key still held elsewhere (an open handle) keeps its subtree.
+        if (key.use_count() != 1) continue;
+        for (auto& sub : key->subkeys) pending.push_back(std::move(sub));
+        key->subkeys.clear();
+    }
+}
+
 RegKey* RegKey::findSubkey(const std::u16string& n) const {
     auto it = std::lower_bound(subkeys.begin(), subkeys.end(), n,
                                [](const std::shared_ptr<RegKey>& k, const std::u16string& x) { return compareNames(k->name, x) < 0; });

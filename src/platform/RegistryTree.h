@@ -16,6 +16,13 @@ struct RegValue {
 };
 
 struct RegKey {
+    RegKey() = default;
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    // Frees the subtree level by level: a tree of any depth (a damaged
+    // registry file) must not cost a stack frame per level.
+    ~RegKey();
+
     std::u16string name;
     RegKey* parent = nullptr;
     std::vector<std::shared_ptr<RegKey>> subkeys;  // sorted as Wine sorts them

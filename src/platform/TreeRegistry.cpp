@@ -115,6 +115,7 @@ RegStatus TreeRegistry::RegCloseKey(KeyHandle key) {
     auto it = handles_.find(key);
     if (it == handles_.end()) return RegStatus::InvalidHandle;
     const bool changed = it->second.changed;
+    if (changed) --changedHandles_;
     handles_.erase(it);
     if (changed && !anyChangedHandle()) {
         std::string error;
@@ -292,11 +293,7 @@ RegStatus TreeRegistry::copyData(const RegValue& v, RegType* type, std::uint8_t*
     return RegStatus::Success;
 }
 
-bool TreeRegistry::anyChangedHandle() const {
-    for (const auto& [h, handle] : handles_)
-        if (handle.changed) return true;
-    return false;
-}
+bool TreeRegistry::anyChangedHandle() const { return changedHandles_ != 0; }
 
 RegStatus TreeRegistry::changedThrough(KeyHandle key, RegStatus rc) {
     if (isPredefined(key)) {
@@ -304,7 +301,9 @@ RegStatus TreeRegistry::changedThrough(KeyHandle key, RegStatus rc) {
         if (!save(error)) return RegStatus::AccessDenied;
         return rc;
     }
-    handles_[key].changed = true;
+    Handle& handle = handles_[key];
+    if (!handle.changed) ++changedHandles_;
+    handle.changed = true;
     return rc;
 }
 

@@ -88,6 +88,9 @@ private:
     Hive user_;
     Hive machine_;
     std::map<KeyHandle, Handle> handles_;
+    // How many handles hold changes not yet saved (counted, not searched:
+    // a deep tree is deleted through one open handle per level).
+    std::size_t changedHandles_ = 0;
     KeyHandle nextHandle_ = 0x1000;
 };
 

@@ -116,8 +116,54 @@ bool ModReg::DeleteKey(const std::string& path) const {
 }
 
 bool ModReg::DeleteKeyTree(const std::string& path) const {
+    // Depth first through open handles rather than by recursion and paths:
+    // a tree of any depth costs the same per key and never the stack.
+    struct Level {
+        KeyHandle key;
+        std::string name;     // as its parent lists it
+        std::uint32_t kept = 0;  // subkeys that could not be deleted stay first
+    };
+    // Each key is the parent its subkeys are deleted through.
+    const KeyAccess kTreeAccess = KeyAccess::Read | KeyAccess::Write;
     bool ok = true;
-    for (const auto& name : EnumSubKeys(path)) ok = DeleteKeyTree(path + "\\" + name) && ok;
+    std::vector<Level> levels;
+    std::string sub = path;
+    if (const KeyHandle root = SplitKeyPath(sub); root != 0) {
+        KeyHandle key = 0;
+        if (registry_.RegOpenKeyExA(root, sub, kTreeAccess, &key) == RegStatus::Success)
+            levels.push_back({key, std::string()});
+    }
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        char name[260];
+        std::uint32_t size = sizeof name;
+        const RegStatus rc = registry_.RegEnumKeyExA(level.key, level.kept, name, &size);
+        if (rc == RegStatus::Success) {
+            std::string child(name, size);
+            child = child.substr(0, child.find('\0'));
+            KeyHandle key = 0;
+            if (registry_.RegOpenKeyExA(level.key, child, kTreeAccess, &key) == RegStatus::Success) {
+                levels.push_back({key, child});
+            } else {
+                ok = false;
+                ++level.kept;
+            }
+            continue;
+        }
+        if (rc == RegStatus::MoreData) {  // a name no path of ours could address
+            ++level.kept;
+            continue;
+        }
+        const Level done = level;
+        registry_.RegCloseKey(done.key);
+        levels.pop_back();
+        if (levels.empty()) break;
+        const RegStatus deleted = registry_.RegDeleteKeyA(levels.back().key, done.name);
+        if (deleted != RegStatus::Success && deleted != RegStatus::FileNotFound) {
+            ok = false;
+            ++levels.back().kept;
+        }
+    }
     return DeleteKey(path) && ok;
 }
 

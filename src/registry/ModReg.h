@@ -5,6 +5,7 @@
 // the registry (or the file written) refused them. The layer shows nothing
 // itself: a malformed key path is kept as a notice ("Incorrect Format:")
 // for the run that met it to show.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -42,11 +43,13 @@ public:
     std::vector<std::string> EnumSubKeys(const std::string& path) const;
 
     // Registry text files; `file` is a Windows path.
-    // False when a line could not be written to the file.
+    // False when a line could not be written to the file, or when the tree
+    // nests deeper than kMaxKeyDepth (a notice says so).
     bool ExportKey(const std::string& path, const std::string& header, const std::string& file) const;
     bool ExportValues(const std::string& path, const std::string& file) const;
-    // Checks the whole file first: a bad line (or a missing file) changes
-    // nothing and answers false.
+    // Checks the whole file first: a bad line, a key deeper than
+    // kMaxKeyDepth (with a notice) or a missing file changes nothing and
+    // answers false.
     bool ImportKey(const std::string& target, const std::string& file) const;
 
     // Paths inside binary values.
@@ -67,6 +70,9 @@ private:
     // The key at a textual path, opened for `access`; null when the path is
     // malformed (the notice is kept). Check status() for the opening.
     std::unique_ptr<platform::OpenKey> OpenPath(const std::string& path, platform::KeyAccess access) const;
+    // The value lines of an opened key, appended to the file.
+    bool ExportValuesOf(KeyHandle key, const std::string& file) const;
+    void noteTooDeep(const std::string& path) const;
     // The bytes of the first REG_BINARY value of that exact name.
     std::optional<std::vector<std::uint8_t>> ReadBinaryValue(const std::string& path,
                                                              const std::string& valueName) const;
@@ -78,6 +84,9 @@ private:
 };
 
 inline const char* const kIncorrectFormat = "Incorrect Format:";
+// Windows keeps no key more than 512 levels below its root; a tree deeper
+// than that did not come from Windows and is not exported or imported.
+inline constexpr std::size_t kMaxKeyDepth = 512;
 inline const char* const kError = "Error";
 
 }  // namespace qm::registry

@@ -1,6 +1,7 @@
 // The registry text file: a key tree as lines of headers ("\", "\Sub") and
 // values ("name"= sz:text, "name"=esz:text, "name"=bin:1,0,255, "name"= dw:-1),
 // ANSI with CR LF.
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -130,18 +131,67 @@ bool ModReg::ExportKey(const std::string& path, const std::string& header, const
     bool ok = files_.appendFile(file, (header.empty() ? std::string("\\") : header) + kEol);
     ok = ExportValues(path, file) && ok;
 
-    for (const auto& child : EnumSubKeys(path)) ok = ExportKey(path + "\\" + child, header + "\\" + child, file) && ok;
+    // The subkeys depth first through open handles, not by recursion and
+    // paths: a deep tree neither overflows the stack nor costs its depth
+    // again for every key.
+    struct Level {
+        KeyHandle key;
+        std::string header;
+        std::uint32_t next = 0;
+    };
+    std::vector<Level> levels;
+    {
+        std::string sub = path;
+        const KeyHandle root = SplitKeyPath(sub);
+        KeyHandle key = 0;
+        if (root != 0 && registry_.RegOpenKeyExA(root, sub, KeyAccess::Read, &key) == RegStatus::Success)
+            levels.push_back({key, header});
+    }
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        char name[260];
+        std::uint32_t size = sizeof name;
+        const RegStatus rc = registry_.RegEnumKeyExA(level.key, level.next++, name, &size);
+        if (rc == RegStatus::MoreData) continue;  // a name no path of ours could address
+        if (rc != RegStatus::Success) {
+            registry_.RegCloseKey(level.key);
+            levels.pop_back();
+            continue;
+        }
+        if (levels.size() > kMaxKeyDepth) {
+            noteTooDeep(path);
+            for (const Level& open : levels) registry_.RegCloseKey(open.key);
+            return false;
+        }
+        std::string child(name, size);
+        child = child.substr(0, child.find('\0'));
+        const std::string childHeader = level.header + "\\" + child;
+        ok = files_.appendFile(file, childHeader + kEol) && ok;
+        KeyHandle key = 0;
+        if (registry_.RegOpenKeyExA(level.key, child, KeyAccess::Read, &key) != RegStatus::Success) continue;
+        ok = ExportValuesOf(key, file) && ok;
+        levels.push_back({key, childHeader});
+    }
     return ok;
 }
 
 bool ModReg::ExportValues(const std::string& path, const std::string& file) const {
     const auto k = OpenPath(path, KeyAccess::Read);
     if (!k || !k->ok()) return true;
+    return ExportValuesOf(k->key(), file);
+}
+
+bool ModReg::ExportValuesOf(KeyHandle key, const std::string& file) const {
     std::string lines;
     detail::EnumeratedValue value;
-    for (std::uint32_t index = 0; detail::EnumValue(registry_, k->key(), index, value) == RegStatus::Success; ++index)
+    for (std::uint32_t index = 0; detail::EnumValue(registry_, key, index, value) == RegStatus::Success; ++index)
         lines += valueLine(value.name, value.type, value.data.data(), static_cast<std::uint32_t>(value.data.size()));
     return lines.empty() || files_.appendFile(file, lines);
+}
+
+void ModReg::noteTooDeep(const std::string& path) const {
+    notices_.push_back("The key " + path + " holds keys nested more than " + std::to_string(kMaxKeyDepth) +
+                       " levels deep, as Windows never does; the tree is left alone.");
 }
 
 bool ModReg::ImportKey(const std::string& target, const std::string& file) const {
@@ -160,6 +210,11 @@ bool ModReg::ImportKey(const std::string& target, const std::string& file) const
         if (!line.empty() && line.back() == '\r') line.pop_back();
         auto record = parseLine(line);
         if (!record) return false;
+        if (record->header &&
+            static_cast<std::size_t>(std::count(record->text.begin(), record->text.end(), '\\')) > kMaxKeyDepth) {
+            noteTooDeep(target);
+            return false;
+        }
         records.push_back(std::move(*record));
         if (end == std::string::npos) break;
         start = end + 1;
