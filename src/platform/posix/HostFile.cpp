@@ -259,18 +259,29 @@ void removeStaleReplacements(const std::string& targetHostPath) {
     }
 }
 
-bool readWholeHost(const std::string& hostPath, std::string& bytes) {
+bool readWholeHost(const std::string& hostPath, std::string& bytes, std::uint64_t maxBytes) {
     HostFile file;
     if (!file.openRead(hostPath)) return false;
     const FileInfo info = file.info();
-    if (!info.regular) return false;
+    if (!info.regular) {
+        errno = 0;
+        return false;
+    }
+    if (info.size > maxBytes) {
+        errno = EFBIG;
+        return false;
+    }
     std::string data;
     data.reserve(static_cast<std::size_t>(info.size));
     char buffer[65536];
     for (;;) {
         const std::int64_t n = file.read(buffer, sizeof buffer);
-        if (n < 0) return false;
+        if (n < 0) return false;  // errno from the read
         if (n == 0) break;
+        if (static_cast<std::uint64_t>(n) > maxBytes - data.size()) {
+            errno = EFBIG;
+            return false;
+        }
         data.append(buffer, static_cast<std::size_t>(n));
     }
     bytes = std::move(data);

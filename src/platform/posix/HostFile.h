@@ -72,8 +72,10 @@ private:
 // running process holds (a run that was killed leaves its file behind).
 void removeStaleReplacements(const std::string& targetHostPath);
 
-// A regular file's bytes; false for anything else or a read error.
-bool readWholeHost(const std::string& hostPath, std::string& bytes);
+// A regular file's bytes; false for anything else, a read error, or more
+// than `maxBytes` (errno EFBIG; a file that grows while it is read ends
+// there too).
+bool readWholeHost(const std::string& hostPath, std::string& bytes, std::uint64_t maxBytes = UINT64_MAX);
 // The bytes as the file's new content, through a replacement file.
 bool writeWholeAtomically(const std::string& hostPath, const std::string& bytes, std::string& error);
 

@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
+#include <utility>
 
 namespace qm::platform::wine {
 namespace {
@@ -224,7 +226,7 @@ std::string keyPath(const RegKey& key, const RegKey& base) {
     return out;
 }
 
-void saveKey(const RegKey& key, const RegKey& base, std::string& out) {
+void saveOneKey(const RegKey& key, const RegKey& base, std::string& out) {
     if (!key.values.empty() || key.subkeys.empty() || key.keyClass || key.link || key.listed) {
         out += "\n[";
         out += keyPath(key, base);
@@ -248,8 +250,85 @@ void saveKey(const RegKey& key, const RegKey& base, std::string& out) {
         for (const auto& o : key.otherOptions) out += o + '\n';
         for (const auto& v : key.values) dumpValue(v, out);
     }
-    for (const auto& sub : key.subkeys) saveKey(*sub, base, out);
 }
+
+// Every key in Wine's order (each before its subkeys), without recursion:
+// a file may nest keys deeper than the stack would go.
+void saveKey(const RegKey& root, std::string& out) {
+    std::vector<std::pair<const RegKey*, std::size_t>> levels{{&root, 0}};
+    saveOneKey(root, root, out);
+    while (!levels.empty()) {
+        auto& [key, next] = levels.back();
+        if (next == key->subkeys.size()) {
+            levels.pop_back();
+            continue;
+        }
+        const RegKey* sub = key->subkeys[next++].get();
+        saveOneKey(*sub, root, out);
+        levels.emplace_back(sub, 0);
+    }
+}
+
+// Where the keys and values read so far are, by parent and folded name, so
+// that keys in any order are found again at once; the file's lists are put
+// into Wine's order when all is read (inserting each in place would cost a
+// shift of the whole list per key in a file that is not sorted).
+class ParseIndex {
+public:
+    RegKey* subkey(RegKey* parent, const std::u16string& name, std::uint64_t modified) {
+        auto [it, added] = keys_.try_emplace(Id{parent, folded(name)}, nullptr);
+        if (added) {
+            auto key = std::make_shared<RegKey>();
+            key->name = name;
+            key->parent = parent;
+            key->modified = modified;
+            it->second = key.get();
+            parent->subkeys.push_back(std::move(key));
+        }
+        return it->second;
+    }
+    void setValue(RegKey* key, RegValue value) {
+        auto [it, added] = values_.try_emplace(Id{key, folded(value.name)}, key->values.size());
+        if (added) {
+            key->values.push_back(std::move(value));
+        } else {
+            // The stored name keeps the case it was first written with.
+            value.name = key->values[it->second].name;
+            key->values[it->second] = std::move(value);
+        }
+    }
+    static void sortTree(RegKey& root) {
+        auto byName = [](const auto& a, const auto& b) { return compareNames(a, b) < 0; };
+        std::vector<RegKey*> pending{&root};
+        while (!pending.empty()) {
+            RegKey* key = pending.back();
+            pending.pop_back();
+            std::sort(key->subkeys.begin(), key->subkeys.end(),
+                      [&](const auto& a, const auto& b) { return byName(a->name, b->name); });
+            std::sort(key->values.begin(), key->values.end(),
+                      [&](const RegValue& a, const RegValue& b) { return byName(a.name, b.name); });
+            for (const auto& sub : key->subkeys) pending.push_back(sub.get());
+        }
+    }
+
+private:
+    struct Id {
+        const RegKey* owner;
+        std::u16string name;
+        bool operator==(const Id& o) const { return owner == o.owner && name == o.name; }
+    };
+    struct IdHash {
+        std::size_t operator()(const Id& id) const {
+            return std::hash<const void*>()(id.owner) ^ (std::hash<std::u16string>()(id.name) * 1099511628211ULL);
+        }
+    };
+    static std::u16string folded(std::u16string name) {
+        for (char16_t& u : name) u = platform::foldNameUnit(u);
+        return name;
+    }
+    std::unordered_map<Id, RegKey*, IdHash> keys_;
+    std::unordered_map<Id, std::size_t, IdHash> values_;
+};
 
 struct Lines {
     explicit Lines(const std::string& t) : text(t) {}
@@ -377,6 +456,7 @@ RegHive RegHive::empty(const std::string& relativeTo) {
 
 bool RegHive::parse(const std::string& bytes, const std::string& fileName, RegHive& out, std::string& error) {
     RegHive h;
+    ParseIndex index;
     Lines lines(bytes);
     std::string line;
     if (!lines.next(line) || line != kHeader) {
@@ -410,11 +490,7 @@ bool RegHive::parse(const std::string& bytes, const std::string& fileName, RegHi
             while (start <= path.size()) {
                 size_t sep = path.find(u'\\', start);
                 if (sep == std::u16string::npos) sep = path.size();
-                if (sep > start) {
-                    std::u16string part = path.substr(start, sep - start);
-                    RegKey* sub = key->findSubkey(part);
-                    key = sub ? sub : key->addSubkey(part, mod);
-                }
+                if (sep > start) key = index.subkey(key, path.substr(start, sep - start), mod);
                 start = sep + 1;
             }
             key->listed = true;
@@ -429,7 +505,7 @@ bool RegHive::parse(const std::string& bytes, const std::string& fileName, RegHi
                 error = lineError(fileName, number, current ? "malformed value" : "value outside a key");
                 return false;
             }
-            current->setValue(std::move(v));
+            index.setValue(current, std::move(v));
         } else if (first == '#') {
             if (inPreamble) {
                 h.preamble_.push_back(line);
@@ -462,6 +538,7 @@ bool RegHive::parse(const std::string& bytes, const std::string& fileName, RegHi
     }
     if (inPreamble)
         while (!h.preamble_.empty() && h.preamble_.back().empty()) h.preamble_.pop_back();
+    ParseIndex::sortTree(*h.root);
     out = std::move(h);
     return true;
 }
@@ -469,7 +546,7 @@ bool RegHive::parse(const std::string& bytes, const std::string& fileName, RegHi
 std::string RegHive::serialize() const {
     std::string out = std::string(kHeader) + "\n";
     for (const auto& l : preamble_) out += l + "\n";
-    saveKey(*root, *root, out);
+    saveKey(*root, out);
     return out;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/wine/RegServerLock.h"
 
+#include "platform/posix/HostFile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,12 +49,10 @@ std::map<std::string, std::weak_ptr<ServerLock>>& liveLocks() {
 }
 
 std::string readName(const std::string& prefix) {
-    FILE* f = std::fopen((prefix + "/wineserver").c_str(), "r");
-    if (!f) return {};
-    char buf[256] = {};
-    size_t n = std::fread(buf, 1, sizeof buf - 1, f);
-    std::fclose(f);
-    std::string name(buf, n);
+    // A plain file of a few bytes; anything else (a FIFO would block) names
+    // no server.
+    std::string name;
+    if (!posix::readWholeHost(prefix + "/wineserver", name, 255)) return {};
     while (!name.empty() && (name.back() == '\n' || name.back() == '\r' || name.back() == ' ')) name.pop_back();
     if (name.find('/') != std::string::npos || name == "." || name == "..") return {};
     return name;

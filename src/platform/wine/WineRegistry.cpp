@@ -18,6 +18,9 @@ namespace {
 
 constexpr const char* kUserRelative = "REGISTRY\\User\\S-1-5-21-0-0-0-1000";
 constexpr const char* kMachineRelative = "REGISTRY\\Machine";
+// Wine's own files stay far below this (tens of MiB for a prefix full of
+// programs); the bound keeps a damaged or hostile file from taking all memory.
+constexpr std::uint64_t kMaxRegistryFileBytes = 256ull << 20;
 
 struct FileId {
     bool exists = false;
@@ -68,6 +71,8 @@ public:
         system_.path = prefix_ + "/system.reg";
         system_.relativeTo = kMachineRelative;
         for (HiveFile* h : {&user_, &system_}) {
+            // A save that was killed left its new file beside the old one.
+            posix::removeStaleReplacements(h->path);
             h->id = fileId(h->path);
             if (!h->id.exists) {
                 if (!create && h == &user_) {
@@ -170,8 +175,12 @@ private:
     static bool readHive(HiveFile& h, std::string& error) {
         std::string bytes;
         errno = 0;
-        if (!posix::readWholeHost(h.path, bytes)) {
-            error = h.path + (errno ? std::string(": cannot read: ") + std::strerror(errno) : ": not a regular file");
+        if (!posix::readWholeHost(h.path, bytes, kMaxRegistryFileBytes)) {
+            if (errno == EFBIG)
+                error = h.path + ": larger than " + std::to_string(kMaxRegistryFileBytes >> 20) +
+                        " MiB, too large to be a Wine registry file";
+            else
+                error = h.path + (errno ? std::string(": cannot read: ") + std::strerror(errno) : ": not a regular file");
             return false;
         }
         RegHive parsed;
