@@ -1,5 +1,6 @@
 #pragma once
 // The information file "quillmark.dat": lines of key "=" value, ANSI, CR LF.
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +11,9 @@ namespace qm::archive {
 
 inline const char* const kInfoFileName = "quillmark.dat";
 inline const char* const kLineBreakCode = "PS$QMK";
+// An information file is a few hundred bytes; one larger than this is not
+// taken out of an archive at all (it could inflate to any size).
+inline constexpr std::uint64_t kMaxInfoFileBytes = 4u << 20;
 
 // Appends key=value CR LF. False when the file cannot be written. The value
 // of "BackupInformation" goes through EncodeLineBreaks (again, if the caller

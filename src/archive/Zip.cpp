@@ -456,11 +456,11 @@ std::vector<std::string> Zip::TestArchive() {
     return damaged;
 }
 
-bool ZipEntry::ExtractEntryTo(const std::string& folder) const {
-    return zip_ && zip_->extract(index_, name_, folder);
+bool ZipEntry::ExtractEntryTo(const std::string& folder, std::uint64_t maxBytes) const {
+    return zip_ && zip_->extract(index_, name_, folder, maxBytes);
 }
 
-bool Zip::extract(std::int64_t index, const std::string& name, const std::string& folder) {
+bool Zip::extract(std::int64_t index, const std::string& name, const std::string& folder, std::uint64_t maxBytes) {
     lastError_.clear();
     if (!state_->archive() || index < 0 || static_cast<std::size_t>(index) >= state_->names.size()) return false;
     if (!isSafeEntryName(name)) {
@@ -479,6 +479,15 @@ bool Zip::extract(std::int64_t index, const std::string& name, const std::string
         return false;
     }
 
+    const auto idx = static_cast<zip_uint64_t>(index);
+    zip_stat_t st;
+    const bool known = zip_stat_index(state_->archive(), idx, 0, &st) == 0;
+    const std::string tooLarge = "Refused " + name + ": it holds more than " + std::to_string(maxBytes) + " bytes";
+    if (known && (st.valid & ZIP_STAT_SIZE) && st.size > maxBytes) {
+        lastError_ = tooLarge;
+        return false;
+    }
+
     files_.removeStaleReplacements(windowsTarget);
     std::string why;
     auto part = files_.createReplacement(windowsTarget, why);
@@ -487,17 +496,20 @@ bool Zip::extract(std::int64_t index, const std::string& name, const std::string
         return false;
     }
     const char* password = state_->hasReadPassword ? state_->readPassword.c_str() : nullptr;
-    const auto idx = static_cast<zip_uint64_t>(index);
+    // The header's size is the archive's word only: the data is counted too.
+    std::uint64_t written = 0;
+    bool over = false;
     const bool ok = detail::readEntry(state_->archive(), idx, password, [&](const unsigned char* data, std::size_t n) {
+        written += n;
+        if (written > maxBytes) return !(over = true);
         return part->write(data, n);
     });
     if (!ok) {
-        lastError_ = "Cannot extract " + name;
+        lastError_ = over ? tooLarge : "Cannot extract " + name;
         part->discard();
         return false;
     }
-    zip_stat_t st;
-    if (zip_stat_index(state_->archive(), idx, 0, &st) == 0 && (st.valid & ZIP_STAT_MTIME)) part->setModified(st.mtime);
+    if (known && (st.valid & ZIP_STAT_MTIME)) part->setModified(st.mtime);
     if (!part->commit()) {
         lastError_ = "Cannot put " + windowsTarget + " in place: " + part->error();
         return false;

@@ -37,8 +37,10 @@ public:
     ZipEntry() = default;
     bool valid() const { return zip_ != nullptr; }
     // Writes folder\<bare name>. False for an invalid handle, an unsafe name
-    // (separators, drive, "..", empty), a wrong password or a write error.
-    bool ExtractEntryTo(const std::string& folder) const;
+    // (separators, drive, "..", empty), a wrong password, a write error, or
+    // an entry that holds more than `maxBytes` (checked as it is inflated,
+    // whatever its header claims); nothing is left behind then.
+    bool ExtractEntryTo(const std::string& folder, std::uint64_t maxBytes = UINT64_MAX) const;
     const std::string& name() const { return name_; }
 
 private:
@@ -104,7 +106,7 @@ public:
 
 private:
     friend class ZipEntry;
-    bool extract(std::int64_t index, const std::string& name, const std::string& folder);
+    bool extract(std::int64_t index, const std::string& name, const std::string& folder, std::uint64_t maxBytes);
 
     struct State;
     platform::FileSystem& files_;

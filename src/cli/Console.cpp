@@ -1,6 +1,8 @@
 #include "cli/Console.h"
 
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -13,15 +15,9 @@
 
 namespace qm::cli {
 
-int runConsole(int argc, char** argv) {
-    platform::useUtf8Console();
-    const std::vector<std::string> words = platform::programArguments(argc, argv);
-    Arguments args;
-    std::string error;
-    if (!parseArguments(words, args, error)) {
-        message(error);
-        return runs::kExitUsage;
-    }
+namespace {
+
+int runForm(const Arguments& args) {
     switch (args.form) {
         case Form::None:
             message("started without arguments: this build has no windows; see --help for what the "
@@ -39,6 +35,30 @@ int runConsole(int argc, char** argv) {
         case Form::Unschedule: return runUnschedule(args);
     }
     return runs::kExitUsage;
+}
+
+}  // namespace
+
+int runConsole(int argc, char** argv) {
+    platform::useUtf8Console();
+    const std::vector<std::string> words = platform::programArguments(argc, argv);
+    Arguments args;
+    std::string error;
+    if (!parseArguments(words, args, error)) {
+        message(error);
+        return runs::kExitUsage;
+    }
+    // The last guard: what a run could not handle ends it with a message
+    // and a status, after the run's own clean-up (its work folder, a new
+    // archive not yet in place) has unwound, never with an abort.
+    try {
+        return runForm(args);
+    } catch (const std::bad_alloc&) {
+        message("stopped: out of memory");
+    } catch (const std::exception& e) {
+        message(std::string("stopped by an unexpected error: ") + e.what());
+    }
+    return runs::kExitFailed;
 }
 
 }  // namespace qm::cli

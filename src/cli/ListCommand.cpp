@@ -41,7 +41,8 @@ int runList(const Arguments& args) {
     for (const auto& name : damaged) message(file + ": damaged entry: " + ui.shown(name));
     if (!opened.hasInfoFile) {
         result(listing);
-        message(file + ": no information file: " + runs::text::kInvalidBackup);
+        message(file + ": " + (opened.infoFileError.empty() ? "no information file" : ui.shown(opened.infoFileError)) +
+                ": " + runs::text::kInvalidBackup);
         return runs::kExitFailed;
     }
     listing += "\nInformation file:";

@@ -82,7 +82,8 @@ int runRestore(const Arguments& args) {
     }
     jobs::KeepOpenedBackup(s, opened);
     if (opened.outcome != jobs::OpenOutcome::Opened) {
-        message(args.file + ": " + runs::text::kInvalidBackup);
+        message(args.file + ": " + runs::text::kInvalidBackup +
+                (opened.infoFileError.empty() ? "" : " (" + ui.shown(opened.infoFileError) + ")"));
         return runs::kExitFailed;
     }
     result(factsAndDescription(ui, opened));

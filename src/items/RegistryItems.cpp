@@ -12,6 +12,11 @@ using namespace detail;
 
 namespace {
 
+// A registry export of a profile, its accounts or its options takes a few
+// hundred kilobytes at most; an archive entry that inflates to more is not
+// taken out (the import would hold it all in memory).
+constexpr std::uint64_t kMaxExportBytes = 64u << 20;
+
 // Exports the tree into a new temporary file of the work folder, adds it
 // and records its bare name. The path stays in `exportFile` so that the run
 // deletes the file after the archive is written.
@@ -35,7 +40,7 @@ bool restoreTree(app::Session& s, const std::string& keyPath, Part part) {
     const std::string name = base::trimBlanks(base::cutAtZero(value));
     if (!base::staysInFolder(name)) return false;
     const archive::ZipEntry entry = s.zip1.FindEntry(value);
-    if (!entry.valid() || !entry.ExtractEntryTo(s.state.WorkFolder)) return false;
+    if (!entry.valid() || !entry.ExtractEntryTo(s.state.WorkFolder, kMaxExportBytes)) return false;
     const std::string file = base::joinPath(s.state.WorkFolder, name);
     const bool imported = s.reg.ImportKey(keyPath, file);
     s.files.deleteFile(file);

@@ -44,7 +44,9 @@ OpenedBackup OpenBackupJob(app::Session& s, const std::string& path, const std::
     platform::removeFile(s.files, info);
     const archive::ZipEntry entry = s.zip1.FindEntry(archive::kInfoFileName);
     std::string bytes;
-    if (entry.valid() && entry.ExtractEntryTo(s.state.WorkFolder) && s.files.readFile(info, bytes)) {
+    const bool extracted = entry.valid() && entry.ExtractEntryTo(s.state.WorkFolder, archive::kMaxInfoFileBytes);
+    if (entry.valid() && !extracted) opened.infoFileError = s.zip1.lastError();
+    if (extracted && s.files.readFile(info, bytes)) {
         opened.hasInfoFile = true;
         opened.lines = archive::ReadInfoLines(bytes);
     }

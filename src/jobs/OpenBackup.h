@@ -37,6 +37,9 @@ struct OpenedBackup {
     // The description with its line breaks.
     std::string description;
     std::string archiveError;
+    // Why an information file the archive holds could not be taken out
+    // (too large, damaged), for a console to show; empty otherwise.
+    std::string infoFileError;
     const platform::CodePage* codePage = nullptr;
 };
 
