@@ -250,6 +250,7 @@ Zip::~Zip() = default;
 bool Zip::NewArchive(const std::string& archivePath) {
     state_->clearBuild();
     dropped_.clear();
+    refused_.clear();
     lastError_.clear();
     const std::string folder = base::parentFolder(archivePath);
     if (base::bareName(archivePath).empty() || folder.empty() || !files_.stat(folder).directory) {
@@ -270,21 +271,30 @@ int Zip::AddFileEntry(const std::string& filePath, int /*flag*/) {
     if (!state_->building) return 0;
     const std::string name = base::bareName(filePath);
     if (name.empty()) return 0;
+    auto refuse = [&](const std::string& why) {
+        refused_.push_back(name + ": " + why);
+        return 0;
+    };
 
     // Opened now, so that a file that cannot be read is refused here and not
     // found out only when the whole archive is written.
     std::string why;
     const auto file = files_.openRead(filePath, why);
-    if (!file) return 0;
+    if (!file) return refuse(why.empty() ? "cannot be opened" : why);
     const platform::FileInfo info = file->info();
-    if (!info.regular) return 0;
+    if (!info.regular) return refuse("not a regular file");
+    // A kernel's generated files read 0 bytes in size and yet hold data:
+    // stored by their size they would be empty copies.
+    char probe = 0;
+    if (info.size == 0 && file->read(&probe, 1) != 0) return refuse("its size reads 0 but it holds data");
 
     const std::u16string key = files_.codePage().foldCase(name);
     const auto hit = state_->byName.find(key);
     if (hit != state_->byName.end()) {
         // The same file named twice is stored once; another file under the
         // same name would overwrite it on extraction.
-        return state_->queue[hit->second].added.sameFile(info) ? 1 : 0;
+        if (state_->queue[hit->second].added.sameFile(info)) return 1;
+        return refuse("another file of that name is stored already");
     }
     state_->byName.emplace(key, state_->queue.size());
     state_->queue.push_back({name, filePath, info, false});

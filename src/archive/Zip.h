@@ -70,8 +70,9 @@ public:
     // Building.
     bool NewArchive(const std::string& archivePath);
     // 1 when the file is opened and queued under its bare name (raising
-    // ArchiveEntryAdded); 0 when it cannot be read, is no file, or its name
-    // collides (ignoring case) with another file already queued. The same
+    // ArchiveEntryAdded); 0 when it cannot be read, is no regular file, reads
+    // 0 bytes in size while it holds data, or its name collides (ignoring
+    // case) with another file already queued (see refusedEntries()). The same
     // file queued again answers 1 and is stored once. The flag is unused.
     int AddFileEntry(const std::string& filePath, int flag);
     void setArchiveWritePassword(const std::string& password) { writePassword_ = password; }
@@ -87,6 +88,9 @@ public:
     // Names that were queued but left out of the last write (kept until the
     // next NewArchive or WriteArchive).
     const std::vector<std::string>& droppedEntries() const { return dropped_; }
+    // The files AddFileEntry refused since NewArchive, each as
+    // "<bare name>: <why>".
+    const std::vector<std::string>& refusedEntries() const { return refused_; }
     const std::string& lastError() const { return lastError_; }
 
     void ResetArchive();
@@ -115,6 +119,7 @@ private:
     std::string writePassword_;
     int protect_ = 0;
     std::vector<std::string> dropped_;
+    std::vector<std::string> refused_;
     std::string lastError_;
     std::unique_ptr<State> state_;
 };

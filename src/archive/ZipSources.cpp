@@ -110,7 +110,14 @@ zip_int64_t EntrySource::feed() {
     }
     remaining_ -= want;
     const bool last = remaining_ == 0;
-    if (last && !file_->info().unchanged(snapshot_)) return fail(ZIP_ER_CHANGED, 0);
+    if (last) {
+        // Longer than when it was looked at, even where neither its size nor
+        // its time tells (a file the kernel makes as it is read).
+        char extra = 0;
+        const std::int64_t more = file_->read(&extra, 1);
+        if (more < 0) return fail(ZIP_ER_READ, EIO);
+        if (more > 0 || !file_->info().unchanged(snapshot_)) return fail(ZIP_ER_CHANGED, 0);
+    }
     session_.advance(want);
     if (!deflater_->push(std::move(block), last)) return fail(ZIP_ER_MEMORY, 0);
     return 0;

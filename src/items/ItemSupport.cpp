@@ -53,7 +53,13 @@ bool backupSectionFiles(app::Session& s, const std::string& profile, Part part,
     bool refused = false;
     for (const auto& section : sections) {
         const std::string path = pathOf(key + "\\" + section);
-        if (path == registry::kError || path.empty() || !s.files.fileExists(path)) continue;
+        if (path == registry::kError || path.empty()) continue;
+        // A file that is gone is passed over; a folder, pipe or device under
+        // the name is offered all the same, so that it is refused by name.
+        if (!s.files.fileExists(path)) {
+            const platform::FileInfo there = s.files.stat(path);
+            if (!there.exists || there.regular) continue;
+        }
         // A file that is there but cannot be read (open in Outlook, no
         // permission) fails the item; the files that were taken are named.
         if (!addFile(s, addPath(path))) {

@@ -35,7 +35,8 @@ bool extractAll(app::Session& s, const std::vector<std::string>& names, const st
 // Adds the file each section of the profile names (`pathOf` gives the
 // existing-file test's path or "Error"; `addPath` the path to add) and records
 // their bare names under the part's key. False when none was added, or when
-// one that exists could not be read.
+// one that exists could not be read or is no regular file (the ZIP
+// component names it among its refused entries).
 bool backupSectionFiles(app::Session& s, const std::string& profile, Part part,
                         const std::function<std::string(const std::string& sectionKey)>& pathOf,
                         const std::function<std::string(const std::string& path)>& addPath);

@@ -49,12 +49,16 @@ public:
     // whose header does not check out), each as "<bare name>: <what>", in
     // the order met.
     const std::vector<std::string>& warnings() const { return warnings_; }
+    // Why a part failed where the ZIP component's refused entries do not
+    // tell (a temporary file that could not be written), in the order met.
+    const std::vector<std::string>& problems() const { return problems_; }
 
 private:
     void checkDataFile(const std::string& path);
 
     app::Session& s_;
     std::vector<std::string> warnings_;
+    std::vector<std::string> problems_;
 };
 
 }  // namespace qm::items

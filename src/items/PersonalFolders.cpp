@@ -18,10 +18,11 @@ const char* const kUnicodePath = "001f6700";
 const char* const kOutlookSection = "0a0d020000000000c000000000000046";
 
 // The data file a section's store names, or "Error": UTF-16 first, ANSI only
-// when that finds no path.
-std::string dataFilePath(const app::Session& s, const std::string& sectionKey) {
+// when that finds no path. `failure` tells why the ANSI reading could not
+// be made at all.
+std::string dataFilePath(const app::Session& s, const std::string& sectionKey, std::string* failure = nullptr) {
     std::string path = s.reg.ReadPathFromBinaryValue(sectionKey, kStoreEntryId);
-    if (path == registry::kError) path = s.reg.ReadAnsiPathFromBinaryValue(sectionKey, kStoreEntryId);
+    if (path == registry::kError) path = s.reg.ReadAnsiPathFromBinaryValue(sectionKey, kStoreEntryId, failure);
     return path;
 }
 
@@ -45,13 +46,26 @@ void Items::checkDataFile(const std::string& path) {
 }
 
 bool Items::BackupDatas(const std::string& profile) {
-    return backupSectionFiles(
-        s_, profile, Part::Datas, [this](const std::string& sectionKey) { return dataFilePath(s_, sectionKey); },
+    // A section whose path could not be read for want of a temporary file
+    // may name a data file: the item has failed then, not found nothing.
+    bool unread = false;
+    const bool saved = backupSectionFiles(
+        s_, profile, Part::Datas,
+        [&](const std::string& sectionKey) {
+            std::string failure;
+            std::string path = dataFilePath(s_, sectionKey, &failure);
+            if (!failure.empty()) {
+                problems_.push_back(failure);
+                unread = true;
+            }
+            return path;
+        },
         [this](const std::string& path) {
             // Stored whatever its header says; the run names a bad one.
             checkDataFile(path);
             return path;
         });
+    return saved && !unread;
 }
 
 bool Items::RestoreDatas(const std::string& profile) {

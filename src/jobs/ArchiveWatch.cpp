@@ -71,7 +71,9 @@ void ArchiveWatch::rewriteItemLine() {
     if (valueEnd == std::string::npos) valueEnd = bytes.size();
     if (valueEnd - valueStart != itemResult_->size()) return;
     bytes.replace(valueStart, itemResult_->size(), *itemResult_);
-    s_.files.writeFile(infoPath_, bytes);
+    // An information file that could not be rewritten may be cut short or
+    // claim a dropped part: it is as good as lost.
+    if (!s_.files.writeFile(infoPath_, bytes)) infoLost_ = true;
 }
 
 void ArchiveWatch::applyDropped(const std::vector<std::string>& dropped) {

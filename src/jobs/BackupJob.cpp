@@ -72,8 +72,17 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
         if (r.ran) {
             events.partStarting(part.part);
             const std::size_t warned = items.warnings().size();
+            const std::size_t refused = s.zip1.refusedEntries().size();
+            const std::size_t problems = items.problems().size();
             r.ok = part.backup(items, profile);
             for (std::size_t i = warned; i < items.warnings().size(); ++i) events.fileWarning(items.warnings()[i]);
+            // A failed part names the files it could not store and why.
+            if (!r.ok) {
+                for (std::size_t i = refused; i < s.zip1.refusedEntries().size(); ++i)
+                    r.reason += (r.reason.empty() ? "" : "; ") + s.zip1.refusedEntries()[i];
+                for (std::size_t i = problems; i < items.problems().size(); ++i)
+                    r.reason += (r.reason.empty() ? "" : "; ") + items.problems()[i];
+            }
         }
         result += r.ok ? '1' : '0';
         events.partFinished(part.part, r.ran);
@@ -91,7 +100,10 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
                         ? "none of the selected items of profile " + profile + " could be backed up"
                         : "the selection names no item");
 
-    if (!s.SaveINI("BackupItem", result) && strict) return fail("cannot write the information file " + info);
+    // Without its item line the archive is no backup that opens again, in
+    // either kind of run: it must not replace the one already there.
+    if (!s.SaveINI("BackupItem", result) || s.GetINI("BackupItem") != result)
+        return fail("cannot write the information file " + info);
     s.files.setAttributes(info, platform::FileAttribute::Normal);
     // An archive without its information file could not be opened again, so
     // it is not written at all: the previous backup then stays.

@@ -77,7 +77,8 @@ std::string ModReg::ReadPathFromBinaryValue(const std::string& path, const std::
     return found ? files_.codePage().fromUtf16(*found) : std::string(kError);
 }
 
-std::string ModReg::ReadAnsiPathFromBinaryValue(const std::string& path, const std::string& valueName) const {
+std::string ModReg::ReadAnsiPathFromBinaryValue(const std::string& path, const std::string& valueName,
+                                                std::string* failure) const {
     auto bytes = ReadBinaryValue(path, valueName);
     if (!bytes) return kError;
 
@@ -85,13 +86,19 @@ std::string ModReg::ReadAnsiPathFromBinaryValue(const std::string& path, const s
     for (auto c : *bytes)
         if (c != 0) nonZero += static_cast<char>(c);
 
-    // The text passes through a temporary file, as ANSI text read back.
+    // The text passes through a temporary file, as ANSI text read back. A
+    // file that could not be written must not read as "no path here".
+    auto failed = [&](const std::string& what) {
+        if (failure) *failure = what;
+        return std::string(kError);
+    };
     std::string tempFile;
-    if (files_.getTempFileName(tempFolder_, "SF", 0, tempFile) == 0) return kError;
+    if (files_.getTempFileName(tempFolder_, "SF", 0, tempFile) == 0)
+        return failed("cannot make a temporary file in " + tempFolder_);
     std::string decoded;
-    bool ok = files_.writeFile(tempFile, nonZero) && files_.readFile(tempFile, decoded);
+    bool ok = files_.writeFile(tempFile, nonZero) && files_.readFile(tempFile, decoded) && decoded == nonZero;
     files_.deleteFile(tempFile);
-    if (!ok) return kError;
+    if (!ok) return failed("cannot write the temporary file " + tempFile);
     auto found = takePath(decoded);
     return found ? *found : std::string(kError);
 }

@@ -54,7 +54,10 @@ public:
 
     // Paths inside binary values.
     std::string ReadPathFromBinaryValue(const std::string& path, const std::string& valueName) const;
-    std::string ReadAnsiPathFromBinaryValue(const std::string& path, const std::string& valueName) const;
+    // "Error" also when its temporary file could not be written or read
+    // back; `failure` (when given) then says so, as no missing path would.
+    std::string ReadAnsiPathFromBinaryValue(const std::string& path, const std::string& valueName,
+                                            std::string* failure = nullptr) const;
     // False only when the rewritten value could not be written; a missing
     // value or no match changes nothing and answers true.
     bool ReplaceInBinaryValue(const std::string& path, const std::string& valueName,

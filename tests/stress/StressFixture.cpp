@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 namespace qm::test {
 
@@ -140,6 +141,13 @@ std::string infoFile(const std::string& items, const std::vector<std::pair<std::
                        "BackupTime=1/2/2026 3:04:05 AM\r\nOutlookversion=Outlook 2010\r\nBackupInformation=\r\n";
     for (const auto& [key, value] : extra) text += key + "=" + value + "\r\n";
     return text + "BackupItem=" + items + "\r\n";
+}
+
+std::string randomBytes(std::size_t size, unsigned seed) {
+    std::mt19937_64 random(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
 }
 
 bool underAddressSanitizer() {

@@ -60,6 +60,9 @@ bool writeZip(const std::string& path, const std::vector<ZipInput>& entries, con
 // "BackupItem" with `items`.
 std::string infoFile(const std::string& items, const std::vector<std::pair<std::string, std::string>>& extra = {});
 
+// `size` bytes that do not compress, the same for the same seed.
+std::string randomBytes(std::size_t size, unsigned seed);
+
 // True in a build with AddressSanitizer (which cannot run under an
 // address-space limit).
 bool underAddressSanitizer();
