@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "archive/InfoFile.h"
+#include "base/Text.h"
 #include "base/WinPath.h"
 #include "platform/FileOps.h"
 
@@ -15,6 +16,8 @@ namespace {
 // Sessions made in this process; with the process id and the time it makes
 // every work folder name unique.
 std::atomic<unsigned> sessionCounter{0};
+
+const char* const kRunFolderPrefix = "run-";
 
 }  // namespace
 
@@ -41,6 +44,7 @@ Session::~Session() {
 bool Session::makeWorkFolder() {
     const std::string root = system.workFolderRoot();
     if (root.empty() || !platform::makeFolders(files, root)) return false;
+    removeLeftovers(root);
 
     const auto seconds =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
@@ -48,11 +52,12 @@ bool Session::makeWorkFolder() {
     // process id) is passed over.
     for (int attempt = 0; attempt < 100; ++attempt) {
         char name[64];
-        std::snprintf(name, sizeof name, "run-%u-%u-%llx", static_cast<unsigned>(system.processId()),
+        std::snprintf(name, sizeof name, "%s%u-%u-%llx", kRunFolderPrefix, static_cast<unsigned>(system.processId()),
                       sessionCounter.fetch_add(1), static_cast<unsigned long long>(seconds));
         const std::string folder = base::joinPath(root, name);
         if (files.folderExists(folder) || files.fileExists(folder)) continue;
-        if (!files.createFolder(folder)) continue;
+        claim_ = files.createPrivateFolder(folder);
+        if (!claim_) continue;
         state.WorkFolder = folder;
         ownsWorkFolder_ = true;
         return true;
@@ -60,8 +65,28 @@ bool Session::makeWorkFolder() {
     return false;
 }
 
+void Session::removeLeftovers(const std::string& root) {
+    std::vector<std::string> folders;
+    if (!files.listFolders(root, folders)) return;
+    for (const auto& name : folders) {
+        if (name.rfind(kRunFolderPrefix, 0) != 0) continue;
+        const std::string folder = base::joinPath(root, name);
+        // Read first: removing the folder takes the note with it. A running
+        // run's note is read too, but its folder and files stay.
+        std::string note;
+        files.readFile(base::joinPath(folder, archive::kReplacementsNote), note);
+        if (!files.removeUnclaimedFolder(folder)) continue;
+        for (const auto& target : base::split(note, '\n')) {
+            const std::string path = base::trimBlanks(target.substr(0, target.find('\r')));
+            if (!path.empty()) files.removeStaleReplacements(path);
+        }
+    }
+}
+
 void Session::removeWorkFolder() {
     if (!ownsWorkFolder_) return;
+    // Let go first: a claimed folder cannot be removed on Windows.
+    claim_.reset();
     std::vector<std::string> names;
     if (files.listFiles(state.WorkFolder, names))
         for (const auto& name : names) platform::removeFile(files, base::joinPath(state.WorkFolder, name));

@@ -15,7 +15,9 @@ namespace qm::app {
 
 class Session {
 public:
-    // Makes this run's own work folder under the user's work folder root.
+    // Makes this run's own work folder under the user's work folder root
+    // (readable by the user alone, claimed while the session lives), after
+    // removing what killed runs left there.
     explicit Session(platform::Platform& platform);
     ~Session();  // removes the work folder and what is left in it
     Session(const Session&) = delete;
@@ -48,7 +50,11 @@ private:
     friend class RunGuard;
     bool makeWorkFolder();
     void removeWorkFolder();
+    // The work folders (and the new files beside targets) of earlier runs
+    // that were killed before they could remove them.
+    void removeLeftovers(const std::string& root);
 
+    std::unique_ptr<platform::FolderClaim> claim_;
     bool ownsWorkFolder_ = false;
     bool running_ = false;
 };

@@ -43,6 +43,27 @@ bool isSafeEntryName(const std::string& name) {
     return !isReservedDeviceName(name);
 }
 
+// The note of the one replacement under way, removed when it is done
+// (committed or discarded) however the work ends.
+class ReplacementNote {
+public:
+    ReplacementNote(platform::FileSystem& files, const std::string& workFolder, const std::string& target)
+        : files_(files), path_(workFolder.empty() ? std::string() : base::joinPath(workFolder, kReplacementsNote)) {
+        // Without the note only the next write to the same target would find
+        // a killed run's file; the run itself goes on either way.
+        if (!path_.empty()) files_.writeFile(path_, target + "\r\n");
+    }
+    ~ReplacementNote() {
+        if (!path_.empty()) files_.deleteFile(path_);
+    }
+    ReplacementNote(const ReplacementNote&) = delete;
+    ReplacementNote& operator=(const ReplacementNote&) = delete;
+
+private:
+    platform::FileSystem& files_;
+    std::string path_;
+};
+
 }  // namespace
 
 struct Zip::State {
@@ -317,6 +338,7 @@ bool Zip::WriteArchive() {
     State& s = *state_;
     for (State::Queued& q : s.queue) q.dropped = false;
     files_.removeStaleReplacements(s.target);
+    const ReplacementNote note(files_, workFolder_, s.target);
 
     auto drop = [&](std::size_t i) {
         s.queue[i].dropped = true;
@@ -466,6 +488,7 @@ std::vector<std::string> Zip::TestArchive() {
     return damaged;
 }
 
+
 bool ZipEntry::ExtractEntryTo(const std::string& folder, std::uint64_t maxBytes) const {
     return zip_ && zip_->extract(index_, name_, folder, maxBytes);
 }
@@ -499,6 +522,7 @@ bool Zip::extract(std::int64_t index, const std::string& name, const std::string
     }
 
     files_.removeStaleReplacements(windowsTarget);
+    const ReplacementNote note(files_, workFolder_, windowsTarget);
     std::string why;
     auto part = files_.createReplacement(windowsTarget, why);
     if (!part) {

@@ -11,6 +11,10 @@
 
 namespace qm::archive {
 
+// In the work folder: the Windows path of the target a new file is being
+// made beside, and a CR LF.
+inline const char* const kReplacementsNote = "replacing.lst";
+
 class ArchiveEvents {
 public:
     virtual ~ArchiveEvents() = default;
@@ -62,8 +66,9 @@ public:
     ArchiveEvents* events() const { return events_; }
     platform::FileSystem& files() const { return files_; }
 
-    // Folder for the component's own temporary work. Archives and extracted
-    // files are written beside their targets, so nothing uses it now.
+    // Folder for the component's own note: while a new file beside a target
+    // is under way, kReplacementsNote there names the target, so that the
+    // run after a killed one can find what that one left behind.
     void setArchiveWorkFolder(const std::string& folder) { workFolder_ = folder; }
     const std::string& ArchiveWorkFolder() const { return workFolder_; }
 

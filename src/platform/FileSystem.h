@@ -23,6 +23,13 @@ struct FileAttribute {
     static constexpr std::uint32_t Invalid = 0xFFFFFFFFu;
 };
 
+// Held by the process that made a private folder, for as long as it lives
+// (see FileSystem::createPrivateFolder).
+class FolderClaim {
+public:
+    virtual ~FolderClaim() = default;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -49,6 +56,20 @@ public:
     virtual bool createFolder(const std::string& path) = 0;
     // RemoveDirectoryA: removes an empty folder; fails when it holds anything.
     virtual bool removeFolder(const std::string& /*path*/) { return false; }
+    // Names of the folders directly in a folder. False when it cannot be
+    // listed (or the file layer does not list folders).
+    virtual bool listFolders(const std::string& /*folder*/, std::vector<std::string>& /*names*/) const {
+        return false;
+    }
+    // A new folder (one level) that only its owner may enter, in which new
+    // files are readable by the owner alone, claimed by this process while
+    // the answer lives. Null when it cannot be made, is there already, or
+    // the file layer cannot keep it private.
+    virtual std::unique_ptr<FolderClaim> createPrivateFolder(const std::string& /*path*/) { return nullptr; }
+    // Removes a folder that no running process claims, with the files
+    // directly in it (what a killed run left). False when it is claimed,
+    // holds a folder, or cannot be removed.
+    virtual bool removeUnclaimedFolder(const std::string& /*path*/) { return false; }
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
     virtual bool deleteFile(const std::string& path) = 0;
     virtual std::uint32_t getAttributes(const std::string& path) const = 0;

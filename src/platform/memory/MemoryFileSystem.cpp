@@ -316,18 +316,60 @@ bool MemoryFileSystem::folderExists(const std::string& path) const {
 
 bool MemoryFileSystem::listFiles(const std::string& folder, std::vector<std::string>& names) const {
     if (auto* m = mounted(folder)) return m->listFiles(folder, names);
+    return listEntries(folder, names, false);
+}
+
+bool MemoryFileSystem::listFolders(const std::string& folder, std::vector<std::string>& names) const {
+    if (auto* m = mounted(folder)) return m->listFolders(folder, names);
+    return listEntries(folder, names, true);
+}
+
+bool MemoryFileSystem::listEntries(const std::string& folder, std::vector<std::string>& names, bool folders) const {
     const Node* dir = find(folder);
     if (!dir || !dir->folder) return false;
     const std::u16string key = keyOf(dir->path);
     std::vector<std::string> found;
     for (const auto& [k, node] : nodes_)
-        if (!node->folder && node->parentKey == key) found.push_back(base::bareName(node->path));
+        if (node->folder == folders && node->parentKey == key) found.push_back(base::bareName(node->path));
     std::sort(found.begin(), found.end(), [this](const std::string& a, const std::string& b) {
         const auto ua = codePage_.foldCase(a), ub = codePage_.foldCase(b);
         return ua != ub ? ua < ub : a < b;
     });
     names = std::move(found);
     return true;
+}
+
+namespace {
+
+// Runs in one process here: a claim is a mark on the folder's key.
+class MemoryFolderClaim final : public FolderClaim {
+public:
+    MemoryFolderClaim(std::set<std::u16string>& claimed, std::u16string key) : claimed_(claimed), key_(std::move(key)) {
+        claimed_.insert(key_);
+    }
+    ~MemoryFolderClaim() override { claimed_.erase(key_); }
+
+private:
+    std::set<std::u16string>& claimed_;
+    std::u16string key_;
+};
+
+}  // namespace
+
+std::unique_ptr<FolderClaim> MemoryFileSystem::createPrivateFolder(const std::string& path) {
+    if (auto* m = mounted(path)) return m->createPrivateFolder(path);
+    if (!createFolder(path)) return nullptr;
+    return std::make_unique<MemoryFolderClaim>(claimed_, keyOf(canonical(path)));
+}
+
+bool MemoryFileSystem::removeUnclaimedFolder(const std::string& path) {
+    if (auto* m = mounted(path)) return m->removeUnclaimedFolder(path);
+    const Node* n = find(path);
+    if (!n || !n->folder || claimed_.count(keyOf(n->path))) return false;
+    std::vector<std::string> names;
+    listEntries(path, names, false);
+    for (const auto& name : names) deleteFile(n->path + "\\" + name);
+    return removeFolder(path);
 }
 
 bool MemoryFileSystem::createFolder(const std::string& path) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,11 @@ public:
     bool listFiles(const std::string& folder, std::vector<std::string>& names) const override;
     bool createFolder(const std::string& path) override;
     bool removeFolder(const std::string& path) override;
+    bool listFolders(const std::string& folder, std::vector<std::string>& names) const override;
+    // Folders are private here anyway; the claim keeps removeUnclaimedFolder
+    // away while it lives (the file system must outlive it).
+    std::unique_ptr<FolderClaim> createPrivateFolder(const std::string& path) override;
+    bool removeUnclaimedFolder(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
     bool deleteFile(const std::string& path) override;
     std::uint32_t getAttributes(const std::string& path) const override;
@@ -79,6 +85,7 @@ private:
     Node* find(const std::string& path);
     const Node* find(const std::string& path) const;
     bool parentIsFolder(const std::string& canonicalPath) const;
+    bool listEntries(const std::string& folder, std::vector<std::string>& names, bool folders) const;
     bool writable(const std::string& path) const { return !refuseWrite || !refuseWrite(path); }
     Node& put(const std::string& canonicalPath, bool folder);
     void erase(const std::string& canonicalPath);
@@ -88,6 +95,7 @@ private:
     std::map<std::u16string, std::unique_ptr<Node>> nodes_;
     std::map<std::u16string, std::string> links_;  // folded link path -> canonical target
     std::map<char, std::shared_ptr<FileSystem>> mounts_;
+    std::set<std::u16string> claimed_;  // keys of the folders claimed
     std::uint64_t nextInode_ = 1;
     std::uint64_t nextOrder_ = 0;
     std::int64_t clock_ = 1'800'000'000;

@@ -168,7 +168,8 @@ bool ReplacementFile::create(const std::string& targetHostPath, bool ownerOnly) 
         const std::string candidate = targetHostPath + kPartMarker + randomSuffix();
         // Mode 0666 so that the umask gives a new file the usual permissions;
         // a private one is never readable by others, not even for a moment.
-        const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, ownerOnly ? 0600 : 0666);
+        const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
+                              ownerOnly ? 0600 : static_cast<mode_t>(newFileMode(targetHostPath)));
         if (fd < 0) {
             if (errno == EEXIST) continue;
             error_ = errno;
@@ -257,6 +258,68 @@ void removeStaleReplacements(const std::string& targetHostPath) {
             ::unlink(path.c_str());
         ::close(fd);
     }
+}
+
+unsigned newFileMode(const std::string& hostPath) {
+    std::string folder, name;
+    splitHostPath(hostPath, folder, name);
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) == 0 && (st.st_mode & 077) == 0) return 0600;
+    return 0666;
+}
+
+namespace {
+
+class HostFolderClaim final : public FolderClaim {
+public:
+    explicit HostFolderClaim(int fd) : fd_(fd) {}
+    ~HostFolderClaim() override { ::close(fd_); }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<FolderClaim> createPrivateHostFolder(const std::string& hostPath) {
+    if (::mkdir(hostPath.c_str(), 0700) != 0) return nullptr;
+    const int fd = ::open(hostPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat held {}, now {};
+    // Another run's clean-up may have taken the new folder for a leftover
+    // before it was locked: then it is no longer the one at the path.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &held) != 0 || ::lstat(hostPath.c_str(), &now) != 0 ||
+        held.st_dev != now.st_dev || held.st_ino != now.st_ino || ::fchmod(fd, 0700) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<HostFolderClaim>(fd);
+}
+
+bool removeUnclaimedHostFolder(const std::string& hostPath) {
+    const int fd = ::open(hostPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    const int listing = ::dup(fd);
+    DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
+    bool emptied = dir != nullptr;
+    while (dir) {
+        const struct dirent* e = ::readdir(dir);
+        if (!e) break;
+        const std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat st {};
+        if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode) ||
+            ::unlinkat(fd, name.c_str(), 0) != 0)
+            emptied = false;
+    }
+    if (dir) ::closedir(dir);
+    const bool removed = emptied && ::rmdir(hostPath.c_str()) == 0;
+    ::close(fd);
+    return removed;
 }
 
 bool readWholeHost(const std::string& hostPath, std::string& bytes, std::uint64_t maxBytes) {

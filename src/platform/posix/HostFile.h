@@ -5,9 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/FileStreams.h"
+#include "platform/FileSystem.h"
 
 namespace qm::platform::posix {
 
@@ -71,6 +73,17 @@ private:
 // Removes the replacement files of earlier runs for this target that no
 // running process holds (a run that was killed leaves its file behind).
 void removeStaleReplacements(const std::string& targetHostPath);
+
+// The mode a new file at the path is created with (before the umask):
+// 0600 in a folder that only its owner may enter, 0666 elsewhere.
+unsigned newFileMode(const std::string& hostPath);
+
+// A new folder of mode 0700, locked while the claim lives; null when it
+// cannot be made or is there already.
+std::unique_ptr<FolderClaim> createPrivateHostFolder(const std::string& hostPath);
+// Removes a folder that no process holds locked, with the files (and
+// links) directly in it; false when it is held or cannot be emptied.
+bool removeUnclaimedHostFolder(const std::string& hostPath);
 
 // A regular file's bytes; false for anything else, a read error, or more
 // than `maxBytes` (errno EFBIG; a file that grows while it is read ends

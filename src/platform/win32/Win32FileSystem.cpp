@@ -1,8 +1,11 @@
 #include "platform/win32/Win32FileSystem.h"
 
 #include <windows.h>
+// After windows.h.
+#include <sddl.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/win32/Win32Streams.h"
 
@@ -38,6 +41,14 @@ bool Win32FileSystem::folderExists(const std::string& path) const {
 }
 
 bool Win32FileSystem::listFiles(const std::string& folder, std::vector<std::string>& names) const {
+    return listEntries(folder, names, false);
+}
+
+bool Win32FileSystem::listFolders(const std::string& folder, std::vector<std::string>& names) const {
+    return listEntries(folder, names, true);
+}
+
+bool Win32FileSystem::listEntries(const std::string& folder, std::vector<std::string>& names, bool folders) const {
     if (!folderExists(folder)) return false;
     std::string pattern = folder;
     if (pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
@@ -49,7 +60,9 @@ bool Win32FileSystem::listFiles(const std::string& folder, std::vector<std::stri
         if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
     } else {
         do {
-            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found.emplace_back(entry.cFileName);
+            const std::string name = entry.cFileName;
+            const bool folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            if (folder == folders && name != "." && name != "..") found.push_back(name);
         } while (FindNextFileA(search, &entry));
         FindClose(search);
     }
@@ -60,6 +73,75 @@ bool Win32FileSystem::listFiles(const std::string& folder, std::vector<std::stri
     });
     names = std::move(found);
     return true;
+}
+
+namespace {
+
+// A handle on the folder that shares everything but deletion: while it is
+// open no other process can remove the folder, nor open it alone.
+class Win32FolderClaim final : public FolderClaim {
+public:
+    explicit Win32FolderClaim(HANDLE handle) : handle_(handle) {}
+    ~Win32FolderClaim() override { CloseHandle(handle_); }
+
+private:
+    HANDLE handle_;
+};
+
+// "D:P(A;OICI;FA;;;<the user's SID>)": the user alone, passed on to what
+// the folder holds; empty when the SID cannot be had.
+std::string ownerOnlyDescriptor() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size);
+    std::string descriptor;
+    char* sid = nullptr;
+    if (size && GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
+        ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &sid)) {
+        descriptor = std::string("D:P(A;OICI;FA;;;") + sid + ")";
+        LocalFree(sid);
+    }
+    CloseHandle(token);
+    return descriptor;
+}
+
+}  // namespace
+
+std::unique_ptr<FolderClaim> Win32FileSystem::createPrivateFolder(const std::string& path) {
+    // Below the user's own profile the folder is private by inheritance; the
+    // explicit descriptor keeps it so wherever the work root is.
+    SECURITY_ATTRIBUTES attributes{};
+    attributes.nLength = sizeof attributes;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const std::string text = ownerOnlyDescriptor();
+    if (!text.empty() &&
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(text.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+        attributes.lpSecurityDescriptor = descriptor;
+    const BOOL made = CreateDirectoryA(path.c_str(), descriptor ? &attributes : nullptr);
+    if (descriptor) LocalFree(descriptor);
+    if (!made) return nullptr;
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32FolderClaim>(handle);
+}
+
+bool Win32FileSystem::removeUnclaimedFolder(const std::string& path) {
+    // Opened alone: a folder a running process claims refuses that.
+    const HANDLE alone = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (alone == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(alone);
+    std::vector<std::string> names;
+    if (!listEntries(path, names, false)) return false;
+    for (const auto& name : names) {
+        const std::string file = path + "\\" + name;
+        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(file.c_str());
+    }
+    return RemoveDirectoryA(path.c_str()) != 0;
 }
 
 bool Win32FileSystem::createFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }

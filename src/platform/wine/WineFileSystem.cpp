@@ -308,6 +308,14 @@ bool WineFileSystem::folderExists(const std::string& path) const {
 }
 
 bool WineFileSystem::listFiles(const std::string& folder, std::vector<std::string>& names) const {
+    return listEntries(folder, names, false);
+}
+
+bool WineFileSystem::listFolders(const std::string& folder, std::vector<std::string>& names) const {
+    return listEntries(folder, names, true);
+}
+
+bool WineFileSystem::listEntries(const std::string& folder, std::vector<std::string>& names, bool folders) const {
     const std::string host = hostPath(folder);
     if (host.empty()) return false;
     DIR* dir = opendir(host.c_str());
@@ -317,7 +325,8 @@ bool WineFileSystem::listFiles(const std::string& folder, std::vector<std::strin
         const std::string name = e->d_name;
         if (name == "." || name == "..") continue;
         struct stat st {};
-        if (::stat(joinHost(host, name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (::stat(joinHost(host, name).c_str(), &st) != 0 || !(folders ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode)))
+            continue;
         found.push_back(codePage_.fromUtf8(name));
     }
     closedir(dir);
@@ -334,6 +343,16 @@ bool WineFileSystem::listFiles(const std::string& folder, std::vector<std::strin
 bool WineFileSystem::createFolder(const std::string& path) {
     const std::string host = hostPath(path);
     return !host.empty() && mkdir(host.c_str(), 0777) == 0;
+}
+
+std::unique_ptr<FolderClaim> WineFileSystem::createPrivateFolder(const std::string& path) {
+    const std::string host = hostPath(path);
+    return host.empty() ? nullptr : posix::createPrivateHostFolder(host);
+}
+
+bool WineFileSystem::removeUnclaimedFolder(const std::string& path) {
+    const std::string host = hostPath(path);
+    return !host.empty() && posix::removeUnclaimedHostFolder(host);
 }
 
 bool WineFileSystem::removeFolder(const std::string& path) {
@@ -424,7 +443,7 @@ bool WineFileSystem::writeHost(const std::string& path, const std::string& bytes
         if (isReadOnly(st)) return false;
     }
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-    int fd = open(host.c_str(), flags, 0666);
+    int fd = open(host.c_str(), flags, static_cast<mode_t>(posix::newFileMode(host)));
     if (fd < 0) return false;
     bool ok = writeAll(fd, bytes.data(), bytes.size());
     if (close(fd) != 0) ok = false;
@@ -506,7 +525,8 @@ unsigned WineFileSystem::getTempFileName(const std::string& folder, const std::s
         const std::string host = hostPath(name);
         if (host.empty()) return 0;
         if (!hostExists(host)) {
-            int fd = open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            int fd = open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                          static_cast<mode_t>(posix::newFileMode(host)));
             if (fd >= 0) {
                 close(fd);
                 lastTempNumber.store(unique);

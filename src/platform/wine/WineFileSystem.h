@@ -26,6 +26,9 @@ public:
     bool listFiles(const std::string& folder, std::vector<std::string>& names) const override;
     bool createFolder(const std::string& path) override;
     bool removeFolder(const std::string& path) override;
+    bool listFolders(const std::string& folder, std::vector<std::string>& names) const override;
+    std::unique_ptr<FolderClaim> createPrivateFolder(const std::string& path) override;
+    bool removeUnclaimedFolder(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
     bool deleteFile(const std::string& path) override;
     std::uint32_t getAttributes(const std::string& path) const override;
@@ -55,6 +58,7 @@ protected:
 
 private:
     bool writeHost(const std::string& path, const std::string& bytes, bool append);
+    bool listEntries(const std::string& folder, std::vector<std::string>& names, bool folders) const;
 
     WinePrefix prefix_;
     const CodePage& codePage_;
