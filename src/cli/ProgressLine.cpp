@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "cli/Output.h"
+
 namespace qm::cli {
 namespace {
 // Narrower than any terminal, so the line never wraps and "\r" reaches its start.
@@ -27,6 +29,7 @@ std::string ProgressLine::text() const {
     std::string line = std::to_string(value_) + "%";
     if (!status_.empty()) line = status_ + "  " + line;
     if (!percentLine_.empty()) line += "  " + percentLine_;
+    line = visible(line, true);
     if (line.size() > kWidth) line.resize(kWidth);
     return line;
 }

@@ -9,7 +9,7 @@
 namespace qm::cli {
 
 bool confirm(const std::string& question) {
-    std::fprintf(stderr, "%s [y/N] ", withLineFeeds(question).c_str());
+    std::fprintf(stderr, "%s [y/N] ", visible(withLineFeeds(question)).c_str());
     std::fflush(stderr);
     std::string answer;
     if (!std::getline(std::cin, answer)) {
