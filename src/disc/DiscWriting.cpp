@@ -22,7 +22,7 @@ struct VolumeType {
     const char* text;
     int code;
 };
-constexpr VolumeType kVolumeTypes[] = {
+const VolumeType kVolumeTypes[] = {
     {text::kIso9660, filesystem::Iso9660},
     {text::kUdf, filesystem::Udf},
     {text::kIsoJoliet, filesystem::Joliet},

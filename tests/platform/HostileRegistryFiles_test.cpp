@@ -76,7 +76,8 @@ TEST_F(HostileRegistryFiles, OnlyRegularFilesOfASaneSizeAreRead) {
          },
          "too large"},
     };
-    for (const auto& [make, why] : cases) {
+    for (const auto& [make, expected] : cases) {
+        const std::string why = expected;
         std::filesystem::remove_all(system);
         make();
         const int rc = inChild([&] {

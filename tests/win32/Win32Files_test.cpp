@@ -136,3 +136,31 @@ TEST_F(Win32Test, AttributesListingsAndStreams) {
 
 }  // namespace
 }  // namespace qm::test
+
+namespace qm::test {
+namespace {
+
+using namespace qm::platform;
+
+TEST_F(Win32Test, APrivateFolderIsRemovedOnlyOnceItsClaimIsGone) {
+    FileSystem& files = *platform.files;
+    const std::string run = folder() + "\\run-1";
+    auto claim = files.createPrivateFolder(run);
+    ASSERT_TRUE(claim);
+    EXPECT_FALSE(files.createPrivateFolder(run)) << "made twice";
+    ASSERT_TRUE(files.writeFile(run + "\\a.txt", "a"));
+    std::vector<std::string> names;
+    ASSERT_TRUE(files.listFolders(folder(), names));
+    EXPECT_EQ(names, std::vector<std::string>{"run-1"});
+    // The run's own files come and go while it holds the folder.
+    EXPECT_TRUE(files.deleteFile(run + "\\a.txt"));
+    ASSERT_TRUE(files.writeFile(run + "\\b.txt", "b"));
+    EXPECT_FALSE(files.removeUnclaimedFolder(run));
+    EXPECT_TRUE(files.fileExists(run + "\\b.txt"));
+    claim.reset();
+    EXPECT_TRUE(files.removeUnclaimedFolder(run));
+    EXPECT_FALSE(files.folderExists(run));
+}
+
+}  // namespace
+}  // namespace qm::test
