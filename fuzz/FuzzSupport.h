@@ -3,6 +3,7 @@
 // that libFuzzer keeps the input that broke it.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -10,7 +11,7 @@ namespace qm::fuzz {
 
 inline void check(bool holds, const char* what) {
     if (!holds) {
-        __builtin_printf("check failed: %s\n", what);
+        std::fprintf(stderr, "check failed: %s\n", what);
         std::abort();
     }
 }

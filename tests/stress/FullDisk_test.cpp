@@ -108,7 +108,8 @@ protected:
 
 TEST_F(RefusedWorkWrites, ATemporaryFileThatCannotBeWrittenFailsItsItem) {
     // The ANSI path of a data file is read through a temporary file ("SF").
-    files->refuseWrite = [&](const std::string& path) { return path.rfind(work() + "\\SF", 0) == 0; };
+    const std::string temporary = work() + "\\SF";
+    files->refuseWrite = [temporary](const std::string& path) { return path.rfind(temporary, 0) == 0; };
     for (bool unattended : {false, true}) {
         settings.unattended = unattended;
         jobs::JobEvents events;
@@ -119,6 +120,7 @@ TEST_F(RefusedWorkWrites, ATemporaryFileThatCannotBeWrittenFailsItsItem) {
         EXPECT_NE(datas.reason.find("temporary file"), std::string::npos) << datas.reason;
         EXPECT_EQ(report.itemResult, "1011110111");  // Outlook 2010 keeps no address book
     }
+    files->refuseWrite = nullptr;
 }
 
 TEST_F(RefusedWorkWrites, AnInformationFileThatCannotBeFinishedWritesNoArchive) {
