@@ -49,7 +49,8 @@ bool hasAddressBook(Session& s, const std::string& profile) {
     if (profile.empty()) return false;
     const std::string profileKey = s.state.ProfilesKey + "\\" + profile;
     for (const auto& section : s.reg.EnumSubKeys(profileKey)) {
-        const std::string path = base::singleSeparators(s.reg.GetStringValue(profileKey + "\\" + section, kPabPathValue));
+        const std::string path =
+            base::singleSeparators(s.reg.GetStringValue(profileKey + "\\" + section, kPabPathValue), s.leads());
         if (path != registry::kError && !path.empty() && s.files.fileExists(path)) return true;
     }
     return false;

@@ -84,6 +84,7 @@ int runWindows(int argc, char** argv) {
     platform::SchedulerOptions jobs;
     jobs.prefix = options.prefix;
     jobs.userName = options.userName;
+    jobs.codePage = options.codePage;
     std::string schedulerError;
     auto scheduler = platform::openScheduler(jobs, schedulerError);
     if (!scheduler) scheduler = std::make_unique<UnreachableScheduler>(schedulerError);

@@ -48,7 +48,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
     }
 
     const std::string& target = settings.archivePath;
-    if (st.InfoFilePath.empty()) st.InfoFilePath = base::joinPath(st.WorkFolder, archive::kInfoFileName);
+    if (st.InfoFilePath.empty()) st.InfoFilePath = base::joinPath(st.WorkFolder, archive::kInfoFileName, s.leads());
     const std::string info = st.InfoFilePath;
     st.ConfigExportFile.clear();
     st.AccountsExportFile.clear();

@@ -20,7 +20,7 @@ public:
         for (const auto& name : now) {
             bool old = false;
             for (const auto& kept : before_) old = old || s_.codePage.equalsIgnoreCase(kept, name);
-            if (!old) platform::removeFile(s_.files, base::joinPath(s_.state.WorkFolder, name));
+            if (!old) platform::removeFile(s_.files, base::joinPath(s_.state.WorkFolder, name, s_.leads()));
         }
     }
 

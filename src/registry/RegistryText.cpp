@@ -173,7 +173,9 @@ bool ModReg::ImportKey(const std::string& target, const std::string& file) const
             if (target + r.text == headerPath) continue;
             headerPath = target + r.text;
             std::string toCreate = target + r.text;
-            if (r.text.back() == '\\') {
+            // The top header "\"; a key whose name ends in a double-byte
+            // character with "\" as its second byte is not it.
+            if (files_.codePage().leadBytes().endsWith(r.text, '\\')) {
                 if (!DeleteKeyTree(target)) ok = false;
                 toCreate = target;
             }

@@ -84,7 +84,7 @@ void RunBackup(app::Session& s, app::MainView& view) {
 
     view.showMessage(message, Icon::Information, Buttons::Ok);
     if (view.showMessage(text::kDiscOffer, Icon::Information, Buttons::OkCancel) == app::Answer::Ok) {
-        st.DiscFileTitle = base::bareName(st.TargetArchivePath);
+        st.DiscFileTitle = base::bareName(st.TargetArchivePath, s.leads());
         st.DiscFilePath = st.TargetArchivePath;
         view.showDiscWindow(ui.shown(st.DiscFileTitle), ui.shown(st.DiscFilePath));
         st.DiscFileTitle.clear();

@@ -81,7 +81,7 @@ std::string Installation::readFile(const std::string& windowsPath) const {
 }
 
 void Installation::writeFile(const std::string& windowsPath, const std::string& bytes) {
-    const std::string folder = base::parentFolder(windowsPath);
+    const std::string folder = base::parentFolder(windowsPath, base::singleByte());
     ASSERT_TRUE(mem.files ? mem.files->makeFolders(folder) : makeFolders(*platform.files, folder)) << windowsPath;
     ASSERT_TRUE(platform.files->writeFile(windowsPath, bytes)) << windowsPath;
 }

@@ -13,7 +13,8 @@ namespace qm::test {
 namespace {
 
 namespace fs = std::filesystem;
-using base::bareName;
+// Paths of the samples, made in Windows-1252.
+std::string bareName(const std::string& path) { return base::bareName(path, base::singleByte()); }
 using items::detail::splitNames;
 
 struct Versions {

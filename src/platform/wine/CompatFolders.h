@@ -1,0 +1,20 @@
+#pragma once
+// The compatibility folders Windows keeps as junctions since Vista, so that
+// programs written for the older layout find the user's folders ("Application
+// Data", "Local Settings", "My Documents", "AppData\Local\Application Data",
+// ...). A prefix made by wineboot has none of them.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qm::platform::wine {
+
+// Where the folder `name` inside `parent` leads, as a path relative to
+// `parent` ("AppData\Roaming" -> {"AppData", "Roaming"}, "." -> {}, ".."
+// kept); nothing when Windows has no such junction. `parent` is the folder's
+// path on the system drive below its root, each name folded to upper case
+// ({"USERS", "ALICE"}); `name` folded alike.
+std::optional<std::vector<std::string>> compatFolderTarget(const std::vector<std::u16string>& parent,
+                                                           const std::u16string& name);
+
+}  // namespace qm::platform::wine
