@@ -158,10 +158,21 @@ std::string OutlookDataFolderFor(const ApplicationState& state) { return roaming
 
 std::string TemplatesFolderFor(const ApplicationState& state) { return roamingFolder(state) + "\\Templates"; }
 
+platform::KeyAccess OutlookMachineView(const std::string& outlookVersion, const registry::ModReg& reg) {
+    using platform::KeyAccess;
+    const std::string key = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Office\\" + outlookVersion + "\\Outlook";
+    for (const KeyAccess view : {KeyAccess::Wow64_32Key, KeyAccess::Wow64_64Key})
+        if (reg.KeyExists(key, view)) return view;
+    return KeyAccess{};
+}
+
 std::string StationeryFolderFor(const ApplicationState& state, const registry::ModReg& reg) {
-    if (OutlookSharedLayout(state.OutlookVersion))
+    if (OutlookSharedLayout(state.OutlookVersion)) {
+        const std::string dir =
+            reg.GetStringValue(kSharedToolsKey, "SharedFilesDir", OutlookMachineView(state.OutlookVersion, reg));
         // The stored folder ends with its separator.
-        return base::trimBlanks(base::cutAtZero(reg.GetStringValue(kSharedToolsKey, "SharedFilesDir"))) + "Stationery";
+        return base::trimBlanks(base::cutAtZero(dir)) + "Stationery";
+    }
     return state.UserProfileFolder + "\\Application Data\\Microsoft\\Stationery";
 }
 

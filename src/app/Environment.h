@@ -53,6 +53,11 @@ std::string SignaturesFolderFor(const ApplicationState& state);
 std::string OutlookDataFolderFor(const ApplicationState& state);  // also the preferences folder
 std::string TemplatesFolderFor(const ApplicationState& state);
 std::string StationeryFolderFor(const ApplicationState& state, const registry::ModReg& reg);
+// The registry view in which the installed Outlook registered its
+// machine-wide keys: a 32-bit Outlook's lie under Wow6432Node in a 64-bit
+// Windows or Wine prefix. None (this program's own view) when neither view
+// holds Office\<version>\Outlook.
+platform::KeyAccess OutlookMachineView(const std::string& outlookVersion, const registry::ModReg& reg);
 // UserProfileFolder\Local Settings\Application Data\Microsoft\Outlook
 std::string DataRestoreFolderFor(const ApplicationState& state);
 

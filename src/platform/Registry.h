@@ -54,6 +54,12 @@ enum class KeyAccess : std::uint32_t {
     Read = 0x20019,
     Write = 0x20006,
     AllAccess = 0xF003F,
+    // The registry view, as Windows gives it to a 64-bit / a 32-bit program
+    // (a 32-bit one's HKEY_LOCAL_MACHINE\Software lies under Wow6432Node
+    // in a 64-bit Windows, the keys Windows shares left shared). Without
+    // either: the view of this program.
+    Wow64_64Key = 0x0100,
+    Wow64_32Key = 0x0200,
 };
 
 // True when `granted` includes any right of `wanted`.

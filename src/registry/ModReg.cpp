@@ -65,13 +65,13 @@ std::unique_ptr<OpenKey> ModReg::OpenPath(const std::string& path, KeyAccess acc
     return std::make_unique<OpenKey>(registry_, root, sub, access);
 }
 
-bool ModReg::KeyExists(const std::string& path) const {
-    const auto k = OpenPath(path, KeyAccess::Read);
+bool ModReg::KeyExists(const std::string& path, KeyAccess view) const {
+    const auto k = OpenPath(path, KeyAccess::Read | view);
     return k && k->ok();
 }
 
-std::string ModReg::GetStringValue(const std::string& path, const std::string& valueName) const {
-    const auto k = OpenPath(path, KeyAccess::Read);
+std::string ModReg::GetStringValue(const std::string& path, const std::string& valueName, KeyAccess view) const {
+    const auto k = OpenPath(path, KeyAccess::Read | view);
     if (!k) return {};
     if (!k->ok()) return kError;
     std::string buffer(255, ' ');
