@@ -47,7 +47,9 @@ void SourceProfileChanged(Session& session, MainView& view);
 // them anew at call time.
 bool NewFolderLayout(const std::string& windowsVersion);      // "6.0" or "6.1"
 bool OutlookSharedLayout(const std::string& outlookVersion);  // "12.0" or "14.0"
-std::string AccountsKeyFor(const std::string& outlookVersion);
+// Outlook 2007 and 2010 keep a profile's mail accounts in that profile;
+// earlier versions keep them once for the user.
+std::string AccountsKeyFor(const std::string& outlookVersion, const std::string& profile);
 std::string OptionsKeyFor(const std::string& outlookVersion);
 std::string SignaturesFolderFor(const ApplicationState& state);
 std::string OutlookDataFolderFor(const ApplicationState& state);  // also the preferences folder

@@ -54,12 +54,17 @@ bool Items::RestoreConfig(const std::string& profile) {
     return restoreTree(s_, profileKey(s_, profile), Part::Config);
 }
 
-bool Items::BackupAccounts(const std::string& /*profile*/) {
-    return backupTree(s_, s_.state.AccountsKey, "QMA", s_.state.AccountsExportFile, Part::Accounts);
+// Outlook 2007 and 2010 keep the accounts in each profile: those of the
+// profile backed up, restored into the target profile's own.
+bool Items::BackupAccounts(const std::string& profile) {
+    if (app::OutlookSharedLayout(s_.state.OutlookVersion) && !usableKeyName(profile, s_.leads())) return false;
+    return backupTree(s_, app::AccountsKeyFor(s_.state.OutlookVersion, profile), "QMA", s_.state.AccountsExportFile,
+                      Part::Accounts);
 }
 
-bool Items::RestoreAccounts(const std::string& /*profile*/) {
-    return restoreTree(s_, app::AccountsKeyFor(s_.state.OutlookVersion), Part::Accounts);
+bool Items::RestoreAccounts(const std::string& profile) {
+    if (app::OutlookSharedLayout(s_.state.OutlookVersion) && !usableKeyName(profile, s_.leads())) return false;
+    return restoreTree(s_, app::AccountsKeyFor(s_.state.OutlookVersion, profile), Part::Accounts);
 }
 
 bool Items::BackupConfigsetting() {

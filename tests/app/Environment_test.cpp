@@ -95,13 +95,20 @@ TEST_F(EnvironmentTest, AccountsKeyAndItsItem) {
     makeProfile("Outlook");
     makeProfile("Work");
     makeKey(kOutlookAccounts);
+    const std::string workAccounts = profilesKey() + "\\Work\\9375CFF0413111d3B88A00104B2A6676";
 
-    // Outlook 2007/2010 look under the profile named Outlook whatever is selected.
+    // Outlook 2007/2010 keep the accounts in the selected profile: Work has
+    // none of its own, and those of Outlook are not Work's.
     for (const char* version : {"12.0", "14.0"}) {
         auto& s = select("Work", version);
-        EXPECT_EQ(s.state.AccountsKey, kOutlookAccounts);
+        EXPECT_EQ(s.state.AccountsKey, workAccounts);
+        EXPECT_FALSE(view.backupItems[1].enabled) << version;
+        select("Outlook", version);
         EXPECT_TRUE(view.backupItems[1].enabled) << version;
     }
+    makeKey(workAccounts);
+    EXPECT_EQ(select("Work", "14.0").state.AccountsKey, workAccounts);
+    EXPECT_TRUE(view.backupItems[1].enabled);
     auto& s = select("Work", "11.0");
     EXPECT_EQ(s.state.AccountsKey, kOldAccounts);
     EXPECT_FALSE(view.backupItems[1].enabled);
