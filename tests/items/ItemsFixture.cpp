@@ -50,7 +50,10 @@ Installation::Installation(const sample::SampleOptions& options, Backend backend
         fs::create_directories(dir / "program");
         PlatformOptions w;
         w.prefix = prefix;
-        w.userName = options.user;
+        // A host text; the sample's names are in its code page.
+        CodePage names;
+        names.select(options.codePage);
+        w.userName = names.toUtf8(options.user);
         w.workRoot = dir / "work";
         w.programFolder = dir / "program";
         if (!openPlatform(w, platform, error)) return;
