@@ -53,6 +53,7 @@ int runBackup(const Arguments& args) {
         report = jobs::RunBackupJob(s, settings, events);
     }
     for (const auto& notice : report.notices) message(ui.shown(notice));
+    if (!report.warning.empty()) message(ui.shown(report.warning));
     result(ui.shown(runs::BackupReportText(report)));
     if (!report.written) {
         message("no backup written: " + ui.shown(report.failure));

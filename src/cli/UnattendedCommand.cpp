@@ -40,6 +40,7 @@ int runUnattended(const Arguments& args) {
     const jobs::BackupReport report = runs::RunAutomaticBackup(s, settings->profile, settings->selection,
                                                                settings->password, settings->archivePath);
     for (const auto& notice : report.notices) message(ui.shown(notice));
+    if (!report.warning.empty()) message(ui.shown(report.warning));
     if (!report.itemResult.empty()) message("BackupItem=" + report.itemResult);
     if (!report.written) {
         message("no backup written: " + ui.shown(report.failure));

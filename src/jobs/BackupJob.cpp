@@ -47,6 +47,11 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
         profile = *listed;
     }
 
+    // A scheduled backup must not skip a night because Outlook was left
+    // open: it goes on, and says so.
+    report.warning = s.reg.registry().liveWarning();
+    if (!report.warning.empty()) events.warning(report.warning);
+
     const std::string& target = settings.archivePath;
     if (st.InfoFilePath.empty()) st.InfoFilePath = base::joinPath(st.WorkFolder, archive::kInfoFileName, s.leads());
     const std::string info = st.InfoFilePath;
@@ -119,6 +124,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
     if (watch.infoFileLost()) return fail("the information file could not be stored");
     if (!written) return fail(withReason("cannot write the backup file " + target, s.zip1.lastError()));
 
+    if (!report.warning.empty()) events.warning(report.warning);
     s.zip1.ResetArchive();
     removeBackupFiles(s);
     report.written = true;

@@ -46,6 +46,10 @@ struct BackupReport {
     std::string archiveError;
     // Messages the registry layer raised on the way ("Incorrect Format:").
     std::vector<std::string> notices;
+    // Said when the backup began: the installation was in use (Wine
+    // programs running in the prefix), so what it holds may not be
+    // consistent. The backup went on.
+    std::string warning;
 };
 
 BackupReport RunBackupJob(app::Session& session, const BackupSettings& settings, JobEvents& events);

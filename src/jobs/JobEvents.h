@@ -17,6 +17,9 @@ public:
     virtual void partFinished(items::Part /*part*/, bool /*ran*/) {}
     // The backup's information-file header is written.
     virtual void headerWritten() {}
+    // Something the user must know of a run that goes on (the installation
+    // is in use, so what is read may not be consistent).
+    virtual void warning(const std::string& /*text*/) {}
 
     // The archive: a file queued, a file extracted, the write's percentage.
     virtual void entryAdded(const std::string& /*name*/) {}

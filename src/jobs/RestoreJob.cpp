@@ -56,6 +56,11 @@ RestoreReport RunRestoreJob(app::Session& s, const RestoreSettings& settings, Jo
         events.partFinished(part.part, r.ran);
         events.working();
     }
+    // A registry that refused the writes (a wineserver running for the
+    // prefix) is why the parts that write it failed.
+    const std::string refused = s.reg.registry().problem();
+    for (auto& r : report.parts)
+        if (r.ran && !r.ok && r.reason.empty()) r.reason = refused;
     report.notices = s.reg.takeNotices();
     return report;
 }

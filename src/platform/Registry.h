@@ -100,6 +100,10 @@ public:
     // overwrite our edits), or empty when it can. Writes answer
     // RegStatus::AccessDenied while this is set.
     virtual std::string problem() const { return {}; }
+    // Why what is read now may be out of date or changing while it is read
+    // (programs of a Wine prefix running, whose server keeps the live
+    // registry), or empty. Reading goes on.
+    virtual std::string liveWarning() const { return {}; }
 };
 
 }  // namespace qm::platform

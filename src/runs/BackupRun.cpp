@@ -74,7 +74,8 @@ void RunBackup(app::Session& s, app::MainView& view) {
     view.setProgress(view.progressMinimum());
     detail::showNotices(view, ui, report.notices);
 
-    const std::string message = BackupReportText(report);
+    std::string message = BackupReportText(report);
+    if (!report.warning.empty()) message += "\r\n\r\n" + ui.shown(report.warning);
     if (!report.written) {
         // Nothing was backed up: say so, and there is nothing to put on a disc.
         view.showMessage(report.archiveError.empty() ? message : message + "\r\n\r\n" + ui.shown(report.archiveError),

@@ -25,6 +25,8 @@ public:
     void partStarting(items::Part part) override;
     void partFinished(items::Part part, bool ran) override;
     void headerWritten() override { advance(view_, 10); }
+    // On the status line, at the start of the run and again at its end.
+    void warning(const std::string& text) override { view_.setStatus(ui_.shown(text)); }
     void entryAdded(const std::string& name) override;
     void entryExtracted(const std::string& name) override;
     void writeProgress(int percent) override;

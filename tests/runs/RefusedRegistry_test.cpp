@@ -1,6 +1,8 @@
 // A restore into a registry that refuses every write (a wineserver runs for
 // the prefix, or the backend says no): the items that rewrite the profile
 // fail, and nothing of the registry changes.
+#include <algorithm>
+
 #include "items/Parts.h"
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/wine/RegServerLock.h"
@@ -80,6 +82,45 @@ TEST_F(RefusedRegistry, ARefusingRegistryInMemoryAlike) {
     registry->refuseWrites("the registry is in use");
     EXPECT_EQ(restore(target), kBothFailed);
     EXPECT_EQ(registryText(*registry), before);
+}
+
+TEST_F(RefusedRegistry, ARunningWineserverLetsABackupGoOnAndSaysWhatItMeans) {
+    sample::SampleOptions o;
+    o.outlook = "11.0";
+    o.user = "carol";
+    Installation& busy = install("busy", o, Backend::WinePrefix);
+    const std::string lock = platform::wine::WineServerGuard(busy.made.prefix).lockPaths().front();
+    FakeView view;
+    app::Session& s = start(busy, view);
+    const std::string target = dir / "busy.qmk";
+    s.state.TargetArchivePath = target;
+    for (auto& box : view.backupItems) box.checked = box.enabled;
+    view.answers = {app::Answer::Ok, app::Answer::Cancel};
+    {
+        ServerLockHolder server(lock);
+        runs::RunBackup(s, view);
+    }
+    ASSERT_TRUE(fs::exists(target));
+    ASSERT_FALSE(view.messages.empty());
+    const std::string closing = view.messages.front().text;
+    EXPECT_EQ(closing.find("Fail!"), std::string::npos) << closing;
+    for (const char* said : {"Wine programs are running", "up to 30 s old", "data files may be changing",
+                             "close Outlook for a consistent backup"}) {
+        EXPECT_NE(closing.find(said), std::string::npos) << said;
+        EXPECT_NE(std::find_if(view.statusHistory.begin(), view.statusHistory.end(),
+                               [&](const std::string& line) { return line.find(said) != std::string::npos; }),
+                  view.statusHistory.end())
+            << said;
+    }
+    // Without a server nothing is said.
+    view.messages.clear();
+    view.statusHistory.clear();
+    view.answers = {app::Answer::Ok, app::Answer::Cancel};
+    runs::RunBackup(s, view);
+    ASSERT_FALSE(view.messages.empty());
+    EXPECT_EQ(view.messages.front().text.find("Wine programs"), std::string::npos);
+    std::error_code ec;
+    fs::remove_all(fs::path(lock).parent_path(), ec);
 }
 
 }  // namespace
