@@ -82,7 +82,9 @@ struct Record {
 
 // A value line opens with the quote of its name and holds the marker's "="
 // (a line of a string value that begins so cannot be told from one).
-bool valueShaped(const std::string& line) { return !line.empty() && line[0] == '"' && line.find('=') != std::string::npos; }
+bool valueShaped(const std::string& line) {
+    return !line.empty() && line[0] == '"' && line.find('=') != std::string::npos;
+}
 
 bool isString(const Record& r) { return !r.header && (r.type == RegType::Sz || r.type == RegType::ExpandSz); }
 

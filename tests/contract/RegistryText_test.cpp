@@ -158,10 +158,10 @@ TEST_F(RegistryTextTest, StringsHoldingLineBreaksComeBackByteForByte) {
 TEST_F(RegistryTextTest, ALineThatBelongsToNoStringIsRefusedBeforeAnythingChanges) {
     makeWorkedExample();
     reg->ExportKey(kDemo, "", workFile("before.txt"));
-    for (const std::string& bad : {std::string("stray\r\n\\\r\n\"A\"= sz:x\r\n"),           // before any key
+    for (const std::string& bad : {std::string("stray\r\n\\\r\n\"A\"= sz:x\r\n"),              // before any key
                                    std::string("\\\r\nstray\r\n"),                             // after a header
-                                   std::string("\\\r\n\"N\"= dw:1\r\nstray\r\n"),           // after a number
-                                   std::string("\\\r\n\"B\"=bin:1\r\n\r\n"),                 // after binary bytes
+                                   std::string("\\\r\n\"N\"= dw:1\r\nstray\r\n"),              // after a number
+                                   std::string("\\\r\n\"B\"=bin:1\r\n\r\n"),                   // after binary bytes
                                    std::string("\\\r\n\"S\"= sz:x\r\n\\Sub\r\nstray\r\n")}) {  // a key between
         writeFileBytes("bad.txt", bad);
         EXPECT_FALSE(reg->ImportKey(kDemo, workFile("bad.txt"))) << bad;

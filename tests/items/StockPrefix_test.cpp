@@ -30,8 +30,8 @@ TEST(StockPrefix, LaidOutAsWinebootDoesAndEveryItemIsFound) {
         Installation in(stock("1252", "alice", outlook, "Work"), Backend::WinePrefix);
         ASSERT_TRUE(in.ok()) << in.error;
         const std::string home = in.prefix + "/drive_c/users/alice";
-        for (const char* missing : {"/Application Data", "/Local Settings", "/My Documents",
-                                    "/AppData/Local/Application Data"})
+        for (const char* missing :
+             {"/Application Data", "/Local Settings", "/My Documents", "/AppData/Local/Application Data"})
             EXPECT_FALSE(present(home + missing)) << missing;
         EXPECT_FALSE(present(in.prefix + "/dosdevices/d:"));
         const std::string system = readHostFile(in.prefix + "/system.reg");
@@ -57,8 +57,8 @@ TEST(StockPrefix, LaidOutAsWinebootDoesAndEveryItemIsFound) {
 
 struct Names {
     const char* codePage;
-    const char* source;        // user, and the profile and data file of the same name
-    const char* target;        // user and profile restored into
+    const char* source;  // user, and the profile and data file of the same name
+    const char* target;  // user and profile restored into
 };
 
 class NamesOfTheCodePage : public ::testing::TestWithParam<Names> {};
@@ -81,8 +81,8 @@ TEST_P(NamesOfTheCodePage, BackUpAndRestoreIntact) {
     EXPECT_EQ(a.backupAll(from, archive), "1111111111");
     std::set<std::string> entries;
     for (const auto& e : archiveEntries(archive)) entries.insert(e);
-    for (const std::string& name : {std::string(n.source) + ".pst", std::string(n.source) + ".RWZ",
-                                    std::string(n.source) + ".htm"})
+    for (const std::string& name :
+         {std::string(n.source) + ".pst", std::string(n.source) + ".RWZ", std::string(n.source) + ".htm"})
         EXPECT_TRUE(entries.count(name)) << name;
 
     ASSERT_TRUE(b.openBackup(archive));
@@ -95,8 +95,8 @@ TEST_P(NamesOfTheCodePage, BackUpAndRestoreIntact) {
 
     // The data file, by the name and path the restored profile gives it,
     // readable under that path in the prefix as Wine would open it.
-    const std::string restored = "C:\\users\\" + to + "\\Local Settings\\Application Data\\Microsoft\\Outlook\\" +
-                                 from + ".pst";
+    const std::string restored =
+        "C:\\users\\" + to + "\\Local Settings\\Application Data\\Microsoft\\Outlook\\" + from + ".pst";
     const std::string key = b.profile(1).key;
     std::set<std::string> paths;
     for (const auto& section : b.s().reg.EnumSubKeys(key)) {
@@ -108,7 +108,8 @@ TEST_P(NamesOfTheCodePage, BackUpAndRestoreIntact) {
     EXPECT_EQ(readHostFile(home + "/Local Settings/Application Data/Microsoft/Outlook/" + n.source + ".pst"),
               a.readFile(src.dataFiles[0]));
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(home + "/Local Settings")));
-    EXPECT_EQ(readHostFile(home + "/AppData/Roaming/Microsoft/Outlook/" + n.target + ".RWZ"), a.readFile(src.rulesFile));
+    EXPECT_EQ(readHostFile(home + "/AppData/Roaming/Microsoft/Outlook/" + n.target + ".RWZ"),
+              a.readFile(src.rulesFile));
     EXPECT_TRUE(present(home + "/AppData/Roaming/Microsoft/Signatures/" + n.source + ".htm"));
     EXPECT_TRUE(present(home + "/AppData/Roaming/Microsoft/Stationery/Memo.htm"));
     // Written through "Application Data": made as Windows has it, a link.

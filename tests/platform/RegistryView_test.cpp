@@ -48,21 +48,22 @@ protected:
         const std::string prefix = dir / "prefix";
         std::filesystem::create_directories(prefix);
         const std::string x86 = "C:\\Program Files (x86)\\Common Files\\Microsoft Shared\\";
-        writeHostFile(prefix + "/system.reg",
-                      "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n" +
-                          section("Software\\Classes\\CLSID\\{0006F03A}", text("", "64-bit server")) +
-                          section("Software\\Classes\\OnlyHere", text("", "shared")) +
-                          section("Software\\Classes\\Outlook.Application\\CurVer", text("", "Outlook.Application.12")) +
-                          section("Software\\Classes\\Wow6432Node\\CLSID\\{0006F03A}", text("", "32-bit server")) +
-                          section("Software\\Classes\\Wow6432Node\\Outlook.Application\\CurVer",
-                                  text("", "Outlook.Application.14")) +
-                          section("Software\\Microsoft\\Cryptography", text("MachineGuid", "one-guid")) +
-                          section("Software\\Microsoft\\Shared Tools",
-                                  text("SharedFilesDir", "C:\\Program Files\\Common Files\\Microsoft Shared\\")) +
-                          link("Software\\Wow6432Node\\Classes", "\\Registry\\Machine\\Software\\Classes\\Wow6432Node") +
-                          link("Software\\Wow6432Node\\Microsoft\\Cryptography",
-                               "\\Registry\\Machine\\Software\\Microsoft\\Cryptography") +
-                          section("Software\\Wow6432Node\\Microsoft\\Shared Tools", text("SharedFilesDir", x86)));
+        writeHostFile(
+            prefix + "/system.reg",
+            "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n" +
+                section("Software\\Classes\\CLSID\\{0006F03A}", text("", "64-bit server")) +
+                section("Software\\Classes\\OnlyHere", text("", "shared")) +
+                section("Software\\Classes\\Outlook.Application\\CurVer", text("", "Outlook.Application.12")) +
+                section("Software\\Classes\\Wow6432Node\\CLSID\\{0006F03A}", text("", "32-bit server")) +
+                section("Software\\Classes\\Wow6432Node\\Outlook.Application\\CurVer",
+                        text("", "Outlook.Application.14")) +
+                section("Software\\Microsoft\\Cryptography", text("MachineGuid", "one-guid")) +
+                section("Software\\Microsoft\\Shared Tools",
+                        text("SharedFilesDir", "C:\\Program Files\\Common Files\\Microsoft Shared\\")) +
+                link("Software\\Wow6432Node\\Classes", "\\Registry\\Machine\\Software\\Classes\\Wow6432Node") +
+                link("Software\\Wow6432Node\\Microsoft\\Cryptography",
+                     "\\Registry\\Machine\\Software\\Microsoft\\Cryptography") +
+                section("Software\\Wow6432Node\\Microsoft\\Shared Tools", text("SharedFilesDir", x86)));
         writeHostFile(prefix + "/user.reg",
                       "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
                       "#arch=win64\n" +

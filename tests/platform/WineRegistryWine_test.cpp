@@ -178,8 +178,11 @@ TEST_F(WineInterop, ValuesCrossBetweenWineAndUsBothWays) {
 TEST_F(WineInterop, The32BitViewIsWhatWinesOwn32BitRegistryViewWrote) {
     startServer();
     const std::string tools = "HKLM\\Software\\Microsoft\\Shared Tools";
-    ASSERT_EQ(reg("add '" + tools + "' /v SharedFilesDir /d 'C:\\Program Files\\Common Files\\Microsoft Shared\\' /reg:64 /f"), 0);
-    ASSERT_EQ(reg("add '" + tools + "' /v SharedFilesDir /d 'C:\\Program Files (x86)\\Common Files\\Microsoft Shared\\' "
+    ASSERT_EQ(reg("add '" + tools +
+                  "' /v SharedFilesDir /d 'C:\\Program Files\\Common Files\\Microsoft Shared\\' /reg:64 /f"),
+              0);
+    ASSERT_EQ(reg("add '" + tools +
+                  "' /v SharedFilesDir /d 'C:\\Program Files (x86)\\Common Files\\Microsoft Shared\\' "
                   "/reg:32 /f"),
               0);
     ASSERT_EQ(reg("add 'HKCR\\Outlook.Application\\CurVer' /ve /d Outlook.Application.14 /reg:32 /f"), 0);
@@ -202,8 +205,8 @@ TEST_F(WineInterop, The32BitViewIsWhatWinesOwn32BitRegistryViewWrote) {
     ASSERT_TRUE(readString(*r, RootKey::ClassesRoot, "Outlook.Application\\CurVer", "", text, KeyAccess::Wow64_32Key));
     EXPECT_EQ(text, "Outlook.Application.14");
     EXPECT_FALSE(readString(*r, RootKey::ClassesRoot, "Outlook.Application\\CurVer", "", text));
-    ASSERT_TRUE(readString(*r, RootKey::LocalMachine, "Software\\Microsoft\\Cryptography\\Calais\\Current", "Qm",
-                           text, KeyAccess::Wow64_32Key));
+    ASSERT_TRUE(readString(*r, RootKey::LocalMachine, "Software\\Microsoft\\Cryptography\\Calais\\Current", "Qm", text,
+                           KeyAccess::Wow64_32Key));
     EXPECT_EQ(text, "both");
 }
 
