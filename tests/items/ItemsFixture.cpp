@@ -34,6 +34,7 @@ Installation::Installation(const sample::SampleOptions& options, Backend backend
     sample::SampleOptions o = options;
     if (backend == Backend::Memory) {
         mem = memory::openMemoryPlatform(platform, options.user, options.windows);
+        platform.codePage->select(options.codePage);
         mem.files->mount('Z', hostDrive());
         // What Outlook's automation would answer for the version installed.
         mem.outlook->version = options.outlook;

@@ -548,9 +548,11 @@ bool checkSampleOptions(const SampleOptions& options, std::string& error) {
 
 bool buildSample(const SampleOptions& options, Platform& platform, SampleInstallation& made, std::string& error) {
     if (!checkSampleOptions(options, error)) return false;
-    // The installation's services convert names with it.
-    if (platform.codePage && !platform.codePage->select(options.codePage)) {
-        error = "code page " + options.codePage + " is not one the system can convert";
+    // The installation's services convert the names: in the sample's code page.
+    CodePage wanted;
+    wanted.select(options.codePage);
+    if (platform.codePage && platform.codePage->name() != wanted.name()) {
+        error = "the installation's code page is " + platform.codePage->name() + ", not the sample's " + wanted.name();
         return false;
     }
     Builder builder(options, made, *platform.registry, *platform.files);

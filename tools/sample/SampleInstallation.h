@@ -67,7 +67,8 @@ struct SampleInstallation {
 bool buildSampleInstallation(const SampleOptions& options, std::string& error);
 bool buildSampleInstallation(const SampleOptions& options, SampleInstallation& made, std::string& error);
 // Into an installation already open (its drives C: and D: and the user's
-// profile folder must exist); `options.prefix` is not used.
+// profile folder must exist, its code page the sample's); `options.prefix`
+// is not used.
 bool buildSample(const SampleOptions& options, platform::Platform& platform, SampleInstallation& made,
                  std::string& error);
 
