@@ -82,6 +82,10 @@ TEST_F(WineCompatFolders, WritingThroughOneMakesItAsALinkToTheRealFolder) {
     // No second folder beside the real one.
     EXPECT_FALSE(present(home + "/AppData/Local/Local Settings"));
     EXPECT_FALSE(present(home + "/Application Data"));
+    // Named as Windows names it, whatever the case of the path written.
+    ASSERT_TRUE(files->writeFile(user + "\\MY DOCUMENTS\\x.txt", "x"));
+    EXPECT_TRUE(isLink(home + "/My Documents"));
+    EXPECT_EQ(readHostFile(home + "/Documents/x.txt"), "x");
 
     // A folder made by its old name is the link, and the new folder behind it.
     fs::remove_all(home + "/AppData/Roaming");

@@ -9,12 +9,14 @@
 
 namespace qm::platform::wine {
 
-// Where the folder `name` inside `parent` leads, as a path relative to
-// `parent` ("AppData\Roaming" -> {"AppData", "Roaming"}, "." -> {}, ".."
-// kept); nothing when Windows has no such junction. `parent` is the folder's
-// path on the system drive below its root, each name folded to upper case
-// ({"USERS", "ALICE"}); `name` folded alike.
-std::optional<std::vector<std::string>> compatFolderTarget(const std::vector<std::u16string>& parent,
-                                                           const std::u16string& name);
+struct CompatFolder {
+    std::string name;                 // as Windows spells it ("Local Settings")
+    std::vector<std::string> target;  // relative to the folder holding it; ".." kept, "." empty
+};
+
+// The junction `name` inside `parent`, or nothing when Windows has none
+// there. `parent` is the folder's path on the system drive below its root,
+// each name folded to upper case ({"USERS", "ALICE"}); `name` folded alike.
+std::optional<CompatFolder> compatFolder(const std::vector<std::u16string>& parent, const std::u16string& name);
 
 }  // namespace qm::platform::wine

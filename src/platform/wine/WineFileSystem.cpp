@@ -265,16 +265,15 @@ std::string WineFileSystem::mapPath(const std::string& windowsPath, Reach reach)
         }
         // A junction is removed or renamed itself, never its target.
         const bool junctionItself = last && reach == Reach::Remove;
-        const auto target = found && systemDrive && !junctionItself
-                                ? compatFolderTarget(resolved, codePage_.foldCase(part))
-                                : std::nullopt;
-        if (!target) {
+        const auto junction =
+            found && systemDrive && !junctionItself ? compatFolder(resolved, codePage_.foldCase(part)) : std::nullopt;
+        if (!junction) {
             found = false;
             host = joinHost(host, codePage_.toUtf8(part));
             continue;
         }
         std::string to = host;
-        for (const auto& t : *target) {
+        for (const auto& t : junction->target) {
             if (t == "..") {
                 to = to.substr(0, std::max<std::size_t>(1, to.rfind('/')));
                 if (!resolved.empty()) resolved.pop_back();
@@ -292,8 +291,8 @@ std::string WineFileSystem::mapPath(const std::string& windowsPath, Reach reach)
         // junction is made as a link to the real folder, never as a second
         // folder that would hide the first.
         if ((reach == Reach::Write || reach == Reach::CreateLast) && isFolder(to)) {
-            const std::string link = joinHost(host, codePage_.toUtf8(part));
-            if (symlink(linkText(*target).c_str(), link.c_str()) == 0 || (errno == EEXIST && isFolder(link))) {
+            const std::string link = joinHost(host, junction->name);
+            if (symlink(linkText(junction->target).c_str(), link.c_str()) == 0 || (errno == EEXIST && isFolder(link))) {
                 host = link;
                 continue;
             }
