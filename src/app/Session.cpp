@@ -28,7 +28,7 @@ Session::Session(platform::Platform& p)
     if (makeWorkFolder()) {
         reg.setTempFolder(state.WorkFolder);
         zip1.setArchiveWorkFolder(state.WorkFolder);
-        state.InfoFilePath = base::joinPath(state.WorkFolder, archive::kInfoFileName);
+        state.InfoFilePath = base::joinPath(state.WorkFolder, archive::kInfoFileName, leads());
     }
 }
 
@@ -50,7 +50,7 @@ bool Session::makeWorkFolder() {
         char name[64];
         std::snprintf(name, sizeof name, "run-%u-%u-%llx", static_cast<unsigned>(system.processId()),
                       sessionCounter.fetch_add(1), static_cast<unsigned long long>(seconds));
-        const std::string folder = base::joinPath(root, name);
+        const std::string folder = base::joinPath(root, name, leads());
         if (files.folderExists(folder) || files.fileExists(folder)) continue;
         if (!files.createFolder(folder)) continue;
         state.WorkFolder = folder;
@@ -64,7 +64,7 @@ void Session::removeWorkFolder() {
     if (!ownsWorkFolder_) return;
     std::vector<std::string> names;
     if (files.listFiles(state.WorkFolder, names))
-        for (const auto& name : names) platform::removeFile(files, base::joinPath(state.WorkFolder, name));
+        for (const auto& name : names) platform::removeFile(files, base::joinPath(state.WorkFolder, name, leads()));
     files.removeFolder(state.WorkFolder);
     ownsWorkFolder_ = false;
 }

@@ -80,6 +80,14 @@ struct Record {
     std::vector<std::uint8_t> data;
 };
 
+// A value line opens with the quote of its name and holds the marker's "="
+// (a line of a string value that begins so cannot be told from one).
+bool valueShaped(const std::string& line) {
+    return !line.empty() && line[0] == '"' && line.find('=') != std::string::npos;
+}
+
+bool isString(const Record& r) { return !r.header && (r.type == RegType::Sz || r.type == RegType::ExpandSz); }
+
 std::optional<Record> parseLine(const std::string& line) {
     Record r;
     if (!line.empty() && line[0] == '\\') {
@@ -153,14 +161,29 @@ bool ModReg::ImportKey(const std::string& target, const std::string& file) const
     // Check every line before touching the registry: a damaged file must not
     // cost the user the tree it was meant to replace.
     std::vector<Record> records;
+    std::string lineBreak;  // what ended the line before
     size_t start = 0;
     while (start < content.size()) {
         auto end = content.find('\n', start);
         std::string line = content.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        auto record = parseLine(line);
-        if (!record) return false;
-        records.push_back(std::move(*record));
+        std::string ending = end == std::string::npos ? "" : "\n";
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+            ending = "\r" + ending;
+        }
+        if (line.empty() || (line[0] != '\\' && !valueShaped(line))) {
+            // The format has no escape: a string holding a line break was
+            // written across lines. Such a line continues the string value
+            // above it, with the break that split it; any other is damage.
+            if (records.empty() || !isString(records.back())) return false;
+            const std::string more = lineBreak + line;
+            records.back().data.insert(records.back().data.end(), more.begin(), more.end());
+        } else {
+            auto record = parseLine(line);
+            if (!record) return false;
+            records.push_back(std::move(*record));
+        }
+        lineBreak = ending;
         if (end == std::string::npos) break;
         start = end + 1;
     }
@@ -173,7 +196,9 @@ bool ModReg::ImportKey(const std::string& target, const std::string& file) const
             if (target + r.text == headerPath) continue;
             headerPath = target + r.text;
             std::string toCreate = target + r.text;
-            if (r.text.back() == '\\') {
+            // The top header "\"; a key whose name ends in a double-byte
+            // character with "\" as its second byte is not it.
+            if (files_.codePage().leadBytes().endsWith(r.text, '\\')) {
                 if (!DeleteKeyTree(target)) ok = false;
                 toCreate = target;
             }

@@ -70,7 +70,7 @@ bool RunsTest::exists(const Installation& inst, const std::string& windowsPath) 
 }
 
 void RunsTest::writeFile(Installation& inst, const std::string& windowsPath, const std::string& bytes) {
-    ASSERT_TRUE(platform::makeFolders(*inst.platform.files, base::parentFolder(windowsPath)));
+    ASSERT_TRUE(platform::makeFolders(*inst.platform.files, base::parentFolder(windowsPath, base::singleByte())));
     ASSERT_TRUE(inst.platform.files->writeFile(windowsPath, bytes)) << windowsPath;
 }
 
