@@ -38,6 +38,8 @@ endfunction()
 # build's Wine-file backend passes too.
 file(GLOB win32_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp
                                        ${CMAKE_SOURCE_DIR}/tests/contract/*.cpp)
+# The code pages from Windows' own tables, held to what iconv gives Linux.
+list(APPEND win32_srcs ${CMAKE_SOURCE_DIR}/tests/platform/CodePage_test.cpp)
 qm_windows_suite(test_win32 ${win32_srcs})
 
 # The layers above over installations held in memory, as on Linux; left out
@@ -49,7 +51,8 @@ qm_windows_suite(test_app ${app_srcs})
 qm_windows_suite(test_items
   ${CMAKE_SOURCE_DIR}/tests/items/ItemsFixture.cpp
   ${CMAKE_SOURCE_DIR}/tests/items/ItemsEdge_test.cpp
-  ${CMAKE_SOURCE_DIR}/tests/items/ItemsRoundTrip_test.cpp)
+  ${CMAKE_SOURCE_DIR}/tests/items/ItemsRoundTrip_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/items/ProfileAccounts_test.cpp)
 qm_windows_suite(test_runs
   ${CMAKE_SOURCE_DIR}/tests/runs/RunsFixture.cpp
   ${CMAKE_SOURCE_DIR}/tests/runs/BackupRun_test.cpp)

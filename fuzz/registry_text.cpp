@@ -27,20 +27,23 @@ std::string fileBytes(Installation& in, const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static Installation in;
-    in.reg.DeleteKeyTree(kTarget);
-    in.reg.DeleteKeyTree(kCopy);
-    in.reg.SetStringValue(kTarget, "before", "kept");
+    // A fresh installation each time, so that a finding reproduces alone.
+    Installation in;
+    platform::KeyHandle key = 0;
+    fuzz::check(in.platform.registry->RegCreateKeyA(platform::RootKey::CurrentUser, "Software\\Target", &key) ==
+                    platform::RegStatus::Success,
+                "the target is made");
+    in.platform.registry->RegCloseKey(key);
+    fuzz::check(in.reg.SetStringValue(kTarget, "before", "kept"), "the target holds a value");
     in.platform.files->writeFile("C:\\in.txt", fuzz::bytesOf(data, size));
 
     if (!in.reg.ImportKey(kTarget, "C:\\in.txt")) {
-        in.reg.takeNotices();
+        fuzz::check(in.reg.GetStringValue(kTarget, "before") == "kept", "a refused file changes nothing");
         return 0;
     }
     fuzz::check(in.reg.ExportKey(kTarget, "", "C:\\first.txt"), "the imported tree exports");
     fuzz::check(in.reg.ImportKey(kCopy, "C:\\first.txt"), "an export imports");
     fuzz::check(in.reg.ExportKey(kCopy, "", "C:\\second.txt"), "the copy exports");
     fuzz::check(fileBytes(in, "C:\\first.txt") == fileBytes(in, "C:\\second.txt"), "export and import round trip");
-    in.reg.takeNotices();
     return 0;
 }

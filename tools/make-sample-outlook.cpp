@@ -10,8 +10,9 @@
 
 namespace {
 
-const qm::platform::CodePage& cp() {
-    static const qm::platform::CodePage codePage;
+// The sample's code page, chosen by --code-page.
+qm::platform::CodePage& cp() {
+    static qm::platform::CodePage codePage;
     return codePage;
 }
 
@@ -29,6 +30,12 @@ const char* const kHelp =
     "  --windows VERSION       6.1 (Windows 7, default) or 5.1 (Windows XP)\n"
     "  --profile NAME          the first profile (default Outlook)\n"
     "  --second-profile NAME   a second profile (default none)\n"
+    "  --code-page CP          the prefix's ANSI code page, e.g. 1251 or 932\n"
+    "                          (default 1252); names are taken in it\n"
+    "  --stock                 lay the prefix out as wineboot does: Windows 10\n"
+    "                          without the compatibility folders (\"Application\n"
+    "                          Data\", ...), no drive D:, and a 32-bit Outlook in\n"
+    "                          the 64-bit prefix (--windows is not used)\n"
     "  --force                 replace a sample made before in DIR\n"
     "\n"
     "Exit status: 0 when the prefix was made, 1 when it was not, 2 for a\n"
@@ -50,8 +57,7 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "make-sample-outlook: %s needs a value (see --help)\n", a.c_str());
                 return false;
             }
-            // Names are kept in the ANSI code page, as the registry holds them.
-            out = cp().fromUtf8(argv[++i]);
+            out = argv[++i];
             return true;
         };
         bool ok = true;
@@ -71,6 +77,10 @@ int main(int argc, char** argv) {
             ok = value(o.profile);
         } else if (a == "--second-profile") {
             ok = value(o.secondProfile);
+        } else if (a == "--code-page") {
+            ok = value(o.codePage);
+        } else if (a == "--stock") {
+            o.stock = true;
         } else if (a == "--force") {
             o.force = true;
         } else {
@@ -86,6 +96,12 @@ int main(int argc, char** argv) {
         std::fputs("make-sample-outlook: --prefix DIR is needed (see --help)\n", stderr);
         return 2;
     }
+    if (!cp().select(o.codePage)) {
+        std::fprintf(stderr, "make-sample-outlook: unknown code page %s\n", o.codePage.c_str());
+        return 2;
+    }
+    // Names are kept in the ANSI code page, as the registry holds them.
+    for (std::string* name : {&o.user, &o.profile, &o.secondProfile}) *name = cp().fromUtf8(*name);
 
     qm::sample::SampleInstallation made;
     std::string error;

@@ -24,9 +24,8 @@ const OutlookRow kOutlookVersions[] = {
     {"11.0", "11.0", "Outlook 2003"},   {"12.0", "12.0", "Outlook 2007"}, {"14.0", "14.0", "Outlook 2010"},
 };
 
-const char* const kOutlookProfileAccounts =
-    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles\\"
-    "Outlook\\9375CFF0413111d3B88A00104B2A6676";
+// The account section of a profile of Outlook 2007 and 2010.
+const char* const kAccountsSection = "9375CFF0413111d3B88A00104B2A6676";
 const char* const kAccountManagerAccounts =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\Outlook\\OMI Account Manager\\Accounts";
 const char* const kSharedToolsKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools";
@@ -49,7 +48,8 @@ bool hasAddressBook(Session& s, const std::string& profile) {
     if (profile.empty()) return false;
     const std::string profileKey = s.state.ProfilesKey + "\\" + profile;
     for (const auto& section : s.reg.EnumSubKeys(profileKey)) {
-        const std::string path = base::singleSeparators(s.reg.GetStringValue(profileKey + "\\" + section, kPabPathValue));
+        const std::string path =
+            base::singleSeparators(s.reg.GetStringValue(profileKey + "\\" + section, kPabPathValue), s.leads());
         if (path != registry::kError && !path.empty() && s.files.fileExists(path)) return true;
     }
     return false;
@@ -106,7 +106,7 @@ std::string NotListedText(const Session& s, const std::string& name) {
 
 ItemAvailability ComputeProfileLocations(Session& s, const std::string& profile) {
     ApplicationState& st = s.state;
-    st.AccountsKey = AccountsKeyFor(st.OutlookVersion);
+    st.AccountsKey = AccountsKeyFor(st.OutlookVersion, profile);
     st.SignaturesFolder = SignaturesFolderFor(st);
     st.StationeryFolder = StationeryFolderFor(st, s.reg);
     st.OutlookDataFolder = OutlookDataFolderFor(st);
@@ -143,8 +143,9 @@ bool OutlookSharedLayout(const std::string& outlookVersion) {
     return outlookVersion == "12.0" || outlookVersion == "14.0";
 }
 
-std::string AccountsKeyFor(const std::string& outlookVersion) {
-    return OutlookSharedLayout(outlookVersion) ? kOutlookProfileAccounts : kAccountManagerAccounts;
+std::string AccountsKeyFor(const std::string& outlookVersion, const std::string& profile) {
+    if (!OutlookSharedLayout(outlookVersion)) return kAccountManagerAccounts;
+    return std::string(kProfilesKey) + "\\" + profile + "\\" + kAccountsSection;
 }
 
 std::string OptionsKeyFor(const std::string& outlookVersion) {
@@ -157,10 +158,21 @@ std::string OutlookDataFolderFor(const ApplicationState& state) { return roaming
 
 std::string TemplatesFolderFor(const ApplicationState& state) { return roamingFolder(state) + "\\Templates"; }
 
+platform::KeyAccess OutlookMachineView(const std::string& outlookVersion, const registry::ModReg& reg) {
+    using platform::KeyAccess;
+    const std::string key = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Office\\" + outlookVersion + "\\Outlook";
+    for (const KeyAccess view : {KeyAccess::Wow64_32Key, KeyAccess::Wow64_64Key})
+        if (reg.KeyExists(key, view)) return view;
+    return KeyAccess{};
+}
+
 std::string StationeryFolderFor(const ApplicationState& state, const registry::ModReg& reg) {
-    if (OutlookSharedLayout(state.OutlookVersion))
+    if (OutlookSharedLayout(state.OutlookVersion)) {
+        const std::string dir =
+            reg.GetStringValue(kSharedToolsKey, "SharedFilesDir", OutlookMachineView(state.OutlookVersion, reg));
         // The stored folder ends with its separator.
-        return base::trimBlanks(base::cutAtZero(reg.GetStringValue(kSharedToolsKey, "SharedFilesDir"))) + "Stationery";
+        return base::trimBlanks(base::cutAtZero(dir)) + "Stationery";
+    }
     return state.UserProfileFolder + "\\Application Data\\Microsoft\\Stationery";
 }
 

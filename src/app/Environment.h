@@ -47,12 +47,19 @@ void SourceProfileChanged(Session& session, MainView& view);
 // them anew at call time.
 bool NewFolderLayout(const std::string& windowsVersion);      // "6.0" or "6.1"
 bool OutlookSharedLayout(const std::string& outlookVersion);  // "12.0" or "14.0"
-std::string AccountsKeyFor(const std::string& outlookVersion);
+// Outlook 2007 and 2010 keep a profile's mail accounts in that profile;
+// earlier versions keep them once for the user.
+std::string AccountsKeyFor(const std::string& outlookVersion, const std::string& profile);
 std::string OptionsKeyFor(const std::string& outlookVersion);
 std::string SignaturesFolderFor(const ApplicationState& state);
 std::string OutlookDataFolderFor(const ApplicationState& state);  // also the preferences folder
 std::string TemplatesFolderFor(const ApplicationState& state);
 std::string StationeryFolderFor(const ApplicationState& state, const registry::ModReg& reg);
+// The registry view in which the installed Outlook registered its
+// machine-wide keys: a 32-bit Outlook's lie under Wow6432Node in a 64-bit
+// Windows or Wine prefix. None (this program's own view) when neither view
+// holds Office\<version>\Outlook.
+platform::KeyAccess OutlookMachineView(const std::string& outlookVersion, const registry::ModReg& reg);
 // UserProfileFolder\Local Settings\Application Data\Microsoft\Outlook
 std::string DataRestoreFolderFor(const ApplicationState& state);
 

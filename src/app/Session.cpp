@@ -31,7 +31,7 @@ Session::Session(platform::Platform& p)
     if (makeWorkFolder()) {
         reg.setTempFolder(state.WorkFolder);
         zip1.setArchiveWorkFolder(state.WorkFolder);
-        state.InfoFilePath = base::joinPath(state.WorkFolder, archive::kInfoFileName);
+        state.InfoFilePath = base::joinPath(state.WorkFolder, archive::kInfoFileName, leads());
     }
 }
 
@@ -54,7 +54,7 @@ bool Session::makeWorkFolder() {
         char name[64];
         std::snprintf(name, sizeof name, "%s%u-%u-%llx", kRunFolderPrefix, static_cast<unsigned>(system.processId()),
                       sessionCounter.fetch_add(1), static_cast<unsigned long long>(seconds));
-        const std::string folder = base::joinPath(root, name);
+        const std::string folder = base::joinPath(root, name, leads());
         if (files.folderExists(folder) || files.fileExists(folder)) continue;
         claim_ = files.createPrivateFolder(folder);
         if (!claim_) continue;
@@ -70,11 +70,11 @@ void Session::removeLeftovers(const std::string& root) {
     if (!files.listFolders(root, folders)) return;
     for (const auto& name : folders) {
         if (name.rfind(kRunFolderPrefix, 0) != 0) continue;
-        const std::string folder = base::joinPath(root, name);
+        const std::string folder = base::joinPath(root, name, leads());
         // Read first: removing the folder takes the note with it. A running
         // run's note is read too, but its folder and files stay.
         std::string note;
-        files.readFile(base::joinPath(folder, archive::kReplacementsNote), note);
+        files.readFile(base::joinPath(folder, archive::kReplacementsNote, leads()), note);
         if (!files.removeUnclaimedFolder(folder)) continue;
         for (const auto& target : base::split(note, '\n')) {
             const std::string path = base::trimBlanks(target.substr(0, target.find('\r')));
@@ -89,7 +89,7 @@ void Session::removeWorkFolder() {
     claim_.reset();
     std::vector<std::string> names;
     if (files.listFiles(state.WorkFolder, names))
-        for (const auto& name : names) platform::removeFile(files, base::joinPath(state.WorkFolder, name));
+        for (const auto& name : names) platform::removeFile(files, base::joinPath(state.WorkFolder, name, leads()));
     files.removeFolder(state.WorkFolder);
     ownsWorkFolder_ = false;
 }

@@ -32,6 +32,9 @@ public:
     registry::ModReg reg;
     archive::Zip zip1;
 
+    // The lead bytes of the installation's code page, for the path rules.
+    const base::LeadBytes& leads() const { return codePage.leadBytes(); }
+
     // The information file at state.InfoFilePath.
     bool SaveINI(const std::string& key, const std::string& value);
     std::string GetINI(const std::string& key) const;

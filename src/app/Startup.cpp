@@ -55,7 +55,7 @@ bool LoadEnvironment(Session& s) {
     ApplicationState& st = s.state;
     platform::System& sys = s.system;
 
-    st.InfoFilePath = base::joinPath(st.WorkFolder, archive::kInfoFileName);
+    st.InfoFilePath = base::joinPath(st.WorkFolder, archive::kInfoFileName, s.leads());
     std::string text;
     if (sys.GetComputerNameA(text)) st.ComputerName = base::trimBlanks(base::cutAtZero(text));
     text.clear();

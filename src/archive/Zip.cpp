@@ -33,12 +33,12 @@ bool isReservedDeviceName(const std::string& name) {
 }
 
 // A name that can only be a file directly in the folder it is extracted to.
-bool isSafeEntryName(const std::string& name) {
+// "\" and "|" can be second bytes of double-byte characters: looked for by character.
+bool isSafeEntryName(const std::string& name, const base::LeadBytes& leads) {
     if (name.empty()) return false;
-    for (unsigned char c : name) {
+    for (unsigned char c : name)
         if (c < 0x20) return false;
-        if (std::strchr("\\/:<>\"|?*", c)) return false;
-    }
+    if (leads.findFirstOf(name, "\\/:<>\"|?*") != std::string::npos) return false;
     if (name.back() == '.' || name.back() == ' ') return false;  // also "." and ".."
     return !isReservedDeviceName(name);
 }
@@ -48,7 +48,7 @@ bool isSafeEntryName(const std::string& name) {
 class ReplacementNote {
 public:
     ReplacementNote(platform::FileSystem& files, const std::string& workFolder, const std::string& target)
-        : files_(files), path_(workFolder.empty() ? std::string() : base::joinPath(workFolder, kReplacementsNote)) {
+        : files_(files), path_(workFolder.empty() ? std::string() : base::joinPath(workFolder, kReplacementsNote, files.codePage().leadBytes())) {
         // Without the note only the next write to the same target would find
         // a killed run's file; the run itself goes on either way.
         if (!path_.empty()) files_.writeFile(path_, target + "\r\n");
@@ -273,8 +273,9 @@ bool Zip::NewArchive(const std::string& archivePath) {
     dropped_.clear();
     refused_.clear();
     lastError_.clear();
-    const std::string folder = base::parentFolder(archivePath);
-    if (base::bareName(archivePath).empty() || folder.empty() || !files_.stat(folder).directory) {
+    const base::LeadBytes& leads = files_.codePage().leadBytes();
+    const std::string folder = base::parentFolder(archivePath, leads);
+    if (base::bareName(archivePath, leads).empty() || folder.empty() || !files_.stat(folder).directory) {
         lastError_ = "The archive's folder does not exist: " + archivePath;
         return false;
     }
@@ -290,7 +291,7 @@ bool Zip::NewArchive(const std::string& archivePath) {
 
 int Zip::AddFileEntry(const std::string& filePath, int /*flag*/) {
     if (!state_->building) return 0;
-    const std::string name = base::bareName(filePath);
+    const std::string name = base::bareName(filePath, files_.codePage().leadBytes());
     if (name.empty()) return 0;
     auto refuse = [&](const std::string& why) {
         refused_.push_back(name + ": " + why);
@@ -496,7 +497,7 @@ bool ZipEntry::ExtractEntryTo(const std::string& folder, std::uint64_t maxBytes)
 bool Zip::extract(std::int64_t index, const std::string& name, const std::string& folder, std::uint64_t maxBytes) {
     lastError_.clear();
     if (!state_->archive() || index < 0 || static_cast<std::size_t>(index) >= state_->names.size()) return false;
-    if (!isSafeEntryName(name)) {
+    if (!isSafeEntryName(name, files_.codePage().leadBytes())) {
         lastError_ = "Unsafe entry name refused: " + name;
         return false;
     }
@@ -505,7 +506,8 @@ bool Zip::extract(std::int64_t index, const std::string& name, const std::string
         return false;
     }
     std::string windowsTarget = folder;
-    while (!windowsTarget.empty() && (windowsTarget.back() == '\\' || windowsTarget.back() == '/')) windowsTarget.pop_back();
+    const base::LeadBytes& leads = files_.codePage().leadBytes();
+    while (leads.endsWith(windowsTarget, '\\') || leads.endsWith(windowsTarget, '/')) windowsTarget.pop_back();
     windowsTarget += "\\" + name;
     if (files_.stat(windowsTarget).directory) {
         lastError_ = "Cannot write " + windowsTarget;

@@ -23,6 +23,7 @@ struct Option {
 constexpr Option kOptions[] = {
     {"--prefix", true, Form::None, kEveryForm},
     {"--user", true, Form::None, kEveryForm},
+    {"--code-page", true, Form::None, kEveryForm},
     {"--list", true, Form::List, bit(Form::List)},
     {"--backup", true, Form::Backup, bit(Form::Backup)},
     {"--restore", true, Form::Restore, bit(Form::Restore)},
@@ -69,6 +70,7 @@ std::string upper(std::string text) {
 void store(Arguments& args, const std::string& name, const std::string& value) {
     if (name == "--prefix") args.wine.prefix = value;
     else if (name == "--user") args.wine.userName = value;
+    else if (name == "--code-page") args.wine.codePage = value;
     else if (name == "--list" || name == "--backup" || name == "--restore" || name == "--file") args.file = value;
     else if (name == "--profile") args.profile = value;
     else if (name == "--items") args.items = value;
@@ -125,9 +127,9 @@ bool parseArguments(const std::vector<std::string>& words, Arguments& args, std:
             error = "unknown option " + word + kSeeHelp;
             return false;
         }
-        if ((word == "--prefix" || word == "--user") && !platform::opensWinePrefix()) {
-            error = word + " chooses a Wine prefix and its user; this Windows build works on the Windows it runs in, "
-                           "for the user who starts it";
+        if ((word == "--prefix" || word == "--user" || word == "--code-page") && !platform::opensWinePrefix()) {
+            error = word + " chooses a Wine prefix, its user or its code page; this Windows build works on the "
+                           "Windows it runs in, for the user who starts it";
             return false;
         }
         if (!given.insert(word).second) {
@@ -163,16 +165,17 @@ bool parseArguments(const std::vector<std::string>& words, Arguments& args, std:
         formOption = "the argument text sf=...";
         for (; i < words.size(); ++i) args.argumentText += (args.argumentText.empty() ? "" : " ") + words[i];
     }
+    for (const auto& name : given) {
+        if (findOption(name)->forms & bit(args.form)) continue;
+        // Without a form, an option of one would be silently ignored.
+        error = args.form == Form::None ? name + " goes only with one of --list, --backup, --restore, --schedule"
+                                         : name + " does not go with " + formOption;
+        error += kSeeHelp;
+        return false;
+    }
     // Only the installation named (--prefix, --user): as started without
     // arguments.
     if (args.form == Form::None) return true;
-
-    for (const auto& name : given) {
-        if (!(findOption(name)->forms & bit(args.form))) {
-            error = name + " does not go with " + formOption + kSeeHelp;
-            return false;
-        }
-    }
     for (const auto& required : kRequired) {
         if (required.form != args.form) continue;
         for (const char* name : required.options) {

@@ -54,6 +54,7 @@ int runBackup(const Arguments& args) {
     }
     for (const auto& notice : report.notices) message(ui.shown(notice));
     for (const auto& warning : report.warnings) message("warning: " + ui.shown(warning));
+    if (!report.inUseWarning.empty()) message(ui.shown(report.inUseWarning));
     result(ui.shown(runs::BackupReportText(report)));
     if (!report.written) {
         message("no backup written: " + ui.shown(report.failure));

@@ -55,7 +55,9 @@ const char* const kHelpWine =
     "  --prefix DIR   the Wine prefix holding Outlook (default: $WINEPREFIX, else\n"
     "                 ~/.wine)\n"
     "  --user NAME    Wine's user name, the profile folder C:\\users\\NAME (default:\n"
-    "                 $USER)\n";
+    "                 $USER)\n"
+    "  --code-page CP the prefix's ANSI code page, e.g. 1251 or 932 (default: the\n"
+    "                 one Wine keeps in the prefix for its locale, else 1252)\n";
 
 const char* const kHelpEnd =
     "\n"

@@ -41,6 +41,7 @@ int runUnattended(const Arguments& args) {
                                                                settings->password, settings->archivePath);
     for (const auto& notice : report.notices) message(ui.shown(notice));
     for (const auto& warning : report.warnings) message("warning: " + ui.shown(warning));
+    if (!report.inUseWarning.empty()) message(ui.shown(report.inUseWarning));
     if (!report.itemResult.empty()) message("BackupItem=" + report.itemResult);
     if (!report.written) {
         message("no backup written: " + ui.shown(report.failure));

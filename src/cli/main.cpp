@@ -12,7 +12,7 @@ namespace {
 bool windowsWanted(int argc, char** argv) {
     for (int i = 1; i < argc; i += 2) {
         const std::string a = argv[i];
-        if ((a != "--prefix" && a != "--user") || i + 1 >= argc) return false;
+        if ((a != "--prefix" && a != "--user" && a != "--code-page") || i + 1 >= argc) return false;
     }
     return true;
 }

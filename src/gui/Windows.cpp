@@ -50,6 +50,7 @@ int runWindows(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--prefix") == 0) options.prefix = argv[i + 1];
         if (std::strcmp(argv[i], "--user") == 0) options.userName = argv[i + 1];
+        if (std::strcmp(argv[i], "--code-page") == 0) options.codePage = argv[i + 1];
     }
     // Without a display Qt would abort; say what to do instead.
     const auto set = [](const char* name) {
@@ -84,6 +85,7 @@ int runWindows(int argc, char** argv) {
     platform::SchedulerOptions jobs;
     jobs.prefix = options.prefix;
     jobs.userName = options.userName;
+    jobs.codePage = options.codePage;
     std::string schedulerError;
     auto scheduler = platform::openScheduler(jobs, schedulerError);
     if (!scheduler) scheduler = std::make_unique<UnreachableScheduler>(schedulerError);

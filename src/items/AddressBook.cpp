@@ -12,7 +12,7 @@ bool Items::BackupPab(const std::string& profile) {
     return backupSectionFiles(
         s_, profile, Part::Pab,
         [this](const std::string& sectionKey) { return s_.reg.GetStringValue(sectionKey, app::kPabPathValue); },
-        base::singleSeparators);
+        [this](const std::string& path) { return base::singleSeparators(path, s_.leads()); });
 }
 
 bool Items::RestorePab(const std::string& profile) {
@@ -22,7 +22,8 @@ bool Items::RestorePab(const std::string& profile) {
                                                                             const std::string& folder) {
         const std::string old = s_.reg.GetStringValue(sectionKey, app::kPabPathValue);
         if (old == registry::kError || old.empty()) return true;
-        return s_.reg.SetStringValue(sectionKey, app::kPabPathValue, base::joinPath(folder, base::bareName(old)));
+        return s_.reg.SetStringValue(sectionKey, app::kPabPathValue,
+                                     base::joinPath(folder, base::bareName(old, s_.leads()), s_.leads()));
     });
     return written.value_or(false);
 }

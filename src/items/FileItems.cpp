@@ -20,7 +20,7 @@ bool backupFolder(app::Session& s, const std::string& folder, Part part) {
     bool refused = false;
     for (const auto& name : names) {
         if (name.empty()) continue;
-        if (!addFile(s, base::joinPath(folder, name))) {
+        if (!addFile(s, base::joinPath(folder, name, s.leads()))) {
             refused = true;
             continue;
         }
@@ -35,7 +35,7 @@ bool backupFolder(app::Session& s, const std::string& folder, Part part) {
 // level only).
 bool restoreFolder(app::Session& s, const std::string& folder, Part part) {
     const auto names = splitNames(recorded(s, part));
-    if (!allStayInFolder(names) || !base::absolutePath(folder)) return false;
+    if (!allStayInFolder(names, s.leads()) || !base::absolutePath(folder)) return false;
     if (!s.files.folderExists(folder) && !s.files.createFolder(folder)) return false;
     return extractAll(s, names, folder);
 }
@@ -43,19 +43,19 @@ bool restoreFolder(app::Session& s, const std::string& folder, Part part) {
 }  // namespace
 
 bool Items::BackupRules(const std::string& profile) {
-    if (!usableProfileName(profile)) return false;
-    const std::string file = base::joinPath(s_.state.OutlookDataFolder, profile + ".RWZ");
+    if (!usableProfileName(profile, s_.leads())) return false;
+    const std::string file = base::joinPath(s_.state.OutlookDataFolder, profile + ".RWZ", s_.leads());
     if (s_.state.OutlookDataFolder.empty() || !s_.files.fileExists(file)) return false;
     if (!addFile(s_, file)) return false;
     return s_.SaveINI(partInfo(Part::Rules).infoKey, profile + ".RWZ");
 }
 
 bool Items::RestoreRules(const std::string& profile) {
-    if (!usableProfileName(profile)) return false;
+    if (!usableProfileName(profile, s_.leads())) return false;
     const std::string saved = base::cutAtZero(recorded(s_, Part::Rules));
     const auto names = splitNames(saved);
     // The whole value is also the name renamed below.
-    if (!allStayInFolder(names) || !base::staysInFolder(saved)) return false;
+    if (!allStayInFolder(names, s_.leads()) || !base::staysInFolder(saved, s_.leads())) return false;
     const std::string folder = app::OutlookDataFolderFor(s_.state);
     if (!base::absolutePath(folder)) return false;
 
@@ -66,9 +66,9 @@ bool Items::RestoreRules(const std::string& profile) {
     // that the rules file of a profile of that name here stays as it is.
     const std::string& work = s_.state.WorkFolder;
     if (!s_.files.folderExists(folder) || !extractAll(s_, names, work)) return false;
-    const std::string targetPath = base::joinPath(folder, target);
+    const std::string targetPath = base::joinPath(folder, target, s_.leads());
     if (s_.files.fileExists(targetPath)) s_.files.deleteFile(targetPath);
-    return s_.files.renameFile(base::joinPath(work, saved), targetPath);
+    return s_.files.renameFile(base::joinPath(work, saved, s_.leads()), targetPath);
 }
 
 bool Items::BackupSignatures() { return backupFolder(s_, s_.state.SignaturesFolder, Part::Signatures); }

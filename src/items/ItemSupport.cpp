@@ -11,18 +11,18 @@ const std::string& recorded(const app::Session& s, Part part) { return s.state.I
 
 std::vector<std::string> splitNames(const std::string& value) { return base::split(base::cutAtZero(value), ';'); }
 
-bool allStayInFolder(const std::vector<std::string>& names) {
+bool allStayInFolder(const std::vector<std::string>& names, const base::LeadBytes& leads) {
     for (const auto& name : names)
-        if (!base::staysInFolder(name)) return false;
+        if (!base::staysInFolder(name, leads)) return false;
     return true;
 }
 
-bool usableKeyName(const std::string& name) {
-    return !base::trimBlanks(name).empty() && name.find('\\') == std::string::npos;
+bool usableKeyName(const std::string& name, const base::LeadBytes& leads) {
+    return !base::trimBlanks(name).empty() && leads.findFirstOf(name, "\\") == std::string::npos;
 }
 
-bool usableProfileName(const std::string& name) {
-    return !base::trimBlanks(name).empty() && base::staysInFolder(name);
+bool usableProfileName(const std::string& name, const base::LeadBytes& leads) {
+    return !base::trimBlanks(name).empty() && base::staysInFolder(name, leads);
 }
 
 std::string profileKey(const app::Session& s, const std::string& profile) {
@@ -33,7 +33,7 @@ std::string profileKey(const app::Session& s, const std::string& profile) {
 bool addFile(app::Session& s, const std::string& path) { return s.zip1.AddFileEntry(path, 1) == 1; }
 
 bool extractAll(app::Session& s, const std::vector<std::string>& names, const std::string& folder) {
-    if (!allStayInFolder(names)) return false;
+    if (!allStayInFolder(names, s.leads())) return false;
     for (const auto& name : names) {
         const archive::ZipEntry entry = s.zip1.FindEntry(name);
         if (!entry.valid() || !entry.ExtractEntryTo(folder)) return false;
@@ -44,7 +44,7 @@ bool extractAll(app::Session& s, const std::vector<std::string>& names, const st
 bool backupSectionFiles(app::Session& s, const std::string& profile, Part part,
                         const std::function<std::string(const std::string& sectionKey)>& pathOf,
                         const std::function<std::string(const std::string& path)>& addPath) {
-    if (!usableKeyName(profile)) return false;
+    if (!usableKeyName(profile, s.leads())) return false;
     const std::string key = profileKey(s, profile);
     const auto sections = s.reg.EnumSubKeys(key);
     if (sections.empty()) return false;
@@ -67,7 +67,7 @@ bool backupSectionFiles(app::Session& s, const std::string& profile, Part part,
             continue;
         }
         if (!list.empty()) list += ';';
-        list += base::bareName(path);
+        list += base::bareName(path, s.leads());
     }
     if (list.empty()) return false;
     return s.SaveINI(partInfo(part).infoKey, list) && !refused;
@@ -76,10 +76,10 @@ bool backupSectionFiles(app::Session& s, const std::string& profile, Part part,
 std::optional<bool> restoreSectionFiles(
     app::Session& s, const std::string& profile, Part part,
     const std::function<bool(const std::string& sectionKey, const std::string& folder)>& repoint) {
-    if (!usableKeyName(profile)) return std::nullopt;
+    if (!usableKeyName(profile, s.leads())) return std::nullopt;
     const std::string folder = app::DataRestoreFolderFor(s.state);
     const auto names = splitNames(recorded(s, part));
-    if (!allStayInFolder(names) || !base::absolutePath(folder)) return std::nullopt;
+    if (!allStayInFolder(names, s.leads()) || !base::absolutePath(folder)) return std::nullopt;
     // A machine on which Outlook never ran has no such folder yet.
     if (!platform::makeFolders(s.files, folder) || !extractAll(s, names, folder)) return std::nullopt;
 

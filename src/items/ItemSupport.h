@@ -18,11 +18,11 @@ const std::string& recorded(const app::Session& s, Part part);
 // value gives one empty name.
 std::vector<std::string> splitNames(const std::string& value);
 
-bool allStayInFolder(const std::vector<std::string>& names);
+bool allStayInFolder(const std::vector<std::string>& names, const base::LeadBytes& leads);
 // A profile name usable as one registry key name: not blank, no "\".
-bool usableKeyName(const std::string& name);
+bool usableKeyName(const std::string& name, const base::LeadBytes& leads);
 // A profile name usable inside a file name too ("<profile>.RWZ").
-bool usableProfileName(const std::string& name);
+bool usableProfileName(const std::string& name, const base::LeadBytes& leads);
 
 // The key of a profile: ProfilesKey "\" name.
 std::string profileKey(const app::Session& s, const std::string& profile);

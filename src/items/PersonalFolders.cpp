@@ -42,7 +42,7 @@ void Items::checkDataFile(const std::string& path) {
     }
     head.resize(got);
     const std::string problem = DataFileHeaderProblem(head, file->info().size);
-    if (!problem.empty()) warnings_.push_back(base::bareName(path) + ": " + problem);
+    if (!problem.empty()) warnings_.push_back(base::bareName(path, s_.leads()) + ": " + problem);
 }
 
 bool Items::BackupDatas(const std::string& profile) {
@@ -75,7 +75,7 @@ bool Items::RestoreDatas(const std::string& profile) {
                                                                                 const std::string& folder) {
         const std::string old = dataFilePath(s_, sectionKey);
         if (old == registry::kError) return true;
-        const std::string moved = base::joinPath(folder, base::bareName(old));
+        const std::string moved = base::joinPath(folder, base::bareName(old, s_.leads()), s_.leads());
         bool ok = s_.reg.DeleteValue(sectionKey, kAnsiPath);
         ok = s_.reg.ReplaceInBinaryValue(sectionKey, kStoreEntryId, old, moved) && ok;
         return s_.reg.ReplaceInBinaryValue(sectionKey, kUnicodePath, old, moved) && ok;
@@ -88,7 +88,7 @@ bool Items::RestoreDatas(const std::string& profile) {
 
     // Outlook rebuilds the favourites of the profile from the moved stores.
     // (A name that cannot be a file name has no such file.)
-    if (!usableProfileName(profile)) return written;
+    if (!usableProfileName(profile, s_.leads())) return written;
     const std::string favorites = s_.state.UserProfileFolder + "\\Application Data\\Microsoft\\Outlook\\" + profile + ".FAV";
     if (s_.files.fileExists(favorites)) s_.files.deleteFile(favorites);
     return written;

@@ -29,7 +29,7 @@ bool backupTree(app::Session& s, const std::string& keyPath, const char* prefix,
     if (!s.reg.ExportKey(keyPath, "", exportFile)) return false;
     // An export the archive did not take would be recorded but missing.
     if (!addFile(s, exportFile)) return false;
-    return s.SaveINI(partInfo(part).infoKey, base::bareName(exportFile));
+    return s.SaveINI(partInfo(part).infoKey, base::bareName(exportFile, s.leads()));
 }
 
 // Imports the recorded export over the tree. A target key that does not
@@ -38,10 +38,10 @@ bool restoreTree(app::Session& s, const std::string& keyPath, Part part) {
     if (!s.reg.KeyExists(keyPath)) return true;
     const std::string& value = recorded(s, part);
     const std::string name = base::trimBlanks(base::cutAtZero(value));
-    if (!base::staysInFolder(name)) return false;
+    if (!base::staysInFolder(name, s.leads())) return false;
     const archive::ZipEntry entry = s.zip1.FindEntry(value);
     if (!entry.valid() || !entry.ExtractEntryTo(s.state.WorkFolder, kMaxExportBytes)) return false;
-    const std::string file = base::joinPath(s.state.WorkFolder, name);
+    const std::string file = base::joinPath(s.state.WorkFolder, name, s.leads());
     const bool imported = s.reg.ImportKey(keyPath, file);
     s.files.deleteFile(file);
     return imported;
@@ -50,21 +50,26 @@ bool restoreTree(app::Session& s, const std::string& keyPath, Part part) {
 }  // namespace
 
 bool Items::BackupConfig(const std::string& profile) {
-    if (!usableKeyName(profile)) return false;
+    if (!usableKeyName(profile, s_.leads())) return false;
     return backupTree(s_, profileKey(s_, profile), "QMC", s_.state.ConfigExportFile, Part::Config);
 }
 
 bool Items::RestoreConfig(const std::string& profile) {
-    if (!usableKeyName(profile)) return false;
+    if (!usableKeyName(profile, s_.leads())) return false;
     return restoreTree(s_, profileKey(s_, profile), Part::Config);
 }
 
-bool Items::BackupAccounts(const std::string& /*profile*/) {
-    return backupTree(s_, s_.state.AccountsKey, "QMA", s_.state.AccountsExportFile, Part::Accounts);
+// Outlook 2007 and 2010 keep the accounts in each profile: those of the
+// profile backed up, restored into the target profile's own.
+bool Items::BackupAccounts(const std::string& profile) {
+    if (app::OutlookSharedLayout(s_.state.OutlookVersion) && !usableKeyName(profile, s_.leads())) return false;
+    return backupTree(s_, app::AccountsKeyFor(s_.state.OutlookVersion, profile), "QMA", s_.state.AccountsExportFile,
+                      Part::Accounts);
 }
 
-bool Items::RestoreAccounts(const std::string& /*profile*/) {
-    return restoreTree(s_, app::AccountsKeyFor(s_.state.OutlookVersion), Part::Accounts);
+bool Items::RestoreAccounts(const std::string& profile) {
+    if (app::OutlookSharedLayout(s_.state.OutlookVersion) && !usableKeyName(profile, s_.leads())) return false;
+    return restoreTree(s_, app::AccountsKeyFor(s_.state.OutlookVersion, profile), Part::Accounts);
 }
 
 bool Items::BackupConfigsetting() {

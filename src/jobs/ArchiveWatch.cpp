@@ -26,7 +26,7 @@ bool ArchiveWatch::markDropped(const std::string& fileName) {
     seen_.push_back(fileName);
 
     if (cp.equalsIgnoreCase(fileName, archive::kInfoFileName) ||
-        cp.equalsIgnoreCase(fileName, base::bareName(infoPath_))) {
+        cp.equalsIgnoreCase(fileName, base::bareName(infoPath_, cp.leadBytes()))) {
         infoLost_ = true;
         return false;
     }

@@ -47,8 +47,13 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
         profile = *listed;
     }
 
+    // A scheduled backup must not skip a night because Outlook was left
+    // open: it goes on, and says so.
+    report.inUseWarning = s.reg.registry().liveWarning();
+    if (!report.inUseWarning.empty()) events.installationInUse(report.inUseWarning);
+
     const std::string& target = settings.archivePath;
-    if (st.InfoFilePath.empty()) st.InfoFilePath = base::joinPath(st.WorkFolder, archive::kInfoFileName);
+    if (st.InfoFilePath.empty()) st.InfoFilePath = base::joinPath(st.WorkFolder, archive::kInfoFileName, s.leads());
     const std::string info = st.InfoFilePath;
     st.ConfigExportFile.clear();
     st.AccountsExportFile.clear();
@@ -138,6 +143,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
     if (watch.infoFileLost()) return fail("the information file could not be stored");
     if (!written) return fail(withReason("cannot write the backup file " + target, s.zip1.lastError()));
 
+    if (!report.inUseWarning.empty()) events.installationInUse(report.inUseWarning);
     s.zip1.ResetArchive();
     removeBackupFiles(s);
     report.written = true;

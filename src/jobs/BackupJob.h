@@ -49,6 +49,10 @@ struct BackupReport {
     // Files that were stored but look damaged or still in use, each as
     // "<bare name>: <what>" (also the reason of their part).
     std::vector<std::string> warnings;
+    // Said when the backup began: the installation was in use (Wine
+    // programs running in the prefix), so what it holds may not be
+    // consistent. The backup went on.
+    std::string inUseWarning;
 };
 
 BackupReport RunBackupJob(app::Session& session, const BackupSettings& settings, JobEvents& events);

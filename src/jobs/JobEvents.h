@@ -19,6 +19,9 @@ public:
     virtual void headerWritten() {}
     // A file was stored but looks damaged or still in use: "<name>: <what>".
     virtual void fileWarning(const std::string& /*warning*/) {}
+    // Something the user must know of a run that goes on (the installation
+    // is in use, so what is read may not be consistent).
+    virtual void installationInUse(const std::string& /*text*/) {}
 
     // The archive: a file queued, a file extracted, the write's percentage.
     virtual void entryAdded(const std::string& /*name*/) {}

@@ -40,7 +40,7 @@ OpenedBackup OpenBackupJob(app::Session& s, const std::string& path, const std::
 
     // Only what this archive holds may be read: an information file left
     // from an earlier opening must not stand in for a missing one.
-    const std::string info = base::joinPath(s.state.WorkFolder, archive::kInfoFileName);
+    const std::string info = base::joinPath(s.state.WorkFolder, archive::kInfoFileName, s.leads());
     platform::removeFile(s.files, info);
     const archive::ZipEntry entry = s.zip1.FindEntry(archive::kInfoFileName);
     std::string bytes;

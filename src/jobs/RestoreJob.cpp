@@ -20,7 +20,7 @@ public:
         for (const auto& name : now) {
             bool old = false;
             for (const auto& kept : before_) old = old || s_.codePage.equalsIgnoreCase(kept, name);
-            if (!old) platform::removeFile(s_.files, base::joinPath(s_.state.WorkFolder, name));
+            if (!old) platform::removeFile(s_.files, base::joinPath(s_.state.WorkFolder, name, s_.leads()));
         }
     }
 
@@ -40,6 +40,13 @@ RestoreReport RunRestoreJob(app::Session& s, const RestoreSettings& settings, Jo
             return report;
         }
     }
+    // A registry that refuses changes (a wineserver keeps the prefix's live
+    // registry, and its programs may hold the data files open): nothing is
+    // touched, rather than data files replaced under a profile left as it was.
+    if (const std::string refused = s.reg.registry().problem(); !refused.empty()) {
+        report.failure = refused;
+        return report;
+    }
     detail::ArchiveWatch watch(s, events);
     const std::string& flags = s.state.ItemFlags;
     items::Items items(s);
@@ -56,6 +63,11 @@ RestoreReport RunRestoreJob(app::Session& s, const RestoreSettings& settings, Jo
         events.partFinished(part.part, r.ran);
         events.working();
     }
+    // A registry that came to refuse the writes meanwhile is why the parts
+    // that write it failed.
+    const std::string refused = s.reg.registry().problem();
+    for (auto& r : report.parts)
+        if (r.ran && !r.ok && r.reason.empty()) r.reason = refused;
     report.notices = s.reg.takeNotices();
     return report;
 }

@@ -12,13 +12,13 @@ constexpr std::array<char16_t, 32> kCp1252High = {
     0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
     0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
 
-std::array<char16_t, 256> cp1252() {
-    std::array<char16_t, 256> t{};
+CodePage::Table cp1252() {
+    CodePage::Table t;
     for (int b = 0; b < 256; ++b) {
         auto u = static_cast<char16_t>(b);
         if (b >= 0x80 && b < 0xA0 && kCp1252High[static_cast<std::size_t>(b - 0x80)] != 0)
             u = kCp1252High[static_cast<std::size_t>(b - 0x80)];
-        t[static_cast<std::size_t>(b)] = u;
+        t.single[static_cast<std::size_t>(b)] = u;
     }
     return t;
 }
@@ -31,37 +31,80 @@ std::string normalise(const std::string& name) {
     return n;
 }
 
+// Every ANSI code page of Windows keeps ASCII as it is; one that does not
+// (EBCDIC, 7-bit national sets) cannot be the ANSI code page.
+bool keepsAscii(const CodePage::Table& t) {
+    for (std::size_t b = 0; b < 0x80; ++b)
+        if (t.single[b] != b || t.leads.isLead(static_cast<unsigned char>(b))) return false;
+    return true;
+}
+
 }  // namespace
 
-CodePage::CodePage() : name_("1252"), toUnicode_(cp1252()) {}
+CodePage::CodePage() { use("1252", cp1252()); }
 
 bool CodePage::select(const std::string& name) {
     const std::string n = normalise(name);
     if (n == "1252") {
-        name_ = n;
-        toUnicode_ = cp1252();
+        use(n, cp1252());
         return true;
     }
-    std::array<char16_t, 256> table{};
-    if (n.empty() || !std::all_of(n.begin(), n.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) ||
-        !detail::loadCodePageTable(n, table))
+    Table table;
+    if (n.empty() ||
+        !std::all_of(n.begin(), n.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) ||
+        !detail::loadCodePageTable(n, table) || !keepsAscii(table))
         return false;
-    name_ = n;
-    toUnicode_ = table;
+    use(n, std::move(table));
     return true;
 }
 
-char CodePage::fromUnit(char16_t unit) const {
-    if (unit < 0x80) return static_cast<char>(unit);
-    for (std::size_t b = 0x80; b < 256; ++b)
-        if (toUnicode_[b] == unit) return static_cast<char>(b);
-    return '?';
+void CodePage::use(const std::string& name, Table table) {
+    name_ = name;
+    single_ = table.single;
+    leads_ = table.leads;
+    pairs_ = std::move(table.pairs);
+    if (!leads_.any())
+        pairs_.clear();
+    else
+        pairs_.resize(65536, kNoUnit);
+    // The first bytes found for a character are the ones it becomes: single
+    // bytes before pairs, lower before higher.
+    bytesOf_.assign(65536, 0);
+    for (unsigned b = 1; b < 256; ++b) {
+        const char16_t u = single_[b];
+        if (!leads_.isLead(static_cast<unsigned char>(b)) && u != kNoUnit && bytesOf_[u] == 0)
+            bytesOf_[u] = static_cast<std::uint16_t>(b);
+    }
+    for (unsigned lead = 0x80; lead < 256 && !pairs_.empty(); ++lead) {
+        if (!leads_.isLead(static_cast<unsigned char>(lead))) continue;
+        for (unsigned trail = 1; trail < 256; ++trail) {
+            const char16_t u = pairs_[lead * 256 + trail];
+            if (u != kNoUnit && u != 0 && bytesOf_[u] == 0) bytesOf_[u] = static_cast<std::uint16_t>(lead << 8 | trail);
+        }
+    }
+}
+
+std::string CodePage::fromUnit(char16_t unit) const {
+    if (unit == 0) return std::string(1, '\0');
+    const std::uint16_t bytes = bytesOf_[unit];
+    if (bytes == 0) return "?";
+    if (bytes < 0x100) return std::string(1, static_cast<char>(bytes));
+    return {static_cast<char>(bytes >> 8), static_cast<char>(bytes & 0xFF)};
 }
 
 std::u16string CodePage::toUtf16(const std::string& ansi) const {
     std::u16string out;
     out.reserve(ansi.size());
-    for (unsigned char c : ansi) out += toUnit(c);
+    for (std::size_t i = 0; i < ansi.size();) {
+        const auto b = static_cast<unsigned char>(ansi[i]);
+        if (leads_.charLength(ansi, i) == 2) {
+            out += pairs_[b * 256u + static_cast<unsigned char>(ansi[i + 1])];
+            i += 2;
+        } else {
+            out += single_[b];
+            ++i;
+        }
+    }
     return out;
 }
 
@@ -93,7 +136,6 @@ std::u16string CodePage::foldCase(const std::string& ansi) const {
 }
 
 bool CodePage::equalsIgnoreCase(const std::string& a, const std::string& b) const {
-    if (a.size() != b.size()) return false;
     if (a == b) return true;
     return foldCase(a) == foldCase(b);
 }

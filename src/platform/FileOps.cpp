@@ -5,12 +5,13 @@
 namespace qm::platform {
 
 bool makeFolders(FileSystem& files, const std::string& folder) {
-    const std::size_t root = base::rootLength(folder);
+    const base::LeadBytes& leads = files.codePage().leadBytes();
+    const std::size_t root = base::rootLength(folder, leads);
     if (root == 0) return false;
     if (files.folderExists(folder) || root >= folder.size()) return files.folderExists(folder);
-    for (auto pos = folder.find('\\', root);; pos = folder.find('\\', pos + 1)) {
+    for (auto pos = leads.findFirstOf(folder, "\\", root);; pos = leads.findFirstOf(folder, "\\", pos + 1)) {
         const std::string level = folder.substr(0, pos);
-        if (!level.empty() && level.back() != '\\' && !files.folderExists(level)) files.createFolder(level);
+        if (!level.empty() && !leads.endsWith(level, '\\') && !files.folderExists(level)) files.createFolder(level);
         if (pos == std::string::npos) break;
     }
     return files.folderExists(folder);

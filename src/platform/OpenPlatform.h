@@ -19,7 +19,8 @@ struct PlatformOptions {
     std::string workRoot;
     // Host folder of the program; empty: the folder of the executable.
     std::string programFolder;
-    // ANSI code page; empty: Windows-1252.
+    // ANSI code page ("1251", "932"); empty: the prefix's own (Wine's ACP),
+    // else Windows-1252. (Windows: the system's; another one is refused.)
     std::string codePage;
 };
 

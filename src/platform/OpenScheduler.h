@@ -14,6 +14,8 @@ struct SchedulerOptions {
     // (empty: $USER). (Windows: unused.)
     std::string prefix;
     std::string userName;
+    // The installation's code page as chosen by an option; empty: none.
+    std::string codePage;
     // Whose job list to use; empty: the user running the program. (The
     // crontab of another user needs the right to edit it.)
     std::string jobsUser;

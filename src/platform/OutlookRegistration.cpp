@@ -23,9 +23,12 @@ bool registeredOutlookVersion(Registry& registry, std::string& text) {
     // A registration for this user overrides the machine's, as in HKCR.
     static constexpr const char* kCurVer = "Outlook.Application\\CurVer";
     std::string progId;
+    // A 32-bit Outlook's installer registers it in the 32-bit view of a
+    // 64-bit Windows.
     const bool found =
         readString(registry, RootKey::CurrentUser, std::string("Software\\Classes\\") + kCurVer, "", progId) ||
-        readString(registry, RootKey::ClassesRoot, kCurVer, "", progId);
+        readString(registry, RootKey::ClassesRoot, kCurVer, "", progId) ||
+        readString(registry, RootKey::ClassesRoot, kCurVer, "", progId, KeyAccess::Wow64_32Key);
     return found && outlookVersionFromProgId(progId, text);
 }
 

@@ -54,6 +54,12 @@ enum class KeyAccess : std::uint32_t {
     Read = 0x20019,
     Write = 0x20006,
     AllAccess = 0xF003F,
+    // The registry view, as Windows gives it to a 64-bit / a 32-bit program
+    // (a 32-bit one's HKEY_LOCAL_MACHINE\Software lies under Wow6432Node
+    // in a 64-bit Windows, the keys Windows shares left shared). Without
+    // either: the view of this program.
+    Wow64_64Key = 0x0100,
+    Wow64_32Key = 0x0200,
 };
 
 // True when `granted` includes any right of `wanted`.
@@ -94,6 +100,10 @@ public:
     // overwrite our edits), or empty when it can. Writes answer
     // RegStatus::AccessDenied while this is set.
     virtual std::string problem() const { return {}; }
+    // Why what is read now may be out of date or changing while it is read
+    // (programs of a Wine prefix running, whose server keeps the live
+    // registry), or empty. Reading goes on.
+    virtual std::string liveWarning() const { return {}; }
 };
 
 }  // namespace qm::platform

@@ -29,8 +29,8 @@ std::vector<std::string> names(Registry& registry, KeyHandle root, const std::st
 }  // namespace
 
 RegStatus readValue(Registry& registry, KeyHandle root, const std::string& subKey, const std::string& name,
-                    RegType& type, std::string& bytes) {
-    OpenKey k(registry, root, subKey, KeyAccess::Read);
+                    RegType& type, std::string& bytes, KeyAccess view) {
+    OpenKey k(registry, root, subKey, KeyAccess::Read | view);
     if (!k.ok()) return k.status();
     std::uint32_t size = 0;
     RegStatus rc = registry.RegQueryValueExA(k.key(), name, &type, nullptr, &size);
@@ -52,10 +52,10 @@ RegStatus writeValue(Registry& registry, KeyHandle root, const std::string& subK
 }
 
 bool readString(Registry& registry, KeyHandle root, const std::string& subKey, const std::string& name,
-                std::string& text) {
+                std::string& text, KeyAccess view) {
     RegType type = RegType::None;
     std::string bytes;
-    if (readValue(registry, root, subKey, name, type, bytes) != RegStatus::Success) return false;
+    if (readValue(registry, root, subKey, name, type, bytes, view) != RegStatus::Success) return false;
     if (type != RegType::Sz && type != RegType::ExpandSz) return false;
     text = bytes.substr(0, bytes.find('\0'));
     return true;

@@ -27,14 +27,15 @@ private:
 };
 
 // The value's type and bytes (string data with its terminator as stored).
+// `view`: KeyAccess::Wow64_32Key or Wow64_64Key to read in that view.
 RegStatus readValue(Registry& registry, KeyHandle root, const std::string& subKey, const std::string& name,
-                    RegType& type, std::string& bytes);
+                    RegType& type, std::string& bytes, KeyAccess view = KeyAccess{});
 // Creates the key (and its parents) when missing and sets the value.
 RegStatus writeValue(Registry& registry, KeyHandle root, const std::string& subKey, const std::string& name,
                      RegType type, const std::string& bytes);
 // A string value up to its first zero; false when missing or not a string.
 bool readString(Registry& registry, KeyHandle root, const std::string& subKey, const std::string& name,
-                std::string& text);
+                std::string& text, KeyAccess view = KeyAccess{});
 
 // Names of the direct subkeys / values, in the registry's order; empty when
 // the key cannot be opened.

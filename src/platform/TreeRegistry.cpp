@@ -63,6 +63,11 @@ RegStatus TreeRegistry::RegOpenKeyExA(KeyHandle key, const std::string& subKey, 
     if (RegStatus rc = resolve(key, false, base); rc != RegStatus::Success) return rc;
     std::vector<std::u16string> parts;
     if (!splitPath(subKey, parts)) return RegStatus::BadPathname;
+    if (allows(access, KeyAccess::Wow64_32Key) && !allows(access, KeyAccess::Wow64_64Key)) {
+        if (!openIn32BitView(base, parts)) return RegStatus::FileNotFound;
+        *result = newHandle(base.hive, base.key, access);
+        return RegStatus::Success;
+    }
     RegKey* k = base.key;
     for (const auto& part : parts) {
         k = k->findSubkey(part);
@@ -70,6 +75,71 @@ RegStatus TreeRegistry::RegOpenKeyExA(KeyHandle key, const std::string& subKey, 
     }
     *result = newHandle(base.hive, k, access);
     return RegStatus::Success;
+}
+
+// Wine's redirection for a 32-bit program, which Windows has alike: below a
+// key that has a Wow6432Node subkey, the names are looked up in that
+// subkey; a key there that Windows shares is a link back to the one key
+// (Wine writes "#link" keys); a name missing from HKLM\Software\Classes's
+// Wow6432Node is looked up in Classes itself. A registry without
+// Wow6432Node keys (a 32-bit Windows) looks the same in both views.
+bool TreeRegistry::openIn32BitView(Node& node, const std::vector<std::u16string>& parts) {
+    static const std::u16string kWow = u"Wow6432Node";
+    auto redirected = [](RegKey* k, const std::u16string& next) {
+        if (!next.empty() && compareNames(next, kWow) == 0) return k;
+        RegKey* wow = k->findSubkey(kWow);
+        return wow ? wow : k;
+    };
+    RegKey* k = node.key;
+    if (!parts.empty()) k = redirected(k, parts.front());
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        RegKey* sub = k->findSubkey(parts[i]);
+        if (!sub && k->parent && k->parent == classesKey() && compareNames(k->name, kWow) == 0)
+            sub = k->parent->findSubkey(parts[i]);
+        if (!sub) return false;
+        k = redirected(sub, i + 1 < parts.size() ? parts[i + 1] : std::u16string());
+        if (!followLink(node.hive, k, 0)) return false;
+    }
+    if (parts.empty()) k = redirected(k, std::u16string());
+    node.key = k;
+    return true;
+}
+
+// A link key ("#link" with its SymbolicLinkValue, "\Registry\Machine\...")
+// stands for the key it names; false when that key is missing.
+bool TreeRegistry::followLink(Hive*& hive, RegKey*& key, int depth) {
+    if (!key->link) return true;
+    if (depth > 16) return false;
+    const RegValue* target = key->findValue(u"SymbolicLinkValue");
+    if (!target) return false;
+    std::u16string path;
+    for (std::size_t i = 0; i + 1 < target->data.size(); i += 2)
+        path += static_cast<char16_t>(static_cast<unsigned char>(target->data[i]) |
+                                      (static_cast<unsigned char>(target->data[i + 1]) << 8));
+    std::vector<std::u16string> names;
+    for (std::size_t start = 0; start <= path.size();) {
+        std::size_t end = path.find(u'\\', start);
+        if (end == std::u16string::npos) end = path.size();
+        if (end > start) names.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    if (names.size() < 2 || compareNames(names[0], u"Registry") != 0) return false;
+    std::size_t first = 2;
+    if (compareNames(names[1], u"Machine") == 0) {
+        hive = &machine_;
+    } else if (compareNames(names[1], u"User") == 0 && names.size() >= 3) {
+        hive = &user_;  // the one user a prefix has
+        first = 3;
+    } else {
+        return false;
+    }
+    RegKey* k = hive->root.get();
+    for (std::size_t i = first; i < names.size(); ++i) {
+        k = k->findSubkey(names[i]);
+        if (!k || !followLink(hive, k, depth + 1)) return false;
+    }
+    key = k;
+    return true;
 }
 
 RegStatus TreeRegistry::RegCreateKeyA(KeyHandle key, const std::string& subKey, KeyHandle* result) {

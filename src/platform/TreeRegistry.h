@@ -83,6 +83,8 @@ private:
     RegStatus copyData(const RegValue& v, RegType* type, std::uint8_t* data, std::uint32_t* dataSize) const;
     RegStatus changedThrough(KeyHandle key, RegStatus rc);
     bool splitPath(const std::string& ansi, std::vector<std::u16string>& parts) const;
+    bool openIn32BitView(Node& node, const std::vector<std::u16string>& parts);
+    bool followLink(Hive*& hive, RegKey*& key, int depth);
 
     const CodePage& codePage_;
     Hive user_;

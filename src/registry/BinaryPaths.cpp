@@ -45,6 +45,19 @@ std::optional<Text> takePath(const Text& text) {
     return std::nullopt;
 }
 
+// The same in ANSI text, by character: the second byte of a double-byte
+// character is no separator.
+std::optional<std::string> takeAnsiPath(const std::string& text, const base::LeadBytes& leads) {
+    std::size_t drive = std::string::npos, unc = std::string::npos;
+    for (std::size_t i = 0; i + 1 < text.size(); i += leads.charLength(text, i)) {
+        if (text[i] == ':' && text[i + 1] == '\\') drive = i;
+        if (text[i] == '\\' && text[i + 1] == '\\') unc = i;
+    }
+    if (drive != std::string::npos && drive + 1 >= 3) return text.substr(drive - 1);
+    if (unc != std::string::npos && unc + 1 >= 3) return text.substr(unc);
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> ModReg::ReadBinaryValue(const std::string& path,
@@ -99,7 +112,7 @@ std::string ModReg::ReadAnsiPathFromBinaryValue(const std::string& path, const s
     bool ok = files_.writeFile(tempFile, nonZero) && files_.readFile(tempFile, decoded) && decoded == nonZero;
     files_.deleteFile(tempFile);
     if (!ok) return failed("cannot write the temporary file " + tempFile);
-    auto found = takePath(decoded);
+    auto found = takeAnsiPath(decoded, files_.codePage().leadBytes());
     return found ? *found : std::string(kError);
 }
 

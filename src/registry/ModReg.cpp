@@ -42,13 +42,15 @@ KeyHandle ModReg::RootKeyFromName(const std::string& name) {
 }
 
 KeyHandle ModReg::SplitKeyPath(std::string& path) const {
-    if (path.rfind("HKEY_", 0) != 0 || path.back() == '\\') {
+    const base::LeadBytes& leads = files_.codePage().leadBytes();
+    // A name may end in a double-byte character whose second byte is "\".
+    if (path.rfind("HKEY_", 0) != 0 || leads.endsWith(path, '\\')) {
         notices_.push_back(std::string(kIncorrectFormat) + "\n\n" + path);
         return 0;
     }
     std::string rootName = path;
     std::string subKey;
-    if (auto slash = path.find('\\'); slash != std::string::npos) {
+    if (auto slash = leads.findFirstOf(path, "\\"); slash != std::string::npos) {
         rootName = path.substr(0, slash);
         subKey = path.substr(slash + 1);
     }
@@ -63,13 +65,13 @@ std::unique_ptr<OpenKey> ModReg::OpenPath(const std::string& path, KeyAccess acc
     return std::make_unique<OpenKey>(registry_, root, sub, access);
 }
 
-bool ModReg::KeyExists(const std::string& path) const {
-    const auto k = OpenPath(path, KeyAccess::Read);
+bool ModReg::KeyExists(const std::string& path, KeyAccess view) const {
+    const auto k = OpenPath(path, KeyAccess::Read | view);
     return k && k->ok();
 }
 
-std::string ModReg::GetStringValue(const std::string& path, const std::string& valueName) const {
-    const auto k = OpenPath(path, KeyAccess::Read);
+std::string ModReg::GetStringValue(const std::string& path, const std::string& valueName, KeyAccess view) const {
+    const auto k = OpenPath(path, KeyAccess::Read | view);
     if (!k) return {};
     if (!k->ok()) return kError;
     std::string buffer(255, ' ');
@@ -106,7 +108,7 @@ bool ModReg::DeleteKey(const std::string& path) const {
     // A root alone cannot be deleted.
     std::string sub = path;
     if (SplitKeyPath(sub) == 0 || sub.empty()) return false;
-    const auto slash = path.rfind('\\');
+    const auto slash = files_.codePage().leadBytes().findLastOf(path, "\\");
     const auto parent = OpenPath(path.substr(0, slash), KeyAccess::Write);
     if (!parent) return false;
     if (parent->status() == RegStatus::FileNotFound) return true;

@@ -32,8 +32,11 @@ public:
     // Key paths and single values.
     KeyHandle SplitKeyPath(std::string& path) const;
     static KeyHandle RootKeyFromName(const std::string& name);
-    bool KeyExists(const std::string& path) const;
-    std::string GetStringValue(const std::string& path, const std::string& valueName) const;
+    // `view` (KeyAccess::Wow64_32Key or Wow64_64Key) reads a machine-wide
+    // key in that registry view; none: this program's own.
+    bool KeyExists(const std::string& path, platform::KeyAccess view = platform::KeyAccess{}) const;
+    std::string GetStringValue(const std::string& path, const std::string& valueName,
+                               platform::KeyAccess view = platform::KeyAccess{}) const;
     bool SetStringValue(const std::string& path, const std::string& valueName, const std::string& text) const;
     // True when the value (key) is not there afterwards: deleted, or missing
     // already. False when the registry refused.

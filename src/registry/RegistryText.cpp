@@ -24,8 +24,10 @@ std::string valueLine(const std::string& name, RegType type, const std::uint8_t*
         case RegType::ExpandSz: {
             std::string text(reinterpret_cast<const char*>(data), size);
             // The terminator is not part of the text; a string stored without
-            // one keeps its last character.
-            if (!text.empty() && text.back() == '\0') text.pop_back();
+            // one keeps its last character. Zeros padding the end are
+            // terminators too: dropping only one would lose another on every
+            // backup and restore of the value.
+            while (!text.empty() && text.back() == '\0') text.pop_back();
             line += (type == RegType::Sz ? "\"= sz:" : "\"=esz:") + text;
             break;
         }
@@ -81,9 +83,20 @@ struct Record {
     std::vector<std::uint8_t> data;
 };
 
+// A value line opens with the quote of its name and holds the marker's "="
+// (a line of a string value that begins so cannot be told from one).
+bool valueShaped(const std::string& line) {
+    return !line.empty() && line[0] == '"' && line.find('=') != std::string::npos;
+}
+
+bool isString(const Record& r) { return !r.header && (r.type == RegType::Sz || r.type == RegType::ExpandSz); }
+
 std::optional<Record> parseLine(const std::string& line) {
     Record r;
+    // Key and value names end at a zero in the registry's interface: a name
+    // holding one would be written as another name, or not at all.
     if (!line.empty() && line[0] == '\\') {
+        if (line.find('\0') != std::string::npos) return std::nullopt;
         r.header = true;
         r.text = line;
         return r;
@@ -92,6 +105,7 @@ std::optional<Record> parseLine(const std::string& line) {
     // The name runs from after the opening quote to before the quote ahead of "=".
     if (eq == std::string::npos || eq < 2) return std::nullopt;
     r.name = line.substr(1, eq - 2);
+    if (r.name.find('\0') != std::string::npos) return std::nullopt;
     std::string typeField = eq + 1 < line.size() ? line.substr(eq + 1, 3) : std::string();
     auto a = typeField.find_first_not_of(' ');
     auto b = typeField.find_last_not_of(' ');
@@ -122,6 +136,20 @@ std::optional<Record> parseLine(const std::string& line) {
         }
     }
     return r;
+}
+
+// A key header below the top names each key of its path, as Windows can
+// hold it: "\\a\\\\b" has an empty name, and no name is over 255 bytes.
+// A tree holding such a key could be neither listed nor deleted again.
+bool namesEveryKey(const std::string& header, const base::LeadBytes& leads) {
+    constexpr std::size_t kMaxKeyName = 255;
+    for (std::size_t at = leads.findFirstOf(header, "\\"); at != std::string::npos;) {
+        const std::size_t next = leads.findFirstOf(header, "\\", at + 1);
+        const std::size_t length = (next == std::string::npos ? header.size() : next) - at - 1;
+        if (length == 0 || length > kMaxKeyName) return false;
+        at = next;
+    }
+    return true;
 }
 
 }  // namespace
@@ -203,19 +231,37 @@ bool ModReg::ImportKey(const std::string& target, const std::string& file) const
     // Check every line before touching the registry: a damaged file must not
     // cost the user the tree it was meant to replace.
     std::vector<Record> records;
+    std::string lineBreak;  // what ended the line before
     size_t start = 0;
     while (start < content.size()) {
         auto end = content.find('\n', start);
         std::string line = content.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        auto record = parseLine(line);
-        if (!record) return false;
-        if (record->header &&
-            static_cast<std::size_t>(std::count(record->text.begin(), record->text.end(), '\\')) > kMaxKeyDepth) {
-            noteTooDeep(target);
-            return false;
+        std::string ending = end == std::string::npos ? "" : "\n";
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+            ending = "\r" + ending;
         }
-        records.push_back(std::move(*record));
+        if (line.empty() || (line[0] != '\\' && !valueShaped(line))) {
+            // The format has no escape: a string holding a line break was
+            // written across lines. Such a line continues the string value
+            // above it, with the break that split it; any other is damage.
+            if (records.empty() || !isString(records.back())) return false;
+            const std::string more = lineBreak + line;
+            records.back().data.insert(records.back().data.end(), more.begin(), more.end());
+        } else {
+            auto record = parseLine(line);
+            if (!record) return false;
+            if (record->header &&
+                static_cast<std::size_t>(std::count(record->text.begin(), record->text.end(), '\\')) > kMaxKeyDepth) {
+                noteTooDeep(target);
+                return false;
+            }
+            const base::LeadBytes& leads = files_.codePage().leadBytes();
+            if (record->header && !leads.endsWith(record->text, '\\') && !namesEveryKey(record->text, leads))
+                return false;
+            records.push_back(std::move(*record));
+        }
+        lineBreak = ending;
         if (end == std::string::npos) break;
         start = end + 1;
     }
@@ -228,7 +274,9 @@ bool ModReg::ImportKey(const std::string& target, const std::string& file) const
             if (target + r.text == headerPath) continue;
             headerPath = target + r.text;
             std::string toCreate = target + r.text;
-            if (r.text.back() == '\\') {
+            // The top header "\"; a key whose name ends in a double-byte
+            // character with "\" as its second byte is not it.
+            if (files_.codePage().leadBytes().endsWith(r.text, '\\')) {
                 if (!DeleteKeyTree(target)) ok = false;
                 toCreate = target;
             }

@@ -74,7 +74,8 @@ void RunBackup(app::Session& s, app::MainView& view) {
     view.setProgress(view.progressMinimum());
     detail::showNotices(view, ui, report.notices);
 
-    const std::string message = BackupReportText(report);
+    std::string message = BackupReportText(report);
+    if (!report.inUseWarning.empty()) message += "\r\n\r\n" + ui.shown(report.inUseWarning);
     if (!report.written) {
         // Nothing was backed up: say so, and there is nothing to put on a disc.
         view.showMessage(report.archiveError.empty() ? message : message + "\r\n\r\n" + ui.shown(report.archiveError),
@@ -88,7 +89,7 @@ void RunBackup(app::Session& s, app::MainView& view) {
     if (!warnings.empty()) warnings = "\r\n" + warnings;
     view.showMessage(message + warnings, Icon::Information, Buttons::Ok);
     if (view.showMessage(text::kDiscOffer, Icon::Information, Buttons::OkCancel) == app::Answer::Ok) {
-        st.DiscFileTitle = base::bareName(st.TargetArchivePath);
+        st.DiscFileTitle = base::bareName(st.TargetArchivePath, s.leads());
         st.DiscFilePath = st.TargetArchivePath;
         view.showDiscWindow(ui.shown(st.DiscFileTitle), ui.shown(st.DiscFilePath));
         st.DiscFileTitle.clear();

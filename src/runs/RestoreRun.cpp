@@ -40,10 +40,14 @@ void RunRestore(app::Session& s, app::MainView& view) {
 
     view.setHourglass(false);
     view.setProgress(view.progressMaximum());
-    view.setStatus(text::kOperationComplete);
+    view.setStatus(report.failure.empty() ? text::kOperationComplete : "");
     view.showBusy(false);
     view.setProgress(0);
     detail::showNotices(view, ui, report.notices);
+    if (!report.failure.empty()) {
+        view.showMessage(ui.shown(report.failure), Icon::Critical, Buttons::Ok);
+        return;
+    }
     view.showMessage(RestoreSummaryText(report), Icon::Information, Buttons::Ok);
 }
 

@@ -27,6 +27,8 @@ public:
     void headerWritten() override { advance(view_, 10); }
     // Shown on the status line until the next part starts.
     void fileWarning(const std::string& warning) override { view_.setStatus(ui_.shown(warning)); }
+    // On the status line, at the start of the run and again at its end.
+    void installationInUse(const std::string& text) override { view_.setStatus(ui_.shown(text)); }
     void entryAdded(const std::string& name) override;
     void entryExtracted(const std::string& name) override;
     void writeProgress(int percent) override;

@@ -20,7 +20,7 @@ app::Session& AppTest::open() {
 }
 
 void AppTest::makeFile(const std::string& windowsPath, const std::string& bytes) {
-    ASSERT_TRUE(mem.files->makeFolders(base::parentFolder(windowsPath))) << windowsPath;
+    ASSERT_TRUE(mem.files->makeFolders(base::parentFolder(windowsPath, base::singleByte()))) << windowsPath;
     ASSERT_TRUE(mem.files->writeFile(windowsPath, bytes)) << windowsPath;
 }
 

@@ -95,13 +95,20 @@ TEST_F(EnvironmentTest, AccountsKeyAndItsItem) {
     makeProfile("Outlook");
     makeProfile("Work");
     makeKey(kOutlookAccounts);
+    const std::string workAccounts = profilesKey() + "\\Work\\9375CFF0413111d3B88A00104B2A6676";
 
-    // Outlook 2007/2010 look under the profile named Outlook whatever is selected.
+    // Outlook 2007/2010 keep the accounts in the selected profile: Work has
+    // none of its own, and those of Outlook are not Work's.
     for (const char* version : {"12.0", "14.0"}) {
         auto& s = select("Work", version);
-        EXPECT_EQ(s.state.AccountsKey, kOutlookAccounts);
+        EXPECT_EQ(s.state.AccountsKey, workAccounts);
+        EXPECT_FALSE(view.backupItems[1].enabled) << version;
+        select("Outlook", version);
         EXPECT_TRUE(view.backupItems[1].enabled) << version;
     }
+    makeKey(workAccounts);
+    EXPECT_EQ(select("Work", "14.0").state.AccountsKey, workAccounts);
+    EXPECT_TRUE(view.backupItems[1].enabled);
     auto& s = select("Work", "11.0");
     EXPECT_EQ(s.state.AccountsKey, kOldAccounts);
     EXPECT_FALSE(view.backupItems[1].enabled);
@@ -148,6 +155,28 @@ TEST_F(EnvironmentTest, StationeryOfOutlook2007And2010ComesFromSharedFilesDir) {
     select("Outlook", "14.0");
     EXPECT_EQ(s.state.StationeryFolder, "C:\\Program Files\\Common Files\\Microsoft Shared\\Stationery");
     EXPECT_TRUE(view.backupItems[3].enabled);
+}
+
+TEST_F(EnvironmentTest, A32BitOutlookOfA64BitSystemIsReadInThe32BitView) {
+    makeProfile("Outlook");
+    const std::string lm = "HKEY_LOCAL_MACHINE\\Software\\";
+    const std::string x86 = "C:\\Program Files (x86)\\Common Files\\Microsoft Shared\\";
+    // The 64-bit Office's keys beside those of the 32-bit Outlook installed.
+    setString(lm + "Microsoft\\Shared Tools", "SharedFilesDir", "C:\\Program Files\\Common Files\\Microsoft Shared\\");
+    setString(lm + "Wow6432Node\\Microsoft\\Shared Tools", "SharedFilesDir", x86);
+    setString(lm + "Wow6432Node\\Microsoft\\Office\\14.0\\Outlook\\InstallRoot", "Path", "C:\\Office14\\");
+    makeFile(x86 + "Stationery\\Ivy.htm");
+    auto& s = select("Outlook", "14.0");
+    EXPECT_EQ(app::OutlookMachineView("14.0", s.reg), platform::KeyAccess::Wow64_32Key);
+    EXPECT_EQ(s.state.StationeryFolder, x86 + "Stationery");
+    EXPECT_TRUE(view.backupItems[3].enabled);
+
+    // Registered in the 64-bit view only: read there.
+    setString(lm + "Microsoft\\Office\\12.0\\Outlook\\InstallRoot", "Path", "C:\\Office12\\");
+    EXPECT_EQ(app::OutlookMachineView("12.0", s.reg), platform::KeyAccess::Wow64_64Key);
+    EXPECT_EQ(select("Outlook", "12.0").state.StationeryFolder,
+              "C:\\Program Files\\Common Files\\Microsoft Shared\\Stationery");
+    EXPECT_FALSE(view.backupItems[3].enabled);
 }
 
 TEST_F(EnvironmentTest, AddressBookItemFollowsTheSelectedProfile) {

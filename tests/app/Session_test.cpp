@@ -33,7 +33,7 @@ TEST_F(SessionTest, EachSessionMakesItsOwnWorkFolderUnderTheRoot) {
     EXPECT_NE(first.state.WorkFolder, second.state.WorkFolder);
     for (auto* s : {&first, &second}) {
         EXPECT_TRUE(isFolder(s->state.WorkFolder));
-        EXPECT_EQ(base::parentFolder(s->state.WorkFolder), "C:\\state\\deep\\quillmark");
+        EXPECT_EQ(base::parentFolder(s->state.WorkFolder, base::singleByte()), "C:\\state\\deep\\quillmark");
         EXPECT_EQ(s->state.InfoFilePath, s->state.WorkFolder + "\\quillmark.dat");
         EXPECT_EQ(s->zip1.ArchiveWorkFolder(), s->state.WorkFolder);
     }
@@ -85,7 +85,7 @@ TEST_F(SessionTest, DestructorRemovesTheWorkFolderAndWhatIsLeftInIt) {
     auto& s = open();
     ASSERT_TRUE(s.hasWorkFolder());
     const std::string folder = s.state.WorkFolder;
-    const std::string root = base::parentFolder(folder);
+    const std::string root = base::parentFolder(folder, base::singleByte());
     makeFile(root + "\\keep.txt", "not ours");
     ASSERT_TRUE(s.SaveINI("BackupItem", "1111111111"));
     s.sGetTempFile("QMC");

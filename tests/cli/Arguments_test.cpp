@@ -75,6 +75,11 @@ TEST(ConsoleArguments, UsageErrorsSayWhat) {
               "--yes does not go with --backup (see --help)");
     EXPECT_EQ(refusal({"--password", "p", "sf=Axm=1ps=bf=b"}),
               "--password does not go with the argument text sf=... (see --help)");
+    // Found by fuzzing: an option of a form, given without one, was ignored
+    // and the windows opened as if it had not been given.
+    EXPECT_EQ(refusal({"--prefix", "/p", "--items", "1x"}),
+              "--items goes only with one of --list, --backup, --restore, --schedule (see --help)");
+    EXPECT_EQ(refusal({"--yes"}), "--yes goes only with one of --list, --backup, --restore, --schedule (see --help)");
     EXPECT_EQ(refusal({"--jobs", "--list", "f"}), "--jobs and --list do not go together (see --help)");
     EXPECT_EQ(refusal({"--list", "f", "--list", "g"}), "--list is given twice (see --help)");
     EXPECT_EQ(refusal({"--list", "f", "extra"}), "unexpected argument \"extra\" after --list (see --help)");

@@ -17,7 +17,8 @@ namespace qm::test {
 namespace {
 
 namespace fs = std::filesystem;
-using base::bareName;
+// Paths of the samples, made in Windows-1252.
+std::string bareName(const std::string& path) { return base::bareName(path, base::singleByte()); }
 
 const std::string kRestoreFolder = "C:\\users\\bob\\Local Settings\\Application Data\\Microsoft\\Outlook";
 

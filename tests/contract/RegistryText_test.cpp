@@ -137,6 +137,70 @@ TEST_F(RegistryTextTest, MalformedFilesLeaveTheTargetAsItWas) {
     EXPECT_TRUE(reg->KeyExists(kDemo + "\\Sub"));
 }
 
+// Found by fuzzing: lines the check let through whose writes then failed,
+// after the top header had already deleted the tree being replaced.
+TEST_F(RegistryTextTest, NamesNoRegistryHoldsAreRefusedBeforeAnythingChanges) {
+    makeWorkedExample();
+    reg->ExportKey(kDemo, "", workFile("before.txt"));
+    const std::string good = "\\\r\n\"A\"= sz:x\r\n";
+    const std::string zero(1, '\0');
+    for (const std::string& bad : {good + "\\Sub\\\\Empty\r\n", good + "\\" + std::string(256, 'k') + "\r\n",
+                                   good + "\\S" + zero + "ub\r\n", good + "\"B" + zero + "C\"= sz:y\r\n"}) {
+        writeFileBytes("bad.txt", bad);
+        EXPECT_FALSE(reg->ImportKey(kDemo, workFile("bad.txt"))) << bad;
+        reg->ExportKey(kDemo, "", workFile("after.txt"));
+        EXPECT_EQ(fileBytes("after.txt"), fileBytes("before.txt")) << bad;
+    }
+    // The longest name Windows allows is taken.
+    writeFileBytes("long.txt", good + "\\" + std::string(255, 'k') + "\r\n");
+    EXPECT_TRUE(reg->ImportKey(kCopy, workFile("long.txt")));
+    EXPECT_TRUE(reg->KeyExists(kCopy + "\\" + std::string(255, 'k')));
+}
+
+// Found by fuzzing: only the last of several zeros ending a string was
+// dropped, so each backup and restore cut one more.
+TEST_F(RegistryTextTest, ZerosEndingAStringAreNotCarriedIntoTheText) {
+    setValue(kDemo, "Padded", RegType::Sz, std::string("pop.example.org\0\0\0", 18));
+    ASSERT_TRUE(reg->ExportKey(kDemo, "", workFile("first.txt")));
+    EXPECT_EQ(fileBytes("first.txt"), "\\\r\n\"Padded\"= sz:pop.example.org\r\n");
+    ASSERT_TRUE(reg->ImportKey(kCopy, workFile("first.txt")));
+    ASSERT_TRUE(reg->ExportKey(kCopy, "", workFile("second.txt")));
+    EXPECT_EQ(fileBytes("second.txt"), fileBytes("first.txt"));
+}
+
+TEST_F(RegistryTextTest, StringsHoldingLineBreaksComeBackByteForByte) {
+    // Line breaks of every kind, one at each end, an empty line inside, and a
+    // line that would be a bad value line on its own.
+    const std::string notes = std::string("first\r\nsecond\n\r\nno equals\rstill\r\n") + '\0';
+    const std::string path = std::string("\r\nC:\\x\r") + '\0';
+    setValue(kDemo, "Notes", RegType::Sz, notes);
+    setValue(kDemo + "\\Sub", "Path", RegType::ExpandSz, path);
+    setValue(kDemo + "\\Sub", "Count", RegType::Dword, dword(7));
+    ASSERT_TRUE(reg->ExportKey(kDemo, "", workFile("breaks.txt")));
+    ASSERT_TRUE(reg->ImportKey(kCopy, workFile("breaks.txt")));
+    EXPECT_EQ(value(kCopy, "Notes", RegType::Sz), notes);
+    EXPECT_EQ(value(kCopy + "\\Sub", "Path", RegType::ExpandSz), path);
+    EXPECT_EQ(value(kCopy + "\\Sub", "Count", RegType::Dword), dword(7));
+    // Exported again, the file is the same.
+    ASSERT_TRUE(reg->ExportKey(kCopy, "", workFile("again.txt")));
+    EXPECT_EQ(fileBytes("again.txt"), fileBytes("breaks.txt"));
+}
+
+TEST_F(RegistryTextTest, ALineThatBelongsToNoStringIsRefusedBeforeAnythingChanges) {
+    makeWorkedExample();
+    reg->ExportKey(kDemo, "", workFile("before.txt"));
+    for (const std::string& bad : {std::string("stray\r\n\\\r\n\"A\"= sz:x\r\n"),              // before any key
+                                   std::string("\\\r\nstray\r\n"),                             // after a header
+                                   std::string("\\\r\n\"N\"= dw:1\r\nstray\r\n"),              // after a number
+                                   std::string("\\\r\n\"B\"=bin:1\r\n\r\n"),                   // after binary bytes
+                                   std::string("\\\r\n\"S\"= sz:x\r\n\\Sub\r\nstray\r\n")}) {  // a key between
+        writeFileBytes("bad.txt", bad);
+        EXPECT_FALSE(reg->ImportKey(kDemo, workFile("bad.txt"))) << bad;
+        reg->ExportKey(kDemo, "", workFile("after.txt"));
+        EXPECT_EQ(fileBytes("after.txt"), fileBytes("before.txt")) << bad;
+    }
+}
+
 TEST_F(RegistryTextTest, ForeignLinesAreReadAsTheFormatSays) {
     // Unknown type fields are ignored; a value name holding "=" splits there
     // and is dropped, without failing the whole import.

@@ -34,6 +34,7 @@ Installation::Installation(const sample::SampleOptions& options, Backend backend
     sample::SampleOptions o = options;
     if (backend == Backend::Memory) {
         mem = memory::openMemoryPlatform(platform, options.user, options.windows);
+        platform.codePage->select(options.codePage);
         mem.files->mount('Z', hostDrive());
         // What Outlook's automation would answer for the version installed.
         mem.outlook->version = options.outlook;
@@ -50,7 +51,10 @@ Installation::Installation(const sample::SampleOptions& options, Backend backend
         fs::create_directories(dir / "program");
         PlatformOptions w;
         w.prefix = prefix;
-        w.userName = options.user;
+        // A host text; the sample's names are in its code page.
+        CodePage names;
+        names.select(options.codePage);
+        w.userName = names.toUtf8(options.user);
         w.workRoot = dir / "work";
         w.programFolder = dir / "program";
         if (!openPlatform(w, platform, error)) return;
@@ -81,7 +85,7 @@ std::string Installation::readFile(const std::string& windowsPath) const {
 }
 
 void Installation::writeFile(const std::string& windowsPath, const std::string& bytes) {
-    const std::string folder = base::parentFolder(windowsPath);
+    const std::string folder = base::parentFolder(windowsPath, base::singleByte());
     ASSERT_TRUE(mem.files ? mem.files->makeFolders(folder) : makeFolders(*platform.files, folder)) << windowsPath;
     ASSERT_TRUE(platform.files->writeFile(windowsPath, bytes)) << windowsPath;
 }

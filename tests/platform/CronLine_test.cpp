@@ -48,6 +48,21 @@ TEST(CronLine, AJobForNoDayOrNotPeriodicRunsOnceThenRemovesItsLine) {
     }
 }
 
+TEST(CronLine, AChosenCodePageGoesWithTheJobAndReadsBack) {
+    CronProgram program = kProgram;
+    program.codePage = "932";
+    for (const AtInfo& j :
+         {job(84600000, kMondayBit, "sf=Pxm=1ps=bf=D:\\b.qmk"), job(32400000, 0, "sf=Pxm=1ps=bf=t")}) {
+        std::string line, reason;
+        ASSERT_TRUE(cronLineFor(program, j, 7, line, reason)) << reason;
+        EXPECT_NE(line.find(" --user 'u' --code-page '932' 'sf=P"), std::string::npos) << line;
+        const auto read = parseCronLine(line);
+        ASSERT_TRUE(read) << line;
+        EXPECT_EQ(read->jobNumber, 7u);
+        EXPECT_EQ(read->JobTime, j.JobTime);
+    }
+}
+
 TEST(CronLine, QuotingKeepsEveryValueOneWordAndEscapesCronsPercent) {
     EXPECT_EQ(cronShellWord("it's 100%"), "'it'\\''s 100'\\%''");
     // cron's "\%" never follows a backslash of the value, which cron would

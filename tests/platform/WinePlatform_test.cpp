@@ -7,6 +7,8 @@
 #include <optional>
 
 #include "platform/CodePage.h"
+#include "platform/RegistryAccess.h"
+#include "platform/wine/WineRegistry.h"
 #include "support/MiniPrefix.h"
 #include "support/TempDir.h"
 
@@ -102,6 +104,35 @@ TEST_F(WinePlatformTest, TheCodePageOptionIsApplied) {
     options.codePage.clear();
     ASSERT_TRUE(open(error)) << error;
     EXPECT_EQ(platform.codePage->name(), "1252");
+}
+
+TEST_F(WinePlatformTest, ThePrefixsOwnCodePageIsTakenUnlessTheOptionNamesAnother) {
+    auto setAcp = [&](const std::string& acp) {
+        const CodePage cp;
+        std::string error;
+        auto reg = WineRegistry::open(prefix, false, cp, error);
+        ASSERT_TRUE(reg) << error;
+        ASSERT_EQ(writeValue(*reg, RootKey::LocalMachine, "System\\CurrentControlSet\\Control\\Nls\\Codepage", "ACP",
+                             RegType::Sz, acp + '\0'),
+                  RegStatus::Success);
+        ASSERT_TRUE(reg->flush(error)) << error;
+    };
+    setAcp("932");
+    std::string error;
+    ASSERT_TRUE(open(error)) << error;
+    EXPECT_EQ(platform.codePage->name(), "932");
+    // Names of the prefix read in it: a user named in Japanese.
+    EXPECT_TRUE(platform.codePage->leadBytes().isLead(0x95));
+    options.codePage = "1251";
+    ASSERT_TRUE(open(error)) << error;
+    EXPECT_EQ(platform.codePage->name(), "1251");
+
+    // A code page this program cannot use is said, not replaced by another.
+    options.codePage.clear();
+    setAcp("65001");
+    EXPECT_FALSE(open(error));
+    EXPECT_NE(error.find("65001"), std::string::npos) << error;
+    EXPECT_NE(error.find("--code-page"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -175,6 +175,41 @@ TEST_F(WineInterop, ValuesCrossBetweenWineAndUsBothWays) {
     EXPECT_EQ(readValue(*r, RootKey::CurrentUser, "Software\\QmByWine", "After", type, data), RegStatus::Success);
 }
 
+TEST_F(WineInterop, The32BitViewIsWhatWinesOwn32BitRegistryViewWrote) {
+    startServer();
+    const std::string tools = "HKLM\\Software\\Microsoft\\Shared Tools";
+    ASSERT_EQ(reg("add '" + tools +
+                  "' /v SharedFilesDir /d 'C:\\Program Files\\Common Files\\Microsoft Shared\\' /reg:64 /f"),
+              0);
+    ASSERT_EQ(reg("add '" + tools +
+                  "' /v SharedFilesDir /d 'C:\\Program Files (x86)\\Common Files\\Microsoft Shared\\' "
+                  "/reg:32 /f"),
+              0);
+    ASSERT_EQ(reg("add 'HKCR\\Outlook.Application\\CurVer' /ve /d Outlook.Application.14 /reg:32 /f"), 0);
+    // A key Wine keeps once for both views (a link under Wow6432Node).
+    const std::string shared = "HKLM\\Software\\Microsoft\\Cryptography\\Calais\\Current";
+    ASSERT_EQ(reg("add '" + shared + "' /v Qm /d both /reg:64 /f"), 0);
+    std::string wine32;
+    ASSERT_EQ(wine("reg query '" + shared + "' /v Qm /reg:32", &wine32), 0);
+    ASSERT_NE(wine32.find("both"), std::string::npos) << wine32;
+    stopServer();
+
+    auto r = openPrefix();
+    ASSERT_TRUE(r);
+    std::string text;
+    ASSERT_TRUE(readString(*r, RootKey::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools", "SharedFilesDir", text,
+                           KeyAccess::Wow64_32Key));
+    EXPECT_EQ(text, "C:\\Program Files (x86)\\Common Files\\Microsoft Shared\\");
+    ASSERT_TRUE(readString(*r, RootKey::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools", "SharedFilesDir", text));
+    EXPECT_EQ(text, "C:\\Program Files\\Common Files\\Microsoft Shared\\");
+    ASSERT_TRUE(readString(*r, RootKey::ClassesRoot, "Outlook.Application\\CurVer", "", text, KeyAccess::Wow64_32Key));
+    EXPECT_EQ(text, "Outlook.Application.14");
+    EXPECT_FALSE(readString(*r, RootKey::ClassesRoot, "Outlook.Application\\CurVer", "", text));
+    ASSERT_TRUE(readString(*r, RootKey::LocalMachine, "Software\\Microsoft\\Cryptography\\Calais\\Current", "Qm", text,
+                           KeyAccess::Wow64_32Key));
+    EXPECT_EQ(text, "both");
+}
+
 TEST_F(WineInterop, RunningWineserverBlocksWritesUntilItEnds) {
     auto r = openPrefix();
     ASSERT_TRUE(r);

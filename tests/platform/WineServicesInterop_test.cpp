@@ -27,7 +27,11 @@ protected:
     // The lines Wine's cmd prints for `commands` (joined with " & ").
     std::vector<std::string> cmd(const std::string& commands) {
         std::string out;
-        EXPECT_EQ(wine("cmd /c '" + commands + "'", &out), 0) << out;
+        // Wine sometimes fails to start cmd on a loaded machine (a
+        // ShellExecuteEx error before any command ran): that is tried again.
+        int status = -1;
+        for (int attempt = 0; attempt < 3 && status != 0; ++attempt) status = wine("cmd /c '" + commands + "'", &out);
+        EXPECT_EQ(status, 0) << out;
         std::vector<std::string> lines;
         std::istringstream in(out);
         for (std::string line; std::getline(in, line);) {

@@ -256,6 +256,11 @@ TEST_F(WineSystemTest, OutlookVersionFromItsRegisteredClass) {
     EXPECT_FALSE(probe.outlookVersion(text));
     EXPECT_EQ(text, "kept");
 
+    // A 32-bit Outlook's installer writes it in the 32-bit view of a 64-bit prefix.
+    setString(RootKey::LocalMachine, "Software\\Classes\\Wow6432Node\\Outlook.Application\\CurVer", "",
+              "Outlook.Application.11");
+    ASSERT_TRUE(probe.outlookVersion(text));
+    EXPECT_EQ(text, "11.0");
     setString(RootKey::LocalMachine, "Software\\Classes\\Outlook.Application\\CurVer", "", "Outlook.Application.14");
     ASSERT_TRUE(probe.outlookVersion(text));
     EXPECT_EQ(text, "14.0");

@@ -70,7 +70,7 @@ bool RunsTest::exists(const Installation& inst, const std::string& windowsPath) 
 }
 
 void RunsTest::writeFile(Installation& inst, const std::string& windowsPath, const std::string& bytes) {
-    ASSERT_TRUE(platform::makeFolders(*inst.platform.files, base::parentFolder(windowsPath)));
+    ASSERT_TRUE(platform::makeFolders(*inst.platform.files, base::parentFolder(windowsPath, base::singleByte())));
     ASSERT_TRUE(inst.platform.files->writeFile(windowsPath, bytes)) << windowsPath;
 }
 
@@ -312,7 +312,7 @@ std::vector<std::string> hostFiles(const std::string& folder) {
 std::string binaryPath() { return std::string(QM_BINARY_DIR) + "/quillmark"; }
 
 std::string quillmark(const Installation& inst, const std::string& arguments) {
-    return "env -u DISPLAY -u WAYLAND_DISPLAY XDG_STATE_HOME=" + shq(inst.workRoot) + " " + shq(binaryPath()) +
+    return "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_STATE_HOME=" + shq(inst.workRoot) + " " + shq(binaryPath()) +
            " --prefix " + shq(inst.made.prefix) + " --user " + shq(inst.made.userProfileFolder.substr(
                                                                        inst.made.userProfileFolder.rfind('\\') + 1)) +
            " " + arguments;

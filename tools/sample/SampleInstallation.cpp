@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/WinPath.h"
 #include "platform/CodePage.h"
 #include "platform/FileOps.h"
 #include "platform/Registry.h"
@@ -31,7 +32,6 @@ const char* const kProfilesKey =
 const char* const kOutlookSection = "0a0d020000000000c000000000000046";
 const char* const kGlobalSection = "13dbb0c8aa05101a9bb000aa002fc45a";
 const char* const kAccountsSection = "9375CFF0413111d3B88A00104B2A6676";
-const char* const kSharedFilesDir = "C:\\Program Files\\Common Files\\Microsoft Shared\\";
 
 // MAPI's store wrapper and the personal-folder provider, as they stand in
 // real entry identifiers.
@@ -64,6 +64,15 @@ std::string sectionName(const std::string& seed) {
 }
 
 std::string join(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
+
+// The OEM code page Windows pairs with an ANSI one.
+std::string oemCodePage(const std::string& ansi) {
+    static const char* const pairs[][2] = {{"1250", "852"}, {"1251", "866"}, {"1252", "437"}, {"1253", "737"},
+                                           {"1254", "857"}, {"1255", "862"}, {"1256", "720"}, {"1257", "775"}};
+    for (const auto& p : pairs)
+        if (ansi == p[0]) return p[1];
+    return ansi;  // 874, 932, 936, 949, 950, 1258: the same number
+}
 
 // Registry writes of one build, with the first failure kept.
 class RegWriter {
@@ -107,6 +116,18 @@ public:
 
 private:
     bool shared() const { return o_.outlook == "12.0" || o_.outlook == "14.0"; }
+    const CodePage& cp() const { return files_.codePage(); }
+    std::string wide(const std::string& text) const { return utf16Z(text, cp()); }
+    // Where a 32-bit installer's machine-wide keys land in a 64-bit prefix.
+    std::string machineKey(const std::string& sub) const {
+        return o_.stock ? "Software\\Wow6432Node\\" + sub.substr(sub.find('\\') + 1) : sub;
+    }
+    std::string classesKey(const std::string& sub) const {
+        return "Software\\Classes\\" + std::string(o_.stock ? "Wow6432Node\\" : "") + sub;
+    }
+    std::string sharedFilesDir() const { return programFiles() + "\\Common Files\\Microsoft Shared\\"; }
+    std::string programFiles() const { return o_.stock ? "C:\\Program Files (x86)" : "C:\\Program Files"; }
+    bool vistaLayout() const { return o_.stock || o_.windows == "6.1"; }
     std::string major() const { return o_.outlook.substr(0, o_.outlook.find('.')); }
 
     void file(const std::string& windowsPath, const std::string& content);
@@ -126,7 +147,7 @@ private:
 };
 
 void Builder::file(const std::string& windowsPath, const std::string& content) {
-    const std::string folder = windowsPath.substr(0, windowsPath.rfind('\\'));
+    const std::string folder = base::parentFolder(windowsPath, cp().leadBytes());
     if ((!makeFolders(files_, folder) || !files_.writeFile(windowsPath, content)) && fileError_.empty())
         fileError_ = "cannot write " + windowsPath;
 }
@@ -148,7 +169,9 @@ void Builder::files() {
 
     // Stationery: the Office installation's shared folder for 2007 and
     // 2010, the user's own folder before.
-    const std::string sta = made_.stationeryFolder;
+    // Written where the folder really is: the user's one is reached through
+    // "Application Data", which a stock prefix has only as Windows' junction.
+    const std::string sta = v14 ? made_.stationeryFolder : join(roaming_, "Microsoft\\Stationery");
     if (v14) {
         file(join(sta, "Clear Day.htm"), "<html><body background=\"Clear Day Bkgrd.jpg\"></body></html>\r\n");
         file(join(sta, "Clear Day Bkgrd.jpg"), "\xFF\xD8\xFF\xE0" + pstFileBytes(2048, 11, false).substr(16));
@@ -211,10 +234,10 @@ void Builder::profile(RegWriter& w, const std::string& name, bool first) {
     auto store = [&](const std::string& role, const std::string& path, bool unicode, const std::string& display) {
         const std::string section = sectionName(o_.user + "/" + name + "/" + role);
         const std::string sk = key + "\\" + section;
-        w.binary(cu, sk, "01020fff", pstStoreEntryId(path, unicode));
+        w.binary(cu, sk, "01020fff", pstStoreEntryId(path, unicode, cp()));
         w.binary(cu, sk, "001e6700", ansiZ(path));
-        if (unicode) w.binary(cu, sk, "001f6700", utf16Z(path));
-        w.binary(cu, sk, "001f3001", utf16Z(display));
+        if (unicode) w.binary(cu, sk, "001f6700", wide(path));
+        w.binary(cu, sk, "001f3001", wide(display));
         w.binary(cu, sk, "00033009", dword(0x20));
         prof.dataFiles.push_back(path);
         prof.storeSections.push_back(prof.key + "\\" + section);
@@ -225,14 +248,14 @@ void Builder::profile(RegWriter& w, const std::string& name, bool first) {
         const std::string main = join(join(local_, "Microsoft\\Outlook"),
                                       v14 ? o_.user + "@example.org.pst" : std::string("Outlook.pst"));
         store("main", main, v14, "Personal Folders");
-        // A second file on another drive, named in ANSI.
-        store("archive", "D:\\Mail\\Archive.pst", false, "Archive Folders");
+        // A second file on another drive (where there is one), named in ANSI.
+        store("archive", o_.stock ? "C:\\Mail\\Archive.pst" : "D:\\Mail\\Archive.pst", false, "Archive Folders");
     } else {
         store("main", join(join(local_, "Microsoft\\Outlook"), name + ".pst"), true, name);
         // A server mailbox: a store without a file.
         const std::string sk = key + "\\" + sectionName(o_.user + "/" + name + "/mailbox");
         w.binary(cu, sk, "01020fff", serverStoreEntryId("MAIL01", "/o=Example/ou=Mail/cn=Recipients/cn=" + o_.user));
-        w.binary(cu, sk, "001f3001", utf16Z("Mailbox - " + o_.user));
+        w.binary(cu, sk, "001f3001", wide("Mailbox - " + o_.user));
     }
 
     if (!v14) {
@@ -244,11 +267,11 @@ void Builder::profile(RegWriter& w, const std::string& name, bool first) {
         w.binary(cu, pabKey, "001e3001", ansiZ("Personal Address Book"));
         prof.addressBooks.push_back(pab);
         if (first) {
-            const std::string doubled = "D:\\\\Mail\\\\Contacts.pab";
+            const std::string doubled = o_.stock ? "C:\\\\Mail\\\\Contacts.pab" : "D:\\\\Mail\\\\Contacts.pab";
             const std::string k2 = key + "\\" + sectionName(o_.user + "/" + name + "/pab2");
             w.text(cu, k2, "001e6600", doubled);
             w.binary(cu, k2, "001e3001", ansiZ("Shared Contacts"));
-            prof.addressBooks.push_back("D:\\Mail\\Contacts.pab");
+            prof.addressBooks.push_back(o_.stock ? "C:\\Mail\\Contacts.pab" : "D:\\Mail\\Contacts.pab");
         }
     } else {
         // Internet accounts of 2007 and 2010 live in the profile.
@@ -263,11 +286,11 @@ void Builder::profile(RegWriter& w, const std::string& name, bool first) {
             const std::string a = acc + "\\" + id;
             const std::string mail = (i == 0 ? o_.user : o_.user + ".work") + "@example.org";
             w.text(cu, a, "clsid", "{ED475411-B0D6-11D2-8C3B-00104B2A6676}");
-            w.binary(cu, a, "Account Name", utf16Z(mail));
-            w.binary(cu, a, "Display Name", utf16Z(o_.user));
-            w.binary(cu, a, "Email", utf16Z(mail));
-            w.binary(cu, a, servers[i][1], utf16Z(servers[i][0]));
-            w.binary(cu, a, "SMTP Server", utf16Z("smtp.example.org"));
+            w.binary(cu, a, "Account Name", wide(mail));
+            w.binary(cu, a, "Display Name", wide(o_.user));
+            w.binary(cu, a, "Email", wide(mail));
+            w.binary(cu, a, servers[i][1], wide(servers[i][0]));
+            w.binary(cu, a, "SMTP Server", wide("smtp.example.org"));
             w.number(cu, a, "Mini UID", 0x5A5A0000u + static_cast<std::uint32_t>(i));
         }
     }
@@ -309,14 +332,24 @@ void Builder::options(RegWriter& w) {
     w.text(cu, base + "\\Options\\General", "PONT_STRING", "32,");
     w.number(cu, base + "\\Options\\Spelling", "Check", 1);
     w.text(cu, base + "\\Setup", "First-Run", "");
-    w.text(cu, "Software\\Wine", "Version", o_.windows == "6.1" ? "win7" : "winxp");
+    // wineboot leaves the version to Wine's default (Windows 10 for Wine 8).
+    if (!o_.stock) w.text(cu, "Software\\Wine", "Version", o_.windows == "6.1" ? "win7" : "winxp");
 }
 
 void Builder::machine(RegWriter& w) {
     const KeyHandle lm = RootKey::LocalMachine;
     // What Wine keeps for the Windows version it was set to.
     const std::string cv = "Software\\Microsoft\\Windows NT\\CurrentVersion";
-    if (o_.windows == "6.1") {
+    if (o_.stock) {
+        w.number(lm, cv, "CurrentMajorVersionNumber", 10);
+        w.number(lm, cv, "CurrentMinorVersionNumber", 0);
+        w.text(lm, cv, "CurrentVersion", "6.3");
+        w.text(lm, cv, "CurrentBuild", "19045");
+        w.text(lm, cv, "CurrentBuildNumber", "19045");
+        w.text(lm, cv, "ProductName", "Windows 10 Pro");
+        w.text(lm, cv, "CurrentType", "Multiprocessor Free");
+        w.text(lm, cv, "InstallationType", "Client");
+    } else if (o_.windows == "6.1") {
         w.text(lm, cv, "CurrentVersion", "6.1");
         w.text(lm, cv, "CurrentBuild", "7601");
         w.text(lm, cv, "CurrentBuildNumber", "7601");
@@ -338,22 +371,27 @@ void Builder::machine(RegWriter& w) {
     // The automation class Outlook registers; the version is read from it.
     const std::string clsid = "{0006F03A-0000-0000-C000-000000000046}";
     const std::string progId = "Outlook.Application." + major();
-    w.text(lm, "Software\\Classes\\Outlook.Application", "", "Microsoft Outlook Application");
-    w.text(lm, "Software\\Classes\\Outlook.Application\\CLSID", "", clsid);
-    w.text(lm, "Software\\Classes\\Outlook.Application\\CurVer", "", progId);
-    w.text(lm, "Software\\Classes\\" + progId, "", "Microsoft Outlook Application");
-    w.text(lm, "Software\\Classes\\" + progId + "\\CLSID", "", clsid);
+    w.text(lm, classesKey("Outlook.Application"), "", "Microsoft Outlook Application");
+    w.text(lm, classesKey("Outlook.Application\\CLSID"), "", clsid);
+    w.text(lm, classesKey("Outlook.Application\\CurVer"), "", progId);
+    w.text(lm, classesKey(progId), "", "Microsoft Outlook Application");
+    w.text(lm, classesKey(progId + "\\CLSID"), "", clsid);
 
-    w.text(lm, "SOFTWARE\\Microsoft\\Shared Tools", "SharedFilesDir", kSharedFilesDir);
-    const std::string office = "C:\\Program Files\\Microsoft Office\\Office" + major() + "\\";
-    w.text(lm, "Software\\Microsoft\\Office\\" + o_.outlook + "\\Outlook\\InstallRoot", "Path", office);
-    w.text(lm, "Software\\Microsoft\\Office\\" + o_.outlook + "\\Common\\InstallRoot", "Path", office);
+    w.text(lm, machineKey("SOFTWARE\\Microsoft\\Shared Tools"), "SharedFilesDir", sharedFilesDir());
+    const std::string office = programFiles() + "\\Microsoft Office\\Office" + major() + "\\";
+    w.text(lm, machineKey("Software\\Microsoft\\Office\\" + o_.outlook + "\\Outlook\\InstallRoot"), "Path", office);
+    w.text(lm, machineKey("Software\\Microsoft\\Office\\" + o_.outlook + "\\Common\\InstallRoot"), "Path", office);
+
+    // The code pages of the prefix's locale, where Wine keeps them.
+    const std::string nls = "System\\CurrentControlSet\\Control\\Nls\\Codepage";
+    w.text(lm, nls, "ACP", o_.codePage);
+    w.text(lm, nls, "OEMCP", oemCodePage(o_.codePage));
 }
 
 bool Builder::run(std::string& error) {
     made_ = SampleInstallation();
     made_.userProfileFolder = "C:\\users\\" + o_.user;
-    if (o_.windows == "6.1") {
+    if (vistaLayout()) {
         roaming_ = made_.userProfileFolder + "\\AppData\\Roaming";
         local_ = made_.userProfileFolder + "\\AppData\\Local";
     } else {
@@ -364,7 +402,7 @@ bool Builder::run(std::string& error) {
     made_.localOutlookFolder = local_ + "\\Microsoft\\Outlook";
     made_.signaturesFolder = roaming_ + "\\Microsoft\\Signatures";
     made_.templatesFolder = roaming_ + "\\Microsoft\\Templates";
-    made_.stationeryFolder = shared() ? std::string(kSharedFilesDir) + "Stationery"
+    made_.stationeryFolder = shared() ? sharedFilesDir() + "Stationery"
                                       : made_.userProfileFolder + "\\Application Data\\Microsoft\\Stationery";
 
     RegWriter w(registry_);
@@ -380,7 +418,7 @@ bool Builder::run(std::string& error) {
     }
 
     files();
-    file(join(made_.userProfileFolder, o_.windows == "6.1" ? "Documents\\readme.txt" : "My Documents\\readme.txt"),
+    file(join(made_.userProfileFolder, vistaLayout() ? "Documents\\readme.txt" : "My Documents\\readme.txt"),
          "A sample Outlook installation.\r\n");
     if (!fileError_.empty()) {
         error = fileError_;
@@ -389,14 +427,18 @@ bool Builder::run(std::string& error) {
     return true;
 }
 
-bool validName(const std::string& name) {
-    if (name.empty() || name.find_first_of("\\/:*?\"<>|") != std::string::npos) return false;
+bool validName(const std::string& name, const base::LeadBytes& leads) {
+    if (name.empty() || leads.findFirstOf(name, "\\/:*?\"<>|") != std::string::npos) return false;
     return name != "." && name != "..";
 }
 
 }  // namespace
 
 std::string sampleHostPath(const std::string& prefix, const std::string& windowsPath) {
+    return sampleHostPath(prefix, windowsPath, sampleCodePage());
+}
+
+std::string sampleHostPath(const std::string& prefix, const std::string& windowsPath, const CodePage& codePage) {
     std::string host;
     std::string rest;
     if (windowsPath.rfind("\\\\", 0) == 0) {
@@ -417,10 +459,10 @@ std::string sampleHostPath(const std::string& prefix, const std::string& windows
     }
     std::size_t start = 0;
     while (start <= rest.size()) {
-        std::size_t end = rest.find('\\', start);
+        std::size_t end = codePage.leadBytes().findFirstOf(rest, "\\", start);
         if (end == std::string::npos) end = rest.size();
         const std::string part = rest.substr(start, end - start);
-        if (!part.empty()) host += "/" + sampleCodePage().toUtf8(part);
+        if (!part.empty()) host += "/" + codePage.toUtf8(part);
         start = end + 1;
     }
     return host.empty() ? "/" : host;
@@ -428,9 +470,11 @@ std::string sampleHostPath(const std::string& prefix, const std::string& windows
 
 std::string ansiZ(const std::string& text) { return text + '\0'; }
 
-std::string utf16Z(const std::string& text) {
+std::string utf16Z(const std::string& text) { return utf16Z(text, sampleCodePage()); }
+
+std::string utf16Z(const std::string& text, const CodePage& codePage) {
     std::string out;
-    for (char16_t unit : sampleCodePage().toUtf16(text)) {
+    for (char16_t unit : codePage.toUtf16(text)) {
         out += static_cast<char>(unit & 0xFF);
         out += static_cast<char>(unit >> 8);
     }
@@ -438,11 +482,15 @@ std::string utf16Z(const std::string& text) {
 }
 
 std::string pstStoreEntryId(const std::string& path, bool unicode) {
+    return pstStoreEntryId(path, unicode, sampleCodePage());
+}
+
+std::string pstStoreEntryId(const std::string& path, bool unicode, const CodePage& codePage) {
     std::string id = zeros(4) + bytes(kStoreWrapUid, 16) + zeros(2) + ansiZ("mspst.dll");
     id += zeros(4) + bytes(kPstUid, 16);
     // The wrapped identifier's own flags: Unicode files say so.
     id += dword(unicode ? 0x00000002u : 0u);
-    id += unicode ? utf16Z(path) : ansiZ(path);
+    id += unicode ? utf16Z(path, codePage) : ansiZ(path);
     return id + zeros(unicode ? 2 : 1);
 }
 
@@ -498,11 +546,18 @@ bool checkSampleOptions(const SampleOptions& options, std::string& error) {
         error = "Windows version " + options.windows + " is not one of 6.1, 5.1";
         return false;
     }
-    if (!validName(options.user)) {
+    CodePage codePage;
+    if (!codePage.select(options.codePage)) {
+        error = "code page " + options.codePage + " is not one the system can convert";
+        return false;
+    }
+    const base::LeadBytes& leads = codePage.leadBytes();
+    if (!validName(options.user, leads)) {
         error = "\"" + options.user + "\" cannot be a user name";
         return false;
     }
-    if (!validName(options.profile) || (!options.secondProfile.empty() && !validName(options.secondProfile))) {
+    if (!validName(options.profile, leads) ||
+        (!options.secondProfile.empty() && !validName(options.secondProfile, leads))) {
         error = "a profile name cannot hold \\ / : * ? \" < > |";
         return false;
     }
@@ -515,6 +570,13 @@ bool checkSampleOptions(const SampleOptions& options, std::string& error) {
 
 bool buildSample(const SampleOptions& options, Platform& platform, SampleInstallation& made, std::string& error) {
     if (!checkSampleOptions(options, error)) return false;
+    // The installation's services convert the names: in the sample's code page.
+    CodePage wanted;
+    wanted.select(options.codePage);
+    if (platform.codePage && platform.codePage->name() != wanted.name()) {
+        error = "the installation's code page is " + platform.codePage->name() + ", not the sample's " + wanted.name();
+        return false;
+    }
     Builder builder(options, made, *platform.registry, *platform.files);
     return builder.run(error);
 }

@@ -22,6 +22,13 @@ struct SampleOptions {
     std::string windows = "6.1";
     std::string profile = "Outlook";
     std::string secondProfile;  // empty: one profile only
+    // The prefix's ANSI code page (its "ACP"); the names above are in it.
+    std::string codePage = "1252";
+    // Laid out as Wine's wineboot makes a prefix: Windows 10 in a 64-bit
+    // prefix, the user's AppData folders without Windows' compatibility
+    // folders, no drive D:, and Outlook registered by its 32-bit installer
+    // (its machine-wide keys under Wow6432Node). `windows` is not used.
+    bool stock = false;
     // Replace a sample made before in the same folder. Any other folder
     // that is not empty is never removed.
     bool force = false;
@@ -60,7 +67,8 @@ struct SampleInstallation {
 bool buildSampleInstallation(const SampleOptions& options, std::string& error);
 bool buildSampleInstallation(const SampleOptions& options, SampleInstallation& made, std::string& error);
 // Into an installation already open (its drives C: and D: and the user's
-// profile folder must exist); `options.prefix` is not used.
+// profile folder must exist, its code page the sample's); `options.prefix`
+// is not used.
 bool buildSample(const SampleOptions& options, platform::Platform& platform, SampleInstallation& made,
                  std::string& error);
 
@@ -68,17 +76,23 @@ bool buildSample(const SampleOptions& options, platform::Platform& platform, Sam
 bool checkSampleOptions(const SampleOptions& options, std::string& error);
 
 // The host path of a Windows path inside a prefix made here (drives C: and
-// D:, \\server\share under dosdevices/unc); empty for other paths.
+// D:, \\server\share under dosdevices/unc); empty for other paths. Names
+// are in the code page (Windows-1252 when none is given).
 std::string sampleHostPath(const std::string& prefix, const std::string& windowsPath);
+std::string sampleHostPath(const std::string& prefix, const std::string& windowsPath,
+                           const platform::CodePage& codePage);
 
 // Pieces of the profile values, for tests that add sections of their own.
-// Byte strings; text arguments are ANSI.
+// Byte strings; text arguments are ANSI (Windows-1252 when no code page is
+// given).
 std::string ansiZ(const std::string& text);   // the text and one zero byte
 std::string utf16Z(const std::string& text);  // UTF-16LE and a zero unit
+std::string utf16Z(const std::string& text, const platform::CodePage& codePage);
 // The entry identifier of a personal-folder store ("01020fff"): the store
 // wrapper, the provider's DLL name, then the path as UTF-16 or as ANSI text
 // with its terminator.
 std::string pstStoreEntryId(const std::string& path, bool unicode);
+std::string pstStoreEntryId(const std::string& path, bool unicode, const platform::CodePage& codePage);
 // A server mailbox store: no file path in it.
 std::string serverStoreEntryId(const std::string& server, const std::string& mailboxDn);
 // File contents with the header of a personal-folder file ("!BDN", then

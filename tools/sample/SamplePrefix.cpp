@@ -19,27 +19,28 @@ namespace {
 // Left in every prefix made here, so that --force removes only those.
 constexpr const char* kMarker = ".quillmark-sample";
 
-// The samples are made in Windows-1252.
-const CodePage& sampleCodePage() {
-    static const CodePage cp;
-    return cp;
-}
-
 // The host side of a new Wine prefix: drives, Windows' folders, and the
-// user's profile folder with the links Windows keeps for older names.
-bool prepareWinePrefix(const SampleOptions& o, std::string& error) {
+// user's profile folder, with the links Windows keeps for older names unless
+// the prefix is laid out as wineboot makes it.
+bool prepareWinePrefix(const SampleOptions& o, const CodePage& codePage, std::string& error) {
     const std::string& p = o.prefix;
     std::error_code ec;
     fs::create_directories(p + "/dosdevices", ec);
     for (const char* d : {"/drive_c/windows/system32", "/drive_c/windows/temp", "/drive_c/ProgramData",
-                          "/drive_c/users/Public", "/drive_d/Mail"})
+                          "/drive_c/users/Public", "/drive_c/Program Files"})
         fs::create_directories(p + d, ec);
+    if (o.stock) {
+        fs::create_directories(p + "/drive_c/Program Files (x86)", ec);
+        fs::create_directories(p + "/drive_c/Mail", ec);
+    } else {
+        fs::create_directories(p + "/drive_d/Mail", ec);
+    }
     fs::create_symlink("../drive_c", p + "/dosdevices/c:", ec);
     if (ec) {
         error = "cannot link " + p + "/dosdevices/c:: " + ec.message();
         return false;
     }
-    fs::create_symlink("../drive_d", p + "/dosdevices/d:", ec);
+    if (!o.stock) fs::create_symlink("../drive_d", p + "/dosdevices/d:", ec);
     ec.clear();
     fs::create_symlink("/", p + "/dosdevices/z:", ec);
     if (ec) {
@@ -47,8 +48,14 @@ bool prepareWinePrefix(const SampleOptions& o, std::string& error) {
         return false;
     }
 
-    const std::string home = p + "/drive_c/users/" + sampleCodePage().toUtf8(o.user);
-    if (o.windows == "6.1") {
+    const std::string home = p + "/drive_c/users/" + codePage.toUtf8(o.user);
+    if (o.stock) {
+        // What wineboot of Wine 8 makes, and nothing more.
+        for (const char* d : {"/AppData/Roaming", "/AppData/Local", "/AppData/LocalLow", "/Contacts", "/Desktop",
+                              "/Documents", "/Downloads", "/Favorites", "/Links", "/Music", "/Pictures", "/Saved Games",
+                              "/Searches", "/Temp", "/Videos"})
+            fs::create_directories(home + d, ec);
+    } else if (o.windows == "6.1") {
         for (const char* d : {"/AppData/Roaming/Microsoft", "/AppData/Local/Microsoft", "/AppData/LocalLow",
                               "/Desktop", "/Documents"})
             fs::create_directories(home + d, ec);
@@ -114,10 +121,11 @@ bool buildSampleInstallation(const SampleOptions& options, SampleInstallation& m
         error = "cannot make " + options.prefix + ": " + ec.message();
         return false;
     }
-    if (!prepareWinePrefix(options, error)) return false;
     // The prefix's own services, without Wine: its registry files and drives.
     Platform platform;
     platform.codePage = std::make_unique<CodePage>();
+    platform.codePage->select(options.codePage);  // checked with the options
+    if (!prepareWinePrefix(options, *platform.codePage, error)) return false;
     auto registry = wine::WineRegistry::open(options.prefix, true, *platform.codePage, error);
     if (!registry) return false;
     wine::WineRegistry& saved = *registry;

@@ -30,10 +30,11 @@ namespace {
 
 const char* const kPartMarker = ".qmpart-";
 
-bool validComponent(const std::string& c) {
+// "|" can be the second byte of a double-byte character: looked for by character.
+bool validComponent(const std::string& c, const base::LeadBytes& leads) {
     for (unsigned char ch : c)
-        if (ch < 0x20 || std::strchr("<>:\"|?*", ch)) return false;
-    return true;
+        if (ch < 0x20) return false;
+    return leads.findFirstOf(c, "<>:\"|?*") == std::string::npos;
 }
 
 FileInfo infoOf(const MemoryFileSystem::Node* node, const MemoryFileSystem::Content& c, bool folder) {
@@ -160,14 +161,16 @@ MemoryFileSystem::~MemoryFileSystem() = default;
 std::int64_t MemoryFileSystem::tick() { return ++clock_; }
 
 std::string MemoryFileSystem::canonical(const std::string& pathIn) const {
+    const base::LeadBytes& leads = codePage_.leadBytes();
     std::string path = pathIn;
+    // "/" is never the second byte of a double-byte character.
     std::replace(path.begin(), path.end(), '/', '\\');
     std::string root;
     std::string rest;
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        const auto server = path.find('\\', 2);
+        const auto server = leads.findFirstOf(path, "\\", 2);
         if (server == std::string::npos || server == 2) return {};
-        auto share = path.find('\\', server + 1);
+        auto share = leads.findFirstOf(path, "\\", server + 1);
         if (share == std::string::npos) share = path.size();
         if (share == server + 1) return {};
         root = path.substr(0, share);
@@ -184,7 +187,7 @@ std::string MemoryFileSystem::canonical(const std::string& pathIn) const {
              std::vector<std::string> parts;
              std::size_t start = 0;
              while (start <= rest.size()) {
-                 auto end = rest.find('\\', start);
+                 auto end = leads.findFirstOf(rest, "\\", start);
                  if (end == std::string::npos) end = rest.size();
                  parts.push_back(rest.substr(start, end - start));
                  start = end + 1;
@@ -201,7 +204,7 @@ std::string MemoryFileSystem::canonical(const std::string& pathIn) const {
         // Windows ignores trailing dots and blanks of a name.
         while (!c.empty() && (c.back() == '.' || c.back() == ' ')) c.pop_back();
         if (c.empty()) continue;
-        if (!validComponent(c)) return {};
+        if (!validComponent(c, leads)) return {};
         current += "\\" + c;
         if (const auto link = links_.find(keyOf(current)); link != links_.end()) current = link->second;
         stack.push_back(current);
@@ -227,8 +230,10 @@ const MemoryFileSystem::Node* MemoryFileSystem::find(const std::string& path) co
 bool MemoryFileSystem::parentIsFolder(const std::string& path) const {
     const std::string c = canonical(path);
     if (c.empty()) return false;
-    const std::string parent = base::parentFolder(c);
-    const Node* node = parent.empty() ? nullptr : find(parent.back() == '\\' ? parent.substr(0, parent.size() - 1) : parent);
+    const base::LeadBytes& leads = codePage_.leadBytes();
+    const std::string parent = base::parentFolder(c, leads);
+    const Node* node =
+        parent.empty() ? nullptr : find(leads.endsWith(parent, '\\') ? parent.substr(0, parent.size() - 1) : parent);
     return node && node->folder;
 }
 
@@ -236,8 +241,8 @@ MemoryFileSystem::Node& MemoryFileSystem::put(const std::string& path, bool fold
     const std::string c = canonical(path).empty() ? path : canonical(path);
     auto node = std::make_unique<Node>();
     node->path = c;
-    std::string parent = base::parentFolder(c);
-    if (!parent.empty() && parent.back() == '\\') parent.pop_back();
+    std::string parent = base::parentFolder(c, codePage_.leadBytes());
+    if (codePage_.leadBytes().endsWith(parent, '\\')) parent.pop_back();
     node->parentKey = parent.empty() ? std::u16string() : keyOf(parent);
     node->folder = folder;
     node->order = nextOrder_++;
@@ -266,9 +271,9 @@ FileSystem* MemoryFileSystem::mounted(const std::string& path) const {
 
 void MemoryFileSystem::addLink(const std::string& linkPath, const std::string& targetPath) {
     const std::string target = canonical(targetPath);
-    std::string link = canonical(base::parentFolder(linkPath));
+    std::string link = canonical(base::parentFolder(linkPath, codePage_.leadBytes()));
     if (target.empty() || link.empty()) return;
-    link += "\\" + base::bareName(linkPath);
+    link += "\\" + base::bareName(linkPath, codePage_.leadBytes());
     links_[keyOf(link)] = target;
 }
 
@@ -276,9 +281,12 @@ bool MemoryFileSystem::makeFolders(const std::string& path) {
     if (auto* m = mounted(path)) return platform::makeFolders(*m, path);
     const std::string c = canonical(path);
     if (c.empty()) return false;
-    const std::size_t root = c.find('\\') == std::string::npos ? c.size() : c.find('\\', c[0] == '\\' ? c.find('\\', 2) + 1 : 0);
+    const base::LeadBytes& leads = codePage_.leadBytes();
+    const auto separator = [&](std::size_t from) { return leads.findFirstOf(c, "\\", from); };
+    const std::size_t root =
+        separator(0) == std::string::npos ? c.size() : separator(c[0] == '\\' ? separator(2) + 1 : 0);
     if (!find(c.substr(0, root))) put(c.substr(0, root), true);
-    for (std::size_t pos = c.find('\\', root); pos != std::string::npos; pos = c.find('\\', pos + 1))
+    for (std::size_t pos = separator(root); pos != std::string::npos; pos = separator(pos + 1))
         if (pos > root && !find(c.substr(0, pos)) && !createFolder(c.substr(0, pos))) return false;
     return folderExists(c) || createFolder(c);
 }
@@ -330,7 +338,8 @@ bool MemoryFileSystem::listEntries(const std::string& folder, std::vector<std::s
     const std::u16string key = keyOf(dir->path);
     std::vector<std::string> found;
     for (const auto& [k, node] : nodes_)
-        if (node->folder == folders && node->parentKey == key) found.push_back(base::bareName(node->path));
+        if (node->folder == folders && node->parentKey == key)
+            found.push_back(base::bareName(node->path, codePage_.leadBytes()));
     std::sort(found.begin(), found.end(), [this](const std::string& a, const std::string& b) {
         const auto ua = codePage_.foldCase(a), ub = codePage_.foldCase(b);
         return ua != ub ? ua < ub : a < b;
@@ -416,8 +425,8 @@ bool MemoryFileSystem::renameFile(const std::string& from, const std::string& to
     }
     for (auto& [path, node] : moved) {
         node->path = path;
-        std::string parent = base::parentFolder(path);
-        if (!parent.empty() && parent.back() == '\\') parent.pop_back();
+        std::string parent = base::parentFolder(path, codePage_.leadBytes());
+        if (codePage_.leadBytes().endsWith(parent, '\\')) parent.pop_back();
         node->parentKey = keyOf(parent);
         nodes_[keyOf(path)] = std::move(node);
     }
@@ -544,7 +553,7 @@ unsigned MemoryFileSystem::getTempFileName(const std::string& folder, const std:
     auto nameFor = [&](unsigned n) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "%X", n);
-        return base::joinPath(folder, prefix.substr(0, 3) + hex + ".TMP");
+        return base::joinPath(folder, prefix.substr(0, 3) + hex + ".TMP", codePage_.leadBytes());
     };
     if (unique != 0) {
         result = nameFor(unique & 0xFFFF);

@@ -176,7 +176,8 @@ bool cronLineFor(const CronProgram& program, const AtInfo& job, std::uint32_t jo
         reason = "the job's command is not a quoted program path followed by its arguments";
         return false;
     }
-    const std::string* values[] = {&program.programPath, &program.prefixPath, &program.wineUser, &arguments};
+    const std::string* values[] = {&program.programPath, &program.prefixPath, &program.wineUser, &program.codePage,
+                                   &arguments};
     for (const std::string* value : values) {
         if (carriesLineBreak(*value)) {
             reason = "a value holds a line break, which a crontab line cannot carry";
@@ -187,7 +188,9 @@ bool cronLineFor(const CronProgram& program, const AtInfo& job, std::uint32_t jo
     const bool once = !(job.Flags & kJobRunPeriodically) || (job.DaysOfMonth == 0 && job.DaysOfWeek == 0);
     const std::string number = std::to_string(jobNumber);
     std::string command = cronShellWord(program.programPath) + " --prefix " + cronShellWord(program.prefixPath) +
-                          " --user " + cronShellWord(program.wineUser) + " " + cronShellWord(arguments);
+                          " --user " + cronShellWord(program.wineUser) +
+                          (program.codePage.empty() ? "" : " --code-page " + cronShellWord(program.codePage)) + " " +
+                          cronShellWord(arguments);
     if (once) command += "; " + cronShellWord(program.programPath) + " --unschedule " + number;
     command += kMarker + number;
     if (command.size() > kMaxCronCommand) {
@@ -239,6 +242,8 @@ std::optional<ScheduledJob> parseCronLine(const std::string& line) {
 
     std::vector<std::string> words;
     if (!shellWords(line.substr(i), words)) return std::nullopt;
+    // A code page given when the job was added stands after the user.
+    if (words.size() >= 8 && words[5] == "--code-page") words.erase(words.begin() + 5, words.begin() + 7);
     const bool once = words.size() == 10;
     if ((words.size() != 6 && !once) || words[1] != "--prefix" || words[3] != "--user") return std::nullopt;
     if (once && (words[6] != ";" || words[7] != words[0] || words[8] != "--unschedule" ||

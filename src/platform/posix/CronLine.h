@@ -7,6 +7,9 @@
 //
 //   30 23 * * 1,3,5 '/opt/qm/quillmark' --prefix '/home/u/.wine' --user 'u' 'sf=...bf=...' # quillmark job 3
 //
+// A code page chosen for the installation goes with it (--code-page '932'
+// after the user), so the job reads its names as they were scheduled.
+//
 // A job for no particular day runs once and then removes its own line:
 //
 //   0 9 * * * '/opt/qm/quillmark' ... 'sf=...'; '/opt/qm/quillmark' --unschedule 4 # quillmark job 4
@@ -23,6 +26,7 @@ struct CronProgram {
     std::string programPath;  // absolute
     std::string prefixPath;   // absolute
     std::string wineUser;
+    std::string codePage = {};  // empty: the prefix's own
 };
 
 // cron takes at most this many characters of a line's command (Debian's

@@ -18,6 +18,8 @@ public:
     // {"crontab", "-u", "alice"}.
     CronScheduler(std::string programPath, std::string prefixPath, std::string wineUser,
                   std::vector<std::string> crontabCommand = {"crontab"});
+    // The code page the job lines give the program (empty: none).
+    void setCodePage(std::string codePage) { program_.codePage = std::move(codePage); }
 
     // The server name is not used: the job goes into this user's crontab.
     JobAddResult NetScheduleJobAdd(const std::string& serverName, const AtInfo& job) override;

@@ -1,44 +1,51 @@
+// The console of Windows: whether a console is at either end, and a line
+// read with the console's echo off.
 #include "platform/Terminal.h"
 
 #include <windows.h>
-#include <io.h>
 
 #include <iostream>
 
 namespace qm::platform {
 namespace {
 
-// The console's echo is restored whatever ends the program meanwhile.
-DWORD savedMode = 0;
-HANDLE savedInput = nullptr;
+bool isConsole(DWORD which) {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(which), &mode) != 0;
+}
 
-BOOL WINAPI restoreEcho(DWORD /*event*/) {
-    if (savedInput) SetConsoleMode(savedInput, savedMode);
-    return FALSE;  // then the default handling ends the program
+HANDLE echoInput = nullptr;
+DWORD echoMode = 0;
+
+// Ctrl+C while the echo is off would leave the console blind: the echo
+// comes back, then the default handling ends the program.
+BOOL WINAPI restoreEcho(DWORD) {
+    if (echoInput) SetConsoleMode(echoInput, echoMode);
+    return FALSE;
 }
 
 }  // namespace
 
-bool inputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
+bool inputIsTerminal() { return isConsole(STD_INPUT_HANDLE); }
 
-bool errorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+bool errorIsTerminal() { return isConsole(STD_ERROR_HANDLE); }
 
 bool readLineUnechoed(std::string& line) {
-    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     DWORD mode = 0;
-    const bool console = input != INVALID_HANDLE_VALUE && GetConsoleMode(input, &mode);
+    const bool console = GetConsoleMode(in, &mode) != 0;
     if (console) {
-        savedMode = mode;
-        savedInput = input;
+        echoInput = in;
+        echoMode = mode;
         SetConsoleCtrlHandler(restoreEcho, TRUE);
-        SetConsoleMode(input, mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
+        SetConsoleMode(in, mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
     }
     const bool read = static_cast<bool>(std::getline(std::cin, line));
     if (console) {
-        SetConsoleMode(input, mode);
+        SetConsoleMode(in, mode);
         SetConsoleCtrlHandler(restoreEcho, FALSE);
-        savedInput = nullptr;
-        std::cerr << '\n';  // the Enter key that was not echoed
+        echoInput = nullptr;
+        std::cerr << '\n';  // the Enter key was not shown
     }
     if (read && !line.empty() && line.back() == '\r') line.pop_back();
     return read;

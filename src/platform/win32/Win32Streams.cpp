@@ -1,4 +1,5 @@
 #include "platform/win32/Win32Streams.h"
+#include "platform/win32/AnsiPaths.h"
 
 #include <windows.h>
 
@@ -158,7 +159,7 @@ public:
 };
 
 std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of("\\/");
+    const auto slash = lastSeparator(path);
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 

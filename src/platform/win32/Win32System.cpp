@@ -1,4 +1,5 @@
 #include "platform/win32/Win32System.h"
+#include "platform/win32/AnsiPaths.h"
 
 #include <windows.h>
 
@@ -20,7 +21,7 @@ std::string executableFolder() {
     const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return {};
     std::string folder(path, n);
-    const auto slash = folder.find_last_of("\\/");
+    const auto slash = lastSeparator(folder);
     if (slash == std::string::npos) return {};
     // A drive root keeps its separator ("C:\").
     return slash == 2 && folder[1] == ':' ? folder.substr(0, 3) : folder.substr(0, slash);

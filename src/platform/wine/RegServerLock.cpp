@@ -146,6 +146,13 @@ std::string WineServerGuard::serverMessage(pid_t pid) const {
            "(or run `WINEPREFIX=" + prefix_ + " wineserver -k`) and try again.";
 }
 
+std::string WineServerGuard::liveMessage() const {
+    // Wine writes the registry it holds back to the files every 30 seconds.
+    return "Wine programs are running in the prefix " + prefix_ +
+           ": the registry read may be up to 30 s old and data files may be changing; close Outlook for a "
+           "consistent backup.";
+}
+
 bool WineServerGuard::acquire(std::string& error) {
     if (lock_) return true;
     if (pid_t pid = runningServer()) {

@@ -29,6 +29,8 @@ public:
 
     // The message for a running server.
     std::string serverMessage(pid_t pid) const;
+    // What a server running while the prefix is read means for a backup.
+    std::string liveMessage() const;
 
     // The lock files a server of this prefix may hold (first: the one Wine
     // would use now).

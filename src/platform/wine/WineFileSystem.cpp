@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -18,6 +19,7 @@
 
 #include "platform/posix/HostFile.h"
 #include "platform/posix/HostStreams.h"
+#include "platform/wine/CompatFolders.h"
 
 namespace qm::platform::wine {
 namespace {
@@ -69,27 +71,43 @@ std::string findEntry(const CodePage& cp, const std::string& folder, const std::
 // ---- Windows paths -----------------------------------------------------------
 
 struct ParsedPath {
-    bool unc = false;
+    enum class Kind { Drive, Unc, Unix } kind = Kind::Drive;
     char drive = 0;
     std::vector<std::string> parts;  // ANSI
 };
 
-bool validComponent(const std::string& c) {
+// "|" can be the second byte of a double-byte character: looked for by character.
+bool validComponent(const std::string& c, const base::LeadBytes& leads) {
     for (unsigned char ch : c)
-        if (ch < 0x20 || std::strchr("<>:\"|?*", ch)) return false;
-    return true;
+        if (ch < 0x20) return false;
+    return leads.findFirstOf(c, "<>:\"|?*") == std::string::npos;
 }
 
-bool parseWindowsPath(std::string path, ParsedPath& out) {
+bool startsWithIgnoringCase(const std::string& text, const char* prefix) {
+    const std::size_t n = std::strlen(prefix);
+    return text.size() >= n && strncasecmp(text.c_str(), prefix, n) == 0;
+}
+
+bool parseWindowsPath(std::string path, const base::LeadBytes& leads, ParsedPath& out) {
+    // "/" is never the second byte of a double-byte character.
     std::replace(path.begin(), path.end(), '/', '\\');
+    bool unix = false;
     if (path.rfind("\\\\?\\", 0) == 0 || path.rfind("\\\\.\\", 0) == 0) {
         path = path.substr(4);
-        if (path.size() >= 4 && (path.compare(0, 4, "UNC\\") == 0 || path.compare(0, 4, "unc\\") == 0))
+        if (startsWithIgnoringCase(path, "UNC\\")) {
             path = "\\\\" + path.substr(4);
+        } else if (startsWithIgnoringCase(path, "unix\\")) {
+            // Wine's name for a host path that no drive reaches.
+            unix = true;
+            path = path.substr(4);
+        }
     }
     std::string rest;
-    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        out.unc = true;
+    if (unix) {
+        out.kind = ParsedPath::Kind::Unix;
+        rest = path;
+    } else if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+        out.kind = ParsedPath::Kind::Unc;
         rest = path.substr(2);
     } else if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
         out.drive = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
@@ -97,10 +115,10 @@ bool parseWindowsPath(std::string path, ParsedPath& out) {
     } else {
         return false;  // relative to a current folder we do not have
     }
-    const std::size_t fixed = out.unc ? 2 : 0;  // server and share stay
+    const std::size_t fixed = out.kind == ParsedPath::Kind::Unc ? 2 : 0;  // server and share stay
     std::size_t start = 0;
     while (start <= rest.size()) {
-        std::size_t end = rest.find('\\', start);
+        std::size_t end = leads.findFirstOf(rest, "\\", start);
         if (end == std::string::npos) end = rest.size();
         std::string c = rest.substr(start, end - start);
         start = end + 1;
@@ -109,14 +127,28 @@ bool parseWindowsPath(std::string path, ParsedPath& out) {
             if (out.parts.size() > fixed) out.parts.pop_back();
             continue;
         }
-        // Windows ignores trailing dots and blanks of a name.
-        while (!c.empty() && (c.back() == '.' || c.back() == ' ')) c.pop_back();
+        // Windows ignores trailing dots and blanks of a name (never trail bytes).
+        if (!unix)
+            while (!c.empty() && (c.back() == '.' || c.back() == ' ')) c.pop_back();
         if (c.empty()) continue;
-        if (!validComponent(c)) return false;
+        if (!validComponent(c, leads)) return false;
         out.parts.push_back(c);
     }
-    if (out.unc && out.parts.empty()) return false;
+    if (out.kind == ParsedPath::Kind::Unc && out.parts.empty()) return false;
     return true;
+}
+
+// "AppData/Roaming" for the symbolic link that stands for a junction.
+std::string linkText(const std::vector<std::string>& target) {
+    if (target.empty()) return ".";
+    std::string text;
+    for (const auto& t : target) text += (text.empty() ? "" : "/") + t;
+    return text;
+}
+
+bool isFolder(const std::string& host) {
+    struct stat st {};
+    return ::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // ---- attributes ----------------------------------------------------------------
@@ -209,19 +241,63 @@ WineFileSystem::WineFileSystem(WinePrefix prefix, const CodePage& codePage)
 
 // ---- mapping ---------------------------------------------------------------------
 
-std::string WineFileSystem::hostPath(const std::string& windowsPath) const {
+std::string WineFileSystem::hostPath(const std::string& windowsPath) const { return mapPath(windowsPath, Reach::Read); }
+
+std::string WineFileSystem::mapPath(const std::string& windowsPath, Reach reach) const {
     ParsedPath p;
-    if (!parseWindowsPath(windowsPath, p)) return {};
-    std::string host = p.unc ? prefix_.uncRoot() : prefix_.driveTarget(p.drive);
+    if (!parseWindowsPath(windowsPath, codePage_.leadBytes(), p)) return {};
+    std::string host = p.kind == ParsedPath::Kind::Unc    ? prefix_.uncRoot()
+                       : p.kind == ParsedPath::Kind::Unix ? std::string("/")
+                                                          : prefix_.driveTarget(p.drive);
     if (host.empty()) return {};
+    // Windows keeps its junctions on the system drive.
+    const bool systemDrive = p.kind == ParsedPath::Kind::Drive && p.drive == 'C';
+    std::vector<std::u16string> resolved;  // the names below the root so far, junctions followed, folded
     bool found = true;
-    for (const auto& part : p.parts) {
+    for (std::size_t i = 0; i < p.parts.size(); ++i) {
+        const std::string& part = p.parts[i];
+        const bool last = i + 1 == p.parts.size();
         std::string name = found ? findEntry(codePage_, host, part) : std::string();
-        if (name.empty()) {
-            found = false;
-            name = codePage_.toUtf8(part);
+        if (!name.empty()) {
+            host = joinHost(host, name);
+            resolved.push_back(codePage_.foldCase(part));
+            continue;
         }
-        host = joinHost(host, name);
+        // A junction is removed or renamed itself, never its target.
+        const bool junctionItself = last && reach == Reach::Remove;
+        const auto junction =
+            found && systemDrive && !junctionItself ? compatFolder(resolved, codePage_.foldCase(part)) : std::nullopt;
+        if (!junction) {
+            found = false;
+            host = joinHost(host, codePage_.toUtf8(part));
+            continue;
+        }
+        std::string to = host;
+        for (const auto& t : junction->target) {
+            if (t == "..") {
+                to = to.substr(0, std::max<std::size_t>(1, to.rfind('/')));
+                if (!resolved.empty()) resolved.pop_back();
+                continue;
+            }
+            const std::string entry = findEntry(codePage_, to, t);
+            to = joinHost(to, entry.empty() ? t : entry);
+            resolved.push_back(codePage_.foldCase(t));
+        }
+        if (reach == Reach::CreateLast && last && !isFolder(to)) {
+            std::error_code ec;
+            std::filesystem::create_directories(to, ec);
+        }
+        // A path written into the prefix must open under Wine too: the
+        // junction is made as a link to the real folder, never as a second
+        // folder that would hide the first.
+        if ((reach == Reach::Write || reach == Reach::CreateLast) && isFolder(to)) {
+            const std::string link = joinHost(host, junction->name);
+            if (symlink(linkText(junction->target).c_str(), link.c_str()) == 0 || (errno == EEXIST && isFolder(link))) {
+                host = link;
+                continue;
+            }
+        }
+        host = to;
     }
     return host;
 }
@@ -256,7 +332,12 @@ std::string WineFileSystem::windowsPath(const std::string& hostPathIn) const {
             }
         }
     }
-    if (!bestLetter) return {};
+    if (!bestLetter) {
+        // No drive reaches it (a prefix without Z:): Wine's own name for it.
+        std::string rest = codePage_.fromUtf8(lexical);
+        std::replace(rest.begin(), rest.end(), '/', '\\');
+        return "\\\\?\\unix" + rest;
+    }
     std::string rest = codePage_.fromUtf8(bestRest);
     std::replace(rest.begin(), rest.end(), '/', '\\');
     return std::string(1, bestLetter) + ":\\" + rest;
@@ -341,8 +422,12 @@ bool WineFileSystem::listEntries(const std::string& folder, std::vector<std::str
 // ---- changes ----------------------------------------------------------------------------
 
 bool WineFileSystem::createFolder(const std::string& path) {
-    const std::string host = hostPath(path);
-    return !host.empty() && mkdir(host.c_str(), 0777) == 0;
+    if (folderExists(path)) return false;
+    const std::string host = mapPath(path, Reach::CreateLast);
+    if (host.empty()) return false;
+    if (mkdir(host.c_str(), 0777) == 0) return true;
+    // A junction made just now for its older name is the folder asked for.
+    return errno == EEXIST && isFolder(host);
 }
 
 std::unique_ptr<FolderClaim> WineFileSystem::createPrivateFolder(const std::string& path) {
@@ -356,24 +441,24 @@ bool WineFileSystem::removeUnclaimedFolder(const std::string& path) {
 }
 
 bool WineFileSystem::removeFolder(const std::string& path) {
-    const std::string host = hostPath(path);
+    const std::string host = mapPath(path, Reach::Remove);
     struct stat st {};
     if (host.empty() || lstat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
     return rmdir(host.c_str()) == 0;
 }
 
 bool WineFileSystem::renameFile(const std::string& from, const std::string& to) {
-    const std::string source = hostPath(from);
+    const std::string source = mapPath(from, Reach::Remove);
     struct stat sst {};
     if (source.empty() || lstat(source.c_str(), &sst) != 0) return false;
-    std::string target = hostPath(to);
+    std::string target = mapPath(to, Reach::Write);
     if (target.empty()) return false;
     struct stat tst {};
     if (lstat(target.c_str(), &tst) == 0) {
         if (tst.st_dev != sst.st_dev || tst.st_ino != sst.st_ino) return false;  // taken
         // The same file under another case: keep the case asked for.
         ParsedPath p;
-        if (!parseWindowsPath(to, p) || p.parts.empty()) return false;
+        if (!parseWindowsPath(to, codePage_.leadBytes(), p) || p.parts.empty()) return false;
         target = joinHost(target.substr(0, target.rfind('/')), codePage_.toUtf8(p.parts.back()));
         if (target == source) return true;
         return rename(source.c_str(), target.c_str()) == 0;
@@ -398,7 +483,7 @@ bool WineFileSystem::renameFile(const std::string& from, const std::string& to) 
 }
 
 bool WineFileSystem::deleteFile(const std::string& path) {
-    const std::string host = hostPath(path);
+    const std::string host = mapPath(path, Reach::Remove);
     struct stat st {};
     if (host.empty() || lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
     // A read-only file cannot be deleted (Wine refuses it even for root).
@@ -434,7 +519,7 @@ bool WineFileSystem::readFile(const std::string& path, std::string& bytes) const
 }
 
 bool WineFileSystem::writeHost(const std::string& path, const std::string& bytes, bool append) {
-    const std::string host = hostPath(path);
+    const std::string host = mapPath(path, Reach::Write);
     if (host.empty()) return false;
     struct stat st {};
     if (::stat(host.c_str(), &st) == 0) {
@@ -474,7 +559,7 @@ std::unique_ptr<ReadStream> WineFileSystem::openRead(const std::string& path, st
 
 std::unique_ptr<ReplaceStream> WineFileSystem::createReplacement(const std::string& target, std::string& error,
                                                                  NewFileAccess access) {
-    const std::string host = hostPath(target);
+    const std::string host = mapPath(target, Reach::Write);
     if (host.empty()) {
         error = "the path cannot be reached in the prefix: " + codePage_.toUtf8(target);
         return nullptr;
@@ -522,7 +607,7 @@ unsigned WineFileSystem::getTempFileName(const std::string& folder, const std::s
     unique = first;
     do {
         const std::string name = nameFor(unique);
-        const std::string host = hostPath(name);
+        const std::string host = mapPath(name, Reach::Write);
         if (host.empty()) return 0;
         if (!hostExists(host)) {
             int fd = open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,

@@ -1,8 +1,11 @@
 #pragma once
 // Files inside a Wine prefix, as Wine itself presents them: drive letters
-// and UNC paths through the prefix's dosdevices links, names found whatever
-// their letter case, DOS attributes in the "user.DOSATTRIB" extended
-// attribute (Samba's "0x<hex>" form), names starting with '.' hidden.
+// and UNC paths through the prefix's dosdevices links, host paths no drive
+// reaches as \\?\unix\..., names found whatever their letter case, DOS
+// attributes in the "user.DOSATTRIB" extended attribute (Samba's "0x<hex>"
+// form), names starting with '.' hidden. Windows' compatibility folders
+// ("Application Data", "Local Settings", ...) are followed where the prefix
+// lacks them; a write through one makes it, as a link to its real folder.
 #include <string>
 #include <vector>
 
@@ -57,6 +60,11 @@ protected:
     virtual unsigned tempFileStart() const;
 
 private:
+    // How a path is used: read (junctions followed where missing), removed
+    // (the last name is the junction itself), written (missing junctions made
+    // as links), or its last folder created (its junction's folder too).
+    enum class Reach { Read, Remove, Write, CreateLast };
+    std::string mapPath(const std::string& windowsPath, Reach reach) const;
     bool writeHost(const std::string& path, const std::string& bytes, bool append);
     bool listEntries(const std::string& folder, std::vector<std::string>& names, bool folders) const;
 

@@ -1,6 +1,7 @@
 #include "platform/wine/WinePlatform.h"
 
 #include "platform/CodePage.h"
+#include "platform/RegistryAccess.h"
 #include "platform/wine/WineFileSystem.h"
 #include "platform/wine/WineOutlookProbe.h"
 #include "platform/wine/WinePrefix.h"
@@ -9,13 +10,32 @@
 
 namespace qm::platform::wine {
 
-bool openWinePlatform(const WineOptions& options, Platform& out, std::string& error) {
-    // Before the registry loads: its strings are converted with it.
-    auto codePage = std::make_unique<CodePage>();
-    if (!options.codePage.empty() && !codePage->select(options.codePage)) {
+namespace {
+
+// Where Wine keeps the ANSI code page of the prefix's locale (it writes it
+// whenever a program starts in another locale).
+constexpr const char* kCodePageKey = "System\\CurrentControlSet\\Control\\Nls\\CodePage";
+
+// The option's code page, else the prefix's own, else Windows-1252.
+bool chooseCodePage(const WineOptions& options, Registry& registry, CodePage& codePage, std::string& error) {
+    if (!options.codePage.empty()) {
+        if (codePage.select(options.codePage)) return true;
         error = "unknown code page \"" + options.codePage + "\"";
         return false;
     }
+    std::string acp;
+    if (!readString(registry, RootKey::LocalMachine, kCodePageKey, "ACP", acp) || acp.empty()) return true;
+    if (codePage.select(acp)) return true;
+    error = "the prefix's ANSI code page " + acp + " cannot be used; choose one with --code-page";
+    return false;
+}
+
+}  // namespace
+
+bool openWinePlatform(const WineOptions& options, Platform& out, std::string& error) {
+    // The registry converts its strings with it when asked, not when it
+    // loads: it is chosen from the registry itself before anything else.
+    auto codePage = std::make_unique<CodePage>();
     const std::string prefix = WinePrefix::locate(options.prefix);
     if (prefix.empty()) {
         error = "no Wine prefix: neither WINEPREFIX nor HOME is set";
@@ -32,6 +52,7 @@ bool openWinePlatform(const WineOptions& options, Platform& out, std::string& er
         error = "cannot open the registry of the Wine prefix " + prefix + ": " + registryError;
         return false;
     }
+    if (!chooseCodePage(options, *registry, *codePage, error)) return false;
     auto files = std::make_unique<WineFileSystem>(WinePrefix(prefix), *codePage);
     auto system = std::make_unique<WineSystem>(*registry, *files, options.userName, options.workRoot,
                                                options.programFolder);

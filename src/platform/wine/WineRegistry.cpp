@@ -94,6 +94,8 @@ public:
         return problem_;
     }
 
+    std::string liveWarning() const override { return guard_.runningServer() ? guard_.liveMessage() : std::string(); }
+
     bool flush(std::string& error) override { return save(error); }
 
 protected:

@@ -16,7 +16,9 @@ std::unique_ptr<Scheduler> openScheduler(const SchedulerOptions& options, std::s
     const std::string user = options.userName.empty() ? wine::hostUserName() : options.userName;
     std::vector<std::string> crontab{"crontab"};
     if (!options.jobsUser.empty()) crontab.insert(crontab.end(), {"-u", options.jobsUser});
-    return std::make_unique<posix::CronScheduler>(program, prefix, user, crontab);
+    auto scheduler = std::make_unique<posix::CronScheduler>(program, prefix, user, crontab);
+    scheduler->setCodePage(options.codePage);
+    return scheduler;
 }
 
 }  // namespace qm::platform

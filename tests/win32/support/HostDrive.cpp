@@ -60,8 +60,9 @@ public:
     std::unique_ptr<ReadStream> openRead(const std::string& p, std::string& error) const override {
         return inner_.openRead(hostPath(p), error);
     }
-    std::unique_ptr<ReplaceStream> createReplacement(const std::string& p, std::string& error) override {
-        return inner_.createReplacement(hostPath(p), error);
+    std::unique_ptr<ReplaceStream> createReplacement(const std::string& p, std::string& error,
+                                                     NewFileAccess access = NewFileAccess::Usual) override {
+        return inner_.createReplacement(hostPath(p), error, access);
     }
     void removeStaleReplacements(const std::string& p) override { inner_.removeStaleReplacements(hostPath(p)); }
     unsigned getTempFileName(const std::string& folder, const std::string& prefix, unsigned unique,

@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "make-sample-here: no user name\n");
         return 1;
     }
+    // Names in the code page of the Windows it runs in.
+    options.codePage = platform.codePage->name();
     qm::sample::SampleInstallation made;
     if (!qm::sample::buildSample(options, platform, made, error)) {
         std::fprintf(stderr, "make-sample-here: %s\n", error.c_str());
