@@ -61,8 +61,8 @@ bool Win32FileSystem::listEntries(const std::string& folder, std::vector<std::st
     } else {
         do {
             const std::string name = entry.cFileName;
-            const bool folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            if (folder == folders && name != "." && name != "..") found.push_back(name);
+            const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            if (isFolder == folders && name != "." && name != "..") found.push_back(name);
         } while (FindNextFileA(search, &entry));
         FindClose(search);
     }
