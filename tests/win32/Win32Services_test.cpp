@@ -42,11 +42,17 @@ TEST_F(Win32Test, AJobIsAddedWithItsExactCommandAndListedAsOurs) {
 
     // Wine keeps the command only (not the time and the days), so those are
     // checked on the record above, the command on the scheduler's answer.
-    const JobListResult listed = scheduler.listJobs();
-    ASSERT_EQ(listed.status, 0u) << listed.reason;
+    // Wine's service takes a new job into its list when it sees the job's
+    // file appear, a moment after the add returned.
+    JobListResult listed;
     const ScheduledJob* ours = nullptr;
-    for (const auto& j : listed.jobs)
-        if (j.jobNumber == added.jobNumber) ours = &j;
+    for (int attempt = 0; attempt < 50 && !ours; ++attempt) {
+        if (attempt) Sleep(100);
+        listed = scheduler.listJobs();
+        ASSERT_EQ(listed.status, 0u) << listed.reason;
+        for (const auto& j : listed.jobs)
+            if (j.jobNumber == added.jobNumber) ours = &j;
+    }
     ASSERT_NE(ours, nullptr);
     EXPECT_EQ(ours->profile, "Caf\xc3\xa9");
     EXPECT_EQ(ours->itemDigits, "10100000");
