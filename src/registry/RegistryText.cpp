@@ -259,6 +259,8 @@ bool ModReg::ImportKey(const std::string& target, const std::string& file) const
             const base::LeadBytes& leads = files_.codePage().leadBytes();
             if (record->header && !leads.endsWith(record->text, '\\') && !namesEveryKey(record->text, leads))
                 return false;
+            // A value before any key header belongs to no key.
+            if (!record->header && records.empty()) return false;
             records.push_back(std::move(*record));
         }
         lineBreak = ending;

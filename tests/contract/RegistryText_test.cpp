@@ -138,13 +138,15 @@ TEST_F(RegistryTextTest, MalformedFilesLeaveTheTargetAsItWas) {
 }
 
 // Found by fuzzing: lines the check let through whose writes then failed,
-// after the top header had already deleted the tree being replaced.
+// after the top header had already deleted the tree being replaced: a value
+// before any key, an empty key name, one longer than Windows allows, names
+// holding a zero.
 TEST_F(RegistryTextTest, NamesNoRegistryHoldsAreRefusedBeforeAnythingChanges) {
     makeWorkedExample();
     reg->ExportKey(kDemo, "", workFile("before.txt"));
     const std::string good = "\\\r\n\"A\"= sz:x\r\n";
     const std::string zero(1, '\0');
-    for (const std::string& bad : {good + "\\Sub\\\\Empty\r\n", good + "\\" + std::string(256, 'k') + "\r\n",
+    for (const std::string& bad : {"\"B\"= sz:y\r\n" + good, good + "\\Sub\\\\Empty\r\n", good + "\\" + std::string(256, 'k') + "\r\n",
                                    good + "\\S" + zero + "ub\r\n", good + "\"B" + zero + "C\"= sz:y\r\n"}) {
         writeFileBytes("bad.txt", bad);
         EXPECT_FALSE(reg->ImportKey(kDemo, workFile("bad.txt"))) << bad;

@@ -133,6 +133,20 @@ TEST_F(HostileRegistryFiles, KeysInAnyOrderComeOutInWinesOrder) {
     EXPECT_EQ(again.serialize(), out);
 }
 
+// Found by fuzzing: a line kept as it stands lost one carriage return of
+// several on every save.
+TEST_F(HostileRegistryFiles, CarriageReturnsEndingLinesAreDroppedOnce) {
+    const std::string text = "WINE REGISTRY Version 2\r\n;; All keys\r\r\r\n\r\n[Software] 1\r\r\n#x\r\r";
+    RegHive hive;
+    std::string error;
+    ASSERT_TRUE(RegHive::parse(text, "user.reg", hive, error)) << error;
+    const std::string out = hive.serialize();
+    EXPECT_EQ(out.find('\r'), std::string::npos) << out;
+    RegHive again;
+    ASSERT_TRUE(RegHive::parse(out, "user.reg", again, error)) << error;
+    EXPECT_EQ(again.serialize(), out);
+}
+
 TEST_F(HostileRegistryFiles, AKeyNestedFarDeeperThanWindowsGoesIsReadWrittenAndFreed) {
     std::string path = "Software";
     for (int i = 0; i < 300000; ++i) path += "\\\\a";

@@ -340,7 +340,9 @@ struct Lines {
         size_t nl = text.find('\n', pos);
         size_t end = nl == std::string::npos ? text.size() : nl;
         line = text.substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // Carriage returns ending a line mean nothing in the format; all of
+        // them go, or a line kept as it stands would lose one per save.
+        while (!line.empty() && line.back() == '\r') line.pop_back();
         pos = nl == std::string::npos ? text.size() : nl + 1;
         ++number;
         return true;
