@@ -179,18 +179,28 @@ bool WineServerGuard::acquire(std::string& error) {
     auto undo = [&] {
         for (const auto& d : made) rmdir(d.c_str());
     };
-    if (!makeFolder(nameDir, made, error) || !makeFolder(serverDir, made, error)) {
-        undo();
-        return false;
-    }
     bool newLock = false;
-    int fd = open(lockPath.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) {
-        fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        newLock = fd >= 0;
+    int fd = -1;
+    // Another process letting go of its own lock removes the folders it
+    // made once they are empty, possibly between two of our steps: a folder
+    // or file found missing (or made meanwhile) is tried again.
+    for (int attempt = 0; attempt < 5 && fd < 0; ++attempt) {
+        error.clear();
+        if (!makeFolder(nameDir, made, error) || !makeFolder(serverDir, made, error)) {
+            if (errno == ENOENT) continue;
+            break;
+        }
+        fd = open(lockPath.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd < 0 && errno == ENOENT) {
+            fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            newLock = fd >= 0;
+        }
+        if (fd < 0) {
+            error = "cannot open " + lockPath + ": " + std::strerror(errno);
+            if (errno != ENOENT && errno != EEXIST) break;
+        }
     }
     if (fd < 0) {
-        error = "cannot open " + lockPath + ": " + std::strerror(errno);
         undo();
         return false;
     }
