@@ -7,21 +7,8 @@
 #include <QVBoxLayout>
 
 #include "gui/MessageBoxes.h"
-#include "options/OptionsTexts.h"
 
 namespace qm::gui {
-namespace {
-
-// The items a job backs up, by their captions.
-QString itemNames(const std::string& digits) {
-    QStringList names;
-    for (std::size_t i = 0; i < digits.size() && i < options::kItemCaptions.size(); ++i)
-        if (digits[i] == '1') names << QString::fromUtf8(options::kItemCaptions[i]).section(QLatin1Char(' '), 0, 0);
-    return names.join(QStringLiteral(", "));
-}
-
-}  // namespace
-
 JobListDialog::JobListDialog(platform::Scheduler& scheduler, QWidget* parent) : QDialog(parent), scheduler_(scheduler) {
     setObjectName(QStringLiteral("frmScheduler"));
     setWindowTitle(QStringLiteral("Scheduled Backups"));
@@ -68,11 +55,17 @@ void JobListDialog::setJobRows(const std::vector<options::JobRow>& rows) {
         const auto& job = rows[r];
         const QStringList cells{QString::number(job.jobNumber), QString::fromStdString(job.startTime),
                                 QString::fromStdString(job.days), QString::fromStdString(job.profile),
-                                itemNames(job.itemDigits), QString::fromStdString(job.targetFile)};
-        for (int c = 0; c < cells.size(); ++c)
-            table_->setItem(static_cast<int>(r), c, new QTableWidgetItem(cells[c]));
+                                QString::fromStdString(job.items), QString::fromStdString(job.targetFile)};
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* cell = new QTableWidgetItem(cells[c]);
+            cell->setToolTip(cells[c]);  // a long list or path is cut to fit
+            table_->setItem(static_cast<int>(r), c, cell);
+        }
     }
     table_->resizeColumnsToContents();
+    // The backup file stays in view beside a long list of items.
+    constexpr int kItemsColumn = 4, kMaxItemsWidth = 280;
+    if (table_->columnWidth(kItemsColumn) > kMaxItemsWidth) table_->setColumnWidth(kItemsColumn, kMaxItemsWidth);
 }
 
 }  // namespace qm::gui

@@ -17,6 +17,19 @@ std::string daysText(const platform::ScheduledJob& job) {
     return days;
 }
 
+// The items by their captions without the explanations in brackets (two
+// begin with "Personal"); all eight as one phrase.
+std::string itemsText(const std::string& digits) {
+    if (digits == std::string(kItemCount, '1')) return kEveryItem;
+    std::string names;
+    for (std::size_t i = 0; i < digits.size() && i < kItemCaptions.size(); ++i) {
+        if (digits[i] != '1') continue;
+        const std::string caption = kItemCaptions[i];
+        names += (names.empty() ? "" : ", ") + caption.substr(0, caption.find(" ("));
+    }
+    return names;
+}
+
 }  // namespace
 
 JobRow JobRowFor(const platform::ScheduledJob& job) {
@@ -26,6 +39,7 @@ JobRow JobRowFor(const platform::ScheduledJob& job) {
     row.days = daysText(job);
     row.profile = job.profile;
     row.itemDigits = job.itemDigits;
+    row.items = itemsText(job.itemDigits);
     row.targetFile = job.targetFile;
     row.passwordProtected = job.hasPassword;
     return row;

@@ -16,6 +16,7 @@ struct JobRow {
     std::string days;       // "M,W,F"; "Once" for a job that runs once
     std::string profile;
     std::string itemDigits;  // "10100000"
+    std::string items;       // "Personal Folders, Signatures"; "Every item"
     std::string targetFile;
     bool passwordProtected = false;
 };

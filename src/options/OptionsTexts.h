@@ -17,6 +17,7 @@ inline constexpr std::array<const char*, kItemCount> kItemCaptions = {
     "Templates",
     "Preferences (Customizable settings)",
 };
+inline constexpr const char* kEveryItem = "Every item";
 inline constexpr std::array<const char*, kItemCount> kItemTooltips = {
     "Contacts, Tasks, Calendar, Notes and mail folders",
     "All Accounts Settings.",

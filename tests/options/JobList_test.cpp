@@ -21,6 +21,17 @@ TEST(JobList, ListsWithoutPasswordsAndRemovesOnlyAfterOk) {
     EXPECT_EQ(view.rows[0].days, "M,W,F");
     EXPECT_TRUE(view.rows[0].passwordProtected);
     EXPECT_EQ(view.rows[1].days, "Once");
+    // Both items that begin with "Personal" keep their second word.
+    EXPECT_EQ(view.rows[0].items, "Personal Folders, Signatures");
+    EXPECT_EQ(view.rows[1].items, "Personal Folders");
+    scheduler.listing.jobs = {weekly};
+    scheduler.listing.jobs[0].itemDigits = "11111111";
+    ASSERT_TRUE(FillJobList(view, scheduler));
+    EXPECT_EQ(view.rows[0].items, "Every item");
+    scheduler.listing.jobs[0].itemDigits = "00001000";
+    ASSERT_TRUE(FillJobList(view, scheduler));
+    EXPECT_EQ(view.rows[0].items, "Personal Address Book");
+    scheduler.listing.jobs = {weekly, once};
 
     view.boxes.answers = {app::Answer::Cancel};
     EXPECT_FALSE(RemoveScheduledJob(view, scheduler, 2));
