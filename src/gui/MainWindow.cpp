@@ -22,6 +22,7 @@
 
 #include "app/Environment.h"
 #include "gui/AboutDialog.h"
+#include "gui/ItemControls.h"
 #include "gui/MessageBoxes.h"
 #include "gui/OptionsDialog.h"
 #include "gui/PasswordDialog.h"
@@ -39,15 +40,6 @@ QString multiline(const std::string& text) {
     for (std::size_t i = 0; i < text.size(); ++i)
         if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) t += text[i];
     return q(t);
-}
-
-// The grey of a disabled password box, the window's colour of an enabled one.
-void paintPasswordBox(QLineEdit* box, bool enabled) {
-    box->setEnabled(enabled);
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Base, enabled ? QApplication::palette().color(QPalette::Base)
-                                             : QApplication::palette().color(QPalette::Button));
-    box->setPalette(palette);
 }
 
 }  // namespace
@@ -92,30 +84,14 @@ QWidget* MainWindow::makeBackupTab() {
     auto* tab = new QWidget;
     auto* layout = new QHBoxLayout(tab);
 
-    auto* what = new QGroupBox(QStringLiteral("What"), tab);
-    auto* whatLayout = new QVBoxLayout(what);
-    auto* profileRow = new QHBoxLayout;
-    profileRow->addWidget(new QLabel(QStringLiteral("Profile to backup"), what));
-    cbSource_ = new QComboBox(what);
-    cbSource_->setObjectName(QStringLiteral("cbSource"));
-    cbSource_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    profileRow->addWidget(cbSource_);
-    whatLayout->addLayout(profileRow);
+    const WhatFrame what = makeWhatFrame(tab, QStringLiteral("Profile to backup"), QStringLiteral("cbSource"),
+                                         QStringLiteral("Items to backup"), QStringLiteral("backupitem"), backupItems_);
+    cbSource_ = what.profiles;
     connect(cbSource_, &QComboBox::activated, this,
             [this] { command([this] { app::SourceProfileChanged(session_, *this); }); });
-    auto* items = new QGroupBox(QStringLiteral("Items to backup"), what);
-    items->setObjectName(QStringLiteral("backupItems"));
-    auto* itemsLayout = new QVBoxLayout(items);
-    for (std::size_t i = 0; i < backupItems_.size(); ++i) {
-        backupItems_[i] = new QCheckBox(QString::fromUtf8(options::kItemCaptions[i]), items);
-        backupItems_[i]->setObjectName(QStringLiteral("backupitem_%1").arg(i));
-        backupItems_[i]->setToolTip(QString::fromUtf8(options::kItemTooltips[i]));
-        itemsLayout->addWidget(backupItems_[i]);
-    }
-    itemsMenu(items, app::ItemArray::Backup);
-    whatLayout->addWidget(items);
-    whatLayout->addStretch();
-    layout->addWidget(what, 3);
+    what.items->setObjectName(QStringLiteral("backupItems"));
+    itemsMenu(what.items, app::ItemArray::Backup);
+    layout->addWidget(what.frame, 3);
 
     auto* where = new QGroupBox(QStringLiteral("Where"), tab);
     auto* whereLayout = new QGridLayout(where);
@@ -136,27 +112,14 @@ QWidget* MainWindow::makeBackupTab() {
     whereLayout->addWidget(txtAttachInfo_, 3, 0, 1, 2);
     whereLayout->setRowStretch(3, 1);
 
-    auto* security = new QGroupBox(QStringLiteral("Security"), where);
-    auto* securityLayout = new QGridLayout(security);
-    ifprotect_ = new QCheckBox(QStringLiteral("Protect backup file with password"), security);
-    ifprotect_->setObjectName(QStringLiteral("ifprotect"));
-    securityLayout->addWidget(ifprotect_, 0, 0, 1, 2);
-    securityLayout->addWidget(new QLabel(QStringLiteral("Password:"), security), 1, 0);
-    txtPassword_ = new QLineEdit(security);
-    txtPassword_->setObjectName(QStringLiteral("txtPassword"));
-    txtPassword_->setEchoMode(QLineEdit::Password);
+    const SecurityFrame security = makeSecurityFrame(where);
+    ifprotect_ = security.protect;
+    txtPassword_ = security.password;
     txtPassword_->setMaxLength(20);
-    securityLayout->addWidget(txtPassword_, 1, 1);
-    securityLayout->addWidget(new QLabel(QStringLiteral("Retype Password:"), security), 2, 0);
-    txtPassword2_ = new QLineEdit(security);
-    txtPassword2_->setObjectName(QStringLiteral("txtPassword2"));
-    txtPassword2_->setEchoMode(QLineEdit::Password);
+    txtPassword2_ = security.retyped;
     txtPassword2_->setMaxLength(32767);
-    securityLayout->addWidget(txtPassword2_, 2, 1);
-    paintPasswordBox(txtPassword_, false);
-    paintPasswordBox(txtPassword2_, false);
     connect(ifprotect_, &QCheckBox::clicked, this, [this] { app::ProtectClicked(*this); });
-    whereLayout->addWidget(security, 4, 0, 1, 2);
+    whereLayout->addWidget(security.frame, 4, 0, 1, 2);
     layout->addWidget(where, 2);
     return tab;
 }
@@ -190,30 +153,14 @@ QWidget* MainWindow::makeRestoreTab() {
     whereLayout->addWidget(txtFileInfo_, 4, 0, 1, 2);
     layout->addWidget(where, 2);
 
-    auto* what = new QGroupBox(QStringLiteral("What"), tab);
-    auto* whatLayout = new QVBoxLayout(what);
-    auto* profileRow = new QHBoxLayout;
-    profileRow->addWidget(new QLabel(QStringLiteral("Restore to profile"), what));
-    cbTarget_ = new QComboBox(what);
-    cbTarget_->setObjectName(QStringLiteral("cbTarget"));
-    cbTarget_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    profileRow->addWidget(cbTarget_);
-    whatLayout->addLayout(profileRow);
-    auto* items = new QGroupBox(QStringLiteral("Items to restore"), what);
-    items->setObjectName(QStringLiteral("restoreItems"));
-    auto* itemsLayout = new QVBoxLayout(items);
-    for (std::size_t i = 0; i < restoreItems_.size(); ++i) {
-        restoreItems_[i] = new QCheckBox(QString::fromUtf8(options::kItemCaptions[i]), items);
-        restoreItems_[i]->setObjectName(QStringLiteral("restoreitem_%1").arg(i));
-        // The restore tab's first tool tip ends with a full stop.
-        restoreItems_[i]->setToolTip(QString::fromUtf8(options::kItemTooltips[i]) + (i == 0 ? "." : ""));
-        restoreItems_[i]->setEnabled(false);
-        itemsLayout->addWidget(restoreItems_[i]);
-    }
-    itemsMenu(items, app::ItemArray::Restore);
-    whatLayout->addWidget(items);
-    whatLayout->addStretch();
-    layout->addWidget(what, 3);
+    const WhatFrame what =
+        makeWhatFrame(tab, QStringLiteral("Restore to profile"), QStringLiteral("cbTarget"),
+                      QStringLiteral("Items to restore"), QStringLiteral("restoreitem"), restoreItems_, true);
+    cbTarget_ = what.profiles;
+    what.items->setObjectName(QStringLiteral("restoreItems"));
+    for (QCheckBox* item : restoreItems_) item->setEnabled(false);
+    itemsMenu(what.items, app::ItemArray::Restore);
+    layout->addWidget(what.frame, 3);
     return tab;
 }
 

@@ -13,6 +13,7 @@
 
 #include "app/Environment.h"
 #include "app/ViewText.h"
+#include "gui/ItemControls.h"
 #include "gui/JobListDialog.h"
 #include "gui/MessageBoxes.h"
 #include "options/OptionsTexts.h"
@@ -26,14 +27,6 @@ const char* const kWeekdayCaptions[7] = {"Monday", "Tuesday", "Wednesday", "Thur
 const char* const kWeekdayNames[7] = {"chkMonday", "chkTuesday", "chkWednesday", "chkThursday",
                                       "chkFriday", "chkSaturday", "chkSunday"};
 
-void paintPasswordBox(QLineEdit* box, bool enabled) {
-    box->setEnabled(enabled);
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Base, enabled ? QApplication::palette().color(QPalette::Base)
-                                             : QApplication::palette().color(QPalette::Button));
-    box->setPalette(palette);
-}
-
 }  // namespace
 
 OptionsDialog::OptionsDialog(GuiContext& context, QWidget* parent) : QDialog(parent), context_(context) {
@@ -41,26 +34,10 @@ OptionsDialog::OptionsDialog(GuiContext& context, QWidget* parent) : QDialog(par
     setWindowTitle(QStringLiteral("Task Scheduler"));
     auto* layout = new QGridLayout(this);
 
-    auto* what = new QGroupBox(QStringLiteral("What"), this);
-    auto* whatLayout = new QVBoxLayout(what);
-    auto* profileRow = new QHBoxLayout;
-    profileRow->addWidget(new QLabel(QStringLiteral("Profile to backup"), what));
-    cbSource_ = new QComboBox(what);
-    cbSource_->setObjectName(QStringLiteral("cbSource"));
-    cbSource_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    profileRow->addWidget(cbSource_);
-    whatLayout->addLayout(profileRow);
-    auto* items = new QGroupBox(QStringLiteral("Items to backup"), what);
-    auto* itemsLayout = new QVBoxLayout(items);
-    for (std::size_t i = 0; i < backupItems_.size(); ++i) {
-        backupItems_[i] = new QCheckBox(QString::fromUtf8(options::kItemCaptions[i]), items);
-        backupItems_[i]->setObjectName(QStringLiteral("backupitem_%1").arg(i));
-        backupItems_[i]->setToolTip(QString::fromUtf8(options::kItemTooltips[i]));
-        itemsLayout->addWidget(backupItems_[i]);
-    }
-    whatLayout->addWidget(items);
-    whatLayout->addStretch();
-    layout->addWidget(what, 0, 0, 2, 1);
+    const WhatFrame what = makeWhatFrame(this, QStringLiteral("Profile to backup"), QStringLiteral("cbSource"),
+                                         QStringLiteral("Items to backup"), QStringLiteral("backupitem"), backupItems_);
+    cbSource_ = what.profiles;
+    layout->addWidget(what.frame, 0, 0, 2, 1);
 
     auto* where = new QGroupBox(QStringLiteral("Where"), this);
     auto* whereLayout = new QGridLayout(where);
@@ -72,24 +49,11 @@ OptionsDialog::OptionsDialog(GuiContext& context, QWidget* parent) : QDialog(par
     browse->setObjectName(QStringLiteral("cmdTargetFile"));
     whereLayout->addWidget(txtTargetFile_, 1, 0);
     whereLayout->addWidget(browse, 1, 1);
-    auto* security = new QGroupBox(QStringLiteral("Security"), where);
-    auto* securityLayout = new QGridLayout(security);
-    ifprotect_ = new QCheckBox(QStringLiteral("Protect backup file with password"), security);
-    ifprotect_->setObjectName(QStringLiteral("ifprotect"));
-    securityLayout->addWidget(ifprotect_, 0, 0, 1, 2);
-    securityLayout->addWidget(new QLabel(QStringLiteral("Password:"), security), 1, 0);
-    txtPassword_ = new QLineEdit(security);
-    txtPassword_->setObjectName(QStringLiteral("txtPassword"));
-    txtPassword_->setEchoMode(QLineEdit::Password);
-    securityLayout->addWidget(txtPassword_, 1, 1);
-    securityLayout->addWidget(new QLabel(QStringLiteral("Retype Password:"), security), 2, 0);
-    txtPassword2_ = new QLineEdit(security);
-    txtPassword2_->setObjectName(QStringLiteral("txtPassword2"));
-    txtPassword2_->setEchoMode(QLineEdit::Password);
-    securityLayout->addWidget(txtPassword2_, 2, 1);
-    paintPasswordBox(txtPassword_, false);
-    paintPasswordBox(txtPassword2_, false);
-    whereLayout->addWidget(security, 2, 0, 1, 2);
+    const SecurityFrame security = makeSecurityFrame(where);
+    ifprotect_ = security.protect;
+    txtPassword_ = security.password;
+    txtPassword2_ = security.retyped;
+    whereLayout->addWidget(security.frame, 2, 0, 1, 2);
     layout->addWidget(where, 0, 1);
 
     auto* schedule = new QGroupBox(QStringLiteral("Schedule"), this);
