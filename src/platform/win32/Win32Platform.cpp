@@ -31,15 +31,7 @@ bool openPlatform(const PlatformOptions& options, Platform& out, std::string& er
     auto sys = std::make_unique<win32::Win32System>(codePage->fromUtf8(options.workRoot),
                                                     codePage->fromUtf8(options.programFolder));
     auto outlook = std::make_unique<win32::Win32OutlookProbe>(*registry);
-    out.outlook.reset();
-    out.system.reset();
-    out.files.reset();
-    out.registry.reset();
-    out.codePage = std::move(codePage);
-    out.registry = std::move(registry);
-    out.files = std::move(files);
-    out.system = std::move(sys);
-    out.outlook = std::move(outlook);
+    out.replace(std::move(codePage), std::move(registry), std::move(files), std::move(sys), std::move(outlook));
     return true;
 }
 

@@ -57,17 +57,7 @@ bool openWinePlatform(const WineOptions& options, Platform& out, std::string& er
     auto system = std::make_unique<WineSystem>(*registry, *files, options.userName, options.workRoot,
                                                options.programFolder);
     auto outlook = std::make_unique<WineOutlookProbe>(*registry);
-    // Members go in the order Platform destroys them last to first: the
-    // services that hold the registry and the files go before those do.
-    out.outlook.reset();
-    out.system.reset();
-    out.files.reset();
-    out.registry.reset();
-    out.codePage = std::move(codePage);
-    out.registry = std::move(registry);
-    out.files = std::move(files);
-    out.system = std::move(system);
-    out.outlook = std::move(outlook);
+    out.replace(std::move(codePage), std::move(registry), std::move(files), std::move(system), std::move(outlook));
     return true;
 }
 
