@@ -24,16 +24,17 @@ int main(int argc, char** argv) {
     }
     qm::platform::FileSystem& files = *platform.files;
     qm::archive::Zip zip(files);
-    if (!zip.OpenArchive(files.fromUserPath(argv[3]))) {
-        std::fprintf(stderr, "%s\n", zip.lastError().c_str());
+    std::string why;
+    if (!zip.OpenArchive(files.fromUserPath(argv[3]), why)) {
+        std::fprintf(stderr, "%s\n", why.c_str());
         return 1;
     }
     if (argc > 5) zip.setArchivePassword(argv[5]);
     const std::string folder = files.fromUserPath(argv[4]);
     int failed = 0;
     for (const auto& name : zip.entryNames()) {
-        if (!zip.FindEntry(name).ExtractEntryTo(folder)) {
-            std::fprintf(stderr, "cannot extract %s: %s\n", name.c_str(), zip.lastError().c_str());
+        if (!zip.FindEntry(name).ExtractEntryTo(folder, why)) {
+            std::fprintf(stderr, "cannot extract %s: %s\n", name.c_str(), why.c_str());
             ++failed;
         }
     }

@@ -37,9 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const jobs::OpenedBackup opened = jobs::OpenBackupJob(s, archive, "pw", quiet);
     if (opened.isArchive && opened.outcome != jobs::OpenOutcome::WrongPassword) {
         jobs::TestOpenedBackup(s, quiet);
+        std::string why;
         for (const auto& name : opened.entries) {
             const archive::ZipEntry entry = s.zip1.FindEntry(name);
-            if (entry.valid()) entry.ExtractEntryTo(out, 1u << 20);
+            if (entry.valid()) entry.ExtractEntryTo(out, why, 1u << 20);
         }
     }
     if (opened.hasInfoFile) {

@@ -112,8 +112,9 @@ int main(int argc, char** argv) {
         seed("archive_open", "plain", plainBytes);
         seed("archive_open", "protected", hostFile(locked));
         seed("archive_open", "cut", plainBytes.substr(0, plainBytes.size() / 2));
-        s.zip1.OpenArchive(s.files.fromUserPath(plain));
-        s.zip1.FindEntry(archive::kInfoFileName).ExtractEntryTo(s.files.fromUserPath(scratch));
+        std::string why;
+        s.zip1.OpenArchive(s.files.fromUserPath(plain), why);
+        s.zip1.FindEntry(archive::kInfoFileName).ExtractEntryTo(s.files.fromUserPath(scratch), why);
         s.zip1.ResetArchive();
         const std::string info = hostFile(scratch + "/" + archive::kInfoFileName);
         seed("info_file", "backup", info);

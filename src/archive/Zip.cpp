@@ -268,19 +268,17 @@ Zip::Zip(platform::FileSystem& files) : files_(files), state_(std::make_unique<S
 
 Zip::~Zip() = default;
 
-bool Zip::NewArchive(const std::string& archivePath) {
+bool Zip::NewArchive(const std::string& archivePath, std::string& why) {
     state_->clearBuild();
     dropped_.clear();
-    refused_.clear();
-    lastError_.clear();
     const base::LeadBytes& leads = files_.codePage().leadBytes();
     const std::string folder = base::parentFolder(archivePath, leads);
     if (base::bareName(archivePath, leads).empty() || folder.empty() || !files_.stat(folder).directory) {
-        lastError_ = "The archive's folder does not exist: " + archivePath;
+        why = "The archive's folder does not exist: " + archivePath;
         return false;
     }
     if (files_.stat(archivePath).directory) {
-        lastError_ = "A folder has the archive's name: " + archivePath;
+        why = "A folder has the archive's name: " + archivePath;
         return false;
     }
     files_.removeStaleReplacements(archivePath);
@@ -289,20 +287,26 @@ bool Zip::NewArchive(const std::string& archivePath) {
     return true;
 }
 
-int Zip::AddFileEntry(const std::string& filePath, int /*flag*/) {
-    if (!state_->building) return 0;
+bool Zip::AddFileEntry(const std::string& filePath, std::string& why) {
     const std::string name = base::bareName(filePath, files_.codePage().leadBytes());
-    if (name.empty()) return 0;
-    auto refuse = [&](const std::string& why) {
-        refused_.push_back(name + ": " + why);
-        return 0;
+    if (!state_->building) {
+        why = name + ": no archive was started";
+        return false;
+    }
+    if (name.empty()) {
+        why = filePath + ": names no file";
+        return false;
+    }
+    auto refuse = [&](const std::string& reason) {
+        why = name + ": " + reason;
+        return false;
     };
 
     // Opened now, so that a file that cannot be read is refused here and not
     // found out only when the whole archive is written.
-    std::string why;
-    const auto file = files_.openRead(filePath, why);
-    if (!file) return refuse(why.empty() ? "cannot be opened" : why);
+    std::string openError;
+    const auto file = files_.openRead(filePath, openError);
+    if (!file) return refuse(openError.empty() ? "cannot be opened" : openError);
     const platform::FileInfo info = file->info();
     if (!info.regular) return refuse("not a regular file");
     // A kernel's generated files read 0 bytes in size and yet hold data:
@@ -315,27 +319,22 @@ int Zip::AddFileEntry(const std::string& filePath, int /*flag*/) {
     if (hit != state_->byName.end()) {
         // The same file named twice is stored once; another file under the
         // same name would overwrite it on extraction.
-        if (state_->queue[hit->second].added.sameFile(info)) return 1;
+        if (state_->queue[hit->second].added.sameFile(info)) return true;
         return refuse("another file of that name is stored already");
     }
     state_->byName.emplace(key, state_->queue.size());
     state_->queue.push_back({name, filePath, info, false});
     if (events_) events_->ArchiveEntryAdded(name);
-    return 1;
+    return true;
 }
 
-bool Zip::WriteArchive() {
+bool Zip::WriteArchive(std::string& why) {
     dropped_.clear();
-    lastError_.clear();
     if (!state_->building) {
-        lastError_ = "No archive was started.";
+        why = "No archive was started.";
         return false;
     }
-    if (protect_ != 0 && writePassword_.empty()) {
-        lastError_ = "Protection needs a password.";
-        return false;
-    }
-    const std::string* password = protect_ != 0 ? &writePassword_ : nullptr;
+    const std::string* password = writePassword_.empty() ? nullptr : &writePassword_;
     State& s = *state_;
     for (State::Queued& q : s.queue) q.dropped = false;
     files_.removeStaleReplacements(s.target);
@@ -367,7 +366,7 @@ bool Zip::WriteArchive() {
         // Every file that was queued is gone: an empty archive would only
         // replace the earlier backup with nothing.
         if (sources.empty() && !s.queue.empty()) {
-            lastError_ = "None of the files could be read.";
+            why = "None of the files could be read.";
             return false;
         }
         const Attempt attempt = writeOnce(files_, s.target, sources, password, events_, pool, lastPercent);
@@ -385,10 +384,10 @@ bool Zip::WriteArchive() {
             drop(static_cast<std::size_t>(attempt.failedEntry));
             continue;
         case Outcome::Cancelled:
-            lastError_ = "The write was cancelled.";
+            why = "The write was cancelled.";
             return false;
         case Outcome::Failed:
-            lastError_ = attempt.error;
+            why = attempt.error;
             return false;
         }
     }
@@ -400,34 +399,31 @@ void Zip::ResetArchive() {
     state_->hasReadPassword = false;
     state_->readPassword.clear();
     writePassword_.clear();
-    protect_ = 0;
-    lastError_.clear();
 }
 
 // ----------------------------------------------------------------- reading
 
-int Zip::IsArchiveProtected(const std::string& archivePath) {
+bool Zip::IsArchiveProtected(const std::string& archivePath) {
     std::string why;
     const auto reader = detail::ArchiveReader::open(files_, archivePath, why);
-    if (!reader) return 0;
+    if (!reader) return false;
     zip_t* za = reader->archive();
     const zip_int64_t count = zip_get_num_entries(za, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
         if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st) == 0 && (st.valid & ZIP_STAT_ENCRYPTION_METHOD) &&
             st.encryption_method != ZIP_EM_NONE)
-            return 1;
+            return true;
     }
-    return 0;
+    return false;
 }
 
-bool Zip::OpenArchive(const std::string& archivePath) {
+bool Zip::OpenArchive(const std::string& archivePath, std::string& why) {
     state_->closeReader();
-    lastError_.clear();
-    std::string why;
-    state_->reader = detail::ArchiveReader::open(files_, archivePath, why);
+    std::string openError;
+    state_->reader = detail::ArchiveReader::open(files_, archivePath, openError);
     if (!state_->reader) {
-        lastError_ = "The archive cannot be opened: " + why;
+        why = "The archive cannot be opened: " + openError;
         return false;
     }
     zip_t* za = state_->archive();
@@ -445,12 +441,20 @@ void Zip::setArchivePassword(const std::string& password) {
     state_->readPassword = password;
 }
 
-int Zip::CheckArchivePassword() {
-    if (!state_->archive()) return 0;
+bool Zip::CheckArchivePassword(std::string& why) {
+    if (!state_->archive()) {
+        why = "No archive is open.";
+        return false;
+    }
     const ZipEntry info = FindEntry(kInfoFileName);
-    if (!info.valid()) return 0;
+    if (!info.valid()) {
+        why = std::string("The archive holds no ") + kInfoFileName + ".";
+        return false;
+    }
     const char* password = state_->hasReadPassword ? state_->readPassword.c_str() : nullptr;
-    return detail::readEntry(state_->archive(), static_cast<zip_uint64_t>(info.index_), password, nullptr) ? 1 : 0;
+    if (detail::readEntry(state_->archive(), static_cast<zip_uint64_t>(info.index_), password, nullptr)) return true;
+    why = "The password does not open the archive.";
+    return false;
 }
 
 ZipEntry Zip::FindEntry(const std::string& name) {
@@ -490,19 +494,26 @@ std::vector<std::string> Zip::TestArchive() {
 }
 
 
-bool ZipEntry::ExtractEntryTo(const std::string& folder, std::uint64_t maxBytes) const {
-    return zip_ && zip_->extract(index_, name_, folder, maxBytes);
+bool ZipEntry::ExtractEntryTo(const std::string& folder, std::string& why, std::uint64_t maxBytes) const {
+    if (!zip_) {
+        why = "The archive holds no such entry.";
+        return false;
+    }
+    return zip_->extract(index_, name_, folder, maxBytes, why);
 }
 
-bool Zip::extract(std::int64_t index, const std::string& name, const std::string& folder, std::uint64_t maxBytes) {
-    lastError_.clear();
-    if (!state_->archive() || index < 0 || static_cast<std::size_t>(index) >= state_->names.size()) return false;
+bool Zip::extract(std::int64_t index, const std::string& name, const std::string& folder, std::uint64_t maxBytes,
+                  std::string& why) {
+    if (!state_->archive() || index < 0 || static_cast<std::size_t>(index) >= state_->names.size()) {
+        why = "The archive holds no such entry.";
+        return false;
+    }
     if (!isSafeEntryName(name, files_.codePage().leadBytes())) {
-        lastError_ = "Unsafe entry name refused: " + name;
+        why = "Unsafe entry name refused: " + name;
         return false;
     }
     if (!files_.folderExists(folder)) {
-        lastError_ = "The folder does not exist: " + folder;
+        why = "The folder does not exist: " + folder;
         return false;
     }
     std::string windowsTarget = folder;
@@ -510,7 +521,7 @@ bool Zip::extract(std::int64_t index, const std::string& name, const std::string
     while (leads.endsWith(windowsTarget, '\\') || leads.endsWith(windowsTarget, '/')) windowsTarget.pop_back();
     windowsTarget += "\\" + name;
     if (files_.stat(windowsTarget).directory) {
-        lastError_ = "Cannot write " + windowsTarget;
+        why = "Cannot write " + windowsTarget;
         return false;
     }
 
@@ -519,16 +530,16 @@ bool Zip::extract(std::int64_t index, const std::string& name, const std::string
     const bool known = zip_stat_index(state_->archive(), idx, 0, &st) == 0;
     const std::string tooLarge = "Refused " + name + ": it holds more than " + std::to_string(maxBytes) + " bytes";
     if (known && (st.valid & ZIP_STAT_SIZE) && st.size > maxBytes) {
-        lastError_ = tooLarge;
+        why = tooLarge;
         return false;
     }
 
     files_.removeStaleReplacements(windowsTarget);
     const ReplacementNote note(files_, workFolder_, windowsTarget);
-    std::string why;
-    auto part = files_.createReplacement(windowsTarget, why);
+    std::string writeError;
+    auto part = files_.createReplacement(windowsTarget, writeError);
     if (!part) {
-        lastError_ = "Cannot write beside " + windowsTarget + ": " + why;
+        why = "Cannot write beside " + windowsTarget + ": " + writeError;
         return false;
     }
     const char* password = state_->hasReadPassword ? state_->readPassword.c_str() : nullptr;
@@ -541,13 +552,13 @@ bool Zip::extract(std::int64_t index, const std::string& name, const std::string
         return part->write(data, n);
     });
     if (!ok) {
-        lastError_ = over ? tooLarge : "Cannot extract " + name;
+        why = over ? tooLarge : "Cannot extract " + name;
         part->discard();
         return false;
     }
     if (known && (st.valid & ZIP_STAT_MTIME)) part->setModified(st.mtime);
     if (!part->commit()) {
-        lastError_ = "Cannot put " + windowsTarget + " in place: " + part->error();
+        why = "Cannot put " + windowsTarget + " in place: " + part->error();
         return false;
     }
     if (events_) events_->ArchiveEntryExtracted(name);

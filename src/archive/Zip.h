@@ -40,11 +40,12 @@ class ZipEntry {
 public:
     ZipEntry() = default;
     bool valid() const { return zip_ != nullptr; }
-    // Writes folder\<bare name>. False for an invalid handle, an unsafe name
-    // (separators, drive, "..", empty), a wrong password, a write error, or
-    // an entry that holds more than `maxBytes` (checked as it is inflated,
-    // whatever its header claims); nothing is left behind then.
-    bool ExtractEntryTo(const std::string& folder, std::uint64_t maxBytes = UINT64_MAX) const;
+    // Writes folder\<bare name>. False, with the reason, for an invalid
+    // handle, an unsafe name (separators, drive, "..", empty), a wrong
+    // password, a write error, or an entry that holds more than `maxBytes`
+    // (checked as it is inflated, whatever its header claims); nothing is
+    // left behind then.
+    bool ExtractEntryTo(const std::string& folder, std::string& why, std::uint64_t maxBytes = UINT64_MAX) const;
     const std::string& name() const { return name_; }
 
 private:
@@ -72,39 +73,36 @@ public:
     void setArchiveWorkFolder(const std::string& folder) { workFolder_ = folder; }
     const std::string& ArchiveWorkFolder() const { return workFolder_; }
 
-    // Building.
-    bool NewArchive(const std::string& archivePath);
-    // 1 when the file is opened and queued under its bare name (raising
-    // ArchiveEntryAdded); 0 when it cannot be read, is no regular file, reads
-    // 0 bytes in size while it holds data, or its name collides (ignoring
-    // case) with another file already queued (see refusedEntries()). The same
-    // file queued again answers 1 and is stored once. The flag is unused.
-    int AddFileEntry(const std::string& filePath, int flag);
+    // Building. Each operation that can fail answers false with the reason.
+    bool NewArchive(const std::string& archivePath, std::string& why);
+    // Opens the file and queues it under its bare name (raising
+    // ArchiveEntryAdded). Refused, with "<bare name>: <reason>", when it
+    // cannot be read, is no regular file, reads 0 bytes in size while it
+    // holds data, or its name collides (ignoring case) with another file
+    // already queued. The same file queued again is stored once.
+    bool AddFileEntry(const std::string& filePath, std::string& why);
+    // The password every entry is encrypted with (AES-256); empty: none.
     void setArchiveWritePassword(const std::string& password) { writePassword_ = password; }
-    void setProtectArchive(int value) { protect_ = value; }
-    void SetArchivePassword(const std::string& password) { writePassword_ = password; }
     // Writes the archive beside its target (readable by its owner only, or
     // with the mode of the archive it replaces), reads it back from the disk
     // to check every entry, and renames it over the target only when it
     // reads back whole. True when the archive was written; raises
-    // ArchiveWriteDone in that case. Protection (ProtectArchive 1 or -1)
-    // encrypts every entry with AES-256 and fails without a password.
-    bool WriteArchive();
+    // ArchiveWriteDone in that case.
+    bool WriteArchive(std::string& why);
     // Names that were queued but left out of the last write (kept until the
     // next NewArchive or WriteArchive).
     const std::vector<std::string>& droppedEntries() const { return dropped_; }
-    // The files AddFileEntry refused since NewArchive, each as
-    // "<bare name>: <why>".
-    const std::vector<std::string>& refusedEntries() const { return refused_; }
-    const std::string& lastError() const { return lastError_; }
 
     void ResetArchive();
 
     // Reading.
-    int IsArchiveProtected(const std::string& archivePath);
-    bool OpenArchive(const std::string& archivePath);
+    bool IsArchiveProtected(const std::string& archivePath);
+    bool OpenArchive(const std::string& archivePath, std::string& why);
+    // The password entries are read with (set once the archive is open).
     void setArchivePassword(const std::string& password);
-    int CheckArchivePassword();
+    // Whether the password opens the information file, read to its end
+    // (authenticated for AES, its CRC checked otherwise).
+    bool CheckArchivePassword(std::string& why);
     ZipEntry FindEntry(const std::string& name);
     std::vector<std::string> entryNames() const;
     // Reads every entry of the opened archive to its end as a restore would
@@ -115,17 +113,15 @@ public:
 
 private:
     friend class ZipEntry;
-    bool extract(std::int64_t index, const std::string& name, const std::string& folder, std::uint64_t maxBytes);
+    bool extract(std::int64_t index, const std::string& name, const std::string& folder, std::uint64_t maxBytes,
+                 std::string& why);
 
     struct State;
     platform::FileSystem& files_;
     ArchiveEvents* events_ = nullptr;
     std::string workFolder_;
     std::string writePassword_;
-    int protect_ = 0;
     std::vector<std::string> dropped_;
-    std::vector<std::string> refused_;
-    std::string lastError_;
     std::unique_ptr<State> state_;
 };
 

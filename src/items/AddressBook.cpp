@@ -10,7 +10,7 @@ using namespace detail;
 
 bool Items::BackupPab(const std::string& profile) {
     return backupSectionFiles(
-        s_, profile, Part::Pab,
+        c_, profile, Part::Pab,
         [this](const std::string& sectionKey) { return s_.reg.GetStringValue(sectionKey, app::kPabPathValue); },
         [this](const std::string& path) { return base::singleSeparators(path, s_.leads()); });
 }
@@ -18,7 +18,7 @@ bool Items::BackupPab(const std::string& profile) {
 bool Items::RestorePab(const std::string& profile) {
     // A path the registry refused to take leaves the profile pointing at the
     // old file: the item has failed.
-    const auto written = restoreSectionFiles(s_, profile, Part::Pab, [this](const std::string& sectionKey,
+    const auto written = restoreSectionFiles(c_, profile, Part::Pab, [this](const std::string& sectionKey,
                                                                             const std::string& folder) {
         const std::string old = s_.reg.GetStringValue(sectionKey, app::kPabPathValue);
         if (old == registry::kError || old.empty()) return true;

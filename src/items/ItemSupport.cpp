@@ -7,7 +7,7 @@
 
 namespace qm::items::detail {
 
-const std::string& recorded(const app::Session& s, Part part) { return s.state.ItemValues[positionOf(part) - 1]; }
+const std::string& recorded(const Context& c, Part part) { return c.recorded[positionOf(part) - 1]; }
 
 std::vector<std::string> splitNames(const std::string& value) { return base::split(base::cutAtZero(value), ';'); }
 
@@ -30,20 +30,30 @@ std::string profileKey(const app::Session& s, const std::string& profile) {
     return root + "\\" + profile;
 }
 
-bool addFile(app::Session& s, const std::string& path) { return s.zip1.AddFileEntry(path, 1) == 1; }
+bool addFile(Context& c, const std::string& path) {
+    std::string why;
+    if (c.zip.AddFileEntry(path, why)) return true;
+    c.problems.push_back(why);
+    return false;
+}
 
-bool extractAll(app::Session& s, const std::vector<std::string>& names, const std::string& folder) {
-    if (!allStayInFolder(names, s.leads())) return false;
+bool extractAll(Context& c, const std::vector<std::string>& names, const std::string& folder) {
+    if (!allStayInFolder(names, c.s.leads())) return false;
     for (const auto& name : names) {
-        const archive::ZipEntry entry = s.zip1.FindEntry(name);
-        if (!entry.valid() || !entry.ExtractEntryTo(folder)) return false;
+        const archive::ZipEntry entry = c.zip.FindEntry(name);
+        std::string why;
+        if (!entry.ExtractEntryTo(folder, why)) {
+            c.problems.push_back(name + ": " + why);
+            return false;
+        }
     }
     return true;
 }
 
-bool backupSectionFiles(app::Session& s, const std::string& profile, Part part,
+bool backupSectionFiles(Context& c, const std::string& profile, Part part,
                         const std::function<std::string(const std::string& sectionKey)>& pathOf,
                         const std::function<std::string(const std::string& path)>& addPath) {
+    app::Session& s = c.s;
     if (!usableKeyName(profile, s.leads())) return false;
     const std::string key = profileKey(s, profile);
     const auto sections = s.reg.EnumSubKeys(key);
@@ -62,7 +72,7 @@ bool backupSectionFiles(app::Session& s, const std::string& profile, Part part,
         }
         // A file that is there but cannot be read (open in Outlook, no
         // permission) fails the item; the files that were taken are named.
-        if (!addFile(s, addPath(path))) {
+        if (!addFile(c, addPath(path))) {
             refused = true;
             continue;
         }
@@ -74,14 +84,15 @@ bool backupSectionFiles(app::Session& s, const std::string& profile, Part part,
 }
 
 std::optional<bool> restoreSectionFiles(
-    app::Session& s, const std::string& profile, Part part,
+    Context& c, const std::string& profile, Part part,
     const std::function<bool(const std::string& sectionKey, const std::string& folder)>& repoint) {
+    app::Session& s = c.s;
     if (!usableKeyName(profile, s.leads())) return std::nullopt;
     const std::string folder = app::DataRestoreFolderFor(s.state);
-    const auto names = splitNames(recorded(s, part));
+    const auto names = splitNames(recorded(c, part));
     if (!allStayInFolder(names, s.leads()) || !base::absolutePath(folder)) return std::nullopt;
     // A machine on which Outlook never ran has no such folder yet.
-    if (!platform::makeFolders(s.files, folder) || !extractAll(s, names, folder)) return std::nullopt;
+    if (!platform::makeFolders(s.files, folder) || !extractAll(c, names, folder)) return std::nullopt;
 
     const std::string key = profileKey(s, profile);
     const auto sections = s.reg.EnumSubKeys(key);

@@ -8,12 +8,26 @@
 #include <vector>
 
 #include "app/Session.h"
+#include "archive/Zip.h"
 #include "items/Parts.h"
 
 namespace qm::items::detail {
 
+// What the item operations of one run work with: the installation, the
+// archive being built (backup) or opened (restore), the values the opened
+// backup recorded, and what went wrong on the way.
+struct Context {
+    app::Session& s;
+    archive::Zip& zip;
+    const RecordedValues& recorded;
+    // Why a part failed, in the order met ("<bare name>: <reason>").
+    std::vector<std::string> problems;
+    // Files that were stored but look damaged or still in use.
+    std::vector<std::string> warnings;
+};
+
 // The value the opened backup recorded for a part.
-const std::string& recorded(const app::Session& s, Part part);
+const std::string& recorded(const Context& c, Part part);
 // The recorded value split at ";" (up to its first zero character); an empty
 // value gives one empty name.
 std::vector<std::string> splitNames(const std::string& value);
@@ -27,17 +41,18 @@ bool usableProfileName(const std::string& name, const base::LeadBytes& leads);
 // The key of a profile: ProfilesKey "\" name.
 std::string profileKey(const app::Session& s, const std::string& profile);
 
-// Adds one file; true when the component took it.
-bool addFile(app::Session& s, const std::string& path);
+// Adds one file; true when the component took it (otherwise its reason is
+// among the problems).
+bool addFile(Context& c, const std::string& path);
 // Extracts each name into the folder, stopping at the first that is missing
 // or cannot be written. Checks every name before the first write.
-bool extractAll(app::Session& s, const std::vector<std::string>& names, const std::string& folder);
+bool extractAll(Context& c, const std::vector<std::string>& names, const std::string& folder);
 // Adds the file each section of the profile names (`pathOf` gives the
 // existing-file test's path or "Error"; `addPath` the path to add) and records
 // their bare names under the part's key. False when none was added, or when
 // one that exists could not be read or is no regular file (the ZIP
-// component names it among its refused entries).
-bool backupSectionFiles(app::Session& s, const std::string& profile, Part part,
+// component's reason is among the problems).
+bool backupSectionFiles(Context& c, const std::string& profile, Part part,
                         const std::function<std::string(const std::string& sectionKey)>& pathOf,
                         const std::function<std::string(const std::string& path)>& addPath);
 // The restore of files a profile's sections name: the part's recorded
@@ -47,7 +62,7 @@ bool backupSectionFiles(app::Session& s, const std::string& profile, Part part,
 // fails or the profile has no sections; otherwise whether every repoint
 // took (a refused registry write fails the item).
 std::optional<bool> restoreSectionFiles(
-    app::Session& s, const std::string& profile, Part part,
+    Context& c, const std::string& profile, Part part,
     const std::function<bool(const std::string& sectionKey, const std::string& folder)>& repoint);
 
 }  // namespace qm::items::detail

@@ -16,12 +16,32 @@
 #include <vector>
 
 #include "app/Session.h"
+#include "archive/Zip.h"
+#include "items/ItemSupport.h"
+#include "items/Parts.h"
 
 namespace qm::items {
 
+// What one part's operation did: whether it succeeded, why not when that
+// is known, and the files it stored that look damaged or still in use.
+struct PartOutcome {
+    bool ok = false;
+    std::string reason;  // the reasons met, joined by "; "
+    std::vector<std::string> warnings;
+};
+
 class Items {
 public:
-    explicit Items(app::Session& session) : s_(session) {}
+    // A backup's items add their files to `archive`, which is being built;
+    // a restore's take them from `archive`, opened, with the values the
+    // backup recorded.
+    Items(app::Session& session, archive::Zip& archive, const RecordedValues& recorded)
+        : c_{session, archive, recorded, {}, {}}, s_(session) {}
+    explicit Items(app::Session& session) : Items(session, session.zip1, session.state.ItemValues) {}
+
+    // The part's backup or restore operation, with what it met.
+    PartOutcome backup(const PartInfo& part, const std::string& profile);
+    PartOutcome restore(const PartInfo& part, const std::string& profile);
 
     bool BackupConfig(const std::string& profile);
     bool BackupDatas(const std::string& profile);
@@ -45,20 +65,12 @@ public:
     bool RestoreTemplates();
     bool RestoreSetting();
 
-    // Files that were stored but look damaged or still in use (a data file
-    // whose header does not check out), each as "<bare name>: <what>", in
-    // the order met.
-    const std::vector<std::string>& warnings() const { return warnings_; }
-    // Why a part failed where the ZIP component's refused entries do not
-    // tell (a temporary file that could not be written), in the order met.
-    const std::vector<std::string>& problems() const { return problems_; }
-
 private:
+    PartOutcome outcomeOf(bool ok);
     void checkDataFile(const std::string& path);
 
+    detail::Context c_;
     app::Session& s_;
-    std::vector<std::string> warnings_;
-    std::vector<std::string> problems_;
 };
 
 }  // namespace qm::items

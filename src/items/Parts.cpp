@@ -58,6 +58,24 @@ const std::array<PartInfo, kPartCount> kParts = {{
 
 }  // namespace
 
+PartOutcome Items::backup(const PartInfo& part, const std::string& profile) { return outcomeOf(part.backup(*this, profile)); }
+
+PartOutcome Items::restore(const PartInfo& part, const std::string& profile) {
+    return outcomeOf(part.restore(*this, profile));
+}
+
+PartOutcome Items::outcomeOf(bool ok) {
+    PartOutcome outcome;
+    outcome.ok = ok;
+    // Only a failure needs its reasons.
+    if (!ok)
+        for (const auto& problem : c_.problems) outcome.reason += (outcome.reason.empty() ? "" : "; ") + problem;
+    outcome.warnings = std::move(c_.warnings);
+    c_.problems.clear();
+    c_.warnings.clear();
+    return outcome;
+}
+
 const std::array<PartInfo, kPartCount>& parts() { return kParts; }
 
 const PartInfo& partInfo(Part part) { return kParts[static_cast<std::size_t>(part)]; }

@@ -20,6 +20,9 @@ inline constexpr std::size_t kItemCount = 8;
 
 // Which of the eight items (index 0..7) a run takes.
 using ItemSelection = std::array<bool, kItemCount>;
+// The values an opened backup recorded for its parts, by "BackupItem"
+// position 1..10 at index 0..9 (empty for a part it does not hold).
+using RecordedValues = std::array<std::string, kPartCount>;
 
 struct PartInfo {
     Part part;

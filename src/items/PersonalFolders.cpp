@@ -42,7 +42,7 @@ void Items::checkDataFile(const std::string& path) {
     }
     head.resize(got);
     const std::string problem = DataFileHeaderProblem(head, file->info().size);
-    if (!problem.empty()) warnings_.push_back(base::bareName(path, s_.leads()) + ": " + problem);
+    if (!problem.empty()) c_.warnings.push_back(base::bareName(path, s_.leads()) + ": " + problem);
 }
 
 bool Items::BackupDatas(const std::string& profile) {
@@ -50,12 +50,12 @@ bool Items::BackupDatas(const std::string& profile) {
     // may name a data file: the item has failed then, not found nothing.
     bool unread = false;
     const bool saved = backupSectionFiles(
-        s_, profile, Part::Datas,
+        c_, profile, Part::Datas,
         [&](const std::string& sectionKey) {
             std::string failure;
             std::string path = dataFilePath(s_, sectionKey, &failure);
             if (!failure.empty()) {
-                problems_.push_back(failure);
+                c_.problems.push_back(failure);
                 unread = true;
             }
             return path;
@@ -71,7 +71,7 @@ bool Items::BackupDatas(const std::string& profile) {
 bool Items::RestoreDatas(const std::string& profile) {
     // Every rewrite must take: a profile the registry refused to change
     // still points at the old files, and the item has failed.
-    const auto repointed = restoreSectionFiles(s_, profile, Part::Datas, [this](const std::string& sectionKey,
+    const auto repointed = restoreSectionFiles(c_, profile, Part::Datas, [this](const std::string& sectionKey,
                                                                                 const std::string& folder) {
         const std::string old = dataFilePath(s_, sectionKey);
         if (old == registry::kError) return true;

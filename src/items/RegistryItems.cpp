@@ -20,7 +20,8 @@ constexpr std::uint64_t kMaxExportBytes = 64u << 20;
 // Exports the tree into a new temporary file of the work folder, adds it
 // and records its bare name. The path stays in `exportFile` so that the run
 // deletes the file after the archive is written.
-bool backupTree(app::Session& s, const std::string& keyPath, const char* prefix, std::string& exportFile, Part part) {
+bool backupTree(Context& c, const std::string& keyPath, const char* prefix, std::string& exportFile, Part part) {
+    app::Session& s = c.s;
     if (!s.reg.KeyExists(keyPath)) return false;
     exportFile = s.sGetTempFile(prefix);
     if (exportFile.empty()) return false;
@@ -28,19 +29,24 @@ bool backupTree(app::Session& s, const std::string& keyPath, const char* prefix,
     // replace the whole tree with the cut one.
     if (!s.reg.ExportKey(keyPath, "", exportFile)) return false;
     // An export the archive did not take would be recorded but missing.
-    if (!addFile(s, exportFile)) return false;
+    if (!addFile(c, exportFile)) return false;
     return s.SaveINI(partInfo(part).infoKey, base::bareName(exportFile, s.leads()));
 }
 
 // Imports the recorded export over the tree. A target key that does not
 // exist is left alone and counts as done.
-bool restoreTree(app::Session& s, const std::string& keyPath, Part part) {
+bool restoreTree(Context& c, const std::string& keyPath, Part part) {
+    app::Session& s = c.s;
     if (!s.reg.KeyExists(keyPath)) return true;
-    const std::string& value = recorded(s, part);
+    const std::string& value = recorded(c, part);
     const std::string name = base::trimBlanks(base::cutAtZero(value));
     if (!base::staysInFolder(name, s.leads())) return false;
-    const archive::ZipEntry entry = s.zip1.FindEntry(value);
-    if (!entry.valid() || !entry.ExtractEntryTo(s.state.WorkFolder, kMaxExportBytes)) return false;
+    const archive::ZipEntry entry = c.zip.FindEntry(value);
+    std::string why;
+    if (!entry.ExtractEntryTo(s.state.WorkFolder, why, kMaxExportBytes)) {
+        c.problems.push_back(name + ": " + why);
+        return false;
+    }
     const std::string file = base::joinPath(s.state.WorkFolder, name, s.leads());
     const bool imported = s.reg.ImportKey(keyPath, file);
     s.files.deleteFile(file);
@@ -51,32 +57,32 @@ bool restoreTree(app::Session& s, const std::string& keyPath, Part part) {
 
 bool Items::BackupConfig(const std::string& profile) {
     if (!usableKeyName(profile, s_.leads())) return false;
-    return backupTree(s_, profileKey(s_, profile), "QMC", s_.state.ConfigExportFile, Part::Config);
+    return backupTree(c_, profileKey(s_, profile), "QMC", s_.state.ConfigExportFile, Part::Config);
 }
 
 bool Items::RestoreConfig(const std::string& profile) {
     if (!usableKeyName(profile, s_.leads())) return false;
-    return restoreTree(s_, profileKey(s_, profile), Part::Config);
+    return restoreTree(c_, profileKey(s_, profile), Part::Config);
 }
 
 // Outlook 2007 and 2010 keep the accounts in each profile: those of the
 // profile backed up, restored into the target profile's own.
 bool Items::BackupAccounts(const std::string& profile) {
     if (app::OutlookSharedLayout(s_.state.OutlookVersion) && !usableKeyName(profile, s_.leads())) return false;
-    return backupTree(s_, app::AccountsKeyFor(s_.state.OutlookVersion, profile), "QMA", s_.state.AccountsExportFile,
+    return backupTree(c_, app::AccountsKeyFor(s_.state.OutlookVersion, profile), "QMA", s_.state.AccountsExportFile,
                       Part::Accounts);
 }
 
 bool Items::RestoreAccounts(const std::string& profile) {
     if (app::OutlookSharedLayout(s_.state.OutlookVersion) && !usableKeyName(profile, s_.leads())) return false;
-    return restoreTree(s_, app::AccountsKeyFor(s_.state.OutlookVersion, profile), Part::Accounts);
+    return restoreTree(c_, app::AccountsKeyFor(s_.state.OutlookVersion, profile), Part::Accounts);
 }
 
 bool Items::BackupConfigsetting() {
-    return backupTree(s_, s_.state.OptionsKey, "QMC", s_.state.OptionsExportFile, Part::Configsetting);
+    return backupTree(c_, s_.state.OptionsKey, "QMC", s_.state.OptionsExportFile, Part::Configsetting);
 }
 
-bool Items::RestoreConfigsetting() { return restoreTree(s_, app::OptionsKeyFor(s_.state.OutlookVersion), Part::Configsetting);
+bool Items::RestoreConfigsetting() { return restoreTree(c_, app::OptionsKeyFor(s_.state.OutlookVersion), Part::Configsetting);
 }
 
 }  // namespace qm::items

@@ -27,8 +27,9 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
     const bool strict = settings.unattended;
     // Ends a failed run: nothing of it stays behind, and an archive that was
     // already at the target is left as it was.
+    std::string archiveError;
     auto fail = [&](const std::string& why) {
-        report.archiveError = s.zip1.lastError();
+        report.archiveError = archiveError;
         s.zip1.ResetArchive();
         removeBackupFiles(s);
         report.written = false;
@@ -65,9 +66,8 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
     events.headerWritten();
 
     st.ArchiveWritten = false;
-    const bool opened = s.zip1.NewArchive(target);
-    if (!opened && strict)
-        return fail(withReason("cannot start the backup file " + target, s.zip1.lastError()));
+    const bool opened = s.zip1.NewArchive(target, archiveError);
+    if (!opened && strict) return fail(withReason("cannot start the backup file " + target, archiveError));
 
     items::Items items(s);
     std::string result;
@@ -76,25 +76,18 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
         r.ran = runs(part, settings.items);
         if (r.ran) {
             events.partStarting(part.part);
-            const std::size_t warned = items.warnings().size();
-            const std::size_t refused = s.zip1.refusedEntries().size();
-            const std::size_t problems = items.problems().size();
-            r.ok = part.backup(items, profile);
-            for (std::size_t i = warned; i < items.warnings().size(); ++i) events.fileWarning(items.warnings()[i]);
+            items::PartOutcome outcome = items.backup(part, profile);
+            for (const auto& warning : outcome.warnings) events.fileWarning(warning);
+            r.ok = outcome.ok;
             // A failed part names the files it could not store and why.
-            if (!r.ok) {
-                for (std::size_t i = refused; i < s.zip1.refusedEntries().size(); ++i)
-                    r.reason += (r.reason.empty() ? "" : "; ") + s.zip1.refusedEntries()[i];
-                for (std::size_t i = problems; i < items.problems().size(); ++i)
-                    r.reason += (r.reason.empty() ? "" : "; ") + items.problems()[i];
-            }
+            r.reason = outcome.reason;
+            report.warnings.insert(report.warnings.end(), outcome.warnings.begin(), outcome.warnings.end());
         }
         result += r.ok ? '1' : '0';
         events.partFinished(part.part, r.ran);
         events.working();
     }
     report.itemResult = result;
-    report.warnings = items.warnings();
     if (!report.warnings.empty()) {
         std::string& reason = report.parts[positionOf(items::Part::Datas) - 1].reason;
         for (const auto& w : report.warnings) reason += (reason.empty() ? "" : "; ") + w;
@@ -112,23 +105,14 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
     s.files.setAttributes(info, platform::FileAttribute::Normal);
     // An archive without its information file could not be opened again, so
     // it is not written at all: the previous backup then stays.
-    const bool infoQueued = opened && s.zip1.AddFileEntry(info, 1) == 1;
-    if (!infoQueued && strict) return fail(withReason("cannot add the information file", s.zip1.lastError()));
-
-    if (settings.password.empty()) {
-        s.zip1.setProtectArchive(0);
-    } else if (strict) {
-        s.zip1.setProtectArchive(-1);
-        s.zip1.SetArchivePassword(settings.password);
-    } else {
-        s.zip1.setArchiveWritePassword(settings.password);
-        s.zip1.setProtectArchive(1);
-    }
+    const bool infoQueued = opened && s.zip1.AddFileEntry(info, archiveError);
+    if (!infoQueued && strict) return fail(withReason("cannot add the information file", archiveError));
+    s.zip1.setArchiveWritePassword(settings.password);
 
     bool written = false;
     if (infoQueued) {
         watch.watchResult(result);
-        written = s.zip1.WriteArchive();
+        written = s.zip1.WriteArchive(archiveError);
         watch.applyDropped(s.zip1.droppedEntries());
         if (watch.infoFileLost()) written = false;
     }
@@ -141,7 +125,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
         }
     }
     if (watch.infoFileLost()) return fail("the information file could not be stored");
-    if (!written) return fail(withReason("cannot write the backup file " + target, s.zip1.lastError()));
+    if (!written) return fail(withReason("cannot write the backup file " + target, archiveError));
 
     if (!report.inUseWarning.empty()) events.installationInUse(report.inUseWarning);
     s.zip1.ResetArchive();

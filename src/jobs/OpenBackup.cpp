@@ -18,7 +18,7 @@ std::vector<std::string> TestOpenedBackup(app::Session& s, JobEvents& events) {
     return s.zip1.TestArchive();
 }
 
-bool IsBackupProtected(app::Session& s, const std::string& path) { return s.zip1.IsArchiveProtected(path) == 1; }
+bool IsBackupProtected(app::Session& s, const std::string& path) { return s.zip1.IsArchiveProtected(path); }
 
 OpenedBackup OpenBackupJob(app::Session& s, const std::string& path, const std::string& password, JobEvents& events) {
     OpenedBackup opened;
@@ -27,12 +27,11 @@ OpenedBackup OpenBackupJob(app::Session& s, const std::string& path, const std::
     s.zip1.ResetArchive();
 
     opened.isProtected = IsBackupProtected(s, path);
-    opened.isArchive = s.zip1.OpenArchive(path);
+    opened.isArchive = s.zip1.OpenArchive(path, opened.archiveError);
     if (opened.isProtected) {
         s.zip1.setArchivePassword(password);
-        if (s.zip1.CheckArchivePassword() != 1) {
+        if (!s.zip1.CheckArchivePassword(opened.archiveError)) {
             opened.outcome = OpenOutcome::WrongPassword;
-            opened.archiveError = s.zip1.lastError();
             return opened;
         }
     }
@@ -44,8 +43,8 @@ OpenedBackup OpenBackupJob(app::Session& s, const std::string& path, const std::
     platform::removeFile(s.files, info);
     const archive::ZipEntry entry = s.zip1.FindEntry(archive::kInfoFileName);
     std::string bytes;
-    const bool extracted = entry.valid() && entry.ExtractEntryTo(s.state.WorkFolder, archive::kMaxInfoFileBytes);
-    if (entry.valid() && !extracted) opened.infoFileError = s.zip1.lastError();
+    const bool extracted =
+        entry.valid() && entry.ExtractEntryTo(s.state.WorkFolder, opened.infoFileError, archive::kMaxInfoFileBytes);
     if (extracted && s.files.readFile(info, bytes)) {
         opened.hasInfoFile = true;
         opened.lines = archive::ReadInfoLines(bytes);

@@ -57,7 +57,7 @@ RestoreReport RunRestoreJob(app::Session& s, const RestoreSettings& settings, Jo
         r.ran = runs(part, settings.items) && flags.size() >= position && flags[position - 1] == '1';
         if (r.ran) {
             events.partStarting(part.part);
-            r.ok = part.restore(items, settings.targetProfile ? settings.targetProfile() : std::string());
+            r.ok = items.restore(part, settings.targetProfile ? settings.targetProfile() : std::string()).ok;
             leftovers.remove();
         }
         events.partFinished(part.part, r.ran);

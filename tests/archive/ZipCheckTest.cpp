@@ -136,12 +136,11 @@ protected:
     }
 
     bool buildChecked(const std::vector<std::string>& paths, const std::string& password) {
-        if (!checked.NewArchive(archive)) return false;
+        if (!checked.NewArchive(archive, why)) return false;
         for (const auto& p : paths)
-            if (checked.AddFileEntry(p, 1) != 1) return false;
-        checked.setProtectArchive(password.empty() ? 0 : 1);
+            if (!checked.AddFileEntry(p, why)) return false;
         checked.setArchiveWritePassword(password);
-        return checked.WriteArchive();
+        return checked.WriteArchive(why);
     }
 
     void expectEarlierKept() {
@@ -156,7 +155,7 @@ TEST_F(ZipCheckTest, SoundArchivesAreCommittedAndReadEverywhere) {
     const auto paths = std::vector<std::string>{put("big.pst", big), put("empty.txt", ""), put("one.txt", "1")};
     for (const std::string& password : {std::string(), std::string("S3cret")}) {
         SCOPED_TRACE(password);
-        ASSERT_TRUE(buildChecked(paths, password)) << checked.lastError();
+        ASSERT_TRUE(buildChecked(paths, password)) << why;
         EXPECT_EQ(damaging.damaged, 0);
         expectProgressComplete(events.progress);
         events = {};
@@ -173,7 +172,7 @@ TEST_F(ZipCheckTest, SoundArchivesAreCommittedAndReadEverywhere) {
         }
 
         Zip reader(*files);
-        ASSERT_TRUE(reader.OpenArchive(archive));
+        ASSERT_TRUE(reader.OpenArchive(archive, why));
         if (!password.empty()) reader.setArchivePassword(password);
         EXPECT_TRUE(reader.TestArchive().empty());
     }
@@ -187,8 +186,8 @@ TEST_F(ZipCheckTest, AnArchiveDamagedBeforeItsRenameLeavesTheEarlierOne) {
     for (const std::string& password : {std::string(), std::string("S3cret")}) {
         SCOPED_TRACE(password);
         EXPECT_FALSE(buildChecked({big, small}, password));
-        EXPECT_NE(checked.lastError().find("big.pst"), std::string::npos) << checked.lastError();
-        EXPECT_EQ(checked.lastError().find("small.txt"), std::string::npos) << checked.lastError();
+        EXPECT_NE(why.find("big.pst"), std::string::npos) << why;
+        EXPECT_EQ(why.find("small.txt"), std::string::npos) << why;
         expectEarlierKept();
     }
     EXPECT_EQ(damaging.damaged, 2);
@@ -201,8 +200,8 @@ TEST_F(ZipCheckTest, AWrongAuthenticationCodeFailsTheWrite) {
     damaging.flipAt = [](const std::string& written) { return centralDirectory(written) - 1; };
     EXPECT_FALSE(buildChecked({a, b}, "S3cret"));
     EXPECT_EQ(damaging.damaged, 1);
-    EXPECT_NE(checked.lastError().find("b.pst"), std::string::npos) << checked.lastError();
-    EXPECT_EQ(checked.lastError().find("a.pst"), std::string::npos) << checked.lastError();
+    EXPECT_NE(why.find("b.pst"), std::string::npos) << why;
+    EXPECT_EQ(why.find("a.pst"), std::string::npos) << why;
     expectEarlierKept();
 }
 
@@ -211,7 +210,7 @@ TEST_F(ZipCheckTest, TestArchiveNamesTheDamagedEntries) {
     const auto b = put("b.pst", mailLike(1500 * 1024, 10));
     for (const std::string& password : {std::string(), std::string("S3cret")}) {
         SCOPED_TRACE(password);
-        ASSERT_TRUE(buildChecked({a, b}, password)) << checked.lastError();
+        ASSERT_TRUE(buildChecked({a, b}, password)) << why;
         std::string bytes = readHostFile(archiveHost);
         // One byte in the middle of b.pst's stored data, which ends where
         // the central directory begins.
@@ -225,7 +224,7 @@ TEST_F(ZipCheckTest, TestArchiveNamesTheDamagedEntries) {
         test::writeHostFile(archiveHost, bytes);
 
         Zip reader(*files);
-        ASSERT_TRUE(reader.OpenArchive(archive));
+        ASSERT_TRUE(reader.OpenArchive(archive, why));
         if (!password.empty()) reader.setArchivePassword(password);
         EXPECT_EQ(reader.TestArchive(), std::vector<std::string>{"b.pst"});
         if (!password.empty()) {
@@ -270,7 +269,7 @@ TEST_F(ZipCheckTest, EventsComeOnTheWritingThreadAndCancellationStopsTheCheck) {
     } threadEvents;
     checked.setEvents(&threadEvents);
     const auto big = put("big.pst", mailLike(6 * 1024 * 1024, 11));
-    ASSERT_TRUE(buildChecked({big}, "")) << checked.lastError();
+    ASSERT_TRUE(buildChecked({big}, "")) << why;
     EXPECT_FALSE(threadEvents.elsewhere);
     EXPECT_GE(threadEvents.working, 20) << "often, so that a window keeps answering";
     expectProgressComplete(threadEvents.progress);

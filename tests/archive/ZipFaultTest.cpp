@@ -31,10 +31,10 @@ protected:
 TEST_F(ZipFaultTest, TargetIsReplacedOnlyByACompleteArchive) {
     writeEarlierArchive();
     const auto a = put("a.txt", "new");
-    ASSERT_TRUE(zip.NewArchive(archive));
-    ASSERT_EQ(zip.AddFileEntry(a, 1), 1);
+    ASSERT_TRUE(zip.NewArchive(archive, why));
+    ASSERT_TRUE(zip.AddFileEntry(a, why));
     EXPECT_EQ(readHostFile(archiveHost), earlier) << "untouched until written";
-    ASSERT_TRUE(zip.WriteArchive());
+    ASSERT_TRUE(zip.WriteArchive(why));
     EXPECT_EQ(contents(archiveHost), (std::map<std::string, std::string>{{"a.txt", "new"}}));
     EXPECT_TRUE(debris(dir.path()).empty());
 }
@@ -45,15 +45,15 @@ TEST_F(ZipFaultTest, SourcesGoneBeforeTheWriteAreLeftOut) {
     const auto c = put("c.pst", "becomes a folder");
     const auto d = put("d.pst", "grows");
     const auto info = put("quillmark.dat", "BackupItem=1\r\n");
-    ASSERT_TRUE(zip.NewArchive(archive));
-    for (const auto& p : {a, b, c, d, info}) ASSERT_EQ(zip.AddFileEntry(p, 1), 1);
+    ASSERT_TRUE(zip.NewArchive(archive, why));
+    for (const auto& p : {a, b, c, d, info}) ASSERT_TRUE(zip.AddFileEntry(p, why));
 
     ::unlink((srcHost + "/b.pst").c_str());
     ::unlink((srcHost + "/c.pst").c_str());
     ::mkdir((srcHost + "/c.pst").c_str(), 0777);
     writeHostFile(srcHost + "/d.pst", "grows, and is stored as it is when written");
 
-    ASSERT_TRUE(zip.WriteArchive()) << zip.lastError();
+    ASSERT_TRUE(zip.WriteArchive(why)) << why;
     EXPECT_EQ(zip.droppedEntries(), (std::vector<std::string>{"b.pst", "c.pst"}));
     EXPECT_EQ(events.dropped, zip.droppedEntries());
     EXPECT_EQ(events.done, 1);
@@ -67,10 +67,10 @@ TEST_F(ZipFaultTest, SourcesGoneBeforeTheWriteAreLeftOut) {
 TEST_F(ZipFaultTest, AllSourcesGoneLeavesTheEarlierArchive) {
     writeEarlierArchive();
     const auto info = put("quillmark.dat", "BackupItem=0\r\n");
-    ASSERT_TRUE(zip.NewArchive(archive));
-    ASSERT_EQ(zip.AddFileEntry(info, 1), 1);
+    ASSERT_TRUE(zip.NewArchive(archive, why));
+    ASSERT_TRUE(zip.AddFileEntry(info, why));
     ::unlink((srcHost + "/quillmark.dat").c_str());
-    EXPECT_FALSE(zip.WriteArchive());
+    EXPECT_FALSE(zip.WriteArchive(why));
     EXPECT_EQ(events.done, 0);
     EXPECT_EQ(readHostFile(archiveHost), earlier);
     EXPECT_TRUE(debris(dir.path()).empty());
@@ -101,9 +101,9 @@ TEST_F(ZipFaultTest, SourceChangedWhileReadIsDroppedAndTheRestRewritten) {
             files->appendFile(info, "Dropped=" + name + "\r\n");
         };
         zip.ResetArchive();
-        ASSERT_TRUE(zip.NewArchive(archive));
-        for (const auto& p : {bigPath, small, info}) ASSERT_EQ(zip.AddFileEntry(p, 1), 1);
-        ASSERT_TRUE(zip.WriteArchive()) << zip.lastError();
+        ASSERT_TRUE(zip.NewArchive(archive, why));
+        for (const auto& p : {bigPath, small, info}) ASSERT_TRUE(zip.AddFileEntry(p, why));
+        ASSERT_TRUE(zip.WriteArchive(why)) << why;
 
         EXPECT_TRUE(changed);
         EXPECT_EQ(zip.droppedEntries(), std::vector<std::string>{"big.pst"});
@@ -139,11 +139,11 @@ TEST_F(ZipFaultTest, UnreadableSourcesAreRefusedOrDropped) {
         Zip z(*files);
         test::RecordingEvents ev;
         z.setEvents(&ev);
-        if (!z.NewArchive(win(target))) _exit(10);
-        if (z.AddFileEntry(locked, 1) != 0) _exit(11);
-        if (z.AddFileEntry(later, 1) != 1 || z.AddFileEntry(fine, 1) != 1) _exit(12);
+        if (!z.NewArchive(win(target), why)) _exit(10);
+        if (z.AddFileEntry(locked, why)) _exit(11);
+        if (!z.AddFileEntry(later, why) || !z.AddFileEntry(fine, why)) _exit(12);
         ::chmod((srcHost + "/later.pst").c_str(), 0);
-        if (!z.WriteArchive()) _exit(13);
+        if (!z.WriteArchive(why)) _exit(13);
         if (z.droppedEntries() != std::vector<std::string>{"later.pst"} || ev.dropped != z.droppedEntries()) _exit(14);
         _exit(0);
     }
@@ -160,9 +160,9 @@ TEST_F(ZipFaultTest, CancelledWriteLeavesTheEarlierArchive) {
     writeEarlierArchive();
     const auto big = put("big.pst", test::randomBytes(8 << 20));
     events.cancel = [&] { return !events.progress.empty() && events.progress.back() >= 30; };
-    ASSERT_TRUE(zip.NewArchive(archive));
-    ASSERT_EQ(zip.AddFileEntry(big, 1), 1);
-    EXPECT_FALSE(zip.WriteArchive());
+    ASSERT_TRUE(zip.NewArchive(archive, why));
+    ASSERT_TRUE(zip.AddFileEntry(big, why));
+    EXPECT_FALSE(zip.WriteArchive(why));
     EXPECT_GE(events.progress.back(), 30);
     EXPECT_LT(events.progress.back(), 100);
     EXPECT_EQ(events.done, 0);
@@ -184,7 +184,7 @@ TEST_F(ZipFaultTest, KilledWriteLeavesTheEarlierArchiveAndTheNextRunCleansUp) {
             if (percent == 60) ::kill(::getpid(), SIGKILL);
         };
         z.setEvents(&ev);
-        if (z.NewArchive(archive) && z.AddFileEntry(big, 1) == 1) z.WriteArchive();
+        if (z.NewArchive(archive, why) && z.AddFileEntry(big, why)) z.WriteArchive(why);
         _exit(1);
     }
     int status = 0;
@@ -196,7 +196,7 @@ TEST_F(ZipFaultTest, KilledWriteLeavesTheEarlierArchiveAndTheNextRunCleansUp) {
     EXPECT_GT(std::filesystem::file_size(dir / left[0]), 1u << 20) << "killed mid-write";
 
     // The next run for this target removes the leftover, and nothing else.
-    ASSERT_TRUE(zip.NewArchive(archive));
+    ASSERT_TRUE(zip.NewArchive(archive, why));
     EXPECT_TRUE(debris(dir.path()).empty());
     EXPECT_EQ(readHostFile(archiveHost), earlier);
 }
@@ -208,10 +208,10 @@ TEST_F(ZipFaultTest, APartFileInUseIsNotTakenForALeftover) {
         if (probed || percent < 10) return;
         probed = true;
         Zip other(*files);
-        other.NewArchive(archive);  // another run for the same target starts now
+        other.NewArchive(archive, why);  // another run for the same target starts now
         EXPECT_EQ(debris(dir.path()).size(), 1u);
     };
-    ASSERT_TRUE(build({a})) << zip.lastError();
+    ASSERT_TRUE(build({a})) << why;
     EXPECT_TRUE(probed);
     EXPECT_EQ(contents(archiveHost).at("a.pst").size(), 4u << 20);
 }
@@ -220,13 +220,13 @@ TEST_F(ZipFaultTest, WriteIntoAVanishedFolderFailsCleanly) {
     const auto a = put("a.txt", "a");
     const std::string folder = dir / "gone";
     ::mkdir(folder.c_str(), 0777);
-    ASSERT_TRUE(zip.NewArchive(win(folder + "/b.qmk")));
-    ASSERT_EQ(zip.AddFileEntry(a, 1), 1);
+    ASSERT_TRUE(zip.NewArchive(win(folder + "/b.qmk"), why));
+    ASSERT_TRUE(zip.AddFileEntry(a, why));
     ::rmdir(folder.c_str());
-    EXPECT_FALSE(zip.WriteArchive());
-    EXPECT_FALSE(zip.lastError().empty());
+    EXPECT_FALSE(zip.WriteArchive(why));
+    EXPECT_FALSE(why.empty());
     EXPECT_EQ(events.done, 0);
-    EXPECT_FALSE(zip.NewArchive(win(dir / "missing/b.qmk")));
+    EXPECT_FALSE(zip.NewArchive(win(dir / "missing/b.qmk"), why));
 }
 
 }  // namespace

@@ -18,6 +18,8 @@ namespace qm::test {
 
 class ZipFixture : public ::testing::Test {
 protected:
+    // The reason the last failing call of a test gave.
+    std::string why;
     TempDir dir;
     std::unique_ptr<platform::FileSystem> files = makeFileSystem(dir);
     RecordingEvents events;
@@ -39,27 +41,26 @@ protected:
         return win(srcHost + "/" + name);
     }
 
-    // A complete write of the given files; protect: 0 none, 1 / -1 with password.
-    bool build(const std::vector<std::string>& paths, int protect = 0, const std::string& password = "") {
-        if (!zip.NewArchive(archive)) return false;
+    // A complete write of the given files, protected with the password
+    // unless it is empty.
+    bool build(const std::vector<std::string>& paths, const std::string& password = "") {
+        if (!zip.NewArchive(archive, why)) return false;
         for (const auto& p : paths)
-            if (zip.AddFileEntry(p, 1) != 1) return false;
-        if (protect == 1) zip.setArchiveWritePassword(password);
-        zip.setProtectArchive(protect);
-        if (protect == -1) zip.SetArchivePassword(password);
-        return zip.WriteArchive();
+            if (!zip.AddFileEntry(p, why)) return false;
+        zip.setArchiveWritePassword(password);
+        return zip.WriteArchive(why);
     }
 
     // Every entry of an archive, extracted with a fresh component.
     std::map<std::string, std::string> contents(const std::string& hostPath, const std::string& password = "") {
         archive::Zip reader(*files);
         std::map<std::string, std::string> out;
-        if (!reader.OpenArchive(win(hostPath))) return out;
+        if (!reader.OpenArchive(win(hostPath), why)) return out;
         if (!password.empty()) reader.setArchivePassword(password);
         TempDir x;
         for (const auto& name : reader.entryNames()) {
             archive::ZipEntry e = reader.FindEntry(name);
-            out[name] = e.ExtractEntryTo(win(x.path())) ? readHostFile(x / testCodePage().toUtf8(name)) : "<failed>";
+            out[name] = e.ExtractEntryTo(win(x.path()), why) ? readHostFile(x / testCodePage().toUtf8(name)) : "<failed>";
         }
         return out;
     }

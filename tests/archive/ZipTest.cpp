@@ -17,7 +17,7 @@ TEST_F(ZipTest, StoresFilesUnderBareNamesAndGivesThemBack) {
     ::mkdir((srcHost + "/deep").c_str(), 0777);
     test::writeHostFile(srcHost + "/deep/quillmark.dat", "BackupItem=1\r\n");
     const auto c = win(srcHost + "/deep/quillmark.dat");
-    ASSERT_TRUE(build({a, b, c})) << zip.lastError();
+    ASSERT_TRUE(build({a, b, c})) << why;
 
     EXPECT_EQ(events.added, (std::vector<std::string>{"data.pst", "empty.txt", "quillmark.dat"}));
     EXPECT_EQ(events.done, 1);
@@ -28,11 +28,11 @@ TEST_F(ZipTest, StoresFilesUnderBareNamesAndGivesThemBack) {
     EXPECT_TRUE(debris(dir.path()).empty());
 
     // Extraction names the file folder\<bare name>, keeps the time and says so.
-    ASSERT_TRUE(zip.OpenArchive(archive));
-    ASSERT_EQ(zip.IsArchiveProtected(archive), 0);
+    ASSERT_TRUE(zip.OpenArchive(archive, why));
+    ASSERT_FALSE(zip.IsArchiveProtected(archive));
     ZipEntry e = zip.FindEntry(std::string("quillmark.dat\0junk", 18));
     ASSERT_TRUE(e.valid());
-    ASSERT_TRUE(e.ExtractEntryTo(win(outHost) + "\\"));
+    ASSERT_TRUE(e.ExtractEntryTo(win(outHost) + "\\", why));
     EXPECT_EQ(readHostFile(outHost + "/quillmark.dat"), "BackupItem=1\r\n");
     EXPECT_EQ(events.extracted, std::vector<std::string>{"quillmark.dat"});
     struct stat source, copy;
@@ -49,17 +49,17 @@ TEST_F(ZipTest, RefusesWhatCannotBeAFileOfItsOwn) {
     test::writeHostFile(srcHost + "/other/A.TXT", "second");
     ::mkdir((srcHost + "/folder.pst").c_str(), 0777);
 
-    EXPECT_EQ(zip.AddFileEntry(a, 1), 0) << "no archive started";
-    ASSERT_TRUE(zip.NewArchive(archive));
-    EXPECT_EQ(zip.AddFileEntry(win(srcHost + "/missing.pst"), 1), 0);
-    EXPECT_EQ(zip.AddFileEntry(win(srcHost + "/folder.pst"), 1), 0);
-    EXPECT_EQ(zip.AddFileEntry(a, 1), 1);
+    EXPECT_FALSE(zip.AddFileEntry(a, why)) << "no archive started";
+    ASSERT_TRUE(zip.NewArchive(archive, why));
+    EXPECT_FALSE(zip.AddFileEntry(win(srcHost + "/missing.pst"), why));
+    EXPECT_FALSE(zip.AddFileEntry(win(srcHost + "/folder.pst"), why));
+    EXPECT_TRUE(zip.AddFileEntry(a, why));
     // The same file again is stored once; another file under the same name,
     // in any letter case, would overwrite it on Windows.
-    EXPECT_EQ(zip.AddFileEntry(a, 1), 1);
-    EXPECT_EQ(zip.AddFileEntry(win(srcHost + "/A.Txt"), 1), 1) << "the same file, named as Windows may";
-    EXPECT_EQ(zip.AddFileEntry(win(srcHost + "/other/A.TXT"), 1), 0);
-    ASSERT_TRUE(zip.WriteArchive());
+    EXPECT_TRUE(zip.AddFileEntry(a, why));
+    EXPECT_TRUE(zip.AddFileEntry(win(srcHost + "/A.Txt"), why)) << "the same file, named as Windows may";
+    EXPECT_FALSE(zip.AddFileEntry(win(srcHost + "/other/A.TXT"), why));
+    ASSERT_TRUE(zip.WriteArchive(why));
     EXPECT_EQ(contents(archiveHost), (std::map<std::string, std::string>{{"a.txt", "first"}}));
     EXPECT_EQ(events.added, std::vector<std::string>{"a.txt"});
 }
@@ -77,9 +77,9 @@ TEST_F(ZipTest, AnsiNamesAreStoredAsUtf8) {
         ::pclose(p);
     }
     EXPECT_NE(listing.find("Path = Caf\xC3\xA9 r\xC3\xA8gles.rwz"), std::string::npos) << listing;
-    ASSERT_TRUE(zip.OpenArchive(archive));
+    ASSERT_TRUE(zip.OpenArchive(archive, why));
     EXPECT_EQ(zip.entryNames(), std::vector<std::string>{ansi});
-    ASSERT_TRUE(zip.FindEntry(ansi).ExtractEntryTo(win(outHost)));
+    ASSERT_TRUE(zip.FindEntry(ansi).ExtractEntryTo(win(outHost), why));
     EXPECT_EQ(readHostFile(outHost + "/" + test::testCodePage().toUtf8(ansi)), "rules");
 }
 
@@ -91,37 +91,33 @@ TEST_F(ZipTest, ArchivesPassTheCommonToolsChecks) {
     EXPECT_EQ(test::shell("7z t -pnone '" + archiveHost + "' </dev/null >/dev/null 2>&1"), 0);
 
     zip.ResetArchive();
-    ASSERT_TRUE(build({a, b}, 1, "S3cret"));
+    ASSERT_TRUE(build({a, b}, "S3cret"));
     EXPECT_EQ(test::shell("7z t -pS3cret '" + archiveHost + "' </dev/null >/dev/null 2>&1"), 0);
     EXPECT_NE(test::shell("7z t -pwrong '" + archiveHost + "' </dev/null >/dev/null 2>&1"), 0);
     EXPECT_EQ(test::shell("7z l -slt '" + archiveHost + "' | grep -c 'Method = AES-256' | grep -qx 2"), 0);
 }
 
-TEST_F(ZipTest, ProtectionFollowsProtectArchive) {
+TEST_F(ZipTest, ProtectionFollowsTheWritePassword) {
     const auto a = put("quillmark.dat", "BackupItem=1000000000\r\n");
-    for (int protect : {1, -1, 0}) {
-        SCOPED_TRACE(protect);
+    for (const std::string password : {"pw", ""}) {
+        SCOPED_TRACE(password);
         zip.ResetArchive();
-        ASSERT_TRUE(zip.NewArchive(archive));
-        ASSERT_EQ(zip.AddFileEntry(a, 1), 1);
-        // Interactive runs set the password first, the automatic one after.
-        if (protect == 1) zip.setArchiveWritePassword("pw");
-        if (protect == 0) zip.setArchiveWritePassword("ignored");
-        zip.setProtectArchive(protect);
-        if (protect == -1) zip.SetArchivePassword("pw");
-        ASSERT_TRUE(zip.WriteArchive());
-        EXPECT_EQ(zip.IsArchiveProtected(archive), protect != 0 ? 1 : 0);
-        ASSERT_TRUE(zip.OpenArchive(archive));
-        EXPECT_EQ(zip.CheckArchivePassword(), protect != 0 ? 0 : 1) << "no password given";
+        ASSERT_TRUE(zip.NewArchive(archive, why));
+        ASSERT_TRUE(zip.AddFileEntry(a, why));
+        zip.setArchiveWritePassword(password);
+        ASSERT_TRUE(zip.WriteArchive(why));
+        EXPECT_EQ(zip.IsArchiveProtected(archive), !password.empty());
+        ASSERT_TRUE(zip.OpenArchive(archive, why));
+        EXPECT_EQ(zip.CheckArchivePassword(why), password.empty()) << "no password given";
         zip.setArchivePassword("pw");
-        EXPECT_EQ(zip.CheckArchivePassword(), 1);
+        EXPECT_TRUE(zip.CheckArchivePassword(why));
     }
     // ResetArchive forgets the protection of the last archive.
     zip.ResetArchive();
-    ASSERT_TRUE(zip.NewArchive(archive));
-    ASSERT_EQ(zip.AddFileEntry(a, 1), 1);
-    ASSERT_TRUE(zip.WriteArchive());
-    EXPECT_EQ(zip.IsArchiveProtected(archive), 0);
+    ASSERT_TRUE(zip.NewArchive(archive, why));
+    ASSERT_TRUE(zip.AddFileEntry(a, why));
+    ASSERT_TRUE(zip.WriteArchive(why));
+    EXPECT_FALSE(zip.IsArchiveProtected(archive));
 }
 
 TEST_F(ZipTest, ReadsSevenZipZipCryptoArchives) {
@@ -130,22 +126,22 @@ TEST_F(ZipTest, ReadsSevenZipZipCryptoArchives) {
     ASSERT_EQ(test::shell("cd '" + srcHost + "' && 7z a -tzip -mem=ZipCrypto -pOpen.Sesame '" + archiveHost +
                           "' quillmark.dat sig.htm >/dev/null"),
               0);
-    EXPECT_EQ(zip.IsArchiveProtected(archive), 1);
-    ASSERT_TRUE(zip.OpenArchive(archive));
+    EXPECT_TRUE(zip.IsArchiveProtected(archive));
+    ASSERT_TRUE(zip.OpenArchive(archive, why));
     zip.setArchivePassword("Open.Sesame");
-    EXPECT_EQ(zip.CheckArchivePassword(), 1);
-    ASSERT_TRUE(zip.FindEntry("sig.htm").ExtractEntryTo(win(outHost)));
+    EXPECT_TRUE(zip.CheckArchivePassword(why));
+    ASSERT_TRUE(zip.FindEntry("sig.htm").ExtractEntryTo(win(outHost), why));
     EXPECT_EQ(readHostFile(outHost + "/sig.htm"), std::string(5000, 's'));
     zip.setArchivePassword("open.sesame");
-    EXPECT_EQ(zip.CheckArchivePassword(), 0);
+    EXPECT_FALSE(zip.CheckArchivePassword(why));
 }
 
 TEST_F(ZipTest, ProtectionIsToldWithoutPassword) {
-    EXPECT_EQ(zip.IsArchiveProtected(archive), 0) << "missing";
+    EXPECT_FALSE(zip.IsArchiveProtected(archive)) << "missing";
     test::writeHostFile(archiveHost, "not a zip archive at all");
-    EXPECT_EQ(zip.IsArchiveProtected(archive), 0);
-    EXPECT_FALSE(zip.OpenArchive(archive));
-    EXPECT_EQ(zip.CheckArchivePassword(), 0);
+    EXPECT_FALSE(zip.IsArchiveProtected(archive));
+    EXPECT_FALSE(zip.OpenArchive(archive, why));
+    EXPECT_FALSE(zip.CheckArchivePassword(why));
     EXPECT_FALSE(zip.FindEntry("quillmark.dat").valid());
 
     // One encrypted entry among plain ones makes the archive protected.
@@ -155,11 +151,11 @@ TEST_F(ZipTest, ProtectionIsToldWithoutPassword) {
                           "' plain.txt >/dev/null && 7z a -tzip -mem=ZipCrypto -px '" + archiveHost +
                           "' secret.txt >/dev/null"),
               0);
-    EXPECT_EQ(zip.IsArchiveProtected(archive), 1);
+    EXPECT_TRUE(zip.IsArchiveProtected(archive));
     // No information file: no password can be confirmed.
-    ASSERT_TRUE(zip.OpenArchive(archive));
+    ASSERT_TRUE(zip.OpenArchive(archive, why));
     zip.setArchivePassword("x");
-    EXPECT_EQ(zip.CheckArchivePassword(), 0);
+    EXPECT_FALSE(zip.CheckArchivePassword(why));
 }
 
 // A wrong password must never be taken: PKWARE's header check lets about one
@@ -170,7 +166,7 @@ TEST_F(ZipTest, NoWrongPasswordIsAccepted) {
     ASSERT_EQ(test::shell("cd '" + srcHost + "' && 7z a -tzip -mx0 -mem=ZipCrypto -pRight '" + crypto +
                           "' quillmark.dat >/dev/null"),
               0);
-    ASSERT_TRUE(build({win(srcHost + "/quillmark.dat")}, 1, "Right"));
+    ASSERT_TRUE(build({win(srcHost + "/quillmark.dat")}, "Right"));
 
     struct Case {
         std::string path;
@@ -179,15 +175,15 @@ TEST_F(ZipTest, NoWrongPasswordIsAccepted) {
     for (const Case& c : {Case{crypto, 6000}, Case{archiveHost, 1500}}) {
         SCOPED_TRACE(c.path);
         Zip reader(*files);
-        ASSERT_TRUE(reader.OpenArchive(win(c.path)));
+        ASSERT_TRUE(reader.OpenArchive(win(c.path), why));
         int accepted = 0;
         for (int i = 0; i < c.tries; ++i) {
             reader.setArchivePassword("wrong" + std::to_string(i));
-            accepted += reader.CheckArchivePassword();
+            accepted += reader.CheckArchivePassword(why) ? 1 : 0;
         }
         EXPECT_EQ(accepted, 0);
         reader.setArchivePassword("Right");
-        EXPECT_EQ(reader.CheckArchivePassword(), 1);
+        EXPECT_TRUE(reader.CheckArchivePassword(why));
     }
 }
 
@@ -198,15 +194,15 @@ TEST_F(ZipTest, NoWrongPasswordIsAccepted) {
 TEST_F(ZipTest, AesPasswordThatPassesTheQuickCheckIsStillWrong) {
     const std::string fixture = std::string(QM_SOURCE_DIR) + "/tests/data/archive/aes-verifier-collision.qmk";
     ASSERT_EQ(test::shell("cp '" + fixture + "' '" + archiveHost + "'"), 0);
-    ASSERT_EQ(zip.IsArchiveProtected(archive), 1);
-    ASSERT_TRUE(zip.OpenArchive(archive));
+    ASSERT_TRUE(zip.IsArchiveProtected(archive));
+    ASSERT_TRUE(zip.OpenArchive(archive, why));
     zip.setArchivePassword("wrong20502");
-    EXPECT_EQ(zip.CheckArchivePassword(), 0);
-    EXPECT_FALSE(zip.FindEntry("quillmark.dat").ExtractEntryTo(win(outHost)));
+    EXPECT_FALSE(zip.CheckArchivePassword(why));
+    EXPECT_FALSE(zip.FindEntry("quillmark.dat").ExtractEntryTo(win(outHost), why));
     EXPECT_TRUE(test::treeOf(outHost).empty());
     zip.setArchivePassword("Right");
-    EXPECT_EQ(zip.CheckArchivePassword(), 1);
-    ASSERT_TRUE(zip.FindEntry("quillmark.dat").ExtractEntryTo(win(outHost)));
+    EXPECT_TRUE(zip.CheckArchivePassword(why));
+    ASSERT_TRUE(zip.FindEntry("quillmark.dat").ExtractEntryTo(win(outHost), why));
     EXPECT_EQ(readHostFile(outHost + "/quillmark.dat"), "BackupItem=0000100000\r\n");
 }
 
@@ -227,12 +223,12 @@ TEST_F(ZipTest, HostileNamesExtractNothing) {
     ASSERT_EQ(test::shell("mkdir -p '" + extract + "'"), 0);
     const auto before = test::treeOf(dir.path());
 
-    ASSERT_TRUE(zip.OpenArchive(archive));
+    ASSERT_TRUE(zip.OpenArchive(archive, why));
     std::vector<std::string> written;
     for (const std::string& name : zip.entryNames()) {
         ZipEntry e = zip.FindEntry(name);
         ASSERT_TRUE(e.valid()) << name;
-        if (e.ExtractEntryTo(win(extract))) written.push_back(name);
+        if (e.ExtractEntryTo(win(extract), why)) written.push_back(name);
     }
     EXPECT_EQ(written, std::vector<std::string>{"ok.txt"});
     auto after = test::treeOf(dir.path());
@@ -243,33 +239,33 @@ TEST_F(ZipTest, HostileNamesExtractNothing) {
 
 TEST_F(ZipTest, FailedExtractionKeepsTheOldFile) {
     const auto a = put("quillmark.dat", "BackupItem=0000100000\r\n");
-    ASSERT_TRUE(build({a}, 1, "Right"));
+    ASSERT_TRUE(build({a}, "Right"));
     test::writeHostFile(outHost + "/quillmark.dat", "old content");
 
-    ASSERT_TRUE(zip.OpenArchive(archive));
+    ASSERT_TRUE(zip.OpenArchive(archive, why));
     zip.setArchivePassword("Wrong");
-    EXPECT_FALSE(zip.FindEntry("quillmark.dat").ExtractEntryTo(win(outHost)));
+    EXPECT_FALSE(zip.FindEntry("quillmark.dat").ExtractEntryTo(win(outHost), why));
     EXPECT_EQ(readHostFile(outHost + "/quillmark.dat"), "old content");
     EXPECT_TRUE(debris(outHost).empty());
     EXPECT_TRUE(events.extracted.empty());
 
     // A missing folder is not made.
     zip.setArchivePassword("Right");
-    EXPECT_FALSE(zip.FindEntry("quillmark.dat").ExtractEntryTo(win(dir / "nofolder")));
+    EXPECT_FALSE(zip.FindEntry("quillmark.dat").ExtractEntryTo(win(dir / "nofolder"), why));
     EXPECT_EQ(::access((dir / "nofolder").c_str(), F_OK), -1);
 
     // The right password replaces the file.
-    ASSERT_TRUE(zip.FindEntry("QUILLMARK.DAT").ExtractEntryTo(win(outHost)));
+    ASSERT_TRUE(zip.FindEntry("QUILLMARK.DAT").ExtractEntryTo(win(outHost), why));
     EXPECT_EQ(readHostFile(outHost + "/quillmark.dat"), "BackupItem=0000100000\r\n");
     EXPECT_EQ(events.extracted, std::vector<std::string>{"quillmark.dat"});
 }
 
 TEST_F(ZipTest, AnArchiveWithoutEntriesIsStillAnArchive) {
-    ASSERT_TRUE(zip.NewArchive(archive));
-    ASSERT_TRUE(zip.WriteArchive());
+    ASSERT_TRUE(zip.NewArchive(archive, why));
+    ASSERT_TRUE(zip.WriteArchive(why));
     expectProgressComplete(events.progress);
     EXPECT_EQ(events.done, 1);
-    ASSERT_TRUE(zip.OpenArchive(archive));
+    ASSERT_TRUE(zip.OpenArchive(archive, why));
     EXPECT_TRUE(zip.entryNames().empty());
 }
 

@@ -142,7 +142,7 @@ bool Installation::startArchive(const std::string& archiveHostPath) {
     st.ConfigExportFile.clear();
     st.AccountsExportFile.clear();
     st.OptionsExportFile.clear();
-    return session->zip1.NewArchive(session->files.windowsPath(archiveHostPath));
+    return session->zip1.NewArchive(session->files.windowsPath(archiveHostPath), why);
 }
 
 std::string Installation::infoText() const { return readFile(session->state.InfoFilePath); }
@@ -150,9 +150,8 @@ std::string Installation::infoText() const { return readFile(session->state.Info
 bool Installation::finish(const std::string& itemResult) {
     auto& s = *session;
     s.SaveINI("BackupItem", itemResult);
-    bool ok = s.zip1.AddFileEntry(s.state.InfoFilePath, 1) == 1;
-    s.zip1.setProtectArchive(0);
-    ok = s.zip1.WriteArchive() && ok;
+    bool ok = s.zip1.AddFileEntry(s.state.InfoFilePath, why);
+    ok = s.zip1.WriteArchive(why) && ok;
     s.zip1.ResetArchive();
     for (const auto* f : {&s.state.ConfigExportFile, &s.state.AccountsExportFile, &s.state.OptionsExportFile})
         platform::removeFile(s.files, *f);

@@ -62,6 +62,7 @@ public:
     bool openBackup(const std::string& archiveHostPath);
 
     std::string error;
+    std::string why;  // the reason of the last refused archive step
     TempDir dir;
     std::string prefix;  // WinePrefix installations only
     sample::SampleInstallation made;

@@ -131,8 +131,9 @@ TEST_F(KilledRuns, AWorkFolderIsPrivateAndGoneWithItsRun) {
         ASSERT_TRUE(s.reg.ExportKey(s.state.ProfilesKey, "", s.sGetTempFile("QMA")));
         const std::string archive = out + "/x.qmk";
         ASSERT_TRUE(writeZip(archive, {{"entry.txt", "x"}}));
-        ASSERT_TRUE(s.zip1.OpenArchive(s.files.fromUserPath(archive)));
-        ASSERT_TRUE(s.zip1.FindEntry("entry.txt").ExtractEntryTo(s.state.WorkFolder));
+        std::string why;
+        ASSERT_TRUE(s.zip1.OpenArchive(s.files.fromUserPath(archive), why));
+        ASSERT_TRUE(s.zip1.FindEntry("entry.txt").ExtractEntryTo(s.state.WorkFolder, why));
         std::size_t files = 0;
         for (const auto& e : fs::directory_iterator(folder)) {
             ASSERT_EQ(stat(e.path().c_str(), &st), 0);
