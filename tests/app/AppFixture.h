@@ -8,7 +8,7 @@
 
 #include "app/Session.h"
 #include "platform/memory/MemoryPlatform.h"
-#include "support/FakeView.h"
+#include "fakes/FakeView.h"
 
 namespace qm::test {
 
