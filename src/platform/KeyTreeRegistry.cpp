@@ -1,4 +1,4 @@
-#include "platform/TreeRegistry.h"
+#include "platform/KeyTreeRegistry.h"
 
 #include <cstring>
 
@@ -34,13 +34,13 @@ std::shared_ptr<RegKey> sharedOf(const std::shared_ptr<RegKey>& root, RegKey* ke
 
 }  // namespace
 
-TreeRegistry::TreeRegistry(const CodePage& codePage) : codePage_(codePage) {}
+KeyTreeRegistry::KeyTreeRegistry(const CodePage& codePage) : codePage_(codePage) {}
 
-TreeRegistry::~TreeRegistry() = default;
+KeyTreeRegistry::~KeyTreeRegistry() = default;
 
 // Splits "a\b\c" into its names. A trailing backslash is allowed, as in
 // Windows; a leading one or an empty name inside is a bad path (false).
-bool TreeRegistry::splitPath(const std::string& ansi, std::vector<std::u16string>& parts) const {
+bool KeyTreeRegistry::splitPath(const std::string& ansi, std::vector<std::u16string>& parts) const {
     parts.clear();
     std::u16string all = codePage_.toUtf16(ansi);
     while (!all.empty() && all.back() == u'\\') all.pop_back();
@@ -56,7 +56,7 @@ bool TreeRegistry::splitPath(const std::string& ansi, std::vector<std::u16string
     return true;
 }
 
-RegStatus TreeRegistry::RegOpenKeyExA(KeyHandle key, const std::string& subKey, KeyAccess access, KeyHandle* result) {
+RegStatus KeyTreeRegistry::RegOpenKeyExA(KeyHandle key, const std::string& subKey, KeyAccess access, KeyHandle* result) {
     if (!result) return RegStatus::InvalidParameter;
     refresh();
     Node base;
@@ -83,7 +83,7 @@ RegStatus TreeRegistry::RegOpenKeyExA(KeyHandle key, const std::string& subKey, 
 // (Wine writes "#link" keys); a name missing from HKLM\Software\Classes's
 // Wow6432Node is looked up in Classes itself. A registry without
 // Wow6432Node keys (a 32-bit Windows) looks the same in both views.
-bool TreeRegistry::openIn32BitView(Node& node, const std::vector<std::u16string>& parts) {
+bool KeyTreeRegistry::openIn32BitView(Node& node, const std::vector<std::u16string>& parts) {
     static const std::u16string kWow = u"Wow6432Node";
     auto redirected = [](RegKey* k, const std::u16string& next) {
         if (!next.empty() && compareNames(next, kWow) == 0) return k;
@@ -107,7 +107,7 @@ bool TreeRegistry::openIn32BitView(Node& node, const std::vector<std::u16string>
 
 // A link key ("#link" with its SymbolicLinkValue, "\Registry\Machine\...")
 // stands for the key it names; false when that key is missing.
-bool TreeRegistry::followLink(Hive*& hive, RegKey*& key, int depth) {
+bool KeyTreeRegistry::followLink(Hive*& hive, RegKey*& key, int depth) {
     if (!key->link) return true;
     if (depth > 16) return false;
     const RegValue* target = key->findValue(u"SymbolicLinkValue");
@@ -142,7 +142,7 @@ bool TreeRegistry::followLink(Hive*& hive, RegKey*& key, int depth) {
     return true;
 }
 
-RegStatus TreeRegistry::RegCreateKeyA(KeyHandle key, const std::string& subKey, KeyHandle* result) {
+RegStatus KeyTreeRegistry::RegCreateKeyA(KeyHandle key, const std::string& subKey, KeyHandle* result) {
     if (!result) return RegStatus::InvalidParameter;
     refresh();
     Node base;
@@ -180,7 +180,7 @@ RegStatus TreeRegistry::RegCreateKeyA(KeyHandle key, const std::string& subKey, 
     return changedThrough(*result, RegStatus::Success);
 }
 
-RegStatus TreeRegistry::RegCloseKey(KeyHandle key) {
+RegStatus KeyTreeRegistry::RegCloseKey(KeyHandle key) {
     if (isPredefined(key)) return RegStatus::Success;
     auto it = handles_.find(key);
     if (it == handles_.end()) return RegStatus::InvalidHandle;
@@ -194,7 +194,7 @@ RegStatus TreeRegistry::RegCloseKey(KeyHandle key) {
     return RegStatus::Success;
 }
 
-RegStatus TreeRegistry::RegQueryValueExA(KeyHandle key, const std::string& valueName, RegType* type, std::uint8_t* data,
+RegStatus KeyTreeRegistry::RegQueryValueExA(KeyHandle key, const std::string& valueName, RegType* type, std::uint8_t* data,
                                          std::uint32_t* dataSize) {
     Node n;
     if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
@@ -204,7 +204,7 @@ RegStatus TreeRegistry::RegQueryValueExA(KeyHandle key, const std::string& value
     return copyData(*v, type, data, dataSize);
 }
 
-RegStatus TreeRegistry::RegSetValueExA(KeyHandle key, const std::string& valueName, RegType type,
+RegStatus KeyTreeRegistry::RegSetValueExA(KeyHandle key, const std::string& valueName, RegType type,
                                        const std::uint8_t* data, std::uint32_t dataSize) {
     if (!data && dataSize) return RegStatus::InvalidParameter;
     Node n;
@@ -235,7 +235,7 @@ RegStatus TreeRegistry::RegSetValueExA(KeyHandle key, const std::string& valueNa
     return changedThrough(key, RegStatus::Success);
 }
 
-RegStatus TreeRegistry::RegEnumKeyExA(KeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize) {
+RegStatus KeyTreeRegistry::RegEnumKeyExA(KeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize) {
     Node n;
     if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
     if (!allows(n.access, KeyAccess::EnumerateSubKeys)) return RegStatus::AccessDenied;
@@ -243,7 +243,7 @@ RegStatus TreeRegistry::RegEnumKeyExA(KeyHandle key, std::uint32_t index, char* 
     return copyName(codePage_.fromUtf16(n.key->subkeys[index]->name), name, nameSize);
 }
 
-RegStatus TreeRegistry::RegEnumValueA(KeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
+RegStatus KeyTreeRegistry::RegEnumValueA(KeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
                                       RegType* type, std::uint8_t* data, std::uint32_t* dataSize) {
     Node n;
     if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
@@ -254,7 +254,7 @@ RegStatus TreeRegistry::RegEnumValueA(KeyHandle key, std::uint32_t index, char* 
     return copyData(v, type, data, dataSize);
 }
 
-RegStatus TreeRegistry::RegDeleteKeyA(KeyHandle key, const std::string& subKey) {
+RegStatus KeyTreeRegistry::RegDeleteKeyA(KeyHandle key, const std::string& subKey) {
     Node n;
     if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
     if (!allows(n.access, KeyAccess::SetValue | KeyAccess::CreateSubKey | KeyAccess::Delete))
@@ -277,7 +277,7 @@ RegStatus TreeRegistry::RegDeleteKeyA(KeyHandle key, const std::string& subKey) 
     return changedThrough(key, RegStatus::Success);
 }
 
-RegStatus TreeRegistry::RegDeleteValueA(KeyHandle key, const std::string& valueName) {
+RegStatus KeyTreeRegistry::RegDeleteValueA(KeyHandle key, const std::string& valueName) {
     Node n;
     if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
     if (!allows(n.access, KeyAccess::SetValue)) return RegStatus::AccessDenied;
@@ -289,14 +289,14 @@ RegStatus TreeRegistry::RegDeleteValueA(KeyHandle key, const std::string& valueN
     return changedThrough(key, RegStatus::Success);
 }
 
-RegKey* TreeRegistry::classesKey() const {
+RegKey* KeyTreeRegistry::classesKey() const {
     RegKey* sw = machine_.root->findSubkey(u"Software");
     return sw ? sw->findSubkey(u"Classes") : nullptr;
 }
 
 // The key behind a handle. `create` makes HKEY_CLASSES_ROOT's key when the
 // machine tree lacks it.
-RegStatus TreeRegistry::resolve(KeyHandle key, bool create, Node& out) {
+RegStatus KeyTreeRegistry::resolve(KeyHandle key, bool create, Node& out) {
     out.access = KeyAccess::AllAccess;
     if (key == RootKey::CurrentUser) {
         out.hive = &user_;
@@ -336,14 +336,14 @@ RegStatus TreeRegistry::resolve(KeyHandle key, bool create, Node& out) {
     return RegStatus::Success;
 }
 
-KeyHandle TreeRegistry::newHandle(Hive* hive, RegKey* key, KeyAccess access) {
+KeyHandle KeyTreeRegistry::newHandle(Hive* hive, RegKey* key, KeyAccess access) {
     const KeyHandle h = nextHandle_;
     nextHandle_ += 4;
     handles_[h] = Handle{hive, sharedOf(hive->root, key), access, false};
     return h;
 }
 
-RegStatus TreeRegistry::copyData(const RegValue& v, RegType* type, std::uint8_t* data, std::uint32_t* dataSize) const {
+RegStatus KeyTreeRegistry::copyData(const RegValue& v, RegType* type, std::uint8_t* data, std::uint32_t* dataSize) const {
     if (type) *type = static_cast<RegType>(v.type);
     if (data && !dataSize) return RegStatus::InvalidParameter;
     std::string bytes = v.data;
@@ -363,9 +363,9 @@ RegStatus TreeRegistry::copyData(const RegValue& v, RegType* type, std::uint8_t*
     return RegStatus::Success;
 }
 
-bool TreeRegistry::anyChangedHandle() const { return changedHandles_ != 0; }
+bool KeyTreeRegistry::anyChangedHandle() const { return changedHandles_ != 0; }
 
-RegStatus TreeRegistry::changedThrough(KeyHandle key, RegStatus rc) {
+RegStatus KeyTreeRegistry::changedThrough(KeyHandle key, RegStatus rc) {
     if (isPredefined(key)) {
         std::string error;
         if (!save(error)) return RegStatus::AccessDenied;
@@ -377,7 +377,7 @@ RegStatus TreeRegistry::changedThrough(KeyHandle key, RegStatus rc) {
     return rc;
 }
 
-void TreeRegistry::replaceRoot(Hive& hive, std::shared_ptr<RegKey> root) {
+void KeyTreeRegistry::replaceRoot(Hive& hive, std::shared_ptr<RegKey> root) {
     for (auto& [id, handle] : handles_) {
         if (handle.hive != &hive) continue;
         const auto path = pathOf(handle.key.get(), hive.root.get());

@@ -11,15 +11,15 @@
 
 #include "platform/CodePage.h"
 #include "platform/Registry.h"
-#include "platform/RegistryTree.h"
+#include "platform/KeyTree.h"
 
 namespace qm::platform {
 
-class TreeRegistry : public Registry {
+class KeyTreeRegistry : public Registry {
 public:
     // The code page must outlive the registry.
-    explicit TreeRegistry(const CodePage& codePage);
-    ~TreeRegistry() override;
+    explicit KeyTreeRegistry(const CodePage& codePage);
+    ~KeyTreeRegistry() override;
 
     RegStatus RegOpenKeyExA(KeyHandle key, const std::string& subKey, KeyAccess access, KeyHandle* result) override;
     RegStatus RegCreateKeyA(KeyHandle key, const std::string& subKey, KeyHandle* result) override;

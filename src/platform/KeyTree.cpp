@@ -1,4 +1,4 @@
-#include "platform/RegistryTree.h"
+#include "platform/KeyTree.h"
 
 #include <algorithm>
 #include <chrono>
