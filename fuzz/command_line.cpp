@@ -28,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (jobs::ParseCommandLine(bytes, settings, why)) {
         fuzz::check(!settings.profile.empty() && !settings.selection.empty() && !settings.archivePath.empty(),
                     "an accepted text names a profile, items and a file");
-        for (const std::string* value : {&settings.profile, &settings.selection, &settings.password,
-                                         &settings.archivePath})
+        for (const std::string* value :
+             {&settings.profile, &settings.selection, &settings.password, &settings.archivePath})
             fuzz::check(value->find('=') == std::string::npos, "no value holds =");
         // What a job writes reads back as it was.
         jobs::AutomaticSettings again;

@@ -10,8 +10,8 @@
 #include "cli/Commands.h"
 #include "cli/Help.h"
 #include "cli/Output.h"
-#include "platform/Console.h"
 #include "frontend/ExitStatus.h"
+#include "platform/Console.h"
 
 namespace qm::cli {
 

@@ -18,8 +18,8 @@ int runList(const Arguments& args) {
     const std::string& file = args.file;
 
     jobs::JobEvents quiet;
-    const jobs::BackupListing listed = jobs::ListBackupJob(s, s.files.fromUserPath(ui.typed(file)),
-                                                           ui.typed(args.password.value_or("")), quiet);
+    const jobs::BackupListing listed =
+        jobs::ListBackupJob(s, s.files.fromUserPath(ui.typed(file)), ui.typed(args.password.value_or("")), quiet);
     const jobs::OpenedBackup& opened = listed.opened;
     const std::vector<std::string>& damaged = listed.damaged;
     if (!opened.isArchive) {
@@ -27,7 +27,8 @@ int runList(const Arguments& args) {
         return frontend::kExitFailed;
     }
     if (opened.outcome == jobs::OpenOutcome::WrongPassword) {
-        message(file + ": " + frontend::text::kWrongPassword + (args.password.value_or("").empty() ? " (it is protected: give --password)" : ""));
+        message(file + ": " + frontend::text::kWrongPassword +
+                (args.password.value_or("").empty() ? " (it is protected: give --password)" : ""));
         return frontend::kExitFailed;
     }
     std::string listing = "Backup file: " + file + (opened.isProtected ? " (password protected)" : "") + "\n";

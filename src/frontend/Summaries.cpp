@@ -10,7 +10,8 @@ std::string BackupReportText(const jobs::BackupReport& report) {
         const jobs::PartResult& r = report.parts[positionOf(part.part) - 1];
         if (!r.ran || part.backupLabel == nullptr) continue;
         const bool ok = report.written && r.ok;
-        text += std::string("\r\n") + part.backupLabel + part.backupSeparator + (ok ? text::kSucceeded : text::kFail) + "\t";
+        text += std::string("\r\n") + part.backupLabel + part.backupSeparator + (ok ? text::kSucceeded : text::kFail) +
+                "\t";
     }
     return text;
 }
@@ -20,7 +21,8 @@ std::string RestoreSummaryText(const jobs::RestoreReport& report) {
     for (const auto& part : items::parts()) {
         const jobs::PartResult& r = report.parts[positionOf(part.part) - 1];
         if (r.ran && part.restoreLabel)
-            text += std::string("\r\n") + part.restoreLabel + part.restoreTabs + (r.ok ? text::kSucceeded : text::kFail) + "\t";
+            text += std::string("\r\n") + part.restoreLabel + part.restoreTabs +
+                    (r.ok ? text::kSucceeded : text::kFail) + "\t";
     }
     return text;
 }

@@ -88,8 +88,7 @@ QWidget* MainWindow::makeBackupTab() {
     const WhatFrame what = makeWhatFrame(tab, QStringLiteral("Profile to backup"), QStringLiteral("cbSource"),
                                          QStringLiteral("Items to backup"), QStringLiteral("backupitem"), backupItems_);
     cbSource_ = what.profiles;
-    connect(cbSource_, &QComboBox::activated, this,
-            [this] { command([this] { presenter_.SourceProfileChanged(); }); });
+    connect(cbSource_, &QComboBox::activated, this, [this] { command([this] { presenter_.SourceProfileChanged(); }); });
     what.items->setObjectName(QStringLiteral("backupItems"));
     itemsMenu(what.items, runs::ItemArray::Backup);
     layout->addWidget(what.frame, 3);
@@ -139,8 +138,7 @@ QWidget* MainWindow::makeRestoreTab() {
     cmdSourceFile_->setObjectName(QStringLiteral("cmdSourceFile"));
     whereLayout->addWidget(txtSourceFile_, 1, 0);
     whereLayout->addWidget(cmdSourceFile_, 1, 1);
-    connect(cmdSourceFile_, &QPushButton::clicked, this,
-            [this] { command([this] { presenter_.OpenBackupFile(); }); });
+    connect(cmdSourceFile_, &QPushButton::clicked, this, [this] { command([this] { presenter_.OpenBackupFile(); }); });
     txtPOBinfo_ = new QPlainTextEdit(where);
     txtPOBinfo_->setObjectName(QStringLiteral("txtPOBinfo"));
     txtPOBinfo_->setReadOnly(true);
@@ -239,7 +237,7 @@ void MainWindow::itemsMenu(QGroupBox* frame, runs::ItemArray items) {
         if (session_.running()) return;
         QMenu menu(frame);
         menu.setObjectName(items == runs::ItemArray::Backup ? QStringLiteral("backupItemsMenu")
-                                                           : QStringLiteral("restoreItemsMenu"));
+                                                            : QStringLiteral("restoreItemsMenu"));
         QAction* all = menu.addAction(QStringLiteral("Select all items"));
         QAction* none = menu.addAction(QStringLiteral("Deselect all items"));
         QAction* chosen = menu.exec(frame->mapToGlobal(at));

@@ -88,7 +88,7 @@ OptionsDialog::OptionsDialog(GuiContext& context, QWidget* parent) : QDialog(par
     options::OptionsContext options;
     options.program = context_.program;
     presenter_ = std::make_unique<options::OptionsPresenter>(context_.session, *this, options, context_.keptOptions,
-                                                            context_.scheduler);
+                                                             context_.scheduler);
 
     connect(cbSource_, &QComboBox::activated, this, [this] { presenter_->SourceProfileChanged(); });
     connect(browse, &QPushButton::clicked, this, [this] { presenter_->BrowseTargetFile(); });

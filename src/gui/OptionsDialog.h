@@ -5,8 +5,8 @@
 #include <array>
 
 #include "gui/GuiContext.h"
-#include "options/OptionsView.h"
 #include "options/OptionsPresenter.h"
+#include "options/OptionsView.h"
 
 class QCheckBox;
 class QComboBox;

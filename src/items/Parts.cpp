@@ -13,6 +13,7 @@ constexpr std::array<bool, kItemCount> items(std::initializer_list<int> indices)
     return a;
 }
 
+// clang-format off
 const std::array<PartInfo, kPartCount> kParts = {{
     {Part::Config, "BackupConfig", "profile configuration", items({0, 1, 4}), -1, "Copying Config...",  //
      nullptr, "", 0, 0, nullptr, "", {0, -1},                                   //
@@ -55,6 +56,7 @@ const std::array<PartInfo, kPartCount> kParts = {{
      [](Items& it, const std::string&) { return it.BackupSetting(); },
      [](Items& it, const std::string&) { return it.RestoreSetting(); }},
 }};
+// clang-format on
 
 }  // namespace
 

@@ -5,8 +5,8 @@
 namespace qm::jobs {
 
 std::string ArgumentText(const AutomaticSettings& settings) {
-    return "sf=" + settings.profile + "xm=" + settings.selection + "ps=" + settings.password + "bf=" +
-           settings.archivePath;
+    return "sf=" + settings.profile + "xm=" + settings.selection + "ps=" + settings.password +
+           "bf=" + settings.archivePath;
 }
 
 bool ParseCommandLine(const std::string& text, AutomaticSettings& settings, std::string& why) {

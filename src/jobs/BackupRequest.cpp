@@ -34,29 +34,30 @@ bool BuildBackupRequest(app::Session& s, const BackupChoices& choices, BackupReq
     made.unattended = choices.kind != RunKind::Window;
 
     switch (choices.kind) {
-    case RunKind::Window:
-        if (choices.target.empty()) return refuse(refusal, text::kInvalidTarget, Icon::Exclamation);
-        if (!items::anySelected(choices.items)) return refuse(refusal, text::kSelectOne, Icon::Exclamation);
-        if (choices.protect && choices.password.empty() && choices.password2.empty())
-            return refuse(refusal, text::kEnterPassword, Icon::Critical);
-        if (choices.protect && choices.password != choices.password2)
-            return refuse(refusal, text::kPasswordsDiffer, Icon::Critical);
-        made.archivePath = s.files.fromUserPath(choices.target);
-        break;
-    case RunKind::Console:
-        made.archivePath = s.files.fromUserPath(choices.target);
-        if (made.archivePath.empty()) return refuse(refusal, text::kInvalidTarget, Icon::Exclamation);
-        if (!items::anySelected(choices.items)) return refuse(refusal, text::kSelectOne, Icon::Exclamation);
-        break;
-    case RunKind::Scheduled:
-        // Nothing selected goes on: the run stores nothing, says so, and
-        // keeps the earlier backup.
-        if (choices.profile.empty() || choices.target.empty())
-            return refuse(refusal, kCommandLineEmptyValue, Icon::Critical, true);
-        made.archivePath = s.files.fromUserPath(choices.target);
-        if (made.archivePath.empty())
-            return refuse(refusal, "the backup file path " + choices.target + " cannot be used", Icon::Critical, true);
-        break;
+        case RunKind::Window:
+            if (choices.target.empty()) return refuse(refusal, text::kInvalidTarget, Icon::Exclamation);
+            if (!items::anySelected(choices.items)) return refuse(refusal, text::kSelectOne, Icon::Exclamation);
+            if (choices.protect && choices.password.empty() && choices.password2.empty())
+                return refuse(refusal, text::kEnterPassword, Icon::Critical);
+            if (choices.protect && choices.password != choices.password2)
+                return refuse(refusal, text::kPasswordsDiffer, Icon::Critical);
+            made.archivePath = s.files.fromUserPath(choices.target);
+            break;
+        case RunKind::Console:
+            made.archivePath = s.files.fromUserPath(choices.target);
+            if (made.archivePath.empty()) return refuse(refusal, text::kInvalidTarget, Icon::Exclamation);
+            if (!items::anySelected(choices.items)) return refuse(refusal, text::kSelectOne, Icon::Exclamation);
+            break;
+        case RunKind::Scheduled:
+            // Nothing selected goes on: the run stores nothing, says so, and
+            // keeps the earlier backup.
+            if (choices.profile.empty() || choices.target.empty())
+                return refuse(refusal, kCommandLineEmptyValue, Icon::Critical, true);
+            made.archivePath = s.files.fromUserPath(choices.target);
+            if (made.archivePath.empty())
+                return refuse(refusal, "the backup file path " + choices.target + " cannot be used", Icon::Critical,
+                              true);
+            break;
     }
     if (choices.protect) made.password = choices.password;
 

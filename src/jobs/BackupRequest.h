@@ -65,7 +65,6 @@ struct BackupRequest {
 // deleted profile) would still save the parts that need none, and that
 // small archive would replace a complete earlier one. False with the
 // refusal when a check fails.
-bool BuildBackupRequest(app::Session& session, const BackupChoices& choices, BackupRequest& request,
-                        Refusal& refusal);
+bool BuildBackupRequest(app::Session& session, const BackupChoices& choices, BackupRequest& request, Refusal& refusal);
 
 }  // namespace qm::jobs

@@ -34,8 +34,7 @@ struct RestoreRequest {
 // A typed profile as the installation spells it; false with the refusal
 // when it is none of its profiles. A console checks this before it opens
 // the backup; the builder checks it again.
-bool ResolveTargetProfile(const app::Session& session, const std::string& typed, std::string& listed,
-                          Refusal& refusal);
+bool ResolveTargetProfile(const app::Session& session, const std::string& typed, std::string& listed, Refusal& refusal);
 
 // The window's checks (a backup loaded, an item checked); the console's
 // (the profile, the backup holds every item asked for, an item asked for).

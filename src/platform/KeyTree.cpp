@@ -45,15 +45,17 @@ RegKey::~RegKey() {
 }
 
 RegKey* RegKey::findSubkey(const std::u16string& n) const {
-    auto it = std::lower_bound(subkeys.begin(), subkeys.end(), n,
-                               [](const std::shared_ptr<RegKey>& k, const std::u16string& x) { return compareNames(k->name, x) < 0; });
+    auto it = std::lower_bound(
+        subkeys.begin(), subkeys.end(), n,
+        [](const std::shared_ptr<RegKey>& k, const std::u16string& x) { return compareNames(k->name, x) < 0; });
     if (it != subkeys.end() && compareNames((*it)->name, n) == 0) return it->get();
     return nullptr;
 }
 
 RegKey* RegKey::addSubkey(const std::u16string& n, std::uint64_t mod) {
-    auto it = std::lower_bound(subkeys.begin(), subkeys.end(), n,
-                               [](const std::shared_ptr<RegKey>& k, const std::u16string& x) { return compareNames(k->name, x) < 0; });
+    auto it = std::lower_bound(
+        subkeys.begin(), subkeys.end(), n,
+        [](const std::shared_ptr<RegKey>& k, const std::u16string& x) { return compareNames(k->name, x) < 0; });
     auto key = std::make_shared<RegKey>();
     key->name = n;
     key->parent = this;
@@ -106,7 +108,8 @@ void RegKey::touch() {
 }
 
 std::uint64_t fileTimeNow() {
-    auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+                  .count();
     return kTicks1601To1970 + static_cast<std::uint64_t>(ns / 100);
 }
 

@@ -56,7 +56,8 @@ bool KeyTreeRegistry::splitPath(const std::string& ansi, std::vector<std::u16str
     return true;
 }
 
-RegStatus KeyTreeRegistry::RegOpenKeyExA(KeyHandle key, const std::string& subKey, KeyAccess access, KeyHandle* result) {
+RegStatus KeyTreeRegistry::RegOpenKeyExA(KeyHandle key, const std::string& subKey, KeyAccess access,
+                                         KeyHandle* result) {
     if (!result) return RegStatus::InvalidParameter;
     refresh();
     Node base;
@@ -194,8 +195,8 @@ RegStatus KeyTreeRegistry::RegCloseKey(KeyHandle key) {
     return RegStatus::Success;
 }
 
-RegStatus KeyTreeRegistry::RegQueryValueExA(KeyHandle key, const std::string& valueName, RegType* type, std::uint8_t* data,
-                                         std::uint32_t* dataSize) {
+RegStatus KeyTreeRegistry::RegQueryValueExA(KeyHandle key, const std::string& valueName, RegType* type,
+                                            std::uint8_t* data, std::uint32_t* dataSize) {
     Node n;
     if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
     if (!allows(n.access, KeyAccess::QueryValue)) return RegStatus::AccessDenied;
@@ -205,7 +206,7 @@ RegStatus KeyTreeRegistry::RegQueryValueExA(KeyHandle key, const std::string& va
 }
 
 RegStatus KeyTreeRegistry::RegSetValueExA(KeyHandle key, const std::string& valueName, RegType type,
-                                       const std::uint8_t* data, std::uint32_t dataSize) {
+                                          const std::uint8_t* data, std::uint32_t dataSize) {
     if (!data && dataSize) return RegStatus::InvalidParameter;
     Node n;
     if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
@@ -244,7 +245,7 @@ RegStatus KeyTreeRegistry::RegEnumKeyExA(KeyHandle key, std::uint32_t index, cha
 }
 
 RegStatus KeyTreeRegistry::RegEnumValueA(KeyHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
-                                      RegType* type, std::uint8_t* data, std::uint32_t* dataSize) {
+                                         RegType* type, std::uint8_t* data, std::uint32_t* dataSize) {
     Node n;
     if (RegStatus rc = resolve(key, false, n); rc != RegStatus::Success) return rc;
     if (!allows(n.access, KeyAccess::QueryValue)) return RegStatus::AccessDenied;
@@ -343,7 +344,8 @@ KeyHandle KeyTreeRegistry::newHandle(Hive* hive, RegKey* key, KeyAccess access) 
     return h;
 }
 
-RegStatus KeyTreeRegistry::copyData(const RegValue& v, RegType* type, std::uint8_t* data, std::uint32_t* dataSize) const {
+RegStatus KeyTreeRegistry::copyData(const RegValue& v, RegType* type, std::uint8_t* data,
+                                    std::uint32_t* dataSize) const {
     if (type) *type = static_cast<RegType>(v.type);
     if (data && !dataSize) return RegStatus::InvalidParameter;
     std::string bytes = v.data;

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "platform/CodePage.h"
-#include "platform/Registry.h"
 #include "platform/KeyTree.h"
+#include "platform/Registry.h"
 
 namespace qm::platform {
 

@@ -47,7 +47,8 @@ bool MainPresenter::MainWindowActivated(jobs::BackupReport* report) {
     s_.state.AutomaticRunStarted = true;
     view_.hideWindow();
     jobs::AutomaticSettings settings;
-    if (jobs::ParseCommandLine(s_.state.CommandLine, settings, out.failure)) out = jobs::RunAutomaticBackup(s_, settings);
+    if (jobs::ParseCommandLine(s_.state.CommandLine, settings, out.failure))
+        out = jobs::RunAutomaticBackup(s_, settings);
     Quit();
     return true;
 }
@@ -67,7 +68,8 @@ void MainPresenter::SourceProfileChanged() {
         items::availableItems(s_, app::ViewText(s_.codePage).typed(view_.sourceProfile()));
     for (int i = 0; i < static_cast<int>(items::kItemCount); ++i)
         if (!available.enabled[static_cast<std::size_t>(i)]) view_.setBackupItemEnabled(i, false);
-    if (available.noAddressBook) view_.setBackupItemTooltip(static_cast<int>(items::kAddressBookItem), items::kNoPabTooltip);
+    if (available.noAddressBook)
+        view_.setBackupItemTooltip(static_cast<int>(items::kAddressBookItem), items::kNoPabTooltip);
 }
 
 std::string DefaultTargetName(const platform::LocalDate& today) {

@@ -68,7 +68,8 @@ std::string deflateThrough(DeflatePool& pool, const std::string& data, BlockDefl
 
 std::string text(std::size_t size) {
     std::string s;
-    for (unsigned i = 0; s.size() < size; ++i) s += "Dear team, the meeting on " + std::to_string(i % 977) + " moves.\r\n";
+    for (unsigned i = 0; s.size() < size; ++i)
+        s += "Dear team, the meeting on " + std::to_string(i % 977) + " moves.\r\n";
     s.resize(size);
     return s;
 }

@@ -112,7 +112,8 @@ std::string mailLike(std::size_t size, unsigned seed) {
         if (i % 3 == 2) {
             s += noise;
         } else {
-            for (int k = 0; k < 900; ++k) s += "Subject: RE: budget " + std::to_string((i * 131 + k * 7) % 997) + "\r\n";
+            for (int k = 0; k < 900; ++k)
+                s += "Subject: RE: budget " + std::to_string((i * 131 + k * 7) % 997) + "\r\n";
         }
     }
     s.resize(size);
@@ -164,8 +165,8 @@ TEST_F(ZipCheckTest, SoundArchivesAreCommittedAndReadEverywhere) {
         EXPECT_EQ(got.at("empty.txt"), "");
         EXPECT_EQ(got.at("one.txt"), "1");
         EXPECT_LT(readHostFile(archiveHost).size(), big.size()) << "the text was deflated";
-        EXPECT_EQ(test::shell("7z t -p'" + (password.empty() ? std::string("none") : password) + "' '" +
-                              archiveHost + "' </dev/null >/dev/null 2>&1"),
+        EXPECT_EQ(test::shell("7z t -p'" + (password.empty() ? std::string("none") : password) + "' '" + archiveHost +
+                              "' </dev/null >/dev/null 2>&1"),
                   0);
         if (password.empty()) {
             EXPECT_EQ(test::shell("unzip -tqq '" + archiveHost + "' >/dev/null 2>&1"), 0);

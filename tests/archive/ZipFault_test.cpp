@@ -57,10 +57,10 @@ TEST_F(ZipFaultTest, SourcesGoneBeforeTheWriteAreLeftOut) {
     EXPECT_EQ(zip.droppedEntries(), (std::vector<std::string>{"b.pst", "c.pst"}));
     EXPECT_EQ(events.dropped, zip.droppedEntries());
     EXPECT_EQ(events.done, 1);
-    EXPECT_EQ(contents(archiveHost), (std::map<std::string, std::string>{
-                                         {"a.pst", "kept"},
-                                         {"d.pst", "grows, and is stored as it is when written"},
-                                         {"quillmark.dat", "BackupItem=1\r\n"}}));
+    EXPECT_EQ(contents(archiveHost),
+              (std::map<std::string, std::string>{{"a.pst", "kept"},
+                                                  {"d.pst", "grows, and is stored as it is when written"},
+                                                  {"quillmark.dat", "BackupItem=1\r\n"}}));
     EXPECT_EQ(test::shell("unzip -tqq '" + archiveHost + "' >/dev/null 2>&1"), 0);
 }
 
@@ -97,9 +97,7 @@ TEST_F(ZipFaultTest, SourceChangedWhileReadIsDroppedAndTheRestRewritten) {
             else
                 ::truncate(bigHost.c_str(), 1 << 20);
         };
-        events.onDropped = [&](const std::string& name) {
-            files->appendFile(info, "Dropped=" + name + "\r\n");
-        };
+        events.onDropped = [&](const std::string& name) { files->appendFile(info, "Dropped=" + name + "\r\n"); };
         zip.ResetArchive();
         ASSERT_TRUE(zip.NewArchive(archive, why));
         for (const auto& p : {bigPath, small, info}) ASSERT_TRUE(zip.AddFileEntry(p, why));
@@ -110,8 +108,8 @@ TEST_F(ZipFaultTest, SourceChangedWhileReadIsDroppedAndTheRestRewritten) {
         EXPECT_EQ(events.done, 1);
         expectProgressComplete(events.progress);
         EXPECT_EQ(contents(archiveHost),
-                  (std::map<std::string, std::string>{{"small.txt", "small"},
-                                                      {"quillmark.dat", "BackupDatas=big.pst\r\nDropped=big.pst\r\n"}}));
+                  (std::map<std::string, std::string>{
+                      {"small.txt", "small"}, {"quillmark.dat", "BackupDatas=big.pst\r\nDropped=big.pst\r\n"}}));
         EXPECT_TRUE(debris(dir.path()).empty());
     }
 }

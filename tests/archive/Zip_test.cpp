@@ -23,8 +23,8 @@ TEST_F(ZipTest, StoresFilesUnderBareNamesAndGivesThemBack) {
     EXPECT_EQ(events.done, 1);
     expectProgressComplete(events.progress);
     EXPECT_TRUE(zip.droppedEntries().empty());
-    EXPECT_EQ(contents(archiveHost),
-              (std::map<std::string, std::string>{{"data.pst", big}, {"empty.txt", ""}, {"quillmark.dat", "BackupItem=1\r\n"}}));
+    EXPECT_EQ(contents(archiveHost), (std::map<std::string, std::string>{
+                                         {"data.pst", big}, {"empty.txt", ""}, {"quillmark.dat", "BackupItem=1\r\n"}}));
     EXPECT_TRUE(debris(dir.path()).empty());
 
     // Extraction names the file folder\<bare name>, keeps the time and says so.

@@ -39,8 +39,8 @@ GuiInstallation& GuiTest::install(const std::string& user, const std::string& ou
 
 gui::MainWindow& GuiTest::open(GuiInstallation& inst) {
     window_.reset();
-    context_ = std::make_unique<gui::GuiContext>(*inst.session, scheduler, kTestProgram,
-                                                QString::fromStdString(dir.path()));
+    context_ =
+        std::make_unique<gui::GuiContext>(*inst.session, scheduler, kTestProgram, QString::fromStdString(dir.path()));
     window_ = std::make_unique<gui::MainWindow>(*context_);
     EXPECT_TRUE(window_->load());
     window_->show();

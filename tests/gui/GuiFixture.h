@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "app/Session.h"
+#include "fakes/FakeScheduler.h"
 #include "gui/GuiContext.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageBoxes.h"
-#include "fakes/FakeScheduler.h"
 #include "platform/Scheduler.h"
 #include "sample/SampleInstallation.h"
 #include "support/TempDir.h"

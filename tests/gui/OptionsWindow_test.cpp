@@ -15,9 +15,9 @@
 #include "gui/GuiFixture.h"
 #include "gui/JobListDialog.h"
 #include "gui/OptionsDialog.h"
+#include "platform/AtInfo.h"
 #include "platform/OpenPlatform.h"
 #include "platform/posix/CronScheduler.h"
-#include "platform/AtInfo.h"
 #include "platform/posix/Process.h"
 #include "support/CronRules.h"
 
@@ -32,7 +32,7 @@ protected:
         GuiTest::SetUp();
         inst = &install("alice", "11.0", "Outlook", "Work");
         context_ = std::make_unique<gui::GuiContext>(*inst->session, scheduler, kTestProgram,
-                                                    QString::fromStdString(dir.path()));
+                                                     QString::fromStdString(dir.path()));
         app::LoadEnvironment(*inst->session);
     }
     std::unique_ptr<gui::OptionsDialog> openOptions() {
@@ -74,8 +74,8 @@ TEST_F(OptionsWindowTest, ProfileChoiceAndTheKeptTargetFile) {
 
 TEST_F(OptionsWindowTest, OutlookOf2007KeepsNoAddressBook) {
     inst = &install("carol", "12.0");
-    context_ = std::make_unique<gui::GuiContext>(*inst->session, scheduler, kTestProgram,
-                                                    QString::fromStdString(dir.path()));
+    context_ =
+        std::make_unique<gui::GuiContext>(*inst->session, scheduler, kTestProgram, QString::fromStdString(dir.path()));
     app::LoadEnvironment(*inst->session);
     auto w = openOptions();
     auto* pab = in<QCheckBox>(*w, QStringLiteral("backupitem_4"));
@@ -117,7 +117,8 @@ TEST_F(OptionsWindowTest, ChecksInTheirOrderThenTheJobs) {
     EXPECT_EQ(platform::atInfoFor(scheduler.added[0]).DaysOfWeek, 21);
     EXPECT_EQ(platform::atInfoFor(scheduler.added[0]).DaysOfMonth, 0u);
     EXPECT_EQ(platform::atInfoFor(scheduler.added[0]).Flags, platform::kJobRunPeriodically);
-    EXPECT_NE(platform::atInfoFor(scheduler.added[0]).Command.find(" sf=Outlookxm=00100000ps=s3cretbf=/backups/b.qmk"), std::string::npos)
+    EXPECT_NE(platform::atInfoFor(scheduler.added[0]).Command.find(" sf=Outlookxm=00100000ps=s3cretbf=/backups/b.qmk"),
+              std::string::npos)
         << platform::atInfoFor(scheduler.added[0]).Command;
 
     // The next job takes the boxes as they are now: daily minus Saturday,

@@ -9,7 +9,6 @@ namespace {
 
 using jobs::AutomaticSettings;
 
-
 std::optional<AutomaticSettings> parsed(const std::string& line, std::string* why = nullptr) {
     AutomaticSettings settings;
     std::string reason;

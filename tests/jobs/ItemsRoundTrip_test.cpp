@@ -5,8 +5,8 @@
 #include <set>
 
 #include "app/Environment.h"
-#include "items/ItemSupport.h"
 #include "base/WinPath.h"
+#include "items/ItemSupport.h"
 #include "jobs/ItemsFixture.h"
 
 namespace qm::test {
@@ -133,7 +133,7 @@ TEST_P(ItemsRoundTrip, EveryItemArrivesInTheOtherProfileAndFolders) {
     EXPECT_FALSE(b.exists(app::SignaturesFolderFor(bst) + "\\alice_files"));
     const std::string stationery = app::StationeryFolderFor(bst, b.s().reg);
     EXPECT_EQ(stationery, v.target == "11.0" ? "C:\\users\\bob\\Application Data\\Microsoft\\Stationery"
-                                              : "C:\\Program Files\\Common Files\\Microsoft Shared\\Stationery");
+                                             : "C:\\Program Files\\Common Files\\Microsoft Shared\\Stationery");
     for (const auto& name : a.made.stationeryFiles)
         EXPECT_EQ(b.readFile(stationery + "\\" + name), a.readFile(a.made.stationeryFolder + "\\" + name)) << name;
     for (const auto& name : a.made.templateFiles)
@@ -171,8 +171,7 @@ TEST_P(ItemsRoundTrip, EveryItemArrivesInTheOtherProfileAndFolders) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, ItemsRoundTrip,
-                         ::testing::Values(Versions{"14.0", "11.0"}, Versions{"11.0", "14.0"}),
-                         [](const auto& test) {
+                         ::testing::Values(Versions{"14.0", "11.0"}, Versions{"11.0", "14.0"}), [](const auto& test) {
                              return "From" + test.param.source.substr(0, 2) + "To" + test.param.target.substr(0, 2);
                          });
 

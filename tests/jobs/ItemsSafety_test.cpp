@@ -60,7 +60,8 @@ TEST_F(UnreadableFiles, AFileThatCannotBeOpenedFailsOnlyItsItem) {
 TEST_F(UnreadableFiles, AFileEvenRootCannotOpen) {
     // Write-only kernel attributes refuse reading to root too.
     std::string refused;
-    for (const char* candidate : {"/sys/bus/pci/rescan", "/sys/class/zram-control/hot_remove", "/sys/power/wakeup_count"}) {
+    for (const char* candidate :
+         {"/sys/bus/pci/rescan", "/sys/class/zram-control/hot_remove", "/sys/power/wakeup_count"}) {
         struct stat st {};
         if (stat(candidate, &st) != 0 || !S_ISREG(st.st_mode)) continue;
         int fd = open(candidate, O_RDONLY | O_NONBLOCK);

@@ -15,9 +15,10 @@ TEST(SampleInstallation, TheProgramFindsOutlookAndEveryItem) {
     struct Case {
         std::string outlook, windows, versionName, enabled, signatures;
     };
-    for (const Case& c : {Case{"14.0", "6.1", "14.0", "11110111", "C:\\users\\alice\\AppData\\Roaming\\Microsoft\\Signatures"},
-                          Case{"11.0", "6.1", "11.0", "11111111", "C:\\users\\alice\\AppData\\Roaming\\Microsoft\\Signatures"},
-                          Case{"12.0", "5.1", "12.0", "11110111", "C:\\users\\alice\\Application Data\\Microsoft\\Signatures"}}) {
+    for (const Case& c :
+         {Case{"14.0", "6.1", "14.0", "11110111", "C:\\users\\alice\\AppData\\Roaming\\Microsoft\\Signatures"},
+          Case{"11.0", "6.1", "11.0", "11111111", "C:\\users\\alice\\AppData\\Roaming\\Microsoft\\Signatures"},
+          Case{"12.0", "5.1", "12.0", "11110111", "C:\\users\\alice\\Application Data\\Microsoft\\Signatures"}}) {
         auto o = sampleOptions("alice", c.outlook, "Work");
         o.windows = c.windows;
         Installation in(o, Backend::WinePrefix);

@@ -14,8 +14,8 @@ TEST(Schedule, StartTimesAreMinutesAfterMidnightAndOtherTextsAreRefused) {
     EXPECT_EQ(StartMinuteFromText("23:30"), 1410u);
     EXPECT_EQ(StartMinuteFromText("0:00"), 0u);
     EXPECT_EQ(StartMinuteFromText(" 09:05 "), 545u);
-    for (const char* text : {"", "9", ":30", "9:5", "24:00", "9:60", "123:00", "abc", "-1:00", "+9:00", "9:00:00",
-                             "9:00 PM", "9.00"})
+    for (const char* text :
+         {"", "9", ":30", "9:5", "24:00", "9:60", "123:00", "abc", "-1:00", "+9:00", "9:00:00", "9:00 PM", "9.00"})
         EXPECT_EQ(StartMinuteFromText(text), std::nullopt) << '"' << text << '"';
 
     const auto entries = StartTimeEntries();

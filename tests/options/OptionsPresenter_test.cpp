@@ -211,8 +211,7 @@ TEST_F(OptionsWindowTest, WithoutProtectionThePasswordBoxesAreNeitherComparedNor
     EXPECT_EQ(added().Command, kMailJob);
     view.protect = true;
     view.passwordText = view.password2Text = "s3 cret";
-    EXPECT_EQ(added().Command,
-              "\"C:\\Apps\\Qm\\quillmark.exe\" sf=Outlookxm=10100000ps=s3 cretbf=D:\\Bk\\mail.qmk");
+    EXPECT_EQ(added().Command, "\"C:\\Apps\\Qm\\quillmark.exe\" sf=Outlookxm=10100000ps=s3 cretbf=D:\\Bk\\mail.qmk");
 }
 
 TEST_F(OptionsWindowTest, ASchedulerThatRefusesIsReportedWithItsReason) {
@@ -226,7 +225,8 @@ TEST_F(OptionsWindowTest, AProfileTheInstallationDoesNotHaveIsRefused) {
     openWithValidChoices();
     view.profileText = "Outlok";
     EXPECT_EQ(refusal(Icon::Critical),
-              std::string(kTaskNotScheduled) + "the profile Outlok is not one of this installation's profiles (Outlook, Work)");
+              std::string(kTaskNotScheduled) +
+                  "the profile Outlok is not one of this installation's profiles (Outlook, Work)");
     view.profileText = "WORK";
     EXPECT_EQ(added().Command, "\"C:\\Apps\\Qm\\quillmark.exe\" sf=Workxm=10100000ps=bf=D:\\Bk\\mail.qmk");
 }

@@ -57,7 +57,8 @@ TEST(CronLine, AJobForNoDayOrOnceRunsOnceThenRemovesItsLine) {
 TEST(CronLine, AChosenCodePageGoesWithTheJobAndReadsBack) {
     CronInstallation installation = kInstallation;
     installation.codePage = "932";
-    for (const JobSpec& j : {job(23 * 60 + 30, kMondayBit, "sf=Pxm=1ps=bf=D:\\b.qmk"), job(9 * 60, 0, "sf=Pxm=1ps=bf=t")}) {
+    for (const JobSpec& j :
+         {job(23 * 60 + 30, kMondayBit, "sf=Pxm=1ps=bf=D:\\b.qmk"), job(9 * 60, 0, "sf=Pxm=1ps=bf=t")}) {
         std::string line, reason;
         ASSERT_TRUE(cronLineFor(installation, j, 7, line, reason)) << reason;
         EXPECT_NE(line.find(" --user 'u' --code-page '932' 'sf=P"), std::string::npos) << line;

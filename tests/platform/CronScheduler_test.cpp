@@ -157,8 +157,9 @@ TEST_F(CronSchedulerTest, ValuesReachTheProgramUnchangedWhenCronRunsTheLine) {
     const std::string program = bin + "/quillmark";
     installation = {dir / "prefix \"$HOME\" `id` 50% \\%x\\", "al ice"};
     // Records each start's arguments, NUL-terminated, after their count.
-    writeScript(program, "{ printf '%s\\0' \"$#\"; for a in \"$@\"; do printf '%s\\0' \"$a\"; done; } "
-                                     ">> \"$(dirname \"$0\")/runs\"\n");
+    writeScript(program,
+                "{ printf '%s\\0' \"$#\"; for a in \"$@\"; do printf '%s\\0' \"$a\"; done; } "
+                ">> \"$(dirname \"$0\")/runs\"\n");
     const std::string weekly = "sf=Mail 'Home' $USERxm=101ps=p%a'ss \"w$HOME` %% \\%x\t$(id) \\bf=/my b/100%.qmk";
     const std::string once = "sf=Outlookxm=1ps=bf=C:\\b.qmk";
     FakeCrontab crontab(dir);

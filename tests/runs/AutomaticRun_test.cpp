@@ -7,12 +7,12 @@
 #include <utility>
 
 #include "archive/InfoFile.h"
-#include "items/DataFileHeader.h"
-#include "registry/ModReg.h"
 #include "frontend/ExitStatus.h"
-#include "jobs/AutomaticBackup.h"
-#include "runs/MainPresenter.h"
 #include "frontend/Summaries.h"
+#include "items/DataFileHeader.h"
+#include "jobs/AutomaticBackup.h"
+#include "registry/ModReg.h"
+#include "runs/MainPresenter.h"
 #include "runs/RunsFixture.h"
 
 namespace qm::test {
@@ -294,9 +294,10 @@ TEST_F(AutomaticRunTest, AWrittenArchiveWithAFailedPartIsNotDone) {
     EXPECT_EQ(report.itemResult, "0000010000");
     EXPECT_EQ(frontend::ExitStatusOf(report), frontend::kExitPartsFailed);
     // The window's report tells the same.
-    EXPECT_EQ(frontend::BackupReportText(report), "The Backup was Completed!\t\t\t\r\n"
-                                              "\r\nBackup Signatures\t\tFail!\t"
-                                              "\r\nBackup Stationeries\t\tsucceeded!\t");
+    EXPECT_EQ(frontend::BackupReportText(report),
+              "The Backup was Completed!\t\t\t\r\n"
+              "\r\nBackup Signatures\t\tFail!\t"
+              "\r\nBackup Stationeries\t\tsucceeded!\t");
 }
 
 TEST_F(AutomaticRunTest, AddressBookAloneOnOutlook2007) {

@@ -10,7 +10,8 @@ namespace {
 using app::ApplicationState;
 
 const std::string kSharedTools = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools";
-const std::string kOldAccounts = "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\Outlook\\OMI Account Manager\\Accounts";
+const std::string kOldAccounts =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\Outlook\\OMI Account Manager\\Accounts";
 const std::string kOutlookAccounts = AppTest::profilesKey() + "\\Outlook\\9375CFF0413111d3B88A00104B2A6676";
 
 class EnvironmentTest : public AppTest {

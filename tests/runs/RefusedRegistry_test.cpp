@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "items/Parts.h"
+#include "jobs/AutomaticBackup.h"
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/wine/RegServerLock.h"
-#include "jobs/AutomaticBackup.h"
 #include "runs/MainPresenter.h"
 #include "runs/RunsFixture.h"
 #include "support/ServerLockHolder.h"

@@ -2,10 +2,10 @@
 #include <filesystem>
 
 #include "archive/InfoFile.h"
-#include "jobs/RestoreJob.h"
-#include "jobs/RestoreRequest.h"
 #include "frontend/ExitStatus.h"
 #include "jobs/AutomaticBackup.h"
+#include "jobs/RestoreJob.h"
+#include "jobs/RestoreRequest.h"
 #include "runs/MainPresenter.h"
 #include "runs/RunsFixture.h"
 

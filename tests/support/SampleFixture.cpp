@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <algorithm>
 #include <filesystem>
 #ifdef _WIN32
 #include <zip.h>
@@ -180,8 +179,8 @@ bool sevenZipEncrypted(const std::string& archive) {
     if (!zip.z) return false;
     for (zip_int64_t i = 0; i < zip_get_num_entries(zip.z, 0); ++i) {
         zip_stat_t st;
-        if (zip_stat_index(zip.z, static_cast<zip_uint64_t>(i), 0, &st) == 0 && (st.valid & ZIP_STAT_ENCRYPTION_METHOD) &&
-            st.encryption_method != ZIP_EM_NONE)
+        if (zip_stat_index(zip.z, static_cast<zip_uint64_t>(i), 0, &st) == 0 &&
+            (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
             return true;
     }
     return false;
@@ -208,8 +207,7 @@ std::vector<std::string> sevenZipEntries(const std::string& archive, const std::
 }
 
 std::string sevenZipRead(const std::string& archive, const std::string& entry, const std::string& password) {
-    return capture("7z e -so" + passwordOption(password) + " " + shq(archive) + " " + shq(entry) +
-                   " 2>/dev/null");
+    return capture("7z e -so" + passwordOption(password) + " " + shq(archive) + " " + shq(entry) + " 2>/dev/null");
 }
 
 bool sevenZipTests(const std::string& archive, const std::string& password) {
@@ -248,9 +246,9 @@ InfoLines parseInfo(const std::string& bytes) {
 }
 
 std::vector<std::string> recordedEntries(const InfoLines& info) {
-    static const char* const keys[] = {"BackupConfig",     "BackupDatas", "BackupRules",         "BackupAccounts",
-                                       "BackupSignatures", "BackupStationery", "BackupPab",
-                                       "BackupConfigsetting", "BackupTemplates", "BackupSetting"};
+    static const char* const keys[] = {"BackupConfig",     "BackupDatas",      "BackupRules", "BackupAccounts",
+                                       "BackupSignatures", "BackupStationery", "BackupPab",   "BackupConfigsetting",
+                                       "BackupTemplates",  "BackupSetting"};
     std::vector<std::string> names;
     for (const char* key : keys) {
         std::string value = info[key];
@@ -302,10 +300,9 @@ std::vector<std::string> hostFiles(const std::string& folder) {
 std::string binaryPath() { return std::string(QM_BINARY_DIR) + "/quillmark"; }
 
 std::string quillmark(const Installation& inst, const std::string& arguments) {
-    return "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_STATE_HOME=" + shq(inst.workRoot) + " " + shq(binaryPath()) +
-           " --prefix " + shq(inst.made.prefix) + " --user " + shq(inst.made.userProfileFolder.substr(
-                                                                       inst.made.userProfileFolder.rfind('\\') + 1)) +
-           " " + arguments;
+    return "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_STATE_HOME=" + shq(inst.workRoot) + " " +
+           shq(binaryPath()) + " --prefix " + shq(inst.made.prefix) + " --user " +
+           shq(inst.made.userProfileFolder.substr(inst.made.userProfileFolder.rfind('\\') + 1)) + " " + arguments;
 }
 
 }  // namespace qm::test

@@ -11,8 +11,8 @@
 
 #include "app/Session.h"
 #include "platform/Platform.h"
-#include "support/TempDir.h"
 #include "sample/SampleInstallation.h"
+#include "support/TempDir.h"
 
 namespace qm::test {
 

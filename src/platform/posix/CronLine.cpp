@@ -152,10 +152,11 @@ bool cronLineFor(const CronInstallation& installation, const JobSpec& job, std::
 
     const bool once = job.once || job.weekdays == 0;
     const std::string number = std::to_string(jobNumber);
-    std::string command = cronShellWord(job.program) + " --prefix " + cronShellWord(installation.prefixPath) +
-                          " --user " + cronShellWord(installation.wineUser) +
-                          (installation.codePage.empty() ? "" : " --code-page " + cronShellWord(installation.codePage)) +
-                          " " + cronShellWord(job.arguments);
+    std::string command =
+        cronShellWord(job.program) + " --prefix " + cronShellWord(installation.prefixPath) + " --user " +
+        cronShellWord(installation.wineUser) +
+        (installation.codePage.empty() ? "" : " --code-page " + cronShellWord(installation.codePage)) + " " +
+        cronShellWord(job.arguments);
     if (once) command += "; " + cronShellWord(job.program) + " --unschedule " + number;
     command += kMarker + number;
     if (command.size() > kMaxCronCommand) {
@@ -197,9 +198,10 @@ std::optional<ScheduledJob> parseCronLine(const std::string& line) {
     job.number = *number;
     job.startMinute = *hour * 60 + *minute;
     std::uint32_t weekdays = 0;
-    if (!readDayField(fields[2], 1, 31, [](int day) { return 1u << (day - 1); }, job.monthDays) ||
-        !readDayField(fields[4], 0, 7, [](int day) { return day % 7 == 0 ? kSundayBit : 1u << (day - 1); },
-                      weekdays))
+    if (!readDayField(
+            fields[2], 1, 31, [](int day) { return 1u << (day - 1); }, job.monthDays) ||
+        !readDayField(
+            fields[4], 0, 7, [](int day) { return day % 7 == 0 ? kSundayBit : 1u << (day - 1); }, weekdays))
         return std::nullopt;
     job.weekdays = static_cast<std::uint8_t>(weekdays);
 
