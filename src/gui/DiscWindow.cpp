@@ -210,7 +210,7 @@ DiscWindow::DiscWindow(disc::DiscEngine& engine, QWidget* parent) : QDialog(pare
     layout->addWidget(status);
     resize(860, 560);
 
-    logic_ = std::make_unique<disc::DiscWriteWindow>(engine_, *this);
+    logic_ = std::make_unique<disc::DiscWritePresenter>(engine_, *this);
 }
 
 DiscWindow::~DiscWindow() { logic_.reset(); }

@@ -26,15 +26,15 @@ struct DropData {
 
 std::string WriteFailureText(const WriteFailure& failure);
 
-class DiscWriteWindow : public DiscEvents {
+class DiscWritePresenter : public DiscEvents {
 public:
     static constexpr int kPollMilliseconds = 100;
     static constexpr int kVolumeLabelLength = 32;
 
-    DiscWriteWindow(DiscEngine& engine, DiscWriteView& view);
-    ~DiscWriteWindow() override;
-    DiscWriteWindow(const DiscWriteWindow&) = delete;
-    DiscWriteWindow& operator=(const DiscWriteWindow&) = delete;
+    DiscWritePresenter(DiscEngine& engine, DiscWriteView& view);
+    ~DiscWritePresenter() override;
+    DiscWritePresenter(const DiscWritePresenter&) = delete;
+    DiscWritePresenter& operator=(const DiscWritePresenter&) = delete;
 
     // The load sequence. The hand-over of a new backup archive: when both
     // strings are non-empty the file is placed at the image's root and both

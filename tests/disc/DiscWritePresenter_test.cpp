@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "disc/DiscWriteWindow.h"
+#include "disc/DiscWritePresenter.h"
 #include "disc/FakeDiscEngine.h"
 #include "disc/FakeDiscViews.h"
 #include "disc/Texts.h"
@@ -20,9 +20,9 @@ using disc::ComboBox;
 using disc::Control;
 namespace stage = disc::stage;
 
-class DiscWindowTest : public ::testing::Test {
+class DiscWritePresenterTest : public ::testing::Test {
 protected:
-    DiscWindowTest() {
+    DiscWritePresenterTest() {
         auto& burner = engine.addDevice("Burner");
         burner.supports = {disc::capability::BufferUnderrunProtection};
         burner.speeds = {8000, 2400};
@@ -47,11 +47,11 @@ protected:
 
     FakeDiscEngine engine;
     FakeDiscWriteView view;
-    disc::DiscWriteWindow window{engine, view};
+    disc::DiscWritePresenter window{engine, view};
     std::string title, path;
 };
 
-TEST_F(DiscWindowTest, LoadListsWritableDrivesAndSetsTheDefaults) {
+TEST_F(DiscWritePresenterTest, LoadListsWritableDrivesAndSetsTheDefaults) {
     load();
     EXPECT_EQ(view.caption, "Backup Outlook Data to CD/DVD");
     EXPECT_EQ(entries(ComboBox::cboDevices), (std::vector<std::string>{"Burner", "File drive"}));
@@ -82,12 +82,12 @@ TEST_F(DiscWindowTest, LoadListsWritableDrivesAndSetsTheDefaults) {
     EXPECT_TRUE(view.messages.empty());
 }
 
-TEST_F(DiscWindowTest, LoadRefusals) {
+TEST_F(DiscWritePresenterTest, LoadRefusals) {
     {
         FakeDiscEngine failing;
         failing.initializeResult = false;
         FakeDiscWriteView v;
-        disc::DiscWriteWindow w(failing, v);
+        disc::DiscWritePresenter w(failing, v);
         EXPECT_FALSE(w.Load(title, path));
         ASSERT_EQ(v.messages.size(), 1u);
         EXPECT_EQ(v.messages[0].text, "Devices Cannot be initialized...Contact support!");
@@ -98,7 +98,7 @@ TEST_F(DiscWindowTest, LoadRefusals) {
         FakeDiscEngine none;
         none.addDevice("Reader").canWrite = false;
         FakeDiscWriteView v;
-        disc::DiscWriteWindow w(none, v);
+        disc::DiscWritePresenter w(none, v);
         EXPECT_TRUE(w.Load(title, path));
         EXPECT_EQ(v.messageTexts(), (std::vector<std::string>{"There are no compatible devices reported.\r\n"
                                                               "Some older devices are not currently supported."}));
@@ -112,7 +112,7 @@ TEST_F(DiscWindowTest, LoadRefusals) {
     }
 }
 
-TEST_F(DiscWindowTest, DrivesWithoutSpeedsOrUnderrunProtection) {
+TEST_F(DiscWritePresenterTest, DrivesWithoutSpeedsOrUnderrunProtection) {
     load();
     selectDevice(1);  // "File drive": no speeds, no capability 57
     EXPECT_EQ(entries(ComboBox::cboWriteSpeed), (std::vector<std::string>{"MAX"}));
@@ -129,7 +129,7 @@ TEST_F(DiscWindowTest, DrivesWithoutSpeedsOrUnderrunProtection) {
     EXPECT_FALSE(view.enabled[Control::chkUseBufferProtect]);  // also after the write ended
 }
 
-TEST_F(DiscWindowTest, HandOverPlacesTheArchiveAtTheRootOnlyWithBothStrings) {
+TEST_F(DiscWritePresenterTest, HandOverPlacesTheArchiveAtTheRootOnlyWithBothStrings) {
     engine.sourceSizes["/home/u/backup.qmk"] = 1234567;
     title = "backup.qmk";
     path = "/home/u/backup.qmk";
@@ -151,7 +151,7 @@ TEST_F(DiscWindowTest, HandOverPlacesTheArchiveAtTheRootOnlyWithBothStrings) {
         FakeDiscEngine e;
         e.addDevice("Burner");
         FakeDiscWriteView v;
-        disc::DiscWriteWindow w(e, v);
+        disc::DiscWritePresenter w(e, v);
         std::string t2 = t, p2 = p;
         ASSERT_TRUE(w.Load(t2, p2));
         EXPECT_TRUE(e.addedFiles.empty());
@@ -160,7 +160,7 @@ TEST_F(DiscWindowTest, HandOverPlacesTheArchiveAtTheRootOnlyWithBothStrings) {
     }
 }
 
-TEST_F(DiscWindowTest, DropsGoToTheSelectedFolderByName) {
+TEST_F(DiscWritePresenterTest, DropsGoToTheSelectedFolderByName) {
     load();
     TempDir dir;
     std::filesystem::create_directories(dir / "Mail");
@@ -198,7 +198,7 @@ TEST_F(DiscWindowTest, DropsGoToTheSelectedFolderByName) {
     EXPECT_EQ(engine.addedFiles.back().first, "C:\\y.txt");
 }
 
-TEST_F(DiscWindowTest, ClearAndLabel) {
+TEST_F(DiscWritePresenterTest, ClearAndLabel) {
     load();
     window.AddDroppedItems({true, {"C:\\a.qmk"}});
     window.ClearAllPressed();
@@ -216,7 +216,7 @@ TEST_F(DiscWindowTest, ClearAndLabel) {
     EXPECT_EQ(view.label, "Ünïcödé ÄÖÜ 12345678901234567890");
 }
 
-TEST_F(DiscWindowTest, RemoveRenameAndMenus) {
+TEST_F(DiscWritePresenterTest, RemoveRenameAndMenus) {
     load();
     window.RemoveFolderPressed();
     window.RenameFolderPressed();
@@ -261,7 +261,7 @@ TEST_F(DiscWindowTest, RemoveRenameAndMenus) {
     EXPECT_EQ(view.menuVisible, (std::array<bool, 8>{true, true, true, true, true, true, true, true}));
 }
 
-TEST_F(DiscWindowTest, ReplaceQueryAsksAndAnswers) {
+TEST_F(DiscWritePresenterTest, ReplaceQueryAsksAndAnswers) {
     load();
     window.AddDroppedItems({true, {"C:\\a.qmk"}});
     view.answers = {app::Answer::Cancel};
@@ -275,7 +275,7 @@ TEST_F(DiscWindowTest, ReplaceQueryAsksAndAnswers) {
     EXPECT_EQ(engine.entries["\\a.qmk"].source, "D:\\a.qmk");
 }
 
-TEST_F(DiscWindowTest, CheckMediaSpaceAndMedium) {
+TEST_F(DiscWritePresenterTest, CheckMediaSpaceAndMedium) {
     load();
     auto& d = device(0);
     d.freeBlocks = 1024;
@@ -302,7 +302,7 @@ TEST_F(DiscWindowTest, CheckMediaSpaceAndMedium) {
     EXPECT_TRUE(engine.startedWith.empty());
 }
 
-TEST_F(DiscWindowTest, WriteHandsTheSettingsOverAndFollowsTheStages) {
+TEST_F(DiscWritePresenterTest, WriteHandsTheSettingsOverAndFollowsTheStages) {
     load();
     view.label = std::string(40, 'L');
     view.checked[CheckBox::chkAutoVerify] = false;
@@ -353,7 +353,7 @@ TEST_F(DiscWindowTest, WriteHandsTheSettingsOverAndFollowsTheStages) {
     EXPECT_TRUE(window.Idle());
 }
 
-TEST_F(DiscWindowTest, CancelMidWriteEndsWithWriteCancelled) {
+TEST_F(DiscWritePresenterTest, CancelMidWriteEndsWithWriteCancelled) {
     load();
     for (int i = 1; i <= 50; ++i) engine.writeScript.push_back(status(i * 2, stage::Writing));
     engine.abortScript = {status(0, stage::Cancelled)};
@@ -371,7 +371,7 @@ TEST_F(DiscWindowTest, CancelMidWriteEndsWithWriteCancelled) {
     EXPECT_EQ(view.closes, 1);
 }
 
-TEST_F(DiscWindowTest, AWriteTheComponentLeavesWithoutAnEndUnlocksTheWindow) {
+TEST_F(DiscWritePresenterTest, AWriteTheComponentLeavesWithoutAnEndUnlocksTheWindow) {
     load();
     engine.writeScript = {status(50, stage::Writing)};
     window.WriteDiscPressed();
@@ -380,7 +380,7 @@ TEST_F(DiscWindowTest, AWriteTheComponentLeavesWithoutAnEndUnlocksTheWindow) {
     EXPECT_FALSE(view.enabled[Control::cmdCancel]);
 }
 
-TEST_F(DiscWindowTest, VerificationMessagesProgressAndTheFinalWord) {
+TEST_F(DiscWritePresenterTest, VerificationMessagesProgressAndTheFinalWord) {
     load();
     view.checked[CheckBox::chkAutoVerify] = true;
     engine.writeScript = {
@@ -429,7 +429,7 @@ TEST_F(DiscWindowTest, VerificationMessagesProgressAndTheFinalWord) {
     EXPECT_EQ(view.messageTexts(), (std::vector<std::string>{"Test Write Complete! Nothing was written to the disc."}));
 }
 
-TEST_F(DiscWindowTest, WarningsFailuresAndTrackReading) {
+TEST_F(DiscWritePresenterTest, WarningsFailuresAndTrackReading) {
     load();
     disc::FileProblem problem{1, "/s/a.pst", "cannot be read"};
     bool answered = true;
@@ -478,7 +478,7 @@ TEST(WriteFailureTextTest, EachKind) {
     }
 }
 
-TEST_F(DiscWindowTest, DeviceMenu) {
+TEST_F(DiscWritePresenterTest, DeviceMenu) {
     load();
     window.EjectPressed();
     window.CloseTrayPressed();
