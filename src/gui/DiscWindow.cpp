@@ -27,7 +27,7 @@
 #include <thread>
 
 #include "app/Session.h"
-#include "app/ViewText.h"
+#include "disc/SourcePaths.h"
 #include "disc/Texts.h"
 #include "disc/linux/LinuxDiscEngine.h"
 #include "gui/EraseDialog.h"
@@ -470,11 +470,8 @@ void openDiscWindow(QWidget* parent, const std::function<std::string(const std::
 
 std::function<void(QWidget*, const std::string&, const std::string&)> discWindowOpener(app::Session& session) {
     return [&session](QWidget* parent, const std::string& title, const std::string& path) {
-        const app::ViewText ui(session.codePage);
         openDiscWindow(
-            parent,
-            [&session, ui](const std::string& p) { return session.files.hostPath(session.files.fromUserPath(ui.typed(p))); },
-            title, path);
+            parent, [&session](const std::string& p) { return disc::DiscSourcePath(session.files, p); }, title, path);
     };
 }
 
