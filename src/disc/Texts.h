@@ -146,6 +146,8 @@ inline const char* const kSourceChanged = "The source file has changed since it 
 inline const char* const kTooLargeForUdf =
     "The file is 4 GB or larger, which the UDF volume types cannot hold. Choose ISO9660 or ISO9660/Joliet Bridge.";
 inline const char* const kImageNotMade = "The disc image could not be made.";
+inline const char* const kNoGenisoimage =
+    "The UDF volume types are made by the program genisoimage, which is not installed.";
 inline const char* const kDriveRefused = "The drive refused the write.";
 inline const char* const kWriteFailedOnDrive = "The write failed on the drive.";
 inline const char* const kAbortedBySignal = "The program was asked to end; the write was stopped.";

@@ -1,14 +1,19 @@
 #include "disc/linux/ImageBuilder.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 
+#include "disc/Texts.h"
 #include "disc/linux/ChildProcess.h"
 #include "disc/linux/Libraries.h"
 #include "disc/linux/LibraryMessages.h"
@@ -34,23 +39,20 @@ std::string parentPath(const std::string& imagePath) {
 
 std::string leafName(const std::string& imagePath) { return imagePath.substr(imagePath.rfind('\\') + 1); }
 
-// An image path as genisoimage's graft point: "/" separated, with "=" and
-// "\" escaped.
-std::string graftEscaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '=' || c == '\\') out += '\\';
-        out += c;
-    }
+// Where an image path lies in the staging tree.
+std::string stagedPath(const std::string& tree, const std::string& imagePath) {
+    std::vector<std::string> parts;
+    SplitImagePath(imagePath, parts);
+    std::string out = tree;
+    for (const auto& p : parts) out += "/" + p;
     return out;
 }
 
-std::string graftTarget(const std::string& imagePath) {
-    std::string out;
-    std::vector<std::string> parts;
-    SplitImagePath(imagePath, parts);
-    for (const auto& p : parts) out += "/" + graftEscaped(p);
-    return out;
+std::string fileText(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 }  // namespace
@@ -150,20 +152,33 @@ std::int64_t IsoWrite::size() const {
 
 UdfWrite::UdfWrite(const WritePlan& plan) : plan_(plan) {
     char pattern[] = "/tmp/quillmark-udf-XXXXXX";
-    if (!::mkdtemp(pattern)) return;
-    folder_ = pattern;
-    std::error_code ec;
-    fs::create_directory(folder_ + "/empty", ec);
-    std::ofstream list(folder_ + "/paths");
-    // Every folder is grafted (empty ones too), then every file.
-    for (const auto& e : plan_.entries)
-        list << graftTarget(e.imagePath) << (e.folder ? "/=" + graftEscaped(folder_ + "/empty") : "=" + graftEscaped(e.source))
-             << '\n';
-    if (!list) {
-        list.close();
-        fs::remove_all(folder_, ec);
-        folder_.clear();
+    if (!::mkdtemp(pattern)) {
+        error_ = std::string("/tmp: ") + std::strerror(errno);
+        return;
     }
+    folder_ = pattern;
+    const std::string tree = folder_ + "/tree";
+    if (::mkdir(tree.c_str(), 0700) != 0) {
+        error_ = tree + ": " + std::strerror(errno);
+        return;
+    }
+    // Parents come before their children in the plan.
+    std::vector<std::pair<std::string, std::int64_t>> folders;
+    for (const auto& e : plan_.entries) {
+        const std::string at = stagedPath(tree, e.imagePath);
+        const bool made = e.folder ? ::mkdir(at.c_str(), 0700) == 0 : ::symlink(e.source.c_str(), at.c_str()) == 0;
+        if (!made) {
+            error_ = e.imagePath + ": " + std::strerror(errno);
+            return;
+        }
+        if (e.folder) folders.emplace_back(at, e.mtime);
+    }
+    // A folder's date is set once nothing more enters it.
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+        const timespec times[2] = {{static_cast<time_t>(it->second), 0}, {static_cast<time_t>(it->second), 0}};
+        ::utimensat(AT_FDCWD, it->first.c_str(), times, 0);
+    }
+    tree_ = tree;
 }
 
 UdfWrite::~UdfWrite() {
@@ -172,7 +187,10 @@ UdfWrite::~UdfWrite() {
 }
 
 std::vector<std::string> UdfWrite::command(bool printSize) const {
-    std::vector<std::string> argv{"genisoimage", "-quiet", "-input-charset", "utf-8", "-iso-level", "3", "-r"};
+    // -f follows the links to the sources; -hide-rr-moved keeps the folder
+    // that holds relocated deep folders out of sight in the Rock Ridge tree.
+    std::vector<std::string> argv{"genisoimage", "-quiet", "-input-charset", "utf-8", "-iso-level", "3",
+                                  "-r",          "-f",     "-hide-rr-moved"};
     bool dvdVideo = false;
     if (plan_.fileSystem == filesystem::UdfDvdVideo)
         for (const auto& e : plan_.entries) dvdVideo |= e.folder && e.imagePath == "\\VIDEO_TS";
@@ -183,27 +201,54 @@ std::vector<std::string> UdfWrite::command(bool printSize) const {
     }
     argv.push_back("-V");
     argv.push_back(volumeId(plan_.label));
-    argv.push_back("-graft-points");
-    argv.push_back("-path-list");
-    argv.push_back(folder_ + "/paths");
     if (printSize) argv.push_back("-print-size");
+    argv.push_back(tree_);
     return argv;
 }
 
-std::int64_t UdfWrite::size() const {
+std::int64_t UdfWrite::size() {
     if (!ok()) return -1;
     std::string out;
-    if (RunCapturing(command(true), out) != 0) return -1;
+    bool started = false;
+    const int status = RunCapturing(command(true), out, errorFile(), started);
+    if (!started) {
+        error_ = text::kNoGenisoimage;
+        return -1;
+    }
     char* end = nullptr;
     const long long blocks = std::strtoll(out.c_str(), &end, 10);
-    if (end == out.c_str() || blocks <= 0) return -1;
+    if (status != 0 || end == out.c_str() || blocks <= 0) {
+        error_ = HelperComplaints(errorFile(), tree_);
+        if (error_.empty()) error_ = "genisoimage: exit status " + std::to_string(status);
+        return -1;
+    }
     return blocks * kBlockSize;
+}
+
+std::string UdfWrite::error() const { return !error_.empty() ? error_ : HelperComplaints(errorFile(), tree_); }
+
+std::string HelperComplaints(const std::string& errorFile, const std::string& tree) {
+    constexpr std::size_t kMostLines = 12;
+    std::istringstream in(fileText(errorFile));
+    std::string text, line;
+    for (std::size_t lines = 0; lines < kMostLines && std::getline(in, line);) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        if (line.empty()) continue;
+        // The staging folder means nothing to the user; the path inside it
+        // is the path on the disc.
+        for (std::size_t at; !tree.empty() && (at = line.find(tree)) != std::string::npos;) line.erase(at, tree.size());
+        if (!text.empty()) text += "\r\n";
+        text += line;
+        ++lines;
+    }
+    return text;
 }
 
 std::int64_t PlannedSize(const WritePlan& plan) {
     std::int64_t size = -1;
     if (UsesUdf(plan) && !FileTooLarge(plan)) {
-        size = UdfWrite(plan).size();
+        UdfWrite udf(plan);
+        size = udf.size();
     } else {
         // Also the estimate for a UDF image that will be refused: what the
         // files need is still worth telling.

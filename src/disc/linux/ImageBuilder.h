@@ -49,26 +49,38 @@ private:
     std::string error_;
 };
 
-// genisoimage over a path list in a private temporary folder (removed with
-// this object).
+// genisoimage over a tree of folders and links to the sources laid out in
+// a private temporary folder (removed with this object). A tree of real
+// folders lets genisoimage relocate folders deeper than ISO 9660's eight
+// levels (Rock Ridge, Joliet and UDF keep the whole tree); following the
+// links, it reads the sources with their own dates.
 class UdfWrite {
 public:
     explicit UdfWrite(const WritePlan& plan);
     ~UdfWrite();
     UdfWrite(const UdfWrite&) = delete;
     UdfWrite& operator=(const UdfWrite&) = delete;
-    bool ok() const { return !folder_.empty(); }
+    bool ok() const { return !tree_.empty(); }
     // The program and its arguments; with printSize it only tells the size.
     std::vector<std::string> command(bool printSize) const;
-    // Bytes of the image stream; -1 when genisoimage cannot tell.
-    std::int64_t size() const;
+    // Bytes of the image stream; -1 when it cannot be made (error() says why).
+    std::int64_t size();
     // Where genisoimage's complaints go (inside the private folder).
     std::string errorFile() const { return folder_ + "/errors"; }
+    // genisoimage's complaints, its paths as image paths; or why the tree
+    // or the program could not be had.
+    std::string error() const;
 
 private:
     WritePlan plan_;
     std::string folder_;
+    std::string tree_;
+    std::string error_;
 };
+
+// Why a helper program could not run: its own complaints in `errorFile`,
+// the staging folder `tree` taken out of the paths it names.
+std::string HelperComplaints(const std::string& errorFile, const std::string& tree);
 
 // The image's size in bytes as the plan would write it; 0 when it cannot be made.
 std::int64_t PlannedSize(const WritePlan& plan);

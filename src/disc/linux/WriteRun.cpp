@@ -8,9 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <thread>
 
 #include "disc/Texts.h"
@@ -103,13 +101,9 @@ bool cancellable(burn_drive_status status) {
     return status == BURN_DRIVE_WRITING || status == BURN_DRIVE_WRITING_SYNC || status == BURN_DRIVE_READING;
 }
 
-std::string fileText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    std::string text = s.str();
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text;
+// The image could not be made, and why.
+std::string imageNotMade(const std::string& why) {
+    return why.empty() ? std::string(text::kImageNotMade) : text::kImageNotMade + std::string("\r\n") + why;
 }
 
 // The files to write, each checked as it is now. False when the user
@@ -197,13 +191,15 @@ void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>
     std::unique_ptr<IsoWrite> iso;
     std::unique_ptr<UdfWrite> udf;
     ChildProcess maker;
-    std::string makerErrors;
     if (UsesUdf(plan)) {
         udf = std::make_unique<UdfWrite>(plan);
         const std::int64_t size = udf->size();
-        makerErrors = udf->errorFile();
-        if (size <= 0 || !maker.start(udf->command(false), makerErrors)) {
-            report.failed(systemFailure(size <= 0 ? 1 : 2, text::kImageNotMade));
+        if (size <= 0) {
+            report.failed(systemFailure(1, imageNotMade(udf->error())));
+            return;
+        }
+        if (!maker.start(udf->command(false), udf->errorFile())) {
+            report.failed(systemFailure(2, imageNotMade(text::kNoGenisoimage)));
             return;
         }
         sources.data = burn_fd_source_new(maker.releaseOutput(), -1, static_cast<off_t>(size));
@@ -213,8 +209,7 @@ void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>
         ::burn_source* stream = nullptr;
         const int rc = iso->ok() ? iso_image_create_burn_source(iso->image(), iso->opts(), &stream) : -1;
         if (rc < 0 || !stream) {
-            report.failed(systemFailure(rc, text::kImageNotMade + std::string(" ") + iso->error() +
-                                                MessageText(TakeIsoMessages())));
+            report.failed(systemFailure(rc, imageNotMade(iso->error() + MessageText(TakeIsoMessages()))));
             return;
         }
         sources.data = asBurnSource(stream);
@@ -297,7 +292,6 @@ void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>
     cancelled = cancelled || cancel;
     if (cancelled || !wroteWell) maker.kill();
     const int makerStatus = udf ? maker.wait() : 0;
-    const std::string makerText = makerErrors.empty() ? std::string() : fileText(makerErrors);
     auto messages = startMessages;
     for (auto& m : TakeBurnMessages()) messages.push_back(m);
     for (auto& m : TakeIsoMessages()) messages.push_back(m);
@@ -315,7 +309,7 @@ void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>
         return;
     }
     if (makerStatus != 0) {
-        report.failed(systemFailure(makerStatus, "genisoimage: " + makerText));
+        report.failed(systemFailure(makerStatus, imageNotMade(udf->error())));
         return;
     }
 
