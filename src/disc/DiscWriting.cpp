@@ -98,6 +98,7 @@ bool DiscWritePresenter::Load(std::string& discFileTitle, std::string& discFileP
     job_->StartSetting = 1;
     job_->UseFileDates = true;
     view_.setChecked(CheckBox::chkUseFileDates, true);
+    applyFileDatesRule();
 
     ResetImageView();
     view_.setVolumeLabel(text::kDefaultLabel);
@@ -148,6 +149,7 @@ void DiscWritePresenter::ListWriteSpeeds() {
 
 void DiscWritePresenter::EnableControls(bool enabled) {
     for (const Control control : kSwitchedControls) view_.setEnabled(control, enabled);
+    view_.setEnabled(Control::chkUseFileDates, enabled && fileDatesOptional());
     view_.setEnabled(Control::chkUseBufferProtect,
                      enabled && selectedDevice_ && selectedDevice_->Supports(capability::BufferUnderrunProtection));
     view_.setEnabled(Control::cmdCancel, !enabled);
@@ -176,8 +178,72 @@ bool DiscWritePresenter::CheckMedia() {
     return false;
 }
 
+int DiscWritePresenter::selectedVolumeType() const {
+    const int entry = view_.selectedListEntry(ComboBox::cboVolumeType);
+    return entry < 0 ? (job_ ? job_->FileSystem : filesystem::JolietUdf)
+                     : view_.listItemData(ComboBox::cboVolumeType, entry);
+}
+
+bool DiscWritePresenter::fileDatesOptional() const { return !job_ || job_->FileDatesOptional(selectedVolumeType()); }
+
+void DiscWritePresenter::applyFileDatesRule() {
+    if (!job_) return;
+    const bool optional = fileDatesOptional();
+    if (!optional && !fileDatesForced_) {
+        chosenFileDates_ = view_.isChecked(CheckBox::chkUseFileDates);
+        fileDatesForced_ = true;
+        view_.setChecked(CheckBox::chkUseFileDates, true);
+    } else if (optional && fileDatesForced_) {
+        fileDatesForced_ = false;
+        view_.setChecked(CheckBox::chkUseFileDates, chosenFileDates_);
+    }
+    view_.setEnabled(Control::chkUseFileDates, idle_ && optional);
+    job_->UseFileDates = view_.isChecked(CheckBox::chkUseFileDates);
+}
+
+void DiscWritePresenter::VolumeTypeSelected() {
+    if (idle_) applyFileDatesRule();
+}
+
 void DiscWritePresenter::UseFileDatesClicked() {
-    if (job_) job_->UseFileDates = view_.isChecked(CheckBox::chkUseFileDates);
+    if (!job_) return;
+    if (!fileDatesOptional()) {
+        view_.setChecked(CheckBox::chkUseFileDates, true);  // the box is not usable with this type
+        return;
+    }
+    job_->UseFileDates = view_.isChecked(CheckBox::chkUseFileDates);
+}
+
+bool DiscWritePresenter::choosePlacement() {
+    job_->AppendSession = false;
+    const MediaInfo media = selectedDevice_->Media();
+    if (!media.HoldsData) return true;
+    const bool canAppend = job_->CanAppend(job_->FileSystem);
+    if (media.IsAppendable && canAppend) {
+        job_->AppendSession = true;
+        return true;
+    }
+    if (media.IsOverwritable) {
+        if (job_->TestWrite) return true;  // a simulation replaces nothing
+        std::string question = text::kOverwriteWarning;
+        if (media.IsAppendable) question += kLineBreak + std::string(text::kAppendInstead);
+        question += kLineBreak + std::string(kLineBreak) + text::kWriteAnyway;
+        return view_.showMessage(question, Icon::Exclamation, Buttons::OkCancel) == Answer::Ok;
+    }
+    info(media.IsAppendable ? text::kUdfCannotAppend : text::kCannotAppend);
+    return false;
+}
+
+bool DiscWritePresenter::acceptChangedNames() {
+    constexpr std::size_t kListed = 10;
+    const std::vector<std::string> names = job_->ChangedNames();
+    if (names.empty()) return true;
+    std::string message = text::kNamesChange;
+    for (std::size_t i = 0; i < names.size() && i < kListed; ++i) message += kLineBreak + names[i];
+    if (names.size() > kListed)
+        message += kLineBreak + (text::kMoreNamesStart + std::to_string(names.size() - kListed) + text::kMoreNamesEnd);
+    message += kLineBreak + std::string(kLineBreak) + text::kWriteAnyway;
+    return view_.showMessage(message, Icon::Exclamation, Buttons::OkCancel) == Answer::Ok;
 }
 
 void DiscWritePresenter::WriteDiscPressed() {
@@ -196,8 +262,11 @@ void DiscWritePresenter::WriteDiscPressed() {
     job_->Finalize = view_.isChecked(CheckBox::chkFinalizeDisc);
     job_->BufferProtection = view_.isChecked(CheckBox::chkUseBufferProtect);
     job_->WriteMode = view_.isChecked(CheckBox::chkDiscAtOnce) ? writemode::DiscAtOnce : writemode::TrackAtOnce;
+    job_->UseFileDates = view_.isChecked(CheckBox::chkUseFileDates) || !fileDatesOptional();
+    if (!choosePlacement() || !acceptChangedNames()) return;
 
     testWrite_ = job_->TestWrite;
+    verifyStarted_ = false;
     verifyFinished_ = false;
     verifyTotal_ = verifyMatched_ = 0;
     if (!job_->StartWrite(*selectedDevice_)) {
@@ -281,8 +350,9 @@ void DiscWritePresenter::WriteStatus(int percent, int stageNumber) {
         break;
     }
     case stage::Cancelled:
-        view_.setStatusPanel(1, text::kWriteCancelledStatus);
-        info(text::kWriteCancelled);
+        // Cancelled while it verified: what was written is on the disc.
+        view_.setStatusPanel(1, verifyStarted_ ? text::kVerifyCancelledStatus : text::kWriteCancelledStatus);
+        info(verifyStarted_ ? text::kVerifyCancelled : text::kWriteCancelled);
         EnableControls(true);
         break;
     case stage::Failed:
@@ -313,6 +383,7 @@ void DiscWritePresenter::WriteFailed(const WriteFailure& failure) {
 }
 
 void DiscWritePresenter::VerifyStarted(int newFiles) {
+    verifyStarted_ = true;
     view_.setStatusPanel(1, text::kAutoVerifyStatus + std::to_string(newFiles) + text::kNewFiles);
 }
 

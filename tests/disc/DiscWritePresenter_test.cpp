@@ -490,3 +490,146 @@ TEST_F(DiscWritePresenterTest, DeviceMenu) {
 
 }  // namespace
 }  // namespace qm::test
+
+namespace qm::test {
+namespace {
+
+// What the medium holds decides, before anything is written, whether the
+// write adds a session, replaces the data after a question, or is refused.
+TEST_F(DiscWritePresenterTest, WhatTheMediumHoldsIsAddedToReplacedAfterAQuestionOrRefused) {
+    load();
+    auto& d = device(0);
+    const auto writeWith = [&](disc::MediaInfo media, int volumeType, std::deque<app::Answer> answers = {}) {
+        d.media = media;
+        view.selected[ComboBox::cboVolumeType] = volumeType;
+        view.messages.clear();
+        view.answers = std::move(answers);
+        engine.writeScript = {status(100, stage::Completed)};
+        const std::size_t before = engine.startedWith.size();
+        window.WriteDiscPressed();
+        return engine.startedWith.size() > before;
+    };
+    const int joliet = 2, jolietUdf = 4;
+    using M = disc::MediaInfo;
+    const M blank{disc::media::CdR, true, false, false, false, false};
+    const M sessionsOnCdR{disc::media::CdR, true, false, true, true, false};
+    const M closedImageOnDvdRam{disc::media::DvdRam, true, true, true, false, true};
+    const M appendableDvdRam{disc::media::DvdRam, true, true, true, true, true};
+
+    EXPECT_TRUE(writeWith(blank, jolietUdf));
+    EXPECT_FALSE(engine.startedWith.back().AppendSession);
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Write Complete!"});
+
+    // A session follows the earlier ones, without a question.
+    EXPECT_TRUE(writeWith(sessionsOnCdR, joliet));
+    EXPECT_TRUE(engine.startedWith.back().AppendSession);
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Write Complete!"});
+    EXPECT_TRUE(writeWith(appendableDvdRam, joliet));
+    EXPECT_TRUE(engine.startedWith.back().AppendSession);
+
+    // The UDF types cannot follow a session: refused where the disc cannot
+    // be overwritten ...
+    EXPECT_FALSE(writeWith(sessionsOnCdR, jolietUdf));
+    EXPECT_EQ(
+        view.messageTexts(),
+        std::vector<std::string>{"The disc in the drive holds data, and the UDF volume types cannot add a session "
+                                 "after it. Choose ISO9660 or ISO9660/Joliet Bridge, or insert a blank disc."});
+    EXPECT_EQ(view.messages[0].icon, app::Icon::Information);
+    // ... asked about where it can.
+    EXPECT_FALSE(writeWith(appendableDvdRam, jolietUdf, {app::Answer::Cancel}));
+    EXPECT_EQ(view.messageTexts(),
+              std::vector<std::string>{"The disc in the drive holds data. Writing replaces everything on it.\r\n"
+                                       "(ISO9660 and ISO9660/Joliet Bridge would add a session after it instead.)\r\n"
+                                       "\r\nWrite anyway?"});
+    EXPECT_EQ(view.messages[0].buttons, app::Buttons::OkCancel);
+    EXPECT_TRUE(writeWith(closedImageOnDvdRam, joliet, {app::Answer::Ok}));
+    EXPECT_FALSE(engine.startedWith.back().AppendSession);
+    EXPECT_EQ(view.messageTexts(),
+              (std::vector<std::string>{
+                  "The disc in the drive holds data. Writing replaces everything on it.\r\n\r\nWrite anyway?",
+                  "Write Complete!"}));
+
+    // A disc holding data a session cannot follow, and that cannot be overwritten.
+    EXPECT_FALSE(writeWith({disc::media::DvdPlusR, true, false, true, false, false}, joliet));
+    EXPECT_EQ(view.messageTexts(),
+              std::vector<std::string>{"The disc in the drive holds data that a new session cannot follow. Insert a "
+                                       "blank disc, or erase this one first."});
+
+    // A test write replaces nothing: nothing to ask.
+    view.checked[CheckBox::chkTestWrite] = true;
+    EXPECT_TRUE(writeWith(closedImageOnDvdRam, joliet));
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Test Write Complete! Nothing was written to the disc."});
+}
+
+TEST_F(DiscWritePresenterTest, NamesWindowsWouldSeeChangedAreListedFirst) {
+    load();
+    for (int i = 1; i <= 12; ++i) engine.changedNames.push_back("\\name" + std::to_string(i) + "?");
+    view.answers = {app::Answer::Cancel};
+    window.WriteDiscPressed();
+    EXPECT_TRUE(engine.startedWith.empty());
+    std::string listed;
+    for (int i = 1; i <= 10; ++i) listed += "\r\n\\name" + std::to_string(i) + "?";
+    EXPECT_EQ(view.messageTexts(),
+              std::vector<std::string>{"Windows and other systems that read the disc's Joliet or UDF names will see "
+                                       "these names shortened or with characters replaced:" +
+                                       listed + "\r\n... and 2 more\r\n\r\nWrite anyway?"});
+    EXPECT_EQ(view.messages[0].icon, app::Icon::Exclamation);
+
+    engine.writeScript = {status(100, stage::Completed)};
+    window.WriteDiscPressed();  // OK this time
+    EXPECT_EQ(engine.startedWith.size(), 1u);
+}
+
+TEST_F(DiscWritePresenterTest, CancelWhileVerifyingSaysTheWriteCompleted) {
+    load();
+    view.checked[CheckBox::chkAutoVerify] = true;
+    engine.writeScript = {status(100, stage::Writing),
+                          [](FakeDiscEngine& e) { e.emit([](disc::DiscEvents& ev) { ev.VerifyStarted(3); }); },
+                          verifyStep("\\a", "/s/a", disc::verify::Matched, 1, 3), status(0, stage::Cancelled)};
+    window.WriteDiscPressed();
+    EXPECT_EQ(view.messageTexts(),
+              std::vector<std::string>{"Write Complete! The Verify was cancelled, so not every file was checked."});
+    EXPECT_EQ(view.panels[1], "Write Completed! Verify Cancelled.");
+
+    // A cancel before the verification is still a cancelled write.
+    view.messages.clear();
+    engine.writeScript = {status(50, stage::Writing), status(0, stage::Cancelled)};
+    window.WriteDiscPressed();
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Write Cancelled!"});
+}
+
+// "Use File Dates" can be turned off only where the volume type honours it.
+TEST_F(DiscWritePresenterTest, UseFileDatesOnlyWhereTheVolumeTypeCanDoWithoutThem) {
+    load();
+    // The default type, ISO9660/Joliet/UDF Bridge, always keeps the dates.
+    EXPECT_TRUE(view.checked[CheckBox::chkUseFileDates]);
+    EXPECT_FALSE(view.enabled[Control::chkUseFileDates]);
+
+    view.selected[ComboBox::cboVolumeType] = 2;  // ISO9660/Joliet Bridge
+    window.VolumeTypeSelected();
+    EXPECT_TRUE(view.enabled[Control::chkUseFileDates]);
+    view.checked[CheckBox::chkUseFileDates] = false;
+    window.UseFileDatesClicked();
+    EXPECT_FALSE(engine.UseFileDates);
+
+    view.selected[ComboBox::cboVolumeType] = 1;  // UDF: shown kept, the choice remembered
+    window.VolumeTypeSelected();
+    EXPECT_TRUE(view.checked[CheckBox::chkUseFileDates]);
+    EXPECT_FALSE(view.enabled[Control::chkUseFileDates]);
+    EXPECT_TRUE(engine.UseFileDates);
+    engine.writeScript = {status(100, stage::Completed)};
+    window.WriteDiscPressed();
+    EXPECT_TRUE(engine.startedWith.back().UseFileDates);
+    EXPECT_FALSE(view.enabled[Control::chkUseFileDates]);  // also after the write
+
+    view.selected[ComboBox::cboVolumeType] = 0;  // ISO9660: the choice back
+    window.VolumeTypeSelected();
+    EXPECT_FALSE(view.checked[CheckBox::chkUseFileDates]);
+    EXPECT_TRUE(view.enabled[Control::chkUseFileDates]);
+    engine.writeScript = {status(100, stage::Completed)};
+    window.WriteDiscPressed();
+    EXPECT_FALSE(engine.startedWith.back().UseFileDates);
+}
+
+}  // namespace
+}  // namespace qm::test

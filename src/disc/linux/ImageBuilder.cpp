@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -15,6 +16,7 @@
 
 #include "disc/Texts.h"
 #include "disc/linux/ChildProcess.h"
+#include "disc/linux/DriveSource.h"
 #include "disc/linux/Libraries.h"
 #include "disc/linux/LibraryMessages.h"
 
@@ -66,10 +68,15 @@ const SnapshotEntry* FileTooLarge(const WritePlan& plan) {
     return nullptr;
 }
 
-IsoWrite::IsoWrite(const WritePlan& plan, bool skipUnreadable) {
+IsoWrite::IsoWrite(const WritePlan& plan, bool skipUnreadable, const Placement& at) {
     const std::string id = volumeId(plan.label);
     if (iso_image_new(id.c_str(), &image_) < 0) {
         error_ = MessageText(TakeIsoMessages());
+        return;
+    }
+    if (at.base && !importSession(at)) {
+        iso_image_unref(image_);
+        image_ = nullptr;
         return;
     }
     iso_image_set_volume_id(image_, id.c_str());
@@ -77,23 +84,44 @@ IsoWrite::IsoWrite(const WritePlan& plan, bool skipUnreadable) {
     iso_tree_set_follow_symlinks(image_, 1);
     iso_image_set_truncate_mode(image_, 0, 255);
 
+    // Without the files' dates, what enters the image is dated now (what an
+    // earlier session holds keeps its dates).
+    const time_t now = std::time(nullptr);
     std::map<std::string, IsoDir*> folders{{"\\", iso_image_get_root(image_)}};
     for (const auto& e : plan.entries) {
         const auto parent = folders.find(parentPath(e.imagePath));
         if (parent == folders.end()) continue;  // its folder was left out
         const std::string name = leafName(e.imagePath);
-        if (e.folder) {
-            IsoDir* dir = nullptr;
-            if (iso_image_add_new_dir(image_, parent->second, name.c_str(), &dir) < 0) {
-                error_ = MessageText(TakeIsoMessages());
+        // A folder of an earlier session takes in the new one's files; any
+        // other item of the same name gives way to the new one.
+        IsoNode* earlier = nullptr;
+        const bool taken = iso_image_dir_get_node(image_, parent->second, name.c_str(), &earlier, 0) == 1;
+        IsoNode* node = nullptr;
+        if (e.folder && taken && iso_node_get_type(earlier) == LIBISO_DIR) {
+            node = earlier;
+        } else {
+            if (taken) iso_node_remove(earlier);
+            if (e.folder) {
+                IsoDir* dir = nullptr;
+                if (iso_image_add_new_dir(image_, parent->second, name.c_str(), &dir) < 0) {
+                    error_ = MessageText(TakeIsoMessages());
+                    break;
+                }
+                node = reinterpret_cast<IsoNode*>(dir);
+            } else if (iso_tree_add_new_node(image_, parent->second, name.c_str(), e.source.c_str(), &node) < 0) {
+                if (skipUnreadable) continue;
+                error_ = e.source + ": " + MessageText(TakeIsoMessages());
                 break;
             }
-            iso_node_set_mtime(reinterpret_cast<IsoNode*>(dir), static_cast<time_t>(e.mtime));
-            folders[e.imagePath] = dir;
-        } else if (iso_tree_add_new_node(image_, parent->second, name.c_str(), e.source.c_str(), nullptr) < 0 &&
-                   !skipUnreadable) {
-            error_ = e.source + ": " + MessageText(TakeIsoMessages());
-            break;
+        }
+        if (e.folder) {
+            iso_node_set_mtime(node, static_cast<time_t>(e.mtime));
+            folders[e.imagePath] = reinterpret_cast<IsoDir*>(node);
+        }
+        if (!plan.useFileDates) {
+            iso_node_set_mtime(node, now);
+            iso_node_set_atime(node, now);
+            iso_node_set_ctime(node, now);
         }
     }
     if (!error_.empty()) {
@@ -122,13 +150,35 @@ IsoWrite::IsoWrite(const WritePlan& plan, bool skipUnreadable) {
     // A disc is read on other machines: readable by all, owned by no one.
     iso_write_opts_set_replace_mode(opts_, 1, 1, 1, 1);
     iso_write_opts_set_always_gmt(opts_, 1);
-    if (plan.useFileDates) {
-        iso_write_opts_set_dir_rec_mtime(opts_, 3);
-        iso_write_opts_set_replace_timestamps(opts_, 0);
-    } else {
-        iso_write_opts_set_dir_rec_mtime(opts_, 0);
-        iso_write_opts_set_replace_timestamps(opts_, 1);
+    // Folders show their own dates in every tree.
+    iso_write_opts_set_dir_rec_mtime(opts_, 3);
+    iso_write_opts_set_ms_block(opts_, at.startBlock);
+    if (at.base) iso_write_opts_set_appendable(opts_, 1);
+    if (at.descriptorCopy) {
+        descriptors_.assign(static_cast<std::size_t>(kDescriptorBlocks) * kBlockSize, 0);
+        iso_write_opts_set_overwrite_buf(opts_, descriptors_.data());
     }
+}
+
+bool IsoWrite::importSession(const Placement& at) {
+    IsoDataSource* source = DriveDataSource(at.base);
+    IsoReadOpts* read = nullptr;
+    int rc = -1;
+    if (source && iso_read_opts_new(&read, 0) >= 0) {
+        iso_read_opts_set_start_block(read, at.baseBlock);
+        iso_read_opts_set_no_aaip(read, 0);
+        // The earlier files keep their recorded MD5s; a damaged tag is
+        // found by reading the disc, not here.
+        iso_read_opts_set_no_md5(read, 2);
+        rc = iso_image_import(image_, source, read, nullptr);
+    }
+    if (read) iso_read_opts_free(read);
+    if (source) iso_data_source_unref(source);
+    if (rc >= 0) return true;
+    error_ = text::kSessionUnreadable;
+    const std::string why = MessageText(TakeIsoMessages());
+    if (!why.empty()) error_ += "\r\n" + why;
+    return false;
 }
 
 IsoWrite::~IsoWrite() {

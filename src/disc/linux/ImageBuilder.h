@@ -12,6 +12,10 @@
 struct Iso_Image;
 struct iso_write_opts;
 
+namespace burn {
+struct burn_drive;
+}
+
 namespace qm::disc::linuxburn {
 
 struct WritePlan {
@@ -27,12 +31,24 @@ bool UsesUdf(const WritePlan& plan);
 // The first file too large for the plan's volume type; null when none.
 const SnapshotEntry* FileTooLarge(const WritePlan& plan);
 
+// Where an image goes on the medium, and what it adds to.
+struct Placement {
+    std::uint32_t startBlock = 0;      // its first block; its addresses count from the medium's start
+    burn::burn_drive* base = nullptr;  // a drive whose session the image adds to
+    std::uint32_t baseBlock = 0;       // where that session is read from
+    // A copy of its volume descriptors for blocks 0 to 31 (descriptors()),
+    // for media written in place.
+    bool descriptorCopy = false;
+};
+
 // libisofs. The image and options are released by their owners.
 class IsoWrite {
 public:
     // With skipUnreadable a file that cannot be added is left out (an
-    // estimate); otherwise it fails the image.
-    explicit IsoWrite(const WritePlan& plan, bool skipUnreadable = false);
+    // estimate); otherwise it fails the image. With a base the image is a
+    // new session showing the earlier one's files too; what the plan holds
+    // replaces what that session holds under the same name.
+    explicit IsoWrite(const WritePlan& plan, bool skipUnreadable = false, const Placement& at = {});
     ~IsoWrite();
     IsoWrite(const IsoWrite&) = delete;
     IsoWrite& operator=(const IsoWrite&) = delete;
@@ -42,11 +58,17 @@ public:
     // Bytes of the image stream; -1 when it cannot be made.
     std::int64_t size() const;
     const std::string& error() const { return error_; }
+    // Blocks 0 to 31 as the image wants them once it is written (with
+    // Placement::descriptorCopy).
+    const std::vector<std::uint8_t>& descriptors() const { return descriptors_; }
 
 private:
+    bool importSession(const Placement& at);
+
     Iso_Image* image_ = nullptr;
     iso_write_opts* opts_ = nullptr;
     std::string error_;
+    std::vector<std::uint8_t> descriptors_;
 };
 
 // genisoimage over a tree of folders and links to the sources laid out in
