@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -120,18 +121,32 @@ DiscWindow::DiscWindow(disc::DiscEngine& engine, QWidget* parent) : QDialog(pare
     });
     connect(tvwFolders_, &QTreeWidget::customContextMenuRequested, this, [this] { logic_->TreeRightClicked(); });
     connect(lvwImageFiles_, &QTreeWidget::customContextMenuRequested, this, [this] { logic_->ListRightClicked(); });
+    // Names are edited only when the logic starts it (the menu, F2, a
+    // double-click on a file), and the edit's end goes back to it for the
+    // item it started on; an edit left with Escape is forgotten. The logic
+    // is called once the editor has finished with the item, as it may
+    // rebuild the list.
+    tvwFolders_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvwImageFiles_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(tvwFolders_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
-        if (filling_ || editingTreeKey_.empty()) return;
-        const std::string key = editingTreeKey_;
+        if (filling_ || editingTreeKey_.empty() || keyOf(item) != editingTreeKey_) return;
+        const std::string key = editingTreeKey_, text = item->text(0).toStdString();
         editingTreeKey_.clear();
-        logic_->TreeLabelEdited(key, item->text(0).toStdString());
+        QMetaObject::invokeMethod(
+            this, [this, key, text] { logic_->TreeLabelEdited(key, text); }, Qt::QueuedConnection);
     });
     connect(lvwImageFiles_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
-        if (filling_ || editingFileKey_.empty()) return;
-        const std::string key = editingFileKey_;
+        if (filling_ || editingFileKey_.empty() || keyOf(item) != editingFileKey_) return;
+        const std::string key = editingFileKey_, text = item->text(0).toStdString();
         editingFileKey_.clear();
-        logic_->FileLabelEdited(key, item->text(0).toStdString());
+        QMetaObject::invokeMethod(
+            this, [this, key, text] { logic_->FileLabelEdited(key, text); }, Qt::QueuedConnection);
     });
+    connect(tvwFolders_->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this] { editingTreeKey_.clear(); });
+    connect(lvwImageFiles_->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this] { editingFileKey_.clear(); });
+    connect(lvwImageFiles_, &QTreeWidget::itemDoubleClicked, this, [this] { logic_->RenameFilePressed(); });
 
     auto* options = new QGroupBox(this);
     auto* grid = new QGridLayout(options);
@@ -151,6 +166,9 @@ DiscWindow::DiscWindow(disc::DiscEngine& engine, QWidget* parent) : QDialog(pare
     grid->addWidget(txtVolIdentifier_, 3, 1);
     connect(cboDevices_, &QComboBox::currentIndexChanged, this, [this] {
         if (!filling_) logic_->DeviceSelected();
+    });
+    connect(cboVolumeType_, &QComboBox::currentIndexChanged, this, [this] {
+        if (!filling_) logic_->VolumeTypeSelected();
     });
     connect(txtVolIdentifier_, &QLineEdit::textEdited, this,
             [this](const QString& text) { logic_->VolumeLabelChanged(text.toStdString()); });
@@ -422,6 +440,13 @@ void DiscWindow::showEraseWindow(disc::Device& device, disc::DiscEngine& engine)
     dialog.show(device, engine);
 }
 
+void DiscWindow::reject() {
+    if (mayClose_)
+        QDialog::reject();
+    else
+        logic_->ExitPressed();
+}
+
 void DiscWindow::closeEvent(QCloseEvent* event) {
     // The window stays while a write (or an add) runs; otherwise the logic
     // lets go of the component before it goes.
@@ -446,6 +471,15 @@ void DiscWindow::dropEvent(QDropEvent* event) {
 }
 
 bool DiscWindow::eventFilter(QObject* watched, QEvent* event) {
+    // F2 renames as the File menu does.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2 &&
+        (watched == tvwFolders_ || watched == lvwImageFiles_)) {
+        if (watched == tvwFolders_)
+            logic_->RenameFolderPressed();
+        else
+            logic_->RenameFilePressed();
+        return true;
+    }
     // Drops on the tree or the list reach the window's own handling.
     if (event->type() == QEvent::DragEnter) {
         dragEnterEvent(static_cast<QDragEnterEvent*>(event));

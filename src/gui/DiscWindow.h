@@ -77,6 +77,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape: the window closes under the same rule as by its close box
+    // (QDialog's own would hide it in the middle of a write).
+    void reject() override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -70,6 +70,13 @@ void EraseDialog::closeWindow() {
     accept();
 }
 
+void EraseDialog::reject() {
+    if (mayClose_)
+        QDialog::reject();
+    else
+        logic_->CancelPressed();
+}
+
 void EraseDialog::closeEvent(QCloseEvent* event) {
     // An erase cannot be stopped: the window stays until it ends.
     if (!mayClose_ && !logic_->QueryUnload()) {

@@ -34,6 +34,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape: as "&Cancel", refused while an erase runs.
+    void reject() override;
 
 private:
     std::unique_ptr<disc::ErasePresenter> logic_;
