@@ -93,8 +93,10 @@ void DiscWritePresenter::AddDroppedItems(const DropData& drop) {
     ++adding_;
     for (const auto& dropped : drop.files) {
         const std::string path = trimmed(dropped);
-        const std::string name = LastPathPart(path);
-        if (name.empty()) continue;
+        // A host path is cut at "/" only: "\" is an ordinary character of a
+        // host name, but no name in the image can hold it.
+        const std::string name = path[0] == '/' ? path.substr(path.rfind('/') + 1) : LastPathPart(path);
+        if (name.empty() || name.find('\\') != std::string::npos) continue;
         const std::string imagePath = target + text::kRootKey + name;
         if (IsFolderPath(path))
             image_->AddFolder(path + "\\*.*", imagePath);

@@ -191,6 +191,11 @@ TEST_F(DiscWritePresenterTest, DropsGoToTheSelectedFolderByName) {
     EXPECT_EQ(engine.addedFiles[2], (std::pair<std::string, std::string>{dir / "x.txt", "\\Mail\\x.txt"}));
     EXPECT_EQ(view.rowKeys(), (std::vector<std::string>{"\\Mail\\x.txt"}));  // the selected folder's files
 
+    // A host name holding "\" is not taken for a folder and a file.
+    const std::size_t added = engine.addedFiles.size();
+    window.AddDroppedItems({true, {"/tmp/odd\\name.pst"}});
+    EXPECT_EQ(engine.addedFiles.size(), added);
+
     // A drop while another is still adding (the user dropped during a yield)
     // is not started inside it.
     view.onYield = [&] { window.AddDroppedItems({true, {"C:\\late.txt"}}); };

@@ -341,7 +341,10 @@ void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>
         std::this_thread::sleep_for(kStatusInterval);
     }
     const bool wroteWell = burn_drive_wrote_well(r.drive) == 1;
-    cancelled = cancelled || cancel;
+    // A cancel that came when the drive had nothing left to stop leaves a
+    // complete session: it is finished (made visible, verified as far as the
+    // cancel lets it) rather than called cancelled.
+    cancelled = !wroteWell && (cancelled || cancel);
     if (cancelled || !wroteWell) maker.kill();
     const int makerStatus = udf ? maker.wait() : 0;
     auto messages = startMessages;
