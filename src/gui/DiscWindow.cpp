@@ -480,9 +480,15 @@ bool DiscWindow::eventFilter(QObject* watched, QEvent* event) {
             logic_->RenameFilePressed();
         return true;
     }
-    // Drops on the tree or the list reach the window's own handling.
-    if (event->type() == QEvent::DragEnter) {
-        dragEnterEvent(static_cast<QDragEnterEvent*>(event));
+    // Drops on the tree or the list reach the window's own handling. The
+    // views would refuse a drag as it moves over them (they take no drops
+    // of their own), so its moves are answered here too.
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (drag->mimeData()->hasUrls())
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
         return true;
     }
     if (event->type() == QEvent::Drop) {

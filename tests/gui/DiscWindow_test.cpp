@@ -49,16 +49,21 @@ T* shown() {
 
 gui::DiscWindow* shownDiscWindow() { return shown<gui::DiscWindow>(); }
 
-// Host files dragged onto a widget and dropped, as a file manager does.
-void dropFiles(QWidget* target, const std::vector<std::string>& paths) {
+// Host files dragged onto a widget, moved over it and dropped, as a file
+// manager does; false when the widget refuses them on the way.
+bool dropFiles(QWidget* target, const std::vector<std::string>& paths) {
     QMimeData data;
     QList<QUrl> urls;
     for (const auto& p : paths) urls.push_back(QUrl::fromLocalFile(QString::fromStdString(p)));
     data.setUrls(urls);
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragMoveEvent move(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    if (!enter.isAccepted() || !move.isAccepted()) return false;
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
+    return true;
 }
 
 // Runs `step` on the disc window once it is shown (it opens modally).
@@ -180,7 +185,7 @@ protected:
         return w;
     }
     void drop(const std::vector<std::string>& paths) {
-        dropFiles(child<QTreeWidget>("lvwImageFiles")->viewport(), paths);
+        EXPECT_TRUE(dropFiles(child<QTreeWidget>("lvwImageFiles")->viewport(), paths));
     }
     QTreeWidgetItem* row(const QString& name) {
         auto* files = child<QTreeWidget>("lvwImageFiles");
@@ -320,8 +325,8 @@ TEST_F(DiscGuiTest, CyrillicAndJapaneseNamesReachTheDisc) {
     writeHostFile(cyrillic, std::string(5000, 'c'));
     writeHostFile(japanese, std::string(7000, 'j'));
     whenDiscWindowShows([&](gui::DiscWindow& w) {
-        dropFiles(w.findChild<QTreeWidget*>(QStringLiteral("tvwFolders"))->viewport(),
-                  {cyrillic, dir / "日本語フォルダ"});
+        EXPECT_TRUE(dropFiles(w.findChild<QTreeWidget*>(QStringLiteral("tvwFolders"))->viewport(),
+                              {cyrillic, dir / "日本語フォルダ"}));
         w.findChild<QCheckBox*>(QStringLiteral("chkAutoVerify"))->setChecked(true);
         w.findChild<QPushButton*>(QStringLiteral("cmdWriteDisc"))->click();  // the default type
         w.findChild<QAction*>(QStringLiteral("mnuFileExit"))->trigger();
