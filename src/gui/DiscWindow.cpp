@@ -80,6 +80,8 @@ DiscWindow::DiscWindow(disc::DiscEngine& engine, QWidget* parent) : QDialog(pare
           [this] { logic_->RenameFilePressed(); });
     entry(disc::FileMenuEntry::mnuFileSep4, nullptr, "mnuFileSep4", [] {});
     entry(disc::FileMenuEntry::mnuFileExit, disc::text::kMenuExit, "mnuFileExit", [this] { logic_->ExitPressed(); });
+    fileEntries_[disc::FileMenuEntry::mnuFileClear]->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
+    fileEntries_[disc::FileMenuEntry::mnuFileExit]->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
     mnuDevice_ = menus->addMenu(q(disc::text::kMenuDevice));
     mnuDevice_->setObjectName(QStringLiteral("mnuDevice"));
     QAction* eject = mnuDevice_->addAction(q(disc::text::kMenuEject));
@@ -108,7 +110,11 @@ DiscWindow::DiscWindow(disc::DiscEngine& engine, QWidget* parent) : QDialog(pare
     lvwImageFiles_->setRootIsDecorated(false);
     lvwImageFiles_->setHeaderLabels({q(disc::text::kColumnFileName), q(disc::text::kColumnSize), q(disc::text::kColumnDate)});
     lvwImageFiles_->setContextMenuPolicy(Qt::CustomContextMenu);
-    lvwImageFiles_->header()->setStretchLastSection(true);
+    // The names take the room; size and date as wide as they need.
+    lvwImageFiles_->header()->setStretchLastSection(false);
+    lvwImageFiles_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    lvwImageFiles_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    lvwImageFiles_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     split->setStretchFactor(1, 2);
     for (QWidget* w : {static_cast<QWidget*>(tvwFolders_), static_cast<QWidget*>(lvwImageFiles_)}) {
         w->setAcceptDrops(true);

@@ -119,6 +119,27 @@ TEST_F(LinuxEngineTest, AnImageAnotherProgramWroteAtTheStartIsReplacedNotAddedTo
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{kOverwrite + "\r\n\r\nWrite anyway?"});
 }
 
+TEST_F(LinuxEngineTest, ACancelledSessionLeavesTheEarlierOnesAsTheyWere) {
+    open("a.qmk", makeSource("a.qmk", 10000));
+    write(fsys::Joliet, false);
+    const std::string before = readHostFile(drivePath());
+    const std::string big = dir / "big.pst";
+    writeHostFile(big, "");
+    std::filesystem::resize_file(big, 1ull << 30);
+    window->ClearAllPressed();
+    window->AddDroppedItems({true, {big}});
+    int yieldsWhileWriting = 0;
+    view.onYield = [&] {
+        if (!window->Idle() && ++yieldsWhileWriting == 3) window->CancelPressed();
+    };
+    view.messages.clear();
+    write(fsys::Joliet, false);
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Write Cancelled!"});
+    const std::string after = readHostFile(drivePath());
+    EXPECT_EQ(after.size(), before.size());
+    EXPECT_TRUE(after == before);  // byte for byte (not printed: it is an image)
+}
+
 TEST_F(LinuxEngineTest, CancelDuringVerificationSaysTheWriteIsComplete) {
     const std::string source = makeSource("a.qmk", 200000);
     open("a.qmk", source);

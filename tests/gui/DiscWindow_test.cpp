@@ -219,6 +219,14 @@ protected:
     std::unique_ptr<gui::DiscWindow> window;
 };
 
+TEST_F(DiscWindowTest, TheMenusHaveTheirShortcuts) {
+    openWindow();
+    EXPECT_EQ(child<QAction>("mnuFileClear")->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
+    EXPECT_EQ(child<QAction>("mnuFileExit")->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
+    EXPECT_EQ(child<QAction>("mnuDeviceEject")->shortcut(), QKeySequence(QStringLiteral("Ctrl+J")));
+    EXPECT_EQ(child<QAction>("mnuDeviceCloseTray")->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
+}
+
 // Escape, like the close box, leaves the window in place while it writes.
 TEST_F(DiscWindowTest, EscapeIsRefusedWhileTheDiscIsWritten) {
     const std::string source = dir / "a.qmk";

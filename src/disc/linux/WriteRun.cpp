@@ -302,6 +302,13 @@ void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>
         return;
     }
 
+    // What a file drive held before a session is added to it.
+    off_t heldBytes = -1;
+    if (r.append && !r.filePath.empty() && !r.testWrite) {
+        struct stat file {};
+        if (::stat(r.filePath.c_str(), &file) == 0) heldBytes = file.st_size;
+    }
+
     // libburn refuses a drive whose previous operation is still winding
     // down (its worker leaves a moment after the drive reports idle): wait
     // for it rather than report a write that never started.
@@ -351,6 +358,9 @@ void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>
     for (auto& m : TakeBurnMessages()) messages.push_back(m);
     for (auto& m : TakeIsoMessages()) messages.push_back(m);
 
+    // A session that did not get written whole is not part of the disc: a
+    // file drive that had one added to it ends where the earlier ones do.
+    if ((cancelled || !wroteWell || SignalReceived() != 0) && heldBytes >= 0) ::truncate(r.filePath.c_str(), heldBytes);
     if (SignalReceived() != 0) {
         report.failed(systemFailure(1, text::kAbortedBySignal));
         return;
