@@ -246,17 +246,41 @@ TEST_F(DiscWindowTest, EscapeIsRefusedWhileTheDiscIsWritten) {
     EXPECT_FALSE(window->isVisible());
 }
 
+// Runs `act` once, when the watched widget is disabled.
+class WhenDisabled : public QObject {
+public:
+    WhenDisabled(QWidget* watched, std::function<void()> act) : watched_(watched), act_(std::move(act)) {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (object == watched_ && event->type() == QEvent::EnabledChange && !watched_->isEnabled() && act_) {
+            auto act = std::move(act_);
+            act_ = nullptr;
+            act();
+        }
+        return false;
+    }
+
+private:
+    QWidget* watched_;
+    std::function<void()> act_;
+};
+
 TEST_F(DiscWindowTest, EscapeIsRefusedWhileTheDiscIsErased) {
     writeHostFile(drive, std::string(1 << 20, 'd'));
     openWindow();
     bool shownAfterEscape = false;
+    std::unique_ptr<WhenDisabled> whenErasing;
     QTimer::singleShot(10, [&] {
         gui::EraseDialog* erase = shown<gui::EraseDialog>();
         if (!erase) return;
-        QTimer::singleShot(0, erase, [erase, &shownAfterEscape] {
-            QTest::keyClick(erase, Qt::Key_Escape);
-            shownAfterEscape = erase->isVisible();
-        });
+        // The erase has started when its buttons go grey (a file drive's
+        // erase may end before the window's events run again).
+        whenErasing = std::make_unique<WhenDisabled>(erase->findChild<QPushButton*>(QStringLiteral("cmdCancel")),
+                                                     [erase, &shownAfterEscape] {
+                                                         QTest::keyClick(erase, Qt::Key_Escape);
+                                                         shownAfterEscape = erase->isVisible();
+                                                     });
         erase->findChild<QPushButton*>(QStringLiteral("cmdErase"))->click();
     });
     child<QAction>("mnuDeviceEraseDisc")->trigger();
