@@ -62,6 +62,7 @@ private:
         bool moved = false;
     };
     bool writeJournal(const std::string& state, std::string& why);
+    void dropSameFileTwice();
     void undoMoves();
     void finish();
 
