@@ -83,6 +83,48 @@ TEST_F(WineFileSystemTest, AnExactMatchWinsOverOneInAnotherCase) {
     EXPECT_EQ(bytes, "upper");
 }
 
+// Names found ignoring case come from an index of the folder kept while it
+// is unchanged: what this program changes it follows, what another program
+// changes is seen at the next lookup.
+TEST_F(WineFileSystemTest, NamesInAnotherCaseFollowEveryChangeOfTheFolder) {
+    const std::string folder = c + "/Mail";
+    make(folder + "/Inbox.pst");
+    make(folder + "/Sent.pst");
+    EXPECT_EQ(files->hostPath("C:\\mail\\INBOX.PST"), folder + "/Inbox.pst");
+
+    // This program's own changes.
+    ASSERT_TRUE(files->renameFile("C:\\mail\\inbox.pst", "C:\\Mail\\Old.pst"));
+    EXPECT_EQ(files->hostPath("C:\\mail\\OLD.PST"), folder + "/Old.pst");
+    EXPECT_FALSE(files->fileExists("C:\\mail\\INBOX.PST"));
+    ASSERT_TRUE(files->deleteFile("C:\\mail\\sent.PST"));
+    EXPECT_FALSE(files->fileExists("C:\\mail\\SENT.PST"));
+    std::string error;
+    auto part = files->createReplacement("C:\\Mail\\New.pst", error);
+    ASSERT_TRUE(part && part->write("n", 1) && part->commit()) << error;
+    EXPECT_EQ(files->hostPath("C:\\MAIL\\NEW.PST"), folder + "/New.pst");
+
+    // Another program's, in every way a folder changes. A folder's stamp
+    // moves on the kernel's coarse clock (a few milliseconds): a change
+    // within the same tick as a lookup is seen at the folder's next change.
+    const auto tick = [] { usleep(20000); };
+    EXPECT_FALSE(files->fileExists("C:\\mail\\OTHER.PST"));
+    tick();
+    make(folder + "/Other.pst");
+    EXPECT_TRUE(files->fileExists("C:\\mail\\OTHER.PST"));
+    tick();
+    fs::rename(folder + "/Other.pst", folder + "/Moved.pst");
+    EXPECT_FALSE(files->fileExists("C:\\mail\\OTHER.PST"));
+    EXPECT_TRUE(files->fileExists("C:\\mail\\MOVED.PST"));
+    tick();
+    fs::remove(folder + "/Old.pst");
+    EXPECT_FALSE(files->fileExists("C:\\mail\\old.pst"));
+    // The folder itself replaced by another of the same name.
+    fs::rename(folder, c + "/Gone");
+    make(folder + "/Fresh.pst");
+    EXPECT_FALSE(files->fileExists("C:\\mail\\MOVED.PST"));
+    EXPECT_TRUE(files->fileExists("C:\\mail\\FRESH.PST"));
+}
+
 TEST_F(WineFileSystemTest, DrivesAreReadFromTheLinksNotAssumed) {
     const std::string other = dir / "elsewhere";
     fs::create_directories(other + "/Backups");

@@ -47,25 +47,16 @@ std::string lastHostName(const std::string& host) {
 // The host name of `ansiName` inside `folder`: an exact match first, then the
 // first entry (in sorted order, so the choice is stable) whose name matches
 // ignoring case. Empty when there is none.
-std::string findEntry(const CodePage& cp, const std::string& folder, const std::string& ansiName) {
+std::string findEntry(FolderNames& names, const CodePage& cp, const std::string& folder, const std::string& ansiName) {
     const std::string exact = cp.toUtf8(ansiName);
     if (hostExists(joinHost(folder, exact))) return exact;
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return {};
-    const std::u16string wanted = cp.foldCase(ansiName);
-    std::vector<std::string> matches;
-    while (const dirent* e = readdir(dir)) {
-        const std::string name = e->d_name;
-        if (name == "." || name == "..") continue;
-        const std::string ansi = cp.fromUtf8(name);
-        // A host name the code page cannot hold cannot be named from here.
-        if (cp.toUtf8(ansi) != name) continue;
-        if (cp.foldCase(ansi) == wanted) matches.push_back(name);
-    }
-    closedir(dir);
-    if (matches.empty()) return {};
-    std::sort(matches.begin(), matches.end());
-    return matches.front();
+    return names.find(folder, ansiName);
+}
+
+std::pair<std::string, std::string> splitHost(const std::string& host) {
+    std::pair<std::string, std::string> parts;
+    posix::splitHostPath(host, parts.first, parts.second);
+    return parts;
 }
 
 // ---- Windows paths -----------------------------------------------------------
@@ -257,7 +248,7 @@ std::string WineFileSystem::mapPath(const std::string& windowsPath, Reach reach)
     for (std::size_t i = 0; i < p.parts.size(); ++i) {
         const std::string& part = p.parts[i];
         const bool last = i + 1 == p.parts.size();
-        std::string name = found ? findEntry(codePage_, host, part) : std::string();
+        std::string name = found ? findEntry(names_, codePage_, host, part) : std::string();
         if (!name.empty()) {
             host = joinHost(host, name);
             resolved.push_back(codePage_.foldCase(part));
@@ -279,7 +270,7 @@ std::string WineFileSystem::mapPath(const std::string& windowsPath, Reach reach)
                 if (!resolved.empty()) resolved.pop_back();
                 continue;
             }
-            const std::string entry = findEntry(codePage_, to, t);
+            const std::string entry = findEntry(names_, codePage_, to, t);
             to = joinHost(to, entry.empty() ? t : entry);
             resolved.push_back(codePage_.foldCase(t));
         }
@@ -469,7 +460,20 @@ bool WineFileSystem::renameFile(const std::string& from, const std::string& to) 
         if (target == source) return true;
         return rename(source.c_str(), target.c_str()) == 0;
     }
-    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+    // The folders' indexes of names follow the move (see FolderNames).
+    const auto [fromFolder, fromName] = splitHost(source);
+    const auto [toFolder, toName] = splitHost(target);
+    const FolderNames::Stamp fromBefore = FolderNames::stampOf(fromFolder);
+    const FolderNames::Stamp toBefore = fromFolder == toFolder ? fromBefore : FolderNames::stampOf(toFolder);
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+        if (fromFolder == toFolder) {
+            names_.changed(fromFolder, fromBefore, fromName, toName);
+        } else {
+            names_.changed(fromFolder, fromBefore, fromName, "");
+            names_.changed(toFolder, toBefore, "", toName);
+        }
+        return true;
+    }
     if (errno == EINVAL || errno == ENOSYS) {
         // No atomic no-replace here: a hard link refuses an existing name too.
         if (S_ISREG(sst.st_mode) && link(source.c_str(), target.c_str()) == 0) return unlink(source.c_str()) == 0;
@@ -495,7 +499,11 @@ bool WineFileSystem::deleteFile(const std::string& path) {
     // A read-only file cannot be deleted (Wine refuses it even for root).
     struct stat target {};
     if (::stat(host.c_str(), &target) == 0 && S_ISREG(target.st_mode) && isReadOnly(target)) return false;
-    return unlink(host.c_str()) == 0;
+    const auto [folder, name] = splitHost(host);
+    const FolderNames::Stamp before = FolderNames::stampOf(folder);
+    if (unlink(host.c_str()) != 0) return false;
+    names_.changed(folder, before, name, "");
+    return true;
 }
 
 bool WineFileSystem::setAttributes(const std::string& path, std::uint32_t attributes) {
@@ -598,8 +606,11 @@ std::unique_ptr<ReplaceStream> WineFileSystem::createReplacement(const std::stri
         error = "the path cannot be reached in the prefix: " + codePage_.toUtf8(target);
         return nullptr;
     }
+    const std::string folder = splitHost(host).first;
+    const FolderNames::Stamp before = FolderNames::stampOf(folder);
     auto stream = posix::createHostReplacement(host, error, access);
     if (!stream) return nullptr;
+    names_.changed(folder, before, "", "");
     return std::make_unique<NamedInCodePage>(std::move(stream), codePage_);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/wine/FolderNames.h"
 #include "platform/wine/WinePrefix.h"
 
 namespace qm::platform::wine {
@@ -71,6 +72,7 @@ private:
 
     WinePrefix prefix_;
     const CodePage& codePage_;
+    mutable FolderNames names_{codePage_};
 };
 
 }  // namespace qm::platform::wine
