@@ -11,6 +11,17 @@ namespace {
 
 const std::string kKey = "HKEY_CURRENT_USER\\Software\\Quillmark Tests\\Restore";
 
+// A value written where its key may not be yet: Windows' value writes do not
+// make keys.
+bool setValue(app::Session& s, const std::string& key, const std::string& name, const std::string& text) {
+    std::string sub = key;
+    const platform::KeyHandle root = s.reg.SplitKeyPath(sub);
+    platform::KeyHandle made{};
+    if (s.reg.registry().RegCreateKeyA(root, sub, &made) != platform::RegStatus::Success) return false;
+    s.reg.registry().RegCloseKey(made);
+    return s.reg.SetStringValue(key, name, text);
+}
+
 class RestoreCopies : public Win32Test {
 protected:
     void SetUp() override {
@@ -19,8 +30,8 @@ protected:
         ASSERT_TRUE(session->hasWorkFolder());
         auto& reg = session->reg;
         reg.DeleteKeyTree(kKey);
-        ASSERT_TRUE(reg.SetStringValue(kKey + "\\Kept", "Value", "before"));
-        ASSERT_TRUE(reg.SetStringValue(kKey, "Top", "before"));
+        ASSERT_TRUE(setValue(*session, kKey + "\\Kept", "Value", "before"));
+        ASSERT_TRUE(setValue(*session, kKey, "Top", "before"));
     }
     void TearDown() override {
         if (session) session->reg.DeleteKeyTree(kKey);
@@ -34,10 +45,10 @@ protected:
     }
     void change() {
         auto& reg = session->reg;
-        ASSERT_TRUE(reg.SetStringValue(kKey, "Top", "after"));
+        ASSERT_TRUE(setValue(*session, kKey, "Top", "after"));
         ASSERT_TRUE(reg.DeleteKeyTree(kKey + "\\Kept"));
-        ASSERT_TRUE(reg.SetStringValue(kKey + "\\New", "Value", "after"));
-        ASSERT_TRUE(reg.SetStringValue(kKey + "\\Absent", "Value", "after"));
+        ASSERT_TRUE(setValue(*session, kKey + "\\New", "Value", "after"));
+        ASSERT_TRUE(setValue(*session, kKey + "\\Absent", "Value", "after"));
     }
 
     std::unique_ptr<app::Session> session;
@@ -68,10 +79,9 @@ TEST_F(RestoreCopies, TheNextRunUndoesAKilledRestore) {
         transaction = new app::RestoreTransaction(killed);
         std::string why;
         ASSERT_TRUE(transaction->begin({kKey, kKey + "\\Absent"}, why)) << why;
-        auto& reg = killed.reg;
-        ASSERT_TRUE(reg.SetStringValue(kKey, "Top", "after"));
-        ASSERT_TRUE(reg.DeleteKeyTree(kKey + "\\Kept"));
-        ASSERT_TRUE(reg.SetStringValue(kKey + "\\Absent", "Value", "after"));
+        ASSERT_TRUE(setValue(killed, kKey, "Top", "after"));
+        ASSERT_TRUE(killed.reg.DeleteKeyTree(kKey + "\\Kept"));
+        ASSERT_TRUE(setValue(killed, kKey + "\\Absent", "Value", "after"));
         const std::string work = killed.state.WorkFolder;
         left = base::joinPath(base::parentFolder(work, killed.leads()), "run-killed-by-the-test", killed.leads());
         ASSERT_TRUE(killed.files.createFolder(left));
