@@ -69,3 +69,21 @@ foreach(mode unattended across)
                    $<TARGET_FILE:quillmark> $<TARGET_FILE:make-sample-here> ${QM_LINUX_BUILD})
   set_tests_properties(console_${mode} PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77)
 endforeach()
+
+# The native windows, opened modeless and driven through their controls on
+# a virtual display: over installations in memory, and over a sample made
+# in the test prefix through the Win32 services (whose job scheduler the
+# Win32 platform's tests stop and start too: one at a time).
+if(TARGET qm_win32gui)
+  file(GLOB win32gui_test_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32gui/*.cpp)
+  add_executable(test_win32gui ${win32gui_test_srcs} ${CMAKE_SOURCE_DIR}/tests/win32/Win32Fixture.cpp
+                               $<TARGET_OBJECTS:qm_win32gui_resources>)
+  target_link_libraries(test_win32gui PRIVATE qm_win32gui qm_testsupport GTest::gtest_main)
+  add_dependencies(test_win32gui quillmark)
+  add_test(NAME test_win32gui
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32gui/under-xvfb.sh ${QM_WINE} $<TARGET_FILE:test_win32gui>
+                   --gtest_brief=1)
+  set_tests_properties(test_win32gui PROPERTIES ENVIRONMENT "${QM_WINE_ENV}" FIXTURES_REQUIRED wine_prefix
+                       TIMEOUT 600 SKIP_RETURN_CODE 77 RESOURCE_LOCK schedule_service)
+  set_tests_properties(test_win32 PROPERTIES RESOURCE_LOCK schedule_service)
+endif()

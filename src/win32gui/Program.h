@@ -1,0 +1,9 @@
+#pragma once
+// The program with its windows: the Windows it runs in opened, the main
+// window, the event loop, and the end.
+namespace qm::win32gui {
+
+// Answers the exit status.
+int runWindows();
+
+}  // namespace qm::win32gui

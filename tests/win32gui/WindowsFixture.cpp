@@ -1,0 +1,208 @@
+#include "win32gui/WindowsFixture.h"
+
+#include <commctrl.h>
+
+#include "platform/memory/MemoryPlatform.h"
+#include "support/HostDrive.h"
+#include "win32gui/PasswordDialog.h"
+#include "win32gui/Resources.h"
+#include "win32gui/SystemDialogs.h"
+#include "win32gui/Text.h"
+
+namespace qm::test {
+
+using win32gui::SystemDialogs;
+
+platform::JobAddResult RecordingScheduler::NetScheduleJobAdd(const std::string&, const platform::AtInfo& job) {
+    added.push_back(job);
+    platform::JobAddResult result;
+    result.status = platform::kSchedulerOk;
+    result.jobNumber = static_cast<std::uint32_t>(added.size());
+    return result;
+}
+
+platform::JobListResult RecordingScheduler::listJobs() {
+    platform::JobListResult result;
+    result.status = platform::kSchedulerOk;
+    result.jobs = listed;
+    return result;
+}
+
+platform::SchedulerResult RecordingScheduler::removeJob(std::uint32_t jobNumber) {
+    removed.push_back(jobNumber);
+    std::erase_if(listed, [jobNumber](const platform::ScheduledJob& j) { return j.jobNumber == jobNumber; });
+    platform::SchedulerResult result;
+    result.status = platform::kSchedulerOk;
+    return result;
+}
+
+HWND controlOf(HWND root, int id) {
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    EnumChildWindows(
+        root,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            if (GetDlgCtrlID(child) != s->id) return TRUE;
+            s->found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string textOf(HWND control) {
+    const int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
+    return win32gui::utf8(text);
+}
+
+bool isCheckedBox(HWND control) { return SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+bool clickOn(HWND control) {
+    if (!control || !IsWindowEnabled(control) || !IsWindowVisible(control)) return false;
+    const LONG style = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+    if (style == BS_AUTOCHECKBOX)
+        SendMessageW(control, BM_SETCHECK, isCheckedBox(control) ? BST_UNCHECKED : BST_CHECKED, 0);
+    SendMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control));
+    return true;
+}
+
+void chooseIn(HWND combo, const std::string& entry) {
+    const std::wstring text = win32gui::wide(entry);
+    const LRESULT index =
+        SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    ASSERT_NE(index, CB_ERR) << entry;
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+}
+
+void typeInto(HWND box, const std::string& text) {
+    for (wchar_t c : win32gui::wide(text)) SendMessageW(box, WM_CHAR, c, 1);
+}
+
+std::vector<std::string> comboEntries(HWND combo) {
+    std::vector<std::string> entries;
+    const auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const auto length = static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0));
+        std::wstring text(length + 1, L'\0');
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(length);
+        entries.push_back(win32gui::utf8(text));
+    }
+    return entries;
+}
+
+void pumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+Probe::Probe() {
+    static const bool registered = [] {
+        WNDCLASSW type{};
+        type.lpfnWndProc = procedure;
+        type.hInstance = GetModuleHandleW(nullptr);
+        type.lpszClassName = L"QuillmarkTestProbe";
+        return RegisterClassW(&type) != 0;
+    }();
+    EXPECT_TRUE(registered);
+    window_ = CreateWindowExW(0, L"QuillmarkTestProbe", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+Probe::~Probe() { DestroyWindow(window_); }
+
+void Probe::post(std::function<void()> probe) {
+    probe_ = std::move(probe);
+    PostMessageW(window_, WM_APP, 0, 0);
+}
+
+LRESULT CALLBACK Probe::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) {
+        auto* self = reinterpret_cast<Probe*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self && self->probe_) {
+            auto probe = std::move(self->probe_);
+            self->probe_ = nullptr;
+            probe();
+        }
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void WindowsTest::SetUp() {
+    SystemDialogs::reset();
+    SystemDialogs::answerUnaskedWith(app::Answer::Ok);
+    win32gui::PasswordDialog::clearQueue();
+}
+
+void WindowsTest::TearDown() {
+    window_.reset();
+    context_.reset();
+    SystemDialogs::reset();
+    win32gui::PasswordDialog::clearQueue();
+    pumpMessages();
+}
+
+WindowsInstallation& WindowsTest::install(const std::string& user, const std::string& outlook,
+                                          const std::string& profile, const std::string& second) {
+    auto inst = std::make_unique<WindowsInstallation>();
+    auto mem = platform::memory::openMemoryPlatform(inst->platform, user);
+    mem.files->mount('Z', hostDrive());
+    mem.outlook->version = outlook;
+    sample::SampleOptions options;
+    options.user = user;
+    options.outlook = outlook;
+    options.profile = profile;
+    options.secondProfile = second;
+    std::string error;
+    EXPECT_TRUE(sample::buildSample(options, inst->platform, inst->made, error)) << error;
+    inst->session = std::make_unique<app::Session>(inst->platform);
+    installs_.push_back(std::move(inst));
+    return *installs_.back();
+}
+
+win32gui::MainDialog& WindowsTest::open(WindowsInstallation& inst, platform::Scheduler* jobs) {
+    window_.reset();
+    context_ = std::make_unique<win32gui::WindowsContext>(*inst.session, jobs ? *jobs : scheduler);
+    window_ = std::make_unique<win32gui::MainDialog>(*context_);
+    window_->setQuitAction([this] { quitCalled_ = true; });
+    window_->open();
+    window_->show();
+    pumpMessages();
+    return *window_;
+}
+
+void WindowsTest::menu(int id) const {
+    const UINT state = GetMenuState(GetMenu(window_->hwnd()), static_cast<UINT>(id), MF_BYCOMMAND);
+    ASSERT_NE(state, static_cast<UINT>(-1)) << "no menu entry " << id;
+    if (state & (MF_GRAYED | MF_DISABLED)) return;
+    SendMessageW(window_->hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void WindowsTest::itemsMenu(bool backupItems, int entry) const {
+    HWND page = backupItems ? window_->backupPage() : window_->restorePage();
+    HWND frame = GetDlgItem(page, backupItems ? ID_backupItems : ID_restoreItems);
+    RECT r{};
+    GetWindowRect(frame, &r);
+    SystemDialogs::queueMenuChoice(entry);
+    // The right button on the frame, between its boxes.
+    SendMessageW(page, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page), MAKELPARAM(r.right - 4, r.bottom - 4));
+}
+
+std::vector<std::string> WindowsTest::messages() const { return SystemDialogs::messagesShown(); }
+
+std::string WindowsTest::onZ(const std::string& hostPath) { return hostDrive()->windowsPath(hostPath); }
+
+}  // namespace qm::test

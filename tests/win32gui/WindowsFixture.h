@@ -1,0 +1,104 @@
+#pragma once
+// The native windows, opened modeless over sample installations (held in
+// memory, or made in the Windows the tests run in) and driven through their
+// controls by id, as a user drives them: clicks, choices, keys. Message
+// boxes, file dialogs, the password window and pop-up menus answer through
+// their hooks, so nothing waits.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Session.h"
+#include "platform/Platform.h"
+#include "platform/Scheduler.h"
+#include "sample/SampleInstallation.h"
+#include "support/TempDir.h"
+#include "win32gui/MainDialog.h"
+#include "win32gui/Presenters.h"
+
+namespace qm::test {
+
+// Jobs kept in a list, as a scheduler that answers at once.
+class RecordingScheduler : public platform::Scheduler {
+public:
+    platform::JobAddResult NetScheduleJobAdd(const std::string& serverName, const platform::AtInfo& job) override;
+    platform::JobListResult listJobs() override;
+    platform::SchedulerResult removeJob(std::uint32_t jobNumber) override;
+    std::vector<platform::AtInfo> added;
+    std::vector<std::uint32_t> removed;
+    std::vector<platform::ScheduledJob> listed;
+};
+
+struct WindowsInstallation {
+    platform::Platform platform;
+    sample::SampleInstallation made;
+    std::unique_ptr<app::Session> session;
+};
+
+// Controls of any window, by id.
+HWND controlOf(HWND root, int id);
+std::string textOf(HWND control);
+bool isCheckedBox(HWND control);
+// A click as the mouse gives it; false (and nothing happens) on a control
+// that is disabled or not shown.
+bool clickOn(HWND control);
+// A combo box's entry picked as the user picks it.
+void chooseIn(HWND combo, const std::string& entry);
+// Keys typed into a box, one character after the other (limits apply).
+void typeInto(HWND box, const std::string& text);
+std::vector<std::string> comboEntries(HWND combo);
+// Lets the windows' messages run.
+void pumpMessages();
+
+// Runs `probe` on the window's thread the next time its messages run (from
+// inside a run's yielding, for instance).
+class Probe {
+public:
+    Probe();
+    ~Probe();
+    void post(std::function<void()> probe);
+
+private:
+    static LRESULT CALLBACK procedure(HWND, UINT, WPARAM, LPARAM);
+    HWND window_ = nullptr;
+    std::function<void()> probe_;
+};
+
+class WindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A sample installation in memory, with the host's files as Z:.
+    WindowsInstallation& install(const std::string& user, const std::string& outlook,
+                                 const std::string& profile = "Outlook", const std::string& second = "");
+    // The main window over an installation, loaded and shown.
+    win32gui::MainDialog& open(WindowsInstallation& inst, platform::Scheduler* jobs = nullptr);
+    win32gui::WindowsContext& context() { return *context_; }
+
+    HWND control(int id) const { return window_->control(id); }
+    std::string text(int id) const { return textOf(control(id)); }
+    bool enabled(int id) const { return IsWindowEnabled(control(id)) != FALSE; }
+    bool checked(int id) const { return isCheckedBox(control(id)); }
+    bool click(int id) const { return clickOn(control(id)); }
+    // A menu entry chosen; nothing when it is greyed.
+    void menu(int id) const;
+    // The pop-up of an item frame, with this entry chosen.
+    void itemsMenu(bool backupItems, int entry) const;
+    std::vector<std::string> messages() const;
+    // Z:\... for a host path: the host's own files in a memory installation.
+    static std::string onZ(const std::string& hostPath);
+
+    TempDir dir;
+    RecordingScheduler scheduler;
+    std::vector<std::unique_ptr<WindowsInstallation>> installs_;
+    std::unique_ptr<win32gui::WindowsContext> context_;
+    std::unique_ptr<win32gui::MainDialog> window_;
+    bool quitCalled_ = false;
+};
+
+}  // namespace qm::test
