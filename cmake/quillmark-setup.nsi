@@ -5,7 +5,9 @@
 ; /CurrentUser or /AllUsers choose the kind of installation.
 ;   makensis -DVERSION=2.70 -DFILES=DIR -DICON=ICO -DOUTFILE=SETUP.EXE quillmark-setup.nsi
 ; DIR holds quillmark.exe and the help folder.
-Unicode true
+; A 64-bit installer, as the program is: it runs where the program runs
+; (and under a Wine without its 32-bit half).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !define NAME "Quillmark"
@@ -28,7 +30,6 @@ BrandingText "${NAME} ${VERSION}"
 !define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_VALUENAME "InstallLocation"
 !include MultiUser.nsh
 !include MUI2.nsh
-!include x64.nsh
 !include FileFunc.nsh
 
 !define MUI_ICON "${ICON}"
@@ -54,17 +55,10 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
 
 Function .onInit
-  ; The program is built for 64-bit Windows only.
-  ${IfNot} ${RunningX64}
-    MessageBox MB_OK|MB_ICONSTOP "${NAME} needs a 64-bit Windows." /SD IDOK
-    Abort
-  ${EndIf}
-  SetRegView 64
   !insertmacro MULTIUSER_INIT
 FunctionEnd
 
 Function un.onInit
-  SetRegView 64
   !insertmacro MULTIUSER_UNINIT
 FunctionEnd
 

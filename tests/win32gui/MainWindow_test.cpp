@@ -128,7 +128,7 @@ TEST_F(WindowsTest, ItemsTabsAndTheActionCaption) {
     // Choosing the profile again clears the boxes the user ticked.
     ASSERT_TRUE(click(ID_backupitem_0 + 2));
     EXPECT_TRUE(checked(ID_backupitem_0 + 2));
-    chooseIn(control(ID_cbSource), "Outlook");
+    ASSERT_TRUE(chooseIn(control(ID_cbSource), "Outlook"));
     EXPECT_FALSE(checked(ID_backupitem_0 + 2));
 
     for (app::Tab tab : {app::Tab::Restore, app::Tab::Backup, app::Tab::Restore, app::Tab::Restore, app::Tab::Backup}) {
@@ -267,7 +267,7 @@ TEST_F(WindowsTest, BackupAndRestoreThroughTheWindow) {
     EXPECT_NE(text(ID_txtPOBinfo).find("Profile:Outlook\r\n"), std::string::npos) << text(ID_txtPOBinfo);
     for (int i = 0; i < 8; ++i) EXPECT_TRUE(enabled(ID_restoreitem_0 + i)) << i;
 
-    chooseIn(control(ID_cbTarget), "Work");
+    ASSERT_TRUE(chooseIn(control(ID_cbTarget), "Work"));
     itemsMenu(false, ID_mnuSelectAll);
     ASSERT_TRUE(click(ID_cmdApply));  // confirmed with Ok
     ASSERT_EQ(messages().size(), 2u);

@@ -100,7 +100,7 @@ TEST_F(WindowsTest, OptionsWindowControlsAndDefaults) {
 
     // Choosing a profile clears the boxes the user had ticked.
     ASSERT_TRUE(clickOn(options(ID_backupitem_0 + 2)));
-    chooseIn(options(ID_cbSource), "Work");
+    ASSERT_TRUE(chooseIn(options(ID_cbSource), "Work"));
     EXPECT_FALSE(isCheckedBox(options(ID_backupitem_0 + 2)));
 
     // Cancel closes the window.

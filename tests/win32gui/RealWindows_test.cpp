@@ -77,7 +77,7 @@ TEST_F(RealWindowsTest, BackupAndRestoreThroughTheMainWindow) {
     SystemDialogs::queueFileName(archive);
     ASSERT_TRUE(click(ID_cmdSourceFile));
     EXPECT_TRUE(messages().empty()) << messages().front();
-    chooseIn(control(ID_cbTarget), "Work");
+    ASSERT_TRUE(chooseIn(control(ID_cbTarget), "Work"));
     // The personal folders alone: the profile, its data files, its rules.
     ASSERT_TRUE(click(ID_restoreitem_0));
     ASSERT_TRUE(click(ID_cmdApply));
@@ -118,7 +118,7 @@ TEST_F(RealWindowsTest, AJobAddedInTheOptionsWindowIsListedByTheSystemsScheduler
         ASSERT_TRUE(clickOn(GetDlgItem(o, ID_cmdTargetFile)));
         ASSERT_TRUE(clickOn(GetDlgItem(o, ID_backupitem_0)));
         ASSERT_TRUE(clickOn(GetDlgItem(o, ID_chkTuesday)));
-        chooseIn(GetDlgItem(o, ID_cmbStartTime), "2:30");
+        ASSERT_TRUE(chooseIn(GetDlgItem(o, ID_cmbStartTime), "2:30"));
         ASSERT_TRUE(clickOn(GetDlgItem(o, ID_Command3)));
         ASSERT_EQ(messages().size(), 1u);
         const std::string said = messages()[0];

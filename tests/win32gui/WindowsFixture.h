@@ -19,6 +19,7 @@
 #include "support/TempDir.h"
 #include "win32gui/MainDialog.h"
 #include "win32gui/Presenters.h"
+#include "win32gui/support/WindowDriver.h"
 
 namespace qm::test {
 
@@ -38,21 +39,6 @@ struct WindowsInstallation {
     sample::SampleInstallation made;
     std::unique_ptr<app::Session> session;
 };
-
-// Controls of any window, by id.
-HWND controlOf(HWND root, int id);
-std::string textOf(HWND control);
-bool isCheckedBox(HWND control);
-// A click as the mouse gives it; false (and nothing happens) on a control
-// that is disabled or not shown.
-bool clickOn(HWND control);
-// A combo box's entry picked as the user picks it.
-void chooseIn(HWND combo, const std::string& entry);
-// Keys typed into a box, one character after the other (limits apply).
-void typeInto(HWND box, const std::string& text);
-std::vector<std::string> comboEntries(HWND combo);
-// Lets the windows' messages run.
-void pumpMessages();
 
 // Runs `probe` on the window's thread the next time its messages run (from
 // inside a run's yielding, for instance).
