@@ -1,12 +1,9 @@
 # The Windows program with its own windows (native Win32 dialogs over the
 # presenters), its resources and its installer.
-file(GLOB win32gui_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win32gui/*.cpp)
-list(FILTER win32gui_srcs EXCLUDE REGEX "/main\\.cpp$")
-add_library(qm_win32gui STATIC ${win32gui_srcs})
-target_include_directories(qm_win32gui PUBLIC ${CMAKE_SOURCE_DIR}/src)
+# (qm_win32gui is made as every layer is, from src/layers.txt.)
 # The wide forms of the Win32 calls and of the controls' messages.
 target_compile_definitions(qm_win32gui PRIVATE UNICODE _UNICODE)
-target_link_libraries(qm_win32gui PUBLIC qm_runs qm_options comctl32 comdlg32 uxtheme gdi32 shell32)
+target_link_libraries(qm_win32gui PUBLIC comctl32 comdlg32 uxtheme gdi32 shell32)
 
 # The icon, drawn from the program's SVG, and the version.
 set(QM_WIN32_RESOURCES ${CMAKE_BINARY_DIR}/win32gui)
@@ -30,8 +27,9 @@ target_include_directories(qm_win32gui_resources PRIVATE ${QM_WIN32_RESOURCES} $
 
 # A windows program (no console window), whose console forms write to the
 # handles or the console they are started with.
-add_executable(quillmark WIN32 ${CMAKE_SOURCE_DIR}/src/win32gui/main.cpp $<TARGET_OBJECTS:qm_win32gui_resources>)
+add_executable(quillmark WIN32 ${CMAKE_SOURCE_DIR}/src/main/main.cpp $<TARGET_OBJECTS:qm_win32gui_resources>)
 target_link_libraries(quillmark PRIVATE qm_win32gui qm_cli)
+target_compile_definitions(quillmark PRIVATE QM_WITH_WIN32_WINDOWS)
 
 # Pictures of the windows (tools/screenshots-windows).
 add_executable(quillmark-screenshots ${CMAKE_SOURCE_DIR}/tools/win32gui/quillmark-screenshots.cpp

@@ -1,15 +1,15 @@
 #include "win32gui/ItemFrames.h"
 
-#include "options/OptionsTexts.h"
+#include "items/ItemTable.h"
 #include "win32gui/Resources.h"
 
 namespace qm::win32gui {
 
 void fillItems(HWND dialog, int firstId, ToolTips& tips, bool restoreTips) {
-    for (int i = 0; i < options::kItemCount; ++i) {
+    for (int i = 0; i < static_cast<int>(items::kItemCount); ++i) {
         const auto n = static_cast<std::size_t>(i);
-        setItemText(dialog, firstId + i, options::kItemCaptions[n]);
-        tips.set(firstId + i, std::string(options::kItemTooltips[n]) + (restoreTips && i == 0 ? "." : ""));
+        setItemText(dialog, firstId + i, items::kItemCaptions[n]);
+        tips.set(firstId + i, std::string(items::kItemTooltips[n]) + (restoreTips && i == 0 ? "." : ""));
     }
 }
 

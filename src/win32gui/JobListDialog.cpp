@@ -60,7 +60,7 @@ app::Answer JobListDialog::showMessage(const std::string& text, app::Icon icon, 
     return SystemDialogs::message(hwnd(), text, icon, buttons);
 }
 
-void JobListDialog::setJobRows(const std::vector<options::JobRow>& rows) {
+void JobListDialog::setJobRows(const std::vector<jobs::JobRow>& rows) {
     rows_ = rows;
     HWND list = item(ID_lvwJobs);
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);

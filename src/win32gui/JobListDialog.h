@@ -2,7 +2,7 @@
 // frmScheduler: the program's scheduled backups, where one can be removed.
 #include <vector>
 
-#include "options/JobList.h"
+#include "options/JobListPresenter.h"
 #include "win32gui/Dialog.h"
 #include "win32gui/Presenters.h"
 
@@ -13,15 +13,15 @@ public:
     explicit JobListDialog(WindowsContext& context);
 
     app::Answer showMessage(const std::string& text, app::Icon icon, app::Buttons buttons) override;
-    void setJobRows(const std::vector<options::JobRow>& rows) override;
+    void setJobRows(const std::vector<jobs::JobRow>& rows) override;
 
 protected:
     bool onInit() override;
     bool onCommand(int id, int code) override;
 
 private:
-    JobListPresenter presenter_;
-    std::vector<options::JobRow> rows_;
+    JobListGestures presenter_;
+    std::vector<jobs::JobRow> rows_;
 };
 
 }  // namespace qm::win32gui

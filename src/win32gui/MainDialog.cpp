@@ -370,7 +370,6 @@ bool MainDialog::quitNow() {
 }
 
 app::Answer MainDialog::showMessage(const std::string& text, app::Icon icon, app::Buttons buttons) {
-    if (auto answer = MainPresenter::answeredWithoutAsking(text)) return *answer;
     return SystemDialogs::message(IsWindowVisible(hwnd()) ? hwnd() : nullptr, text, icon, buttons);
 }
 
@@ -467,7 +466,8 @@ void MainDialog::setBackupDescription(const std::string& text) {
     setItemText(restore_.hwnd(), ID_txtFileInfo, crlf(text));
 }
 
-// Disc writing is the Linux component's; the offer is never accepted here.
+// Disc writing is the Linux component's: none is offered here.
+bool MainDialog::writesDiscs() const { return false; }
 void MainDialog::showDiscWindow(const std::string&, const std::string&) {}
 
 void MainDialog::quit() {

@@ -99,6 +99,7 @@ public:
     void setSourceFileText(const std::string& text) override;
     void setBackupFacts(const std::string& text) override;
     void setBackupDescription(const std::string& text) override;
+    bool writesDiscs() const override;
     void showDiscWindow(const std::string& fileTitle, const std::string& filePath) override;
     void quit() override;
 
@@ -122,7 +123,7 @@ private:
     bool quitNow();
 
     WindowsContext& context_;
-    MainPresenter presenter_;
+    MainGestures presenter_;
     ChildPanel backup_;
     ChildPanel restore_;
     ChildPanel busy_;

@@ -8,7 +8,7 @@
 namespace qm::win32gui {
 namespace {
 
-int weekdayId(options::Weekday day) { return ID_chkMonday + static_cast<int>(day); }
+int weekdayId(jobs::Weekday day) { return ID_chkMonday + static_cast<int>(day); }
 
 }  // namespace
 
@@ -81,10 +81,8 @@ void OptionsDialog::setPassword2(const std::string& text) { setItemText(hwnd(), 
 void OptionsDialog::addStartTime(const std::string& text) { addComboEntry(hwnd(), ID_cmbStartTime, text); }
 void OptionsDialog::setStartTimeText(const std::string& text) { setComboText(hwnd(), ID_cmbStartTime, text); }
 std::string OptionsDialog::startTimeText() const { return itemText(hwnd(), ID_cmbStartTime); }
-bool OptionsDialog::weekdayChecked(options::Weekday day) const { return isChecked(hwnd(), weekdayId(day)); }
-void OptionsDialog::setWeekdayChecked(options::Weekday day, bool checked) {
-    setChecked(hwnd(), weekdayId(day), checked);
-}
+bool OptionsDialog::weekdayChecked(jobs::Weekday day) const { return isChecked(hwnd(), weekdayId(day)); }
+void OptionsDialog::setWeekdayChecked(jobs::Weekday day, bool checked) { setChecked(hwnd(), weekdayId(day), checked); }
 bool OptionsDialog::dailyChecked() const { return isChecked(hwnd(), ID_chkDaily); }
 
 void OptionsDialog::showScheduledJobs() {

@@ -33,8 +33,8 @@ public:
     void addStartTime(const std::string& text) override;
     void setStartTimeText(const std::string& text) override;
     std::string startTimeText() const override;
-    bool weekdayChecked(options::Weekday day) const override;
-    void setWeekdayChecked(options::Weekday day, bool checked) override;
+    bool weekdayChecked(jobs::Weekday day) const override;
+    void setWeekdayChecked(jobs::Weekday day, bool checked) override;
     bool dailyChecked() const override;
     void showScheduledJobs() override;
 
@@ -44,7 +44,7 @@ protected:
 
 private:
     WindowsContext& context_;
-    OptionsPresenter presenter_;
+    OptionsGestures presenter_;
     ToolTips tips_;
 };
 

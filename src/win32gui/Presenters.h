@@ -4,27 +4,31 @@
 // windows draw and forward; they call nothing else of the core.
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "app/MainView.h"
 #include "app/Session.h"
-#include "options/JobList.h"
+#include "frontend/Installation.h"
+#include "options/JobListPresenter.h"
+#include "options/OptionsPresenter.h"
 #include "options/OptionsView.h"
-#include "options/OptionsWindow.h"
-#include "platform/Platform.h"
+#include "platform/OpenPlatform.h"
 #include "platform/Scheduler.h"
 #include "platform/Shell.h"
+#include "runs/MainPresenter.h"
 
 namespace qm::win32gui {
 
 // What the windows of one program run share.
 struct WindowsContext {
-    WindowsContext(app::Session& s, platform::Scheduler& jobs, platform::Shell* desktop = nullptr)
-        : session(s), scheduler(jobs), shell(desktop) {}
+    WindowsContext(app::Session& s, platform::Scheduler& jobs, std::string programPath,
+                   platform::Shell* desktop = nullptr)
+        : session(s), scheduler(jobs), program(std::move(programPath)), shell(desktop) {}
 
     app::Session& session;
     platform::Scheduler& scheduler;
+    // What a scheduled job starts: this program, by its own path.
+    std::string program;
     // Help and web pages; none: they are not opened.
     platform::Shell* shell;
     // The page "Our Website" opens.
@@ -33,21 +37,19 @@ struct WindowsContext {
     options::KeptOptions keptOptions;
 };
 
-// The Windows this runs in, opened for the windows: its services, a
-// session with its own work folder, its job scheduler and its shell.
+// The Windows this runs in, opened for the windows as for the console,
+// with the shell for the help and the web page.
 class OpenedWindows {
 public:
     OpenedWindows();
     ~OpenedWindows();
     // False with the reason to show when the installation or a work folder
     // cannot be used.
-    bool open(std::string& why);
+    bool open(const platform::PlatformOptions& options, std::string& why);
     WindowsContext& context() { return *context_; }
 
 private:
-    platform::Platform platform_;
-    std::unique_ptr<app::Session> session_;
-    std::unique_ptr<platform::Scheduler> scheduler_;
+    frontend::Installation installation_;
     std::unique_ptr<platform::Shell> shell_;
     std::unique_ptr<WindowsContext> context_;
 };
@@ -55,11 +57,12 @@ private:
 // The page "Our Website" (the menu entry and the About window's link).
 void OpenWebsite(WindowsContext& context);
 
-// frmMain's gestures. Each command is refused while a run works (the
-// window keeps answering then, and a second run must not start).
-class MainPresenter {
+// frmMain's gestures. Each command that would start a run, or change what
+// one works on, is refused while a run works (the window keeps answering
+// then, and a second run must not start).
+class MainGestures {
 public:
-    MainPresenter(WindowsContext& context, app::MainView& view) : context_(context), view_(view) {}
+    MainGestures(WindowsContext& context, app::MainView& view) : context_(context), presenter_(context.session, view) {}
 
     bool running() const;
     // The window's load: false when no Outlook profile was found.
@@ -80,21 +83,15 @@ public:
     void openHelp();
     void openWebsite();
 
-    // A question this build answers without asking: there is no disc
-    // writing on Windows, so the offer to write the backup to a disc is
-    // declined.
-    static std::optional<app::Answer> answeredWithoutAsking(const std::string& text);
-
 private:
     WindowsContext& context_;
-    app::MainView& view_;
+    runs::MainPresenter presenter_;
 };
 
 // Frmoption's gestures.
-class OptionsPresenter {
+class OptionsGestures {
 public:
-    OptionsPresenter(WindowsContext& context, options::OptionsView& view);
-    ~OptionsPresenter();
+    OptionsGestures(WindowsContext& context, options::OptionsView& view);
     void load();
     void sourceProfileChanged();
     void browse();
@@ -104,21 +101,18 @@ public:
     void openScheduler();
 
 private:
-    WindowsContext& context_;
-    options::OptionsContext optionsContext_;
-    std::unique_ptr<options::OptionsSession> session_;
+    options::OptionsPresenter presenter_;
 };
 
 // frmScheduler's gestures.
-class JobListPresenter {
+class JobListGestures {
 public:
-    JobListPresenter(WindowsContext& context, options::JobListView& view) : context_(context), view_(view) {}
+    JobListGestures(WindowsContext& context, options::JobListView& view) : presenter_(view, context.scheduler) {}
     void fill();
     void remove(std::uint32_t jobNumber);
 
 private:
-    WindowsContext& context_;
-    options::JobListView& view_;
+    options::JobListPresenter presenter_;
 };
 
 }  // namespace qm::win32gui

@@ -11,14 +11,14 @@
 
 namespace qm::win32gui {
 
-int runWindows() {
+int runWindows(const platform::PlatformOptions& installation) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS |
                                                        ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
 
     OpenedWindows opened;
     std::string why;
-    if (!opened.open(why)) {
+    if (!opened.open(installation, why)) {
         SystemDialogs::message(nullptr, why, app::Icon::Critical, app::Buttons::Ok);
         return 1;
     }

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "options/OptionsTexts.h"
+#include "items/ItemTable.h"
 #include "win32gui/PasswordDialog.h"
 #include "win32gui/Resources.h"
 #include "win32gui/SystemDialogs.h"
@@ -57,12 +57,12 @@ TEST_F(WindowsTest, EveryControlOfBothTabsWithItsTextAndState) {
     // with a full stop, and its boxes wait for a backup to be opened.
     for (int i = 0; i < 8; ++i) {
         const auto n = static_cast<std::size_t>(i);
-        EXPECT_EQ(text(ID_backupitem_0 + i), options::kItemCaptions[n]);
-        EXPECT_EQ(text(ID_restoreitem_0 + i), options::kItemCaptions[n]);
+        EXPECT_EQ(text(ID_backupitem_0 + i), items::kItemCaptions[n]);
+        EXPECT_EQ(text(ID_restoreitem_0 + i), items::kItemCaptions[n]);
         EXPECT_FALSE(checked(ID_backupitem_0 + i));
         EXPECT_TRUE(enabled(ID_backupitem_0 + i)) << i;  // Outlook 2003 has every item
         EXPECT_FALSE(enabled(ID_restoreitem_0 + i));
-        EXPECT_EQ(w.toolTip(ID_restoreitem_0 + i), std::string(options::kItemTooltips[n]) + (i == 0 ? "." : ""));
+        EXPECT_EQ(w.toolTip(ID_restoreitem_0 + i), std::string(items::kItemTooltips[n]) + (i == 0 ? "." : ""));
     }
     EXPECT_EQ(w.toolTip(ID_backupitem_0), "Contacts, Tasks, Calendar, Notes and mail folders");
     EXPECT_EQ(w.toolTip(ID_backupitem_0 + 7),

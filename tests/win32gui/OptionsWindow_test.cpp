@@ -4,8 +4,8 @@
 
 #include <commctrl.h>
 
-#include "options/OptionsTexts.h"
-#include "options/Schedule.h"
+#include "items/ItemTable.h"
+#include "jobs/ScheduleTimes.h"
 #include "win32gui/AboutDialog.h"
 #include "win32gui/JobListDialog.h"
 #include "win32gui/OptionsDialog.h"
@@ -70,7 +70,7 @@ TEST_F(WindowsTest, OptionsWindowControlsAndDefaults) {
     EXPECT_EQ(comboEntries(options(ID_cbSource)), (std::vector<std::string>{"Outlook", "Work"}));
     EXPECT_EQ(options.text(ID_cbSource), "Outlook");
     for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(options.text(ID_backupitem_0 + i), options::kItemCaptions[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(options.text(ID_backupitem_0 + i), items::kItemCaptions[static_cast<std::size_t>(i)]);
         EXPECT_FALSE(isCheckedBox(options(ID_backupitem_0 + i)));
     }
     // Outlook 2007 keeps no address book, in the options window's words.
@@ -78,7 +78,7 @@ TEST_F(WindowsTest, OptionsWindowControlsAndDefaults) {
     EXPECT_EQ(options.window.toolTip(ID_backupitem_0 + 4), " MS Outlook 2007 don't support Personal Address Book!");
     // The start times: 48 entries from 0:00 by half hours, 9:00 shown.
     const std::vector<std::string> times = comboEntries(options(ID_cmbStartTime));
-    EXPECT_EQ(times, options::StartTimeEntries());
+    EXPECT_EQ(times, jobs::StartTimeEntries());
     ASSERT_EQ(times.size(), 48u);
     EXPECT_EQ(times.front(), "0:00");
     EXPECT_EQ(times.back(), "23:30");
@@ -138,11 +138,12 @@ TEST_F(WindowsTest, OptionsWindowAddsTasksAfterItsChecks) {
         ASSERT_TRUE(clickOn(options(ID_Command3)));
         EXPECT_EQ(messages().back(), "Task 1 has been scheduled.");
         ASSERT_EQ(scheduler.added.size(), 1u);
-        const platform::AtInfo& job = scheduler.added[0];
-        EXPECT_EQ(job.JobTime, 84600000u);
-        EXPECT_EQ(job.DaysOfWeek, 21u);
-        EXPECT_EQ(job.Flags, platform::kJobRunPeriodically);
-        EXPECT_NE(job.Command.find("sf=Outlookxm=10100000ps=bf=" + target), std::string::npos) << job.Command;
+        const platform::JobSpec& job = scheduler.added[0];
+        EXPECT_EQ(job.startMinute, 23u * 60u + 30u);
+        EXPECT_EQ(job.weekdays, 21u);
+        EXPECT_FALSE(job.once);
+        EXPECT_EQ(job.program, "C:\\Program Files\\Quillmark\\quillmark.exe");
+        EXPECT_EQ(job.arguments, "sf=Outlookxm=10100000ps=bf=" + target);
 
         // A time that is no time of day is refused.
         SendMessageW(options(ID_cmbStartTime), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"25:00"));
@@ -170,21 +171,17 @@ std::string cell(HWND list, int row, int column) {
 
 TEST_F(WindowsTest, ScheduledBackupsAreListedAndRemovedAfterAQuestion) {
     platform::ScheduledJob nightly;
-    nightly.jobNumber = 4;
-    nightly.JobTime = 23 * 3600000u + 30 * 60000u;
-    nightly.DaysOfWeek = 0x1F;
-    nightly.Flags = platform::kJobRunPeriodically;
-    nightly.profile = "Outlook";
-    nightly.itemDigits = "11111111";
-    nightly.targetFile = "C:\\Backups\\nightly.qmk";
-    nightly.hasPassword = true;
+    nightly.number = 4;
+    nightly.startMinute = 23 * 60 + 30;
+    nightly.weekdays = 0x1F;
+    nightly.arguments = "sf=Outlookxm=11111111ps=secretbf=C:\\Backups\\nightly.qmk";
     platform::ScheduledJob once = nightly;
-    once.jobNumber = 7;
-    once.JobTime = 9 * 3600000u;
-    once.DaysOfWeek = 0;
-    once.Flags = 0;
-    once.itemDigits = "10100000";
-    scheduler.listed = {nightly, once};
+    once.number = 7;
+    once.startMinute = 9 * 60;
+    once.weekdays = 0;
+    once.once = true;
+    once.arguments = "sf=Outlookxm=10100000ps=bf=C:\\Backups\\once.qmk";
+    scheduler.listing = {nightly, once};
     open(install("alice", "11.0"));
     Opened<win32gui::JobListDialog> list(context());
     EXPECT_EQ(textOf(list.window.hwnd()), "Scheduled Backups");

@@ -105,8 +105,9 @@ TEST_F(RealWindowsTest, AJobAddedInTheOptionsWindowIsListedByTheSystemsScheduler
     ASSERT_TRUE(startScheduleService(error)) << error;
     auto& inst = session();
     // The jobs of the program installed beside these tests.
-    platform::win32::NetScheduler jobs(inst.platform.system->programFolder() + "\\quillmark.exe");
-    open(inst, &jobs);
+    const std::string program = inst.platform.system->programFolder() + "\\quillmark.exe";
+    platform::win32::NetScheduler jobs(program);
+    open(inst, &jobs, program);
     const std::string target = hostFolder(dir) + "\\scheduled.qmk";
     std::uint32_t number = 0;
     {
@@ -128,20 +129,18 @@ TEST_F(RealWindowsTest, AJobAddedInTheOptionsWindowIsListedByTheSystemsScheduler
     }
     // Wine's service takes a moment to have it in its list.
     const platform::ScheduledJob* ours = nullptr;
-    platform::JobListResult listed;
+    std::vector<platform::ScheduledJob> listed;
     for (int attempt = 0; attempt < 50 && !ours; ++attempt) {
         if (attempt) Sleep(100);
-        listed = jobs.listJobs();
-        ASSERT_EQ(listed.status, 0u) << listed.reason;
-        for (const auto& j : listed.jobs)
-            if (j.jobNumber == number) ours = &j;
+        std::string why;
+        ASSERT_TRUE(jobs.listJobs(listed, why)) << why;
+        for (const auto& j : listed)
+            if (j.number == number) ours = &j;
     }
     ASSERT_NE(ours, nullptr);
-    EXPECT_EQ(ours->profile, "Outlook");
-    EXPECT_EQ(ours->itemDigits, "10000000");
-    EXPECT_EQ(ours->targetFile, target);
-    // (Wine's service lists every job with no time and no days: the record
-    // the window made is checked over a recording scheduler elsewhere.)
+    EXPECT_EQ(ours->arguments, "sf=Outlookxm=10000000ps=bf=" + target);
+    // (Wine's service lists every job with no time and no days: the job the
+    // window makes is checked over a recording scheduler elsewhere.)
 
     // The list window shows it, and removes it.
     win32gui::JobListDialog list(context());
@@ -161,7 +160,9 @@ TEST_F(RealWindowsTest, AJobAddedInTheOptionsWindowIsListedByTheSystemsScheduler
     select.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(rows, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&select));
     ASSERT_TRUE(clickOn(GetDlgItem(list.hwnd(), ID_cmdRemove)));
-    for (const auto& j : jobs.listJobs().jobs) EXPECT_NE(j.jobNumber, number);
+    std::string why;
+    ASSERT_TRUE(jobs.listJobs(listed, why)) << why;
+    for (const auto& j : listed) EXPECT_NE(j.number, number);
 }
 
 }  // namespace

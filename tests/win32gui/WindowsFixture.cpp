@@ -13,29 +13,6 @@ namespace qm::test {
 
 using win32gui::SystemDialogs;
 
-platform::JobAddResult RecordingScheduler::NetScheduleJobAdd(const std::string&, const platform::AtInfo& job) {
-    added.push_back(job);
-    platform::JobAddResult result;
-    result.status = platform::kSchedulerOk;
-    result.jobNumber = static_cast<std::uint32_t>(added.size());
-    return result;
-}
-
-platform::JobListResult RecordingScheduler::listJobs() {
-    platform::JobListResult result;
-    result.status = platform::kSchedulerOk;
-    result.jobs = listed;
-    return result;
-}
-
-platform::SchedulerResult RecordingScheduler::removeJob(std::uint32_t jobNumber) {
-    removed.push_back(jobNumber);
-    std::erase_if(listed, [jobNumber](const platform::ScheduledJob& j) { return j.jobNumber == jobNumber; });
-    platform::SchedulerResult result;
-    result.status = platform::kSchedulerOk;
-    return result;
-}
-
 Probe::Probe() {
     static const bool registered = [] {
         WNDCLASSW type{};
@@ -102,9 +79,10 @@ WindowsInstallation& WindowsTest::install(const std::string& user, const std::st
     return *installs_.back();
 }
 
-win32gui::MainDialog& WindowsTest::open(WindowsInstallation& inst, platform::Scheduler* jobs) {
+win32gui::MainDialog& WindowsTest::open(WindowsInstallation& inst, platform::Scheduler* jobs,
+                                        const std::string& program) {
     window_.reset();
-    context_ = std::make_unique<win32gui::WindowsContext>(*inst.session, jobs ? *jobs : scheduler);
+    context_ = std::make_unique<win32gui::WindowsContext>(*inst.session, jobs ? *jobs : scheduler, program);
     window_ = std::make_unique<win32gui::MainDialog>(*context_);
     window_->setQuitAction([this] { quitCalled_ = true; });
     window_->open();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/Session.h"
+#include "fakes/FakeScheduler.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"
 #include "sample/SampleInstallation.h"
@@ -22,17 +23,6 @@
 #include "win32gui/support/WindowDriver.h"
 
 namespace qm::test {
-
-// Jobs kept in a list, as a scheduler that answers at once.
-class RecordingScheduler : public platform::Scheduler {
-public:
-    platform::JobAddResult NetScheduleJobAdd(const std::string& serverName, const platform::AtInfo& job) override;
-    platform::JobListResult listJobs() override;
-    platform::SchedulerResult removeJob(std::uint32_t jobNumber) override;
-    std::vector<platform::AtInfo> added;
-    std::vector<std::uint32_t> removed;
-    std::vector<platform::ScheduledJob> listed;
-};
 
 struct WindowsInstallation {
     platform::Platform platform;
@@ -62,8 +52,10 @@ protected:
     // A sample installation in memory, with the host's files as Z:.
     WindowsInstallation& install(const std::string& user, const std::string& outlook,
                                  const std::string& profile = "Outlook", const std::string& second = "");
-    // The main window over an installation, loaded and shown.
-    win32gui::MainDialog& open(WindowsInstallation& inst, platform::Scheduler* jobs = nullptr);
+    // The main window over an installation, loaded and shown; scheduled
+    // jobs start `program`.
+    win32gui::MainDialog& open(WindowsInstallation& inst, platform::Scheduler* jobs = nullptr,
+                               const std::string& program = "C:\\Program Files\\Quillmark\\quillmark.exe");
     win32gui::WindowsContext& context() { return *context_; }
 
     HWND control(int id) const { return window_->control(id); }
@@ -80,7 +72,7 @@ protected:
     static std::string onZ(const std::string& hostPath);
 
     TempDir dir;
-    RecordingScheduler scheduler;
+    FakeScheduler scheduler;
     std::vector<std::unique_ptr<WindowsInstallation>> installs_;
     std::unique_ptr<win32gui::WindowsContext> context_;
     std::unique_ptr<win32gui::MainDialog> window_;

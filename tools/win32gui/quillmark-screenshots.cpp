@@ -14,8 +14,9 @@
 #include <vector>
 
 #include "app/Startup.h"
+#include "jobs/AutomaticArguments.h"
+#include "jobs/AutomaticBackup.h"
 #include "platform/OpenPlatform.h"
-#include "runs/Runs.h"
 #include "sample/SampleInstallation.h"
 #include "win32gui/AboutDialog.h"
 #include "win32gui/JobListDialog.h"
@@ -32,30 +33,22 @@ using namespace qm;
 // Two jobs to list, held here: the system's scheduler is never touched.
 class ShownJobs : public platform::Scheduler {
 public:
-    platform::JobAddResult NetScheduleJobAdd(const std::string&, const platform::AtInfo&) override { return {}; }
-    platform::JobListResult listJobs() override {
-        platform::JobListResult result;
-        result.status = platform::kSchedulerOk;
-        platform::ScheduledJob nightly;
-        nightly.jobNumber = 1;
-        nightly.JobTime = 23 * 3600000u;
-        nightly.DaysOfWeek = 0x1F;
-        nightly.Flags = platform::kJobRunPeriodically;
-        nightly.profile = "Outlook";
-        nightly.itemDigits = "11111111";
-        nightly.targetFile = "C:\\Users\\alice\\Documents\\Backups\\nightly.qmk";
-        nightly.hasPassword = true;
-        platform::ScheduledJob weekly = nightly;
-        weekly.jobNumber = 2;
-        weekly.JobTime = 9 * 3600000u;
-        weekly.DaysOfWeek = 0x40;
-        weekly.itemDigits = "10000000";
-        weekly.targetFile = "E:\\weekly.qmk";
-        weekly.hasPassword = false;
-        result.jobs = {nightly, weekly};
-        return result;
+    bool addJob(const platform::JobSpec&, std::uint32_t&, std::string& why) override {
+        why = "the pictures schedule nothing";
+        return false;
     }
-    platform::SchedulerResult removeJob(std::uint32_t) override { return {}; }
+    bool listJobs(std::vector<platform::ScheduledJob>& jobs, std::string&) override {
+        jobs::AutomaticSettings nightly{"Outlook", "11111111", "secret",
+                                        "C:\\Users\\alice\\Documents\\Backups\\nightly.qmk"};
+        jobs::AutomaticSettings weekly{"Outlook", "10000000", "", "E:\\weekly.qmk"};
+        jobs = {platform::ScheduledJob{1, 23 * 60, 0x1F, 0, false, jobs::ArgumentText(nightly)},
+                platform::ScheduledJob{2, 9 * 60, 0x40, 0, false, jobs::ArgumentText(weekly)}};
+        return true;
+    }
+    bool removeJob(std::uint32_t, std::string& why) override {
+        why = "the pictures remove nothing";
+        return false;
+    }
 };
 
 // Lets the window paint and settle.
@@ -75,6 +68,7 @@ void settle(int milliseconds) {
 bool save(HWND window, const std::string& folder, const char* name) {
     SetWindowPos(window, HWND_TOP, 16, 16, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     SetForegroundWindow(window);
+    SetActiveWindow(window);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     settle(700);
     RECT r{};
@@ -148,14 +142,14 @@ int main(int argc, char** argv) {
     }
     app::Session session(installation);
     ShownJobs jobs;
-    win32gui::WindowsContext context(session, jobs);
+    win32gui::WindowsContext context(session, jobs, "C:\\Program Files\\Quillmark\\quillmark.exe");
 
     // A backup to open on the restore tab.
     const std::string archive = made.userProfileFolder + "\\Documents\\alice.qmk";
     {
         app::Session maker(installation);
         app::LoadEnvironment(maker);
-        runs::RunAutomaticBackup(maker, "Outlook", "11111111", "", archive);
+        jobs::RunAutomaticBackup(maker, {"Outlook", "11111111", "", archive});
     }
 
     bool ok = true;

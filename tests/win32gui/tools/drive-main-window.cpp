@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     InitCommonControlsEx(&controls);
     win32gui::OpenedWindows opened;
     std::string why;
-    if (!opened.open(why)) {
+    if (!opened.open({}, why)) {
         std::fprintf(stderr, "%s\n", why.c_str());
         return 1;
     }
