@@ -32,7 +32,7 @@ target_link_libraries(quillmark PRIVATE qm_win32gui qm_cli)
 target_compile_definitions(quillmark PRIVATE QM_WITH_WIN32_WINDOWS)
 
 # Pictures of the windows (tools/screenshots-windows).
-add_executable(quillmark-screenshots ${CMAKE_SOURCE_DIR}/tools/win32gui/quillmark-screenshots.cpp
+add_executable(quillmark-screenshots WIN32 ${CMAKE_SOURCE_DIR}/tools/win32gui/quillmark-screenshots.cpp
                                      $<TARGET_OBJECTS:qm_win32gui_resources>)
 target_link_libraries(quillmark-screenshots PRIVATE qm_win32gui qm_sample)
 

@@ -45,7 +45,9 @@ bool AboutDialog::onInit() {
     if (ideal.cx > 0 && ideal.cx < r.right - r.left)
         SetWindowPos(link, nullptr, r.left + (r.right - r.left - ideal.cx) / 2, r.top, ideal.cx, r.bottom - r.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-    return true;
+    // Enter closes the window, as its OK button is its first choice.
+    SetFocus(item(ID_cmdOK));
+    return false;
 }
 
 bool AboutDialog::onCommand(int id, int /*code*/) {

@@ -110,6 +110,8 @@ bool MainDialog::open() {
 
 void MainDialog::show() {
     ShowWindow(hwnd(), SW_SHOWDEFAULT);
+    // Started from the Start menu, the window is the one the user works in.
+    SetForegroundWindow(hwnd());
     UpdateWindow(hwnd());
 }
 

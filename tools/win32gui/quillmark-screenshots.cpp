@@ -144,8 +144,10 @@ int main(int argc, char** argv) {
     ShownJobs jobs;
     win32gui::WindowsContext context(session, jobs, "C:\\Program Files\\Quillmark\\quillmark.exe");
 
-    // A backup to open on the restore tab.
-    const std::string archive = made.userProfileFolder + "\\Documents\\alice.qmk";
+    // A backup to open on the restore tab, on the throw-away drive C: (Wine
+    // links the user's Documents to the host's home).
+    const std::string archive = "C:\\Backups\\alice.qmk";
+    CreateDirectoryA("C:\\Backups", nullptr);
     {
         app::Session maker(installation);
         app::LoadEnvironment(maker);
