@@ -77,3 +77,51 @@ foreach(mode unattended across)
                    $<TARGET_FILE:quillmark> $<TARGET_FILE:make-sample-here> ${QM_LINUX_BUILD})
   set_tests_properties(console_${mode} PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77)
 endforeach()
+
+# The native windows, opened modeless and driven through their controls on
+# a virtual display: over installations in memory, and over a sample made
+# through the Win32 services in a prefix of their own.
+if(TARGET qm_win32gui)
+  add_library(qm_window_driver STATIC ${CMAKE_SOURCE_DIR}/tests/win32gui/support/WindowDriver.cpp)
+  target_include_directories(qm_window_driver PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
+  target_compile_definitions(qm_window_driver PRIVATE UNICODE _UNICODE)
+  file(GLOB win32gui_test_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32gui/*.cpp)
+  add_executable(test_win32gui ${win32gui_test_srcs} ${CMAKE_SOURCE_DIR}/tests/win32/Win32Fixture.cpp
+                               $<TARGET_OBJECTS:qm_win32gui_resources>)
+  target_link_libraries(test_win32gui PRIVATE qm_win32gui qm_window_driver qm_testsupport GTest::gtest_main)
+  add_dependencies(test_win32gui quillmark)
+  # A prefix of their own: they make an Outlook installation in it, which
+  # the Win32 platform's tests must not find.
+  set(QM_GUI_TEST_PREFIX ${CMAKE_BINARY_DIR}/wine-gui-test-prefix)
+  add_test(NAME wine_gui_prefix_setup
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/wine-prefix.sh setup ${QM_GUI_TEST_PREFIX})
+  add_test(NAME wine_gui_prefix_cleanup
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/wine-prefix.sh cleanup ${QM_GUI_TEST_PREFIX})
+  set_tests_properties(wine_gui_prefix_setup PROPERTIES FIXTURES_SETUP wine_gui_prefix TIMEOUT 300)
+  set_tests_properties(wine_gui_prefix_cleanup PROPERTIES FIXTURES_CLEANUP wine_gui_prefix TIMEOUT 60)
+  add_test(NAME test_win32gui
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32gui/under-xvfb.sh ${QM_WINE} $<TARGET_FILE:test_win32gui>
+                   --gtest_brief=1)
+  set_tests_properties(test_win32gui PROPERTIES
+                       ENVIRONMENT "WINEPREFIX=${QM_GUI_TEST_PREFIX};WINEDEBUG=-all;LANG=C.UTF-8;LC_ALL=C.UTF-8"
+                       FIXTURES_REQUIRED wine_gui_prefix TIMEOUT 600 SKIP_RETURN_CODE 77)
+endif()
+
+# The whole runs: the installer into a throw-away prefix, then the installed
+# program; and backups made through the Windows main window restored by the
+# Linux console, and the other way round (skipped without a Linux build).
+if(TARGET qm_win32gui)
+  add_executable(drive-main-window ${CMAKE_SOURCE_DIR}/tests/win32gui/tools/drive-main-window.cpp
+                                   $<TARGET_OBJECTS:qm_win32gui_resources>)
+  target_link_libraries(drive-main-window PRIVATE qm_win32gui qm_window_driver)
+  if(TARGET installer)
+    add_test(NAME installer_under_wine
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32gui/installer-under-wine.sh
+                     ${CMAKE_BINARY_DIR}/quillmark-setup.exe)
+    set_tests_properties(installer_under_wine PROPERTIES TIMEOUT 600)
+  endif()
+  add_test(NAME windows_across
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32gui/window-across.sh $<TARGET_FILE:drive-main-window>
+                   $<TARGET_FILE:make-sample-here> ${QM_LINUX_BUILD})
+  set_tests_properties(windows_across PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77)
+endif()

@@ -58,7 +58,9 @@ public:
     virtual void setBackupFacts(const std::string& text) = 0;        // txtPOBinfo
     virtual void setBackupDescription(const std::string& text) = 0;  // txtFileInfo
 
-    // The disc-writing window, shown modally with a file handed over.
+    // The disc-writing window, shown modally with a file handed over. A
+    // build without disc writing (Windows) has none: no disc is offered.
+    virtual bool writesDiscs() const { return true; }
     virtual void showDiscWindow(const std::string& fileTitle, const std::string& filePath) = 0;
     // Unloads the windows and ends the process's event loop.
     virtual void quit() = 0;

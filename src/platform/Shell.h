@@ -13,6 +13,9 @@ public:
     virtual bool openWebPage(const std::string& address) = 0;
     // The help viewer "hh.exe" on the help file (a page of it after "::").
     virtual bool openHelp(const std::string& helpFile) = 0;
+    // A file of the program's own (the help page) with the program the
+    // desktop opens it with.
+    virtual bool openDocument(const std::string& file) = 0;
 };
 
 }  // namespace qm::platform

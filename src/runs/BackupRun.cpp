@@ -65,6 +65,7 @@ void MainPresenter::RunBackup() {
     for (const auto& w : report.warnings) warnings += "\r\n" + ui.shown(w);
     if (!warnings.empty()) warnings = "\r\n" + warnings;
     view_.showMessage(message + warnings, Icon::Information, Buttons::Ok);
+    if (!view_.writesDiscs()) return;
     if (view_.showMessage(text::kDiscOffer, Icon::Information, Buttons::OkCancel) == app::Answer::Ok) {
         const std::string& written = s_.state.TargetArchivePath;
         view_.showDiscWindow(ui.shown(base::bareName(written, s_.leads())), ui.shown(written));

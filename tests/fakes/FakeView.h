@@ -97,6 +97,7 @@ public:
     std::string percentLine;
     std::vector<std::string> percentLines;
 
+    bool discs = true;  // answers writesDiscs()
     std::vector<DiscCall> discCalls;
     int quitCalls = 0;
 
@@ -158,6 +159,7 @@ public:
     void setFileLine(const std::string& text) override;
     void setPercentLine(const std::string& text) override;
 
+    bool writesDiscs() const override { return discs; }
     void showDiscWindow(const std::string& fileTitle, const std::string& filePath) override;
     void quit() override { ++quitCalls; }
 

@@ -203,6 +203,18 @@ TEST_F(BackupRunTest, AllItemsHeaderAndDiscHandOver) {
     EXPECT_TRUE(workFiles(*s).empty());
 }
 
+// Without disc writing (the Windows build) the summary is the last word.
+TEST_F(BackupRunTest, NoDiscOfferedWhereNoneCanBeWritten) {
+    aim(target);
+    check("00100000");
+    view.discs = false;
+    main(*s).RunBackup();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text.rfind("The Backup was Completed!", 0), 0u) << view.messages[0].text;
+    EXPECT_TRUE(view.discCalls.empty());
+    EXPECT_FALSE(sevenZipEntries(target).empty());
+}
+
 TEST_F(BackupRunTest, ProtectionOnlyWhenChecked) {
     aim(target);
     check("00100000");

@@ -2,8 +2,9 @@
 # The Windows console program under Wine, on a sample Outlook installation
 # made through the Win32 services in a Wine prefix of the test's own:
 #   console-under-wine.sh unattended QUILLMARK_EXE MAKE_SAMPLE_EXE
-#     the scheduled job's argument text backs up the sample (exit 0), with
-#     and without a password; a profile that is not there writes nothing
+#     the console forms print through pipes and files (the program is a
+#     windows program); the scheduled job's argument text backs up the
+#     sample (exit 0), with and without a password; a profile that is not there writes nothing
 #     and exits non-zero
 #   console-under-wine.sh across QUILLMARK_EXE MAKE_SAMPLE_EXE LINUX_BUILD
 #     the Windows build and the Linux build back up the same installation:
@@ -47,11 +48,12 @@ winpath() { echo "Z:${1//\//\\}"; }
 
 case $mode in
 unattended)
-  # Without arguments it says it has no windows; the Wine-only options are
-  # refused on Windows.
+  # A windows program whose console forms still write to the pipes and
+  # files they are given: the usage through a pipe, a refusal on stderr.
+  win --help | tr -d '\r' | grep -q -- '--backup' || fail "--help printed nothing through a pipe"
   status=0
-  win 2>"$work/log" || status=$?
-  [ "$status" -eq 2 ] && grep -q 'this build has no windows' "$work/log" || fail "no-argument start: $status $(cat "$work/log")"
+  win --items 2>"$work/log" >"$work/stdout" || status=$?
+  [ "$status" -eq 2 ] && [ -s "$work/log" ] || fail "a wrong command line: $status $(cat "$work/log")"
   status=0
   win --prefix /tmp "sf=Outlookxm=11111111ps=bf=C:\\b.qmk" 2>"$work/log" || status=$?
   [ "$status" -eq 2 ] && grep -q 'this Windows build works on the Windows it runs in' "$work/log" ||

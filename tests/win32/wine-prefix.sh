@@ -20,6 +20,9 @@ case $action in
       echo "wineboot made no prefix in $WINEPREFIX" >&2
       exit 1
     }
+    # A drive D: (samples keep a data file there).
+    mkdir -p "$WINEPREFIX/drive_d"
+    ln -sfn ../drive_d "$WINEPREFIX/dosdevices/d:"
     echo "Wine test prefix ready: $WINEPREFIX ($(wine --version))"
     ;;
   cleanup)

@@ -6,6 +6,8 @@
 
 #include <iostream>
 
+#include "platform/win32/BorrowedConsole.h"
+
 namespace qm::platform {
 namespace {
 
@@ -26,9 +28,9 @@ BOOL WINAPI restoreEcho(DWORD) {
 
 }  // namespace
 
-bool inputIsTerminal() { return isConsole(STD_INPUT_HANDLE); }
+bool inputIsTerminal() { return !win32::consoleIsBorrowed() && isConsole(STD_INPUT_HANDLE); }
 
-bool errorIsTerminal() { return isConsole(STD_ERROR_HANDLE); }
+bool errorIsTerminal() { return !win32::consoleIsBorrowed() && isConsole(STD_ERROR_HANDLE); }
 
 bool readLineUnechoed(std::string& line) {
     HANDLE in = GetStdHandle(STD_INPUT_HANDLE);

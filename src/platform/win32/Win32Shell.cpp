@@ -1,7 +1,10 @@
 #include "platform/win32/Win32Shell.h"
 
 #include <windows.h>
+
 #include <shellapi.h>
+
+#include "platform/OpenShell.h"
 
 namespace qm::platform::win32 {
 namespace {
@@ -31,4 +34,17 @@ bool Win32Shell::openHelp(const std::string& helpFile) {
     return started(ShellExecuteA(nullptr, "open", "hh.exe", argument.c_str(), nullptr, SW_SHOWNORMAL));
 }
 
+bool Win32Shell::openDocument(const std::string& file) {
+    // Only a file that is there: anything else could name a program.
+    const DWORD attributes = GetFileAttributesA(file.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    return started(ShellExecuteA(nullptr, "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+}
+
 }  // namespace qm::platform::win32
+
+namespace qm::platform {
+
+std::unique_ptr<Shell> openShell() { return std::make_unique<win32::Win32Shell>(); }
+
+}  // namespace qm::platform

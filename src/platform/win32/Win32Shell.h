@@ -10,6 +10,7 @@ public:
     bool openFolder(const std::string& folder) override;
     bool openWebPage(const std::string& address) override;
     bool openHelp(const std::string& helpFile) override;
+    bool openDocument(const std::string& file) override;
 };
 
 }  // namespace qm::platform::win32
