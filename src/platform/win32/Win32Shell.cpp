@@ -32,3 +32,9 @@ bool Win32Shell::openHelp(const std::string& helpFile) {
 }
 
 }  // namespace qm::platform::win32
+
+namespace qm::platform {
+
+std::unique_ptr<Shell> openShell() { return std::make_unique<win32::Win32Shell>(); }
+
+}  // namespace qm::platform
