@@ -3,6 +3,7 @@
 #include "base/WinPath.h"
 #include "items/Items.h"
 #include "jobs/ArchiveWatch.h"
+#include "jobs/Texts.h"
 #include "platform/FileOps.h"
 
 namespace qm::jobs {
@@ -49,6 +50,11 @@ RestoreReport RunRestoreJob(app::Session& s, const OpenedBackup& backup, const R
     items::Items items(s, *backup.archive, backup.values);
     Leftovers leftovers(s);
     for (const auto& part : items::parts()) {
+        if (events.cancelled()) {
+            report.cancelled = true;
+            report.failure = text::kRestoreCancelled;
+            break;
+        }
         const std::size_t position = positionOf(part.part);
         PartResult& r = report.parts[position - 1];
         r.ran = runs(part, request.items) && flags.size() >= position && flags[position - 1] == '1';

@@ -105,7 +105,8 @@ TEST_F(RestoreRunTest, OpeningShowsFactsDescriptionAndEnablesRecordedItems) {
     open(plain);
     ASSERT_EQ(view.backupFileDialogs.size(), 1u);
     EXPECT_EQ(view.backupFileDialogs[0].title, "Restore Date from a Backup file");
-    EXPECT_EQ(view.backupFileDialogs[0].filter, "Quillmark File (*.qmk)|*.qmk");
+    // A backup file saved under another name is found too.
+    EXPECT_EQ(view.backupFileDialogs[0].filter, "Quillmark File (*.qmk)|*.qmk|All Files (*.*)|*.*");
     EXPECT_TRUE(view.messages.empty());
     EXPECT_EQ(view.passwordAsked, 0);
     EXPECT_TRUE(loaded());
@@ -286,7 +287,8 @@ TEST_F(RestoreRunTest, FailedSignaturesAndConfigRules) {
     checkRestore("00100000");
     main(*s).RunRestore();
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
-                                                            "\r\nRestore Signatures\t\t\tFail!\t"});
+                                                            "\r\nRestore Signatures\t\t\tFail!\t\r\n"
+                                                            "\r\nfailed: the signatures could not be restored"});
 
     // Accounts alone also restores the profile configuration first.
     view.messages.clear();
@@ -378,9 +380,15 @@ TEST_F(RestoreRunTest, OnlyTheRecordedPartsOpenAndRun) {
     // templates 5 each, preferences nothing; then the maximum and 0.
     EXPECT_EQ(view.progressHistory,
               (std::vector<int>{10, 10, 20, 30, 45, 55, 65, 70, 75, 80, 85, 100, 0}));
-    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
-                                                            "\r\nRestore Personal Folders\t\tFail!\t"
-                                                            "\r\nRestore Signatures\t\t\tFail!\t"});
+    // The configuration has no line of its own: named all the same.
+    EXPECT_EQ(view.messageTexts(),
+              std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
+                                       "\r\nRestore Personal Folders\t\tFail!\t"
+                                       "\r\nRestore Signatures\t\t\tFail!\t\r\n"
+                                       "\r\nfailed: the profile configuration could not be restored"
+                                       "\r\nfailed: the personal folders (data files) could not "
+                                       "be restored"
+                                       "\r\nfailed: the signatures could not be restored"});
 }
 
 // A wrong password after a good opening: the boxes go off and clear, and
