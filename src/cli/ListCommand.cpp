@@ -22,6 +22,10 @@ int runList(const Arguments& args) {
     jobs::JobEvents quiet;
     const jobs::BackupListing listed =
         jobs::ListBackupJob(s, s.files.fromUserPath(ui.typed(args.file)), ui.typed(args.password.value_or("")), quiet);
+    if (!listed.lockFailure.empty()) {
+        message(file + ": not read: " + ui.shown(listed.lockFailure));
+        return frontend::kExitFailed;
+    }
     const jobs::OpenedBackup& opened = listed.opened;
     if (!opened.found) {
         message(file + ": " + frontend::text::kNoSuchFile);

@@ -41,6 +41,7 @@ std::string WithBackupExtension(const std::string& path);
 BackupChoices ScheduledChoices(const AutomaticSettings& settings);
 
 struct BackupRequest {
+    RunKind kind = RunKind::Window;
     // As the installation spells it, for console and scheduled runs.
     std::string profile;
     items::ItemSelection items{};

@@ -70,6 +70,8 @@ struct BackupListing {
     std::vector<std::string> damaged;
     // The user stopped the reading before every entry was read.
     bool cancelled = false;
+    // Another run kept the installation busy: nothing was read.
+    std::string lockFailure;
 };
 BackupListing ListBackupJob(app::Session& session, const std::string& path, const std::string& password,
                             JobEvents& events);
