@@ -32,10 +32,10 @@ jobs::RunRecord BackupRecord(const app::Session& s, const char* kind, const std:
 jobs::RunRecord RestoreRecord(const app::Session& s, const std::string& file, const jobs::RestoreReport& report) {
     const app::ViewText ui(s.codePage);
     jobs::RunRecord record{platform::localTimeStamp(), jobs::kRestoreRecord, file, ExitStatusOf(report), {}};
-    std::string message = report.failure.empty() ? std::string() : text::kNothingRestored + report.failure;
-    const std::string failed = joined(FailedPartTexts(report.parts, false));
-    if (!failed.empty()) message += (message.empty() ? "" : "; ") + failed;
-    record.message = ui.shown(message);
+    // Nothing restored (a rolled-back transaction marks every part that ran
+    // as failed): the reason alone, as the console says it.
+    record.message = ui.shown(report.failure.empty() ? joined(FailedPartTexts(report.parts, false))
+                                                     : text::kNothingRestored + report.failure);
     return record;
 }
 

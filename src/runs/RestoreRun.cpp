@@ -55,12 +55,8 @@ void MainPresenter::RunRestore() {
     std::string failed;
     for (const auto& line : frontend::FailedPartTexts(report.parts, false)) failed += "\r\n" + ui.shown(line);
     if (report.cancelled) {
-        // What ran before the stop, if anything did.
-        bool anyRan = false;
-        for (const auto& part : report.parts) anyRan = anyRan || part.ran;
-        view_.showMessage(text::kRestoreCancelled +
-                              (anyRan ? "\r\n\r\n" + frontend::RestoreSummaryText(report) : std::string()) + unrecorded,
-                          Icon::Information, Buttons::Ok);
+        // The transaction took back what the steps before the stop did.
+        view_.showMessage(text::kRestoreCancelled + unrecorded, Icon::Information, Buttons::Ok);
         return;
     }
     if (!report.failure.empty()) {

@@ -25,7 +25,8 @@ inline const char* const kTestCancelled = "The test was stopped before every ent
 inline const char* const kStopping = "Stopping...";
 inline const char* const kBackupCancelled =
     "The backup was stopped. No backup file was written; a backup file that was there before is as it was.";
-inline const char* const kRestoreCancelled = "The restore was stopped.";
+inline const char* const kRestoreCancelled =
+    "The restore was stopped. Nothing was changed: the profile and its files are as they were.";
 inline const char* const kStopBackupQuestion = "A backup is running. Do you want to stop it and quit?";
 inline const char* const kStopRestoreQuestion = "A restore is running. Do you want to stop it and quit?";
 inline const char* const kStopTestQuestion = "A backup file is being tested. Do you want to stop and quit?";

@@ -203,6 +203,44 @@ TEST_F(WindowRunsTest, EachRunLeavesItsRecord) {
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
 }
 
+TEST_F(WindowRunsTest, CancelStopsARestoreAndTakesBackWhatItDid) {
+    aim(target);
+    check("11111111");
+    view.answers = {Answer::Ok, Answer::Cancel};
+    main(*s).RunBackup();
+    view.backupFileAnswers = {s->files.windowsPath(target)};
+    main(*s).OpenBackupFile();
+
+    // Changed since the backup: a restore would put these back.
+    const std::string signature = inst->made.signaturesFolder + "\\" + inst->made.signatureFiles[0];
+    writeFile(*inst, signature, "changed since");
+    const std::string registry = registryText(*inst->platform.registry);
+    for (auto& box : view.restoreItems) box.checked = box.enabled;
+    view.messages.clear();
+    // Stopped once the signatures are done, while the stationery is taken out.
+    view.onYield = [&] {
+        if (startsWith(view.status, "Copying Stationeries")) main(*s).CancelPressed();
+    };
+    main(*s).RunRestore();
+    view.onYield = nullptr;
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The restore was stopped. Nothing was changed: the profile "
+                                                            "and its files are as they were."});
+    std::string bytes;
+    ASSERT_TRUE(inst->platform.files->readFile(signature, bytes));
+    EXPECT_EQ(bytes, "changed since");
+    EXPECT_EQ(registryText(*inst->platform.registry), registry);
+    EXPECT_TRUE(workFiles(*s).empty());
+    EXPECT_EQ(history().back().kind, "restore");
+    EXPECT_EQ(history().back().exitStatus, 1);
+    EXPECT_EQ(history().back().message, "nothing was restored: the restore was cancelled");
+
+    // Not stopped, the same restore puts the signature back.
+    view.messages.clear();
+    main(*s).RunRestore();
+    ASSERT_TRUE(inst->platform.files->readFile(signature, bytes));
+    EXPECT_NE(bytes, "changed since");
+}
+
 TEST_F(WindowRunsTest, ABackupNameWithoutExtensionIsGivenQmk) {
     const std::string chosen = s->files.windowsPath(dir / "out/nightly");
     view.saveFileAnswers = {chosen};
