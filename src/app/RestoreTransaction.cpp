@@ -152,7 +152,7 @@ bool RestoreTransaction::keep(std::unique_ptr<platform::ReplaceStream> file, con
         return false;
     }
     // Taken out twice: the later one stands.
-    const std::u16string key = s_.codePage.foldCase(target);
+    const std::u16string key = targetKey(target);
     if (auto it = stagedIndex_.find(key); it != stagedIndex_.end()) {
         Staged& earlier = staged_[it->second];
         if (!earlier.part.empty()) platform::removeFile(s_.files, inFolder(s_, earlier.target, earlier.part));
@@ -174,8 +174,35 @@ bool RestoreTransaction::removeAtCommit(const std::string& path, std::string& wh
         why = path + " is a folder";
         return false;
     }
+    // Also taken out of the backup (under this name or another that
+    // reaches the file): the later one stands, the file goes.
+    const std::u16string key = targetKey(path);
+    if (auto it = stagedIndex_.find(key); it != stagedIndex_.end()) {
+        Staged& earlier = staged_[it->second];
+        if (!earlier.part.empty()) platform::removeFile(s_.files, inFolder(s_, earlier.target, earlier.part));
+        earlier.part.clear();
+        return true;
+    }
+    stagedIndex_.emplace(key, staged_.size());
     staged_.push_back({path, "", "", true, false});
     return true;
+}
+
+std::u16string RestoreTransaction::targetKey(const std::string& target) const {
+    // A folder link ("Application Data" in a user's folder) gives one file
+    // two names; moving it aside under one would leave the other's move
+    // nothing to find. A file there is known by what it is, a new one by
+    // its folder and name; the name alone where identities are not given.
+    auto identity = [](const platform::FileInfo& info) {
+        const std::string id = std::to_string(info.device) + ":" + std::to_string(info.inode);
+        return std::u16string(id.begin(), id.end());
+    };
+    const platform::FileInfo file = s_.files.stat(target);
+    if (file.exists && file.inode != 0) return u"file " + identity(file);
+    const platform::FileInfo folder = s_.files.stat(folderOf(s_, target));
+    if (folder.exists && folder.directory && folder.inode != 0)
+        return u"in " + identity(folder) + u"\\" + s_.codePage.foldCase(base::bareName(target, s_.leads()));
+    return s_.codePage.foldCase(target);
 }
 
 bool RestoreTransaction::makeFolders(const std::string& folder, std::string& why) {
