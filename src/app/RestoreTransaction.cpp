@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <random>
 
 #include "base/Text.h"
@@ -152,7 +153,7 @@ bool RestoreTransaction::keep(std::unique_ptr<platform::ReplaceStream> file, con
         return false;
     }
     // Taken out twice: the later one stands.
-    const std::u16string key = targetKey(target);
+    const std::u16string key = s_.codePage.foldCase(target);
     if (auto it = stagedIndex_.find(key); it != stagedIndex_.end()) {
         Staged& earlier = staged_[it->second];
         if (!earlier.part.empty()) platform::removeFile(s_.files, inFolder(s_, earlier.target, earlier.part));
@@ -174,9 +175,8 @@ bool RestoreTransaction::removeAtCommit(const std::string& path, std::string& wh
         why = path + " is a folder";
         return false;
     }
-    // Also taken out of the backup (under this name or another that
-    // reaches the file): the later one stands, the file goes.
-    const std::u16string key = targetKey(path);
+    // Named twice, or taken out before: the removal is what stands.
+    const std::u16string key = s_.codePage.foldCase(path);
     if (auto it = stagedIndex_.find(key); it != stagedIndex_.end()) {
         Staged& earlier = staged_[it->second];
         if (!earlier.part.empty()) platform::removeFile(s_.files, inFolder(s_, earlier.target, earlier.part));
@@ -186,23 +186,6 @@ bool RestoreTransaction::removeAtCommit(const std::string& path, std::string& wh
     stagedIndex_.emplace(key, staged_.size());
     staged_.push_back({path, "", "", true, false});
     return true;
-}
-
-std::u16string RestoreTransaction::targetKey(const std::string& target) const {
-    // A folder link ("Application Data" in a user's folder) gives one file
-    // two names; moving it aside under one would leave the other's move
-    // nothing to find. A file there is known by what it is, a new one by
-    // its folder and name; the name alone where identities are not given.
-    auto identity = [](const platform::FileInfo& info) {
-        const std::string id = std::to_string(info.device) + ":" + std::to_string(info.inode);
-        return std::u16string(id.begin(), id.end());
-    };
-    const platform::FileInfo file = s_.files.stat(target);
-    if (file.exists && file.inode != 0) return u"file " + identity(file);
-    const platform::FileInfo folder = s_.files.stat(folderOf(s_, target));
-    if (folder.exists && folder.directory && folder.inode != 0)
-        return u"in " + identity(folder) + u"\\" + s_.codePage.foldCase(base::bareName(target, s_.leads()));
-    return s_.codePage.foldCase(target);
 }
 
 bool RestoreTransaction::makeFolders(const std::string& folder, std::string& why) {
@@ -260,6 +243,7 @@ bool RestoreTransaction::commit(std::string& why) {
     }
     // Where each replaced file is kept until the end, decided before the
     // journal names it.
+    dropSameFileTwice();
     for (auto& f : staged_) {
         f.hadOriginal = s_.files.stat(f.target).exists;
         if (f.hadOriginal) f.old = oldNameIn(s_, folderOf(s_, f.target));
@@ -301,6 +285,34 @@ bool RestoreTransaction::commit(std::string& why) {
     }
     finish();
     return true;
+}
+
+// One file reached by two names (a folder that is a link to another) is
+// moved once: the later of the two stands.
+void RestoreTransaction::dropSameFileTwice() {
+    std::vector<platform::FileInfo> infos;
+    infos.reserve(staged_.size());
+    for (const auto& f : staged_) infos.push_back(s_.files.stat(f.target));
+    std::vector<bool> superseded(staged_.size(), false);
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> seen;
+    for (std::size_t i = 0; i < staged_.size(); ++i) {
+        if (!infos[i].exists || infos[i].inode == 0) continue;
+        const auto [it, fresh] = seen.try_emplace({infos[i].device, infos[i].inode}, i);
+        if (fresh) continue;
+        superseded[it->second] = true;
+        it->second = i;
+    }
+    std::vector<Staged> kept;
+    for (std::size_t i = 0; i < staged_.size(); ++i) {
+        if (!superseded[i]) {
+            kept.push_back(std::move(staged_[i]));
+            continue;
+        }
+        if (!staged_[i].part.empty()) platform::removeFile(s_.files, inFolder(s_, staged_[i].target, staged_[i].part));
+    }
+    staged_ = std::move(kept);
+    stagedIndex_.clear();
+    for (std::size_t i = 0; i < staged_.size(); ++i) stagedIndex_.emplace(s_.codePage.foldCase(staged_[i].target), i);
 }
 
 void RestoreTransaction::undoMoves() {

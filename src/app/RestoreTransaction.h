@@ -61,9 +61,8 @@ private:
         bool hadOriginal = false;
         bool moved = false;
     };
-    // What stagedIndex_ knows a target by.
-    std::u16string targetKey(const std::string& target) const;
     bool writeJournal(const std::string& state, std::string& why);
+    void dropSameFileTwice();
     void undoMoves();
     void finish();
 
@@ -78,7 +77,7 @@ private:
     // was not there).
     std::vector<std::pair<std::string, std::string>> copies_;
     std::vector<Staged> staged_;
-    // Where each target is in staged_, by targetKey().
+    // Where each target is in staged_, by its name with the case folded.
     std::unordered_map<std::u16string, std::size_t> stagedIndex_;
     std::vector<std::string> madeFolders_;
     std::string abortReason_;

@@ -67,17 +67,5 @@ TEST_F(TransactionNames, RestoredUnderOneNameThenRemovedUnderTheOther) {
     EXPECT_EQ(files(), std::vector<std::string>{});
 }
 
-TEST_F(TransactionNames, ANewFileRestoredUnderBothNames) {
-    makeFolder(roaming);
-    makeFile(roaming + "\\other.srs", "stays");
-    begin();
-    keep(linked + "\\Outlook.srs", "first");
-    keep(roaming + "\\OUTLOOK.SRS", "second");
-    commit();
-    EXPECT_EQ(read(roaming + "\\Outlook.srs"), "second");
-    EXPECT_EQ(read(roaming + "\\other.srs"), "stays");
-    EXPECT_EQ(files().size(), 2u);
-}
-
 }  // namespace
 }  // namespace qm::test
