@@ -52,9 +52,10 @@ public:
     }
 };
 
-bool save(QWidget& window, const QString& folder, const char* name) {
+// `fit`: at the size its contents ask for; otherwise at the size it opens with.
+bool save(QWidget& window, const QString& folder, const char* name, bool fit = true) {
     window.show();
-    window.adjustSize();
+    if (fit) window.adjustSize();
     QApplication::processEvents();
     const QString path = folder + "/" + name + ".png";
     const bool ok = window.grab().save(path);
@@ -100,15 +101,6 @@ int main(int argc, char** argv) {
     gui::GuiContext context(session, shownJobs, "/usr/lib/quillmark/quillmark", QCoreApplication::applicationDirPath());
     context.main.place = {"/home/alice/.wine", options.user};
     context.main.helpFile = (QCoreApplication::applicationDirPath() + "/help/index.html").toStdString();
-    // The jobs' last runs, as their scheduled runs left them.
-    jobs::RunHistory history = jobs::RunHistory::of(session);
-    std::string unrecorded;
-    history.append({"2026-12-07 23:30:04", "scheduled", "/home/alice/backups/nightly.qmk", 0, ""}, unrecorded);
-    history.append({"2026-12-06 09:00:02", "scheduled", "/media/usb/weekly.qmk", 1,
-                    "no backup written: cannot start the backup file Z:\\media\\usb\\weekly.qmk: The archive's folder "
-                    "does not exist"},
-                   unrecorded);
-
     // A backup to open on the restore tab, with a description.
     const std::string archive = (scratch.path() + "/alice.qmk").toStdString();
     {
@@ -120,6 +112,15 @@ int main(int argc, char** argv) {
     bool ok = true;
     gui::MainWindow window(context);
     window.load();
+    // The jobs' last runs, as their scheduled runs left them (after the
+    // window opened: it would tell the failed one in a message box).
+    jobs::RunHistory history = jobs::RunHistory::of(session);
+    std::string unrecorded;
+    history.append({"2026-12-07 23:30:04", "scheduled", "/home/alice/backups/nightly.qmk", 0, ""}, unrecorded);
+    history.append({"2026-12-06 09:00:02", "scheduled", "/media/usb/weekly.qmk", 1,
+                    "no backup written: cannot start the backup file Z:\\media\\usb\\weekly.qmk: The archive's folder "
+                    "does not exist"},
+                   unrecorded);
     window.resize(900, 620);
     window.findChild<QPushButton*>("cmdApply");
     ok = save(window, out, "main-backup") && ok;
@@ -156,7 +157,7 @@ int main(int argc, char** argv) {
                            "don't support Personal Address Book!"));
     ok = save(report, out, "report") && ok;
     gui::HelpWindow help(QString::fromStdString(context.main.helpFile), &window);
-    ok = save(help, out, "help") && ok;
+    ok = save(help, out, "help", false) && ok;
 
     gui::PasswordDialog password(&window);
     ok = save(password, out, "password") && ok;
