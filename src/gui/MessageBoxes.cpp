@@ -57,8 +57,11 @@ QString messageMarkup(const std::string& text) {
                             .arg(QString::fromStdString(cells[i]).toHtmlEscaped());
             html += QStringLiteral("</tr>");
         } else {
-            html +=
-                (cells.empty() ? QString() : QString::fromStdString(cells[0]).toHtmlEscaped()) + QStringLiteral("<br>");
+            // An empty line is a paragraph of its own: after a table a bare
+            // <br> only ends the table's block, and the blank line is lost.
+            html += cells.empty() || cells[0].empty()
+                        ? QStringLiteral("<p style=\"margin: 0\">&nbsp;</p>")
+                        : QString::fromStdString(cells[0]).toHtmlEscaped() + QStringLiteral("<br>");
         }
     }
     if (inTable) html += QStringLiteral("</table>");

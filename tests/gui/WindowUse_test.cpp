@@ -2,6 +2,7 @@
 // no failure hidden, ".qmk" on a typed name, the installation in view and a
 // user it does not have refused, Cancel, the keyboard, the history of runs
 // in the job list, and help without a browser.
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
@@ -9,7 +10,9 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <filesystem>
 #include <set>
@@ -367,6 +370,20 @@ TEST_F(WindowUseTest, HelpWithoutABrowserAndTheTextsAsTheyAreMeantToBeSeen) {
     EXPECT_EQ(markup.count(QStringLiteral("<tr>")), 2);
     EXPECT_TRUE(markup.contains(QStringLiteral("<td style=\"padding-right: 18px\">Backup Accounts Settings</td>")));
     EXPECT_TRUE(markup.startsWith(QStringLiteral("The Backup was Completed!<br>")));
+    // The blank line between the table and what follows it is seen.
+    QTextDocument shown;
+    shown.setHtml(gui::messageMarkup("Backup Signatures\t\tFail!\t\r\n\r\nfailed: the rules could not be backed up"));
+    shown.setTextWidth(400);
+    auto where = [&](const QString& text) {
+        for (QTextBlock b = shown.begin(); b != shown.end(); b = b.next())
+            if (b.text().startsWith(text)) return shown.documentLayout()->blockBoundingRect(b);
+        return QRectF();
+    };
+    const QRectF fail = where(QStringLiteral("Fail!")),
+                 failed = where(QStringLiteral("failed: the rules could not be backed up"));
+    ASSERT_FALSE(fail.isNull());
+    ASSERT_FALSE(failed.isNull());
+    EXPECT_GE(failed.top() - fail.bottom(), QFontMetrics(shown.defaultFont()).height() * 0.8);
 
     // The password window is wide enough for its whole title.
     gui::PasswordDialog password(window_.get());
