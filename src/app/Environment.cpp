@@ -79,7 +79,7 @@ std::optional<std::string> ListedProfile(const Session& s, const std::string& na
 std::string NotListedText(const Session& s, const std::string& name) {
     std::string listed;
     for (const auto& profile : s.state.ProfileNames) listed += (listed.empty() ? "" : ", ") + profile;
-    return "the profile " + name + " is not one of this installation's profiles (" +
+    return "the profile " + base::shownValue(name) + " is not one of this installation's profiles (" +
            (listed.empty() ? std::string("it has none") : listed) + ")";
 }
 

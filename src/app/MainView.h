@@ -23,6 +23,9 @@ public:
     virtual Tab currentTab() const = 0;
     virtual void setApplyCaption(const std::string& text) = 0;
     virtual void setApplyEnabled(bool enabled) = 0;
+    // The installation the window works on (the Wine prefix and its user),
+    // in the window's title or status bar.
+    virtual void setInstallationText(const std::string& text) = 0;
 
     // Profile lists.
     virtual void addSourceProfile(const std::string& name) = 0;
@@ -58,6 +61,9 @@ public:
     virtual void setBackupFacts(const std::string& text) = 0;        // txtPOBinfo
     virtual void setBackupDescription(const std::string& text) = 0;  // txtFileInfo
 
+    // The help page in a window of the program's own (when no browser can
+    // show it); `helpFile` is its host path.
+    virtual void showHelpWindow(const std::string& helpFile) = 0;
     // The disc-writing window, shown modally with a file handed over. A
     // build without disc writing (Windows) has none: no disc is offered.
     virtual bool writesDiscs() const { return true; }

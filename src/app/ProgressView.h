@@ -17,7 +17,8 @@ class ProgressView {
 public:
     virtual ~ProgressView() = default;
 
-    virtual void showBusy(bool visible) = 0;              // picCon3
+    // picCon3, with its Cancel button (and Escape) that stops the run.
+    virtual void showBusy(bool visible) = 0;
     virtual void setHourglass(bool on) = 0;
     virtual void setStatus(const std::string& text) = 0;  // Label1
     virtual int progress() const = 0;                     // pbshow
@@ -30,7 +31,8 @@ public:
     virtual void setPercentLine(const std::string& text) = 0;  // SkinLabel10
     // Lets pending window events run once.
     virtual void yield() = 0;
-    // True when the user asked to stop the archive write now running.
+    // True when the user asked to stop the run now working (a window's
+    // Cancel, the console's Ctrl+C).
     virtual bool cancelRequested() const { return false; }
 };
 

@@ -483,25 +483,40 @@ ZipEntry Zip::FindEntry(const std::string& name) {
 
 std::vector<std::string> Zip::entryNames() const { return state_->names; }
 
-std::vector<std::string> Zip::TestArchive() {
+std::vector<std::string> Zip::TestArchive(bool* cancelled) {
     std::vector<std::string> damaged;
     zip_t* za = state_->archive();
     if (!za) return damaged;
     const char* password = state_->hasReadPassword ? state_->readPassword.c_str() : nullptr;
     constexpr std::size_t kWorkingBytes = 256u * 1024;
-    std::uint64_t sinceWorking = 0;
+    std::uint64_t total = 0;
     for (std::size_t i = 0; i < state_->names.size(); ++i) {
-        const bool whole = detail::checkEntry(za, static_cast<zip_uint64_t>(i), password,
-                                              [&](std::uint64_t n) {
-                                                 sinceWorking += n;
-                                                 if (sinceWorking >= kWorkingBytes && events_) {
-                                                     sinceWorking = 0;
-                                                     events_->ArchiveWorking();
-                                                 }
-                                                 return true;
-                                             });
-        if (!whole) damaged.push_back(state_->names[i]);
+        zip_stat_t st;
+        if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE))
+            total += st.size;
     }
+    std::uint64_t sinceWorking = 0, read = 0;
+    int shown = -1;
+    bool stopped = false;
+    // Lets the window answer and asks whether to stop, every so often, and
+    // says how far the reading is.
+    const auto progress = [&](std::uint64_t n) {
+        sinceWorking += n;
+        read += n;
+        if (!events_) return true;
+        if (sinceWorking >= kWorkingBytes) {
+            sinceWorking = 0;
+            events_->ArchiveWorking();
+            stopped = events_->ArchiveWriteCancelled();
+        }
+        const int percent = total == 0 ? 100 : static_cast<int>(std::min<std::uint64_t>(100, read * 100 / total));
+        if (percent != shown) events_->ArchivePhaseProgress(ArchivePhase::Checking, shown = percent);
+        return !stopped;
+    };
+    for (std::size_t i = 0; i < state_->names.size() && !stopped; ++i)
+        if (!detail::checkEntry(za, static_cast<zip_uint64_t>(i), password, progress) && !stopped)
+            damaged.push_back(state_->names[i]);
+    if (cancelled) *cancelled = stopped;
     return damaged;
 }
 
@@ -580,16 +595,25 @@ bool Zip::extract(std::int64_t index, const std::string& name, const std::string
     const char* password = state_->hasReadPassword ? state_->readPassword.c_str() : nullptr;
     // The header's size is the archive's word only: the data is counted too.
     std::uint64_t written = 0;
-    bool over = false, unwritten = false;
+    bool over = false, unwritten = false, cancelled = false;
+    // A large entry is given up when the user asks to stop.
+    constexpr std::uint64_t kCancelPollBytes = 1u << 20;
+    std::uint64_t sincePoll = 0;
     const bool ok = detail::readEntry(state_->archive(), idx, password, [&](const unsigned char* data, std::size_t n) {
         written += n;
         if (written > maxBytes || written > recorded) return !(over = true);
+        if ((sincePoll += n) >= kCancelPollBytes) {
+            sincePoll = 0;
+            if (events_ && events_->ArchiveWriteCancelled()) return !(cancelled = true);
+        }
         if (part->write(data, n)) return true;
         unwritten = true;
         return false;
     });
     if (!ok) {
-        if (unwritten)
+        if (cancelled)
+            why = "The extraction of " + name + " was cancelled.";
+        else if (unwritten)
             why = "Cannot write " + windowsTarget + ": " + part->error();
         else if (over && written > maxBytes)
             why = tooLarge;

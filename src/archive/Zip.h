@@ -19,6 +19,9 @@ inline const char* const kReplacementsNote = "replacing.lst";
 // of its compressed size is refused before it is read.
 inline constexpr std::uint64_t kMaxInflationRatio = 1100;
 
+// The two long steps of a write: the archive written, then read back.
+enum class ArchivePhase { Writing, Checking };
+
 class ArchiveEvents {
 public:
     virtual ~ArchiveEvents() = default;
@@ -30,8 +33,12 @@ public:
     // out and the write is completed with the others. Raised before the
     // archive is finished, so a handler may still change files added later.
     virtual void ArchiveEntryDropped(const std::string& /*fileName*/) {}
-    // Polled while writing; true cancels the write (the target stays as it was).
+    // Polled while writing, extracting and testing; true cancels the work
+    // (a write leaves the target as it was, an extraction leaves no file).
     virtual bool ArchiveWriteCancelled() { return false; }
+    // How far one phase is, in percent of that phase: a new archive written
+    // or read back, or an opened archive tested.
+    virtual void ArchivePhaseProgress(ArchivePhase /*phase*/, int /*percent*/) {}
     // Raised every few hundred kilobytes read or written, so that a caller
     // on a window's thread can let the window answer.
     virtual void ArchiveWorking() {}
@@ -127,9 +134,11 @@ public:
     std::vector<std::string> entryNames() const;
     // Reads every entry of the opened archive to its end as a restore would
     // (decrypted and authenticated with the password set, inflated, CRC and
-    // size checked), raising ArchiveWorking on the way. The names of the
-    // entries that do not read back whole; empty when all do.
-    std::vector<std::string> TestArchive();
+    // size checked), raising ArchiveWorking and the checking phase's
+    // progress on the way. The names of the entries that do not read back
+    // whole; empty when all do. A test cancelled on the way sets
+    // `cancelled` (when given) and answers what it found so far.
+    std::vector<std::string> TestArchive(bool* cancelled = nullptr);
 
 private:
     friend class ZipEntry;

@@ -47,9 +47,28 @@ void WriteSession::working() {
     if (events) events->ArchiveWorking();
 }
 
-void WriteSession::advance(std::uint64_t bytes) { moved(bytes, bytes * kWriteWeight); }
+namespace {
 
-void WriteSession::advanceCheck(std::uint64_t bytes) { moved(bytes, bytes * kCheckWeight); }
+void phaseProgress(ArchiveEvents* events, ArchivePhase phase, std::uint64_t done, std::uint64_t total, int& shown) {
+    const int percent = total == 0 ? 100 : static_cast<int>(std::min<std::uint64_t>(100, done * 100 / total));
+    if (percent == shown) return;
+    shown = percent;
+    if (events) events->ArchivePhaseProgress(phase, percent);
+}
+
+}  // namespace
+
+void WriteSession::advance(std::uint64_t bytes) {
+    written += bytes;
+    phaseProgress(events, ArchivePhase::Writing, written, total, writingPercent);
+    moved(bytes, bytes * kWriteWeight);
+}
+
+void WriteSession::advanceCheck(std::uint64_t bytes) {
+    checked += bytes;
+    phaseProgress(events, ArchivePhase::Checking, checked, total, checkingPercent);
+    moved(bytes, bytes * kCheckWeight);
+}
 
 void WriteSession::moved(std::uint64_t bytes, std::uint64_t weighted) {
     done += weighted;

@@ -27,6 +27,12 @@ struct WriteSession {
     std::uint64_t sincePoll = 0;
     std::uint64_t sinceWorking = 0;
     int* lastPercent = nullptr;
+    // Each phase on its own: source bytes read for the write, entry bytes
+    // read back by the check.
+    std::uint64_t written = 0;
+    std::uint64_t checked = 0;
+    int writingPercent = -1;
+    int checkingPercent = -1;
     bool cancelled = false;
     long failedEntry = -1;
 

@@ -38,4 +38,10 @@ bool equalsIgnoreAsciiCase(const std::string& a, const std::string& b) {
            });
 }
 
+std::string shownValue(const std::string& value) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    if (!value.empty() && !blank(value.front()) && !blank(value.back())) return value;
+    return "\"" + value + "\"";
+}
+
 }  // namespace qm::base

@@ -135,8 +135,11 @@ bool parseArguments(const std::vector<std::string>& words, Arguments& args, std:
         }
         std::string value;
         if (option->takesValue) {
-            if (i + 1 >= words.size()) {
-                error = word + " needs a value" + kSeeHelp;
+            // The next option is no value: "--backup --profile X" names no
+            // file, rather than a file called "--profile".
+            if (i + 1 >= words.size() || findOption(words[i + 1])) {
+                const bool file = word == "--list" || word == "--backup" || word == "--restore" || word == "--file";
+                error = word + (file ? " needs the backup file" : " needs a value") + kSeeHelp;
                 return false;
             }
             value = words[++i];

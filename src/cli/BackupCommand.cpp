@@ -10,9 +10,11 @@
 #include "cli/ProgressLine.h"
 #include "frontend/ExitStatus.h"
 #include "frontend/ProgressEvents.h"
+#include "frontend/RunRecords.h"
 #include "frontend/Summaries.h"
 #include "frontend/Texts.h"
 #include "jobs/BackupJob.h"
+#include "platform/Interrupt.h"
 #include "platform/Terminal.h"
 
 namespace qm::cli {
@@ -39,23 +41,27 @@ int runBackup(const Arguments& args) {
             return frontend::kExitFailed;
         }
         result(frontend::BackupReportText(jobs::BackupReport{}));
-        message("no backup written: " + ui.shown(refusal.text));
+        message(frontend::text::kNoBackupWritten + ui.shown(refusal.text));
         return frontend::kExitFailed;
     }
 
     jobs::BackupReport report;
     {
+        // Ctrl+C stops the run at its next step, after its clean-up.
+        const platform::InterruptWatch interrupts;
         ProgressLine progress(platform::errorIsTerminal());
         progress.setStatus(frontend::text::kPleaseWaiting);
         frontend::ProgressEvents events(s, progress, frontend::ProgressEvents::Steps::Backup);
         report = jobs::RunBackupJob(s, request, events);
     }
+    recordRun(s, frontend::BackupRecord(s, jobs::kBackupRecord, args.file, report));
     for (const auto& notice : report.notices) message(ui.shown(notice));
     for (const auto& warning : report.warnings) message("warning: " + ui.shown(warning));
     if (!report.inUseWarning.empty()) message(ui.shown(report.inUseWarning));
-    result(ui.shown(frontend::BackupReportText(report)));
+    // A stopped run reports no parts: none of them failed.
+    if (!report.cancelled) result(ui.shown(frontend::BackupReportText(report)));
     if (!report.written) {
-        message("no backup written: " + ui.shown(report.failure));
+        message(frontend::text::kNoBackupWritten + ui.shown(report.failure));
         return frontend::ExitStatusOf(report);
     }
     reportFailedParts(report.parts, RunKind::Backup, report.available ? &*report.available : nullptr);

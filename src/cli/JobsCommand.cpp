@@ -7,6 +7,8 @@
 #include "cli/Output.h"
 #include "frontend/ExitStatus.h"
 #include "jobs/ScheduleJob.h"
+#include "jobs/Texts.h"
+#include "platform/StateFolder.h"
 
 namespace qm::cli {
 namespace {
@@ -31,17 +33,33 @@ int runJobs(const Arguments& args) {
         message("no jobs are scheduled");
         return frontend::kExitDone;
     }
-    std::size_t daysWidth = 4, profileWidth = 7;
+    // Each job's last run, from the history the scheduled runs leave in
+    // this user's state folder; without one, none is known.
+    platform::StateFolder state;
+    std::string unread;
+    if (platform::openStateFolder(args.wine, state, unread)) {
+        const jobs::RunHistory history = jobs::RunHistory::in(*state.files, state.folder);
+        for (auto& row : rows)
+            if (!row.targetFile.empty()) jobs::AddLastRun(row, history);
+    }
+    std::size_t daysWidth = 4, profileWidth = 7, resultWidth = 6;
     for (const auto& row : rows) {
         daysWidth = std::max(daysWidth, row.days.size());
         profileWidth = std::max(profileWidth, row.profile.size());
+        resultWidth = std::max(resultWidth, row.lastResult.size());
     }
     std::string table = padded("Job", 4) + padded("Time", 5) + padded("Days", daysWidth) +
-                        padded("Profile", profileWidth) + padded("Items", 8) + padded("Password", 8) + "Backup file";
-    for (const auto& row : rows)
+                        padded("Profile", profileWidth) + padded("Items", 8) + padded("Password", 8) +
+                        padded("Last run", 19) + padded("Result", resultWidth) + "Backup file";
+    for (const auto& row : rows) {
         table += "\n" + padded(std::to_string(row.jobNumber), 4) + padded(row.startTime, 5) +
                  padded(row.days, daysWidth) + padded(row.profile, profileWidth) + padded(row.itemDigits, 8) +
-                 padded(row.passwordProtected ? "yes" : "no", 8) + row.targetFile;
+                 padded(row.passwordProtected ? "yes" : "no", 8) +
+                 padded(row.lastRun.empty() ? jobs::text::kNeverRan : row.lastRun, 19) +
+                 padded(row.lastResult, resultWidth) + row.targetFile;
+        // Why the last run failed, under its job.
+        if (!row.lastMessage.empty()) table += "\n    " + row.lastMessage;
+    }
     result(table);
     return frontend::kExitDone;
 }

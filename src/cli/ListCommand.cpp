@@ -1,10 +1,12 @@
 // A backup file's entries and the facts of its information file.
 #include "app/ViewText.h"
 #include "archive/InfoFile.h"
+#include "base/Text.h"
 #include "cli/Commands.h"
 #include "cli/OpenInstallation.h"
 #include "cli/Output.h"
 #include "frontend/ExitStatus.h"
+#include "frontend/Summaries.h"
 #include "frontend/Texts.h"
 #include "jobs/OpenBackup.h"
 
@@ -15,34 +17,40 @@ int runList(const Arguments& args) {
     if (!openInstallation(args, false, installation)) return frontend::kExitFailed;
     app::Session& s = installation.session();
     const app::ViewText ui(s.codePage);
-    const std::string& file = args.file;
+    const std::string file = base::shownValue(args.file);
 
     jobs::JobEvents quiet;
     const jobs::BackupListing listed =
-        jobs::ListBackupJob(s, s.files.fromUserPath(ui.typed(file)), ui.typed(args.password.value_or("")), quiet);
+        jobs::ListBackupJob(s, s.files.fromUserPath(ui.typed(args.file)), ui.typed(args.password.value_or("")), quiet);
     if (!listed.lockFailure.empty()) {
         message(file + ": not read: " + ui.shown(listed.lockFailure));
         return frontend::kExitFailed;
     }
     const jobs::OpenedBackup& opened = listed.opened;
-    const std::vector<std::string>& damaged = listed.damaged;
+    if (!opened.found) {
+        message(file + ": " + frontend::text::kNoSuchFile);
+        return frontend::kExitFailed;
+    }
     if (!opened.isArchive) {
-        message(file + ": not a backup file that can be opened (" + frontend::text::kInvalidBackup + ")");
+        message(file + ": " + frontend::text::kNotABackupFile + " (" + frontend::text::kInvalidBackup + ")");
         return frontend::kExitFailed;
     }
     if (opened.outcome == jobs::OpenOutcome::WrongPassword) {
         message(file + ": " + frontend::text::kWrongPassword +
-                (args.password.value_or("").empty() ? " (it is protected: give --password)" : ""));
+                (args.password.value_or("").empty() ? frontend::text::kProtectedHint : ""));
         return frontend::kExitFailed;
     }
-    std::string listing = "Backup file: " + file + (opened.isProtected ? " (password protected)" : "") + "\n";
+    bool whole = false;
+    const std::vector<std::string> verdict = frontend::ListingVerdict(listed, whole);
+    std::string listing = "Backup file: " + args.file + (opened.isProtected ? " (password protected)" : "") + "\n";
     listing += "Entries (" + std::to_string(opened.entries.size()) + "):";
     for (const auto& name : opened.entries) listing += "\n  " + ui.shown(name);
     // Named right after the entries, before the information file is judged.
-    for (const auto& name : damaged) message(file + ": damaged entry: " + ui.shown(name));
+    for (const auto& name : listed.damaged) message(file + ": " + frontend::text::kDamagedEntry + ui.shown(name));
     if (!opened.hasInfoFile) {
         result(listing);
-        message(file + ": " + (opened.infoFileError.empty() ? "no information file" : ui.shown(opened.infoFileError)) +
+        message(file + ": " +
+                (opened.infoFileError.empty() ? frontend::text::kNoInformationFile : ui.shown(opened.infoFileError)) +
                 ": " + frontend::text::kInvalidBackup);
         return frontend::kExitFailed;
     }
@@ -57,12 +65,10 @@ int runList(const Arguments& args) {
         }
         listing += "\n  " + ui.shown(key) + "=" + shown;
     }
-    if (damaged.empty() && opened.outcome == jobs::OpenOutcome::Opened)
-        listing += "\nAll " + std::to_string(opened.entries.size()) + " entries read back whole.";
+    if (whole) listing += "\n" + verdict.back();
     result(listing);
-    if (!damaged.empty()) {
-        message(file + ": " + std::to_string(damaged.size()) + " of " + std::to_string(opened.entries.size()) +
-                " entries do not read back whole");
+    if (!listed.damaged.empty()) {
+        message(file + ": " + verdict.back());
         return frontend::kExitFailed;
     }
     if (opened.outcome != jobs::OpenOutcome::Opened) {

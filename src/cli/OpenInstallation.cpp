@@ -6,7 +6,7 @@ namespace qm::cli {
 
 bool openInstallation(const Arguments& args, bool learn, frontend::Installation& installation) {
     std::string why;
-    if (!installation.open(args.wine, learn, why)) {
+    if (!installation.open(args.wine, learn ? frontend::Opening::ToWorkAndLearn : frontend::Opening::ToRead, why)) {
         message(why);
         return false;
     }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "frontend/RunRecords.h"
+
 namespace qm::cli {
 
 std::string withLineFeeds(const std::string& text) {
@@ -42,6 +44,11 @@ std::string visible(const std::string& utf8, bool oneLine) {
 void message(const std::string& utf8) {
     std::fflush(stdout);
     std::fprintf(stderr, "quillmark: %s\n", visible(withLineFeeds(utf8)).c_str());
+}
+
+void recordRun(app::Session& session, const jobs::RunRecord& record) {
+    std::string why;
+    if (!frontend::RecordRun(session, record, why)) message(session.codePage.toUtf8(why));
 }
 
 void result(const std::string& utf8) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/Output.h"
+#include "platform/Interrupt.h"
 
 namespace qm::cli {
 namespace {
@@ -24,6 +25,8 @@ void ProgressLine::setPercentLine(const std::string& text) {
     percentLine_ = text;
     draw();
 }
+
+bool ProgressLine::cancelRequested() const { return platform::InterruptWatch::requested(); }
 
 std::string ProgressLine::text() const {
     std::string line = std::to_string(value_) + "%";

@@ -25,6 +25,8 @@ public:
     void setFileLine(const std::string&) override {}
     void setPercentLine(const std::string& text) override;
     void yield() override {}
+    // Ctrl+C, while an InterruptWatch is held.
+    bool cancelRequested() const override;
 
     // Takes the line away, so that messages and results start on a clean one.
     void clear();

@@ -2,6 +2,7 @@
 // window, with their checks and texts. The action button's question is
 // asked on the terminal; a script says --yes.
 #include "app/ViewText.h"
+#include "base/Text.h"
 #include "cli/Commands.h"
 #include "cli/OpenInstallation.h"
 #include "cli/Output.h"
@@ -10,17 +11,19 @@
 #include "cli/Prompts.h"
 #include "frontend/ExitStatus.h"
 #include "frontend/ProgressEvents.h"
+#include "frontend/RunRecords.h"
 #include "frontend/Summaries.h"
 #include "frontend/Texts.h"
 #include "jobs/OpenBackup.h"
 #include "jobs/RestoreJob.h"
 #include "jobs/RestoreRequest.h"
+#include "platform/Interrupt.h"
 #include "platform/Terminal.h"
 
 namespace qm::cli {
 namespace {
 
-const char* const kNothingRestored = "nothing was restored: ";
+const char* const kNothingRestored = frontend::text::kNothingRestored;
 
 // The facts, then the description under its label.
 std::string factsAndDescription(const app::ViewText& ui, const jobs::OpenedBackup& opened) {
@@ -69,13 +72,18 @@ int runRestore(const Arguments& args) {
 
     jobs::JobEvents quiet;
     const jobs::OpenedBackup opened = jobs::OpenBackupJob(s, file, password, quiet);
+    const std::string shownFile = base::shownValue(args.file);
+    if (!opened.found) {
+        message(shownFile + ": " + frontend::text::kNoSuchFile);
+        return frontend::kExitFailed;
+    }
     if (opened.outcome == jobs::OpenOutcome::WrongPassword) {
-        message(args.file + ": " + frontend::text::kWrongPassword +
-                (password.empty() ? " (it is protected: give --password)" : ""));
+        message(shownFile + ": " + frontend::text::kWrongPassword +
+                (password.empty() ? frontend::text::kProtectedHint : ""));
         return frontend::kExitFailed;
     }
     if (opened.outcome != jobs::OpenOutcome::Opened) {
-        message(args.file + ": " + frontend::text::kInvalidBackup +
+        message(shownFile + ": " + frontend::text::kInvalidBackup +
                 (opened.infoFileError.empty() ? "" : " (" + ui.shown(opened.infoFileError) + ")"));
         return frontend::kExitFailed;
     }
@@ -94,12 +102,15 @@ int runRestore(const Arguments& args) {
 
     jobs::RestoreReport report;
     {
+        // Ctrl+C stops the run at its next step.
+        const platform::InterruptWatch interrupts;
         ProgressLine progress(platform::errorIsTerminal());
         progress.setStatus(frontend::text::kPleaseWaiting);
         frontend::advance(progress, 10);
         frontend::ProgressEvents events(s, progress, frontend::ProgressEvents::Steps::Restore);
         report = jobs::RunRestoreJob(s, opened, request, events);
     }
+    recordRun(s, frontend::RestoreRecord(s, args.file, report));
     for (const auto& notice : report.notices) message(ui.shown(notice));
     if (!report.failure.empty()) {
         message(kNothingRestored + ui.shown(report.failure));

@@ -4,14 +4,43 @@
 #include "app/Startup.h"
 #include "app/ViewText.h"
 #include "cli/Commands.h"
-#include "cli/OpenInstallation.h"
 #include "cli/Output.h"
 #include "cli/PartReport.h"
+#include "cli/ProgressLine.h"
 #include "frontend/ExitStatus.h"
+#include "frontend/Installation.h"
+#include "frontend/ProgressEvents.h"
+#include "frontend/RunRecords.h"
+#include "frontend/Texts.h"
 #include "jobs/AutomaticBackup.h"
 #include "jobs/BackupRequest.h"
+#include "platform/Interrupt.h"
 
 namespace qm::cli {
+
+namespace {
+
+// The backup file a text names, for the record of a run whose text does
+// not read: what follows its last "bf=".
+std::string fileNamedIn(const std::string& text) {
+    const std::size_t at = text.rfind("bf=");
+    return at == std::string::npos ? std::string() : text.substr(at + 3);
+}
+
+// A run that could not begin still leaves its record: a failing scheduled
+// job must not go unseen.
+int nothingWritten(const Arguments& args, const std::string& said, const std::string& why) {
+    message(said);
+    std::string unrecorded;
+    if (!frontend::RecordRun(args.wine,
+                             frontend::FailedRunRecord(jobs::kScheduledRecord, fileNamedIn(args.argumentText),
+                                                       frontend::text::kNoBackupWritten + why),
+                             unrecorded))
+        message(unrecorded);
+    return frontend::kExitFailed;
+}
+
+}  // namespace
 
 int runUnattended(const Arguments& args) {
     // Read before anything is opened: a text that does not parse, or whose
@@ -19,29 +48,38 @@ int runUnattended(const Arguments& args) {
     // earlier backup.
     jobs::AutomaticSettings settings;
     std::string why;
-    if (!jobs::ParseCommandLine(args.argumentText, settings, why)) {
-        message("no backup written: " + why);
-        return frontend::kExitFailed;
-    }
+    if (!jobs::ParseCommandLine(args.argumentText, settings, why))
+        return nothingWritten(args, frontend::text::kNoBackupWritten + why, why);
     frontend::Installation installation;
-    if (!openInstallation(args, true, installation)) return frontend::kExitFailed;
+    if (!installation.open(args.wine, frontend::Opening::ToWorkAndLearn, why)) return nothingWritten(args, why, why);
+    if (!installation.hasOutlook()) message(frontend::kNoOutlookMessage);
     app::Session& s = installation.session();
     const app::ViewText ui(s.codePage);
 
     const std::string commandLine = ui.typed(args.argumentText);
     app::StoreCommandLine(s, commandLine);
     if (!jobs::ParseCommandLine(commandLine, settings, why)) {  // the code page made the text another one
-        message("no backup written: the command line cannot be read in this installation's code page");
-        return frontend::kExitFailed;
+        why = "the command line cannot be read in this installation's code page";
+        return nothingWritten(args, frontend::text::kNoBackupWritten + why, why);
     }
 
-    const jobs::BackupReport report = jobs::RunAutomaticBackup(s, settings);
+    jobs::BackupReport report;
+    {
+        // Started on a terminal, Ctrl+C stops it as it stops --backup.
+        const platform::InterruptWatch interrupts;
+        ProgressLine progress(false);
+        frontend::ProgressEvents events(s, progress, frontend::ProgressEvents::Steps::Backup);
+        report = jobs::RunAutomaticBackup(s, settings, events);
+    }
+    // Recorded under the file as the job names it, which the job list looks
+    // for.
+    recordRun(s, frontend::BackupRecord(s, jobs::kScheduledRecord, fileNamedIn(args.argumentText), report));
     for (const auto& notice : report.notices) message(ui.shown(notice));
     for (const auto& warning : report.warnings) message("warning: " + ui.shown(warning));
     if (!report.inUseWarning.empty()) message(ui.shown(report.inUseWarning));
     if (!report.itemResult.empty()) message("BackupItem=" + report.itemResult);
     if (!report.written) {
-        message("no backup written: " + ui.shown(report.failure));
+        message(frontend::text::kNoBackupWritten + ui.shown(report.failure));
         return frontend::ExitStatusOf(report);
     }
     reportFailedParts(report.parts, RunKind::Backup, report.available ? &*report.available : nullptr);

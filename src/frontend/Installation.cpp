@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/Startup.h"
+#include "base/Text.h"
 #include "platform/OpenScheduler.h"
 
 namespace qm::frontend {
@@ -32,16 +33,36 @@ Installation::~Installation() {
     session_.reset();
 }
 
-bool Installation::open(const platform::PlatformOptions& options, bool learn, std::string& why) {
+std::string NoSuchUserText(const platform::InstallationPlace& place, const std::vector<std::string>& users) {
+    std::string text = "the Wine prefix " + place.prefix + " has no user " + place.user;
+    if (users.empty()) return text + " (it has no users yet: start a Windows program in it once)";
+    text += "; its users: ";
+    for (std::size_t i = 0; i < users.size(); ++i) text += (i ? ", " : "") + users[i];
+    return text;
+}
+
+bool Installation::open(const platform::PlatformOptions& options, Opening opening, std::string& why) {
     options_ = options;
+    place_ = platform::locateInstallation(options);
     if (!platform::openPlatform(options, platform_, why)) return false;
+    if (opening != Opening::ToRead) {
+        std::vector<std::string> users;
+        std::string unlisted;
+        platform::installationUsers(place_.prefix, users, unlisted);
+        bool known = false;
+        for (const auto& user : users) known = known || base::equalsIgnoreAsciiCase(user, place_.user);
+        if (!known) {
+            why = NoSuchUserText(place_, users);
+            return false;
+        }
+    }
     session_ = std::make_unique<app::Session>(platform_);
     if (!session_->hasWorkFolder()) {
         why = "cannot make a work folder under " + platform_.codePage->toUtf8(platform_.system->workFolderRoot());
         session_.reset();
         return false;
     }
-    hasOutlook_ = learn && app::LoadEnvironment(*session_);
+    hasOutlook_ = opening == Opening::ToWorkAndLearn && app::LoadEnvironment(*session_);
     return true;
 }
 

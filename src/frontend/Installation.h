@@ -6,6 +6,7 @@
 // scheduled backups.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Session.h"
 #include "platform/OpenPlatform.h"
@@ -13,6 +14,20 @@
 #include "platform/Scheduler.h"
 
 namespace qm::frontend {
+
+// What an installation is opened for.
+enum class Opening {
+    // Backup files read through it (a listing): any user will do.
+    ToRead,
+    // Runs for its user, who must be one of the installation's (a mistyped
+    // user would find nothing and schedule jobs that fail every night);
+    // what start-up learns is left to the caller (the windows learn it as
+    // they load).
+    ToWork,
+    // The same, and what start-up learns (names, versions, profiles) is
+    // learnt.
+    ToWorkAndLearn,
+};
 
 class Installation {
 public:
@@ -22,13 +37,15 @@ public:
     Installation& operator=(const Installation&) = delete;
 
     // False, with the reason for the user, when the installation or a work
-    // folder cannot be used. With `learn`, what start-up learns (names,
-    // versions, profiles) is learnt; an installation without a usable
-    // Outlook profile is no failure (see hasOutlook()): the runs refuse
-    // what needs a profile.
-    bool open(const platform::PlatformOptions& options, bool learn, std::string& why);
+    // folder cannot be used, or (to work on it) the installation has no
+    // such user. An installation without a usable Outlook profile is no
+    // failure (see hasOutlook()): the runs refuse what needs a profile.
+    bool open(const platform::PlatformOptions& options, Opening opening, std::string& why);
 
     bool hasOutlook() const { return hasOutlook_; }
+    // Where it lies: the Wine prefix and Wine's user (on Windows, the user).
+    const platform::InstallationPlace& place() const { return place_; }
+    const platform::PlatformOptions& options() const { return options_; }
     app::Session& session() { return *session_; }
     platform::Platform& platform() { return platform_; }
     // The scheduler of this installation's backups; one that cannot be
@@ -39,6 +56,7 @@ public:
 
 private:
     platform::PlatformOptions options_;
+    platform::InstallationPlace place_;
     platform::Platform platform_;
     std::unique_ptr<app::Session> session_;
     std::unique_ptr<platform::Scheduler> scheduler_;
@@ -50,6 +68,10 @@ private:
 // uses (the tests aim it at a user of their own). Null with the reason when
 // there is none.
 std::unique_ptr<platform::Scheduler> OpenJobScheduler(const platform::PlatformOptions& options, std::string& why);
+
+// Why an installation is refused for a user it does not have: "the Wine
+// prefix /p has no user bob; its users: alice, carol".
+std::string NoSuchUserText(const platform::InstallationPlace& place, const std::vector<std::string>& users);
 
 // The message start-up shows when no usable Outlook profile is found.
 inline const char* const kNoOutlookMessage = "Your Windows System have not install MS Outlook or MS Outlook Error!";

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "frontend/Texts.h"
+
 namespace qm::frontend {
 namespace {
 // How long the window may go without answering while a run works.
@@ -16,8 +18,13 @@ void showNotices(app::MessageView& view, const app::ViewText& ui, const std::vec
     for (const auto& notice : notices) view.showMessage(ui.shown(notice), app::Icon::None, app::Buttons::Ok);
 }
 
-ProgressEvents::ProgressEvents(const app::Session& session, app::ProgressView& view, Steps steps)
-    : view_(view), ui_(session.codePage), steps_(steps), lastYield_(std::chrono::steady_clock::now()) {}
+ProgressEvents::ProgressEvents(const app::Session& session, app::ProgressView& view, Steps steps,
+                               std::function<bool()> stop)
+    : view_(view),
+      ui_(session.codePage),
+      steps_(steps),
+      stop_(std::move(stop)),
+      lastYield_(std::chrono::steady_clock::now()) {}
 
 void ProgressEvents::partStarting(items::Part part) { view_.setStatus(items::partInfo(part).status); }
 
@@ -43,6 +50,12 @@ void ProgressEvents::entryExtracted(const std::string& name) {
 
 void ProgressEvents::writeProgress(int percent) {
     view_.setPercentLine("Write File " + std::to_string(percent) + "%");
+    working();
+}
+
+void ProgressEvents::archiveProgress(jobs::ArchiveStep step, int percent) {
+    view_.setStatus((step == jobs::ArchiveStep::Writing ? text::kWritingBackupFile : text::kCheckingBackupFile) +
+                    std::to_string(percent) + "%");
     working();
 }
 

@@ -4,6 +4,7 @@
 // steps of the run's table, the archive's file and percentage lines, and
 // the event loop kept turning.
 #include <chrono>
+#include <functional>
 #include <string>
 
 #include "app/MessageView.h"
@@ -22,7 +23,9 @@ void showNotices(app::MessageView& view, const app::ViewText& ui, const std::vec
 class ProgressEvents : public jobs::JobEvents {
 public:
     enum class Steps { Backup, Restore };
-    ProgressEvents(const app::Session& session, app::ProgressView& view, Steps steps);
+    // `stop` answers whether the user asked the run to stop; without it the
+    // view is asked (cancelRequested()).
+    ProgressEvents(const app::Session& session, app::ProgressView& view, Steps steps, std::function<bool()> stop = {});
 
     void partStarting(items::Part part) override;
     void partFinished(items::Part part, bool ran) override;
@@ -34,8 +37,11 @@ public:
     void entryAdded(const std::string& name) override;
     void entryExtracted(const std::string& name) override;
     void writeProgress(int percent) override;
+    // "Writing the backup file 40%", "Checking the backup file 40%" on the
+    // status line.
+    void archiveProgress(jobs::ArchiveStep step, int percent) override;
     void working() override;
-    bool cancelled() override { return view_.cancelRequested(); }
+    bool cancelled() override { return stop_ ? stop_() : view_.cancelRequested(); }
 
 private:
     void yieldNow();
@@ -43,6 +49,7 @@ private:
     app::ProgressView& view_;
     app::ViewText ui_;
     Steps steps_;
+    std::function<bool()> stop_;
     std::chrono::steady_clock::time_point lastYield_;
 };
 

@@ -25,11 +25,31 @@ inline const char* const kFactVersion = "Outlook Version:";
 inline const char* const kPasswordCaption = "Please enter password";
 inline const char* const kPasswordLabel = "Please enter password:";
 
+// The long steps of the archive on the status line, the percentage after.
+inline const char* const kWritingBackupFile = "Writing the backup file ";
+inline const char* const kCheckingBackupFile = "Checking the backup file ";
+
+// A backup file read to its end (the console's --list, the window's test).
+inline const char* const kNoSuchFile = "no such file";
+inline const char* const kNotABackupFile = "not a backup file that can be opened";
+inline const char* const kNoInformationFile = "no information file";
+inline const char* const kDamagedEntry = "damaged entry: ";
+inline const char* const kProtectedHint = " (it is protected: give --password)";
+
 // Restore run.
 inline const char* const kRestoreConfirm =
     "Your current Email and News messages will be replaced with the messages from the selected backup file."
     "\r\n\r\nDo you want to countinue?";
 inline const char* const kOperationComplete = "Operation complete!";
 inline const char* const kRestoreCompleted = "The Restore was Completed!";
+
+// A part that failed, named with its reason: "failed: the rules could not
+// be backed up: ...".
+inline const char* const kFailedPart = "failed: the ";
+inline const char* const kCouldNotBeBackedUp = " could not be backed up";
+inline const char* const kCouldNotBeRestored = " could not be restored";
+inline const char* const kHoldsNothingOfIt = "this installation holds nothing of it";
+inline const char* const kNoBackupWritten = "no backup written: ";
+inline const char* const kNothingRestored = "nothing was restored: ";
 
 }  // namespace qm::frontend::text

@@ -8,6 +8,7 @@
 #include "app/Session.h"
 #include "options/OptionsPresenter.h"
 #include "platform/Scheduler.h"
+#include "runs/MainPresenter.h"
 
 class QWidget;
 
@@ -25,6 +26,10 @@ struct GuiContext {
     QString dataFolder;
     // The page "Our Website" opens.
     QString website = QStringLiteral("https://quillmark.example.org/");
+    // What the main window takes from the program around it: the
+    // installation in view, another one opened in its place, the browser
+    // and the help page.
+    runs::MainContext main;
     // The options window's target file, kept for the program's run.
     options::KeptOptions keptOptions;
     // Shows the disc-writing window modally, with a file handed over (both

@@ -21,7 +21,16 @@ struct WhatFrame {
     QGroupBox* items = nullptr;
 };
 
-// `profileLabel` beside the profile list named `profilesName`; the items in
+// The text with a mnemonic at `at` ("&" put before that character; an "&"
+// of the text itself doubled).
+QString withMnemonic(const QString& text, int at);
+
+// A read-only box showing a path: its start in view, the whole path as its
+// tool tip.
+void showPath(QLineEdit* box, const QString& path);
+
+// `profileLabel` (with its mnemonic) beside the profile list named
+// `profilesName`; the items in
 // a frame titled `itemsTitle`, named `<itemPrefix>_<n>`. The restore tab's
 // first tool tip ends with a full stop.
 WhatFrame makeWhatFrame(QWidget* parent, const QString& profileLabel, const QString& profilesName,

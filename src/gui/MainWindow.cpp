@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -16,12 +15,16 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/Environment.h"
 #include "gui/AboutDialog.h"
+#include "gui/HelpWindow.h"
 #include "gui/ItemControls.h"
 #include "gui/MessageBoxes.h"
 #include "gui/OptionsDialog.h"
@@ -45,7 +48,7 @@ QString multiline(const std::string& text) {
 }  // namespace
 
 MainWindow::MainWindow(GuiContext& context)
-    : context_(context), session_(context.session), presenter_(context.session, *this) {
+    : context_(context), session_(context.session), presenter_(context.session, *this, context.main) {
     setObjectName(QStringLiteral("frmMain"));
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -61,31 +64,61 @@ MainWindow::MainWindow(GuiContext& context)
     layout->addWidget(picCon3_);
 
     auto* buttons = new QHBoxLayout;
-    auto* cmdAbout = new QPushButton(QStringLiteral("About"), central);
-    cmdAbout->setObjectName(QStringLiteral("cmdAbout"));
-    cmdApply_ = new QPushButton(QStringLiteral("Backup Now"), central);
+    cmdAbout_ = new QPushButton(QStringLiteral("&About"), central);
+    cmdAbout_->setObjectName(QStringLiteral("cmdAbout"));
+    cmdApply_ = new QPushButton(QStringLiteral("Backup &Now"), central);
     cmdApply_->setObjectName(QStringLiteral("cmdApply"));
     cmdApply_->setDefault(true);
-    auto* cmdQuit = new QPushButton(QStringLiteral("Quit"), central);
-    cmdQuit->setObjectName(QStringLiteral("cmdQuit"));
-    buttons->addWidget(cmdAbout);
+    cmdQuit_ = new QPushButton(QStringLiteral("&Quit"), central);
+    cmdQuit_->setObjectName(QStringLiteral("cmdQuit"));
+    buttons->addWidget(cmdAbout_);
     buttons->addStretch();
     buttons->addWidget(cmdApply_);
-    buttons->addWidget(cmdQuit);
+    buttons->addWidget(cmdQuit_);
     layout->addLayout(buttons);
-    connect(cmdAbout, &QPushButton::clicked, this, [this] { showAbout(); });
+    connect(cmdAbout_, &QPushButton::clicked, this, [this] { showAbout(); });
     connect(cmdApply_, &QPushButton::clicked, this, [this] { command([this] { presenter_.ApplyPressed(); }); });
-    connect(cmdQuit, &QPushButton::clicked, this, [this] { presenter_.Quit(); });
+    connect(cmdQuit_, &QPushButton::clicked, this, [this] { presenter_.Quit(); });
+    // Escape stops the run that works (and does nothing otherwise).
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] { presenter_.CancelPressed(); });
 
     setCentralWidget(central);
+    lblInstallation_ = new QLabel(this);
+    lblInstallation_->setObjectName(QStringLiteral("lblInstallation"));
+    statusBar()->addWidget(lblInstallation_, 1);
+    statusBar()->setSizeGripEnabled(false);
     makeMenus();
+    orderTabs();
+}
+
+void MainWindow::orderTabs() {
+    // As the controls are laid out: the What frame, then the Where frame,
+    // then the buttons below the tabs.
+    std::vector<QWidget*> backup{cbSource_};
+    backup.insert(backup.end(), backupItems_.begin(), backupItems_.end());
+    for (QWidget* w : {static_cast<QWidget*>(txtTargetFile_), static_cast<QWidget*>(cmdTargetFile_),
+                       static_cast<QWidget*>(txtAttachInfo_), static_cast<QWidget*>(ifprotect_),
+                       static_cast<QWidget*>(txtPassword_), static_cast<QWidget*>(txtPassword2_)})
+        backup.push_back(w);
+    std::vector<QWidget*> restore{txtSourceFile_, cmdSourceFile_, txtPOBinfo_, txtFileInfo_, cbTarget_};
+    restore.insert(restore.end(), restoreItems_.begin(), restoreItems_.end());
+    QWidget::setTabOrder(tabs_, backup.front());
+    for (std::size_t i = 1; i < backup.size(); ++i) QWidget::setTabOrder(backup[i - 1], backup[i]);
+    QWidget::setTabOrder(backup.back(), restore.front());
+    for (std::size_t i = 1; i < restore.size(); ++i) QWidget::setTabOrder(restore[i - 1], restore[i]);
+    QWidget::setTabOrder(restore.back(), cmdCancel_);
+    QWidget::setTabOrder(cmdCancel_, cmdAbout_);
+    QWidget::setTabOrder(cmdAbout_, cmdApply_);
+    QWidget::setTabOrder(cmdApply_, cmdQuit_);
 }
 
 QWidget* MainWindow::makeBackupTab() {
     auto* tab = new QWidget;
     auto* layout = new QHBoxLayout(tab);
 
-    const WhatFrame what = makeWhatFrame(tab, QStringLiteral("Profile to backup"), QStringLiteral("cbSource"),
+    const WhatFrame what = makeWhatFrame(tab, QStringLiteral("&Profile to backup"), QStringLiteral("cbSource"),
                                          QStringLiteral("Items to backup"), QStringLiteral("backupitem"), backupItems_);
     cbSource_ = what.profiles;
     connect(cbSource_, &QComboBox::activated, this, [this] { command([this] { presenter_.SourceProfileChanged(); }); });
@@ -95,19 +128,25 @@ QWidget* MainWindow::makeBackupTab() {
 
     auto* where = new QGroupBox(QStringLiteral("Where"), tab);
     auto* whereLayout = new QGridLayout(where);
-    whereLayout->addWidget(new QLabel(QStringLiteral("Choose a backup finename"), where), 0, 0, 1, 2);
+    auto* targetLabel = new QLabel(QStringLiteral("Choose a back&up finename"), where);
+    whereLayout->addWidget(targetLabel, 0, 0, 1, 2);
     txtTargetFile_ = new QLineEdit(where);
     txtTargetFile_->setObjectName(QStringLiteral("txtTargetFile"));
     txtTargetFile_->setReadOnly(true);
-    cmdTargetFile_ = new QPushButton(QStringLiteral("Browse..."), where);
+    targetLabel->setBuddy(txtTargetFile_);
+    cmdTargetFile_ = new QPushButton(QStringLiteral("&Browse..."), where);
     cmdTargetFile_->setObjectName(QStringLiteral("cmdTargetFile"));
     whereLayout->addWidget(txtTargetFile_, 1, 0);
     whereLayout->addWidget(cmdTargetFile_, 1, 1);
     connect(cmdTargetFile_, &QPushButton::clicked, this,
             [this] { command([this] { presenter_.ChooseTargetFile(); }); });
-    whereLayout->addWidget(new QLabel(QStringLiteral("Description"), where), 2, 0, 1, 2);
+    auto* descriptionLabel = new QLabel(QStringLiteral("&Description"), where);
+    whereLayout->addWidget(descriptionLabel, 2, 0, 1, 2);
     txtAttachInfo_ = new QPlainTextEdit(where);
     txtAttachInfo_->setObjectName(QStringLiteral("txtAttachInfo"));
+    descriptionLabel->setBuddy(txtAttachInfo_);
+    // Tab goes on to the next control: a description holds no TABs.
+    txtAttachInfo_->setTabChangesFocus(true);
     txtAttachInfo_->setPlaceholderText(QStringLiteral("What this backup holds, for whoever restores it"));
     whereLayout->addWidget(txtAttachInfo_, 3, 0, 1, 2);
     whereLayout->setRowStretch(3, 1);
@@ -130,11 +169,13 @@ QWidget* MainWindow::makeRestoreTab() {
 
     auto* where = new QGroupBox(QStringLiteral("Where"), tab);
     auto* whereLayout = new QGridLayout(where);
-    whereLayout->addWidget(new QLabel(QStringLiteral("Choose a Backup File to Restore From"), where), 0, 0, 1, 2);
+    auto* sourceLabel = new QLabel(QStringLiteral("Choose a Backup File &to Restore From"), where);
+    whereLayout->addWidget(sourceLabel, 0, 0, 1, 2);
     txtSourceFile_ = new QLineEdit(where);
     txtSourceFile_->setObjectName(QStringLiteral("txtSourceFile"));
     txtSourceFile_->setReadOnly(true);
-    cmdSourceFile_ = new QPushButton(QStringLiteral("Browse..."), where);
+    sourceLabel->setBuddy(txtSourceFile_);
+    cmdSourceFile_ = new QPushButton(QStringLiteral("&Browse..."), where);
     cmdSourceFile_->setObjectName(QStringLiteral("cmdSourceFile"));
     whereLayout->addWidget(txtSourceFile_, 1, 0);
     whereLayout->addWidget(cmdSourceFile_, 1, 1);
@@ -144,16 +185,20 @@ QWidget* MainWindow::makeRestoreTab() {
     txtPOBinfo_->setReadOnly(true);
     txtPOBinfo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     whereLayout->addWidget(txtPOBinfo_, 2, 0, 1, 2);
-    whereLayout->addWidget(new QLabel(QStringLiteral("Description"), where), 3, 0, 1, 2);
+    auto* infoLabel = new QLabel(QStringLiteral("&Description"), where);
+    whereLayout->addWidget(infoLabel, 3, 0, 1, 2);
     txtFileInfo_ = new QPlainTextEdit(where);
     txtFileInfo_->setObjectName(QStringLiteral("txtFileInfo"));
+    infoLabel->setBuddy(txtFileInfo_);
+    txtPOBinfo_->setTabChangesFocus(true);
+    txtFileInfo_->setTabChangesFocus(true);
     txtFileInfo_->setReadOnly(true);
     txtFileInfo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     whereLayout->addWidget(txtFileInfo_, 4, 0, 1, 2);
     layout->addWidget(where, 2);
 
     const WhatFrame what =
-        makeWhatFrame(tab, QStringLiteral("Restore to profile"), QStringLiteral("cbTarget"),
+        makeWhatFrame(tab, QStringLiteral("Restore to &profile"), QStringLiteral("cbTarget"),
                       QStringLiteral("Items to restore"), QStringLiteral("restoreitem"), restoreItems_, true);
     cbTarget_ = what.profiles;
     what.items->setObjectName(QStringLiteral("restoreItems"));
@@ -185,6 +230,12 @@ QFrame* MainWindow::makeBusyPanel() {
     skinLabel10_ = new QLabel(panel);
     skinLabel10_->setObjectName(QStringLiteral("SkinLabel10"));
     layout->addWidget(skinLabel10_, 3, 1);
+    cmdCancel_ = new QPushButton(QStringLiteral("&Cancel"), panel);
+    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel_->setToolTip(
+        QStringLiteral("Stop the run (Esc). A backup leaves the backup file that was there as it was."));
+    layout->addWidget(cmdCancel_, 1, 2);
+    connect(cmdCancel_, &QPushButton::clicked, this, [this] { presenter_.CancelPressed(); });
     panel->hide();
     return panel;
 }
@@ -199,6 +250,16 @@ void MainWindow::makeMenus() {
     restoreNow->setObjectName(QStringLiteral("restorenow"));
     restoreNow->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
     connect(restoreNow, &QAction::triggered, this, [this] { command([this] { presenter_.RunRestore(); }); });
+    QAction* test = file->addAction(QStringLiteral("&Test Backup File..."));
+    test->setObjectName(QStringLiteral("mnuTestBackup"));
+    test->setShortcut(QKeySequence(QStringLiteral("Ctrl+T")));
+    connect(test, &QAction::triggered, this, [this] { command([this] { presenter_.TestBackupFile(); }); });
+    file->addSeparator();
+    QAction* installation = file->addAction(QStringLiteral("Open &Installation..."));
+    installation->setObjectName(QStringLiteral("mnuOpenInstallation"));
+    connect(installation, &QAction::triggered, this,
+            [this] { command([this] { presenter_.OpenAnotherInstallation(); }); });
+    file->addSeparator();
     QAction* quitAction = file->addAction(QStringLiteral("Quit"));
     quitAction->setObjectName(QStringLiteral("mnuQuit"));
     quitAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
@@ -218,17 +279,17 @@ void MainWindow::makeMenus() {
     QAction* helpAction = help->addAction(QStringLiteral("Help"));
     helpAction->setObjectName(QStringLiteral("mnuHelp"));
     helpAction->setShortcut(QKeySequence(QStringLiteral("F1")));
-    connect(helpAction, &QAction::triggered, this, [this] { showHelp(); });
+    connect(helpAction, &QAction::triggered, this, [this] { presenter_.ShowHelp(); });
     QAction* website = help->addAction(QStringLiteral("Our Website"));
     website->setObjectName(QStringLiteral("mnuWebsite"));
     website->setShortcut(QKeySequence(QStringLiteral("Ctrl+W")));
-    connect(website, &QAction::triggered, this, [this] { QDesktopServices::openUrl(QUrl(context_.website)); });
+    connect(website, &QAction::triggered, this, [this] { presenter_.ShowWebsite(); });
     QAction* about = help->addAction(QStringLiteral("About"));
     about->setObjectName(QStringLiteral("mnuAbout"));
     about->setShortcut(QKeySequence(QStringLiteral("Ctrl+A")));
     connect(about, &QAction::triggered, this, [this] { showAbout(); });
 
-    runActions_ = {backupNow, restoreNow, scheduler, disc};
+    runActions_ = {backupNow, restoreNow, test, installation, scheduler, disc};
 }
 
 void MainWindow::itemsMenu(QGroupBox* frame, runs::ItemArray items) {
@@ -272,8 +333,15 @@ void MainWindow::showAbout() {
     dialog.exec();
 }
 
-void MainWindow::showHelp() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(context_.dataFolder + QStringLiteral("/help/index.html")));
+void MainWindow::showHelpWindow(const std::string& helpFile) {
+    // One help window, brought to the front when it is open already.
+    if (!help_) {
+        help_ = new HelpWindow(q(helpFile), this);
+        help_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 app::Answer MainWindow::showMessage(const std::string& text, app::Icon icon, app::Buttons buttons) {
@@ -282,7 +350,9 @@ app::Answer MainWindow::showMessage(const std::string& text, app::Icon icon, app
 
 void MainWindow::showBusy(bool visible) {
     picCon3_->setVisible(visible);
+    cmdCancel_->setEnabled(visible);
     setCommandsEnabled(!visible);
+    if (visible) cmdCancel_->setFocus();
 }
 
 void MainWindow::setHourglass(bool on) {
@@ -310,10 +380,29 @@ std::string MainWindow::chooseFileToSave(const std::string& title, const std::st
     return FilePickers::save(this, title, filter, proposedName);
 }
 
+std::string MainWindow::chooseFolder(const std::string& title, const std::string& start) {
+    return FilePickers::folder(this, title, start);
+}
+
+std::string MainWindow::chooseFromList(const std::string& title, const std::string& label,
+                                       const std::vector<std::string>& choices, const std::string& current) {
+    return FilePickers::choose(this, title, label, choices, current);
+}
+
 void MainWindow::setCaption(const std::string& text) { setWindowTitle(q(text)); }
 void MainWindow::hideWindow() { hide(); }
 app::Tab MainWindow::currentTab() const { return tabs_->currentIndex() == 1 ? app::Tab::Restore : app::Tab::Backup; }
-void MainWindow::setApplyCaption(const std::string& text) { cmdApply_->setText(q(text)); }
+void MainWindow::setApplyCaption(const std::string& text) {
+    // "Backup Now", "Restore Now": the same mnemonic on either tab.
+    const QString caption = q(text);
+    const int now = caption.lastIndexOf(QStringLiteral("Now"));
+    cmdApply_->setText(now < 0 ? caption : withMnemonic(caption, now));
+}
+
+void MainWindow::setInstallationText(const std::string& text) {
+    lblInstallation_->setText(q(text));
+    lblInstallation_->setToolTip(q(text));
+}
 
 void MainWindow::setApplyEnabled(bool enabled) {
     applyAllowed_ = enabled;
@@ -339,7 +428,7 @@ void MainWindow::setRestoreItemChecked(int i, bool c) { restoreItems_.at(static_
 bool MainWindow::restoreItemEnabled(int i) const { return restoreItems_.at(static_cast<std::size_t>(i))->isEnabled(); }
 void MainWindow::setRestoreItemEnabled(int i, bool e) { restoreItems_.at(static_cast<std::size_t>(i))->setEnabled(e); }
 
-void MainWindow::setTargetFileText(const std::string& text) { txtTargetFile_->setText(q(text)); }
+void MainWindow::setTargetFileText(const std::string& text) { showPath(txtTargetFile_, q(text)); }
 std::string MainWindow::description() const {
     // The core keeps a description's line breaks as CR LF.
     return txtAttachInfo_->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n")).toStdString();
@@ -355,7 +444,7 @@ void MainWindow::setPasswordBoxes(bool enabled) {
     paintPasswordBox(txtPassword2_, enabled);
 }
 
-void MainWindow::setSourceFileText(const std::string& text) { txtSourceFile_->setText(q(text)); }
+void MainWindow::setSourceFileText(const std::string& text) { showPath(txtSourceFile_, q(text)); }
 void MainWindow::setBackupFacts(const std::string& text) { txtPOBinfo_->setPlainText(multiline(text)); }
 void MainWindow::setBackupDescription(const std::string& text) { txtFileInfo_->setPlainText(multiline(text)); }
 
@@ -371,14 +460,15 @@ void MainWindow::quit() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // Closing the window while a run works would pull the session away from
-    // under it.
-    if (session_.running()) {
-        event->ignore();
+    if (quitting_) {
+        event->accept();
         return;
     }
-    event->accept();
-    if (!quitting_) presenter_.Quit();
+    // The presenter decides: quit now, or (while a run works, after a
+    // question) once the run has stopped. Asked after this event, so that
+    // quitting does not close the window from inside its own close.
+    event->ignore();
+    QTimer::singleShot(0, this, [this] { presenter_.Quit(); });
 }
 
 }  // namespace qm::gui

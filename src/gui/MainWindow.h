@@ -2,6 +2,7 @@
 // frmMain: the backup and restore tabs, the menus and the busy panel. It
 // draws and forwards; every rule is in the presenters it calls.
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 
 #include "app/MainView.h"
@@ -20,6 +21,7 @@ class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QAction;
+class QDialog;
 
 namespace qm::gui {
 
@@ -48,12 +50,16 @@ public:
     std::string chooseFileToOpen(const std::string& title, const std::string& filter) override;
     std::string chooseFileToSave(const std::string& title, const std::string& filter,
                                  const std::string& proposedName) override;
+    std::string chooseFolder(const std::string& title, const std::string& start) override;
+    std::string chooseFromList(const std::string& title, const std::string& label,
+                               const std::vector<std::string>& choices, const std::string& current) override;
     // MainView
     void setCaption(const std::string& text) override;
     void hideWindow() override;
     app::Tab currentTab() const override;
     void setApplyCaption(const std::string& text) override;
     void setApplyEnabled(bool enabled) override;
+    void setInstallationText(const std::string& text) override;
     void addSourceProfile(const std::string& name) override;
     void addTargetProfile(const std::string& name) override;
     void setSourceProfileText(const std::string& name) override;
@@ -78,6 +84,7 @@ public:
     void setSourceFileText(const std::string& text) override;
     void setBackupFacts(const std::string& text) override;
     void setBackupDescription(const std::string& text) override;
+    void showHelpWindow(const std::string& helpFile) override;
     void showDiscWindow(const std::string& fileTitle, const std::string& filePath) override;
     void quit() override;
 
@@ -97,7 +104,8 @@ private:
     void setCommandsEnabled(bool enabled);
     void showOptions();
     void showAbout();
-    void showHelp();
+    // The tab order of the controls, as they are laid out.
+    void orderTabs();
 
     GuiContext& context_;
     app::Session& session_;
@@ -121,6 +129,11 @@ private:
     QPushButton* cmdApply_ = nullptr;
     QPushButton* cmdTargetFile_ = nullptr;
     QPushButton* cmdSourceFile_ = nullptr;
+    QPushButton* cmdAbout_ = nullptr;
+    QPushButton* cmdQuit_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
+    QLabel* lblInstallation_ = nullptr;
+    QPointer<QDialog> help_;
     QFrame* picCon3_ = nullptr;
     QLabel* label1_ = nullptr;
     QProgressBar* pbshow_ = nullptr;

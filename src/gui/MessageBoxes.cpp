@@ -1,7 +1,10 @@
 #include "gui/MessageBoxes.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
+
+#include "frontend/Summaries.h"
 
 namespace qm::gui {
 namespace {
@@ -39,6 +42,32 @@ QMessageBox::Icon iconOf(app::Icon icon) {
 
 }  // namespace
 
+QString messageMarkup(const std::string& text) {
+    QString html;
+    bool inTable = false;
+    for (const auto& cells : frontend::TextColumns(text)) {
+        const bool row = cells.size() > 1;
+        if (row && !inTable) html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\">");
+        if (!row && inTable) html += QStringLiteral("</table>");
+        inTable = row;
+        if (row) {
+            html += QStringLiteral("<tr>");
+            for (std::size_t i = 0; i < cells.size(); ++i)
+                html += QStringLiteral("<td style=\"padding-right: 18px\">%1</td>")
+                            .arg(QString::fromStdString(cells[i]).toHtmlEscaped());
+            html += QStringLiteral("</tr>");
+        } else {
+            // An empty line is a paragraph of its own: after a table a bare
+            // <br> only ends the table's block, and the blank line is lost.
+            html += cells.empty() || cells[0].empty()
+                        ? QStringLiteral("<p style=\"margin: 0\">&nbsp;</p>")
+                        : QString::fromStdString(cells[0]).toHtmlEscaped() + QStringLiteral("<br>");
+        }
+    }
+    if (inTable) html += QStringLiteral("</table>");
+    return html;
+}
+
 app::Answer MessageBoxes::show(QWidget* parent, const std::string& text, app::Icon icon, app::Buttons buttons) {
     return show(parent, QStringLiteral("Quillmark"), text, icon, buttons);
 }
@@ -56,6 +85,11 @@ app::Answer MessageBoxes::show(QWidget* parent, const QString& caption, const st
                     buttons == app::Buttons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
                     parent);
     box.setObjectName(QStringLiteral("messageBox"));
+    // A report's columns, lined up whatever the font; its text keeps its TABs.
+    if (text.find('\t') != std::string::npos) {
+        box.setTextFormat(Qt::RichText);
+        box.setText(messageMarkup(text));
+    }
     return box.exec() == QMessageBox::Ok ? app::Answer::Ok : app::Answer::Cancel;
 }
 
@@ -72,8 +106,17 @@ void MessageBoxes::reset() {
 }
 
 QString qtFilter(const std::string& filter) {
-    const auto bar = filter.find('|');
-    return QString::fromStdString(bar == std::string::npos ? filter : filter.substr(0, bar));
+    // Pairs of a name and its patterns; Qt reads the patterns from the
+    // name's brackets. "*.*" is every file on Windows; here it is "*".
+    QStringList names;
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    for (int i = 0; i < parts.size(); i += 2) {
+        QString name = parts[i];
+        if (i + 1 < parts.size() && parts[i + 1] == QStringLiteral("*.*"))
+            name.replace(QStringLiteral("(*.*)"), QStringLiteral("(*)"));
+        names << name;
+    }
+    return names.join(QStringLiteral(";;"));
 }
 
 std::string FilePickers::open(QWidget* parent, const std::string& title, const std::string& filter) {
@@ -96,6 +139,35 @@ std::string FilePickers::save(QWidget* parent, const std::string& title, const s
     return QFileDialog::getSaveFileName(parent, QString::fromStdString(title), QString::fromStdString(proposedName),
                                         qtFilter(filter))
         .toStdString();
+}
+
+std::string FilePickers::folder(QWidget* parent, const std::string& title, const std::string& start) {
+    if (!nextFileNames().empty()) {
+        std::string name = nextFileNames().front();
+        nextFileNames().pop_front();
+        return name;
+    }
+    return QFileDialog::getExistingDirectory(parent, QString::fromStdString(title), QString::fromStdString(start))
+        .toStdString();
+}
+
+std::string FilePickers::choose(QWidget* parent, const std::string& title, const std::string& label,
+                                const std::vector<std::string>& choices, const std::string& current) {
+    if (!nextFileNames().empty()) {
+        std::string name = nextFileNames().front();
+        nextFileNames().pop_front();
+        return name;
+    }
+    QStringList items;
+    int at = 0;
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        items << QString::fromStdString(choices[i]);
+        if (choices[i] == current) at = static_cast<int>(i);
+    }
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, QString::fromStdString(title), QString::fromStdString(label),
+                                                 items, at, false, &ok);
+    return ok ? chosen.toStdString() : std::string();
 }
 
 void FilePickers::setNextFileName(const std::string& name) { nextFileNames().push_back(name); }

@@ -36,11 +36,18 @@ public:
     static std::string open(QWidget* parent, const std::string& title, const std::string& filter);
     static std::string save(QWidget* parent, const std::string& title, const std::string& filter,
                             const std::string& proposedName);
+    // A folder; one of a list (`current` chosen at first).
+    static std::string folder(QWidget* parent, const std::string& title, const std::string& start);
+    static std::string choose(QWidget* parent, const std::string& title, const std::string& label,
+                              const std::vector<std::string>& choices, const std::string& current);
     static void setNextFileName(const std::string& name);
     static void reset();
 };
 
-// "Name (*.x)|*.x" as Qt writes a filter.
+// "Name (*.x)|*.x|All Files (*.*)|*.*" as Qt writes filters.
 QString qtFilter(const std::string& filter);
+// A message's text as the box shows it: the columns of its lines that hold
+// TABs lined up in a table.
+QString messageMarkup(const std::string& text);
 
 }  // namespace qm::gui

@@ -23,7 +23,12 @@ namespace {
 
 QString q(const std::string& text) { return QString::fromStdString(text); }
 
-const char* const kWeekdayCaptions[7] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+// With their mnemonics. The window has more controls than its captions have
+// letters to tell them apart: Saturday, Sunday, "Run daily" and the buttons
+// below them share theirs with another control (Alt and the letter then go
+// from one to the next).
+const char* const kWeekdayCaptions[7] = {"M&onday", "T&uesday",  "Wed&nesday", "T&hursday",
+                                         "Fri&day", "Satu&rday", "Sun&day"};
 const char* const kWeekdayNames[7] = {"chkMonday", "chkTuesday", "chkWednesday", "chkThursday",
                                       "chkFriday", "chkSaturday", "chkSunday"};
 
@@ -34,18 +39,20 @@ OptionsDialog::OptionsDialog(GuiContext& context, QWidget* parent) : QDialog(par
     setWindowTitle(QStringLiteral("Task Scheduler"));
     auto* layout = new QGridLayout(this);
 
-    const WhatFrame what = makeWhatFrame(this, QStringLiteral("Profile to backup"), QStringLiteral("cbSource"),
+    const WhatFrame what = makeWhatFrame(this, QStringLiteral("&Profile to backup"), QStringLiteral("cbSource"),
                                          QStringLiteral("Items to backup"), QStringLiteral("backupitem"), backupItems_);
     cbSource_ = what.profiles;
     layout->addWidget(what.frame, 0, 0, 2, 1);
 
     auto* where = new QGroupBox(QStringLiteral("Where"), this);
     auto* whereLayout = new QGridLayout(where);
-    whereLayout->addWidget(new QLabel(QStringLiteral("Choose a Backup Filename"), where), 0, 0, 1, 2);
+    auto* targetLabel = new QLabel(QStringLiteral("Choose a Backup &Filename"), where);
+    whereLayout->addWidget(targetLabel, 0, 0, 1, 2);
     txtTargetFile_ = new QLineEdit(where);
     txtTargetFile_->setObjectName(QStringLiteral("txtTargetFile"));
     txtTargetFile_->setReadOnly(true);
-    auto* browse = new QPushButton(QStringLiteral("Browse..."), where);
+    targetLabel->setBuddy(txtTargetFile_);
+    auto* browse = new QPushButton(QStringLiteral("&Browse..."), where);
     browse->setObjectName(QStringLiteral("cmdTargetFile"));
     whereLayout->addWidget(txtTargetFile_, 1, 0);
     whereLayout->addWidget(browse, 1, 1);
@@ -58,8 +65,10 @@ OptionsDialog::OptionsDialog(GuiContext& context, QWidget* parent) : QDialog(par
 
     auto* schedule = new QGroupBox(QStringLiteral("Schedule"), this);
     auto* scheduleLayout = new QGridLayout(schedule);
-    scheduleLayout->addWidget(new QLabel(QStringLiteral("Start time"), schedule), 0, 0);
+    auto* startLabel = new QLabel(QStringLiteral("St&art time"), schedule);
+    scheduleLayout->addWidget(startLabel, 0, 0);
     cmbStartTime_ = new QComboBox(schedule);
+    startLabel->setBuddy(cmbStartTime_);
     cmbStartTime_->setObjectName(QStringLiteral("cmbStartTime"));
     cmbStartTime_->setEditable(true);
     scheduleLayout->addWidget(cmbStartTime_, 0, 1);
@@ -68,18 +77,18 @@ OptionsDialog::OptionsDialog(GuiContext& context, QWidget* parent) : QDialog(par
         weekdays_[static_cast<std::size_t>(d)]->setObjectName(QString::fromUtf8(kWeekdayNames[d]));
         scheduleLayout->addWidget(weekdays_[static_cast<std::size_t>(d)], 1 + d / 4, d % 4);
     }
-    chkDaily_ = new QCheckBox(QStringLiteral("Run daily"), schedule);
+    chkDaily_ = new QCheckBox(QStringLiteral("Run dai&ly"), schedule);
     chkDaily_->setObjectName(QStringLiteral("chkDaily"));
     scheduleLayout->addWidget(chkDaily_, 2, 3);
-    auto* add = new QPushButton(QStringLiteral("Add Task to Scheduler"), schedule);
+    auto* add = new QPushButton(QStringLiteral("Add Tas&k to Scheduler"), schedule);
     add->setObjectName(QStringLiteral("Command3"));
-    auto* open = new QPushButton(QStringLiteral("Open Scheduler"), schedule);
+    auto* open = new QPushButton(QStringLiteral("Open Sc&heduler"), schedule);
     open->setObjectName(QStringLiteral("Command1"));
     scheduleLayout->addWidget(add, 3, 0, 1, 2);
     scheduleLayout->addWidget(open, 3, 2, 1, 2);
     layout->addWidget(schedule, 1, 1);
 
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(QStringLiteral("Cance&l"), this);
     cancel->setObjectName(QStringLiteral("Command2"));
     layout->addWidget(cancel, 2, 1, Qt::AlignRight);
 
@@ -113,7 +122,7 @@ void OptionsDialog::setBackupItemEnabled(int i, bool e) { backupItems_.at(static
 void OptionsDialog::setBackupItemTooltip(int i, const std::string& text) {
     backupItems_.at(static_cast<std::size_t>(i))->setToolTip(q(text));
 }
-void OptionsDialog::setTargetFileText(const std::string& path) { txtTargetFile_->setText(q(path)); }
+void OptionsDialog::setTargetFileText(const std::string& path) { showPath(txtTargetFile_, q(path)); }
 
 std::optional<std::string> OptionsDialog::chooseTargetFile(const options::SaveDialog& dialog) {
     const std::string chosen = FilePickers::save(this, dialog.title, dialog.filter, dialog.proposedName);
@@ -142,7 +151,8 @@ void OptionsDialog::setWeekdayChecked(jobs::Weekday day, bool checked) {
 bool OptionsDialog::dailyChecked() const { return chkDaily_->isChecked(); }
 
 void OptionsDialog::showScheduledJobs() {
-    JobListDialog dialog(context_.scheduler, this);
+    jobs::RunHistory history = jobs::RunHistory::of(context_.session);
+    JobListDialog dialog(context_.scheduler, &history, this);
     dialog.exec();
 }
 

@@ -30,6 +30,10 @@ public:
     void ArchiveWriteProgress(int percent) override { events_.writeProgress(percent); }
     void ArchiveWriteDone() override { events_.writeDone(); }
     void ArchiveWorking() override { events_.working(); }
+    void ArchivePhaseProgress(archive::ArchivePhase phase, int percent) override {
+        events_.archiveProgress(phase == archive::ArchivePhase::Writing ? ArchiveStep::Writing : ArchiveStep::Checking,
+                                percent);
+    }
     void ArchiveEntryDropped(const std::string& fileName) override;
     bool ArchiveWriteCancelled() override { return infoLost_ || events_.cancelled(); }
 

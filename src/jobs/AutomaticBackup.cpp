@@ -5,6 +5,11 @@
 namespace qm::jobs {
 
 BackupReport RunAutomaticBackup(app::Session& s, const AutomaticSettings& settings) {
+    JobEvents quiet;
+    return RunAutomaticBackup(s, settings, quiet);
+}
+
+BackupReport RunAutomaticBackup(app::Session& s, const AutomaticSettings& settings, JobEvents& events) {
     BackupReport report;
     app::RunGuard guard(s);
     if (!guard.acquired()) {
@@ -17,8 +22,7 @@ BackupReport RunAutomaticBackup(app::Session& s, const AutomaticSettings& settin
         report.failure = refusal.text;
         return report;
     }
-    JobEvents quiet;
-    return RunBackupJob(s, request, quiet);
+    return RunBackupJob(s, request, events);
 }
 
 }  // namespace qm::jobs

@@ -11,5 +11,7 @@ namespace qm::jobs {
 // A request that is refused, or another run already working, writes
 // nothing: the report's failure says why.
 BackupReport RunAutomaticBackup(app::Session& session, const AutomaticSettings& settings);
+// The same, its progress and a request to stop given to `events`.
+BackupReport RunAutomaticBackup(app::Session& session, const AutomaticSettings& settings, JobEvents& events);
 
 }  // namespace qm::jobs

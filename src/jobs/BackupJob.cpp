@@ -7,6 +7,7 @@
 #include "jobs/ArchiveWatch.h"
 #include "jobs/BackupFiles.h"
 #include "jobs/RunLock.h"
+#include "jobs/Texts.h"
 #include "platform/FileOps.h"
 
 namespace qm::jobs {
@@ -66,13 +67,19 @@ BackupReport RunBackupJob(app::Session& s, const BackupRequest& request, JobEven
         return fail("cannot write the information file " + info);
     events.headerWritten();
 
-    const bool opened = zip1.NewArchive(target, archiveError);
-    if (!opened && strict) return fail(withReason("cannot start the backup file " + target, archiveError));
+    auto cancel = [&] {
+        report.cancelled = true;
+        return fail(text::kBackupCancelled);
+    };
+    // Nothing could be stored: the parts are not run for nothing.
+    if (!zip1.NewArchive(target, archiveError))
+        return fail(withReason("cannot start the backup file " + target, archiveError));
 
     const items::RecordedValues nothingRecorded{};
     items::Items items(s, zip1, nothingRecorded);
     std::string result;
     for (const auto& part : items::parts()) {
+        if (events.cancelled()) return cancel();
         PartResult& r = report.parts[positionOf(part.part) - 1];
         r.ran = runs(part, request.items);
         if (r.ran) {
@@ -94,10 +101,14 @@ BackupReport RunBackupJob(app::Session& s, const BackupRequest& request, JobEven
         for (const auto& w : report.warnings) reason += (reason.empty() ? "" : "; ") + w;
     }
 
-    if (strict && result.find('1') == std::string::npos)
-        return fail(items::anySelected(request.items)
-                        ? "none of the selected items of profile " + profile + " could be backed up"
-                        : "the selection names no item");
+    // An archive of nothing must not replace the one already there, in any
+    // kind of run: the earlier backup stays, and the run says why.
+    if (result.find('1') == std::string::npos)
+        return fail(!items::anySelected(request.items) ? std::string("the selection names no item")
+                    : profile.empty()
+                        ? std::string(text::kNoneBackedUp)
+                        : std::string(text::kNoneBackedUpOfProfile) + profile + text::kCouldNotBeBackedUp);
+    if (events.cancelled()) return cancel();
 
     // Without its item line the archive is no backup that opens again, in
     // either kind of run: it must not replace the one already there.
@@ -110,7 +121,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupRequest& request, JobEven
     s.files.setAttributes(info, platform::FileAttribute::Normal);
     // An archive without its information file could not be opened again, so
     // it is not written at all: the previous backup then stays.
-    const bool infoQueued = opened && zip1.AddFileEntry(info, archiveError);
+    const bool infoQueued = zip1.AddFileEntry(info, archiveError);
     if (!infoQueued && strict) return fail(withReason("cannot add the information file", archiveError));
     zip1.setArchiveWritePassword(request.password);
 
@@ -129,6 +140,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupRequest& request, JobEven
             r.reason = "a file changed or could not be read while the archive was written";
         }
     }
+    if (!written && events.cancelled()) return cancel();
     if (watch.infoFileLost()) return fail("the information file could not be stored");
     if (!written) return fail(withReason("cannot write the backup file " + target, archiveError));
 

@@ -27,6 +27,9 @@ struct BackupReport {
     std::string itemResult;
     // Why no archive was written; empty when one was.
     std::string failure;
+    // The user stopped the run before the archive was in place (the earlier
+    // archive stays as it was); `failure` says so too.
+    bool cancelled = false;
     // The ZIP component's own last error text, as it stood when the write
     // ended (empty after a good write).
     std::string archiveError;

@@ -13,6 +13,15 @@ bool refuse(Refusal& refusal, const std::string& text, app::Icon icon, bool runF
 
 }  // namespace
 
+std::string WithBackupExtension(const std::string& path) {
+    // The name after the last separator of either kind; UTF-8 never has "/"
+    // or "\" inside a character.
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    if (name.empty() || name.find('.') != std::string::npos) return path;
+    return path + text::kBackupExtension;
+}
+
 BackupChoices ScheduledChoices(const AutomaticSettings& settings) {
     BackupChoices choices;
     choices.kind = RunKind::Scheduled;

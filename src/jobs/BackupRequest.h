@@ -33,6 +33,10 @@ struct BackupChoices {
     std::string password2;
 };
 
+// A chosen backup file (a host or a Windows path, UTF-8) with ".qmk" added
+// when its name has no extension, so that the restore's dialog finds it.
+std::string WithBackupExtension(const std::string& path);
+
 // The choices of the argument text a scheduled job starts the program with.
 BackupChoices ScheduledChoices(const AutomaticSettings& settings);
 

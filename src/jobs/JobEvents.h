@@ -8,6 +8,10 @@
 
 namespace qm::jobs {
 
+// The long steps of an archive: written, then read back (or a backup file
+// tested).
+enum class ArchiveStep { Writing, Checking };
+
 class JobEvents {
 public:
     virtual ~JobEvents() = default;
@@ -28,12 +32,15 @@ public:
     virtual void entryExtracted(const std::string& /*name*/) {}
     virtual void writeProgress(int /*percent*/) {}
     virtual void writeDone() {}
+    // How far the archive's writing or checking is, in percent of that step.
+    virtual void archiveProgress(ArchiveStep /*step*/, int /*percent*/) {}
 
     // Called often (between steps, and every few hundred kilobytes while
     // the archive is written or read), so that a window can keep answering.
     virtual void working() {}
-    // Polled while the archive is written; true stops the write (the
-    // earlier archive stays).
+    // Polled between the steps of a run and while the archive is written,
+    // extracted or tested: true stops the run (a backup leaves the earlier
+    // archive as it was). Once true, it stays true for the run.
     virtual bool cancelled() { return false; }
 };
 

@@ -28,6 +28,7 @@ OpenedBackup OpenBackupJob(app::Session& s, const std::string& path, const std::
     zip->setArchiveWorkFolder(s.state.WorkFolder);
     detail::ArchiveWatch watch(s, *zip, events);
 
+    opened.found = s.files.stat(path).exists;
     opened.isProtected = zip->IsArchiveProtected(path);
     opened.isArchive = zip->OpenArchive(path, opened.archiveError);
     if (opened.isProtected) {
@@ -79,7 +80,7 @@ BackupListing ListBackupJob(app::Session& s, const std::string& path, const std:
     // would not restore is not called valid.
     if (opened.archive) {
         detail::ArchiveWatch watch(s, *opened.archive, events);
-        listing.damaged = opened.archive->TestArchive();
+        listing.damaged = opened.archive->TestArchive(&listing.cancelled);
     }
     opened.archive.reset();
     return listing;

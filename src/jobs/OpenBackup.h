@@ -23,6 +23,7 @@ enum class OpenOutcome {
 
 struct OpenedBackup {
     OpenOutcome outcome = OpenOutcome::Invalid;
+    bool found = false;  // there is a file at the path
     bool isProtected = false;
     bool isArchive = false;    // the file opened as a ZIP archive
     bool hasInfoFile = false;  // "quillmark.dat" was found and read
@@ -67,6 +68,8 @@ struct BackupListing {
     // CRC and size checked): the names of those that are damaged or that
     // the password does not open.
     std::vector<std::string> damaged;
+    // The user stopped the reading before every entry was read.
+    bool cancelled = false;
     // Another run kept the installation busy: nothing was read.
     std::string lockFailure;
 };

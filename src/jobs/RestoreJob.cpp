@@ -6,6 +6,7 @@
 #include "items/Items.h"
 #include "jobs/ArchiveWatch.h"
 #include "jobs/RunLock.h"
+#include "jobs/Texts.h"
 #include "platform/FileOps.h"
 
 namespace qm::jobs {
@@ -82,7 +83,8 @@ RestoreReport RunRestoreJob(app::Session& s, const OpenedBackup& backup, const R
             r.reason = outcome.reason;
             leftovers.remove();
         }
-        if (!transaction.aborted() && events.cancelled()) transaction.abort("the restore was cancelled");
+        // Stopped by the user: everything goes back as it was.
+        if (!transaction.aborted() && events.cancelled()) transaction.abort(text::kRestoreCancelled);
         // What the restore needs but cannot have changes nothing at all.
         if (transaction.aborted()) break;
         events.partFinished(part.part, r.ran);
@@ -92,6 +94,7 @@ RestoreReport RunRestoreJob(app::Session& s, const OpenedBackup& backup, const R
     std::string why;
     if (!transaction.commit(why)) {
         report.failure = why;
+        report.cancelled = events.cancelled();
         for (auto& r : report.parts) r.ok = false;
         return report;
     }

@@ -19,6 +19,9 @@ struct RestoreReport {
     std::array<PartResult, items::kPartCount> parts{};
     // Why nothing was restored; empty when the steps ran.
     std::string failure;
+    // The user stopped the run: the steps after that moment did not run
+    // (`failure` says so).
+    bool cancelled = false;
     std::vector<std::string> notices;
 };
 

@@ -51,7 +51,27 @@ JobRow JobRowFor(const platform::ScheduledJob& job) {
     return row;
 }
 
-bool ListScheduledBackups(platform::Scheduler& scheduler, std::vector<JobRow>& rows, std::string& why) {
+std::string ResultText(int exitStatus) {
+    switch (exitStatus) {
+        case 0:
+            return text::kRunCompleted;
+        case 3:
+            return text::kRunItemsFailed;
+        default:
+            return text::kRunFailed;
+    }
+}
+
+void AddLastRun(JobRow& row, const RunHistory& history) {
+    const auto last = history.lastScheduledRun(row.targetFile);
+    if (!last) return;
+    row.lastRun = last->time;
+    row.lastResult = ResultText(last->exitStatus);
+    row.lastMessage = last->message;
+}
+
+bool ListScheduledBackups(platform::Scheduler& scheduler, std::vector<JobRow>& rows, std::string& why,
+                          const RunHistory* history) {
     std::vector<platform::ScheduledJob> jobs;
     std::string reason;
     rows.clear();
@@ -60,6 +80,9 @@ bool ListScheduledBackups(platform::Scheduler& scheduler, std::vector<JobRow>& r
         return false;
     }
     for (const auto& job : jobs) rows.push_back(JobRowFor(job));
+    if (history)
+        for (auto& row : rows)
+            if (!row.targetFile.empty()) AddLastRun(row, *history);
     return true;
 }
 

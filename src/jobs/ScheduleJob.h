@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "jobs/RunHistory.h"
 #include "jobs/ScheduleRequest.h"
 #include "platform/Scheduler.h"
 
@@ -27,12 +28,24 @@ struct JobRow {
     std::string items;       // "Personal Folders, Signatures"; "Every item"
     std::string targetFile;
     bool passwordProtected = false;
+    // Its newest run in the history of runs: when ("2026-12-08 23:30:05";
+    // empty when none is recorded), how it ended ("completed", "items
+    // failed", "failed") and what failed (empty when nothing did).
+    std::string lastRun;
+    std::string lastResult;
+    std::string lastMessage;
 };
 JobRow JobRowFor(const platform::ScheduledJob& job);
+// The row's last run taken from the history.
+void AddLastRun(JobRow& row, const RunHistory& history);
+// How a run with that exit status ended, in a word or two.
+std::string ResultText(int exitStatus);
 
-// This program's jobs; false with the text that says why they cannot be
-// listed ("The scheduled tasks cannot be listed: ...").
-bool ListScheduledBackups(platform::Scheduler& scheduler, std::vector<JobRow>& rows, std::string& why);
+// This program's jobs, each with its last run when a history is given;
+// false with the text that says why they cannot be listed ("The scheduled
+// tasks cannot be listed: ...").
+bool ListScheduledBackups(platform::Scheduler& scheduler, std::vector<JobRow>& rows, std::string& why,
+                          const RunHistory* history = nullptr);
 
 // False with the text that says why ("Task 3 could not be removed: ...").
 bool RemoveScheduledBackup(platform::Scheduler& scheduler, std::uint32_t number, std::string& why);

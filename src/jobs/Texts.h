@@ -12,8 +12,22 @@ inline const char* const kPasswordsDiffer = "Incorect Password!";
 // A restore's checks.
 inline const char* const kNoBackupLoaded = "Invalid backup file.";
 
+// Why a backup wrote nothing.
+inline const char* const kNoneBackedUp = "none of the selected items could be backed up";
+inline const char* const kNoneBackedUpOfProfile = "none of the selected items of profile ";
+inline const char* const kCouldNotBeBackedUp = " could be backed up";
+inline const char* const kBackupCancelled = "the backup was cancelled";
+inline const char* const kRestoreCancelled = "the restore was cancelled";
+inline const char* const kTestCancelled = "the test was cancelled";
+
 // The description the automatic run stores.
 inline const char* const kAutomaticBackup = "Automatic Backup";
+
+// A backup file's extension, given to a chosen name that has none; asked
+// when the name with it is a file that is there (the dialog asked about the
+// name without it).
+inline const char* const kBackupExtension = ".qmk";
+inline const char* const kReplaceAfter = " already exists.\r\nDo you want to replace it?";
 
 // A scheduled backup's checks, in the options window's order.
 inline const char* const kInvalidTargetName = "Invalid backup file name.";
@@ -37,5 +51,11 @@ inline const char* const kJobsUnreadable = "The scheduled tasks cannot be listed
 inline const char* const kRemoveFailedBefore = "Task ";
 inline const char* const kRemoveFailedAfter = " could not be removed: ";
 inline const char* const kRunsOnce = "Once";
+
+// How a scheduled backup last ended, in the list of jobs.
+inline const char* const kRunCompleted = "completed";
+inline const char* const kRunItemsFailed = "items failed";
+inline const char* const kRunFailed = "failed";
+inline const char* const kNeverRan = "never";
 
 }  // namespace qm::jobs::text

@@ -2,7 +2,9 @@
 
 #include "app/Environment.h"
 #include "app/ViewText.h"
+#include "jobs/BackupRequest.h"
 #include "jobs/ScheduleJob.h"
+#include "jobs/Texts.h"
 #include "options/OptionsTexts.h"
 
 namespace qm::options {
@@ -46,11 +48,20 @@ void OptionsPresenter::SourceProfileChanged() {
 }
 
 void OptionsPresenter::BrowseTargetFile() {
-    const SaveDialog dialog{kSaveDialogTitle, kSaveDialogFilter, kProposedFileName, true};
+    const SaveDialog dialog{kSaveDialogTitle, kSaveDialogFilter,
+                            std::string(kProposedFileName) + jobs::text::kBackupExtension, true};
     std::optional<std::string> chosen = view_.chooseTargetFile(dialog);
     if (!chosen || chosen->empty()) return;
-    kept_.targetFile = *chosen;
-    view_.setTargetFileText(*chosen);
+    // The name the backups will have: with ".qmk", which the dialog did not
+    // ask about.
+    const std::string named = jobs::WithBackupExtension(*chosen);
+    const app::ViewText ui(s_.codePage);
+    if (named != *chosen && s_.files.stat(s_.files.fromUserPath(ui.typed(named))).exists &&
+        view_.showMessage(named + jobs::text::kReplaceAfter, app::Icon::Exclamation, app::Buttons::OkCancel) !=
+            app::Answer::Ok)
+        return;
+    kept_.targetFile = named;
+    view_.setTargetFileText(named);
 }
 
 void OptionsPresenter::ProtectClicked() {

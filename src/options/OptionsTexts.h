@@ -15,5 +15,12 @@ inline const char* const kProposedFileName = "ferrowick";
 // The list of scheduled jobs.
 inline const char* const kConfirmRemoveBefore = "Remove task ";
 inline const char* const kConfirmRemoveAfter = " from the scheduler?";
+// A job run now.
+inline const char* const kJobRunning = "running";
+inline const char* const kTaskBefore = "Task ";
+inline const char* const kStillRunning = " is running; wait until it has ended.";
+inline const char* const kCannotRunNow = " cannot be run now: ";
+inline const char* const kRanNow = " has run: ";
+inline const char* const kExitStatusBefore = " (exit status ";
 
 }  // namespace qm::options

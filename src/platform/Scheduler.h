@@ -4,6 +4,7 @@
 // of day, weekdays or once); each scheduler turns it into its own form: a
 // crontab line, or the network job scheduler's AT_INFO record on Windows.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,15 @@ struct ScheduledJob {
     std::string arguments;
 };
 
+// A job started out of its schedule, running beside the program.
+class StartedJob {
+public:
+    virtual ~StartedJob() = default;
+    // True once it has ended, with the program's exit status (-1 when it
+    // was ended by a signal or its status cannot be told).
+    virtual bool ended(int& exitStatus) = 0;
+};
+
 // Every operation answers false with the reason for the user when it fails.
 class Scheduler {
 public:
@@ -58,6 +68,13 @@ public:
     // Removes one of this program's jobs; other jobs and entries are left as
     // they are. A number that is no job of this program is refused.
     virtual bool removeJob(std::uint32_t number, std::string& why) = 0;
+    // Starts one of this program's jobs now, the command its schedule would
+    // run (a job that runs once stays scheduled). Null with the reason when
+    // it cannot be started.
+    virtual std::unique_ptr<StartedJob> startJobNow(std::uint32_t /*number*/, std::string& why) {
+        why = "this job scheduler cannot start a job out of its schedule";
+        return nullptr;
+    }
 };
 
 }  // namespace qm::platform

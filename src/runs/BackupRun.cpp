@@ -2,7 +2,9 @@
 #include "app/ViewText.h"
 #include "base/WinPath.h"
 #include "frontend/ProgressEvents.h"
+#include "frontend/RunRecords.h"
 #include "frontend/Summaries.h"
+#include "frontend/Texts.h"
 #include "jobs/BackupJob.h"
 #include "runs/MainPresenter.h"
 #include "runs/Texts.h"
@@ -32,6 +34,7 @@ void MainPresenter::RunBackup() {
     }
     app::RunGuard guard(s_);
     if (!guard.acquired()) return;
+    beginRun(Working::Backup);
 
     // An archive already at the target stays untouched until the new one
     // is complete and replaces it.
@@ -39,7 +42,7 @@ void MainPresenter::RunBackup() {
     view_.showBusy(true);
     view_.yield();
 
-    frontend::ProgressEvents events(s_, view_, frontend::ProgressEvents::Steps::Backup);
+    frontend::ProgressEvents events(s_, view_, frontend::ProgressEvents::Steps::Backup, [this] { return stopAsked(); });
     const jobs::BackupReport report = jobs::RunBackupJob(s_, request, events);
     view_.yield();
 
@@ -49,14 +52,33 @@ void MainPresenter::RunBackup() {
     view_.setPercentLine("");
     view_.showBusy(false);
     view_.setProgress(view_.progressMinimum());
+    std::string unrecorded;
+    recordRun(frontend::BackupRecord(s_, jobs::kBackupRecord, ui.shown(s_.state.TargetArchivePath), report),
+              unrecorded);
+    if (endRun()) return;
     frontend::showNotices(view_, ui, report.notices);
 
+    if (report.cancelled) {
+        view_.showMessage(text::kBackupCancelled + unrecorded, Icon::Information, Buttons::Ok);
+        return;
+    }
     std::string message = frontend::BackupReportText(report);
     if (!report.inUseWarning.empty()) message += "\r\n\r\n" + ui.shown(report.inUseWarning);
+    // Every part that failed is named with its reason, the ones the report
+    // has no line for (the configuration, the rules) too.
+    std::string failed;
+    for (const auto& line :
+         frontend::FailedPartTexts(report.parts, true, report.available ? &*report.available : nullptr))
+        failed += "\r\n" + ui.shown(line);
     if (!report.written) {
-        // Nothing was backed up: say so, and there is nothing to put on a disc.
-        view_.showMessage(report.archiveError.empty() ? message : message + "\r\n\r\n" + ui.shown(report.archiveError),
-                          Icon::Critical, Buttons::Ok);
+        // Nothing was backed up: say why, and there is nothing to put on a
+        // disc. An archive that was there before is as it was.
+        // A report without lines ends with its line break already.
+        message += (message.size() >= 2 && message.compare(message.size() - 2, 2, "\r\n") == 0 ? "\r\n" : "\r\n\r\n") +
+                   ui.shown(frontend::text::kNoBackupWritten + report.failure);
+        if (!report.archiveError.empty() && report.failure.find(report.archiveError) == std::string::npos)
+            message += "\r\n" + ui.shown(report.archiveError);
+        view_.showMessage(message + (failed.empty() ? "" : "\r\n" + failed) + unrecorded, Icon::Critical, Buttons::Ok);
         return;
     }
 
@@ -64,7 +86,8 @@ void MainPresenter::RunBackup() {
     std::string warnings;
     for (const auto& w : report.warnings) warnings += "\r\n" + ui.shown(w);
     if (!warnings.empty()) warnings = "\r\n" + warnings;
-    view_.showMessage(message + warnings, Icon::Information, Buttons::Ok);
+    if (!failed.empty()) failed = "\r\n" + failed;
+    view_.showMessage(message + warnings + failed + unrecorded, Icon::Information, Buttons::Ok);
     if (!view_.writesDiscs()) return;
     if (view_.showMessage(text::kDiscOffer, Icon::Information, Buttons::OkCancel) == app::Answer::Ok) {
         const std::string& written = s_.state.TargetArchivePath;

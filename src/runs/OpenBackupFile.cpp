@@ -53,6 +53,7 @@ void MainPresenter::OpenBackupFile() {
     // Positions recorded as "1" enable their box.
     const items::ItemSelection held = opened.heldItems();
     loaded_ = std::move(opened);
+    loadedFile_ = chosen;
     for (int i = 0; i < static_cast<int>(items::kItemCount); ++i)
         if (held[static_cast<std::size_t>(i)]) view_.setRestoreItemEnabled(i, true);
 }

@@ -1,11 +1,13 @@
 // The restore run and the action button that starts either run.
 #include "app/ViewText.h"
 #include "frontend/ProgressEvents.h"
+#include "frontend/RunRecords.h"
 #include "frontend/Summaries.h"
 #include "frontend/Texts.h"
 #include "jobs/RestoreJob.h"
 #include "jobs/RestoreRequest.h"
 #include "runs/MainPresenter.h"
+#include "runs/Texts.h"
 
 namespace qm::runs {
 
@@ -30,13 +32,15 @@ void MainPresenter::RunRestore() {
     }
     app::RunGuard guard(s_);
     if (!guard.acquired()) return;
+    beginRun(Working::Restore);
 
     view_.setHourglass(true);
     view_.showBusy(true);
     frontend::advance(view_, 10);
     view_.yield();
 
-    frontend::ProgressEvents events(s_, view_, frontend::ProgressEvents::Steps::Restore);
+    frontend::ProgressEvents events(s_, view_, frontend::ProgressEvents::Steps::Restore,
+                                    [this] { return stopAsked(); });
     const jobs::RestoreReport report = jobs::RunRestoreJob(s_, *loaded_, request, events);
 
     view_.setHourglass(false);
@@ -44,12 +48,23 @@ void MainPresenter::RunRestore() {
     view_.setStatus(report.failure.empty() ? frontend::text::kOperationComplete : "");
     view_.showBusy(false);
     view_.setProgress(0);
+    std::string unrecorded;
+    recordRun(frontend::RestoreRecord(s_, loadedFile_, report), unrecorded);
+    if (endRun()) return;
     frontend::showNotices(view_, ui, report.notices);
-    if (!report.failure.empty()) {
-        view_.showMessage(ui.shown(report.failure), Icon::Critical, Buttons::Ok);
+    std::string failed;
+    for (const auto& line : frontend::FailedPartTexts(report.parts, false)) failed += "\r\n" + ui.shown(line);
+    if (report.cancelled) {
+        // The transaction took back what the steps before the stop did.
+        view_.showMessage(text::kRestoreCancelled + unrecorded, Icon::Information, Buttons::Ok);
         return;
     }
-    view_.showMessage(frontend::RestoreSummaryText(report), Icon::Information, Buttons::Ok);
+    if (!report.failure.empty()) {
+        view_.showMessage(ui.shown(report.failure) + unrecorded, Icon::Critical, Buttons::Ok);
+        return;
+    }
+    view_.showMessage(frontend::RestoreSummaryText(report) + (failed.empty() ? "" : "\r\n" + failed) + unrecorded,
+                      Icon::Information, Buttons::Ok);
 }
 
 void MainPresenter::ApplyPressed() {

@@ -65,7 +65,12 @@ TEST(ConsoleArguments, TheUnattendedTextIsEverythingAfterTheOptions) {
 
 TEST(ConsoleArguments, UsageErrorsSayWhat) {
     EXPECT_EQ(refusal({"--bogus", "sf=x"}), "unknown option --bogus (see --help)");
-    EXPECT_EQ(refusal({"--backup"}), "--backup needs a value (see --help)");
+    EXPECT_EQ(refusal({"--backup"}), "--backup needs the backup file (see --help)");
+    // The next option is no value: no file called "--profile".
+    EXPECT_EQ(refusal({"--backup", "--profile", "X", "--items", "10000000"}),
+              "--backup needs the backup file (see --help)");
+    EXPECT_EQ(refusal({"--restore", "--profile", "X"}), "--restore needs the backup file (see --help)");
+    EXPECT_EQ(refusal({"--backup", "f", "--profile", "--items", "10000000"}), "--profile needs a value (see --help)");
     EXPECT_EQ(refusal({"--backup", "f", "--profile", "P"}), "--backup needs --items (see --help)");
     EXPECT_EQ(refusal({"--schedule", "--profile", "P", "--items", "10000000", "--file", "f"}),
               "--schedule needs --time (see --help)");

@@ -102,8 +102,13 @@ TEST_F(ConsoleScheduleTest, ScheduleListAndRemoveJobs) {
 
     ASSERT_EQ(run("--jobs", &said), 0) << said;
     EXPECT_EQ(said.find("s3cret"), std::string::npos) << said;
+    EXPECT_NE(said.find("Password  Last run" + std::string(13, ' ') + "Result  Backup file\n"), std::string::npos)
+        << said;
     EXPECT_NE(said.find("\n1     23:30  M,W,F"), std::string::npos) << said;
-    EXPECT_NE(said.find("Outlook  10100000  yes       " + out + "/rel.qmk\n"), std::string::npos) << said;
+    // No run of it yet.
+    EXPECT_NE(said.find("Outlook  10100000  yes       never" + std::string(24, ' ') + out + "/rel.qmk\n"),
+              std::string::npos)
+        << said;
     EXPECT_NE(said.find("\n2     9:00   Once"), std::string::npos) << said;
     EXPECT_NE(said.find("\n3     0:00   M,T,W,TH,F,S,SU"), std::string::npos) << said;
 
@@ -130,6 +135,37 @@ TEST_F(ConsoleScheduleTest, ScheduleListAndRemoveJobs) {
     EXPECT_EQ(crontab(), "");
     EXPECT_EQ(run("--jobs", &said), 0);
     EXPECT_EQ(said, "quillmark: no jobs are scheduled\n");
+}
+
+// The last run of each job, as the scheduled runs leave it in the history:
+// --jobs shows it, with why a failed one failed.
+TEST_F(ConsoleScheduleTest, JobsShowTheirLastRun) {
+    std::string said;
+    ASSERT_EQ(run("--schedule --profile Outlook --items 00100000 --file " + shq(out + "/b.qmk") +
+                      " --time 23:30 "
+                      "--days daily",
+                  &said),
+              0)
+        << said;
+    const std::string lines = crontab();
+    const std::string command =
+        lines.substr(lines.find('\'')).substr(0, lines.find(" # quillmark job 1") - lines.find('\''));
+    const auto ranAsCron = [&] {
+        int status = -1;
+        capture("cd / && XDG_STATE_HOME=" + shq(inst->workRoot) + " sh -c " + shq(command) + " 2>&1", &status);
+        return status;
+    };
+    ASSERT_EQ(ranAsCron(), 0);
+    ASSERT_EQ(run("--jobs", &said), 0) << said;
+    EXPECT_NE(said.find(" completed  " + out + "/b.qmk"), std::string::npos) << said;
+
+    // The folder of its backup file is gone: the next night fails, and says why.
+    fs::remove_all(out);
+    EXPECT_EQ(ranAsCron(), 1);
+    ASSERT_EQ(run("--jobs", &said), 0) << said;
+    EXPECT_NE(said.find(" failed  " + out + "/b.qmk\n    no backup written: cannot start the backup file "),
+              std::string::npos)
+        << said;
 }
 
 }  // namespace

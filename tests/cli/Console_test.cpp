@@ -172,7 +172,7 @@ TEST_F(ConsoleTest, RoundTripFromOutlook2010ToAnotherUsersOutlook2003) {
     EXPECT_TRUE(b.has(outlookSection, "000b0335"));
     // The other profile is bob's own still.
     EXPECT_TRUE(b.session->reg.KeyExists(bob->made.profiles[1].key));
-    EXPECT_TRUE(hostFiles(bob->workRoot + "/quillmark").empty());
+    EXPECT_TRUE(stateLeftovers(bob->workRoot + "/quillmark").empty());
 }
 
 TEST_F(ConsoleTest, RefusedRestoresLeaveTheRegistryFilesAsTheyWere) {
@@ -194,12 +194,12 @@ TEST_F(ConsoleTest, RefusedRestoresLeaveTheRegistryFilesAsTheyWere) {
     };
     const std::string restore = " --profile Home --yes";
     const Case cases[] = {
-        {"--restore " + shq(locked) + restore + " --password nope", 1,
-         "Incorect Password or Invalid backup file\n"},
-        {"--restore " + shq(locked) + restore, 1, "Incorect Password or Invalid backup file (it is protected: give --password)"},
+        {"--restore " + shq(locked) + restore + " --password nope", 1, "Incorect Password or Invalid backup file\n"},
+        {"--restore " + shq(locked) + restore, 1,
+         "Incorect Password or Invalid backup file (it is protected: give --password)"},
         {"--restore " + shq(damaged) + restore, 1, ": Invalid backup file\n"},
         {"--restore " + shq(noInfo) + restore, 1, ": Invalid backup file\n"},
-        {"--restore " + shq(out + "/missing.qmk") + restore, 1, ": Invalid backup file\n"},
+        {"--restore " + shq(out + "/missing.qmk") + restore, 1, "missing.qmk: no such file\n"},
         {"--restore " + shq(plain) + " --profile Home", 2, "there is no terminal to ask on: give --yes"},
         {"--restore " + shq(plain) + restore + " --items 01100000", 1,
          "nothing was restored: the backup file does not hold Accounts Settings\n"},
@@ -318,6 +318,83 @@ TEST_F(ConsoleTest, ProgressOnATerminalOnlyAndItsQuestions) {
     EXPECT_EQ(ran.status, 0) << ran.out;
     EXPECT_NE(ran.out.find("Please enter password:"), std::string::npos) << ran.out;
     EXPECT_EQ(ran.out.find("hidden=pw"), std::string::npos) << ran.out;
+}
+
+TEST_F(ConsoleTest, AMissingFileReadsTheSameInEveryFormAndPaddedValuesAreQuoted) {
+    const std::string missing = out + "/missing.qmk";
+    for (const std::string& form : {"--list " + shq(missing), "--restore " + shq(missing) + " --profile Home --yes"}) {
+        SCOPED_TRACE(form);
+        const Ran ran = run(*bob, form);
+        EXPECT_EQ(ran.status, 1);
+        EXPECT_EQ(ran.err, "quillmark: " + missing + ": no such file\n");
+    }
+    // A blank at the end of a value is seen.
+    Ran ran = run(*alice, "--backup " + shq(out + "/b.qmk") + " --profile 'Outlook ' --items 00100000");
+    EXPECT_EQ(ran.status, 1);
+    EXPECT_NE(ran.err.find("the profile \"Outlook \" is not one of this installation's profiles (Outlook)"),
+              std::string::npos)
+        << ran.err;
+    ran = run(*alice, "--list " + shq(missing + " "));
+    EXPECT_EQ(ran.err, "quillmark: \"" + missing + " \": no such file\n");
+}
+
+// A command naming another user than the prefix's is refused before it does
+// anything, and a scheduled run refused so leaves its record.
+TEST_F(ConsoleTest, AUserThePrefixDoesNotHaveIsRefused) {
+    const auto as = [&](const std::string& user, const std::string& arguments) {
+        Ran ran;
+        const std::string err = dir / "stderr.txt";
+        ran.out =
+            capture("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_STATE_HOME=" + shq(alice->workRoot) +
+                        " " + shq(binaryPath()) + " --prefix " + shq(alice->made.prefix) + " --user " + shq(user) +
+                        " " + arguments + " </dev/null 2>" + shq(err),
+                    &ran.status);
+        ran.err = readHostFile(err);
+        return ran;
+    };
+    const std::string refusal = "the Wine prefix " + alice->made.prefix + " has no user alcie; its users: alice";
+    const std::string file = out + "/b.qmk";
+    for (const std::string& form :
+         {"--backup " + shq(file) + " --profile Outlook --items 00100000",
+          "--schedule --profile Outlook --items 00100000 --file " + shq(file) + " --time 9:00",
+          shq("sf=Outlookxm=00100000ps=bf=" + file)}) {
+        SCOPED_TRACE(form);
+        const Ran ran = as("alcie", form);
+        EXPECT_EQ(ran.status, 1);
+        EXPECT_NE(ran.err.find(refusal), std::string::npos) << ran.err;
+        EXPECT_FALSE(fs::exists(file));
+    }
+    const std::string history = readHostFile(alice->workRoot + "/quillmark/history.log");
+    EXPECT_NE(history.find("\tscheduled\t" + file + "\t1\tno backup written: " + refusal + "\n"), std::string::npos)
+        << history;
+    // Reading a backup file needs no user of the prefix.
+    const std::string plain = backupOfAlice("plain.qmk", "00100000", "");
+    EXPECT_EQ(as("alcie", "--list " + shq(plain)).status, 0);
+}
+
+// Ctrl+C stops a backup at its next step: nothing is written, the earlier
+// backup stays as it was, nothing is left behind.
+TEST_F(ConsoleTest, CtrlCStopsABackupAndLeavesTheEarlierOne) {
+    const std::string file = out + "/b.qmk";
+    writeHostFile(file, "the backup before");
+    const std::string data = hostOf(*alice, alice->made.profiles[0].dataFiles[0]);
+    ASSERT_EQ(shell("head -c 300M /dev/urandom > " + shq(data)), 0);
+    const std::string err = dir / "stderr.txt";
+    // Interrupted once the new archive is being written beside the old one.
+    int status = -1;
+    const std::string said =
+        capture("{ " + quillmark(*alice, "--backup " + shq(file) + " --profile Outlook --items 10000000") +
+                    " </dev/null 2>" + shq(err) + " & pid=$!; for i in $(seq 1 1000); do ls " + shq(out) +
+                    " | grep -q qmpart && break; sleep 0.01; done; kill -INT $pid; wait $pid; echo status=$?; }",
+                &status);
+    EXPECT_NE(said.find("status=1"), std::string::npos) << said << readHostFile(err);
+    EXPECT_NE(readHostFile(err).find("no backup written: the backup was cancelled"), std::string::npos)
+        << readHostFile(err);
+    EXPECT_EQ(readHostFile(file), "the backup before");
+    EXPECT_EQ(hostFiles(out), std::vector<std::string>{"b.qmk"});
+    EXPECT_NE(readHostFile(alice->workRoot + "/quillmark/history.log")
+                  .find("\tbackup\t" + file + "\t1\tno backup written: the backup was cancelled\n"),
+              std::string::npos);
 }
 
 }  // namespace

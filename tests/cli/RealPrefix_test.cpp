@@ -222,7 +222,7 @@ TEST_F(NoDriveZ, APrefixWithoutZBacksUpAndLists) {
     EXPECT_NE(listing.find("Outlook.pst"), std::string::npos) << listing;
     EXPECT_NE(listing.find("BackupItem=1111111111"), std::string::npos) << listing;
     // The runs' work folders were reached and left clean.
-    EXPECT_TRUE(hostFiles(in.workRoot + "/quillmark").empty());
+    EXPECT_TRUE(stateLeftovers(in.workRoot + "/quillmark").empty());
 }
 
 }  // namespace

@@ -111,7 +111,9 @@ public:
     app::Answer showMessage(const std::string& text, app::Icon icon, app::Buttons buttons) override {
         return boxes.record(text, icon, buttons);
     }
+    std::vector<int> polls;  // every pollEvery() asked, in order
     void setJobRows(const std::vector<jobs::JobRow>& newRows) override { rows = newRows; }
+    void pollEvery(int milliseconds) override { polls.push_back(milliseconds); }
 };
 
 }  // namespace qm::test

@@ -4,6 +4,8 @@
 // removed by number.
 #include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,18 @@ public:
     std::uint32_t nextNumber = 1;
     // Set: every operation is refused with it.
     std::string failure;
+    // Jobs started now: each ends when `endedStatus` is set for it.
+    struct Started final : platform::StartedJob {
+        std::optional<int>* status;
+        explicit Started(std::optional<int>* s) : status(s) {}
+        bool ended(int& exitStatus) override {
+            if (!*status) return false;
+            exitStatus = **status;
+            return true;
+        }
+    };
+    std::vector<std::uint32_t> startedNow;
+    std::optional<int> endedStatus;
 
     bool addJob(const platform::JobSpec& job, std::uint32_t& number, std::string& why) override {
         if (!failure.empty()) return refuse(why);
@@ -37,6 +51,15 @@ public:
         if (!failure.empty()) return refuse(why);
         jobs = listing;
         return true;
+    }
+    std::unique_ptr<platform::StartedJob> startJobNow(std::uint32_t number, std::string& why) override {
+        if (!failure.empty()) {
+            refuse(why);
+            return nullptr;
+        }
+        startedNow.push_back(number);
+        endedStatus.reset();
+        return std::make_unique<Started>(&endedStatus);
     }
     bool removeJob(std::uint32_t number, std::string& why) override {
         if (!failure.empty()) return refuse(why);

@@ -120,4 +120,22 @@ void FakeView::showDiscWindow(const std::string& fileTitle, const std::string& f
     discCalls.push_back({fileTitle, filePath});
 }
 
+std::string FakeView::chooseFolder(const std::string& /*title*/, const std::string& start) {
+    folderStarts.push_back(start);
+    if (folderAnswers.empty()) return {};
+    std::string answer = folderAnswers.front();
+    folderAnswers.pop_front();
+    return answer;
+}
+
+std::string FakeView::chooseFromList(const std::string& /*title*/, const std::string& /*label*/,
+                                     const std::vector<std::string>& choices, const std::string& current) {
+    listChoices.push_back(choices);
+    listCurrents.push_back(current);
+    if (listAnswers.empty()) return {};
+    std::string answer = listAnswers.front();
+    listAnswers.pop_front();
+    return answer;
+}
+
 }  // namespace qm::test

@@ -55,6 +55,8 @@ public:
     int yields = 0;
     std::function<void()> onYield;  // runs on every yield when set
     bool cancel = false;            // answers cancelRequested()
+    std::string installationText;
+    int quitCalls = 0;
 
     // Profile lists.
     std::vector<std::string> sourceProfiles;
@@ -99,7 +101,14 @@ public:
 
     bool discs = true;  // answers writesDiscs()
     std::vector<DiscCall> discCalls;
-    int quitCalls = 0;
+
+    // The folder chooser and the list to choose from ("" = cancel when dry).
+    std::deque<std::string> folderAnswers;
+    std::vector<std::string> folderStarts;
+    std::deque<std::string> listAnswers;
+    std::vector<std::vector<std::string>> listChoices;
+    std::vector<std::string> listCurrents;
+    std::vector<std::string> helpWindows;
 
     // Convenience for assertions.
     std::vector<std::string> messageTexts() const;
@@ -116,6 +125,7 @@ public:
     app::Tab currentTab() const override { return tab; }
     void setApplyCaption(const std::string& text) override { applyCaption = text; }
     void setApplyEnabled(bool enabled) override { applyEnabled = enabled; }
+    void setInstallationText(const std::string& text) override { installationText = text; }
     void setHourglass(bool on) override;
     void yield() override;
     bool cancelRequested() const override { return cancel; }
@@ -148,6 +158,10 @@ public:
     std::string chooseFileToSave(const std::string& title, const std::string& filter,
                                  const std::string& proposedName) override;
     std::optional<std::string> askPassword() override;
+    std::string chooseFolder(const std::string& title, const std::string& start) override;
+    std::string chooseFromList(const std::string& title, const std::string& label,
+                               const std::vector<std::string>& choices, const std::string& current) override;
+    void showHelpWindow(const std::string& helpFile) override { helpWindows.push_back(helpFile); }
     void setSourceFileText(const std::string& text) override { sourceFileText = text; }
     void setBackupFacts(const std::string& text) override { backupFacts = text; }
     void setBackupDescription(const std::string& text) override { backupDescription = text; }

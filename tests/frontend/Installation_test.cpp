@@ -21,7 +21,7 @@ TEST(FrontendInstallation, OpensThePrefixAndAimsItsJobsWhereTheConsoleDoes) {
     options.workRoot = dir / "work";
     frontend::Installation installation;
     std::string why;
-    ASSERT_TRUE(installation.open(options, true, why)) << why;
+    ASSERT_TRUE(installation.open(options, frontend::Opening::ToWorkAndLearn, why)) << why;
     EXPECT_FALSE(installation.hasOutlook());
     EXPECT_FALSE(installation.program().empty());
 
@@ -35,11 +35,27 @@ TEST(FrontendInstallation, OpensThePrefixAndAimsItsJobsWhereTheConsoleDoes) {
     EXPECT_FALSE(listed);
     EXPECT_NE(why.find("-u qm-no-such-user"), std::string::npos) << why;
 
+    // A user the prefix does not have is refused, with the users it has: a
+    // mistyped --user would find nothing and schedule jobs that fail every
+    // night. A listing of a backup file reads through any user.
+    options.userName = "tester2";
+    frontend::Installation mistyped;
+    EXPECT_FALSE(mistyped.open(options, frontend::Opening::ToWork, why));
+    EXPECT_EQ(why, "the Wine prefix " + (dir / "prefix") + " has no user tester2; its users: tester");
+    frontend::Installation reader;
+    EXPECT_TRUE(reader.open(options, frontend::Opening::ToRead, why)) << why;
+    options.userName = "TESTER";  // Windows' names ignore letter case
+    frontend::Installation upper;
+    EXPECT_TRUE(upper.open(options, frontend::Opening::ToWork, why)) << why;
+    EXPECT_EQ(upper.place().user, "TESTER");
+    EXPECT_EQ(upper.place().prefix, dir / "prefix");
+    options.userName = "tester";
+
     // A prefix that cannot be used says why, and nothing is open.
     options.prefix = dir / "nothing-here";
     frontend::Installation missing;
     why.clear();
-    EXPECT_FALSE(missing.open(options, true, why));
+    EXPECT_FALSE(missing.open(options, frontend::Opening::ToWorkAndLearn, why));
     EXPECT_FALSE(why.empty());
 }
 

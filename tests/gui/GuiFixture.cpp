@@ -37,10 +37,11 @@ GuiInstallation& GuiTest::install(const std::string& user, const std::string& ou
     return *installs_.back();
 }
 
-gui::MainWindow& GuiTest::open(GuiInstallation& inst) {
+gui::MainWindow& GuiTest::open(GuiInstallation& inst, const std::function<void(gui::GuiContext&)>& prepare) {
     window_.reset();
     context_ =
         std::make_unique<gui::GuiContext>(*inst.session, scheduler, kTestProgram, QString::fromStdString(dir.path()));
+    if (prepare) prepare(*context_);
     window_ = std::make_unique<gui::MainWindow>(*context_);
     EXPECT_TRUE(window_->load());
     window_->show();

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,8 +42,9 @@ protected:
     // A sample installation in memory with the host as Z:, and its session.
     GuiInstallation& install(const std::string& user, const std::string& outlook, const std::string& profile = "Outlook",
                              const std::string& second = "");
-    // The main window over an installation, loaded and shown.
-    gui::MainWindow& open(GuiInstallation& inst);
+    // The main window over an installation, loaded and shown; `prepare`
+    // (when given) sets up its context first.
+    gui::MainWindow& open(GuiInstallation& inst, const std::function<void(gui::GuiContext&)>& prepare = {});
 
     template <typename T>
     T* find(const QString& name) const {

@@ -208,7 +208,7 @@ TEST_F(OptionsWindowTest, JobsInTheCrontabBackUpWhenCronRunsThem) {
     }
     // The one-time job took its own line away; the window removes the other.
     EXPECT_EQ(table().find("quillmark job 2"), std::string::npos) << table();
-    gui::JobListDialog jobs(cron, nullptr);
+    gui::JobListDialog jobs(cron, nullptr, nullptr);
     auto* list = jobs.findChild<QTableWidget*>(QStringLiteral("lvwJobs"));
     ASSERT_EQ(list->rowCount(), 1);
     list->selectRow(0);

@@ -121,7 +121,7 @@ TEST_F(OptionsWindowTest, TheTargetFileOutlivesTheWindowAndACancelledDialog) {
     ASSERT_EQ(view.dialogs.size(), 3u);
     EXPECT_EQ(view.dialogs[0].title, "Save Outlook Data as");
     EXPECT_EQ(view.dialogs[0].filter, "Quillmark File (*.qmk)|*.qmk");
-    EXPECT_EQ(view.dialogs[0].proposedName, "ferrowick");
+    EXPECT_EQ(view.dialogs[0].proposedName, "ferrowick.qmk");
     EXPECT_EQ(view.targetFileText, "D:\\Bk\\mail.qmk");
 
     FakeOptionsView reopened;
@@ -131,6 +131,18 @@ TEST_F(OptionsWindowTest, TheTargetFileOutlivesTheWindowAndACancelledDialog) {
     reopened.items[0].checked = reopened.items[2].checked = true;
     ASSERT_TRUE(again.AddTaskToScheduler());
     EXPECT_EQ(platform::atInfoFor(scheduler.added.back()).Command, kMailJob);
+}
+
+TEST_F(OptionsWindowTest, ATypedNameWithoutExtensionIsGivenQmk) {
+    presenter->LoadOptionsWindow();
+    view.dialogAnswers = {std::string("D:\\Bk\\nightly"), std::string("D:\\Bk\\week.bak")};
+    presenter->BrowseTargetFile();
+    EXPECT_EQ(view.targetFileText, "D:\\Bk\\nightly.qmk");
+    EXPECT_EQ(kept.targetFile, "D:\\Bk\\nightly.qmk");
+    // A name with an extension of its own keeps it.
+    presenter->BrowseTargetFile();
+    EXPECT_EQ(view.targetFileText, "D:\\Bk\\week.bak");
+    EXPECT_TRUE(view.boxes.messages.empty());
 }
 
 TEST_F(OptionsWindowTest, EachJobTakesTheTimeAndDaysShownThen) {

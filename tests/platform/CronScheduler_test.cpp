@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -182,6 +183,33 @@ TEST_F(CronSchedulerTest, ValuesReachTheProgramUnchangedWhenCronRunsTheLine) {
     EXPECT_EQ(fields, (Lines{"5", "--prefix", prefix, "--user", "al ice", weekly,    //
                              "5", "--prefix", prefix, "--user", "al ice", once,      //
                              "2", "--unschedule", "2"}));
+}
+
+// "Run Now": the job line's own command, started beside the program and
+// waited for without blocking; a job that runs once is not removed by it.
+TEST_F(CronSchedulerTest, AJobStartedNowRunsItsLinesCommand) {
+    FakeCrontab crontab(dir);
+    const std::string program = dir / "fake-quillmark";
+    // Writes its arguments where the test can read them, and ends with 3.
+    writeScript(program, "printf '%s\\n' \"$@\" > \"$(dirname \"$0\")/ran\"\nexit 3\n");
+    CronScheduler scheduler = schedulerWith({crontab.path});
+    const std::uint32_t once = add(scheduler, job(9 * 60, 0, "sf=Axm=1ps=p%cbf=/a b.qmk", program), why);
+    ASSERT_EQ(once, 1u) << why;
+
+    auto started = scheduler.startJobNow(once, why);
+    ASSERT_TRUE(started) << why;
+    int status = -1;
+    for (int i = 0; i < 500 && !started->ended(status); ++i) usleep(10000);
+    EXPECT_EQ(status, 3);
+    EXPECT_EQ(readHostFile(dir / "ran"), "--prefix\n/home/u/.wine\n--user\nu\nsf=Axm=1ps=p%cbf=/a b.qmk\n");
+    EXPECT_EQ(listed(scheduler).size(), 1u);  // still there
+
+    EXPECT_FALSE(scheduler.startJobNow(7, why));
+    EXPECT_EQ(why, "there is no scheduled job 7");
+    // A line edited by hand into something else is not run.
+    writeHostFile(crontab.table, "0 9 * * * rm -rf \"$HOME\" # quillmark job 1\n");
+    EXPECT_FALSE(scheduler.startJobNow(1, why));
+    EXPECT_EQ(why, "scheduled job 1 no longer reads as one of this program's");
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ protected:
         return shq("sf=" + profile + "xm=" + items + "ps=" + password + "bf=" + file);
     }
     // The runs' work folders left under the work root.
-    std::vector<std::string> leftWorkFolders() const { return hostFiles(inst->workRoot + "/quillmark"); }
+    std::vector<std::string> leftWorkFolders() const { return stateLeftovers(inst->workRoot + "/quillmark"); }
 
     Installation* inst = nullptr;
     std::string out;

@@ -105,7 +105,8 @@ TEST_F(RestoreRunTest, OpeningShowsFactsDescriptionAndEnablesRecordedItems) {
     open(plain);
     ASSERT_EQ(view.backupFileDialogs.size(), 1u);
     EXPECT_EQ(view.backupFileDialogs[0].title, "Restore Date from a Backup file");
-    EXPECT_EQ(view.backupFileDialogs[0].filter, "Quillmark File (*.qmk)|*.qmk");
+    // A backup file saved under another name is found too.
+    EXPECT_EQ(view.backupFileDialogs[0].filter, "Quillmark File (*.qmk)|*.qmk|All Files (*.*)|*.*");
     EXPECT_TRUE(view.messages.empty());
     EXPECT_EQ(view.passwordAsked, 0);
     EXPECT_TRUE(loaded());

@@ -297,6 +297,12 @@ std::vector<std::string> hostFiles(const std::string& folder) {
     return names;
 }
 
+std::vector<std::string> stateLeftovers(const std::string& stateFolder) {
+    std::vector<std::string> names = hostFiles(stateFolder);
+    std::erase_if(names, [](const std::string& name) { return name == "history.log" || name == "history.told"; });
+    return names;
+}
+
 std::string binaryPath() { return std::string(QM_BINARY_DIR) + "/quillmark"; }
 
 std::string quillmark(const Installation& inst, const std::string& arguments) {

@@ -76,6 +76,9 @@ std::string registryText(platform::Registry& registry);
 
 // Byte-wise listing of a host folder (names only, sorted).
 std::vector<std::string> hostFiles(const std::string& folder);
+// What the runs left in a state folder (work folders, notes), the history
+// of runs, which is meant to stay, aside.
+std::vector<std::string> stateLeftovers(const std::string& stateFolder);
 
 // The built executable and a command that runs it on an installation.
 std::string binaryPath();

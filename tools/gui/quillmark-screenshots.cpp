@@ -3,6 +3,7 @@
 // For the README and the help page, and for looking at the windows.
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -15,6 +16,7 @@
 #include "gui/Appearance.h"
 #include "gui/DiscWindow.h"
 #include "gui/EraseDialog.h"
+#include "gui/HelpWindow.h"
 #include "gui/JobListDialog.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageBoxes.h"
@@ -22,6 +24,7 @@
 #include "gui/PasswordDialog.h"
 #include "jobs/AutomaticArguments.h"
 #include "jobs/AutomaticBackup.h"
+#include "jobs/RunHistory.h"
 #include "platform/OpenPlatform.h"
 #include "sample/SampleInstallation.h"
 
@@ -49,9 +52,10 @@ public:
     }
 };
 
-bool save(QWidget& window, const QString& folder, const char* name) {
+// `fit`: at the size its contents ask for; otherwise at the size it opens with.
+bool save(QWidget& window, const QString& folder, const char* name, bool fit = true) {
     window.show();
-    window.adjustSize();
+    if (fit) window.adjustSize();
     QApplication::processEvents();
     const QString path = folder + "/" + name + ".png";
     const bool ok = window.grab().save(path);
@@ -95,7 +99,8 @@ int main(int argc, char** argv) {
     app::Session session(installation);
     ShownJobs shownJobs;
     gui::GuiContext context(session, shownJobs, "/usr/lib/quillmark/quillmark", QCoreApplication::applicationDirPath());
-
+    context.main.place = {"/home/alice/.wine", options.user};
+    context.main.helpFile = (QCoreApplication::applicationDirPath() + "/help/index.html").toStdString();
     // A backup to open on the restore tab, with a description.
     const std::string archive = (scratch.path() + "/alice.qmk").toStdString();
     {
@@ -107,6 +112,15 @@ int main(int argc, char** argv) {
     bool ok = true;
     gui::MainWindow window(context);
     window.load();
+    // The jobs' last runs, as their scheduled runs left them (after the
+    // window opened: it would tell the failed one in a message box).
+    jobs::RunHistory history = jobs::RunHistory::of(session);
+    std::string unrecorded;
+    history.append({"2026-12-07 23:30:04", "scheduled", "/home/alice/backups/nightly.qmk", 0, ""}, unrecorded);
+    history.append({"2026-12-06 09:00:02", "scheduled", "/media/usb/weekly.qmk", 1,
+                    "no backup written: cannot start the backup file Z:\\media\\usb\\weekly.qmk: The archive's folder "
+                    "does not exist"},
+                   unrecorded);
     window.resize(900, 620);
     window.findChild<QPushButton*>("cmdApply");
     ok = save(window, out, "main-backup") && ok;
@@ -115,11 +129,41 @@ int main(int argc, char** argv) {
     window.findChild<QPushButton*>("cmdSourceFile")->click();
     ok = save(window, out, "main-restore") && ok;
 
+    // A backup at work: the long steps on the status line, and Cancel.
+    window.findChild<QTabWidget*>("SSTab1")->setCurrentIndex(0);
+    window.showBusy(true);
+    window.setStatus("Writing the backup file 42%");
+    window.setProgress(95);
+    window.setFileLine("Adding File quillmark.dat");
+    window.setPercentLine("Write File 34%");
+    ok = save(window, out, "main-busy") && ok;
+    window.showBusy(false);
+    window.setProgress(0);
+    window.setFileLine("");
+    window.setPercentLine("");
+
+    // A report as its message box shows it: the columns lined up.
+    QMessageBox report(QMessageBox::Information, QStringLiteral("Quillmark"), QString(), QMessageBox::Ok, &window);
+    report.setTextFormat(Qt::RichText);
+    report.setText(
+        gui::messageMarkup("The Backup was Completed!\t\t\t\r\n"
+                           "\r\nBackup Personal Folders\t\tsucceeded!\t"
+                           "\r\nBackup Accounts Settings\tsucceeded!\t"
+                           "\r\nBackup Signatures\t\tsucceeded!\t"
+                           "\r\nBackup Personal Address Book\t\tFail!\t"
+                           "\r\nBackup Preferences\t\tsucceeded!\t\r\n\r\n"
+                           "failed: the rules could not be backed up\r\n"
+                           "failed: the personal address book could not be backed up: Your MS Outlook "
+                           "don't support Personal Address Book!"));
+    ok = save(report, out, "report") && ok;
+    gui::HelpWindow help(QString::fromStdString(context.main.helpFile), &window);
+    ok = save(help, out, "help", false) && ok;
+
     gui::PasswordDialog password(&window);
     ok = save(password, out, "password") && ok;
     gui::OptionsDialog optionsWindow(context, &window);
     ok = save(optionsWindow, out, "options") && ok;
-    gui::JobListDialog list(shownJobs, &window);
+    gui::JobListDialog list(shownJobs, &history, &window);
     ok = save(list, out, "scheduler") && ok;
     gui::AboutDialog about(context, &window);
     ok = save(about, out, "about") && ok;

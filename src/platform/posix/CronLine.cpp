@@ -1,5 +1,6 @@
 #include "platform/posix/CronLine.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -177,6 +178,26 @@ std::optional<std::uint32_t> markedJobNumber(const std::string& line) {
 }
 
 std::optional<std::uint32_t> anyMarkedJobNumber(const std::string& line) { return numberAfterMarker(line); }
+
+// The command of a line, after its five time fields.
+std::size_t commandStart(const std::string& line) {
+    size_t i = 0;
+    for (int field = 0; field < 5; ++field) {
+        while (i < line.size() && isBlank(line[i])) ++i;
+        while (i < line.size() && !isBlank(line[i])) ++i;
+    }
+    return i;
+}
+
+std::optional<std::vector<std::string>> jobCommandWords(const std::string& line) {
+    if (!markedJobNumber(line)) return std::nullopt;
+    std::vector<std::string> words;
+    if (!shellWords(line.substr(commandStart(line)), words)) return std::nullopt;
+    const auto end = std::find(words.begin(), words.end(), ";");
+    words.erase(end, words.end());
+    if (words.empty() || words[0].empty() || words[0][0] != '/') return std::nullopt;
+    return words;
+}
 
 std::optional<ScheduledJob> parseCronLine(const std::string& line) {
     auto number = markedJobNumber(line);

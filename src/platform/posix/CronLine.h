@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Scheduler.h"
 
@@ -50,6 +51,12 @@ std::optional<std::uint32_t> markedJobNumber(const std::string& line);
 // The job number in the marker of any line, commented-out jobs included,
 // so a new job never takes a number that may come back.
 std::optional<std::uint32_t> anyMarkedJobNumber(const std::string& line);
+
+// The words of the command a line this scheduler wrote runs (the program
+// first), without what follows it (a job that runs once removing itself);
+// nullopt when the line is none of this scheduler's or its command does not
+// read.
+std::optional<std::vector<std::string>> jobCommandWords(const std::string& line);
 
 // A line this scheduler wrote, read back; nullopt when it is not one or no
 // longer reads as one.

@@ -31,6 +31,15 @@ std::string failureOf(const ProcessResult& run) {
     return said.empty() ? status : said + " (" + status + ")";
 }
 
+class StartedCommand final : public StartedJob {
+public:
+    explicit StartedCommand(std::unique_ptr<ChildProcess> child) : child_(std::move(child)) {}
+    bool ended(int& exitStatus) override { return child_->ended(exitStatus); }
+
+private:
+    std::unique_ptr<ChildProcess> child_;
+};
+
 }  // namespace
 
 CronScheduler::CronScheduler(std::string prefixPath, std::string wineUser, std::vector<std::string> crontabCommand)
@@ -111,6 +120,24 @@ bool CronScheduler::removeJob(std::uint32_t number, std::string& why) {
         return false;
     }
     return writeCrontab(kept, why);
+}
+
+std::unique_ptr<StartedJob> CronScheduler::startJobNow(std::uint32_t number, std::string& why) {
+    std::vector<std::string> lines;
+    if (!readCrontab(lines, why)) return nullptr;
+    for (const auto& line : lines) {
+        if (markedJobNumber(line) != number) continue;
+        const auto words = jobCommandWords(line);
+        if (!words) {
+            why = "scheduled job " + std::to_string(number) + " no longer reads as one of this program's";
+            return nullptr;
+        }
+        auto child = ChildProcess::start(*words, why);
+        if (!child) return nullptr;
+        return std::make_unique<StartedCommand>(std::move(child));
+    }
+    why = "there is no scheduled job " + std::to_string(number);
+    return nullptr;
 }
 
 }  // namespace qm::platform::posix

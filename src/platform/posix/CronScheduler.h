@@ -23,6 +23,8 @@ public:
     bool addJob(const JobSpec& job, std::uint32_t& number, std::string& why) override;
     bool listJobs(std::vector<ScheduledJob>& jobs, std::string& why) override;
     bool removeJob(std::uint32_t number, std::string& why) override;
+    // The job line's command, run by this program's user beside it.
+    std::unique_ptr<StartedJob> startJobNow(std::uint32_t number, std::string& why) override;
 
 private:
     // The crontab's lines; none when the user has no crontab yet.

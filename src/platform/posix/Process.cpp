@@ -133,4 +133,62 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
     return result;
 }
 
+bool startDetached(const std::vector<std::string>& argv, std::string& why) {
+    if (argv.empty()) {
+        why = "no program given";
+        return false;
+    }
+    // The shell puts it in the background and ends at once; the program
+    // then belongs to no one here and is never waited for.
+    std::vector<std::string> shell{"/bin/sh", "-c", "\"$@\" </dev/null >/dev/null 2>&1 &", "sh"};
+    shell.insert(shell.end(), argv.begin(), argv.end());
+    const ProcessResult run = runProcess(shell, "");
+    if (run.started && run.exitStatus == 0) return true;
+    why = run.started ? "cannot start " + argv[0] : run.reason;
+    return false;
+}
+
+std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>& argv, std::string& why) {
+    if (argv.empty()) {
+        why = "no program given";
+        return nullptr;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = -1;
+    const int spawnError = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawnError != 0) {
+        why = errnoText("cannot start " + argv[0], spawnError);
+        return nullptr;
+    }
+    return std::unique_ptr<ChildProcess>(new ChildProcess(pid));
+}
+
+ChildProcess::~ChildProcess() {
+    int status = 0;
+    if (!ended_) waitpid(pid_, &status, WNOHANG);
+}
+
+bool ChildProcess::ended(int& exitStatus) {
+    if (!ended_) {
+        int status = 0;
+        const pid_t done = waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            ended_ = true;
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        } else if (done < 0 && errno != EINTR) {
+            ended_ = true;  // no longer ours to wait for
+        }
+    }
+    if (ended_) exitStatus = status_;
+    return ended_;
+}
+
 }  // namespace qm::platform::posix

@@ -47,6 +47,23 @@ bool sameTextIgnoringCase(const std::wstring& a, const std::wstring& b) {
     return true;
 }
 
+class StartedProcess final : public StartedJob {
+public:
+    explicit StartedProcess(HANDLE process) : process_(process) {}
+    ~StartedProcess() override { CloseHandle(process_); }
+    StartedProcess(const StartedProcess&) = delete;
+    StartedProcess& operator=(const StartedProcess&) = delete;
+    bool ended(int& exitStatus) override {
+        if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) return false;
+        DWORD code = 0;
+        exitStatus = GetExitCodeProcess(process_, &code) ? static_cast<int>(code) : -1;
+        return true;
+    }
+
+private:
+    HANDLE process_;
+};
+
 }  // namespace
 
 NetScheduler::NetScheduler(std::string programPath) : program_(ansiToUtf8(programPath)) {}
@@ -122,6 +139,27 @@ bool NetScheduler::removeJob(std::uint32_t number, std::string& why) {
     if (status == NERR_Success) return true;
     why = "the job scheduler did not remove the job (" + std::to_string(status) + ")";
     return false;
+}
+
+std::unique_ptr<StartedJob> NetScheduler::startJobNow(std::uint32_t number, std::string& why) {
+    std::vector<ScheduledJob> ours;
+    if (!listJobs(ours, why)) return nullptr;
+    for (const auto& job : ours) {
+        if (job.number != number) continue;
+        std::wstring command = wide("\"" + program_ + "\" " + job.arguments);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                            &startup, &started)) {
+            why = "the job's program cannot be started (" + std::to_string(GetLastError()) + ")";
+            return nullptr;
+        }
+        CloseHandle(started.hThread);
+        return std::make_unique<StartedProcess>(started.hProcess);
+    }
+    why = "there is no job " + std::to_string(number) + " of this program";
+    return nullptr;
 }
 
 }  // namespace qm::platform::win32

@@ -18,6 +18,9 @@ public:
     bool addJob(const JobSpec& job, std::uint32_t& number, std::string& why) override;
     bool listJobs(std::vector<ScheduledJob>& jobs, std::string& why) override;
     bool removeJob(std::uint32_t number, std::string& why) override;
+    // The job's command, started by the user running the program, without
+    // a window.
+    std::unique_ptr<StartedJob> startJobNow(std::uint32_t number, std::string& why) override;
 
     // The argument text of a job's command: what follows the quoted program
     // path. False when the command does not start this program.

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/OpenPlatform.h"
+#include "platform/win32/Utf16.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32OutlookProbe.h"
 #include "platform/win32/Win32Registry.h"
@@ -10,6 +11,21 @@
 namespace qm::platform {
 
 bool opensWinePrefix() { return false; }
+
+InstallationPlace locateInstallation(const PlatformOptions& /*options*/) {
+    wchar_t name[257] = {};
+    DWORD size = 257;
+    if (!GetUserNameW(name, &size) || size == 0) return {};
+    return {std::string(), win32::utf8(name)};
+}
+
+bool installationUsers(const std::string& /*prefix*/, std::vector<std::string>& users, std::string& /*why*/) {
+    // This Windows, for the user who runs the program.
+    users.clear();
+    const std::string user = locateInstallation({}).user;
+    if (!user.empty()) users.push_back(user);
+    return true;
+}
 
 bool openPlatform(const PlatformOptions& options, Platform& out, std::string& error) {
     // The "A" functions speak the system's ANSI code page; ours must be it.

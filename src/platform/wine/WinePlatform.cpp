@@ -1,5 +1,9 @@
 #include "platform/wine/WinePlatform.h"
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
 #include "platform/CodePage.h"
 #include "platform/RegistryAccess.h"
 #include "platform/wine/WineFileSystem.h"
@@ -72,5 +76,32 @@ bool openPlatform(const PlatformOptions& options, Platform& out, std::string& er
 std::string programPath() { return wine::executablePath(); }
 
 bool opensWinePrefix() { return true; }
+
+InstallationPlace locateInstallation(const PlatformOptions& options) {
+    return {wine::WinePrefix::locate(options.prefix),
+            options.userName.empty() ? wine::hostUserName() : options.userName};
+}
+
+bool installationUsers(const std::string& prefix, std::vector<std::string>& users, std::string& why) {
+    users.clear();
+    if (!wine::WinePrefix::isPrefix(prefix, why)) {
+        why = prefix + " is not a Wine prefix: " + why;
+        return false;
+    }
+    const std::string drive = wine::WinePrefix(prefix).driveTarget('c');
+    // Folders Windows keeps beside the users' own (some as links to them).
+    static const char* const kNotUsers[] = {"public", "default", "default user", "all users"};
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(drive + "/users", ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        std::string lower = name;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const bool reserved = std::find(std::begin(kNotUsers), std::end(kNotUsers), lower) != std::end(kNotUsers);
+        std::error_code kind;
+        if (!reserved && !it->is_symlink(kind) && it->is_directory(kind)) users.push_back(name);
+    }
+    std::sort(users.begin(), users.end());
+    return true;
+}
 
 }  // namespace qm::platform

@@ -33,6 +33,13 @@ std::string homeFolder() {
     return {};
 }
 
+std::string defaultStateFolder() {
+    // Relative values of XDG variables are to be ignored.
+    if (const char* s = std::getenv("XDG_STATE_HOME"); s && s[0] == '/') return std::string(s) + "/quillmark";
+    std::string home = homeFolder();
+    return home.empty() ? std::string() : home + "/.local/state/quillmark";
+}
+
 std::string hostUserName() {
     if (const char* u = std::getenv("USER"); u && *u) return u;
     if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_name) return pw->pw_name;

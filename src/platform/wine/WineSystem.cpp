@@ -86,13 +86,6 @@ std::string executableFolder() {
     return exe.empty() ? exe : std::filesystem::path(exe).parent_path().string();
 }
 
-std::string defaultWorkRoot() {
-    // Relative values of XDG variables are to be ignored.
-    if (const char* s = std::getenv("XDG_STATE_HOME"); s && s[0] == '/') return std::string(s) + "/quillmark";
-    std::string home = homeFolder();
-    return home.empty() ? std::string() : home + "/.local/state/quillmark";
-}
-
 }  // namespace
 
 WineSystem::WineSystem(Registry& registry, const WineFileSystem& files, const std::string& userName,
@@ -100,7 +93,7 @@ WineSystem::WineSystem(Registry& registry, const WineFileSystem& files, const st
     : registry_(registry),
       files_(files),
       user_(files.codePage().fromUtf8(userName.empty() ? hostUserName() : userName)),
-      workRoot_(workRoot.empty() ? defaultWorkRoot() : workRoot),
+      workRoot_(workRoot.empty() ? defaultStateFolder() : workRoot),
       programHost_(programFolder.empty() ? executableFolder() : programFolder) {}
 
 std::string WineSystem::computerNameFor(const std::string& hostName) {
