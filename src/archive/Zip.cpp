@@ -173,6 +173,7 @@ Attempt writeOnce(platform::FileSystem& files, const std::string& target, const 
     session.events = events;
     session.pool = &pool;
     session.lastPercent = &lastPercent;
+    session.password = password;
     for (const Source& src : sources) session.total += src.snapshot.size;
     if (session.pollCancel()) {
         result.outcome = Outcome::Cancelled;
@@ -220,9 +221,11 @@ Attempt writeOnce(platform::FileSystem& files, const std::string& target, const 
         }
         written.push_back({src.name, utf8, entrySources.back().get()});
         // The compression method stays libzip's default, so that it takes
-        // the source's deflate data as it is.
+        // the source's deflate data as it is; the encryption method is the
+        // source's own, without a password, so that libzip takes its
+        // encrypted data as it is too and writes the AES extra field.
         const auto idx = static_cast<zip_uint64_t>(index);
-        if (password && zip_file_set_encryption(za, idx, ZIP_EM_AES_256, password->c_str()) != 0) {
+        if (password && zip_file_set_encryption(za, idx, ZIP_EM_AES_256, nullptr) != 0) {
             setupFailed = true;
             break;
         }
@@ -250,6 +253,7 @@ Attempt writeOnce(platform::FileSystem& files, const std::string& target, const 
     } else {
         result.error = std::string("The archive cannot be written: ") + zip_strerror(za);
         if (!sink.error().empty()) result.error += " (" + sink.error() + ")";
+        if (!session.problem.empty()) result.error += " (" + session.problem + ")";
         zip_discard(za);
     }
     if (session.cancelled)
