@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "archive/BlockDeflate.h"
 #include "archive/WinZipAes.h"
 
 namespace qm::archive::detail {
@@ -96,7 +97,7 @@ private:
 // inflates them, a bounded number at a time.
 class PieceQueue {
 public:
-    bool push(std::vector<unsigned char> piece) {
+    bool push(Bytes piece) {
         std::unique_lock<std::mutex> lock(mutex_);
         room_.wait(lock, [&] { return pieces_.size() < kPiecesAhead || stopped_; });
         if (stopped_) return false;
@@ -116,7 +117,7 @@ public:
         room_.notify_all();
     }
     // False at the end.
-    bool pop(std::vector<unsigned char>& piece) {
+    bool pop(Bytes& piece) {
         std::unique_lock<std::mutex> lock(mutex_);
         ready_.wait(lock, [&] { return !pieces_.empty() || closed_; });
         if (pieces_.empty()) return false;
@@ -129,7 +130,7 @@ public:
 private:
     std::mutex mutex_;
     std::condition_variable ready_, room_;
-    std::deque<std::vector<unsigned char>> pieces_;
+    std::deque<Bytes> pieces_;
     bool closed_ = false;
     bool stopped_ = false;
 };
@@ -282,7 +283,7 @@ bool inflateEntry(StoredData& stored, const zip_stat_t& st, const EntryDataSink&
         std::thread inflater;
         try {
             inflater = std::thread([&] {
-                std::vector<unsigned char> piece;
+                Bytes piece;
                 bool ok = true;
                 while (queue.pop(piece)) {
                     if (ok && !inflation.feed(piece.data(), piece.size(), sink)) {
@@ -296,7 +297,7 @@ bool inflateEntry(StoredData& stored, const zip_stat_t& st, const EntryDataSink&
             return false;
         }
         for (;;) {
-            std::vector<unsigned char> piece(kReadBuffer);
+            Bytes piece(kReadBuffer);
             const zip_int64_t n = stored.read(piece.data(), piece.size());
             if (n <= 0) {
                 readOk = n == 0;
@@ -318,7 +319,7 @@ bool inflateEntry(StoredData& stored, const zip_stat_t& st, const EntryDataSink&
         queue.close();
         inflater.join();
     } else {
-        std::vector<unsigned char> piece(kReadBuffer);
+        Bytes piece(kReadBuffer);
         const EntryDataSink told = [&](const unsigned char* data, std::size_t n) {
             return (!sink || sink(data, n)) && (!progress || progress(n));
         };

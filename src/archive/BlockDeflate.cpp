@@ -13,7 +13,7 @@
 namespace qm::archive::detail {
 
 struct DeflateBlock {
-    std::vector<unsigned char> input;
+    Bytes input;
     std::size_t inputSize = 0;
     bool last = false;
     std::vector<unsigned char> output;
@@ -254,7 +254,7 @@ BlockDeflater::~BlockDeflater() {
 
 bool BlockDeflater::wantsInput() const { return !ended_ && !failed_ && blocks_.size() < pool_.maxInFlight(); }
 
-bool BlockDeflater::push(std::vector<unsigned char> input, bool last) {
+bool BlockDeflater::push(Bytes input, bool last) {
     if (ended_ || failed_) return false;
     try {
         auto block = std::make_shared<DeflateBlock>();

@@ -13,9 +13,32 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace qm::archive::detail {
+
+// Bytes that are written before they are read: made without zeroing them
+// first, since they are made for every megabyte that goes by.
+template <class T>
+struct UninitializedAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UninitializedAllocator<U>;
+    };
+    UninitializedAllocator() = default;
+    template <class U>
+    UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using Bytes = std::vector<unsigned char, UninitializedAllocator<unsigned char>>;
 
 struct DeflateBlock;
 
@@ -66,7 +89,7 @@ public:
     bool wantsInput() const;
     // The next block of the entry (at most kBlockSize bytes); `last` ends
     // the stream. False when the compressor failed (out of memory).
-    bool push(std::vector<unsigned char> input, bool last);
+    bool push(Bytes input, bool last);
     // Waits at most `wait` for the oldest block; true when output can be
     // read or the stream is complete.
     bool waitOutput(std::chrono::milliseconds wait);

@@ -1,6 +1,7 @@
 #include "archive/WinZipAes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace qm::archive::detail {
@@ -53,22 +54,27 @@ bool WinZipAes::begin(const std::string& password, int strength, const unsigned 
     }
     std::fill(material.begin(), material.end(), 0);
     counter_ = 0;
+    counters_.fill(0);
     streamUsed_ = streamSize_ = 0;
     return ok;
 }
 
 bool WinZipAes::refill() {
     // Counter blocks: the block number, little-endian, in the first 8 of
-    // the 16 bytes (the rest stays zero for any entry a disk can hold).
+    // the 16 bytes; the rest stays zero (set once in begin()) for any entry
+    // a disk can hold.
     for (std::size_t b = 0; b < kStreamBlocks; ++b) {
         std::uint64_t n = ++counter_;
-        unsigned char* block = stream_.data() + b * kBlock;
-        for (std::size_t i = 0; i < 8; ++i, n >>= 8) block[i] = static_cast<unsigned char>(n);
-        std::memset(block + 8, 0, kBlock - 8);
+        unsigned char* block = counters_.data() + b * kBlock;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(block, &n, sizeof n);
+        } else {
+            for (std::size_t i = 0; i < 8; ++i, n >>= 8) block[i] = static_cast<unsigned char>(n);
+        }
     }
     streamUsed_ = 0;
     streamSize_ = stream_.size();
-    return aes_->encryptBlocks(stream_.data(), stream_.data(), kStreamBlocks);
+    return aes_->encryptBlocks(counters_.data(), stream_.data(), kStreamBlocks);
 }
 
 bool WinZipAes::applyKeyStream(unsigned char* data, std::size_t size) {

@@ -53,6 +53,7 @@ private:
     std::unique_ptr<platform::crypto::AesEcb> aes_;
     std::unique_ptr<platform::crypto::HmacSha1> hmac_;
     std::uint64_t counter_ = 0;  // the last block counter used
+    std::array<unsigned char, kStreamBlocks * platform::crypto::kAesBlock> counters_{};
     std::array<unsigned char, kStreamBlocks * platform::crypto::kAesBlock> stream_{};
     std::size_t streamUsed_ = 0;
     std::size_t streamSize_ = 0;

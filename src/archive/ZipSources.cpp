@@ -109,7 +109,7 @@ zip_int64_t EntrySource::cancel() {
 
 zip_int64_t EntrySource::feed() {
     const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(BlockDeflater::kBlockSize, remaining_));
-    std::vector<unsigned char> block;
+    Bytes block;
     try {
         block.resize(want);
     } catch (const std::bad_alloc&) {
