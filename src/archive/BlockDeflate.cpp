@@ -83,7 +83,9 @@ public:
     }
 
 private:
-    static constexpr std::size_t kScratch = 64u * 1024;
+    // Room for all a run inflates to, so that inflate never copies its
+    // window while it finds the run's blocks.
+    static constexpr std::size_t kScratch = BlockDeflater::kBlockSize;
 
     // zlib's level-0 stream from a reset, flushed: `bits` (fewer than 8) of
     // a byte first when given, then the data as stored blocks, then an empty

@@ -293,6 +293,13 @@ zip_int64_t ArchiveSink::failWith(int zipCode, const std::string& why) {
     return -1;
 }
 
+bool ArchiveSink::flush() {
+    if (pending_.empty()) return true;
+    const bool written = part_->write(pending_.data(), pending_.size());
+    pending_.clear();
+    return written;
+}
+
 bool ArchiveSink::begin() {
     part_ = files_.createReplacement(target_, error_text_, platform::NewFileAccess::OwnerOnly);
     return part_ != nullptr;
@@ -350,26 +357,37 @@ zip_int64_t ArchiveSink::handle(void* data, zip_uint64_t length, zip_source_cmd_
         return zip_source_seek_compute_offset(0, 0, data, length, &error_) < 0 ? -1 : 0;
     case ZIP_SOURCE_BEGIN_WRITE:
         return begin() ? 0 : failWith(ZIP_ER_TMPOPEN, error_text_);
-    case ZIP_SOURCE_WRITE:
-        if (!part_->write(data, static_cast<std::size_t>(length))) return failWith(ZIP_ER_WRITE, part_->error());
+    case ZIP_SOURCE_WRITE: {
+        // libzip writes 8 KiB at a time: gathered here into fewer writes.
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        if (pending_.size() + length > kWriteBuffer && !flush()) return failWith(ZIP_ER_WRITE, part_->error());
+        if (length >= kWriteBuffer) {
+            if (!part_->write(bytes, static_cast<std::size_t>(length))) return failWith(ZIP_ER_WRITE, part_->error());
+        } else {
+            pending_.insert(pending_.end(), bytes, bytes + length);
+        }
         return static_cast<zip_int64_t>(length);
+    }
     case ZIP_SOURCE_SEEK_WRITE: {
         auto* args = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &error_);
         if (!args) return -1;
+        if (!flush()) return failWith(ZIP_ER_WRITE, part_->error());
         if (!part_->seek(args->offset, seekFrom(args->whence))) return failWith(ZIP_ER_SEEK, part_->error());
         return 0;
     }
     case ZIP_SOURCE_TELL_WRITE: {
         const std::int64_t pos = part_->tell();
         if (pos < 0) return failWith(ZIP_ER_TELL, part_->error());
-        return pos;
+        return pos + static_cast<std::int64_t>(pending_.size());
     }
     case ZIP_SOURCE_COMMIT_WRITE:
         // The rename over the target follows once libzip reports the whole
         // archive written.
+        if (!flush()) return failWith(ZIP_ER_WRITE, part_->error());
         finished_ = true;
         return 0;
     case ZIP_SOURCE_ROLLBACK_WRITE:
+        pending_.clear();
         if (part_) part_->discard();
         return 0;
     case ZIP_SOURCE_ERROR:

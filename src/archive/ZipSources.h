@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "archive/BlockDeflate.h"
 #include "archive/WinZipAes.h"
@@ -139,10 +140,14 @@ private:
     zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command);
     zip_int64_t failWith(int zipCode, const std::string& why);
     bool begin();
+    bool flush();
+
+    static constexpr std::size_t kWriteBuffer = 1u << 20;
 
     platform::FileSystem& files_;
     std::string target_;
     std::unique_ptr<platform::ReplaceStream> part_;
+    std::vector<unsigned char> pending_;  // written by libzip, not yet to the file
     bool finished_ = false;
     std::string error_text_;
     zip_error_t error_;
