@@ -10,10 +10,11 @@ set(QM_WINE_ENV "WINEPREFIX=${QM_TEST_PREFIX};WINEDEBUG=-all;LANG=C.UTF-8;LC_ALL
 
 add_library(qm_testsupport STATIC
   ${CMAKE_SOURCE_DIR}/tests/support/TempDir.cpp
-  ${CMAKE_SOURCE_DIR}/tests/support/FakeView.cpp
+  ${CMAKE_SOURCE_DIR}/tests/support/SampleFixture.cpp
+  ${CMAKE_SOURCE_DIR}/tests/fakes/FakeView.cpp
   ${CMAKE_SOURCE_DIR}/tests/win32/support/HostDrive.cpp)
 target_include_directories(qm_testsupport PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(qm_testsupport PUBLIC qm_runs qm_platform_memory qm_sample GTest::gtest)
+target_link_libraries(qm_testsupport PUBLIC qm_runs qm_options qm_platform_memory qm_sample GTest::gtest)
 target_compile_definitions(qm_testsupport PUBLIC
   QM_SOURCE_DIR="${CMAKE_SOURCE_DIR}" QM_BINARY_DIR="${CMAKE_BINARY_DIR}")
 
@@ -52,13 +53,18 @@ qm_windows_suite(test_win32 ${win32_srcs})
 # below do that for this build).
 file(GLOB app_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/app/*.cpp)
 qm_windows_suite(test_app ${app_srcs})
-qm_windows_suite(test_items
-  ${CMAKE_SOURCE_DIR}/tests/items/ItemsFixture.cpp
-  ${CMAKE_SOURCE_DIR}/tests/items/ItemsEdge_test.cpp
-  ${CMAKE_SOURCE_DIR}/tests/items/ItemsRoundTrip_test.cpp
-  ${CMAKE_SOURCE_DIR}/tests/items/ProfileAccounts_test.cpp)
+qm_windows_suite(test_jobs
+  ${CMAKE_SOURCE_DIR}/tests/jobs/ItemsFixture.cpp
+  ${CMAKE_SOURCE_DIR}/tests/jobs/ItemsEdge_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/jobs/ItemsRoundTrip_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/jobs/ProfileAccounts_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/jobs/AutomaticArguments_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/jobs/ScheduleTimes_test.cpp)
 qm_windows_suite(test_runs
+  ${CMAKE_SOURCE_DIR}/tests/app/AppFixture.cpp
   ${CMAKE_SOURCE_DIR}/tests/runs/RunsFixture.cpp
+  ${CMAKE_SOURCE_DIR}/tests/runs/MainWindowHandlers_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/runs/Environment_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/runs/BackupRun_test.cpp)
 
 # The console program on a sample installation made in a Wine prefix of its

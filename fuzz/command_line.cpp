@@ -1,8 +1,8 @@
 // The console's command line (words split at zero bytes) and the argument
 // text of an unattended backup (sf=...xm=...ps=...bf=...).
-#include "app/Startup.h"
 #include "cli/Arguments.h"
 #include "fuzz/FuzzSupport.h"
+#include "jobs/AutomaticArguments.h"
 
 using namespace qm;
 
@@ -24,13 +24,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     std::string why;
-    const auto settings = app::ParseCommandLine(bytes, &why);
-    if (settings) {
-        fuzz::check(!settings->profile.empty() && !settings->selection.empty() && !settings->archivePath.empty(),
+    jobs::AutomaticSettings settings;
+    if (jobs::ParseCommandLine(bytes, settings, why)) {
+        fuzz::check(!settings.profile.empty() && !settings.selection.empty() && !settings.archivePath.empty(),
                     "an accepted text names a profile, items and a file");
-        for (const std::string* value : {&settings->profile, &settings->selection, &settings->password,
-                                         &settings->archivePath})
+        for (const std::string* value :
+             {&settings.profile, &settings.selection, &settings.password, &settings.archivePath})
             fuzz::check(value->find('=') == std::string::npos, "no value holds =");
+        // What a job writes reads back as it was.
+        jobs::AutomaticSettings again;
+        fuzz::check(jobs::ParseCommandLine(jobs::ArgumentText(settings), again, why) &&
+                        jobs::ArgumentText(again) == jobs::ArgumentText(settings),
+                    "an accepted text is written and read back the same");
     } else {
         fuzz::check(!why.empty(), "a refused text says why");
     }

@@ -16,6 +16,8 @@
 #include "app/Environment.h"
 #include "app/Startup.h"
 #include "archive/InfoFile.h"
+#include "archive/Zip.h"
+#include "items/ItemTable.h"
 #include "jobs/BackupJob.h"
 #include "platform/OpenPlatform.h"
 #include "sample/SampleInstallation.h"
@@ -52,7 +54,7 @@ std::string foreignArchive(const std::string& path, const std::vector<std::pair<
 }
 
 bool backup(app::Session& s, const std::string& file, const std::string& password) {
-    jobs::BackupSettings settings;
+    jobs::BackupRequest settings;
     settings.profile = "Outlook";
     settings.items = items::selectionFromDigits("11111111");
     settings.archivePath = s.files.fromUserPath(file);
@@ -96,7 +98,7 @@ int main(int argc, char** argv) {
     {
         app::Session s(platform);
         if (!app::LoadEnvironment(s)) return 1;
-        app::ComputeProfileLocations(s, "Outlook");
+        items::availableItems(s, "Outlook");
         const std::string exported = s.files.fromUserPath(scratch + "/export.txt");
         for (const auto& [name, key] : std::vector<std::pair<std::string, std::string>>{
                  {"profile", s.state.ProfilesKey + "\\Outlook"},
@@ -113,9 +115,9 @@ int main(int argc, char** argv) {
         seed("archive_open", "protected", hostFile(locked));
         seed("archive_open", "cut", plainBytes.substr(0, plainBytes.size() / 2));
         std::string why;
-        s.zip1.OpenArchive(s.files.fromUserPath(plain), why);
-        s.zip1.FindEntry(archive::kInfoFileName).ExtractEntryTo(s.files.fromUserPath(scratch), why);
-        s.zip1.ResetArchive();
+        archive::Zip zip(s.files);
+        zip.OpenArchive(s.files.fromUserPath(plain), why);
+        zip.FindEntry(archive::kInfoFileName).ExtractEntryTo(s.files.fromUserPath(scratch), why);
         const std::string info = hostFile(scratch + "/" + archive::kInfoFileName);
         seed("info_file", "backup", info);
         seed("archive_open", "hostile",

@@ -1,7 +1,6 @@
 #pragma once
 // The one process-wide record of the program, filled by start-up, the
 // Outlook environment and the runs.
-#include <array>
 #include <string>
 #include <vector>
 
@@ -35,22 +34,14 @@ struct ApplicationState {
     std::string TemplatesFolder;
     std::string OptionsKey;
 
+    // The main window's backup target and the password its restore side
+    // last opened a backup with.
     std::string TargetArchivePath;
-    std::string BackupPassword;
     std::string RestorePassword;
 
     std::string ConfigExportFile;
     std::string AccountsExportFile;
     std::string OptionsExportFile;
-
-    bool ArchiveWritten = false;
-    std::string DiscFileTitle;
-    std::string DiscFilePath;
-
-    bool NoArchiveLoaded = true;
-    std::string ItemFlags;
-    // Positions 1..10 of "BackupItem" at indices 0..9.
-    std::array<std::string, 10> ItemValues;
 
     // This run's own work folder (Windows path): the information file, the
     // temporary exports and the extracted files live here.

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "app/Session.h"
-#include "app/ViewText.h"
 #include "base/Text.h"
 #include "base/WinPath.h"
 
@@ -33,26 +32,6 @@ const char* const kSharedToolsKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Sh
 std::string roamingFolder(const ApplicationState& state) {
     return state.UserProfileFolder +
            (NewFolderLayout(state.WindowsVersion) ? "\\AppData\\Roaming\\Microsoft" : "\\Application Data\\Microsoft");
-}
-
-// A folder that exists and holds at least one file directly.
-bool holdsFiles(const platform::FileSystem& files, const std::string& folder) {
-    if (folder.empty()) return false;
-    std::vector<std::string> names;
-    return files.listFiles(folder, names) && !names.empty();
-}
-
-// The address-book paths are read as the address-book item reads them, so
-// that a book on a network share (\\server\share) is found by both.
-bool hasAddressBook(Session& s, const std::string& profile) {
-    if (profile.empty()) return false;
-    const std::string profileKey = s.state.ProfilesKey + "\\" + profile;
-    for (const auto& section : s.reg.EnumSubKeys(profileKey)) {
-        const std::string path =
-            base::singleSeparators(s.reg.GetStringValue(profileKey + "\\" + section, kPabPathValue), s.leads());
-        if (path != registry::kError && !path.empty() && s.files.fileExists(path)) return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -104,7 +83,7 @@ std::string NotListedText(const Session& s, const std::string& name) {
            (listed.empty() ? std::string("it has none") : listed) + ")";
 }
 
-ItemAvailability ComputeProfileLocations(Session& s, const std::string& profile) {
+void ComputeProfileLocations(Session& s, const std::string& profile) {
     ApplicationState& st = s.state;
     st.AccountsKey = AccountsKeyFor(st.OutlookVersion, profile);
     st.SignaturesFolder = SignaturesFolderFor(st);
@@ -113,28 +92,6 @@ ItemAvailability ComputeProfileLocations(Session& s, const std::string& profile)
     st.OptionsKey = OptionsKeyFor(st.OutlookVersion);
     st.TemplatesFolder = TemplatesFolderFor(st);
     st.PreferencesFolder = OutlookDataFolderFor(st);
-
-    ItemAvailability available;
-    available.enabled.fill(true);
-    available.enabled[1] = s.reg.KeyExists(st.AccountsKey);
-    available.enabled[2] = holdsFiles(s.files, st.SignaturesFolder);
-    available.enabled[3] = holdsFiles(s.files, st.StationeryFolder);
-    available.noAddressBook = OutlookSharedLayout(st.OutlookVersion);
-    available.enabled[4] = !available.noAddressBook && hasAddressBook(s, profile);
-    available.enabled[6] = holdsFiles(s.files, st.TemplatesFolder);
-    available.enabled[7] = holdsFiles(s.files, st.PreferencesFolder);
-    return available;
-}
-
-void SourceProfileChanged(Session& s, MainView& view) {
-    for (int i = 0; i < 8; ++i) {
-        view.setBackupItemEnabled(i, true);
-        view.setBackupItemChecked(i, false);
-    }
-    const ItemAvailability available = ComputeProfileLocations(s, ViewText(s.codePage).typed(view.sourceProfile()));
-    for (int i = 0; i < 8; ++i)
-        if (!available.enabled[static_cast<std::size_t>(i)]) view.setBackupItemEnabled(i, false);
-    if (available.noAddressBook) view.setBackupItemTooltip(4, kNoPabTooltip);
 }
 
 bool NewFolderLayout(const std::string& windowsVersion) { return windowsVersion == "6.0" || windowsVersion == "6.1"; }

@@ -1,13 +1,10 @@
 #pragma once
 // Windows and Outlook versions, the profile list, and the folders and keys
-// of the chosen profile. The rules are UI-free; SourceProfileChanged shows
-// their result on the main window.
-#include <array>
+// of the chosen profile.
 #include <optional>
 #include <string>
 
 #include "app/ApplicationState.h"
-#include "app/MainView.h"
 #include "registry/ModReg.h"
 
 namespace qm::app {
@@ -30,18 +27,9 @@ std::optional<std::string> ListedProfile(const Session& session, const std::stri
 // installation's profiles (Outlook, Work)".
 std::string NotListedText(const Session& session, const std::string& name);
 
-// Which of the eight backup items have something to back up for a profile.
-struct ItemAvailability {
-    std::array<bool, 8> enabled{};
-    // Set for Outlook 2007 and 2010, which keep no personal address book.
-    bool noAddressBook = false;
-};
-// Computes the folders and keys of the profile into the state (the shared
-// locations the item operations read) and answers what they hold.
-ItemAvailability ComputeProfileLocations(Session& session, const std::string& profile);
-// The source-profile change handler of the main window: every box enabled
-// and clear, then the unavailable ones disabled.
-void SourceProfileChanged(Session& session, MainView& view);
+// Computes the folders and keys of the profile into the state: the shared
+// locations the item operations read.
+void ComputeProfileLocations(Session& session, const std::string& profile);
 
 // The folder and key rules, shared with the restore side, which computes
 // them anew at call time.
@@ -64,8 +52,6 @@ platform::KeyAccess OutlookMachineView(const std::string& outlookVersion, const 
 std::string DataRestoreFolderFor(const ApplicationState& state);
 
 inline const char* const kUnknownVersion = "Unknow Version";
-inline const char* const kNoPabTooltip = "Your MS Outlook don't support Personal Address Book!";
-inline const char* const kNoOutlookMessage = "Your Windows System have not install MS Outlook or MS Outlook Error!";
 inline const char* const kPabPathValue = "001e6600";
 
 }  // namespace qm::app

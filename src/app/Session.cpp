@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "archive/InfoFile.h"
+#include "archive/Zip.h"
 #include "base/Text.h"
 #include "base/WinPath.h"
 #include "platform/FileOps.h"
@@ -26,20 +27,14 @@ Session::Session(platform::Platform& p)
       files(*p.files),
       system(*p.system),
       codePage(p.files->codePage()),
-      reg(*p.registry, *p.files, std::string()),
-      zip1(*p.files) {
+      reg(*p.registry, *p.files, std::string()) {
     if (makeWorkFolder()) {
         reg.setTempFolder(state.WorkFolder);
-        zip1.setArchiveWorkFolder(state.WorkFolder);
         state.InfoFilePath = base::joinPath(state.WorkFolder, archive::kInfoFileName, leads());
     }
 }
 
-Session::~Session() {
-    zip1.ResetArchive();
-    zip1.setEvents(nullptr);
-    removeWorkFolder();
-}
+Session::~Session() { removeWorkFolder(); }
 
 bool Session::makeWorkFolder() {
     const std::string root = system.workFolderRoot();

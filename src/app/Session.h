@@ -1,13 +1,12 @@
 #pragma once
 // Everything one program instance holds while the process lives: the state,
-// the installation's services, the registry layer, the ZIP component, this
-// run's own work folder, and whether a run is working. Jobs and presenters
-// work on a Session; it knows no window.
+// the installation's services, the registry layer, this run's own work
+// folder, and whether a run is working. Jobs and presenters work on a
+// Session; it knows no window.
 #include <memory>
 #include <string>
 
 #include "app/ApplicationState.h"
-#include "archive/Zip.h"
 #include "platform/Platform.h"
 #include "registry/ModReg.h"
 
@@ -30,7 +29,6 @@ public:
     platform::System& system;
     const platform::CodePage& codePage;
     registry::ModReg reg;
-    archive::Zip zip1;
 
     // The lead bytes of the installation's code page, for the path rules.
     const base::LeadBytes& leads() const { return codePage.leadBytes(); }

@@ -496,7 +496,6 @@ std::vector<std::string> Zip::TestArchive() {
     return damaged;
 }
 
-
 bool ZipEntry::ExtractEntryTo(const std::string& folder, std::string& why, std::uint64_t maxBytes) const {
     if (!zip_) {
         why = "The archive holds no such entry.";

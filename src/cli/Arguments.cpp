@@ -1,10 +1,11 @@
 #include "cli/Arguments.h"
 
-#include "platform/OpenPlatform.h"
-
 #include <algorithm>
 #include <charconv>
 #include <set>
+
+#include "items/ItemTable.h"
+#include "platform/OpenPlatform.h"
 
 namespace qm::cli {
 namespace {
@@ -57,10 +58,6 @@ const Option* findOption(const std::string& word) {
     return nullptr;
 }
 
-bool isItemDigits(const std::string& text) {
-    return text.size() == 8 && std::all_of(text.begin(), text.end(), [](char c) { return c == '0' || c == '1'; });
-}
-
 std::string upper(std::string text) {
     for (char& c : text)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -85,8 +82,8 @@ const char* const kSeeHelp = " (see --help)";
 
 }  // namespace
 
-std::optional<options::WeekdayChecks> weekdaysOf(const std::string& days) {
-    options::WeekdayChecks checked{};
+std::optional<jobs::WeekdayChecks> weekdaysOf(const std::string& days) {
+    jobs::WeekdayChecks checked{};
     if (upper(days) == "DAILY") {
         checked.fill(true);
         return checked;
@@ -97,8 +94,8 @@ std::optional<options::WeekdayChecks> weekdaysOf(const std::string& days) {
         const std::string token =
             upper(days.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
         bool known = false;
-        for (int day = 0; day < options::kWeekdayCount; ++day) {
-            if (token == options::kWeekdayTokens[static_cast<std::size_t>(day)].token) {
+        for (int day = 0; day < jobs::kWeekdayCount; ++day) {
+            if (token == jobs::kWeekdayTokens[static_cast<std::size_t>(day)].token) {
                 checked[static_cast<std::size_t>(day)] = true;
                 known = true;
             }
@@ -185,7 +182,7 @@ bool parseArguments(const std::vector<std::string>& words, Arguments& args, std:
             }
         }
     }
-    if (args.items && !isItemDigits(*args.items)) {
+    if (args.items && !items::selectionOfDigits(*args.items)) {
         error = "--items takes eight digits, 0 or 1, one per item" + std::string(kSeeHelp);
         return false;
     }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "options/Schedule.h"
+#include "jobs/ScheduleTimes.h"
 #include "platform/OpenPlatform.h"
 
 namespace qm::cli {
@@ -46,6 +46,6 @@ bool parseArguments(const std::vector<std::string>& words, Arguments& args, std:
 // The weekdays of a --days value: the tokens M, T, W, TH, F, S, SU
 // separated by "," (letter case ignored), or "daily". Nothing for another
 // text.
-std::optional<options::WeekdayChecks> weekdaysOf(const std::string& days);
+std::optional<jobs::WeekdayChecks> weekdaysOf(const std::string& days);
 
 }  // namespace qm::cli

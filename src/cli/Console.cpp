@@ -10,8 +10,8 @@
 #include "cli/Commands.h"
 #include "cli/Help.h"
 #include "cli/Output.h"
+#include "frontend/ExitStatus.h"
 #include "platform/Console.h"
-#include "runs/ExitStatus.h"
 
 namespace qm::cli {
 
@@ -22,10 +22,10 @@ int runForm(const Arguments& args) {
         case Form::None:
             message("started without arguments: this build has no windows; see --help for what the "
                     "console does");
-            return runs::kExitUsage;
+            return frontend::kExitUsage;
         case Form::Help:
             std::fputs(helpText().c_str(), stdout);
-            return runs::kExitDone;
+            return frontend::kExitDone;
         case Form::Unattended: return runUnattended(args);
         case Form::List: return runList(args);
         case Form::Backup: return runBackup(args);
@@ -34,20 +34,21 @@ int runForm(const Arguments& args) {
         case Form::Jobs: return runJobs(args);
         case Form::Unschedule: return runUnschedule(args);
     }
-    return runs::kExitUsage;
+    return frontend::kExitUsage;
 }
 
 }  // namespace
 
-int runConsole(int argc, char** argv) {
+int runConsole(int argc, char** argv, const WindowsOpener& openWindows) {
     platform::useUtf8Console();
     const std::vector<std::string> words = platform::programArguments(argc, argv);
     Arguments args;
     std::string error;
     if (!parseArguments(words, args, error)) {
         message(error);
-        return runs::kExitUsage;
+        return frontend::kExitUsage;
     }
+    if (args.form == Form::None && openWindows) return openWindows(args.wine);
     // The last guard: what a run could not handle ends it with a message
     // and a status, after the run's own clean-up (its work folder, a new
     // archive not yet in place) has unwound, never with an abort.
@@ -58,7 +59,7 @@ int runConsole(int argc, char** argv) {
     } catch (const std::exception& e) {
         message(std::string("stopped by an unexpected error: ") + e.what());
     }
-    return runs::kExitFailed;
+    return frontend::kExitFailed;
 }
 
 }  // namespace qm::cli

@@ -3,11 +3,10 @@
 #include <algorithm>
 
 #include "cli/Commands.h"
-#include "cli/JobScheduler.h"
+#include "cli/OpenInstallation.h"
 #include "cli/Output.h"
-#include "options/JobList.h"
-#include "options/OptionsTexts.h"
-#include "runs/ExitStatus.h"
+#include "frontend/ExitStatus.h"
+#include "jobs/ScheduleJob.h"
 
 namespace qm::cli {
 namespace {
@@ -21,22 +20,21 @@ std::string padded(std::string text, std::size_t width) {
 
 int runJobs(const Arguments& args) {
     auto scheduler = openJobScheduler(args);
-    if (!scheduler) return runs::kExitFailed;
-    const platform::JobListResult listed = scheduler->listJobs();
-    if (listed.status != platform::kSchedulerOk) {
-        message(options::kJobsUnreadable + listed.reason);
-        return runs::kExitFailed;
+    if (!scheduler) return frontend::kExitFailed;
+    std::vector<jobs::JobRow> rows;
+    std::string why;
+    if (!jobs::ListScheduledBackups(*scheduler, rows, why)) {
+        message(why);
+        return frontend::kExitFailed;
     }
-    if (listed.jobs.empty()) {
+    if (rows.empty()) {
         message("no jobs are scheduled");
-        return runs::kExitDone;
+        return frontend::kExitDone;
     }
-    std::vector<options::JobRow> rows;
     std::size_t daysWidth = 4, profileWidth = 7;
-    for (const auto& job : listed.jobs) {
-        rows.push_back(options::JobRowFor(job));
-        daysWidth = std::max(daysWidth, rows.back().days.size());
-        profileWidth = std::max(profileWidth, rows.back().profile.size());
+    for (const auto& row : rows) {
+        daysWidth = std::max(daysWidth, row.days.size());
+        profileWidth = std::max(profileWidth, row.profile.size());
     }
     std::string table = padded("Job", 4) + padded("Time", 5) + padded("Days", daysWidth) +
                         padded("Profile", profileWidth) + padded("Items", 8) + padded("Password", 8) + "Backup file";
@@ -45,7 +43,7 @@ int runJobs(const Arguments& args) {
                  padded(row.days, daysWidth) + padded(row.profile, profileWidth) + padded(row.itemDigits, 8) +
                  padded(row.passwordProtected ? "yes" : "no", 8) + row.targetFile;
     result(table);
-    return runs::kExitDone;
+    return frontend::kExitDone;
 }
 
 }  // namespace qm::cli

@@ -2,37 +2,34 @@
 #include "app/ViewText.h"
 #include "archive/InfoFile.h"
 #include "cli/Commands.h"
-#include "cli/Installation.h"
+#include "cli/OpenInstallation.h"
 #include "cli/Output.h"
+#include "frontend/ExitStatus.h"
+#include "frontend/Texts.h"
 #include "jobs/OpenBackup.h"
-#include "runs/ExitStatus.h"
-#include "runs/Texts.h"
 
 namespace qm::cli {
 
 int runList(const Arguments& args) {
-    Installation installation;
-    if (!installation.open(args.wine, false)) return runs::kExitFailed;
+    frontend::Installation installation;
+    if (!openInstallation(args, false, installation)) return frontend::kExitFailed;
     app::Session& s = installation.session();
     const app::ViewText ui(s.codePage);
     const std::string& file = args.file;
 
     jobs::JobEvents quiet;
-    const auto opened = jobs::OpenBackupJob(s, s.files.fromUserPath(ui.typed(file)),
-                                            ui.typed(args.password.value_or("")), quiet);
-    // Every entry is read to its end, so that a file that lists well but
-    // would not restore is not called valid.
-    std::vector<std::string> damaged;
-    if (opened.isArchive && opened.outcome != jobs::OpenOutcome::WrongPassword)
-        damaged = jobs::TestOpenedBackup(s, quiet);
-    s.zip1.ResetArchive();
+    const jobs::BackupListing listed =
+        jobs::ListBackupJob(s, s.files.fromUserPath(ui.typed(file)), ui.typed(args.password.value_or("")), quiet);
+    const jobs::OpenedBackup& opened = listed.opened;
+    const std::vector<std::string>& damaged = listed.damaged;
     if (!opened.isArchive) {
-        message(file + ": not a backup file that can be opened (" + runs::text::kInvalidBackup + ")");
-        return runs::kExitFailed;
+        message(file + ": not a backup file that can be opened (" + frontend::text::kInvalidBackup + ")");
+        return frontend::kExitFailed;
     }
     if (opened.outcome == jobs::OpenOutcome::WrongPassword) {
-        message(file + ": " + runs::text::kWrongPassword + (args.password.value_or("").empty() ? " (it is protected: give --password)" : ""));
-        return runs::kExitFailed;
+        message(file + ": " + frontend::text::kWrongPassword +
+                (args.password.value_or("").empty() ? " (it is protected: give --password)" : ""));
+        return frontend::kExitFailed;
     }
     std::string listing = "Backup file: " + file + (opened.isProtected ? " (password protected)" : "") + "\n";
     listing += "Entries (" + std::to_string(opened.entries.size()) + "):";
@@ -42,8 +39,8 @@ int runList(const Arguments& args) {
     if (!opened.hasInfoFile) {
         result(listing);
         message(file + ": " + (opened.infoFileError.empty() ? "no information file" : ui.shown(opened.infoFileError)) +
-                ": " + runs::text::kInvalidBackup);
-        return runs::kExitFailed;
+                ": " + frontend::text::kInvalidBackup);
+        return frontend::kExitFailed;
     }
     listing += "\nInformation file:";
     for (const auto& [key, value] : opened.lines) {
@@ -62,13 +59,13 @@ int runList(const Arguments& args) {
     if (!damaged.empty()) {
         message(file + ": " + std::to_string(damaged.size()) + " of " + std::to_string(opened.entries.size()) +
                 " entries do not read back whole");
-        return runs::kExitFailed;
+        return frontend::kExitFailed;
     }
     if (opened.outcome != jobs::OpenOutcome::Opened) {
-        message(file + ": " + runs::text::kInvalidBackup);
-        return runs::kExitFailed;
+        message(file + ": " + frontend::text::kInvalidBackup);
+        return frontend::kExitFailed;
     }
-    return runs::kExitDone;
+    return frontend::kExitDone;
 }
 
 }  // namespace qm::cli

@@ -3,17 +3,17 @@
 // one by one, with the reason when it is known.
 #include <array>
 
-#include "app/Environment.h"
+#include "items/ItemTable.h"
 #include "jobs/BackupJob.h"
 
 namespace qm::cli {
 
 enum class RunKind { Backup, Restore };
 
-// `available` (what the installation holds of each item, as start-up finds
-// it) explains a backup part that failed for want of data; none for a
+// `available` (what the installation holds of each item, as the request
+// found it) explains a backup part that failed for want of data; none for a
 // restore.
 void reportFailedParts(const std::array<jobs::PartResult, items::kPartCount>& parts, RunKind kind,
-                       const app::ItemAvailability* available = nullptr);
+                       const items::ItemAvailability* available = nullptr);
 
 }  // namespace qm::cli

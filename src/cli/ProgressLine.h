@@ -2,7 +2,7 @@
 // A run's progress as one line on standard error, rewritten in place: the
 // status text and how far the run is. Only on a terminal; in a pipe or
 // under cron nothing is written. The steps and texts are the window's
-// (runs::detail::ViewEvents drives it).
+// (frontend::ProgressEvents drives it).
 #include <string>
 
 #include "app/ProgressView.h"

@@ -1,22 +1,21 @@
 // --restore: the opening of a backup file and the restore run of the
 // window, with their checks and texts. The action button's question is
 // asked on the terminal; a script says --yes.
-#include "app/Environment.h"
 #include "app/ViewText.h"
 #include "cli/Commands.h"
-#include "cli/Installation.h"
+#include "cli/OpenInstallation.h"
 #include "cli/Output.h"
 #include "cli/PartReport.h"
 #include "cli/ProgressLine.h"
 #include "cli/Prompts.h"
+#include "frontend/ExitStatus.h"
+#include "frontend/ProgressEvents.h"
+#include "frontend/Summaries.h"
+#include "frontend/Texts.h"
 #include "jobs/OpenBackup.h"
 #include "jobs/RestoreJob.h"
-#include "options/OptionsTexts.h"
+#include "jobs/RestoreRequest.h"
 #include "platform/Terminal.h"
-#include "runs/ExitStatus.h"
-#include "runs/Summaries.h"
-#include "runs/Texts.h"
-#include "runs/ViewEvents.h"
 
 namespace qm::cli {
 namespace {
@@ -25,7 +24,7 @@ const char* const kNothingRestored = "nothing was restored: ";
 
 // The facts, then the description under its label.
 std::string factsAndDescription(const app::ViewText& ui, const jobs::OpenedBackup& opened) {
-    std::string text = ui.shown(runs::BackupFactsText(opened)) + "\nDescription:";
+    std::string text = ui.shown(frontend::BackupFactsText(opened)) + "\nDescription:";
     const std::string description = withLineFeeds(ui.shown(opened.description));
     std::size_t start = 0;
     while (start <= description.size() && !description.empty()) {
@@ -37,13 +36,9 @@ std::string factsAndDescription(const app::ViewText& ui, const jobs::OpenedBacku
     return text;
 }
 
-// The chosen items the backup does not hold, by caption; empty when it
-// holds them all.
-std::string missingItems(const items::ItemSelection& chosen, const items::ItemSelection& held) {
-    std::string names;
-    for (std::size_t i = 0; i < chosen.size(); ++i)
-        if (chosen[i] && !held[i]) names += std::string(names.empty() ? "" : ", ") + options::kItemCaptions[i];
-    return names;
+int refused(const app::ViewText& ui, const jobs::Refusal& refusal) {
+    message((refusal.runFailed ? kNothingRestored : "") + ui.shown(refusal.text));
+    return frontend::kExitFailed;
 }
 
 }  // namespace
@@ -53,76 +48,66 @@ int runRestore(const Arguments& args) {
     if (!args.yes && !terminal) {
         message("a restore replaces what the profile holds and asks first, but there is no terminal to ask on: "
                 "give --yes to restore without asking (see --help)");
-        return runs::kExitUsage;
+        return frontend::kExitUsage;
     }
-    Installation installation;
-    if (!installation.open(args.wine, true)) return runs::kExitFailed;
+    frontend::Installation installation;
+    if (!openInstallation(args, true, installation)) return frontend::kExitFailed;
     app::Session& s = installation.session();
     const app::ViewText ui(s.codePage);
 
-    const auto profile = app::ListedProfile(s, ui.typed(args.profile));
-    if (!profile) {
-        message(kNothingRestored + ui.shown(app::NotListedText(s, ui.typed(args.profile))));
-        return runs::kExitFailed;
-    }
+    // Before the backup is opened: a profile that is not here needs no
+    // password asked.
+    std::string profile;
+    jobs::Refusal refusal;
+    if (!jobs::ResolveTargetProfile(s, ui.typed(args.profile), profile, refusal)) return refused(ui, refusal);
 
     const std::string file = s.files.fromUserPath(ui.typed(args.file));
     // A prompt that is cancelled tries the password there was: none.
     std::string password = ui.typed(args.password.value_or(""));
     if (!args.password && terminal && jobs::IsBackupProtected(s, file))
-        if (auto typed = askPassword(runs::text::kPasswordLabel)) password = ui.typed(*typed);
-    s.state.RestorePassword = password;
+        if (auto typed = askPassword(frontend::text::kPasswordLabel)) password = ui.typed(*typed);
 
     jobs::JobEvents quiet;
     const jobs::OpenedBackup opened = jobs::OpenBackupJob(s, file, password, quiet);
     if (opened.outcome == jobs::OpenOutcome::WrongPassword) {
-        message(args.file + ": " + runs::text::kWrongPassword +
+        message(args.file + ": " + frontend::text::kWrongPassword +
                 (password.empty() ? " (it is protected: give --password)" : ""));
-        return runs::kExitFailed;
+        return frontend::kExitFailed;
     }
-    jobs::KeepOpenedBackup(s, opened);
     if (opened.outcome != jobs::OpenOutcome::Opened) {
-        message(args.file + ": " + runs::text::kInvalidBackup +
+        message(args.file + ": " + frontend::text::kInvalidBackup +
                 (opened.infoFileError.empty() ? "" : " (" + ui.shown(opened.infoFileError) + ")"));
-        return runs::kExitFailed;
+        return frontend::kExitFailed;
     }
     result(factsAndDescription(ui, opened));
 
-    const items::ItemSelection held = items::restorableItems(opened.flags);
-    const items::ItemSelection chosen = args.items ? items::selectionFromDigits(*args.items) : held;
-    if (const std::string missing = missingItems(chosen, held); !missing.empty()) {
-        message(kNothingRestored + std::string("the backup file does not hold ") + missing);
-        return runs::kExitFailed;
-    }
-    if (!items::anySelected(chosen)) {
-        message(runs::text::kSelectOne);
-        return runs::kExitFailed;
-    }
-    if (!args.yes && !confirm(ui.shown(runs::text::kRestoreConfirm))) {
+    jobs::RestoreChoices choices;
+    choices.kind = jobs::RunKind::Console;
+    if (args.items) choices.items = items::selectionFromDigits(*args.items);
+    choices.targetProfile = [&profile] { return profile; };
+    jobs::RestoreRequest request;
+    if (!jobs::BuildRestoreRequest(s, &opened, choices, request, refusal)) return refused(ui, refusal);
+    if (!args.yes && !confirm(ui.shown(frontend::text::kRestoreConfirm))) {
         message(kNothingRestored + std::string("not confirmed"));
-        return runs::kExitFailed;
+        return frontend::kExitFailed;
     }
 
-    jobs::RestoreSettings settings;
-    settings.items = chosen;
-    settings.targetProfile = [&] { return *profile; };
-    settings.profileTyped = true;
     jobs::RestoreReport report;
     {
         ProgressLine progress(platform::errorIsTerminal());
-        progress.setStatus(runs::text::kPleaseWaiting);
-        runs::detail::advance(progress, 10);
-        runs::detail::ViewEvents events(s, progress, runs::detail::ViewEvents::Steps::Restore);
-        report = jobs::RunRestoreJob(s, settings, events);
+        progress.setStatus(frontend::text::kPleaseWaiting);
+        frontend::advance(progress, 10);
+        frontend::ProgressEvents events(s, progress, frontend::ProgressEvents::Steps::Restore);
+        report = jobs::RunRestoreJob(s, opened, request, events);
     }
     for (const auto& notice : report.notices) message(ui.shown(notice));
     if (!report.failure.empty()) {
         message(kNothingRestored + ui.shown(report.failure));
-        return runs::ExitStatusOf(report);
+        return frontend::ExitStatusOf(report);
     }
-    result(ui.shown(runs::RestoreSummaryText(report)));
+    result(ui.shown(frontend::RestoreSummaryText(report)));
     reportFailedParts(report.parts, RunKind::Restore);
-    return runs::ExitStatusOf(report);
+    return frontend::ExitStatusOf(report);
 }
 
 }  // namespace qm::cli

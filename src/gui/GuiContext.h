@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/Session.h"
-#include "options/OptionsWindow.h"
+#include "options/OptionsPresenter.h"
 #include "platform/Scheduler.h"
 
 class QWidget;
@@ -14,11 +14,13 @@ class QWidget;
 namespace qm::gui {
 
 struct GuiContext {
-    GuiContext(app::Session& s, platform::Scheduler& jobs, QString folder)
-        : session(s), scheduler(jobs), dataFolder(std::move(folder)) {}
+    GuiContext(app::Session& s, platform::Scheduler& jobs, std::string programPath, QString folder)
+        : session(s), scheduler(jobs), program(std::move(programPath)), dataFolder(std::move(folder)) {}
 
     app::Session& session;
     platform::Scheduler& scheduler;
+    // What a scheduled job starts: this program, by its own path.
+    std::string program;
     // Host folder with the help page, the skins and the icon.
     QString dataFolder;
     // The page "Our Website" opens.

@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "options/OptionsTexts.h"
+#include "items/ItemTable.h"
 
 namespace qm::gui {
 
@@ -30,9 +30,9 @@ WhatFrame makeWhatFrame(QWidget* parent, const QString& profileLabel, const QStr
     what.items = new QGroupBox(itemsTitle, what.frame);
     auto* itemsLayout = new QVBoxLayout(what.items);
     for (std::size_t i = 0; i < items.size(); ++i) {
-        items[i] = new QCheckBox(QString::fromUtf8(options::kItemCaptions[i]), what.items);
+        items[i] = new QCheckBox(QString::fromUtf8(items::kItemCaptions[i]), what.items);
         items[i]->setObjectName(QStringLiteral("%1_%2").arg(itemPrefix).arg(i));
-        items[i]->setToolTip(QString::fromUtf8(options::kItemTooltips[i]) + (restoreTips && i == 0 ? "." : ""));
+        items[i]->setToolTip(QString::fromUtf8(items::kItemTooltips[i]) + (restoreTips && i == 0 ? "." : ""));
         itemsLayout->addWidget(items[i]);
     }
     what.layout->addWidget(what.items);

@@ -9,7 +9,8 @@
 #include "gui/MessageBoxes.h"
 
 namespace qm::gui {
-JobListDialog::JobListDialog(platform::Scheduler& scheduler, QWidget* parent) : QDialog(parent), scheduler_(scheduler) {
+JobListDialog::JobListDialog(platform::Scheduler& scheduler, QWidget* parent)
+    : QDialog(parent), presenter_(*this, scheduler) {
     setObjectName(QStringLiteral("frmScheduler"));
     setWindowTitle(QStringLiteral("Scheduled Backups"));
     auto* layout = new QVBoxLayout(this);
@@ -38,17 +39,17 @@ JobListDialog::JobListDialog(platform::Scheduler& scheduler, QWidget* parent) : 
     connect(remove, &QPushButton::clicked, this, [this] {
         const int row = table_->currentRow();
         if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return;
-        options::RemoveScheduledJob(*this, scheduler_, rows_[static_cast<std::size_t>(row)].jobNumber);
+        presenter_.RemoveScheduledJob(rows_[static_cast<std::size_t>(row)].jobNumber);
     });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    options::FillJobList(*this, scheduler_);
+    presenter_.FillJobList();
 }
 
 app::Answer JobListDialog::showMessage(const std::string& text, app::Icon icon, app::Buttons buttons) {
     return MessageBoxes::show(this, text, icon, buttons);
 }
 
-void JobListDialog::setJobRows(const std::vector<options::JobRow>& rows) {
+void JobListDialog::setJobRows(const std::vector<jobs::JobRow>& rows) {
     rows_ = rows;
     table_->setRowCount(static_cast<int>(rows.size()));
     for (std::size_t r = 0; r < rows.size(); ++r) {

@@ -2,7 +2,7 @@
 // The scheduled backups of this user, with "Remove" for the one selected.
 #include <QDialog>
 
-#include "options/JobList.h"
+#include "options/JobListPresenter.h"
 
 class QTableWidget;
 
@@ -13,12 +13,12 @@ class JobListDialog : public QDialog, public options::JobListView {
 public:
     JobListDialog(platform::Scheduler& scheduler, QWidget* parent);
     app::Answer showMessage(const std::string& text, app::Icon icon, app::Buttons buttons) override;
-    void setJobRows(const std::vector<options::JobRow>& rows) override;
+    void setJobRows(const std::vector<jobs::JobRow>& rows) override;
 
 private:
-    platform::Scheduler& scheduler_;
+    options::JobListPresenter presenter_;
     QTableWidget* table_ = nullptr;
-    std::vector<options::JobRow> rows_;
+    std::vector<jobs::JobRow> rows_;
 };
 
 }  // namespace qm::gui

@@ -27,7 +27,7 @@
 #include "gui/OptionsDialog.h"
 #include "gui/PasswordDialog.h"
 #include "options/OptionsTexts.h"
-#include "runs/Runs.h"
+#include "runs/MainPresenter.h"
 
 namespace qm::gui {
 namespace {
@@ -44,7 +44,8 @@ QString multiline(const std::string& text) {
 
 }  // namespace
 
-MainWindow::MainWindow(GuiContext& context) : context_(context), session_(context.session) {
+MainWindow::MainWindow(GuiContext& context)
+    : context_(context), session_(context.session), presenter_(context.session, *this) {
     setObjectName(QStringLiteral("frmMain"));
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -54,7 +55,7 @@ MainWindow::MainWindow(GuiContext& context) : context_(context), session_(contex
     tabs_->addTab(makeBackupTab(), QStringLiteral("Backup"));
     tabs_->addTab(makeRestoreTab(), QStringLiteral("Restore"));
     layout->addWidget(tabs_);
-    connect(tabs_, &QTabWidget::currentChanged, this, [this] { app::TabChanged(*this); });
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] { presenter_.TabChanged(); });
 
     picCon3_ = makeBusyPanel();
     layout->addWidget(picCon3_);
@@ -73,8 +74,8 @@ MainWindow::MainWindow(GuiContext& context) : context_(context), session_(contex
     buttons->addWidget(cmdQuit);
     layout->addLayout(buttons);
     connect(cmdAbout, &QPushButton::clicked, this, [this] { showAbout(); });
-    connect(cmdApply_, &QPushButton::clicked, this, [this] { command([this] { runs::ApplyPressed(session_, *this); }); });
-    connect(cmdQuit, &QPushButton::clicked, this, [this] { app::Quit(*this); });
+    connect(cmdApply_, &QPushButton::clicked, this, [this] { command([this] { presenter_.ApplyPressed(); }); });
+    connect(cmdQuit, &QPushButton::clicked, this, [this] { presenter_.Quit(); });
 
     setCentralWidget(central);
     makeMenus();
@@ -87,10 +88,9 @@ QWidget* MainWindow::makeBackupTab() {
     const WhatFrame what = makeWhatFrame(tab, QStringLiteral("Profile to backup"), QStringLiteral("cbSource"),
                                          QStringLiteral("Items to backup"), QStringLiteral("backupitem"), backupItems_);
     cbSource_ = what.profiles;
-    connect(cbSource_, &QComboBox::activated, this,
-            [this] { command([this] { app::SourceProfileChanged(session_, *this); }); });
+    connect(cbSource_, &QComboBox::activated, this, [this] { command([this] { presenter_.SourceProfileChanged(); }); });
     what.items->setObjectName(QStringLiteral("backupItems"));
-    itemsMenu(what.items, app::ItemArray::Backup);
+    itemsMenu(what.items, runs::ItemArray::Backup);
     layout->addWidget(what.frame, 3);
 
     auto* where = new QGroupBox(QStringLiteral("Where"), tab);
@@ -104,7 +104,7 @@ QWidget* MainWindow::makeBackupTab() {
     whereLayout->addWidget(txtTargetFile_, 1, 0);
     whereLayout->addWidget(cmdTargetFile_, 1, 1);
     connect(cmdTargetFile_, &QPushButton::clicked, this,
-            [this] { command([this] { app::ChooseTargetFile(session_, *this); }); });
+            [this] { command([this] { presenter_.ChooseTargetFile(); }); });
     whereLayout->addWidget(new QLabel(QStringLiteral("Description"), where), 2, 0, 1, 2);
     txtAttachInfo_ = new QPlainTextEdit(where);
     txtAttachInfo_->setObjectName(QStringLiteral("txtAttachInfo"));
@@ -118,7 +118,7 @@ QWidget* MainWindow::makeBackupTab() {
     txtPassword_->setMaxLength(20);
     txtPassword2_ = security.retyped;
     txtPassword2_->setMaxLength(32767);
-    connect(ifprotect_, &QCheckBox::clicked, this, [this] { app::ProtectClicked(*this); });
+    connect(ifprotect_, &QCheckBox::clicked, this, [this] { presenter_.ProtectClicked(); });
     whereLayout->addWidget(security.frame, 4, 0, 1, 2);
     layout->addWidget(where, 2);
     return tab;
@@ -138,8 +138,7 @@ QWidget* MainWindow::makeRestoreTab() {
     cmdSourceFile_->setObjectName(QStringLiteral("cmdSourceFile"));
     whereLayout->addWidget(txtSourceFile_, 1, 0);
     whereLayout->addWidget(cmdSourceFile_, 1, 1);
-    connect(cmdSourceFile_, &QPushButton::clicked, this,
-            [this] { command([this] { runs::OpenBackupFile(session_, *this); }); });
+    connect(cmdSourceFile_, &QPushButton::clicked, this, [this] { command([this] { presenter_.OpenBackupFile(); }); });
     txtPOBinfo_ = new QPlainTextEdit(where);
     txtPOBinfo_->setObjectName(QStringLiteral("txtPOBinfo"));
     txtPOBinfo_->setReadOnly(true);
@@ -159,7 +158,7 @@ QWidget* MainWindow::makeRestoreTab() {
     cbTarget_ = what.profiles;
     what.items->setObjectName(QStringLiteral("restoreItems"));
     for (QCheckBox* item : restoreItems_) item->setEnabled(false);
-    itemsMenu(what.items, app::ItemArray::Restore);
+    itemsMenu(what.items, runs::ItemArray::Restore);
     layout->addWidget(what.frame, 3);
     return tab;
 }
@@ -195,15 +194,15 @@ void MainWindow::makeMenus() {
     QAction* backupNow = file->addAction(QStringLiteral("Backup Now"));
     backupNow->setObjectName(QStringLiteral("mnuBackupNow"));
     backupNow->setShortcut(QKeySequence(QStringLiteral("Ctrl+B")));
-    connect(backupNow, &QAction::triggered, this, [this] { command([this] { runs::RunBackup(session_, *this); }); });
+    connect(backupNow, &QAction::triggered, this, [this] { command([this] { presenter_.RunBackup(); }); });
     QAction* restoreNow = file->addAction(QStringLiteral("Restore Now"));
     restoreNow->setObjectName(QStringLiteral("restorenow"));
     restoreNow->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
-    connect(restoreNow, &QAction::triggered, this, [this] { command([this] { runs::RunRestore(session_, *this); }); });
+    connect(restoreNow, &QAction::triggered, this, [this] { command([this] { presenter_.RunRestore(); }); });
     QAction* quitAction = file->addAction(QStringLiteral("Quit"));
     quitAction->setObjectName(QStringLiteral("mnuQuit"));
     quitAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
-    connect(quitAction, &QAction::triggered, this, [this] { app::Quit(*this); });
+    connect(quitAction, &QAction::triggered, this, [this] { presenter_.Quit(); });
 
     QMenu* option = menuBar()->addMenu(QStringLiteral("Option(&O)"));
     QAction* scheduler = option->addAction(QStringLiteral("Task Scheduler"));
@@ -232,18 +231,18 @@ void MainWindow::makeMenus() {
     runActions_ = {backupNow, restoreNow, scheduler, disc};
 }
 
-void MainWindow::itemsMenu(QGroupBox* frame, app::ItemArray items) {
+void MainWindow::itemsMenu(QGroupBox* frame, runs::ItemArray items) {
     frame->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(frame, &QWidget::customContextMenuRequested, this, [this, frame, items](const QPoint& at) {
         if (session_.running()) return;
         QMenu menu(frame);
-        menu.setObjectName(items == app::ItemArray::Backup ? QStringLiteral("backupItemsMenu")
-                                                           : QStringLiteral("restoreItemsMenu"));
+        menu.setObjectName(items == runs::ItemArray::Backup ? QStringLiteral("backupItemsMenu")
+                                                            : QStringLiteral("restoreItemsMenu"));
         QAction* all = menu.addAction(QStringLiteral("Select all items"));
         QAction* none = menu.addAction(QStringLiteral("Deselect all items"));
         QAction* chosen = menu.exec(frame->mapToGlobal(at));
-        if (chosen == all) app::SelectAllItems(*this, items);
-        if (chosen == none) app::DeselectAllItems(*this, items);
+        if (chosen == all) presenter_.SelectAllItems(items);
+        if (chosen == none) presenter_.DeselectAllItems(items);
     });
 }
 
@@ -261,7 +260,7 @@ void MainWindow::setCommandsEnabled(bool enabled) {
     for (QAction* action : runActions_) action->setEnabled(enabled);
 }
 
-bool MainWindow::load() { return app::InitializeMainWindow(session_, *this); }
+bool MainWindow::load() { return presenter_.InitializeMainWindow(); }
 
 void MainWindow::showOptions() {
     OptionsDialog dialog(context_, this);
@@ -379,7 +378,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-    if (!quitting_) app::Quit(*this);
+    if (!quitting_) presenter_.Quit();
 }
 
 }  // namespace qm::gui

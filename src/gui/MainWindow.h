@@ -7,6 +7,7 @@
 #include "app/MainView.h"
 #include "app/Startup.h"
 #include "gui/GuiContext.h"
+#include "runs/MainPresenter.h"
 
 class QCheckBox;
 class QComboBox;
@@ -88,7 +89,7 @@ private:
     QWidget* makeRestoreTab();
     QFrame* makeBusyPanel();
     void makeMenus();
-    void itemsMenu(QGroupBox* frame, app::ItemArray items);
+    void itemsMenu(QGroupBox* frame, runs::ItemArray items);
     // Runs a command unless a run works; the commands that start one are
     // off meanwhile.
     template <typename Command>
@@ -100,6 +101,7 @@ private:
 
     GuiContext& context_;
     app::Session& session_;
+    runs::MainPresenter presenter_;
     bool applyAllowed_ = true;
     bool quitting_ = false;
 

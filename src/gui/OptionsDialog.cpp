@@ -85,26 +85,19 @@ OptionsDialog::OptionsDialog(GuiContext& context, QWidget* parent) : QDialog(par
 
     // What the window takes from the rest of the program; picking a profile
     // here recomputes the locations the main window shares.
-    app::Session& s = context_.session;
-    const app::ViewText ui(s.codePage);
-    for (const auto& name : s.state.ProfileNames) optionsContext_.profileNames.push_back(ui.shown(name));
-    optionsContext_.outlookVersion = s.state.OutlookVersion;
-    optionsContext_.programFolder = ui.shown(s.system.programFolder());
-    optionsContext_.computerName = ui.shown(s.state.ComputerName);
-    optionsContext_.itemAvailability = [&s, ui](const std::string& profile) {
-        return app::ComputeProfileLocations(s, ui.typed(profile)).enabled;
-    };
-    session_ = std::make_unique<options::OptionsSession>(
-        options::OptionsSession{*this, optionsContext_, context_.keptOptions, context_.scheduler});
+    options::OptionsContext options;
+    options.program = context_.program;
+    presenter_ = std::make_unique<options::OptionsPresenter>(context_.session, *this, options, context_.keptOptions,
+                                                             context_.scheduler);
 
-    connect(cbSource_, &QComboBox::activated, this, [this] { options::SourceProfileChanged(*session_); });
-    connect(browse, &QPushButton::clicked, this, [this] { options::BrowseTargetFile(*session_); });
-    connect(ifprotect_, &QCheckBox::clicked, this, [this] { options::ProtectClicked(*session_); });
-    connect(chkDaily_, &QCheckBox::clicked, this, [this] { options::DailyClicked(*session_); });
-    connect(add, &QPushButton::clicked, this, [this] { options::AddTaskToScheduler(*session_); });
-    connect(open, &QPushButton::clicked, this, [this] { options::OpenScheduler(*session_); });
+    connect(cbSource_, &QComboBox::activated, this, [this] { presenter_->SourceProfileChanged(); });
+    connect(browse, &QPushButton::clicked, this, [this] { presenter_->BrowseTargetFile(); });
+    connect(ifprotect_, &QCheckBox::clicked, this, [this] { presenter_->ProtectClicked(); });
+    connect(chkDaily_, &QCheckBox::clicked, this, [this] { presenter_->DailyClicked(); });
+    connect(add, &QPushButton::clicked, this, [this] { presenter_->AddTaskToScheduler(); });
+    connect(open, &QPushButton::clicked, this, [this] { presenter_->OpenScheduler(); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    options::LoadOptionsWindow(*session_);
+    presenter_->LoadOptionsWindow();
 }
 
 app::Answer OptionsDialog::showMessage(const std::string& text, app::Icon icon, app::Buttons buttons) {
@@ -140,10 +133,10 @@ void OptionsDialog::setPassword2(const std::string& text) { txtPassword2_->setTe
 void OptionsDialog::addStartTime(const std::string& text) { cmbStartTime_->addItem(q(text)); }
 void OptionsDialog::setStartTimeText(const std::string& text) { cmbStartTime_->setCurrentText(q(text)); }
 std::string OptionsDialog::startTimeText() const { return cmbStartTime_->currentText().toStdString(); }
-bool OptionsDialog::weekdayChecked(options::Weekday day) const {
+bool OptionsDialog::weekdayChecked(jobs::Weekday day) const {
     return weekdays_.at(static_cast<std::size_t>(day))->isChecked();
 }
-void OptionsDialog::setWeekdayChecked(options::Weekday day, bool checked) {
+void OptionsDialog::setWeekdayChecked(jobs::Weekday day, bool checked) {
     weekdays_.at(static_cast<std::size_t>(day))->setChecked(checked);
 }
 bool OptionsDialog::dailyChecked() const { return chkDaily_->isChecked(); }

@@ -5,8 +5,8 @@
 #include <array>
 
 #include "gui/GuiContext.h"
+#include "options/OptionsPresenter.h"
 #include "options/OptionsView.h"
-#include "options/OptionsWindow.h"
 
 class QCheckBox;
 class QComboBox;
@@ -38,15 +38,14 @@ public:
     void addStartTime(const std::string& text) override;
     void setStartTimeText(const std::string& text) override;
     std::string startTimeText() const override;
-    bool weekdayChecked(options::Weekday day) const override;
-    void setWeekdayChecked(options::Weekday day, bool checked) override;
+    bool weekdayChecked(jobs::Weekday day) const override;
+    void setWeekdayChecked(jobs::Weekday day, bool checked) override;
     bool dailyChecked() const override;
     void showScheduledJobs() override;
 
 private:
     GuiContext& context_;
-    options::OptionsContext optionsContext_;
-    std::unique_ptr<options::OptionsSession> session_;
+    std::unique_ptr<options::OptionsPresenter> presenter_;
     QComboBox* cbSource_ = nullptr;
     std::array<QCheckBox*, 8> backupItems_{};
     QLineEdit* txtTargetFile_ = nullptr;

@@ -79,7 +79,9 @@ bool Items::BackupTemplates() { return backupFolder(c_, s_.state.TemplatesFolder
 bool Items::BackupSetting() { return backupFolder(c_, s_.state.PreferencesFolder, Part::Setting); }
 
 bool Items::RestoreSignatures() { return restoreFolder(c_, app::SignaturesFolderFor(s_.state), Part::Signatures); }
-bool Items::RestoreStationery() { return restoreFolder(c_, app::StationeryFolderFor(s_.state, s_.reg), Part::Stationery); }
+bool Items::RestoreStationery() {
+    return restoreFolder(c_, app::StationeryFolderFor(s_.state, s_.reg), Part::Stationery);
+}
 bool Items::RestoreTemplates() { return restoreFolder(c_, app::TemplatesFolderFor(s_.state), Part::Templates); }
 bool Items::RestoreSetting() { return restoreFolder(c_, app::OutlookDataFolderFor(s_.state), Part::Setting); }
 

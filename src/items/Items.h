@@ -37,7 +37,6 @@ public:
     // backup recorded.
     Items(app::Session& session, archive::Zip& archive, const RecordedValues& recorded)
         : c_{session, archive, recorded, {}, {}}, s_(session) {}
-    explicit Items(app::Session& session) : Items(session, session.zip1, session.state.ItemValues) {}
 
     // The part's backup or restore operation, with what it met.
     PartOutcome backup(const PartInfo& part, const std::string& profile);

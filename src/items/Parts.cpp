@@ -13,48 +13,50 @@ constexpr std::array<bool, kItemCount> items(std::initializer_list<int> indices)
     return a;
 }
 
+// clang-format off
 const std::array<PartInfo, kPartCount> kParts = {{
-    {Part::Config, "BackupConfig", items({0, 1, 4}), -1, "Copying Config...",  //
+    {Part::Config, "BackupConfig", "profile configuration", items({0, 1, 4}), -1, "Copying Config...",  //
      nullptr, "", 0, 0, nullptr, "", {0, -1},                                   //
      [](Items& it, const std::string& p) { return it.BackupConfig(p); },
      [](Items& it, const std::string& p) { return it.RestoreConfig(p); }},
-    {Part::Datas, "BackupDatas", items({0}), 0, "Copying Data Files (Pst Files)...",  //
+    {Part::Datas, "BackupDatas", "personal folders (data files)", items({0}), 0, "Copying Data Files (Pst Files)...",  //
      "Backup Personal Folders", "\t\t", 15, 5, "Restore Personal Folders", "\t\t", {10, -1},
      [](Items& it, const std::string& p) { return it.BackupDatas(p); },
      [](Items& it, const std::string& p) { return it.RestoreDatas(p); }},
-    {Part::Rules, "BackupRules", items({0}), -1, "Copying Rules...",  //
+    {Part::Rules, "BackupRules", "rules", items({0}), -1, "Copying Rules...",  //
      nullptr, "", 10, 0, nullptr, "", {10, 15},                        //
      [](Items& it, const std::string& p) { return it.BackupRules(p); },
      [](Items& it, const std::string& p) { return it.RestoreRules(p); }},
-    {Part::Accounts, "BackupAccounts", items({1}), 1, "Copying Accounts...",  //
+    {Part::Accounts, "BackupAccounts", "accounts settings", items({1}), 1, "Copying Accounts...",  //
      "Backup Accounts Settings", "\t", 20, 0, "Restore Accounts Settings", "\t\t", {10, -1},
      [](Items& it, const std::string& p) { return it.BackupAccounts(p); },
      [](Items& it, const std::string& p) { return it.RestoreAccounts(p); }},
-    {Part::Signatures, "BackupSignatures", items({2}), 2, "Copying Signatures...",  //
+    {Part::Signatures, "BackupSignatures", "signatures", items({2}), 2, "Copying Signatures...",  //
      "Backup Signatures", "\t\t", 10, 0, "Restore Signatures", "\t\t\t", {10, -1},
      [](Items& it, const std::string&) { return it.BackupSignatures(); },
      [](Items& it, const std::string&) { return it.RestoreSignatures(); }},
-    {Part::Stationery, "BackupStationery", items({3}), 3, "Copying Stationeries...",  //
+    {Part::Stationery, "BackupStationery", "stationeries", items({3}), 3, "Copying Stationeries...",  //
      "Backup Stationeries", "\t\t", 10, 0, "Restore Stationeries", "\t\t\t", {5, -1},
      [](Items& it, const std::string&) { return it.BackupStationery(); },
      [](Items& it, const std::string&) { return it.RestoreStationery(); }},
-    {Part::Pab, "BackupPab", items({4}), 4, "Copying Address Book...",  //
+    {Part::Pab, "BackupPab", "personal address book", items({4}), 4, "Copying Address Book...",  //
      "Backup Personal Address Book", "\t\t", 5, 0, "Restore Personal Address Book", "\t\t", {5, -1},
      [](Items& it, const std::string& p) { return it.BackupPab(p); },
      [](Items& it, const std::string& p) { return it.RestorePab(p); }},
-    {Part::Configsetting, "BackupConfigsetting", items({5}), 5, "Copying Options...",  //
+    {Part::Configsetting, "BackupConfigsetting", "options settings", items({5}), 5, "Copying Options...",  //
      "Backup Options Settings", "\t\t", 5, 0, "Restore Options Settings", "\t\t", {5, -1},
      [](Items& it, const std::string&) { return it.BackupConfigsetting(); },
      [](Items& it, const std::string&) { return it.RestoreConfigsetting(); }},
-    {Part::Templates, "BackupTemplates", items({6}), 6, "Copying Templates...",  //
+    {Part::Templates, "BackupTemplates", "templates", items({6}), 6, "Copying Templates...",  //
      "Backup Templates", "\t\t", 5, 0, "Restore Templates", "\t\t\t", {5, -1},
      [](Items& it, const std::string&) { return it.BackupTemplates(); },
      [](Items& it, const std::string&) { return it.RestoreTemplates(); }},
-    {Part::Setting, "BackupSetting", items({7}), 7, "Copying Setting...",  //
+    {Part::Setting, "BackupSetting", "preferences", items({7}), 7, "Copying Setting...",  //
      "Backup Preferences", "\t\t", 0, 0, "Restore Preferences", "\t\t\t", {-1, -1},
      [](Items& it, const std::string&) { return it.BackupSetting(); },
      [](Items& it, const std::string&) { return it.RestoreSetting(); }},
 }};
+// clang-format on
 
 }  // namespace
 
@@ -86,16 +88,6 @@ bool runs(const PartInfo& part, const ItemSelection& selection) {
     for (std::size_t i = 0; i < kItemCount; ++i)
         if (part.selectedBy[i] && selection[i]) return true;
     return false;
-}
-
-bool anySelected(const ItemSelection& selection) {
-    return std::any_of(selection.begin(), selection.end(), [](bool b) { return b; });
-}
-
-ItemSelection selectionFromDigits(const std::string& digits) {
-    ItemSelection selection{};
-    for (std::size_t i = 0; i < selection.size() && i < digits.size(); ++i) selection[i] = digits[i] == '1';
-    return selection;
 }
 
 ItemSelection restorableItems(const std::string& flags) {

@@ -9,6 +9,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "items/ItemTable.h"
+
 namespace qm::items {
 
 class Items;
@@ -16,10 +18,7 @@ class Items;
 enum class Part { Config, Datas, Rules, Accounts, Signatures, Stationery, Pab, Configsetting, Templates, Setting };
 
 inline constexpr std::size_t kPartCount = 10;
-inline constexpr std::size_t kItemCount = 8;
 
-// Which of the eight items (index 0..7) a run takes.
-using ItemSelection = std::array<bool, kItemCount>;
 // The values an opened backup recorded for its parts, by "BackupItem"
 // position 1..10 at index 0..9 (empty for a part it does not hold).
 using RecordedValues = std::array<std::string, kPartCount>;
@@ -27,6 +26,7 @@ using RecordedValues = std::array<std::string, kPartCount>;
 struct PartInfo {
     Part part;
     const char* infoKey;  // "BackupConfig"
+    const char* name;     // what a console line calls it: "profile configuration"
     // The items whose selection runs the part.
     std::array<bool, kItemCount> selectedBy;
     // The restore box a recorded part enables; -1 for none.
@@ -55,10 +55,6 @@ const PartInfo& partInfo(Part part);
 std::size_t positionOf(Part part);
 
 bool runs(const PartInfo& part, const ItemSelection& selection);
-bool anySelected(const ItemSelection& selection);
-// "10100000": position i selects item i; other characters and missing
-// positions leave it out, positions after the eighth are ignored.
-ItemSelection selectionFromDigits(const std::string& digits);
 // The items a backup holds, by its "BackupItem" value: the restore box of
 // each part recorded as "1" (the configuration and the rules have none).
 ItemSelection restorableItems(const std::string& flags);

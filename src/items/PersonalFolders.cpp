@@ -71,15 +71,15 @@ bool Items::BackupDatas(const std::string& profile) {
 bool Items::RestoreDatas(const std::string& profile) {
     // Every rewrite must take: a profile the registry refused to change
     // still points at the old files, and the item has failed.
-    const auto repointed = restoreSectionFiles(c_, profile, Part::Datas, [this](const std::string& sectionKey,
-                                                                                const std::string& folder) {
-        const std::string old = dataFilePath(s_, sectionKey);
-        if (old == registry::kError) return true;
-        const std::string moved = base::joinPath(folder, base::bareName(old, s_.leads()), s_.leads());
-        bool ok = s_.reg.DeleteValue(sectionKey, kAnsiPath);
-        ok = s_.reg.ReplaceInBinaryValue(sectionKey, kStoreEntryId, old, moved) && ok;
-        return s_.reg.ReplaceInBinaryValue(sectionKey, kUnicodePath, old, moved) && ok;
-    });
+    const auto repointed =
+        restoreSectionFiles(c_, profile, Part::Datas, [this](const std::string& sectionKey, const std::string& folder) {
+            const std::string old = dataFilePath(s_, sectionKey);
+            if (old == registry::kError) return true;
+            const std::string moved = base::joinPath(folder, base::bareName(old, s_.leads()), s_.leads());
+            bool ok = s_.reg.DeleteValue(sectionKey, kAnsiPath);
+            ok = s_.reg.ReplaceInBinaryValue(sectionKey, kStoreEntryId, old, moved) && ok;
+            return s_.reg.ReplaceInBinaryValue(sectionKey, kUnicodePath, old, moved) && ok;
+        });
     if (!repointed) return false;
     bool written = *repointed;
     const std::string outlook = profileKey(s_, profile) + "\\" + kOutlookSection;

@@ -82,7 +82,8 @@ bool Items::BackupConfigsetting() {
     return backupTree(c_, s_.state.OptionsKey, "QMC", s_.state.OptionsExportFile, Part::Configsetting);
 }
 
-bool Items::RestoreConfigsetting() { return restoreTree(c_, app::OptionsKeyFor(s_.state.OutlookVersion), Part::Configsetting);
+bool Items::RestoreConfigsetting() {
+    return restoreTree(c_, app::OptionsKeyFor(s_.state.OutlookVersion), Part::Configsetting);
 }
 
 }  // namespace qm::items

@@ -6,12 +6,12 @@
 
 namespace qm::jobs::detail {
 
-ArchiveWatch::ArchiveWatch(app::Session& session, JobEvents& events)
-    : s_(session), events_(events), previous_(session.zip1.events()), infoPath_(session.state.InfoFilePath) {
-    s_.zip1.setEvents(this);
+ArchiveWatch::ArchiveWatch(app::Session& session, archive::Zip& zip, JobEvents& events)
+    : s_(session), zip_(zip), events_(events), previous_(zip.events()), infoPath_(session.state.InfoFilePath) {
+    zip_.setEvents(this);
 }
 
-ArchiveWatch::~ArchiveWatch() { s_.zip1.setEvents(previous_); }
+ArchiveWatch::~ArchiveWatch() { zip_.setEvents(previous_); }
 
 void ArchiveWatch::watchResult(std::string& itemResult) { itemResult_ = &itemResult; }
 

@@ -17,7 +17,7 @@ namespace qm::jobs::detail {
 
 class ArchiveWatch : public archive::ArchiveEvents {
 public:
-    ArchiveWatch(app::Session& session, JobEvents& events);
+    ArchiveWatch(app::Session& session, archive::Zip& zip, JobEvents& events);
     ~ArchiveWatch() override;
     ArchiveWatch(const ArchiveWatch&) = delete;
     ArchiveWatch& operator=(const ArchiveWatch&) = delete;
@@ -45,6 +45,7 @@ private:
     void rewriteItemLine();
 
     app::Session& s_;
+    archive::Zip& zip_;
     JobEvents& events_;
     archive::ArchiveEvents* previous_;
     std::string* itemResult_ = nullptr;

@@ -20,17 +20,22 @@ std::string withReason(const std::string& what, const std::string& reason) {
 
 }  // namespace
 
-BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEvents& events) {
+BackupReport RunBackupJob(app::Session& s, const BackupRequest& request, JobEvents& events) {
     BackupReport report;
+    report.archivePath = request.archivePath;
+    report.available = request.available;
     auto& st = s.state;
-    detail::ArchiveWatch watch(s, events);
-    const bool strict = settings.unattended;
+    archive::Zip zip1(s.files);
+    zip1.setArchiveWorkFolder(st.WorkFolder);
+    detail::ArchiveWatch watch(s, zip1, events);
+    const bool strict = request.unattended;
+    const std::string& profile = request.profile;
     // Ends a failed run: nothing of it stays behind, and an archive that was
     // already at the target is left as it was.
     std::string archiveError;
     auto fail = [&](const std::string& why) {
         report.archiveError = archiveError;
-        s.zip1.ResetArchive();
+        zip1.ResetArchive();
         removeBackupFiles(s);
         report.written = false;
         report.failure = why;
@@ -38,22 +43,12 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
         return report;
     };
 
-    // A name that is no profile here (a typo, a renamed or deleted profile)
-    // would still save the parts that need no profile, and that small
-    // archive would replace a complete earlier one.
-    std::string profile = settings.profile;
-    if (strict) {
-        const auto listed = app::ListedProfile(s, settings.profile);
-        if (!listed) return fail(app::NotListedText(s, settings.profile));
-        profile = *listed;
-    }
-
     // A scheduled backup must not skip a night because Outlook was left
     // open: it goes on, and says so.
     report.inUseWarning = s.reg.registry().liveWarning();
     if (!report.inUseWarning.empty()) events.installationInUse(report.inUseWarning);
 
-    const std::string& target = settings.archivePath;
+    const std::string& target = request.archivePath;
     if (st.InfoFilePath.empty()) st.InfoFilePath = base::joinPath(st.WorkFolder, archive::kInfoFileName, s.leads());
     const std::string info = st.InfoFilePath;
     st.ConfigExportFile.clear();
@@ -61,19 +56,19 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
     st.OptionsExportFile.clear();
     if (!platform::removeFile(s.files, info) && strict)
         return fail("cannot remove the old information file " + info);
-    if (!detail::writeHeader(s, profile, settings.description, strict) && strict)
+    if (!detail::writeHeader(s, profile, request.description, strict) && strict)
         return fail("cannot write the information file " + info);
     events.headerWritten();
 
-    st.ArchiveWritten = false;
-    const bool opened = s.zip1.NewArchive(target, archiveError);
+    const bool opened = zip1.NewArchive(target, archiveError);
     if (!opened && strict) return fail(withReason("cannot start the backup file " + target, archiveError));
 
-    items::Items items(s);
+    const items::RecordedValues nothingRecorded{};
+    items::Items items(s, zip1, nothingRecorded);
     std::string result;
     for (const auto& part : items::parts()) {
         PartResult& r = report.parts[positionOf(part.part) - 1];
-        r.ran = runs(part, settings.items);
+        r.ran = runs(part, request.items);
         if (r.ran) {
             events.partStarting(part.part);
             items::PartOutcome outcome = items.backup(part, profile);
@@ -94,7 +89,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
     }
 
     if (strict && result.find('1') == std::string::npos)
-        return fail(items::anySelected(settings.items)
+        return fail(items::anySelected(request.items)
                         ? "none of the selected items of profile " + profile + " could be backed up"
                         : "the selection names no item");
 
@@ -105,15 +100,15 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
     s.files.setAttributes(info, platform::FileAttribute::Normal);
     // An archive without its information file could not be opened again, so
     // it is not written at all: the previous backup then stays.
-    const bool infoQueued = opened && s.zip1.AddFileEntry(info, archiveError);
+    const bool infoQueued = opened && zip1.AddFileEntry(info, archiveError);
     if (!infoQueued && strict) return fail(withReason("cannot add the information file", archiveError));
-    s.zip1.setArchiveWritePassword(settings.password);
+    zip1.setArchiveWritePassword(request.password);
 
     bool written = false;
     if (infoQueued) {
         watch.watchResult(result);
-        written = s.zip1.WriteArchive(archiveError);
-        watch.applyDropped(s.zip1.droppedEntries());
+        written = zip1.WriteArchive(archiveError);
+        watch.applyDropped(zip1.droppedEntries());
         if (watch.infoFileLost()) written = false;
     }
     report.itemResult = result;
@@ -128,7 +123,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupSettings& settings, JobEv
     if (!written) return fail(withReason("cannot write the backup file " + target, archiveError));
 
     if (!report.inUseWarning.empty()) events.installationInUse(report.inUseWarning);
-    s.zip1.ResetArchive();
+    zip1.ResetArchive();
     removeBackupFiles(s);
     report.written = true;
     report.notices = s.reg.takeNotices();

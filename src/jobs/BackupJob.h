@@ -1,32 +1,16 @@
 #pragma once
-// A backup without a window: settings in, the result of each part out.
+// A backup without a window: a request in, the result of each part out.
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Session.h"
 #include "items/Parts.h"
+#include "jobs/BackupRequest.h"
 #include "jobs/JobEvents.h"
 
 namespace qm::jobs {
-
-struct BackupSettings {
-    std::string profile;
-    items::ItemSelection items{};
-    // Windows path of the archive; an archive already there is replaced
-    // only by a complete new one.
-    std::string archivePath;
-    // Stored as "BackupInformation"; line breaks are encoded.
-    std::string description;
-    // Empty: the archive is not protected.
-    std::string password;
-    // Unattended: the profile must be one of the installation's (letter
-    // case ignored), a step that fails ends the run with nothing written,
-    // and an archive holding none of the selected parts is not written (a
-    // scheduled job must not replace the last good backup with it). An
-    // interactive run passes over a failing step and reports per part.
-    bool unattended = false;
-};
 
 struct PartResult {
     bool ran = false;  // selected, so the operation was called
@@ -36,6 +20,8 @@ struct PartResult {
 
 struct BackupReport {
     bool written = false;
+    // The archive's Windows path, as the request named it.
+    std::string archivePath;
     std::array<PartResult, items::kPartCount> parts{};
     // The "BackupItem" value: "1" for each part backed up and stored.
     std::string itemResult;
@@ -49,12 +35,15 @@ struct BackupReport {
     // Files that were stored but look damaged or still in use, each as
     // "<bare name>: <what>" (also the reason of their part).
     std::vector<std::string> warnings;
+    // What the installation holds of each item for the profile (console and
+    // scheduled runs), as the request found it.
+    std::optional<items::ItemAvailability> available;
     // Said when the backup began: the installation was in use (Wine
     // programs running in the prefix), so what it holds may not be
     // consistent. The backup went on.
     std::string inUseWarning;
 };
 
-BackupReport RunBackupJob(app::Session& session, const BackupSettings& settings, JobEvents& events);
+BackupReport RunBackupJob(app::Session& session, const BackupRequest& request, JobEvents& events);
 
 }  // namespace qm::jobs

@@ -13,35 +13,37 @@ std::string OpenedBackup::value(const std::string& key) const {
     return {};
 }
 
-std::vector<std::string> TestOpenedBackup(app::Session& s, JobEvents& events) {
-    detail::ArchiveWatch watch(s, events);
-    return s.zip1.TestArchive();
-}
+items::ItemSelection OpenedBackup::heldItems() const { return items::restorableItems(flags); }
 
-bool IsBackupProtected(app::Session& s, const std::string& path) { return s.zip1.IsArchiveProtected(path); }
+bool IsBackupProtected(app::Session& s, const std::string& path) {
+    archive::Zip probe(s.files);
+    return probe.IsArchiveProtected(path);
+}
 
 OpenedBackup OpenBackupJob(app::Session& s, const std::string& path, const std::string& password, JobEvents& events) {
     OpenedBackup opened;
     opened.codePage = &s.codePage;
-    detail::ArchiveWatch watch(s, events);
-    s.zip1.ResetArchive();
+    auto zip = std::make_shared<archive::Zip>(s.files);
+    zip->setArchiveWorkFolder(s.state.WorkFolder);
+    detail::ArchiveWatch watch(s, *zip, events);
 
-    opened.isProtected = IsBackupProtected(s, path);
-    opened.isArchive = s.zip1.OpenArchive(path, opened.archiveError);
+    opened.isProtected = zip->IsArchiveProtected(path);
+    opened.isArchive = zip->OpenArchive(path, opened.archiveError);
     if (opened.isProtected) {
-        s.zip1.setArchivePassword(password);
-        if (!s.zip1.CheckArchivePassword(opened.archiveError)) {
+        zip->setArchivePassword(password);
+        if (!zip->CheckArchivePassword(opened.archiveError)) {
             opened.outcome = OpenOutcome::WrongPassword;
             return opened;
         }
     }
-    opened.entries = s.zip1.entryNames();
+    opened.entries = zip->entryNames();
+    if (opened.isArchive) opened.archive = zip;
 
     // Only what this archive holds may be read: an information file left
     // from an earlier opening must not stand in for a missing one.
     const std::string info = base::joinPath(s.state.WorkFolder, archive::kInfoFileName, s.leads());
     platform::removeFile(s.files, info);
-    const archive::ZipEntry entry = s.zip1.FindEntry(archive::kInfoFileName);
+    const archive::ZipEntry entry = zip->FindEntry(archive::kInfoFileName);
     std::string bytes;
     const bool extracted =
         entry.valid() && entry.ExtractEntryTo(s.state.WorkFolder, opened.infoFileError, archive::kMaxInfoFileBytes);
@@ -65,15 +67,18 @@ OpenedBackup OpenBackupJob(app::Session& s, const std::string& path, const std::
     return opened;
 }
 
-void KeepOpenedBackup(app::Session& s, const OpenedBackup& opened) {
-    s.state.ItemFlags = opened.flags;
-    if (opened.outcome != OpenOutcome::Opened) {
-        s.state.NoArchiveLoaded = true;
-        return;
+BackupListing ListBackupJob(app::Session& s, const std::string& path, const std::string& password, JobEvents& events) {
+    BackupListing listing;
+    listing.opened = OpenBackupJob(s, path, password, events);
+    OpenedBackup& opened = listing.opened;
+    // Every entry is read to its end, so that a file that lists well but
+    // would not restore is not called valid.
+    if (opened.archive) {
+        detail::ArchiveWatch watch(s, *opened.archive, events);
+        listing.damaged = opened.archive->TestArchive();
     }
-    for (std::size_t i = 0; i < items::kPartCount; ++i)
-        if (opened.flags[i] == '1') s.state.ItemValues[i] = opened.values[i];
-    s.state.NoArchiveLoaded = false;
+    opened.archive.reset();
+    return listing;
 }
 
 }  // namespace qm::jobs

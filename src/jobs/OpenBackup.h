@@ -1,13 +1,15 @@
 #pragma once
 // Opening a backup file without a window: its facts, description, flags
 // and recorded values, or why it is no backup that can be restored. The
-// archive stays open in the session's ZIP component for a restore.
+// opened backup keeps its archive open for the restore it is handed to.
 #include <array>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/Session.h"
+#include "archive/Zip.h"
 #include "items/Parts.h"
 #include "jobs/JobEvents.h"
 
@@ -33,29 +35,40 @@ struct OpenedBackup {
     std::string value(const std::string& key) const;
     // "BackupItem" and, for each position recorded as "1", its part's value.
     std::string flags;
-    std::array<std::string, items::kPartCount> values{};
+    items::RecordedValues values{};
     // The description with its line breaks.
     std::string description;
+    // Why the archive could not be opened or the password was refused.
     std::string archiveError;
     // Why an information file the archive holds could not be taken out
     // (too large, damaged), for a console to show; empty otherwise.
     std::string infoFileError;
     const platform::CodePage* codePage = nullptr;
+    // The archive, open with the password (when it opened and the password
+    // was right), while the opened backup lives.
+    std::shared_ptr<archive::Zip> archive;
+
+    bool loaded() const { return outcome == OpenOutcome::Opened && archive != nullptr; }
+    // The items it holds, by its "BackupItem" value: the restore box of each
+    // part recorded as "1" (the configuration and the rules have none).
+    items::ItemSelection heldItems() const;
 };
 
 // Whether the file is a protected archive (the password is asked first).
 bool IsBackupProtected(app::Session& session, const std::string& path);
-// Resets the ZIP component and opens the file; the password is tried when
-// the file is protected.
+// Opens the file; the password is tried when the file is protected.
 OpenedBackup OpenBackupJob(app::Session& session, const std::string& path, const std::string& password,
                            JobEvents& events);
-// What the restore side keeps of an opening that got past the password:
-// ItemFlags, the values of the positions recorded as "1" (the others stay
-// as they were), and whether a valid backup is now loaded.
-void KeepOpenedBackup(app::Session& session, const OpenedBackup& opened);
-// Reads every entry of the backup file that OpenBackupJob left open to its
-// end, as a restore would; the names of the entries that are damaged (or
-// that the password does not open), empty when all read back whole.
-std::vector<std::string> TestOpenedBackup(app::Session& session, JobEvents& events);
+
+// A backup file read as a restore would read it.
+struct BackupListing {
+    OpenedBackup opened;
+    // Every entry read to its end (decrypted and authenticated, inflated,
+    // CRC and size checked): the names of those that are damaged or that
+    // the password does not open.
+    std::vector<std::string> damaged;
+};
+BackupListing ListBackupJob(app::Session& session, const std::string& path, const std::string& password,
+                            JobEvents& events);
 
 }  // namespace qm::jobs

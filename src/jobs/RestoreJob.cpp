@@ -1,6 +1,5 @@
 #include "jobs/RestoreJob.h"
 
-#include "app/Environment.h"
 #include "base/WinPath.h"
 #include "items/Items.h"
 #include "jobs/ArchiveWatch.h"
@@ -31,14 +30,12 @@ private:
 
 }  // namespace
 
-RestoreReport RunRestoreJob(app::Session& s, const RestoreSettings& settings, JobEvents& events) {
+RestoreReport RunRestoreJob(app::Session& s, const OpenedBackup& backup, const RestoreRequest& request,
+                            JobEvents& events) {
     RestoreReport report;
-    if (settings.profileTyped) {
-        const std::string target = settings.targetProfile ? settings.targetProfile() : std::string();
-        if (!app::ListedProfile(s, target)) {
-            report.failure = app::NotListedText(s, target);
-            return report;
-        }
+    if (!backup.loaded()) {
+        report.failure = "no backup file is loaded";
+        return report;
     }
     // A registry that refuses changes (a wineserver keeps the prefix's live
     // registry, and its programs may hold the data files open): nothing is
@@ -47,17 +44,17 @@ RestoreReport RunRestoreJob(app::Session& s, const RestoreSettings& settings, Jo
         report.failure = refused;
         return report;
     }
-    detail::ArchiveWatch watch(s, events);
-    const std::string& flags = s.state.ItemFlags;
-    items::Items items(s);
+    detail::ArchiveWatch watch(s, *backup.archive, events);
+    const std::string& flags = backup.flags;
+    items::Items items(s, *backup.archive, backup.values);
     Leftovers leftovers(s);
     for (const auto& part : items::parts()) {
         const std::size_t position = positionOf(part.part);
         PartResult& r = report.parts[position - 1];
-        r.ran = runs(part, settings.items) && flags.size() >= position && flags[position - 1] == '1';
+        r.ran = runs(part, request.items) && flags.size() >= position && flags[position - 1] == '1';
         if (r.ran) {
             events.partStarting(part.part);
-            r.ok = items.restore(part, settings.targetProfile ? settings.targetProfile() : std::string()).ok;
+            r.ok = items.restore(part, request.targetProfile ? request.targetProfile() : std::string()).ok;
             leftovers.remove();
         }
         events.partFinished(part.part, r.ran);

@@ -1,6 +1,6 @@
 #pragma once
-// A restore without a window: an opened backup, the items and the target
-// profile in, the result of each step out.
+// A restore without a window: the opened backup and a request (the items
+// and the target profile) in, the result of each step out.
 #include <array>
 #include <functional>
 #include <string>
@@ -10,19 +10,10 @@
 #include "items/Parts.h"
 #include "jobs/BackupJob.h"
 #include "jobs/JobEvents.h"
+#include "jobs/OpenBackup.h"
+#include "jobs/RestoreRequest.h"
 
 namespace qm::jobs {
-
-struct RestoreSettings {
-    items::ItemSelection items{};
-    // The profile to restore into, asked anew before every step that takes
-    // one (a window's box may change meanwhile).
-    std::function<std::string()> targetProfile;
-    // The profile was typed, not picked from the installation's list: it
-    // must be one of them (letter case ignored), or nothing is restored.
-    // A typo would otherwise make a new profile out of the backup's.
-    bool profileTyped = false;
-};
 
 struct RestoreReport {
     std::array<PartResult, items::kPartCount> parts{};
@@ -31,9 +22,8 @@ struct RestoreReport {
     std::vector<std::string> notices;
 };
 
-// The backup's "BackupItem" and recorded values are those the opening left
-// in the session's state (ItemFlags, ItemValues); its archive is the one
-// open in the session's ZIP component.
-RestoreReport RunRestoreJob(app::Session& session, const RestoreSettings& settings, JobEvents& events);
+// The backup must be loaded (see BuildRestoreRequest).
+RestoreReport RunRestoreJob(app::Session& session, const OpenedBackup& backup, const RestoreRequest& request,
+                            JobEvents& events);
 
 }  // namespace qm::jobs

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/MessageView.h"
-#include "options/Schedule.h"
+#include "jobs/ScheduleTimes.h"
 
 namespace qm::options {
 
@@ -51,8 +51,8 @@ public:
     virtual std::string startTimeText() const = 0;
 
     // chkMonday ... chkSunday and chkDaily.
-    virtual bool weekdayChecked(Weekday day) const = 0;
-    virtual void setWeekdayChecked(Weekday day, bool checked) = 0;
+    virtual bool weekdayChecked(jobs::Weekday day) const = 0;
+    virtual void setWeekdayChecked(jobs::Weekday day, bool checked) = 0;
     virtual bool dailyChecked() const = 0;
 
     // The window listing the scheduled jobs (see JobList.h), modal.

@@ -21,7 +21,7 @@ struct SchedulerOptions {
     std::string jobsUser;
 };
 
-// Null with `error` when no scheduler can be reached.
-std::unique_ptr<Scheduler> openScheduler(const SchedulerOptions& options, std::string& error);
+// Null, with the reason, when no scheduler can be reached.
+std::unique_ptr<Scheduler> openScheduler(const SchedulerOptions& options, std::string& why);
 
 }  // namespace qm::platform

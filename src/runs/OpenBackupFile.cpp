@@ -1,58 +1,60 @@
 // Opening a backup file on the restore tab ("Browse...").
+#include "app/ViewText.h"
+#include "frontend/ProgressEvents.h"
+#include "frontend/Summaries.h"
+#include "frontend/Texts.h"
 #include "jobs/OpenBackup.h"
-#include "runs/Runs.h"
-#include "runs/Summaries.h"
+#include "runs/MainPresenter.h"
 #include "runs/Texts.h"
-#include "runs/ViewEvents.h"
 
 namespace qm::runs {
 
 using app::Buttons;
 using app::Icon;
 
-void OpenBackupFile(app::Session& s, app::MainView& view) {
-    app::RunGuard guard(s);
+void MainPresenter::OpenBackupFile() {
+    app::RunGuard guard(s_);
     if (!guard.acquired()) return;
-    const app::ViewText ui(s.codePage);
-    auto& st = s.state;
+    const app::ViewText ui(s_.codePage);
+    auto& st = s_.state;
 
-    s.zip1.ResetArchive();
-    for (int i = 0; i < 8; ++i) {
-        view.setRestoreItemChecked(i, false);
-        view.setRestoreItemEnabled(i, false);
+    for (int i = 0; i < static_cast<int>(items::kItemCount); ++i) {
+        view_.setRestoreItemChecked(i, false);
+        view_.setRestoreItemEnabled(i, false);
     }
-    view.setSourceFileText("");
-    view.setBackupDescription("");
-    view.setBackupFacts("");
+    view_.setSourceFileText("");
+    view_.setBackupDescription("");
+    view_.setBackupFacts("");
 
-    const std::string chosen = view.chooseFileToOpen(text::kOpenTitle, text::kOpenFilter);
+    const std::string chosen = view_.chooseFileToOpen(text::kOpenTitle, text::kOpenFilter);
     if (chosen.empty()) return;
-    const std::string file = s.files.fromUserPath(ui.typed(chosen));
+    const std::string file = s_.files.fromUserPath(ui.typed(chosen));
 
     // A cancelled prompt leaves the password as it was; that one is tried.
-    if (jobs::IsBackupProtected(s, file))
-        if (auto typed = view.askPassword()) st.RestorePassword = ui.typed(*typed);
+    if (jobs::IsBackupProtected(s_, file))
+        if (auto typed = view_.askPassword()) st.RestorePassword = ui.typed(*typed);
 
-    detail::ViewEvents events(s, view, detail::ViewEvents::Steps::Restore);
-    const jobs::OpenedBackup opened = jobs::OpenBackupJob(s, file, st.RestorePassword, events);
+    frontend::ProgressEvents events(s_, view_, frontend::ProgressEvents::Steps::Restore);
+    jobs::OpenedBackup opened = jobs::OpenBackupJob(s_, file, st.RestorePassword, events);
+    // The backup opened before stays loaded; its boxes are off now.
     if (opened.outcome == jobs::OpenOutcome::WrongPassword) {
-        view.showMessage(text::kWrongPassword, Icon::Information, Buttons::Ok);
+        view_.showMessage(frontend::text::kWrongPassword, Icon::Information, Buttons::Ok);
         return;
     }
 
-    view.setSourceFileText(chosen);
-    view.setBackupFacts(ui.shown(BackupFactsText(opened)));
-    view.setBackupDescription(ui.shown(opened.description));
-
-    jobs::KeepOpenedBackup(s, opened);
+    view_.setSourceFileText(chosen);
+    view_.setBackupFacts(ui.shown(frontend::BackupFactsText(opened)));
+    view_.setBackupDescription(ui.shown(opened.description));
     if (opened.outcome == jobs::OpenOutcome::Invalid) {
-        view.showMessage(text::kInvalidBackup, Icon::Critical, Buttons::Ok);
+        loaded_.reset();
+        view_.showMessage(frontend::text::kInvalidBackup, Icon::Critical, Buttons::Ok);
         return;
     }
     // Positions recorded as "1" enable their box.
-    const items::ItemSelection held = items::restorableItems(opened.flags);
-    for (int i = 0; i < 8; ++i)
-        if (held[static_cast<std::size_t>(i)]) view.setRestoreItemEnabled(i, true);
+    const items::ItemSelection held = opened.heldItems();
+    loaded_ = std::move(opened);
+    for (int i = 0; i < static_cast<int>(items::kItemCount); ++i)
+        if (held[static_cast<std::size_t>(i)]) view_.setRestoreItemEnabled(i, true);
 }
 
 }  // namespace qm::runs

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/Session.h"
+#include "fakes/FakeView.h"
 #include "platform/memory/MemoryPlatform.h"
-#include "support/FakeView.h"
 
 namespace qm::test {
 

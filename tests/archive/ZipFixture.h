@@ -60,7 +60,8 @@ protected:
         TempDir x;
         for (const auto& name : reader.entryNames()) {
             archive::ZipEntry e = reader.FindEntry(name);
-            out[name] = e.ExtractEntryTo(win(x.path()), why) ? readHostFile(x / testCodePage().toUtf8(name)) : "<failed>";
+            out[name] =
+                e.ExtractEntryTo(win(x.path()), why) ? readHostFile(x / testCodePage().toUtf8(name)) : "<failed>";
         }
         return out;
     }

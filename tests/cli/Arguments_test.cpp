@@ -96,7 +96,7 @@ TEST(ConsoleArguments, UsageErrorsSayWhat) {
 }
 
 TEST(ConsoleArguments, DaysAreTheWindowsTokensOrDaily) {
-    using Days = options::WeekdayChecks;
+    using Days = jobs::WeekdayChecks;
     EXPECT_EQ(cli::weekdaysOf("M,W,F"), (Days{true, false, true, false, true, false, false}));
     // Tokens are whole: TH is Thursday alone, SU Sunday alone.
     EXPECT_EQ(cli::weekdaysOf("th,su"), (Days{false, false, false, true, false, false, true}));

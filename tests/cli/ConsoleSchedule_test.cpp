@@ -9,14 +9,14 @@
 
 #include <filesystem>
 
-#include "runs/RunsFixture.h"
+#include "support/SampleFixture.h"
 
 namespace qm::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-class ConsoleScheduleTest : public RunsTest {
+class ConsoleScheduleTest : public SampleTest {
 protected:
     void SetUp() override {
         if (!getpwnam("qmcrontest")) GTEST_SKIP() << "no user qmcrontest (tools/install-deps makes it)";

@@ -11,7 +11,7 @@
 #include "base/WinPath.h"
 #include "platform/OpenPlatform.h"
 #include "platform/RegistryAccess.h"
-#include "runs/RunsFixture.h"
+#include "support/SampleFixture.h"
 
 namespace qm::test {
 namespace {
@@ -45,7 +45,7 @@ struct Reopened {
     }
 };
 
-class ConsoleTest : public RunsTest {
+class ConsoleTest : public SampleTest {
 protected:
     void SetUp() override {
         sample::SampleOptions a;

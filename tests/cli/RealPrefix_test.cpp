@@ -7,7 +7,7 @@
 #include "app/Session.h"
 #include "app/Startup.h"
 #include "platform/OpenPlatform.h"
-#include "runs/RunsFixture.h"
+#include "support/SampleFixture.h"
 #include "support/WinePrefixFixture.h"
 
 namespace qm::test {
@@ -203,7 +203,7 @@ TEST_F(RealPrefix, WithWineProgramsRunningABackupGoesOnAndSaysSoAndARestoreRefus
 }
 
 // No Wine needed: a prefix made as wineboot makes one, its Z: drive taken away.
-class NoDriveZ : public RunsTest {};
+class NoDriveZ : public SampleTest {};
 
 TEST_F(NoDriveZ, APrefixWithoutZBacksUpAndLists) {
     sample::SampleOptions o;

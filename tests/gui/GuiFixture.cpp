@@ -7,28 +7,6 @@
 
 namespace qm::test {
 
-platform::JobAddResult RecordingScheduler::NetScheduleJobAdd(const std::string& serverName,
-                                                            const platform::AtInfo& job) {
-    added.push_back(job);
-    servers.push_back(serverName);
-    platform::JobAddResult result;
-    result.status = platform::kSchedulerOk;
-    result.jobNumber = static_cast<std::uint32_t>(added.size());
-    return result;
-}
-
-platform::JobListResult RecordingScheduler::listJobs() {
-    platform::JobListResult result;
-    result.status = platform::kSchedulerOk;
-    return result;
-}
-
-platform::SchedulerResult RecordingScheduler::removeJob(std::uint32_t) {
-    platform::SchedulerResult result;
-    result.status = platform::kSchedulerOk;
-    return result;
-}
-
 void GuiTest::SetUp() {
     gui::MessageBoxes::reset();
     gui::MessageBoxes::answerUnaskedWith(app::Answer::Ok);
@@ -61,7 +39,8 @@ GuiInstallation& GuiTest::install(const std::string& user, const std::string& ou
 
 gui::MainWindow& GuiTest::open(GuiInstallation& inst) {
     window_.reset();
-    context_ = std::make_unique<gui::GuiContext>(*inst.session, scheduler, QString::fromStdString(dir.path()));
+    context_ =
+        std::make_unique<gui::GuiContext>(*inst.session, scheduler, kTestProgram, QString::fromStdString(dir.path()));
     window_ = std::make_unique<gui::MainWindow>(*context_);
     EXPECT_TRUE(window_->load());
     window_->show();

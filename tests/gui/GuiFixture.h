@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/Session.h"
+#include "fakes/FakeScheduler.h"
 #include "gui/GuiContext.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageBoxes.h"
@@ -23,15 +24,8 @@
 
 namespace qm::test {
 
-// Jobs kept in a list, as a scheduler that answers at once.
-class RecordingScheduler : public platform::Scheduler {
-public:
-    platform::JobAddResult NetScheduleJobAdd(const std::string& serverName, const platform::AtInfo& job) override;
-    platform::JobListResult listJobs() override;
-    platform::SchedulerResult removeJob(std::uint32_t jobNumber) override;
-    std::vector<platform::AtInfo> added;
-    std::vector<std::string> servers;
-};
+// The program the windows' scheduled jobs start.
+inline const char* const kTestProgram = "/opt/qm/quillmark";
 
 struct GuiInstallation {
     platform::Platform platform;
@@ -64,7 +58,7 @@ protected:
     std::vector<std::string> messages() const { return gui::MessageBoxes::shownTexts(); }
 
     TempDir dir;
-    RecordingScheduler scheduler;
+    FakeScheduler scheduler;
     std::vector<std::unique_ptr<GuiInstallation>> installs_;
     std::unique_ptr<gui::GuiContext> context_;
     std::unique_ptr<gui::MainWindow> window_;

@@ -15,6 +15,7 @@
 #include "gui/GuiFixture.h"
 #include "gui/JobListDialog.h"
 #include "gui/OptionsDialog.h"
+#include "platform/AtInfo.h"
 #include "platform/OpenPlatform.h"
 #include "platform/posix/CronScheduler.h"
 #include "platform/posix/Process.h"
@@ -30,7 +31,8 @@ protected:
     void SetUp() override {
         GuiTest::SetUp();
         inst = &install("alice", "11.0", "Outlook", "Work");
-        context_ = std::make_unique<gui::GuiContext>(*inst->session, scheduler, QString::fromStdString(dir.path()));
+        context_ = std::make_unique<gui::GuiContext>(*inst->session, scheduler, kTestProgram,
+                                                     QString::fromStdString(dir.path()));
         app::LoadEnvironment(*inst->session);
     }
     std::unique_ptr<gui::OptionsDialog> openOptions() {
@@ -72,7 +74,8 @@ TEST_F(OptionsWindowTest, ProfileChoiceAndTheKeptTargetFile) {
 
 TEST_F(OptionsWindowTest, OutlookOf2007KeepsNoAddressBook) {
     inst = &install("carol", "12.0");
-    context_ = std::make_unique<gui::GuiContext>(*inst->session, scheduler, QString::fromStdString(dir.path()));
+    context_ =
+        std::make_unique<gui::GuiContext>(*inst->session, scheduler, kTestProgram, QString::fromStdString(dir.path()));
     app::LoadEnvironment(*inst->session);
     auto w = openOptions();
     auto* pab = in<QCheckBox>(*w, QStringLiteral("backupitem_4"));
@@ -110,13 +113,13 @@ TEST_F(OptionsWindowTest, ChecksInTheirOrderThenTheJobs) {
     add();
     ASSERT_EQ(scheduler.added.size(), 1u);
     EXPECT_EQ(messages().back(), "Task 1 has been scheduled.");
-    EXPECT_EQ(scheduler.added[0].JobTime, 84600000u);
-    EXPECT_EQ(scheduler.added[0].DaysOfWeek, 21);
-    EXPECT_EQ(scheduler.added[0].DaysOfMonth, 0u);
-    EXPECT_EQ(scheduler.added[0].Flags, platform::kJobRunPeriodically);
-    EXPECT_NE(scheduler.added[0].Command.find(" sf=Outlookxm=00100000ps=s3cretbf=/backups/b.qmk"), std::string::npos)
-        << scheduler.added[0].Command;
-    EXPECT_EQ(scheduler.servers[0], "QMTEST");
+    EXPECT_EQ(platform::atInfoFor(scheduler.added[0]).JobTime, 84600000u);
+    EXPECT_EQ(platform::atInfoFor(scheduler.added[0]).DaysOfWeek, 21);
+    EXPECT_EQ(platform::atInfoFor(scheduler.added[0]).DaysOfMonth, 0u);
+    EXPECT_EQ(platform::atInfoFor(scheduler.added[0]).Flags, platform::kJobRunPeriodically);
+    EXPECT_NE(platform::atInfoFor(scheduler.added[0]).Command.find(" sf=Outlookxm=00100000ps=s3cretbf=/backups/b.qmk"),
+              std::string::npos)
+        << platform::atInfoFor(scheduler.added[0]).Command;
 
     // The next job takes the boxes as they are now: daily minus Saturday,
     // then Tuesday alone; "9:00" by default.
@@ -129,9 +132,9 @@ TEST_F(OptionsWindowTest, ChecksInTheirOrderThenTheJobs) {
         check(*w, QString::fromUtf8(day), false);
     add();
     ASSERT_EQ(scheduler.added.size(), 3u);
-    EXPECT_EQ(scheduler.added[1].JobTime, 32400000u);
-    EXPECT_EQ(scheduler.added[1].DaysOfWeek, 95);
-    EXPECT_EQ(scheduler.added[2].DaysOfWeek, 2);
+    EXPECT_EQ(platform::atInfoFor(scheduler.added[1]).JobTime, 32400000u);
+    EXPECT_EQ(platform::atInfoFor(scheduler.added[1]).DaysOfWeek, 95);
+    EXPECT_EQ(platform::atInfoFor(scheduler.added[2]).DaysOfWeek, 2);
 }
 
 // The real thing: jobs in the crontab of the test user, each line run as
@@ -159,8 +162,8 @@ TEST_F(OptionsWindowTest, JobsInTheCrontabBackUpWhenCronRunsThem) {
     ASSERT_EQ(system(("chmod a+rx " + dir.path() + " && chown -R -P qmcrontest '" + home + "'").c_str()), 0);
 
     const std::string program = std::string(QM_BINARY_DIR) + "/quillmark";
-    platform::posix::CronScheduler cron(program, options.prefix, options.user, crontab);
-    context_ = std::make_unique<gui::GuiContext>(*inst->session, cron, QString::fromStdString(dir.path()));
+    platform::posix::CronScheduler cron(options.prefix, options.user, crontab);
+    context_ = std::make_unique<gui::GuiContext>(*inst->session, cron, program, QString::fromStdString(dir.path()));
     auto w = openOptions();
     const std::string target = home + "/out dir/nightly 100%.qmk";
     gui::FilePickers::setNextFileName(target);

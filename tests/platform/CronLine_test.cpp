@@ -8,58 +8,65 @@ namespace {
 using namespace qm::platform;
 using namespace qm::platform::posix;
 
-const CronProgram kProgram{"/opt/qm/quillmark", "/home/u/.wine", "u"};
+const CronInstallation kInstallation{"/home/u/.wine", "u"};
 
-AtInfo job(std::uint32_t jobTime, std::uint8_t days, const std::string& arguments) {
-    return AtInfo{jobTime, 0, days, kJobRunPeriodically, "\"C:\\Qm\\quillmark.exe\" " + arguments};
+// A job of the program /opt/qm/quillmark, at a minute of the day, on
+// weekdays (none: once).
+JobSpec job(std::uint32_t startMinute, std::uint8_t days, const std::string& arguments) {
+    return JobSpec{"/opt/qm/quillmark", arguments, startMinute, days, days == 0};
 }
 
-std::string lineFor(const AtInfo& j, std::uint32_t number = 1) {
+std::string lineFor(const JobSpec& j, std::uint32_t number = 1) {
     std::string line, reason;
-    EXPECT_TRUE(cronLineFor(kProgram, j, number, line, reason)) << reason;
+    EXPECT_TRUE(cronLineFor(kInstallation, j, number, line, reason)) << reason;
     return line;
 }
 
 // The time and day fields of a line.
-std::string when(const AtInfo& j) {
+std::string when(const JobSpec& j) {
     const std::string line = lineFor(j);
     return line.substr(0, line.find(" '"));
 }
 
 TEST(CronLine, TheProgramRunsWithPrefixUserAndArgumentTextOnTheJobsDays) {
-    EXPECT_EQ(lineFor(job(84600000, kMondayBit | kWednesdayBit | kFridayBit, "sf=Outlookxm=1ps=bf=D:\\b.qmk"), 3),
+    EXPECT_EQ(lineFor(job(23 * 60 + 30, kMondayBit | kWednesdayBit | kFridayBit, "sf=Outlookxm=1ps=bf=D:\\b.qmk"), 3),
               "30 23 * * 1,3,5 '/opt/qm/quillmark' --prefix '/home/u/.wine' --user 'u' "
               "'sf=Outlookxm=1ps=bf=D:\\b.qmk' # quillmark job 3");
     EXPECT_EQ(when(job(0, kSundayBit | kSaturdayBit, "sf=P")), "0 0 * * 0,6");
-    EXPECT_EQ(when(job(32400000, kAllWeekdayBits, "sf=P")), "0 9 * * 0,1,2,3,4,5,6");
-    AtInfo monthly = job(60000, 0, "sf=P");
-    monthly.DaysOfMonth = 1u | (1u << 30);
-    EXPECT_EQ(when(monthly), "1 0 1,31 * *");
+    EXPECT_EQ(when(job(9 * 60, kAllWeekdayBits, "sf=P")), "0 9 * * 0,1,2,3,4,5,6");
+    // A job made with another tool may name days of the month.
+    const auto monthly = parseCronLine("1 0 1,31 * * " + lineFor(job(1, 1, "sf=P")).substr(10));
+    ASSERT_TRUE(monthly);
+    EXPECT_EQ(monthly->monthDays, 1u | (1u << 30));
+    EXPECT_EQ(monthly->startMinute, 1u);
 }
 
-TEST(CronLine, AJobForNoDayOrNotPeriodicRunsOnceThenRemovesItsLine) {
+TEST(CronLine, AJobForNoDayOrOnceRunsOnceThenRemovesItsLine) {
     const std::string tail = "'sf=P'; '/opt/qm/quillmark' --unschedule 4 # quillmark job 4";
-    AtInfo noDay = job(32400000, 0, "sf=P");
-    AtInfo notPeriodic = job(32400000, kTuesdayBit, "sf=P");
-    notPeriodic.Flags = 0;
-    for (const AtInfo& once : {noDay, notPeriodic}) {
-        const std::string line = lineFor(once, 4);
+    JobSpec noDay = job(9 * 60, 0, "sf=P");
+    noDay.once = false;
+    JobSpec once = job(9 * 60, kTuesdayBit, "sf=P");
+    once.once = true;
+    for (const JobSpec& j : {noDay, once}) {
+        const std::string line = lineFor(j, 4);
+        EXPECT_EQ(line.substr(0, 10), "0 9 * * * ");
         EXPECT_EQ(line.substr(line.size() - tail.size()), tail);
     }
 }
 
 TEST(CronLine, AChosenCodePageGoesWithTheJobAndReadsBack) {
-    CronProgram program = kProgram;
-    program.codePage = "932";
-    for (const AtInfo& j :
-         {job(84600000, kMondayBit, "sf=Pxm=1ps=bf=D:\\b.qmk"), job(32400000, 0, "sf=Pxm=1ps=bf=t")}) {
+    CronInstallation installation = kInstallation;
+    installation.codePage = "932";
+    for (const JobSpec& j :
+         {job(23 * 60 + 30, kMondayBit, "sf=Pxm=1ps=bf=D:\\b.qmk"), job(9 * 60, 0, "sf=Pxm=1ps=bf=t")}) {
         std::string line, reason;
-        ASSERT_TRUE(cronLineFor(program, j, 7, line, reason)) << reason;
+        ASSERT_TRUE(cronLineFor(installation, j, 7, line, reason)) << reason;
         EXPECT_NE(line.find(" --user 'u' --code-page '932' 'sf=P"), std::string::npos) << line;
         const auto read = parseCronLine(line);
         ASSERT_TRUE(read) << line;
-        EXPECT_EQ(read->jobNumber, 7u);
-        EXPECT_EQ(read->JobTime, j.JobTime);
+        EXPECT_EQ(read->number, 7u);
+        EXPECT_EQ(read->startMinute, j.startMinute);
+        EXPECT_EQ(read->arguments, j.arguments);
     }
 }
 
@@ -71,48 +78,41 @@ TEST(CronLine, QuotingKeepsEveryValueOneWordAndEscapesCronsPercent) {
 }
 
 TEST(CronLine, RefusesWhatNoCrontabLineCanCarry) {
-    auto refused = [](const CronProgram& program, const AtInfo& j) {
+    auto refused = [](const CronInstallation& installation, const JobSpec& j) {
         std::string line, reason;
-        return !cronLineFor(program, j, 1, line, reason) && !reason.empty();
+        return !cronLineFor(installation, j, 1, line, reason) && !reason.empty();
     };
-    const AtInfo good = job(0, 1, "sf=P");
-    EXPECT_TRUE(refused(kProgram, job(kMillisecondsPerDay, 1, "sf=P")));
-    EXPECT_TRUE(refused(kProgram, job(1000, 1, "sf=P")));  // cron has no seconds
-    EXPECT_TRUE(refused(kProgram, job(0, 0x80, "sf=P")));
-    EXPECT_TRUE(refused(kProgram, job(0, 1, "sf=P\nxm=1")));
-    EXPECT_TRUE(refused(kProgram, job(0, 1, "sf=P\rxm=1")));
-    for (const char* command : {"quillmark.exe sf=P", "\"C:\\q.exe\"", "\"C:\\q.exe\" ", "\"C:\\q.exe\"sf=P"}) {
-        AtInfo j = good;
-        j.Command = command;
-        EXPECT_TRUE(refused(kProgram, j)) << command;
-    }
-    EXPECT_TRUE(refused({"quillmark", "/p", "u"}, good));
-    EXPECT_TRUE(refused({"/q", "p", "u"}, good));
-    EXPECT_TRUE(refused({"/q", "/p", ""}, good));
+    const JobSpec good = job(0, 1, "sf=P");
+    EXPECT_TRUE(refused(kInstallation, job(kMinutesPerDay, 1, "sf=P")));
+    EXPECT_TRUE(refused(kInstallation, job(0, 0x80, "sf=P")));
+    EXPECT_TRUE(refused(kInstallation, job(0, 1, "sf=P\nxm=1")));
+    EXPECT_TRUE(refused(kInstallation, job(0, 1, "sf=P\rxm=1")));
+    EXPECT_TRUE(refused(kInstallation, job(0, 1, "")));
+    JobSpec relative = good;
+    relative.program = "quillmark";
+    EXPECT_TRUE(refused(kInstallation, relative));
+    EXPECT_TRUE(refused({"p", "u"}, good));
+    EXPECT_TRUE(refused({"/p", ""}, good));
     // Debian's crontab refuses a longer command, other crons cut it short.
     const size_t room = kMaxCronCommand - (lineFor(good).size() - std::string("0 0 * * 1 ").size());
-    EXPECT_FALSE(refused(kProgram, job(0, 1, "sf=P" + std::string(room, 'x'))));
-    EXPECT_TRUE(refused(kProgram, job(0, 1, "sf=P" + std::string(room + 1, 'x'))));
+    EXPECT_FALSE(refused(kInstallation, job(0, 1, "sf=P" + std::string(room, 'x'))));
+    EXPECT_TRUE(refused(kInstallation, job(0, 1, "sf=P" + std::string(room + 1, 'x'))));
 }
 
-TEST(CronLine, ItsOwnLinesReadBackWithoutThePasswordAndNoOtherLineDoes) {
+TEST(CronLine, ItsOwnLinesReadBackAndNoOtherLineDoes) {
     const std::string profile = "Mail 'Home' $USER %d";
     const std::string target = "/tmp/my backups/100% \"sure\".qmk";
-    auto back = parseCronLine(
-        lineFor(job(84600000, kMondayBit | kSundayBit, "sf=" + profile + "xm=101ps=p%'\\bf=" + target), 7));
+    const std::string arguments = "sf=" + profile + "xm=101ps=p%'\\bf=" + target;
+    auto back = parseCronLine(lineFor(job(23 * 60 + 30, kMondayBit | kSundayBit, arguments), 7));
     ASSERT_TRUE(back);
-    EXPECT_EQ(back->jobNumber, 7u);
-    EXPECT_EQ(back->JobTime, 84600000u);
-    EXPECT_EQ(back->DaysOfWeek, kMondayBit | kSundayBit);
-    EXPECT_EQ(back->Flags, kJobRunPeriodically);
-    EXPECT_EQ(back->profile, profile);
-    EXPECT_EQ(back->itemDigits, "101");
-    EXPECT_EQ(back->targetFile, target);
-    EXPECT_TRUE(back->hasPassword);
+    EXPECT_EQ(back->number, 7u);
+    EXPECT_EQ(back->startMinute, 23u * 60 + 30);
+    EXPECT_EQ(back->weekdays, kMondayBit | kSundayBit);
+    EXPECT_FALSE(back->once);
+    EXPECT_EQ(back->arguments, arguments);
     auto once = parseCronLine(lineFor(job(0, 0, "sf=Pxm=1ps=bf=t"), 2));
     ASSERT_TRUE(once);
-    EXPECT_EQ(once->Flags, 0);
-    EXPECT_FALSE(once->hasPassword);
+    EXPECT_TRUE(once->once);
 
     const std::string ours = lineFor(job(0, 1, "sf=Pxm=1ps=bf=t"), 12);
     EXPECT_EQ(markedJobNumber(ours), 12u);

@@ -24,8 +24,8 @@ ProcessResult crontab(const std::string& argument, const std::string& input = ""
     return runProcess(argv, input);
 }
 
-AtInfo job(std::uint32_t jobTime, std::uint8_t days, const std::string& arguments) {
-    return AtInfo{jobTime, 0, days, kJobRunPeriodically, "\"C:\\Qm\\quillmark.exe\" " + arguments};
+JobSpec job(std::uint32_t startMinute, std::uint8_t days, const std::string& arguments) {
+    return JobSpec{"/opt/quill mark/quillmark", arguments, startMinute, days, days == 0};
 }
 
 class RealCrontabTest : public ::testing::Test {
@@ -45,41 +45,49 @@ protected:
         close(lock_);
     }
 
-    CronProgram program{"/opt/quill mark/quillmark", "/home/q/.wine", "q"};
-    CronScheduler scheduler{program.programPath, program.prefixPath, program.wineUser, kCrontab};
+    CronInstallation installation{"/home/q/.wine", "q"};
+    CronScheduler scheduler{installation.prefixPath, installation.wineUser, kCrontab};
+    std::string why;
+
+    std::uint32_t add(const JobSpec& j) {
+        std::uint32_t number = 0;
+        EXPECT_TRUE(scheduler.addJob(j, number, why)) << why;
+        return number;
+    }
+    std::vector<ScheduledJob> listed() {
+        std::vector<ScheduledJob> jobs;
+        EXPECT_TRUE(scheduler.listJobs(jobs, why)) << why;
+        return jobs;
+    }
 
 private:
     int lock_ = -1;
 };
 
 TEST_F(RealCrontabTest, CrontabInstallsTheLinesAndTheUsersOwnStayAsTheyWere) {
-    JobListResult none = scheduler.listJobs();  // no crontab yet: an empty one
-    ASSERT_EQ(none.status, kSchedulerOk) << none.reason;
-    EXPECT_TRUE(none.jobs.empty());
+    EXPECT_TRUE(listed().empty());  // no crontab yet: an empty one
 
     const std::string user = "# mine\nMAILTO=\"\"\n*/5 * * * * echo 'x %' >/dev/null\n\n";
     ASSERT_EQ(crontab("-", user).exitStatus, 0);
-    JobAddResult weekly = scheduler.NetScheduleJobAdd("", job(84600000, 95, "sf=M 'x' $Yxm=1ps=p%w\\%bf=/b c.qmk"));
-    ASSERT_EQ(weekly.status, kSchedulerOk) << weekly.reason;
-    JobAddResult once = scheduler.NetScheduleJobAdd("", job(0, 0, "sf=Axm=1ps=bf=C:\\a.qmk"));
-    ASSERT_EQ(once.status, kSchedulerOk) << once.reason;
+    const std::string weeklyText = "sf=M 'x' $Yxm=1ps=p%w\\%bf=/b c.qmk";
+    const std::uint32_t weekly = add(job(23 * 60 + 30, 95, weeklyText));
+    const std::uint32_t once = add(job(0, 0, "sf=Axm=1ps=bf=C:\\a.qmk"));
 
-    JobListResult listed = scheduler.listJobs();
-    ASSERT_EQ(listed.jobs.size(), 2u);
-    EXPECT_EQ(listed.jobs[0].DaysOfWeek, 95);
-    EXPECT_EQ(listed.jobs[0].profile, "M 'x' $Y");
-    EXPECT_EQ(listed.jobs[1].Flags, 0);
+    const auto jobs = listed();
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(jobs[0].weekdays, 95);
+    EXPECT_EQ(jobs[0].arguments, weeklyText);
+    EXPECT_TRUE(jobs[1].once);
 
-    ASSERT_EQ(scheduler.removeJob(weekly.jobNumber).status, kSchedulerOk);
-    ASSERT_EQ(scheduler.removeJob(once.jobNumber).status, kSchedulerOk);
+    ASSERT_TRUE(scheduler.removeJob(weekly, why)) << why;
+    ASSERT_TRUE(scheduler.removeJob(once, why)) << why;
     EXPECT_EQ(crontab("-l").output, user);
 }
 
 TEST_F(RealCrontabTest, TheLongestCommandCronTakesIsInstalled) {
     std::string target, line, reason;
-    while (cronLineFor(program, job(0, 1, "sf=Aps=bf=" + target + "x"), 1, line, reason)) target += "x";
-    JobAddResult longest = scheduler.NetScheduleJobAdd("", job(0, 1, "sf=Aps=bf=" + target));
-    ASSERT_EQ(longest.status, kSchedulerOk) << longest.reason;
+    while (cronLineFor(installation, job(0, 1, "sf=Aps=bf=" + target + "x"), 1, line, reason)) target += "x";
+    EXPECT_EQ(add(job(0, 1, "sf=Aps=bf=" + target)), 1u);
 }
 
 }  // namespace

@@ -22,8 +22,25 @@ void writeScript(const std::string& path, const std::string& body) {
     chmod(path.c_str(), 0755);
 }
 
-AtInfo job(std::uint32_t jobTime, std::uint8_t days, const std::string& arguments) {
-    return AtInfo{jobTime, 0, days, kJobRunPeriodically, "\"C:\\Qm\\quillmark.exe\" " + arguments};
+const std::string kProgram = "/opt/qm/quillmark";
+
+// A job at a minute of the day, on weekdays (none: once).
+JobSpec job(std::uint32_t startMinute, std::uint8_t days, const std::string& arguments,
+            const std::string& program = kProgram) {
+    return JobSpec{program, arguments, startMinute, days, days == 0};
+}
+
+// Adds a job; its number, or 0 with the reason in `why`.
+std::uint32_t add(Scheduler& scheduler, const JobSpec& j, std::string& why) {
+    std::uint32_t number = 0;
+    return scheduler.addJob(j, number, why) ? number : 0;
+}
+
+std::vector<ScheduledJob> listed(Scheduler& scheduler) {
+    std::vector<ScheduledJob> jobs;
+    std::string why;
+    EXPECT_TRUE(scheduler.listJobs(jobs, why)) << why;
+    return jobs;
 }
 
 Lines linesOf(const std::string& text) {
@@ -56,35 +73,31 @@ struct FakeCrontab {
 class CronSchedulerTest : public ::testing::Test {
 protected:
     CronScheduler schedulerWith(const std::vector<std::string>& crontabCommand) const {
-        return CronScheduler(program.programPath, program.prefixPath, program.wineUser, crontabCommand);
+        return CronScheduler(installation.prefixPath, installation.wineUser, crontabCommand);
     }
     TempDir dir;
-    CronProgram program{"/opt/qm/quillmark", "/home/u/.wine", "u"};
+    CronInstallation installation{"/home/u/.wine", "u"};
+    std::string why;
 };
 
 TEST_F(CronSchedulerTest, AddsListsAndRemovesNumberedJobsThroughTheGivenCommand) {
     FakeCrontab crontab(dir);
     CronScheduler scheduler = schedulerWith({crontab.path, "-u", "someone"});
-    JobAddResult first = scheduler.NetScheduleJobAdd("HOST", job(84600000, 21, "sf=Mailxm=101ps=s3cret bf=/b.qmk"));
-    ASSERT_EQ(first.status, kSchedulerOk) << first.reason;
-    JobAddResult second = scheduler.NetScheduleJobAdd("HOST", job(0, 0, "sf=Otherxm=01ps=bf=C:\\o.qmk"));
-    EXPECT_EQ(first.jobNumber, 1u);
-    EXPECT_EQ(second.jobNumber, 2u);
+    EXPECT_EQ(add(scheduler, job(23 * 60 + 30, 21, "sf=Mailxm=101ps=s3cret bf=/b.qmk"), why), 1u) << why;
+    EXPECT_EQ(add(scheduler, job(0, 0, "sf=Otherxm=01ps=bf=C:\\o.qmk"), why), 2u) << why;
 
-    JobListResult listed = scheduler.listJobs();
-    ASSERT_EQ(listed.status, kSchedulerOk) << listed.reason;
-    ASSERT_EQ(listed.jobs.size(), 2u);
-    EXPECT_EQ(listed.jobs[0].DaysOfWeek, 21);
-    EXPECT_EQ(listed.jobs[0].profile, "Mail");
-    EXPECT_EQ(listed.jobs[0].targetFile, "/b.qmk");
-    EXPECT_TRUE(listed.jobs[0].hasPassword);
-    EXPECT_EQ(listed.jobs[1].Flags, 0);
+    const auto jobs = listed(scheduler);
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(jobs[0].weekdays, 21);
+    EXPECT_EQ(jobs[0].arguments, "sf=Mailxm=101ps=s3cret bf=/b.qmk");
+    EXPECT_FALSE(jobs[0].once);
+    EXPECT_TRUE(jobs[1].once);
 
-    ASSERT_EQ(scheduler.removeJob(1).status, kSchedulerOk);
-    SchedulerResult missing = scheduler.removeJob(1);
-    EXPECT_EQ(missing.status, kSchedulerJobNotFound);
-    EXPECT_NE(missing.reason, "");
-    EXPECT_EQ(scheduler.listJobs().jobs.size(), 1u);
+    ASSERT_TRUE(scheduler.removeJob(1, why)) << why;
+    why.clear();
+    EXPECT_FALSE(scheduler.removeJob(1, why));
+    EXPECT_NE(why, "");
+    EXPECT_EQ(listed(scheduler).size(), 1u);
     // Nothing is written when nothing goes.
     EXPECT_EQ(crontab.callLog(), (Lines{"-u someone -l", "-u someone -", "-u someone -l", "-u someone -",
                                         "-u someone -l", "-u someone -l", "-u someone -", "-u someone -l",
@@ -98,16 +111,16 @@ TEST_F(CronSchedulerTest, UserLinesStayAsTheyWere) {
     writeHostFile(dir / "table", user);
     FakeCrontab crontab(dir);
     CronScheduler scheduler = schedulerWith({crontab.path});
-    JobAddResult a = scheduler.NetScheduleJobAdd("", job(0, 1, "sf=Axm=1ps=bf=a"));
-    JobAddResult b = scheduler.NetScheduleJobAdd("", job(0, 2, "sf=Bxm=1ps=bf=b"));
+    const std::uint32_t a = add(scheduler, job(0, 1, "sf=Axm=1ps=bf=a"), why);
+    const std::uint32_t b = add(scheduler, job(0, 2, "sf=Bxm=1ps=bf=b"), why);
     // A job turned off keeps its number: it may come back.
-    EXPECT_EQ(a.jobNumber, 10u);
-    EXPECT_EQ(b.jobNumber, 11u);
-    ASSERT_EQ(scheduler.removeJob(a.jobNumber).status, kSchedulerOk);
+    EXPECT_EQ(a, 10u);
+    EXPECT_EQ(b, 11u);
+    ASSERT_TRUE(scheduler.removeJob(a, why)) << why;
     const std::string after = readHostFile(crontab.table);
     ASSERT_EQ(after.substr(0, user.size() + 1), user + "\n");
     EXPECT_EQ(markedJobNumber(linesOf(after.substr(user.size() + 1)).at(0)), 11u);
-    ASSERT_EQ(scheduler.removeJob(b.jobNumber).status, kSchedulerOk);
+    ASSERT_TRUE(scheduler.removeJob(b, why)) << why;
     EXPECT_EQ(readHostFile(crontab.table), user + "\n");
 }
 
@@ -115,39 +128,44 @@ TEST_F(CronSchedulerTest, ACrontabThatCannotBeReadOrWrittenIsReportedAndNotOverw
     writeHostFile(dir / "table", "0 1 * * * precious\n");
     FakeCrontab unreadable(dir, "echo 'cannot open your crontab: Permission denied' >&2; exit 1");
     CronScheduler scheduler = schedulerWith({unreadable.path});
-    JobAddResult added = scheduler.NetScheduleJobAdd("", job(0, 1, "sf=A"));
-    EXPECT_NE(added.status, kSchedulerOk);
-    EXPECT_NE(added.reason.find("cannot be read"), std::string::npos) << added.reason;
-    EXPECT_NE(added.reason.find("Permission denied"), std::string::npos) << added.reason;
-    EXPECT_NE(scheduler.removeJob(1).reason.find("Permission denied"), std::string::npos);
-    EXPECT_NE(scheduler.listJobs().status, kSchedulerOk);
+    EXPECT_EQ(add(scheduler, job(0, 1, "sf=A"), why), 0u);
+    EXPECT_NE(why.find("cannot be read"), std::string::npos) << why;
+    EXPECT_NE(why.find("Permission denied"), std::string::npos) << why;
+    why.clear();
+    EXPECT_FALSE(scheduler.removeJob(1, why));
+    EXPECT_NE(why.find("Permission denied"), std::string::npos);
+    std::vector<ScheduledJob> jobs;
+    EXPECT_FALSE(scheduler.listJobs(jobs, why));
     EXPECT_EQ(unreadable.callLog(), (Lines{"-l", "-l", "-l"}));
     EXPECT_EQ(readHostFile(dir / "table"), "0 1 * * * precious\n");
 
     // One that ends without reading what it is given.
     FakeCrontab unwritable(dir, "", "echo \"errors in crontab file, can't install.\" >&2; exit 3");
-    added = schedulerWith({unwritable.path}).NetScheduleJobAdd("", job(0, 1, "sf=A"));
-    EXPECT_NE(added.status, kSchedulerOk);
-    EXPECT_NE(added.reason.find("can't install"), std::string::npos) << added.reason;
-    EXPECT_NE(added.reason.find("exit status 3"), std::string::npos) << added.reason;
+    CronScheduler refusing = schedulerWith({unwritable.path});
+    EXPECT_EQ(add(refusing, job(0, 1, "sf=A"), why), 0u);
+    EXPECT_NE(why.find("can't install"), std::string::npos) << why;
+    EXPECT_NE(why.find("exit status 3"), std::string::npos) << why;
 
-    added = schedulerWith({dir / "no-crontab"}).NetScheduleJobAdd("", job(0, 1, "sf=A"));
-    EXPECT_NE(added.reason.find("no-crontab"), std::string::npos) << added.reason;
+    CronScheduler missing = schedulerWith({dir / "no-crontab"});
+    EXPECT_EQ(add(missing, job(0, 1, "sf=A"), why), 0u);
+    EXPECT_NE(why.find("no-crontab"), std::string::npos) << why;
 }
 
 TEST_F(CronSchedulerTest, ValuesReachTheProgramUnchangedWhenCronRunsTheLine) {
     const std::string bin = dir / "bin dir 'q' $x %y";
     ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);
-    program = {bin + "/quillmark", dir / "prefix \"$HOME\" `id` 50% \\%x\\", "al ice"};
+    const std::string program = bin + "/quillmark";
+    installation = {dir / "prefix \"$HOME\" `id` 50% \\%x\\", "al ice"};
     // Records each start's arguments, NUL-terminated, after their count.
-    writeScript(program.programPath, "{ printf '%s\\0' \"$#\"; for a in \"$@\"; do printf '%s\\0' \"$a\"; done; } "
-                                     ">> \"$(dirname \"$0\")/runs\"\n");
+    writeScript(program,
+                "{ printf '%s\\0' \"$#\"; for a in \"$@\"; do printf '%s\\0' \"$a\"; done; } "
+                ">> \"$(dirname \"$0\")/runs\"\n");
     const std::string weekly = "sf=Mail 'Home' $USERxm=101ps=p%a'ss \"w$HOME` %% \\%x\t$(id) \\bf=/my b/100%.qmk";
     const std::string once = "sf=Outlookxm=1ps=bf=C:\\b.qmk";
     FakeCrontab crontab(dir);
     CronScheduler scheduler = schedulerWith({crontab.path});
-    ASSERT_EQ(scheduler.NetScheduleJobAdd("", job(84600000, 1, weekly)).status, kSchedulerOk);
-    ASSERT_EQ(scheduler.NetScheduleJobAdd("", job(32400000, 0, once)).status, kSchedulerOk);
+    ASSERT_EQ(add(scheduler, job(23 * 60 + 30, 1, weekly, program), why), 1u) << why;
+    ASSERT_EQ(add(scheduler, job(9 * 60, 0, once, program), why), 2u) << why;
 
     for (const std::string& line : linesOf(readHostFile(crontab.table))) {
         ProcessResult run = runProcess({"env", "-i", "HOME=" + dir.path(), "LOGNAME=nobody", "SHELL=/bin/sh",
@@ -160,7 +178,7 @@ TEST_F(CronSchedulerTest, ValuesReachTheProgramUnchangedWhenCronRunsTheLine) {
     const std::string log = readHostFile(bin + "/runs");
     for (size_t start = 0, end; (end = log.find('\0', start)) != std::string::npos; start = end + 1)
         fields.push_back(log.substr(start, end - start));
-    const std::string& prefix = program.prefixPath;
+    const std::string& prefix = installation.prefixPath;
     EXPECT_EQ(fields, (Lines{"5", "--prefix", prefix, "--user", "al ice", weekly,    //
                              "5", "--prefix", prefix, "--user", "al ice", once,      //
                              "2", "--unschedule", "2"}));

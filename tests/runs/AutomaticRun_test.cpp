@@ -7,11 +7,12 @@
 #include <utility>
 
 #include "archive/InfoFile.h"
+#include "frontend/ExitStatus.h"
+#include "frontend/Summaries.h"
 #include "items/DataFileHeader.h"
+#include "jobs/AutomaticBackup.h"
 #include "registry/ModReg.h"
-#include "runs/ExitStatus.h"
-#include "runs/Runs.h"
-#include "runs/Summaries.h"
+#include "runs/MainPresenter.h"
 #include "runs/RunsFixture.h"
 
 namespace qm::test {
@@ -217,7 +218,7 @@ TEST_F(AutomaticRunTest, SelectionPositions) {
     app::Session& s = start(*inst, view);
     auto result = [&](const std::string& selection) {
         const std::string file = out + "/sel.qmk";
-        const jobs::BackupReport report = runs::RunAutomaticBackup(s, "Outlook", selection, "", file);
+        const jobs::BackupReport report = jobs::RunAutomaticBackup(s, {"Outlook", selection, "", file});
         EXPECT_TRUE(report.written) << report.failure;
         std::string stored = parseInfo(sevenZipRead(file, archive::kInfoFileName))["BackupItem"];
         EXPECT_EQ(stored, report.itemResult);
@@ -236,18 +237,18 @@ TEST_F(AutomaticRunTest, SelectionPositions) {
     // Nothing asked for, or a profile that is not there: the last good
     // backup stays.
     const std::string good = readHostFile(out + "/sel.qmk");
-    jobs::BackupReport report = runs::RunAutomaticBackup(s, "Outlook", "000000001111", "", out + "/sel.qmk");
+    jobs::BackupReport report = jobs::RunAutomaticBackup(s, {"Outlook", "000000001111", "", out + "/sel.qmk"});
     EXPECT_FALSE(report.written);
     EXPECT_EQ(report.itemResult, "0000000000");
     EXPECT_FALSE(report.failure.empty());
     EXPECT_EQ(readHostFile(out + "/sel.qmk"), good);
-    report = runs::RunAutomaticBackup(s, "Gone", "10000000", "", out + "/sel.qmk");
+    report = jobs::RunAutomaticBackup(s, {"Gone", "10000000", "", out + "/sel.qmk"});
     EXPECT_FALSE(report.written);
     EXPECT_EQ(report.itemResult, "");  // refused before any part ran
     EXPECT_EQ(report.failure, "the profile Gone is not one of this installation's profiles (Outlook)");
     EXPECT_EQ(readHostFile(out + "/sel.qmk"), good);
 
-    report = runs::RunAutomaticBackup(s, "Outlook", "1", "", out + "/missing/x.qmk");
+    report = jobs::RunAutomaticBackup(s, {"Outlook", "1", "", out + "/missing/x.qmk"});
     EXPECT_FALSE(report.written);
     EXPECT_FALSE(report.failure.empty());
     EXPECT_FALSE(fs::exists(out + "/missing"));
@@ -260,16 +261,16 @@ TEST_F(AutomaticRunTest, AProfileThatIsNotTheInstallationsWritesNothing) {
     FakeView view;
     app::Session& s = start(*inst, view);
     const std::string file = out + "/nightly.qmk";
-    jobs::BackupReport report = runs::RunAutomaticBackup(s, "Outlook", "11111111", "", file);
+    jobs::BackupReport report = jobs::RunAutomaticBackup(s, {"Outlook", "11111111", "", file});
     ASSERT_TRUE(report.written) << report.failure;
-    EXPECT_EQ(runs::ExitStatusOf(report), runs::kExitDone);
+    EXPECT_EQ(frontend::ExitStatusOf(report), frontend::kExitDone);
     const std::string complete = readHostFile(file);
 
     for (const char* typo : {"Outlok", "Outlook ", ""}) {
         SCOPED_TRACE(typo);
-        report = runs::RunAutomaticBackup(s, typo, "11111111", "", file);
+        report = jobs::RunAutomaticBackup(s, {typo, "11111111", "", file});
         EXPECT_FALSE(report.written);
-        EXPECT_EQ(runs::ExitStatusOf(report), runs::kExitFailed);
+        EXPECT_EQ(frontend::ExitStatusOf(report), frontend::kExitFailed);
         for (const auto& part : report.parts) EXPECT_FALSE(part.ran);
         EXPECT_EQ(readHostFile(file), complete);
         EXPECT_TRUE(workFiles(s).empty());
@@ -277,7 +278,7 @@ TEST_F(AutomaticRunTest, AProfileThatIsNotTheInstallationsWritesNothing) {
 
     // The registry ignores letter case in key names; the archive records the
     // profile as the installation spells it.
-    report = runs::RunAutomaticBackup(s, "OUTLOOK", "10000000", "", file);
+    report = jobs::RunAutomaticBackup(s, {"OUTLOOK", "10000000", "", file});
     ASSERT_TRUE(report.written) << report.failure;
     EXPECT_EQ(report.itemResult, "1110000000");
     EXPECT_EQ(parseInfo(sevenZipRead(file, archive::kInfoFileName))["BackupIdentity"], "Outlook");
@@ -288,14 +289,15 @@ TEST_F(AutomaticRunTest, AWrittenArchiveWithAFailedPartIsNotDone) {
     app::Session& s = start(*inst, view);
     removeTree(*inst, inst->made.signaturesFolder);
     const std::string file = out + "/partial.qmk";
-    const jobs::BackupReport report = runs::RunAutomaticBackup(s, "Outlook", "00110000", "", file);
+    const jobs::BackupReport report = jobs::RunAutomaticBackup(s, {"Outlook", "00110000", "", file});
     ASSERT_TRUE(report.written) << report.failure;
     EXPECT_EQ(report.itemResult, "0000010000");
-    EXPECT_EQ(runs::ExitStatusOf(report), runs::kExitPartsFailed);
+    EXPECT_EQ(frontend::ExitStatusOf(report), frontend::kExitPartsFailed);
     // The window's report tells the same.
-    EXPECT_EQ(runs::BackupReportText(report), "The Backup was Completed!\t\t\t\r\n"
-                                              "\r\nBackup Signatures\t\tFail!\t"
-                                              "\r\nBackup Stationeries\t\tsucceeded!\t");
+    EXPECT_EQ(frontend::BackupReportText(report),
+              "The Backup was Completed!\t\t\t\r\n"
+              "\r\nBackup Signatures\t\tFail!\t"
+              "\r\nBackup Stationeries\t\tsucceeded!\t");
 }
 
 TEST_F(AutomaticRunTest, AddressBookAloneOnOutlook2007) {
@@ -312,7 +314,7 @@ TEST_F(AutomaticRunTest, AddressBookAloneOnOutlook2007) {
     s.reg.SetStringValue(i12.made.profiles[0].storeSections[0], "001e6600", pab);
 
     const std::string file = out + "/pab.qmk";
-    const jobs::BackupReport report = runs::RunAutomaticBackup(s, "Outlook", "00001000", "", file);
+    const jobs::BackupReport report = jobs::RunAutomaticBackup(s, {"Outlook", "00001000", "", file});
     ASSERT_TRUE(report.written) << report.failure;
     InfoLines info = parseInfo(sevenZipRead(file, archive::kInfoFileName));
     EXPECT_EQ(info["BackupItem"], "1000001000");

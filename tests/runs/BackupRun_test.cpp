@@ -5,7 +5,8 @@
 
 #include "archive/InfoFile.h"
 #include "items/DataFileHeader.h"
-#include "runs/Runs.h"
+#include "jobs/AutomaticBackup.h"
+#include "runs/MainPresenter.h"
 #include "runs/RunsFixture.h"
 
 namespace qm::test {
@@ -74,7 +75,7 @@ TEST_F(BackupRunTest, ChecksRefuseInOrderAndTouchNothing) {
         view.protect = c.protect;
         view.passwordText = c.pw1;
         view.password2Text = c.pw2;
-        runs::RunBackup(*s, view);
+        main(*s).RunBackup();
         ASSERT_EQ(view.messages.size(), 1u);
         EXPECT_EQ(view.messages[0].text, c.text);
         EXPECT_EQ(view.messages[0].icon, c.icon);
@@ -88,7 +89,7 @@ TEST_F(BackupRunTest, OnlySignatures) {
     aim(target);
     check("00100000");
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s, view);
+    main(*s).RunBackup();
 
     ASSERT_EQ(view.messages.size(), 2u);
     EXPECT_EQ(view.messages[0].text, "The Backup was Completed!\t\t\t\r\n\r\nBackup Signatures\t\tsucceeded!\t");
@@ -123,7 +124,7 @@ TEST_F(BackupRunTest, OnlyPersonalFoldersRunsConfigDataAndRules) {
     aim(target);
     check("10000000");
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s, view);
+    main(*s).RunBackup();
 
     EXPECT_EQ(summary(), "The Backup was Completed!\t\t\t\r\n\r\nBackup Personal Folders\t\tsucceeded!\t");
     InfoLines info = storedInfo();
@@ -152,7 +153,7 @@ TEST_F(BackupRunTest, ADataFileLeftOpenIsStoredAndNamed) {
     aim(target);
     check("10000000");
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s, view);
+    main(*s).RunBackup();
 
     const std::string warning = name + ": not closed cleanly: close Outlook before the backup";
     EXPECT_EQ(summary(), "The Backup was Completed!\t\t\t\r\n\r\nBackup Personal Folders\t\tsucceeded!\t\r\n\r\n" + warning);
@@ -168,7 +169,7 @@ TEST_F(BackupRunTest, AllItemsHeaderAndDiscHandOver) {
     check("11111111");
     view.descriptionText = "Weekly";
     view.answers = {Answer::Ok, Answer::Ok};
-    runs::RunBackup(*s, view);
+    main(*s).RunBackup();
 
     EXPECT_EQ(summary(),
               "The Backup was Completed!\t\t\t\r\n"
@@ -199,7 +200,6 @@ TEST_F(BackupRunTest, AllItemsHeaderAndDiscHandOver) {
     ASSERT_EQ(view.discCalls.size(), 1u);
     EXPECT_EQ(view.discCalls[0].fileTitle, "b.qmk");
     EXPECT_EQ(view.discCalls[0].filePath, s->files.windowsPath(target));
-    EXPECT_TRUE(s->state.DiscFileTitle.empty());
     EXPECT_TRUE(workFiles(*s).empty());
 }
 
@@ -209,8 +209,7 @@ TEST_F(BackupRunTest, ProtectionOnlyWhenChecked) {
     view.protect = true;
     view.passwordText = view.password2Text = "s3cret";
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s, view);
-    EXPECT_EQ(s->state.BackupPassword, "s3cret");
+    main(*s).RunBackup();
     EXPECT_TRUE(sevenZipEncrypted(target));
     EXPECT_TRUE(sevenZipTests(target, "s3cret"));
     EXPECT_FALSE(sevenZipTests(target, "other"));
@@ -223,7 +222,7 @@ TEST_F(BackupRunTest, ProtectionOnlyWhenChecked) {
     view.passwordText = "left";
     view.password2Text = "over";
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s, view);
+    main(*s).RunBackup();
     EXPECT_FALSE(sevenZipEncrypted(target));
     EXPECT_TRUE(sevenZipTests(target));
 }
@@ -233,7 +232,7 @@ TEST_F(BackupRunTest, DescriptionLineBreaksCannotAddLines) {
     check("00100000");
     view.descriptionText = "first\r\nsecond\nBackupItem=1111111111\rBackupIdentity=forged";
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s, view);
+    main(*s).RunBackup();
 
     std::string bytes = sevenZipRead(target, archive::kInfoFileName);
     InfoLines info = parseInfo(bytes);
@@ -258,7 +257,7 @@ TEST_F(BackupRunTest, ReplacesAnOldArchiveOnlyWithACompleteOne) {
     aim(target);
     check("00100000");
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s, view);
+    main(*s).RunBackup();
     EXPECT_EQ(storedInfo()["BackupItem"], "0000100000");
     EXPECT_EQ(hostFiles(dir / "out"), std::vector<std::string>{"b.qmk"});
 }
@@ -272,7 +271,7 @@ TEST_F(BackupRunTest, LostInformationFileLeavesTheOldArchive) {
     view.onYield = [&] {
         if (view.fileLine == "Adding File quillmark.dat") s->files.deleteFile(s->state.InfoFilePath);
     };
-    runs::RunBackup(*s, view);
+    main(*s).RunBackup();
 
     EXPECT_EQ(readHostFile(target), "the old backup");
     EXPECT_EQ(hostFiles(dir / "out"), std::vector<std::string>{"b.qmk"});
@@ -286,7 +285,7 @@ TEST_F(BackupRunTest, LostInformationFileLeavesTheOldArchive) {
 TEST_F(BackupRunTest, MissingTargetFolderFailsWithoutDebris) {
     aim(dir / "missing/b.qmk");
     check("00110000");
-    runs::RunBackup(*s, view);
+    main(*s).RunBackup();
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].text.rfind("The Backup has Failed!\t\t\t\r\n"
                                           "\r\nBackup Signatures\t\tFail!\t"
@@ -310,7 +309,7 @@ TEST_F(BackupRunTest, AnEntryLostDuringTheWriteFailsItsItem) {
         if (view.fileLine == "Adding File quillmark.dat") removeFile(*inst, lost);
     };
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s, view);
+    main(*s).RunBackup();
 
     EXPECT_EQ(summary(), "The Backup was Completed!\t\t\t\r\n"
                          "\r\nBackup Signatures\t\tFail!\t"
@@ -335,7 +334,7 @@ TEST_F(BackupRunTest, TheBusyPanelFollowsTheRun) {
     aim(target);
     check("10100000");
     view.answers = {Answer::Ok, Answer::Cancel};
-    runs::RunBackup(*s, view);
+    main(*s).RunBackup();
     ASSERT_EQ(summary().rfind("The Backup was Completed!", 0), 0u) << summary();
 
     EXPECT_NE(std::find(view.fileLines.begin(), view.fileLines.end(), "Adding File quillmark.dat"), view.fileLines.end());
@@ -344,7 +343,6 @@ TEST_F(BackupRunTest, TheBusyPanelFollowsTheRun) {
     EXPECT_EQ(view.percentLines[view.percentLines.size() - 2], "Write File 100%");
     EXPECT_EQ(view.percentLines.back(), "");  // emptied at the end
     EXPECT_GE(view.yields, 3);
-    EXPECT_FALSE(s->state.ArchiveWritten);  // set by the write, cleared at the end
     const std::vector<std::string> statuses{"Copying Config...", "Copying Data Files (Pst Files)...",
                                             "Copying Rules...", "Copying Signatures..."};
     EXPECT_EQ(view.statusHistory, statuses);

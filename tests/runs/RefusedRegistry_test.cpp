@@ -4,9 +4,10 @@
 #include <algorithm>
 
 #include "items/Parts.h"
+#include "jobs/AutomaticBackup.h"
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/wine/RegServerLock.h"
-#include "runs/Runs.h"
+#include "runs/MainPresenter.h"
 #include "runs/RunsFixture.h"
 #include "support/ServerLockHolder.h"
 
@@ -27,7 +28,7 @@ protected:
         b.state.TargetArchivePath = archive;
         for (auto& box : v.backupItems) box.checked = true;
         v.answers = {app::Answer::Ok, app::Answer::Cancel};
-        runs::RunBackup(b, v);
+        main(b).RunBackup();
         ASSERT_TRUE(fs::exists(archive));
     }
     // Opens the archive on the target and restores personal folders and
@@ -36,10 +37,10 @@ protected:
         FakeView view;
         app::Session& s = start(target, view);
         view.backupFileAnswers = {archive};
-        runs::OpenBackupFile(s, view);
+        main(s).OpenBackupFile();
         view.restoreItems[0].checked = view.restoreItems[4].checked = true;
         view.messages.clear();
-        runs::RunRestore(s, view);
+        main(s).RunRestore();
         return view.messages.empty() ? std::string() : view.messages.back().text;
     }
 
@@ -105,7 +106,7 @@ TEST_F(RefusedRegistry, ARunningWineserverLetsABackupGoOnAndSaysWhatItMeans) {
     view.answers = {app::Answer::Ok, app::Answer::Cancel};
     {
         ServerLockHolder server(lock);
-        runs::RunBackup(s, view);
+        main(s).RunBackup();
     }
     ASSERT_TRUE(fs::exists(target));
     ASSERT_FALSE(view.messages.empty());
@@ -123,7 +124,7 @@ TEST_F(RefusedRegistry, ARunningWineserverLetsABackupGoOnAndSaysWhatItMeans) {
     view.messages.clear();
     view.statusHistory.clear();
     view.answers = {app::Answer::Ok, app::Answer::Cancel};
-    runs::RunBackup(s, view);
+    main(s).RunBackup();
     ASSERT_FALSE(view.messages.empty());
     EXPECT_EQ(view.messages.front().text.find("Wine programs"), std::string::npos);
     std::error_code ec;

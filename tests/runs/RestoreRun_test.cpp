@@ -2,9 +2,11 @@
 #include <filesystem>
 
 #include "archive/InfoFile.h"
+#include "frontend/ExitStatus.h"
+#include "jobs/AutomaticBackup.h"
 #include "jobs/RestoreJob.h"
-#include "runs/ExitStatus.h"
-#include "runs/Runs.h"
+#include "jobs/RestoreRequest.h"
+#include "runs/MainPresenter.h"
 #include "runs/RunsFixture.h"
 
 namespace qm::test {
@@ -59,7 +61,7 @@ protected:
         v.passwordText = v.password2Text = password;
         v.descriptionText = description;
         v.answers = {Answer::Ok, Answer::Cancel};
-        runs::RunBackup(b, v);
+        main(b).RunBackup();
         ASSERT_TRUE(fs::exists(host));
     }
 
@@ -68,7 +70,7 @@ protected:
         view.messages.clear();
         view.backupFileAnswers = {host.empty() ? std::string() : s->files.windowsPath(host)};
         view.passwordAnswers = std::move(passwords);
-        runs::OpenBackupFile(*s, view);
+        main(*s).OpenBackupFile();
     }
     std::string enabledRestoreBoxes() const {
         std::string pattern;
@@ -93,6 +95,8 @@ protected:
     Installation* source = nullptr;
     Installation* target = nullptr;
     std::string plain, locked;
+    bool loaded() { return main(*s).loadedBackup() != nullptr; }
+
     FakeView view;
     app::Session* s = nullptr;
 };
@@ -104,8 +108,8 @@ TEST_F(RestoreRunTest, OpeningShowsFactsDescriptionAndEnablesRecordedItems) {
     EXPECT_EQ(view.backupFileDialogs[0].filter, "Quillmark File (*.qmk)|*.qmk");
     EXPECT_TRUE(view.messages.empty());
     EXPECT_EQ(view.passwordAsked, 0);
-    EXPECT_FALSE(s->state.NoArchiveLoaded);
-    EXPECT_EQ(s->state.ItemFlags, "1111111111");
+    EXPECT_TRUE(loaded());
+    EXPECT_EQ(main(*s).loadedBackup()->flags, "1111111111");
     EXPECT_EQ(enabledRestoreBoxes(), "11111111");
     EXPECT_EQ(view.sourceFileText, s->files.windowsPath(plain));
 
@@ -114,8 +118,8 @@ TEST_F(RestoreRunTest, OpeningShowsFactsDescriptionAndEnablesRecordedItems) {
                                     "\r\nBackup Time:" + info["BackupTime"] + "\r\nProfile:Outlook" +
                                     "\r\nOutlook Version:Outlook 2003");
     EXPECT_EQ(view.backupDescription, "Line one\r\nLine two");
-    EXPECT_EQ(s->state.ItemValues[4], info["BackupSignatures"]);
-    EXPECT_EQ(s->state.ItemValues[0], info["BackupConfig"]);
+    EXPECT_EQ(main(*s).loadedBackup()->values[4], info["BackupSignatures"]);
+    EXPECT_EQ(main(*s).loadedBackup()->values[0], info["BackupConfig"]);
     // The extracted information file is gone again.
     EXPECT_TRUE(workFiles(*s).empty());
 }
@@ -127,7 +131,7 @@ TEST_F(RestoreRunTest, PasswordsAndTheCancelledPrompt) {
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].text, "Incorect Password or Invalid backup file");
     EXPECT_EQ(view.messages[0].icon, Icon::Information);
-    EXPECT_TRUE(s->state.NoArchiveLoaded);
+    EXPECT_FALSE(loaded());
     EXPECT_EQ(enabledRestoreBoxes(), "00000000");
 
     open(locked, {std::string("wrong")});
@@ -135,7 +139,7 @@ TEST_F(RestoreRunTest, PasswordsAndTheCancelledPrompt) {
 
     open(locked, {std::string("pa55")});
     EXPECT_TRUE(view.messages.empty());
-    EXPECT_FALSE(s->state.NoArchiveLoaded);
+    EXPECT_TRUE(loaded());
     EXPECT_EQ(enabledRestoreBoxes(), "11111111");
     EXPECT_EQ(view.backupDescription, "Automatic Backup");
     EXPECT_NE(view.backupFacts.find("\r\nProfile:Outlook\r\n"), std::string::npos);
@@ -148,7 +152,7 @@ TEST_F(RestoreRunTest, PasswordsAndTheCancelledPrompt) {
 
     // The protected entries come out with it.
     checkRestore("00100000");
-    runs::RunRestore(*s, view);
+    main(*s).RunRestore();
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
                                                             "\r\nRestore Signatures\t\t\tsucceeded!\t"});
     for (const auto& sig : source->made.signatureFiles)
@@ -169,12 +173,12 @@ TEST_F(RestoreRunTest, FilesThatAreNoBackups) {
         SCOPED_TRACE(file);
         // A good file first, so that nothing of it can stand in for the bad one.
         open(plain);
-        ASSERT_FALSE(s->state.NoArchiveLoaded);
+        ASSERT_TRUE(loaded());
         open(file);
         ASSERT_EQ(view.messages.size(), 1u);
         EXPECT_EQ(view.messages[0].text, "Invalid backup file");
         EXPECT_EQ(view.messages[0].icon, Icon::Critical);
-        EXPECT_TRUE(s->state.NoArchiveLoaded);
+        EXPECT_FALSE(loaded());
         EXPECT_EQ(enabledRestoreBoxes(), "00000000");
         EXPECT_TRUE(workFiles(*s).empty());
     }
@@ -183,7 +187,7 @@ TEST_F(RestoreRunTest, FilesThatAreNoBackups) {
     open(plain);
     open("");
     EXPECT_TRUE(view.messages.empty());
-    EXPECT_FALSE(s->state.NoArchiveLoaded);
+    EXPECT_TRUE(loaded());
     EXPECT_EQ(enabledRestoreBoxes(), "00000000");
     EXPECT_EQ(view.sourceFileText, "");
 }
@@ -194,7 +198,7 @@ TEST_F(RestoreRunTest, RestoreIntoAnotherProfileOfAnotherInstallation) {
     view.targetText = "Work";
     view.progressHistory.clear();
     view.statusHistory.clear();
-    runs::RunRestore(*s, view);
+    main(*s).RunRestore();
 
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].text, kAllRestored);
@@ -227,14 +231,14 @@ TEST_F(RestoreRunTest, RestoreIntoAnotherProfileOfAnotherInstallation) {
 TEST_F(RestoreRunTest, RefusalsAndTheConfirmation) {
     // Nothing opened yet.
     checkRestore("00100000");
-    runs::RunRestore(*s, view);
+    main(*s).RunRestore();
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].text, "Invalid backup file.");
     EXPECT_EQ(view.messages[0].icon, Icon::Critical);
 
     open(plain);
     checkRestore("00000000");
-    runs::RunRestore(*s, view);
+    main(*s).RunRestore();
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].text, "Please select at least one item.");
     EXPECT_EQ(view.messages[0].icon, Icon::Exclamation);
@@ -247,7 +251,7 @@ TEST_F(RestoreRunTest, RefusalsAndTheConfirmation) {
     checkRestore("00100000");
     view.messages.clear();
     view.answers = {Answer::Cancel};
-    runs::ApplyPressed(*s, view);
+    main(*s).ApplyPressed();
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].text, confirm);
     EXPECT_EQ(view.messages[0].icon, Icon::Information);
@@ -255,21 +259,21 @@ TEST_F(RestoreRunTest, RefusalsAndTheConfirmation) {
 
     view.messages.clear();
     view.answers = {Answer::Ok};
-    runs::ApplyPressed(*s, view);
+    main(*s).ApplyPressed();
     EXPECT_EQ(view.messageTexts(),
               (std::vector<std::string>{confirm, "The Restore was Completed!\t\t\t\r\n"
                                                  "\r\nRestore Signatures\t\t\tsucceeded!\t"}));
 
     // The menu entry restores without asking.
     view.messages.clear();
-    runs::RunRestore(*s, view);
+    main(*s).RunRestore();
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
                                                             "\r\nRestore Signatures\t\t\tsucceeded!\t"});
 
     // On the backup tab the button is the backup run (no target chosen).
     view.tab = app::Tab::Backup;
     view.messages.clear();
-    runs::ApplyPressed(*s, view);
+    main(*s).ApplyPressed();
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Invalid backup file."});
 }
 
@@ -280,7 +284,7 @@ TEST_F(RestoreRunTest, FailedSignaturesAndConfigRules) {
     writeFile(*target, sigs, "in the way");
     open(plain);
     checkRestore("00100000");
-    runs::RunRestore(*s, view);
+    main(*s).RunRestore();
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
                                                             "\r\nRestore Signatures\t\t\tFail!\t"});
 
@@ -288,7 +292,7 @@ TEST_F(RestoreRunTest, FailedSignaturesAndConfigRules) {
     view.messages.clear();
     view.statusHistory.clear();
     checkRestore("01000000");
-    runs::RunRestore(*s, view);
+    main(*s).RunRestore();
     EXPECT_EQ(view.statusHistory,
               (std::vector<std::string>{"Copying Config...", "Copying Accounts...", "Operation complete!"}));
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
@@ -309,35 +313,40 @@ TEST_F(RestoreRunTest, HeldItemsAndHowARestoreEnds) {
     EXPECT_EQ(restorableItems("short"), Items{});
 
     open(plain);
-    ASSERT_EQ(restorableItems(s->state.ItemFlags), (Items{true, true, true, true, true, true, true, true}));
+    ASSERT_EQ(restorableItems(main(*s).loadedBackup()->flags), (Items{true, true, true, true, true, true, true, true}));
     const std::string sigs = target->made.signaturesFolder;
     removeTree(*target, sigs);
     writeFile(*target, sigs, "in the way");
+    const jobs::OpenedBackup& opened = *main(*s).loadedBackup();
     auto restore = [&](const std::string& digits) {
-        jobs::RestoreSettings settings;
-        settings.items = items::selectionFromDigits(digits);
-        settings.targetProfile = [] { return std::string("Work"); };
+        jobs::RestoreRequest request;
+        request.items = items::selectionFromDigits(digits);
+        request.targetProfile = [] { return std::string("Work"); };
         jobs::JobEvents quiet;
-        return runs::ExitStatusOf(jobs::RunRestoreJob(*s, settings, quiet));
+        return frontend::ExitStatusOf(jobs::RunRestoreJob(*s, opened, request, quiet));
     };
-    EXPECT_EQ(restore("00010000"), runs::kExitDone);
-    EXPECT_EQ(restore("00110000"), runs::kExitPartsFailed);
-    EXPECT_EQ(restore("00100000"), runs::kExitFailed);
-    EXPECT_EQ(restore("00000000"), runs::kExitFailed);
+    EXPECT_EQ(restore("00010000"), frontend::kExitDone);
+    EXPECT_EQ(restore("00110000"), frontend::kExitPartsFailed);
+    EXPECT_EQ(restore("00100000"), frontend::kExitFailed);
+    EXPECT_EQ(restore("00000000"), frontend::kExitFailed);
 
     // A typed profile name must be one of the installation's.
     const std::string registry = registryText(*target->platform.registry);
-    jobs::RestoreSettings typed;
+    jobs::RestoreChoices typed;
+    typed.kind = jobs::RunKind::Console;
     typed.items = items::selectionFromDigits("11111111");
     typed.targetProfile = [] { return std::string("Wrok"); };
-    typed.profileTyped = true;
-    jobs::JobEvents quiet;
-    const jobs::RestoreReport refused = jobs::RunRestoreJob(*s, typed, quiet);
-    EXPECT_EQ(refused.failure, "the profile Wrok is not one of this installation's profiles (Home, Work)");
-    EXPECT_EQ(runs::ExitStatusOf(refused), runs::kExitFailed);
+    jobs::RestoreRequest request;
+    jobs::Refusal refusal;
+    EXPECT_FALSE(jobs::BuildRestoreRequest(*s, &opened, typed, request, refusal));
+    EXPECT_EQ(refusal.text, "the profile Wrok is not one of this installation's profiles (Home, Work)");
+    EXPECT_TRUE(refusal.runFailed);
     EXPECT_EQ(registryText(*target->platform.registry), registry);
     typed.targetProfile = [] { return std::string("WORK"); };
-    EXPECT_TRUE(jobs::RunRestoreJob(*s, typed, quiet).failure.empty());
+    ASSERT_TRUE(jobs::BuildRestoreRequest(*s, &opened, typed, request, refusal)) << refusal.text;
+    EXPECT_EQ(request.targetProfile(), "Work");
+    jobs::JobEvents quiet;
+    EXPECT_TRUE(jobs::RunRestoreJob(*s, opened, request, quiet).failure.empty());
 }
 
 }  // namespace
@@ -356,12 +365,12 @@ TEST_F(RestoreRunTest, OnlyTheRecordedPartsOpenAndRun) {
     open(partial);
     EXPECT_TRUE(view.messages.empty());
     EXPECT_EQ(enabledRestoreBoxes(), "10100000");
-    EXPECT_EQ(s->state.ItemValues[1], "gone.pst");
+    EXPECT_EQ(main(*s).loadedBackup()->values[1], "gone.pst");
 
     checkRestore("11111111");  // also boxes the archive does not hold
     view.statusHistory.clear();
     view.progressHistory.clear();
-    runs::RunRestore(*s, view);
+    main(*s).RunRestore();
     EXPECT_EQ(view.statusHistory, (std::vector<std::string>{"Copying Config...", "Copying Data Files (Pst Files)...",
                                                             "Copying Signatures...", "Operation complete!"}));
     // 10 before the steps; then config 0, data files 10, rules 10 and 15,
@@ -384,9 +393,9 @@ TEST_F(RestoreRunTest, AWrongPasswordAfterAGoodOpening) {
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Incorect Password or Invalid backup file"});
     EXPECT_EQ(enabledRestoreBoxes(), "00000000");
     for (const auto& box : view.restoreItems) EXPECT_FALSE(box.checked);
-    EXPECT_FALSE(s->state.NoArchiveLoaded);
+    EXPECT_TRUE(loaded());
     view.messages.clear();
-    runs::RunRestore(*s, view);
+    main(*s).RunRestore();
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Please select at least one item."});
 }
 

@@ -39,7 +39,7 @@ protected:
     jobs::BackupReport backupChanging(const std::function<void()>& change) {
         app::Session s(alice->platform);
         EXPECT_TRUE(app::LoadEnvironment(s));
-        jobs::BackupSettings settings;
+        jobs::BackupRequest settings;
         settings.profile = "Outlook";
         settings.items = items::selectionFromDigits("10100000");
         settings.archivePath = s.files.fromUserPath(file);

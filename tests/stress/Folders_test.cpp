@@ -72,7 +72,7 @@ TEST_F(Folders, AWorkFolderThatVanishesFailsWhatItHeld) {
         }
     } events;
     events.folder = work;
-    jobs::BackupSettings settings;
+    jobs::BackupRequest settings;
     settings.profile = "Outlook";
     settings.items = items::selectionFromDigits("11111111");
     settings.archivePath = s.files.fromUserPath(file);

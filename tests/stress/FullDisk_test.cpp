@@ -103,7 +103,7 @@ protected:
     platform::memory::MemoryFileSystem* files = nullptr;
     FakeView view;
     app::Session* s = nullptr;
-    jobs::BackupSettings settings;
+    jobs::BackupRequest settings;
 };
 
 TEST_F(RefusedWorkWrites, ATemporaryFileThatCannotBeWrittenFailsItsItem) {

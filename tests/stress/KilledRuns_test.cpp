@@ -11,9 +11,11 @@
 #include <functional>
 
 #include "app/Startup.h"
+#include "archive/Zip.h"
 #include "jobs/BackupJob.h"
 #include "jobs/OpenBackup.h"
 #include "jobs/RestoreJob.h"
+#include "jobs/RestoreRequest.h"
 #include "platform/posix/HostFile.h"
 #include "stress/StressFixture.h"
 
@@ -53,7 +55,7 @@ protected:
         const std::string file = backup("b.qmk", "00100000");
         const std::string earlier = readHostFile(file);
         ASSERT_TRUE(killedIn([&](app::Session& s) {
-            jobs::BackupSettings settings;
+            jobs::BackupRequest settings;
             settings.profile = "Outlook";
             settings.items = items::selectionFromDigits("11111111");
             settings.archivePath = s.files.fromUserPath(file);
@@ -94,16 +96,15 @@ TEST_F(KilledRuns, WhileARestoreSavesTheRegistry) {
         jobs::JobEvents quiet;
         const auto opened = jobs::OpenBackupJob(s, s.files.fromUserPath(file), "", quiet);
         if (opened.outcome != jobs::OpenOutcome::Opened) _exit(3);
-        jobs::KeepOpenedBackup(s, opened);
         // The first registry file about to be put in place.
         platform::posix::beforeRenameHook() = [](const std::string& part) {
             if (part.find(".reg.qmpart-") != std::string::npos) raise(SIGKILL);
             return true;
         };
-        jobs::RestoreSettings settings;
-        settings.items = items::selectionFromDigits("11010100");
-        settings.targetProfile = [] { return std::string("Outlook"); };
-        jobs::RunRestoreJob(s, settings, quiet);
+        jobs::RestoreRequest request;
+        request.items = items::selectionFromDigits("11010100");
+        request.targetProfile = [] { return std::string("Outlook"); };
+        jobs::RunRestoreJob(s, opened, request, quiet);
     }));
     EXPECT_EQ(registryFiles(), registry);
     EXPECT_EQ(partFiles(alice->made.prefix).size(), 1u);
@@ -132,8 +133,9 @@ TEST_F(KilledRuns, AWorkFolderIsPrivateAndGoneWithItsRun) {
         const std::string archive = out + "/x.qmk";
         ASSERT_TRUE(writeZip(archive, {{"entry.txt", "x"}}));
         std::string why;
-        ASSERT_TRUE(s.zip1.OpenArchive(s.files.fromUserPath(archive), why));
-        ASSERT_TRUE(s.zip1.FindEntry("entry.txt").ExtractEntryTo(s.state.WorkFolder, why));
+        archive::Zip zip(s.files);
+        ASSERT_TRUE(zip.OpenArchive(s.files.fromUserPath(archive), why));
+        ASSERT_TRUE(zip.FindEntry("entry.txt").ExtractEntryTo(s.state.WorkFolder, why));
         std::size_t files = 0;
         for (const auto& e : fs::directory_iterator(folder)) {
             ASSERT_EQ(stat(e.path().c_str(), &st), 0);

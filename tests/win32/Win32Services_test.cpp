@@ -15,52 +15,43 @@ using namespace qm::platform;
 TEST_F(Win32Test, AJobIsAddedWithItsExactCommandAndListedAsOurs) {
     const std::string program = "C:\\Program Files\\Quillmark\\quillmark.exe";
     win32::NetScheduler scheduler(program);
+    std::uint32_t number = 0;
+    std::string why;
+    std::vector<ScheduledJob> listed;
     // Without the scheduler's service the call is refused with a reason
     // (Wine would raise an exception inside the call).
     ASSERT_TRUE(stopScheduleService());
-    AtInfo early;
-    early.Command = "\"" + program + "\" sf=Pxm=1ps=bf=C:\\b.qmk";
-    const JobAddResult refused = scheduler.NetScheduleJobAdd("", early);
-    EXPECT_EQ(refused.status, 1062u);  // ERROR_SERVICE_NOT_ACTIVE
-    EXPECT_NE(refused.reason.find("Schedule"), std::string::npos) << refused.reason;
-    EXPECT_EQ(scheduler.listJobs().status, 1062u);
+    const JobSpec early{program, "sf=Pxm=1ps=bf=C:\\b.qmk", 0, kMondayBit, false};
+    EXPECT_FALSE(scheduler.addJob(early, number, why));
+    EXPECT_NE(why.find("Schedule"), std::string::npos) << why;
+    why.clear();
+    EXPECT_FALSE(scheduler.listJobs(listed, why));
+    EXPECT_NE(why.find("Schedule"), std::string::npos) << why;
 
     std::string error;
     ASSERT_TRUE(startScheduleService(error)) << error;
-    AtInfo job;
-    job.JobTime = (2 * 60 + 30) * 60 * 1000;  // 02:30
-    job.DaysOfWeek = kMondayBit | kFridayBit;
-    job.Flags = kJobRunPeriodically;
     // A profile name outside ASCII crosses as UTF-16.
-    job.Command = "\"" + program + "\" sf=Caf\xc3\xa9xm=10100000ps=secretbf=D:\\Backups\\b.qmk";
-    std::string computer;
-    ASSERT_TRUE(platform.system->GetComputerNameA(computer));
-    const JobAddResult added = scheduler.NetScheduleJobAdd(computer, job);
-    ASSERT_EQ(added.status, 0u) << added.reason;
-    EXPECT_GT(added.jobNumber, 0u);
-    EXPECT_EQ(added.reason, "");
+    const std::string arguments = "sf=Caf\xc3\xa9xm=10100000ps=secretbf=D:\\Backups\\b.qmk";
+    const JobSpec job{program, arguments, 2 * 60 + 30, kMondayBit | kFridayBit, false};
+    ASSERT_TRUE(scheduler.addJob(job, number, why)) << why;
+    EXPECT_GT(number, 0u);
 
     // Wine keeps the command only (not the time and the days), so those are
-    // checked on the record above, the command on the scheduler's answer.
-    // Wine's service takes a new job into its list when it sees the job's
-    // file appear, a moment after the add returned.
-    JobListResult listed;
+    // checked on the record (see AtInfo.h), the command on the scheduler's
+    // answer. Wine's service takes a new job into its list when it sees the
+    // job's file appear, a moment after the add returned.
     const ScheduledJob* ours = nullptr;
     for (int attempt = 0; attempt < 50 && !ours; ++attempt) {
         if (attempt) Sleep(100);
-        listed = scheduler.listJobs();
-        ASSERT_EQ(listed.status, 0u) << listed.reason;
-        for (const auto& j : listed.jobs)
-            if (j.jobNumber == added.jobNumber) ours = &j;
+        ASSERT_TRUE(scheduler.listJobs(listed, why)) << why;
+        for (const auto& j : listed)
+            if (j.number == number) ours = &j;
     }
     ASSERT_NE(ours, nullptr);
-    EXPECT_EQ(ours->profile, "Caf\xc3\xa9");
-    EXPECT_EQ(ours->itemDigits, "10100000");
-    EXPECT_TRUE(ours->hasPassword);
-    EXPECT_EQ(ours->targetFile, "D:\\Backups\\b.qmk");
+    EXPECT_EQ(ours->arguments, arguments);
 
     LPBYTE buffer = nullptr;
-    ASSERT_EQ(NetScheduleJobGetInfo(nullptr, added.jobNumber, &buffer), 0u);
+    ASSERT_EQ(NetScheduleJobGetInfo(nullptr, number, &buffer), 0u);
     const auto* info = reinterpret_cast<const AT_INFO*>(buffer);
     EXPECT_EQ(std::wstring(info->Command),
               L"\"C:\\Program Files\\Quillmark\\quillmark.exe\" sf=Caf\u00e9xm=10100000ps=secretbf=D:\\Backups\\b.qmk");
@@ -68,21 +59,20 @@ TEST_F(Win32Test, AJobIsAddedWithItsExactCommandAndListedAsOurs) {
 
     // Another program's job is not ours to list or remove.
     win32::NetScheduler other("C:\\Other\\quillmark.exe");
-    for (const auto& j : other.listJobs().jobs) EXPECT_NE(j.jobNumber, added.jobNumber);
-    EXPECT_EQ(other.removeJob(added.jobNumber).status, kSchedulerJobNotFound);
-    EXPECT_EQ(scheduler.removeJob(added.jobNumber).status, 0u);
-    EXPECT_EQ(scheduler.removeJob(added.jobNumber).status, kSchedulerJobNotFound);
+    ASSERT_TRUE(other.listJobs(listed, why)) << why;
+    for (const auto& j : listed) EXPECT_NE(j.number, number);
+    EXPECT_FALSE(other.removeJob(number, why));
+    EXPECT_TRUE(scheduler.removeJob(number, why)) << why;
+    EXPECT_FALSE(scheduler.removeJob(number, why));
 }
 
 TEST_F(Win32Test, CommandsOfOtherProgramsAreNotReadAsJobs) {
     win32::NetScheduler scheduler("C:\\Q\\quillmark.exe");
-    ScheduledJob job;
-    EXPECT_TRUE(scheduler.readCommand("\"c:\\q\\QUILLMARK.EXE\" sf=Pxm=1ps=bf=C:\\b.qmk", job));
-    EXPECT_EQ(job.profile, "P");
-    EXPECT_FALSE(job.hasPassword);
-    EXPECT_FALSE(scheduler.readCommand("\"C:\\Q\\quillmark.exe2\" sf=Pxm=1ps=bf=C:\\b.qmk", job));
-    EXPECT_FALSE(scheduler.readCommand("C:\\Q\\quillmark.exe sf=Pxm=1ps=bf=C:\\b.qmk", job));
-    EXPECT_FALSE(scheduler.readCommand("\"C:\\Q\\quillmark.exe\" sf=P", job));
+    std::string arguments;
+    EXPECT_TRUE(scheduler.readCommand("\"c:\\q\\QUILLMARK.EXE\" sf=Pxm=1ps=bf=C:\\b.qmk", arguments));
+    EXPECT_EQ(arguments, "sf=Pxm=1ps=bf=C:\\b.qmk");
+    EXPECT_FALSE(scheduler.readCommand("\"C:\\Q\\quillmark.exe2\" sf=Pxm=1ps=bf=C:\\b.qmk", arguments));
+    EXPECT_FALSE(scheduler.readCommand("C:\\Q\\quillmark.exe sf=Pxm=1ps=bf=C:\\b.qmk", arguments));
 }
 
 TEST_F(Win32Test, ShellRefusesWhatIsNotThere) {

@@ -12,17 +12,17 @@
 #include "app/Session.h"
 #include "disc/linux/LinuxDiscEngine.h"
 #include "gui/AboutDialog.h"
+#include "gui/Appearance.h"
 #include "gui/DiscWindow.h"
 #include "gui/EraseDialog.h"
-#include "gui/Appearance.h"
 #include "gui/JobListDialog.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageBoxes.h"
 #include "gui/OptionsDialog.h"
 #include "gui/PasswordDialog.h"
-#include "options/JobCommand.h"
+#include "jobs/AutomaticArguments.h"
+#include "jobs/AutomaticBackup.h"
 #include "platform/OpenPlatform.h"
-#include "runs/Runs.h"
 #include "sample/SampleInstallation.h"
 
 namespace {
@@ -32,30 +32,21 @@ using namespace qm;
 // Two jobs to list, held here: the user's crontab is never touched.
 class ShownJobs : public platform::Scheduler {
 public:
-    platform::JobAddResult NetScheduleJobAdd(const std::string&, const platform::AtInfo&) override { return {}; }
-    platform::JobListResult listJobs() override {
-        platform::JobListResult result;
-        result.status = platform::kSchedulerOk;
-        platform::ScheduledJob nightly;
-        nightly.jobNumber = 1;
-        nightly.JobTime = 23 * 3600000u;
-        nightly.DaysOfWeek = 0x1F;
-        nightly.Flags = platform::kJobRunPeriodically;
-        nightly.profile = "Outlook";
-        nightly.itemDigits = "11111111";
-        nightly.targetFile = "/home/alice/backups/nightly.qmk";
-        nightly.hasPassword = true;
-        platform::ScheduledJob weekly = nightly;
-        weekly.jobNumber = 2;
-        weekly.JobTime = 9 * 3600000u;
-        weekly.DaysOfWeek = 0x40;
-        weekly.itemDigits = "10000000";
-        weekly.targetFile = "/media/usb/weekly.qmk";
-        weekly.hasPassword = false;
-        result.jobs = {nightly, weekly};
-        return result;
+    bool addJob(const platform::JobSpec&, std::uint32_t&, std::string& why) override {
+        why = "the pictures schedule nothing";
+        return false;
     }
-    platform::SchedulerResult removeJob(std::uint32_t) override { return {}; }
+    bool listJobs(std::vector<platform::ScheduledJob>& jobs, std::string&) override {
+        jobs::AutomaticSettings nightly{"Outlook", "11111111", "secret", "/home/alice/backups/nightly.qmk"};
+        jobs::AutomaticSettings weekly{"Outlook", "10000000", "", "/media/usb/weekly.qmk"};
+        jobs = {platform::ScheduledJob{1, 23 * 60, 0x1F, 0, false, jobs::ArgumentText(nightly)},
+                platform::ScheduledJob{2, 9 * 60, 0x40, 0, false, jobs::ArgumentText(weekly)}};
+        return true;
+    }
+    bool removeJob(std::uint32_t, std::string& why) override {
+        why = "the pictures remove nothing";
+        return false;
+    }
 };
 
 bool save(QWidget& window, const QString& folder, const char* name) {
@@ -102,15 +93,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     app::Session session(installation);
-    ShownJobs jobs;
-    gui::GuiContext context(session, jobs, QCoreApplication::applicationDirPath());
+    ShownJobs shownJobs;
+    gui::GuiContext context(session, shownJobs, "/usr/lib/quillmark/quillmark", QCoreApplication::applicationDirPath());
 
     // A backup to open on the restore tab, with a description.
     const std::string archive = (scratch.path() + "/alice.qmk").toStdString();
     {
         app::Session maker(installation);
         app::LoadEnvironment(maker);
-        runs::RunAutomaticBackup(maker, "Outlook", "11111111", "", archive);
+        jobs::RunAutomaticBackup(maker, {"Outlook", "11111111", "", archive});
     }
 
     bool ok = true;
@@ -128,7 +119,7 @@ int main(int argc, char** argv) {
     ok = save(password, out, "password") && ok;
     gui::OptionsDialog optionsWindow(context, &window);
     ok = save(optionsWindow, out, "options") && ok;
-    gui::JobListDialog list(jobs, &window);
+    gui::JobListDialog list(shownJobs, &window);
     ok = save(list, out, "scheduler") && ok;
     gui::AboutDialog about(context, &window);
     ok = save(about, out, "about") && ok;

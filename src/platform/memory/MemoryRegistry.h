@@ -4,13 +4,13 @@
 // purpose (as a running wineserver or missing rights refuse them).
 #include <string>
 
-#include "platform/TreeRegistry.h"
+#include "platform/KeyTreeRegistry.h"
 
 namespace qm::platform::memory {
 
-class MemoryRegistry final : public TreeRegistry {
+class MemoryRegistry final : public KeyTreeRegistry {
 public:
-    using TreeRegistry::TreeRegistry;
+    using KeyTreeRegistry::KeyTreeRegistry;
 
     // From now on every change answers AccessDenied and problem() says why;
     // an empty text allows changes again.

@@ -46,13 +46,6 @@ std::string cronWeekdays(std::uint8_t bits) {
     return field;
 }
 
-std::string cronMonthDays(std::uint32_t bits) {
-    std::string field;
-    for (int day = 1; day <= 31; ++day)
-        if (bits & (1u << (day - 1))) field += (field.empty() ? "" : ",") + std::to_string(day);
-    return field;
-}
-
 // "*" is 0; otherwise each listed day within [low, high] sets its bit.
 template <typename Bit>
 bool readDayField(const std::string& field, int low, int high, Bit bitOf, std::uint32_t& bits) {
@@ -107,24 +100,6 @@ bool shellWords(const std::string& command, std::vector<std::string>& words) {
     }
 }
 
-// The unattended run's reading of its argument text: split at "=", the two
-// characters before each "=" are the next key's name, values by position.
-bool readArguments(const std::string& text, ScheduledJob& job) {
-    std::vector<std::string> pieces;
-    size_t start = 0;
-    for (size_t eq; (eq = text.find('=', start)) != std::string::npos; start = eq + 1)
-        pieces.push_back(text.substr(start, eq - start));
-    pieces.push_back(text.substr(start));
-    if (pieces.size() < 5) return false;
-    for (size_t i = 1; i + 1 < pieces.size(); ++i)
-        pieces[i].erase(pieces[i].size() < 2 ? 0 : pieces[i].size() - 2);
-    job.profile = pieces[1];
-    job.itemDigits = pieces[2];
-    job.hasPassword = !pieces[3].empty();
-    job.targetFile = pieces[4];
-    return true;
-}
-
 }  // namespace
 
 std::string cronShellWord(const std::string& value) {
@@ -140,69 +115,58 @@ std::string cronShellWord(const std::string& value) {
     return word + "'";
 }
 
-bool argumentTextOf(const std::string& command, std::string& arguments) {
-    if (command.size() < 2 || command[0] != '"') return false;
-    size_t close = command.find('"', 1);
-    if (close == std::string::npos || close == 1 || close + 1 >= command.size() || command[close + 1] != ' ')
-        return false;
-    arguments = command.substr(close + 2);
-    return !arguments.empty();
-}
-
-bool cronLineFor(const CronProgram& program, const AtInfo& job, std::uint32_t jobNumber, std::string& line,
-                 std::string& reason) {
-    if (program.programPath.empty() || program.programPath[0] != '/') {
-        reason = "the program's path is not absolute: " + program.programPath;
+bool cronLineFor(const CronInstallation& installation, const JobSpec& job, std::uint32_t jobNumber, std::string& line,
+                 std::string& why) {
+    if (job.program.empty() || job.program[0] != '/') {
+        why = "the program's path is not absolute: " + job.program;
         return false;
     }
-    if (program.prefixPath.empty() || program.prefixPath[0] != '/') {
-        reason = "the Wine prefix's path is not absolute: " + program.prefixPath;
+    if (installation.prefixPath.empty() || installation.prefixPath[0] != '/') {
+        why = "the Wine prefix's path is not absolute: " + installation.prefixPath;
         return false;
     }
-    if (program.wineUser.empty()) {
-        reason = "no Wine user name";
+    if (installation.wineUser.empty()) {
+        why = "no Wine user name";
         return false;
     }
-    if (job.JobTime >= kMillisecondsPerDay || job.JobTime % 60000 != 0) {
-        reason = "the start time is not a minute of the day";
+    if (job.startMinute >= kMinutesPerDay) {
+        why = "the start time is not a minute of the day";
         return false;
     }
-    if ((job.DaysOfMonth >> 31) != 0 || (job.DaysOfWeek & ~kAllWeekdayBits) != 0) {
-        reason = "the job names days that do not exist";
+    if ((job.weekdays & ~kAllWeekdayBits) != 0) {
+        why = "the job names days that do not exist";
         return false;
     }
-    std::string arguments;
-    if (!argumentTextOf(job.Command, arguments)) {
-        reason = "the job's command is not a quoted program path followed by its arguments";
+    if (job.arguments.empty()) {
+        why = "the job has no argument text";
         return false;
     }
-    const std::string* values[] = {&program.programPath, &program.prefixPath, &program.wineUser, &program.codePage,
-                                   &arguments};
+    const std::string* values[] = {&job.program, &installation.prefixPath, &installation.wineUser,
+                                   &installation.codePage, &job.arguments};
     for (const std::string* value : values) {
         if (carriesLineBreak(*value)) {
-            reason = "a value holds a line break, which a crontab line cannot carry";
+            why = "a value holds a line break, which a crontab line cannot carry";
             return false;
         }
     }
 
-    const bool once = !(job.Flags & kJobRunPeriodically) || (job.DaysOfMonth == 0 && job.DaysOfWeek == 0);
+    const bool once = job.once || job.weekdays == 0;
     const std::string number = std::to_string(jobNumber);
-    std::string command = cronShellWord(program.programPath) + " --prefix " + cronShellWord(program.prefixPath) +
-                          " --user " + cronShellWord(program.wineUser) +
-                          (program.codePage.empty() ? "" : " --code-page " + cronShellWord(program.codePage)) + " " +
-                          cronShellWord(arguments);
-    if (once) command += "; " + cronShellWord(program.programPath) + " --unschedule " + number;
+    std::string command =
+        cronShellWord(job.program) + " --prefix " + cronShellWord(installation.prefixPath) + " --user " +
+        cronShellWord(installation.wineUser) +
+        (installation.codePage.empty() ? "" : " --code-page " + cronShellWord(installation.codePage)) + " " +
+        cronShellWord(job.arguments);
+    if (once) command += "; " + cronShellWord(job.program) + " --unschedule " + number;
     command += kMarker + number;
     if (command.size() > kMaxCronCommand) {
-        reason = "the job's command line is " + std::to_string(command.size()) +
-                 " characters long, more than cron takes (" + std::to_string(kMaxCronCommand) + ")";
+        why = "the job's command line is " + std::to_string(command.size()) +
+              " characters long, more than cron takes (" + std::to_string(kMaxCronCommand) + ")";
         return false;
     }
 
-    const std::uint32_t minutes = job.JobTime / 60000;
-    const std::string monthDays = job.DaysOfMonth ? cronMonthDays(job.DaysOfMonth) : "*";
-    const std::string weekdays = job.DaysOfWeek ? cronWeekdays(job.DaysOfWeek) : "*";
-    line = std::to_string(minutes % 60) + " " + std::to_string(minutes / 60) + " " + monthDays + " * " + weekdays +
+    const std::string weekdays = once ? "*" : cronWeekdays(job.weekdays);
+    line = std::to_string(job.startMinute % 60) + " " + std::to_string(job.startMinute / 60) + " * * " + weekdays +
            " " + command;
     return true;
 }
@@ -231,14 +195,15 @@ std::optional<ScheduledJob> parseCronLine(const std::string& line) {
     if (!minute || !hour || *minute > 59 || *hour > 23 || fields[3] != "*") return std::nullopt;
 
     ScheduledJob job;
-    job.jobNumber = *number;
-    job.JobTime = (*hour * 60 + *minute) * 60000;
+    job.number = *number;
+    job.startMinute = *hour * 60 + *minute;
     std::uint32_t weekdays = 0;
-    if (!readDayField(fields[2], 1, 31, [](int day) { return 1u << (day - 1); }, job.DaysOfMonth) ||
-        !readDayField(fields[4], 0, 7, [](int day) { return day % 7 == 0 ? kSundayBit : 1u << (day - 1); },
-                      weekdays))
+    if (!readDayField(
+            fields[2], 1, 31, [](int day) { return 1u << (day - 1); }, job.monthDays) ||
+        !readDayField(
+            fields[4], 0, 7, [](int day) { return day % 7 == 0 ? kSundayBit : 1u << (day - 1); }, weekdays))
         return std::nullopt;
-    job.DaysOfWeek = static_cast<std::uint8_t>(weekdays);
+    job.weekdays = static_cast<std::uint8_t>(weekdays);
 
     std::vector<std::string> words;
     if (!shellWords(line.substr(i), words)) return std::nullopt;
@@ -249,8 +214,8 @@ std::optional<ScheduledJob> parseCronLine(const std::string& line) {
     if (once && (words[6] != ";" || words[7] != words[0] || words[8] != "--unschedule" ||
                  readNumber(words[9]) != number))
         return std::nullopt;
-    job.Flags = once ? 0 : kJobRunPeriodically;
-    if (!readArguments(words[5], job)) return std::nullopt;
+    job.once = once;
+    job.arguments = words[5];
     return job;
 }
 

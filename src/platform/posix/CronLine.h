@@ -21,10 +21,10 @@
 
 namespace qm::platform::posix {
 
-// What every job line starts: host paths and Wine's user name.
-struct CronProgram {
-    std::string programPath;  // absolute
-    std::string prefixPath;   // absolute
+// The installation every job line names: the Wine prefix (an absolute host
+// path), Wine's user name and the code page chosen for it.
+struct CronInstallation {
+    std::string prefixPath;
     std::string wineUser;
     std::string codePage = {};  // empty: the prefix's own
 };
@@ -38,14 +38,11 @@ inline constexpr std::size_t kMaxCronCommand = 998;
 // them as "\%".
 std::string cronShellWord(const std::string& value);
 
-// The argument text of a job command: what follows the quoted program path
-// and one blank. False when the command is not in that form.
-bool argumentTextOf(const std::string& command, std::string& arguments);
-
-// The crontab line of `job` under `jobNumber`, or the reason there is none
-// (a value no crontab line can carry, a time or day cron cannot express).
-bool cronLineFor(const CronProgram& program, const AtInfo& job, std::uint32_t jobNumber, std::string& line,
-                 std::string& reason);
+// The crontab line of `job` under `jobNumber` (the job's program an
+// absolute host path), or the reason there is none (a value no crontab line
+// can carry, a time cron cannot express).
+bool cronLineFor(const CronInstallation& installation, const JobSpec& job, std::uint32_t jobNumber, std::string& line,
+                 std::string& why);
 
 // The job number of a line this scheduler wrote, whether or not the rest of
 // the line still reads; nullopt for every other line, comment lines included.
@@ -55,7 +52,7 @@ std::optional<std::uint32_t> markedJobNumber(const std::string& line);
 std::optional<std::uint32_t> anyMarkedJobNumber(const std::string& line);
 
 // A line this scheduler wrote, read back; nullopt when it is not one or no
-// longer reads as one. The password is not kept.
+// longer reads as one.
 std::optional<ScheduledJob> parseCronLine(const std::string& line);
 
 }  // namespace qm::platform::posix

@@ -33,10 +33,8 @@ std::string failureOf(const ProcessResult& run) {
 
 }  // namespace
 
-CronScheduler::CronScheduler(std::string programPath, std::string prefixPath, std::string wineUser,
-                             std::vector<std::string> crontabCommand)
-    : program_{std::move(programPath), std::move(prefixPath), std::move(wineUser)},
-      crontab_(std::move(crontabCommand)) {
+CronScheduler::CronScheduler(std::string prefixPath, std::string wineUser, std::vector<std::string> crontabCommand)
+    : installation_{std::move(prefixPath), std::move(wineUser)}, crontab_(std::move(crontabCommand)) {
     if (crontab_.empty()) crontab_.push_back("crontab");
 }
 
@@ -46,7 +44,7 @@ std::string CronScheduler::commandText(const std::string& argument) const {
     return text + argument;
 }
 
-bool CronScheduler::readCrontab(std::vector<std::string>& lines, std::string& reason) const {
+bool CronScheduler::readCrontab(std::vector<std::string>& lines, std::string& why) const {
     std::vector<std::string> argv = crontab_;
     argv.push_back("-l");
     ProcessResult run = runProcess(argv, "");
@@ -59,74 +57,60 @@ bool CronScheduler::readCrontab(std::vector<std::string>& lines, std::string& re
         lines.clear();
         return true;
     }
-    reason = "the crontab cannot be read: " + commandText("-l") + ": " + failureOf(run);
+    why = "the crontab cannot be read: " + commandText("-l") + ": " + failureOf(run);
     return false;
 }
 
-bool CronScheduler::writeCrontab(const std::vector<std::string>& lines, std::string& reason) const {
+bool CronScheduler::writeCrontab(const std::vector<std::string>& lines, std::string& why) const {
     std::string text;
     for (const auto& line : lines) text += line + "\n";
     std::vector<std::string> argv = crontab_;
     argv.push_back("-");
     ProcessResult run = runProcess(argv, text);
     if (run.started && run.exitStatus == 0) return true;
-    reason = "the crontab cannot be written: " + commandText("-") + ": " + failureOf(run);
+    why = "the crontab cannot be written: " + commandText("-") + ": " + failureOf(run);
     return false;
 }
 
-JobAddResult CronScheduler::NetScheduleJobAdd(const std::string& /*serverName*/, const AtInfo& job) {
-    JobAddResult result;
+bool CronScheduler::addJob(const JobSpec& job, std::uint32_t& number, std::string& why) {
     std::string line;
     // Checked before the crontab is read, so a job no line can carry is
     // refused the same way whatever the crontab holds.
-    if (!cronLineFor(program_, job, 1, line, result.reason)) {
-        result.status = kSchedulerInvalidParameter;
-        return result;
-    }
+    if (!cronLineFor(installation_, job, 1, line, why)) return false;
     std::vector<std::string> lines;
-    if (!readCrontab(lines, result.reason)) return result;
+    if (!readCrontab(lines, why)) return false;
 
     std::uint32_t highest = 0;
     for (const auto& existing : lines)
-        if (auto number = anyMarkedJobNumber(existing)) highest = std::max(highest, *number);
-    const std::uint32_t number = highest + 1;
-    if (!cronLineFor(program_, job, number, line, result.reason)) {
-        result.status = kSchedulerInvalidParameter;
-        return result;
-    }
+        if (auto marked = anyMarkedJobNumber(existing)) highest = std::max(highest, *marked);
+    if (!cronLineFor(installation_, job, highest + 1, line, why)) return false;
     lines.push_back(line);
-    if (!writeCrontab(lines, result.reason)) return result;
-    result.status = kSchedulerOk;
-    result.jobNumber = number;
-    return result;
+    if (!writeCrontab(lines, why)) return false;
+    number = highest + 1;
+    return true;
 }
 
-JobListResult CronScheduler::listJobs() {
-    JobListResult result;
+bool CronScheduler::listJobs(std::vector<ScheduledJob>& jobs, std::string& why) {
     std::vector<std::string> lines;
-    if (!readCrontab(lines, result.reason)) return result;
+    if (!readCrontab(lines, why)) return false;
+    jobs.clear();
     for (const auto& line : lines)
-        if (auto job = parseCronLine(line)) result.jobs.push_back(*job);
-    std::stable_sort(result.jobs.begin(), result.jobs.end(),
-                     [](const ScheduledJob& a, const ScheduledJob& b) { return a.jobNumber < b.jobNumber; });
-    result.status = kSchedulerOk;
-    return result;
+        if (auto job = parseCronLine(line)) jobs.push_back(*job);
+    std::stable_sort(jobs.begin(), jobs.end(),
+                     [](const ScheduledJob& a, const ScheduledJob& b) { return a.number < b.number; });
+    return true;
 }
 
-SchedulerResult CronScheduler::removeJob(std::uint32_t jobNumber) {
-    SchedulerResult result;
+bool CronScheduler::removeJob(std::uint32_t number, std::string& why) {
     std::vector<std::string> lines;
-    if (!readCrontab(lines, result.reason)) return result;
+    if (!readCrontab(lines, why)) return false;
     auto kept = lines;
-    std::erase_if(kept, [jobNumber](const std::string& line) { return markedJobNumber(line) == jobNumber; });
+    std::erase_if(kept, [number](const std::string& line) { return markedJobNumber(line) == number; });
     if (kept.size() == lines.size()) {
-        result.status = kSchedulerJobNotFound;
-        result.reason = "there is no scheduled job " + std::to_string(jobNumber);
-        return result;
+        why = "there is no scheduled job " + std::to_string(number);
+        return false;
     }
-    if (!writeCrontab(kept, result.reason)) return result;
-    result.status = kSchedulerOk;
-    return result;
+    return writeCrontab(kept, why);
 }
 
 }  // namespace qm::platform::posix

@@ -12,27 +12,25 @@ namespace qm::platform::posix {
 
 class CronScheduler : public Scheduler {
 public:
-    // The job lines run `programPath` with `--prefix prefixPath --user
-    // wineUser` (absolute host paths). `crontabCommand` reaches the crontab:
-    // with "-l" it lists it, with "-" it installs its standard input, e.g.
-    // {"crontab", "-u", "alice"}.
-    CronScheduler(std::string programPath, std::string prefixPath, std::string wineUser,
-                  std::vector<std::string> crontabCommand = {"crontab"});
+    // The job lines run their program with `--prefix prefixPath --user
+    // wineUser` (an absolute host path). `crontabCommand` reaches the
+    // crontab: with "-l" it lists it, with "-" it installs its standard
+    // input, e.g. {"crontab", "-u", "alice"}.
+    CronScheduler(std::string prefixPath, std::string wineUser, std::vector<std::string> crontabCommand = {"crontab"});
     // The code page the job lines give the program (empty: none).
-    void setCodePage(std::string codePage) { program_.codePage = std::move(codePage); }
+    void setCodePage(std::string codePage) { installation_.codePage = std::move(codePage); }
 
-    // The server name is not used: the job goes into this user's crontab.
-    JobAddResult NetScheduleJobAdd(const std::string& serverName, const AtInfo& job) override;
-    JobListResult listJobs() override;
-    SchedulerResult removeJob(std::uint32_t jobNumber) override;
+    bool addJob(const JobSpec& job, std::uint32_t& number, std::string& why) override;
+    bool listJobs(std::vector<ScheduledJob>& jobs, std::string& why) override;
+    bool removeJob(std::uint32_t number, std::string& why) override;
 
 private:
     // The crontab's lines; none when the user has no crontab yet.
-    bool readCrontab(std::vector<std::string>& lines, std::string& reason) const;
-    bool writeCrontab(const std::vector<std::string>& lines, std::string& reason) const;
+    bool readCrontab(std::vector<std::string>& lines, std::string& why) const;
+    bool writeCrontab(const std::vector<std::string>& lines, std::string& why) const;
     std::string commandText(const std::string& argument) const;
 
-    CronProgram program_;
+    CronInstallation installation_;
     std::vector<std::string> crontab_;
 };
 

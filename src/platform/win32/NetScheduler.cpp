@@ -6,6 +6,7 @@
 
 #include <cwctype>
 
+#include "platform/AtInfo.h"
 #include "platform/win32/Utf16.h"
 
 namespace qm::platform::win32 {
@@ -50,105 +51,77 @@ bool sameTextIgnoringCase(const std::wstring& a, const std::wstring& b) {
 
 NetScheduler::NetScheduler(std::string programPath) : program_(ansiToUtf8(programPath)) {}
 
-JobAddResult NetScheduler::NetScheduleJobAdd(const std::string& serverName, const AtInfo& job) {
-    JobAddResult result;
-    if (!serviceRunning(result.reason)) {
-        result.status = ERROR_SERVICE_NOT_ACTIVE;
-        return result;
-    }
-    std::wstring command = wide(job.Command);
-    const std::wstring server = wide(serverName);
+bool NetScheduler::addJob(const JobSpec& job, std::uint32_t& number, std::string& why) {
+    if (!serviceRunning(why)) return false;
+    const AtInfo made = atInfoFor(job);
+    std::wstring command = wide(made.Command);
+    // The computer's own name, as start-up finds it.
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof name;
+    const std::wstring server = GetComputerNameA(name, &size) ? wide(ansiToUtf8(std::string(name, size))) : L"";
     AT_INFO record{};
-    record.JobTime = job.JobTime;
-    record.DaysOfMonth = job.DaysOfMonth;
-    record.DaysOfWeek = job.DaysOfWeek;
-    record.Flags = job.Flags;
+    record.JobTime = made.JobTime;
+    record.DaysOfMonth = made.DaysOfMonth;
+    record.DaysOfWeek = made.DaysOfWeek;
+    record.Flags = made.Flags;
     record.Command = command.data();
     DWORD id = 0;
-    const NET_API_STATUS status =
-        ::NetScheduleJobAdd(serverOrLocal(server), reinterpret_cast<LPBYTE>(&record), &id);
-    result.status = status;
-    if (status == NERR_Success)
-        result.jobNumber = id;
-    else
-        result.reason = "the job scheduler refused the job (" + std::to_string(status) + ")";
-    return result;
-}
-
-bool NetScheduler::readCommand(const std::string& command, ScheduledJob& job) const {
-    const std::string quoted = "\"" + program_ + "\" ";
-    if (command.size() < quoted.size() || !sameTextIgnoringCase(wide(command.substr(0, quoted.size())), wide(quoted)))
+    const NET_API_STATUS status = ::NetScheduleJobAdd(serverOrLocal(server), reinterpret_cast<LPBYTE>(&record), &id);
+    if (status != NERR_Success) {
+        why = "the job scheduler refused the job (" + std::to_string(status) + ")";
         return false;
-    // Pieces between "=" signs; all but the last lose the next key's name.
-    std::vector<std::string> pieces;
-    const std::string text = command.substr(quoted.size());
-    std::size_t start = 0;
-    for (;;) {
-        const auto eq = text.find('=', start);
-        pieces.push_back(text.substr(start, eq == std::string::npos ? std::string::npos : eq - start));
-        if (eq == std::string::npos) break;
-        start = eq + 1;
     }
-    if (pieces.size() < 5) return false;
-    for (std::size_t i = 1; i + 1 < pieces.size(); ++i)
-        pieces[i] = pieces[i].size() >= 2 ? pieces[i].substr(0, pieces[i].size() - 2) : std::string();
-    job.profile = pieces[1];
-    job.itemDigits = pieces[2];
-    job.hasPassword = !pieces[3].empty();
-    job.targetFile = pieces[4];
+    number = id;
     return true;
 }
 
-JobListResult NetScheduler::listJobs() {
-    JobListResult result;
-    if (!serviceRunning(result.reason)) {
-        result.status = ERROR_SERVICE_NOT_ACTIVE;
-        return result;
-    }
+bool NetScheduler::readCommand(const std::string& command, std::string& arguments) const {
+    const std::string quoted = "\"" + program_ + "\" ";
+    if (command.size() < quoted.size() || !sameTextIgnoringCase(wide(command.substr(0, quoted.size())), wide(quoted)))
+        return false;
+    arguments = command.substr(quoted.size());
+    return true;
+}
+
+bool NetScheduler::listJobs(std::vector<ScheduledJob>& jobs, std::string& why) {
+    if (!serviceRunning(why)) return false;
     LPBYTE buffer = nullptr;
     DWORD read = 0, total = 0, resume = 0;
     const NET_API_STATUS status = NetScheduleJobEnum(nullptr, &buffer, MAX_PREFERRED_LENGTH, &read, &total, &resume);
     if (status != NERR_Success) {
-        result.status = status;
-        result.reason = "the job scheduler cannot list its jobs (" + std::to_string(status) + ")";
+        why = "the job scheduler cannot list its jobs (" + std::to_string(status) + ")";
         if (buffer) NetApiBufferFree(buffer);
-        return result;
+        return false;
     }
+    jobs.clear();
     const auto* entries = reinterpret_cast<const AT_ENUM*>(buffer);
     for (DWORD i = 0; i < read; ++i) {
         ScheduledJob job;
-        if (!readCommand(utf8(entries[i].Command), job)) continue;
-        job.jobNumber = entries[i].JobId;
-        job.JobTime = static_cast<std::uint32_t>(entries[i].JobTime);
-        job.DaysOfMonth = entries[i].DaysOfMonth;
-        job.DaysOfWeek = entries[i].DaysOfWeek;
-        job.Flags = entries[i].Flags;
-        result.jobs.push_back(job);
+        if (!readCommand(utf8(entries[i].Command), job.arguments)) continue;
+        job.number = entries[i].JobId;
+        job.startMinute = static_cast<std::uint32_t>(entries[i].JobTime / 60000);
+        job.monthDays = entries[i].DaysOfMonth;
+        job.weekdays = entries[i].DaysOfWeek;
+        job.once = !(entries[i].Flags & kJobRunPeriodically) || (job.monthDays == 0 && job.weekdays == 0);
+        jobs.push_back(job);
     }
     if (buffer) NetApiBufferFree(buffer);
-    result.status = kSchedulerOk;
-    return result;
+    return true;
 }
 
-SchedulerResult NetScheduler::removeJob(std::uint32_t jobNumber) {
-    SchedulerResult result;
-    const JobListResult ours = listJobs();
-    if (ours.status != kSchedulerOk) {
-        result.status = ours.status;
-        result.reason = ours.reason;
-        return result;
-    }
+bool NetScheduler::removeJob(std::uint32_t number, std::string& why) {
+    std::vector<ScheduledJob> ours;
+    if (!listJobs(ours, why)) return false;
     bool found = false;
-    for (const auto& job : ours.jobs) found = found || job.jobNumber == jobNumber;
+    for (const auto& job : ours) found = found || job.number == number;
     if (!found) {
-        result.status = kSchedulerJobNotFound;
-        result.reason = "there is no job " + std::to_string(jobNumber) + " of this program";
-        return result;
+        why = "there is no job " + std::to_string(number) + " of this program";
+        return false;
     }
-    const NET_API_STATUS status = NetScheduleJobDel(nullptr, jobNumber, jobNumber);
-    result.status = status;
-    if (status != NERR_Success) result.reason = "the job scheduler did not remove the job (" + std::to_string(status) + ")";
-    return result;
+    const NET_API_STATUS status = NetScheduleJobDel(nullptr, number, number);
+    if (status == NERR_Success) return true;
+    why = "the job scheduler did not remove the job (" + std::to_string(status) + ")";
+    return false;
 }
 
 }  // namespace qm::platform::win32

@@ -13,14 +13,15 @@ public:
     // starts with it in quotation marks are this program's.
     explicit NetScheduler(std::string programPath);
 
-    JobAddResult NetScheduleJobAdd(const std::string& serverName, const AtInfo& job) override;
-    JobListResult listJobs() override;
-    SchedulerResult removeJob(std::uint32_t jobNumber) override;
+    // The job goes to this computer's scheduler (its name as start-up finds
+    // it), as an AT_INFO record (see AtInfo.h).
+    bool addJob(const JobSpec& job, std::uint32_t& number, std::string& why) override;
+    bool listJobs(std::vector<ScheduledJob>& jobs, std::string& why) override;
+    bool removeJob(std::uint32_t number, std::string& why) override;
 
-    // The settings of a job's command: what follows the quoted program path,
-    // read by position as the unattended run reads it. False when the
-    // command does not start this program.
-    bool readCommand(const std::string& commandUtf8, ScheduledJob& job) const;
+    // The argument text of a job's command: what follows the quoted program
+    // path. False when the command does not start this program.
+    bool readCommand(const std::string& commandUtf8, std::string& arguments) const;
 
 private:
     std::string program_;  // UTF-8

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/RegistryTree.h"
+#include "platform/KeyTree.h"
 
 namespace qm::platform::wine {
 

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "platform/CodePage.h"
-#include "platform/TreeRegistry.h"
+#include "platform/KeyTreeRegistry.h"
 
 namespace qm::platform::wine {
 
-class WineRegistry : public TreeRegistry {
+class WineRegistry : public KeyTreeRegistry {
 public:
     // Loads the prefix's registry files. With `create`, missing files start
     // as empty registries (a new prefix); otherwise a missing user.reg is an
@@ -25,7 +25,7 @@ public:
     virtual bool flush(std::string& error) = 0;
 
 protected:
-    using TreeRegistry::TreeRegistry;
+    using KeyTreeRegistry::KeyTreeRegistry;
 };
 
 }  // namespace qm::platform::wine

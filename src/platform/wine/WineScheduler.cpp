@@ -6,17 +6,12 @@
 
 namespace qm::platform {
 
-std::unique_ptr<Scheduler> openScheduler(const SchedulerOptions& options, std::string& error) {
-    const std::string program = wine::executablePath();
-    if (program.empty()) {
-        error = "the program cannot tell its own path, which the jobs need";
-        return nullptr;
-    }
+std::unique_ptr<Scheduler> openScheduler(const SchedulerOptions& options, std::string& /*why: never fails*/) {
     const std::string prefix = wine::WinePrefix::locate(options.prefix);
     const std::string user = options.userName.empty() ? wine::hostUserName() : options.userName;
     std::vector<std::string> crontab{"crontab"};
     if (!options.jobsUser.empty()) crontab.insert(crontab.end(), {"-u", options.jobsUser});
-    auto scheduler = std::make_unique<posix::CronScheduler>(program, prefix, user, crontab);
+    auto scheduler = std::make_unique<posix::CronScheduler>(prefix, user, crontab);
     scheduler->setCodePage(options.codePage);
     return scheduler;
 }

@@ -1,0 +1,24 @@
+#include "cli/OpenInstallation.h"
+
+#include "cli/Output.h"
+
+namespace qm::cli {
+
+bool openInstallation(const Arguments& args, bool learn, frontend::Installation& installation) {
+    std::string why;
+    if (!installation.open(args.wine, learn, why)) {
+        message(why);
+        return false;
+    }
+    if (learn && !installation.hasOutlook()) message(frontend::kNoOutlookMessage);
+    return true;
+}
+
+std::unique_ptr<platform::Scheduler> openJobScheduler(const Arguments& args) {
+    std::string why;
+    auto scheduler = frontend::OpenJobScheduler(args.wine, why);
+    if (!scheduler) message(why);
+    return scheduler;
+}
+
+}  // namespace qm::cli

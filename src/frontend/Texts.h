@@ -1,0 +1,35 @@
+#pragma once
+// The texts the windows and the console both show of a run, spelled as the
+// program has always shown them.
+namespace qm::frontend::text {
+
+// The busy panel's status line before a run sets it.
+inline const char* const kPleaseWaiting = "Please Waiting";
+
+// Backup closing messages.
+inline const char* const kBackupCompleted = "The Backup was Completed!";
+// Shown instead when no archive could be written: nothing was backed up.
+inline const char* const kBackupFailed = "The Backup has Failed!";
+inline const char* const kSucceeded = "succeeded!";
+inline const char* const kFail = "Fail!";
+
+// Opening a backup file.
+inline const char* const kWrongPassword = "Incorect Password or Invalid backup file";
+inline const char* const kInvalidBackup = "Invalid backup file";
+inline const char* const kFactComputer = "Computer:";
+inline const char* const kFactUser = "User:";
+inline const char* const kFactTime = "Backup Time:";
+inline const char* const kFactProfile = "Profile:";
+inline const char* const kFactVersion = "Outlook Version:";
+// The password window (frmPwd).
+inline const char* const kPasswordCaption = "Please enter password";
+inline const char* const kPasswordLabel = "Please enter password:";
+
+// Restore run.
+inline const char* const kRestoreConfirm =
+    "Your current Email and News messages will be replaced with the messages from the selected backup file."
+    "\r\n\r\nDo you want to countinue?";
+inline const char* const kOperationComplete = "Operation complete!";
+inline const char* const kRestoreCompleted = "The Restore was Completed!";
+
+}  // namespace qm::frontend::text

@@ -1,0 +1,74 @@
+#include "jobs/BackupRequest.h"
+
+#include "app/Environment.h"
+#include "jobs/Texts.h"
+
+namespace qm::jobs {
+namespace {
+
+bool refuse(Refusal& refusal, const std::string& text, app::Icon icon, bool runFailed = false) {
+    refusal = Refusal{text, icon, runFailed};
+    return false;
+}
+
+}  // namespace
+
+BackupChoices ScheduledChoices(const AutomaticSettings& settings) {
+    BackupChoices choices;
+    choices.kind = RunKind::Scheduled;
+    choices.profile = settings.profile;
+    choices.items = items::selectionFromDigits(settings.selection);
+    choices.target = settings.archivePath;
+    choices.description = text::kAutomaticBackup;
+    choices.protect = !settings.password.empty();
+    choices.password = choices.password2 = settings.password;
+    return choices;
+}
+
+bool BuildBackupRequest(app::Session& s, const BackupChoices& choices, BackupRequest& request, Refusal& refusal) {
+    using app::Icon;
+    BackupRequest made;
+    made.profile = choices.profile;
+    made.items = choices.items;
+    made.description = choices.description;
+    made.unattended = choices.kind != RunKind::Window;
+
+    switch (choices.kind) {
+        case RunKind::Window:
+            if (choices.target.empty()) return refuse(refusal, text::kInvalidTarget, Icon::Exclamation);
+            if (!items::anySelected(choices.items)) return refuse(refusal, text::kSelectOne, Icon::Exclamation);
+            if (choices.protect && choices.password.empty() && choices.password2.empty())
+                return refuse(refusal, text::kEnterPassword, Icon::Critical);
+            if (choices.protect && choices.password != choices.password2)
+                return refuse(refusal, text::kPasswordsDiffer, Icon::Critical);
+            made.archivePath = s.files.fromUserPath(choices.target);
+            break;
+        case RunKind::Console:
+            made.archivePath = s.files.fromUserPath(choices.target);
+            if (made.archivePath.empty()) return refuse(refusal, text::kInvalidTarget, Icon::Exclamation);
+            if (!items::anySelected(choices.items)) return refuse(refusal, text::kSelectOne, Icon::Exclamation);
+            break;
+        case RunKind::Scheduled:
+            // Nothing selected goes on: the run stores nothing, says so, and
+            // keeps the earlier backup.
+            if (choices.profile.empty() || choices.target.empty())
+                return refuse(refusal, kCommandLineEmptyValue, Icon::Critical, true);
+            made.archivePath = s.files.fromUserPath(choices.target);
+            if (made.archivePath.empty())
+                return refuse(refusal, "the backup file path " + choices.target + " cannot be used", Icon::Critical,
+                              true);
+            break;
+    }
+    if (choices.protect) made.password = choices.password;
+
+    if (made.unattended) {
+        const auto listed = app::ListedProfile(s, choices.profile);
+        if (!listed) return refuse(refusal, app::NotListedText(s, choices.profile), Icon::Critical, true);
+        made.profile = *listed;
+        made.available = items::availableItems(s, made.profile);
+    }
+    request = made;
+    return true;
+}
+
+}  // namespace qm::jobs

@@ -1,0 +1,41 @@
+#pragma once
+// The texts of the requests' checks, spelled as the program has always
+// shown them; the windows and the console show the same ones.
+namespace qm::jobs::text {
+
+// A backup's checks, in the backup run's order.
+inline const char* const kInvalidTarget = "Invalid backup file.";
+inline const char* const kSelectOne = "Please select at least one item.";
+inline const char* const kEnterPassword = "Please enter Password!";
+inline const char* const kPasswordsDiffer = "Incorect Password!";
+
+// A restore's checks.
+inline const char* const kNoBackupLoaded = "Invalid backup file.";
+
+// The description the automatic run stores.
+inline const char* const kAutomaticBackup = "Automatic Backup";
+
+// A scheduled backup's checks, in the options window's order.
+inline const char* const kInvalidTargetName = "Invalid backup file name.";
+// The unattended run splits its arguments at "=", so such a value would
+// shift the ones after it: the wrong profile into the wrong file.
+inline const char* const kProfileHasEquals =
+    "The profile name contains \"=\", which a scheduled backup cannot carry. Please rename the profile in Outlook.";
+inline const char* const kPasswordHasEquals =
+    "The password contains \"=\", which a scheduled backup cannot carry. Please choose another password.";
+inline const char* const kTargetHasEquals =
+    "The backup file name contains \"=\", which a scheduled backup cannot carry. Please choose another file.";
+// The unattended run does nothing without a profile.
+inline const char* const kNoProfile = "Please select a profile to backup.";
+inline const char* const kInvalidStartTime = "Invalid start time. Please enter a time of day from 0:00 to 23:59.";
+
+// Scheduling, listing and removing jobs.
+inline const char* const kTaskScheduledBefore = "Task ";
+inline const char* const kTaskScheduledAfter = " has been scheduled.";
+inline const char* const kTaskNotScheduled = "The task could not be scheduled: ";
+inline const char* const kJobsUnreadable = "The scheduled tasks cannot be listed: ";
+inline const char* const kRemoveFailedBefore = "Task ";
+inline const char* const kRemoveFailedAfter = " could not be removed: ";
+inline const char* const kRunsOnce = "Once";
+
+}  // namespace qm::jobs::text

@@ -1,0 +1,100 @@
+#include "options/OptionsPresenter.h"
+
+#include "app/Environment.h"
+#include "app/ViewText.h"
+#include "jobs/ScheduleJob.h"
+#include "options/OptionsTexts.h"
+
+namespace qm::options {
+namespace {
+
+constexpr jobs::Weekday kWeekdays[jobs::kWeekdayCount] = {
+    jobs::Weekday::Monday, jobs::Weekday::Tuesday,  jobs::Weekday::Wednesday, jobs::Weekday::Thursday,
+    jobs::Weekday::Friday, jobs::Weekday::Saturday, jobs::Weekday::Sunday};
+constexpr int kItems = static_cast<int>(items::kItemCount);
+
+}  // namespace
+
+void OptionsPresenter::LoadOptionsWindow() {
+    const app::ViewText ui(s_.codePage);
+    for (const auto& name : s_.state.ProfileNames) view_.addSourceProfile(ui.shown(name));
+    if (!s_.state.ProfileNames.empty()) view_.setSourceProfileText(ui.shown(s_.state.ProfileNames.front()));
+    for (const auto& entry : jobs::StartTimeEntries()) view_.addStartTime(entry);
+    view_.setStartTimeText(jobs::kDefaultStartTime);
+    view_.setTargetFileText(kept_.targetFile);
+    view_.setPasswordBoxesEnabled(view_.protectChecked());
+    // The shown profile's items are offered as a click on it would offer
+    // them, so no item without data can be scheduled.
+    if (!s_.state.ProfileNames.empty()) SourceProfileChanged();
+}
+
+void OptionsPresenter::SourceProfileChanged() {
+    for (int i = 0; i < kItems; ++i) {
+        view_.setBackupItemEnabled(i, true);
+        view_.setBackupItemChecked(i, false);
+    }
+    const std::string profile = view_.sourceProfile();
+    const items::ItemAvailability available =
+        context_.itemAvailability ? context_.itemAvailability(profile)
+                                  : items::availableItems(s_, app::ViewText(s_.codePage).typed(profile));
+    for (int i = 0; i < kItems; ++i)
+        if (!available.enabled[static_cast<std::size_t>(i)]) view_.setBackupItemEnabled(i, false);
+    if (app::OutlookSharedLayout(s_.state.OutlookVersion)) {
+        view_.setBackupItemEnabled(static_cast<int>(items::kAddressBookItem), false);
+        view_.setBackupItemTooltip(static_cast<int>(items::kAddressBookItem), kNoPabTooltip);
+    }
+}
+
+void OptionsPresenter::BrowseTargetFile() {
+    const SaveDialog dialog{kSaveDialogTitle, kSaveDialogFilter, kProposedFileName, true};
+    std::optional<std::string> chosen = view_.chooseTargetFile(dialog);
+    if (!chosen || chosen->empty()) return;
+    kept_.targetFile = *chosen;
+    view_.setTargetFileText(*chosen);
+}
+
+void OptionsPresenter::ProtectClicked() {
+    view_.setPasswordBoxesEnabled(view_.protectChecked());
+    view_.setPassword("");
+    view_.setPassword2("");
+}
+
+void OptionsPresenter::DailyClicked() {
+    const bool daily = view_.dailyChecked();
+    for (jobs::Weekday day : kWeekdays) view_.setWeekdayChecked(day, daily);
+}
+
+jobs::ScheduleChoices OptionsPresenter::ReadScheduleChoices() const {
+    jobs::ScheduleChoices choices;
+    choices.profile = view_.sourceProfile();
+    for (int i = 0; i < kItems; ++i) choices.items[static_cast<std::size_t>(i)] = view_.backupItemChecked(i);
+    choices.targetFile = kept_.targetFile;
+    choices.protect = view_.protectChecked();
+    choices.password = view_.password();
+    choices.password2 = view_.password2();
+    choices.startTime = view_.startTimeText();
+    for (int d = 0; d < jobs::kWeekdayCount; ++d)
+        choices.weekdays[static_cast<std::size_t>(d)] = view_.weekdayChecked(kWeekdays[d]);
+    return choices;
+}
+
+bool OptionsPresenter::AddTaskToScheduler() {
+    jobs::ScheduleRequest request;
+    jobs::Refusal refusal;
+    if (!jobs::BuildScheduleRequest(s_, ReadScheduleChoices(), context_.program, request, refusal)) {
+        view_.showMessage(refusal.text, refusal.icon, app::Buttons::Ok);
+        return false;
+    }
+    std::uint32_t number = 0;
+    std::string why;
+    if (!jobs::AddScheduledBackup(scheduler_, request, number, why)) {
+        view_.showMessage(why, app::Icon::Critical, app::Buttons::Ok);
+        return false;
+    }
+    view_.showMessage(jobs::ScheduledText(number), app::Icon::None, app::Buttons::Ok);
+    return true;
+}
+
+void OptionsPresenter::OpenScheduler() { view_.showScheduledJobs(); }
+
+}  // namespace qm::options
