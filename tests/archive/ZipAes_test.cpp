@@ -1,11 +1,15 @@
 // Protected archives against their peers: the bytes libzip's own encryption
 // writes, 7-Zip and libzip reading ours, ours reading 7-Zip's (AES-128 to
-// -256, stored and deflated, AE-2 without a CRC), every byte authenticated,
-// and the key stream carried across reads of any length.
+// -256, stored and deflated, AE-2 without a CRC), every byte authenticated
+// (also when a restore stages the entry), and the key stream carried across
+// reads of any length.
 #include <zip.h>
 
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "archive/AesFormatCases.h"
@@ -126,6 +130,82 @@ TEST_F(ZipAesTest, ReadsOtherToolsWinZipAesEntries) {
             EXPECT_EQ(reader.TestArchive(), (std::vector<std::string>{"a.pst", "s.txt"}));
         }
     }
+}
+
+// Takes each staged file and puts it in place at once, as a restore's
+// commit would later.
+class PuttingStaging final : public ExtractionStaging {
+public:
+    std::vector<std::string> kept;
+    bool keep(std::unique_ptr<platform::ReplaceStream> file, const std::string& target, std::string& why) override {
+        if (!file->commit()) {
+            why = file->error();
+            return false;
+        }
+        kept.push_back(target);
+        return true;
+    }
+};
+
+// The archive's bytes with the uncompressed size its headers record for
+// `name` changed by `delta` (the local header and the central directory).
+std::string withRecordedSize(std::string bytes, const std::string& name, long delta) {
+    auto patch = [&](std::size_t at) {
+        std::uint32_t size = 0;
+        for (int i = 0; i < 4; ++i)
+            size |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+        size = static_cast<std::uint32_t>(static_cast<long>(size) + delta);
+        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(size >> (8 * i));
+    };
+    for (const auto& [signature, sizeAt, nameAt] :
+         {std::tuple<std::string, std::size_t, std::size_t>{"PK\x03\x04", 22, 30}, {"PK\x01\x02", 24, 46}}) {
+        for (std::size_t at = bytes.find(signature); at != std::string::npos; at = bytes.find(signature, at + 1))
+            if (bytes.compare(at + nameAt, name.size(), name) == 0) patch(at + sizeAt);
+    }
+    return bytes;
+}
+
+TEST_F(ZipAesTest, AStagedProtectedEntryKeepsEveryCheck) {
+    const std::string text = mailLike(2'600'000, 28);
+    ASSERT_TRUE(build({put("big.pst", text)}, "Stage.1")) << why;
+    const std::string sound = readHostFile(archiveHost);
+    std::string raw;
+    const std::string target = win(outHost + "/big.pst");
+
+    // What a restore does with the entry: false with a reason, and then
+    // nothing staged and nothing left beside the target.
+    auto stage = [&](const std::string& bytes, const std::string& password, std::uint64_t maxBytes = UINT64_MAX) {
+        test::writeHostFile(dir / "copy.qmk", bytes);
+        Zip reader(*files);
+        why.clear();
+        if (!reader.OpenArchive(win(dir / "copy.qmk"), why)) return false;
+        reader.setArchivePassword(password);
+        PuttingStaging staging;
+        const bool staged = reader.FindEntry("big.pst").StageEntryAs(target, staging, why, maxBytes);
+        EXPECT_EQ(staging.kept.size(), staged ? 1u : 0u);
+        if (!staged) {
+            EXPECT_FALSE(why.empty());
+            EXPECT_TRUE(test::treeOf(outHost).empty()) << test::treeOf(outHost).front();
+        }
+        return staged;
+    };
+
+    ASSERT_TRUE(stage(sound, "Stage.1")) << why;
+    EXPECT_EQ(readHostFile(outHost + "/big.pst"), text);
+    ASSERT_TRUE(std::filesystem::remove(outHost + "/big.pst"));
+
+    EXPECT_FALSE(stage(sound, "stage.1"));
+    EXPECT_FALSE(stage(sound, "Stage.1", text.size() - 1));
+    EXPECT_NE(why.find("more than"), std::string::npos) << why;
+    // A header that records less than the entry holds: the data stops there.
+    EXPECT_FALSE(stage(withRecordedSize(sound, "big.pst", -4096), "Stage.1"));
+    EXPECT_FALSE(stage(withRecordedSize(sound, "big.pst", 1), "Stage.1"));
+    // A byte of the encrypted data late in the entry, after most of it
+    // was written out: the authentication code refuses it.
+    const std::size_t late = sound.find("PK\x01\x02") - 5000;
+    std::string flipped = sound;
+    flipped[late] = static_cast<char>(flipped[late] ^ 0x01);
+    EXPECT_FALSE(stage(flipped, "Stage.1"));
 }
 
 TEST(WinZipAesTest, TheKeyStreamCarriesOnAcrossPiecesOfAnyLength) {
