@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
         while (!d.complete() && !d.failed()) {
             while (fed < data.size() + (data.empty() ? 1 : 0) && d.wantsInput()) {
                 const std::size_t n = std::min(BlockDeflater::kBlockSize, data.size() - fed);
-                d.push(std::vector<unsigned char>(data.begin() + static_cast<std::ptrdiff_t>(fed),
+                d.push(qm::archive::detail::Bytes(data.begin() + static_cast<std::ptrdiff_t>(fed),
                                                   data.begin() + static_cast<std::ptrdiff_t>(fed + n)),
                        fed + n == data.size());
                 fed += n;

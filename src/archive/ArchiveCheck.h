@@ -19,15 +19,16 @@ using EntryDataSink = std::function<bool(const unsigned char* data, std::size_t 
 using CheckProgress = std::function<bool(std::uint64_t bytes)>;
 
 // Hands the entry's data to `sink`, one piece at a time, on the thread that
-// inflates it: a large entry is inflated on a second thread while libzip
-// decrypts on the caller's. True only when all of it decrypted, inflated and
-// matched its CRC (entries protected with AES may store none; libzip checks
-// their authentication code instead).
+// inflates it: a large entry is inflated on a second thread while its stored
+// data is read and decrypted on the caller's. WinZip AES entries (stored or
+// deflated) are read raw and decrypted and authenticated here in bulk; libzip
+// decrypts any other. True only when all of it decrypted, authenticated,
+// inflated and matched its CRC (AE-2 entries may store none: their
+// authentication code is checked instead).
 bool readEntry(zip_t* archive, zip_uint64_t index, const char* password, const EntryDataSink& sink);
 
-// Reads the entry to its end without keeping its data: decrypted and
-// authenticated, inflated (a large entry on a second thread, beside the
-// decryption), and checked against its size, its stored CRC and, when
+// Reads the entry to its end without keeping its data, as readEntry does:
+// decrypted and authenticated, inflated, and checked against its size, its stored CRC and, when
 // given, `expectedCrc` (the CRC of the data that was compressed).
 bool checkEntry(zip_t* archive, zip_uint64_t index, const char* password, const CheckProgress& progress,
                 std::optional<std::uint32_t> expectedCrc = std::nullopt);

@@ -1,10 +1,10 @@
 #pragma once
 // Deflate on every core. An entry is cut into blocks that are compressed in
-// parallel, each primed with the 32 KiB of data before it, and joined in
-// order into one raw deflate stream: every block but the last ends on a sync
-// flush, so the next one starts on a byte boundary, and the last one ends
-// the stream. The entry's CRC is combined from the blocks' CRCs. Only a few
-// blocks are in flight at a time, so memory does not grow with the entry.
+// parallel, each on its own, and joined in order into one raw deflate
+// stream: every block but the last ends on an empty stored block, so the
+// next one starts on a byte boundary, and the last one ends the stream. The
+// entry's CRC is combined from the blocks' CRCs. Only a few blocks are in
+// flight at a time, so memory does not grow with the entry.
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -13,16 +13,40 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace qm::archive::detail {
+
+// Bytes that are written before they are read: made without zeroing them
+// first, since they are made for every megabyte that goes by.
+template <class T>
+struct UninitializedAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UninitializedAllocator<U>;
+    };
+    UninitializedAllocator() = default;
+    template <class U>
+    UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using Bytes = std::vector<unsigned char, UninitializedAllocator<unsigned char>>;
 
 struct DeflateBlock;
 
 // The threads that compress blocks, shared by the entries of one write.
 class DeflatePool {
 public:
-    // `threads` 0: every block is compressed on the thread that hands it in.
+    // `level`: libdeflate's (1 to 12). `threads` 0: every block is
+    // compressed on the thread that hands it in.
     DeflatePool(int level, unsigned threads);
     ~DeflatePool();
     DeflatePool(const DeflatePool&) = delete;
@@ -65,7 +89,7 @@ public:
     bool wantsInput() const;
     // The next block of the entry (at most kBlockSize bytes); `last` ends
     // the stream. False when the compressor failed (out of memory).
-    bool push(std::vector<unsigned char> input, bool last);
+    bool push(Bytes input, bool last);
     // Waits at most `wait` for the oldest block; true when output can be
     // read or the stream is complete.
     bool waitOutput(std::chrono::milliseconds wait);
@@ -85,7 +109,6 @@ private:
 
     DeflatePool& pool_;
     std::deque<std::shared_ptr<DeflateBlock>> blocks_;
-    std::vector<unsigned char> tail_;  // the last 32 KiB handed in: the next block's dictionary
     std::size_t readOffset_ = 0;       // into the front block's output
     bool ended_ = false;
     bool failed_ = false;

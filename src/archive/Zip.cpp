@@ -1,7 +1,6 @@
 #include "archive/Zip.h"
 
 #include <zip.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cctype>
@@ -17,12 +16,12 @@
 namespace qm::archive {
 namespace {
 
-// Deflate level 4, measured with bench/deflate_levels.cpp on data shaped
-// like a mail store (half text, half attachments), blocks on two cores:
-// output/input 0.6666 for 1.9 s of CPU per 256 MiB. Level 3 takes as long
-// for 0.6687; level 5 takes 3.0 s for 0.6615, level 6 5.0 s for 0.6571;
-// levels 1 and 2 (1.3 s) make more than the 0.672 of `7z a -tzip -mx=1`.
-constexpr int kDeflateLevel = 4;
+// libdeflate's level 1, measured with bench/deflate_levels.cpp on data
+// shaped like a mail store (half text, half attachments, which are stored):
+// output/input 0.6696 for 2.1 s of CPU per 512 MiB, under the 0.6725 of
+// `7z a -tzip -mx=1`. Level 2 makes 0.6610 for 3.7 s, level 4 0.6584 for
+// 4.0 s; zlib's level 4 made 0.6666 for 4.7 s.
+constexpr int kDeflateLevel = 1;
 
 bool isReservedDeviceName(const std::string& name) {
     std::string stem = name.substr(0, name.find('.'));
@@ -180,6 +179,7 @@ Attempt writeOnce(platform::FileSystem& files, const std::string& target, const 
     session.events = events;
     session.pool = &pool;
     session.lastPercent = &lastPercent;
+    session.password = password;
     for (const Source& src : sources) session.total += src.snapshot.size;
     if (session.pollCancel()) {
         result.outcome = Outcome::Cancelled;
@@ -227,9 +227,11 @@ Attempt writeOnce(platform::FileSystem& files, const std::string& target, const 
         }
         written.push_back({src.name, utf8, entrySources.back().get()});
         // The compression method stays libzip's default, so that it takes
-        // the source's deflate data as it is.
+        // the source's deflate data as it is; the encryption method is the
+        // source's own, without a password, so that libzip takes its
+        // encrypted data as it is too and writes the AES extra field.
         const auto idx = static_cast<zip_uint64_t>(index);
-        if (password && zip_file_set_encryption(za, idx, ZIP_EM_AES_256, password->c_str()) != 0) {
+        if (password && zip_file_set_encryption(za, idx, ZIP_EM_AES_256, nullptr) != 0) {
             setupFailed = true;
             break;
         }
@@ -257,6 +259,7 @@ Attempt writeOnce(platform::FileSystem& files, const std::string& target, const 
     } else {
         result.error = std::string("The archive cannot be written: ") + zip_strerror(za);
         if (!sink.error().empty()) result.error += " (" + sink.error() + ")";
+        if (!session.problem.empty()) result.error += " (" + session.problem + ")";
         zip_discard(za);
     }
     if (session.cancelled)

@@ -4,11 +4,15 @@
 // replacement beside its target), and an archive being read.
 #include <zip.h>
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "archive/BlockDeflate.h"
+#include "archive/WinZipAes.h"
 #include "archive/Zip.h"
 #include "platform/FileSystem.h"
 
@@ -35,6 +39,13 @@ struct WriteSession {
     int checkingPercent = -1;
     bool cancelled = false;
     long failedEntry = -1;
+    // Why the write failed where libzip's own error says too little.
+    std::string problem;
+    // Set: every entry is encrypted with it (WinZip AES-256).
+    const std::string* password = nullptr;
+    // Where each entry's salt comes from; the system's random source unless
+    // a check of the format fixes it.
+    std::function<bool(unsigned char* salt, std::size_t size)> makeSalt;
 
     bool pollCancel();
     // Polls only when enough data went by since the last poll.
@@ -50,7 +61,9 @@ private:
 };
 
 // Streams one queued file into libzip as deflate data compressed on the
-// session's threads; libzip stores it as it is (encrypting it when asked).
+// session's threads, encrypted here as it goes out when the session has a
+// password (the salt and verifier first, the authentication code last);
+// libzip stores it as it is and writes the AES extra field itself.
 // The file is checked when its data is asked for and again at its end: a
 // file that changed meanwhile fails the write rather than being stored cut
 // or stretched.
@@ -66,16 +79,22 @@ public:
 
     // Once all of the file was read: its CRC and size.
     bool complete() const { return complete_; }
+    bool encrypted() const { return session_.password != nullptr; }
     std::uint32_t crc() const { return crc_; }
     std::uint64_t size() const { return snapshot_.size; }
 
 private:
     zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command);
     zip_int64_t read(void* data, zip_uint64_t length);
+    // Deflated bytes (0 at the end of the stream, -1 after fail()).
+    zip_int64_t readDeflated(unsigned char* data, std::size_t length);
+    // Derives the entry's keys and lays out its salt and verifier.
+    bool beginEncryption();
     // Reads the next block of the file and hands it to the deflater; 0, or
     // -1 after fail().
     zip_int64_t feed();
     zip_int64_t fail(int zipCode, int systemCode);
+    zip_int64_t failCrypto();
     zip_int64_t cancel();
 
     const platform::FileSystem& files_;
@@ -86,9 +105,17 @@ private:
     std::unique_ptr<platform::ReadStream> file_;
     std::uint64_t remaining_ = 0;
     std::unique_ptr<BlockDeflater> deflater_;
+    bool streamEnded_ = false;
     bool complete_ = false;
     std::uint32_t crc_ = 0;
     std::uint64_t compressedSize_ = 0;
+    // Encryption: the bytes before the data (salt, verifier) and after it
+    // (the code), and how much of each went out.
+    std::unique_ptr<WinZipAes> aes_;
+    std::array<unsigned char, kAesMaxSaltSize + kAesVerifierSize> prefix_{};
+    std::size_t prefixSize_ = 0, prefixSent_ = 0;
+    std::array<unsigned char, kAesCodeSize> suffix_{};
+    std::size_t suffixSize_ = 0, suffixSent_ = 0;
     zip_error_t error_;
 };
 
@@ -119,10 +146,14 @@ private:
     zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command);
     zip_int64_t failWith(int zipCode, const std::string& why);
     bool begin();
+    bool flush();
+
+    static constexpr std::size_t kWriteBuffer = 1u << 20;
 
     platform::FileSystem& files_;
     std::string target_;
     std::unique_ptr<platform::ReplaceStream> part_;
+    std::vector<unsigned char> pending_;  // written by libzip, not yet to the file
     bool finished_ = false;
     std::string error_text_;
     zip_error_t error_;

@@ -48,8 +48,8 @@ std::string deflateThrough(DeflatePool& pool, const std::string& data, BlockDefl
     while (!d.complete()) {
         while (!ended && d.wantsInput()) {
             const std::size_t n = std::min(BlockDeflater::kBlockSize, data.size() - fed);
-            std::vector<unsigned char> block(data.begin() + static_cast<std::ptrdiff_t>(fed),
-                                             data.begin() + static_cast<std::ptrdiff_t>(fed + n));
+            Bytes block(data.begin() + static_cast<std::ptrdiff_t>(fed),
+                        data.begin() + static_cast<std::ptrdiff_t>(fed + n));
             fed += n;
             ended = fed == data.size();
             EXPECT_TRUE(d.push(std::move(block), ended));
@@ -119,7 +119,7 @@ TEST(BlockDeflateTest, ADeflaterLeftMidwayWaitsForItsBlocks) {
         BlockDeflater d(pool);
         for (int i = 0; i < 3 && d.wantsInput(); ++i) {
             const std::string t = text(BlockDeflater::kBlockSize);
-            EXPECT_TRUE(d.push(std::vector<unsigned char>(t.begin(), t.end()), false));
+            EXPECT_TRUE(d.push(Bytes(t.begin(), t.end()), false));
         }
         // Destroyed with blocks queued and running: no crash, no hang.
     }
