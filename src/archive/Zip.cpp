@@ -248,8 +248,10 @@ Attempt writeOnce(platform::FileSystem& files, const std::string& target, const 
             result.error = "The archive cannot be put in place: " + sink.error();
         return result;
     } else {
-        result.error = std::string("The archive cannot be written: ") + zip_strerror(za);
-        if (!sink.error().empty()) result.error += " (" + sink.error() + ")";
+        // The file layer's own reason says more than libzip's code for it
+        // ("Failure to create temporary file: Success").
+        result.error = std::string("The archive cannot be written: ") +
+                       (sink.error().empty() ? std::string(zip_strerror(za)) : sink.error());
         zip_discard(za);
     }
     if (session.cancelled)
@@ -277,8 +279,15 @@ bool Zip::NewArchive(const std::string& archivePath, std::string& why) {
         why = "The archive's folder does not exist: " + archivePath;
         return false;
     }
-    if (files_.stat(archivePath).directory) {
+    const platform::FileInfo there = files_.stat(archivePath);
+    if (there.directory) {
         why = "A folder has the archive's name: " + archivePath;
+        return false;
+    }
+    // A device, FIFO or socket is never replaced by a file (root's
+    // /dev/null would be).
+    if (there.exists && !there.regular) {
+        why = "The archive's name is no regular file but a device, FIFO or socket: " + archivePath;
         return false;
     }
     files_.removeStaleReplacements(archivePath);
@@ -545,13 +554,20 @@ bool Zip::extract(std::int64_t index, const std::string& name, const std::string
     // The header's size is the archive's word only: the data is counted too.
     std::uint64_t written = 0;
     bool over = false;
+    bool unwritten = false;
     const bool ok = detail::readEntry(state_->archive(), idx, password, [&](const unsigned char* data, std::size_t n) {
         written += n;
         if (written > maxBytes) return !(over = true);
-        return part->write(data, n);
+        if (part->write(data, n)) return true;
+        unwritten = true;
+        return false;
     });
     if (!ok) {
-        why = over ? tooLarge : "Cannot extract " + name;
+        // The reason the user can act on: a full disk, or a damaged entry.
+        why = over        ? tooLarge
+              : unwritten ? "Cannot write " + windowsTarget + ": " + part->error()
+                          : "Cannot extract " + name +
+                                ": it does not read back whole (damaged, or protected with another password)";
         part->discard();
         return false;
     }
