@@ -75,6 +75,15 @@ bool WinePrefix::isPrefix(const std::string& hostPath, std::string& why) {
     return true;
 }
 
+bool WinePrefix::ownedByUser(const std::string& hostPath, std::string& why) {
+    // Wine's own check, in its words: the folder, links followed, belongs to
+    // the real user running the program.
+    struct stat st {};
+    if (stat(hostPath.c_str(), &st) != 0 || st.st_uid == getuid()) return true;
+    why = "'" + hostPath + "' is not owned by you";
+    return false;
+}
+
 std::string WinePrefix::driveTarget(char letter) const {
     letter = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
     if (letter < 'a' || letter > 'z') return {};
