@@ -96,6 +96,8 @@ public:
 
     std::string liveWarning() const override { return guard_.runningServer() ? guard_.liveMessage() : std::string(); }
 
+    std::vector<std::string> takeNotices() override { return guard_.takeNotices(); }
+
     bool flush(std::string& error) override { return save(error); }
 
 protected:
