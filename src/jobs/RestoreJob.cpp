@@ -54,7 +54,12 @@ RestoreReport RunRestoreJob(app::Session& s, const OpenedBackup& backup, const R
         r.ran = runs(part, request.items) && flags.size() >= position && flags[position - 1] == '1';
         if (r.ran) {
             events.partStarting(part.part);
-            r.ok = items.restore(part, request.targetProfile ? request.targetProfile() : std::string()).ok;
+            const items::PartOutcome outcome =
+                items.restore(part, request.targetProfile ? request.targetProfile() : std::string());
+            r.ok = outcome.ok;
+            // The reason the item knows (a full disk, a damaged entry, a name
+            // refused) is the one the user reads.
+            r.reason = outcome.reason;
             leftovers.remove();
         }
         events.partFinished(part.part, r.ran);
