@@ -23,6 +23,10 @@ int runUnattended(const Arguments& args) {
         message("no backup written: " + why);
         return frontend::kExitFailed;
     }
+    if (args.password && !settings.password.empty()) {
+        message("no backup written: the argument text gives a password (ps=) and --password-file gives one too");
+        return frontend::kExitFailed;
+    }
     frontend::Installation installation;
     if (!openInstallation(args, true, installation)) return frontend::kExitFailed;
     app::Session& s = installation.session();
@@ -34,6 +38,8 @@ int runUnattended(const Arguments& args) {
         message("no backup written: the command line cannot be read in this installation's code page");
         return frontend::kExitFailed;
     }
+    // A job of this program reads its password from the file it names.
+    if (args.password) settings.password = ui.typed(*args.password);
 
     const jobs::BackupReport report = jobs::RunAutomaticBackup(s, settings);
     for (const auto& notice : report.notices) message(ui.shown(notice));

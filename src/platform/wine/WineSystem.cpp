@@ -13,6 +13,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/RegistryAccess.h"
+#include "platform/posix/StateFolder.h"
 
 namespace qm::platform::wine {
 namespace {
@@ -82,13 +83,6 @@ std::string executableFolder() {
     return exe.empty() ? exe : std::filesystem::path(exe).parent_path().string();
 }
 
-std::string defaultWorkRoot() {
-    // Relative values of XDG variables are to be ignored.
-    if (const char* s = std::getenv("XDG_STATE_HOME"); s && s[0] == '/') return std::string(s) + "/quillmark";
-    std::string home = homeFolder();
-    return home.empty() ? std::string() : home + "/.local/state/quillmark";
-}
-
 }  // namespace
 
 WineSystem::WineSystem(Registry& registry, const WineFileSystem& files, const std::string& userName,
@@ -96,7 +90,7 @@ WineSystem::WineSystem(Registry& registry, const WineFileSystem& files, const st
     : registry_(registry),
       files_(files),
       user_(files.codePage().fromUtf8(userName.empty() ? hostUserName() : userName)),
-      workRoot_(workRoot.empty() ? defaultWorkRoot() : workRoot),
+      workRoot_(workRoot.empty() ? posix::stateFolder() : workRoot),
       programHost_(programFolder.empty() ? executableFolder() : programFolder) {}
 
 std::string WineSystem::computerNameFor(const std::string& hostName) {
