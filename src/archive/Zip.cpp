@@ -290,6 +290,16 @@ bool Zip::NewArchive(const std::string& archivePath, std::string& why) {
         why = "The archive's name is no regular file but a device, FIFO or socket: " + archivePath;
         return false;
     }
+    // What would keep the new archive from replacing the file there (another
+    // user's file, a link, a folder without rights) refuses it now, before
+    // the work rather than after it.
+    std::string refusal;
+    auto probe = files_.createReplacement(archivePath, refusal);
+    if (!probe) {
+        why = "The archive cannot be written: " + refusal;
+        return false;
+    }
+    probe->discard();
     files_.removeStaleReplacements(archivePath);
     state_->building = true;
     state_->target = archivePath;

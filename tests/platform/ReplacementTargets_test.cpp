@@ -222,6 +222,21 @@ TEST_F(ReplacementTargets, LinksAnotherUserMadeOutOfThePrefixAreNotFollowedForHi
     EXPECT_TRUE(files->readFile(user + "Mine\\secret.txt", bytes));
     EXPECT_EQ(replace(user + "Mine\\made.txt"), "");
     EXPECT_EQ(readHostFile(outside + "/private/made.txt"), "new");
+
+    // Into the running user's own home: written, as the user's own folder,
+    // but never read for the one who made the link.
+    const std::string ownHome = dir / "home";
+    fs::create_directories(ownHome + "/private");
+    writeHostFile(ownHome + "/private/key.txt", "mine alone");
+    ::chmod((ownHome + "/private/key.txt").c_str(), 0600);
+    fs::create_symlink(ownHome + "/private", home + "/Home");
+    ASSERT_EQ(::lchown((home + "/Home").c_str(), kNobody, kNobody), 0);
+    const char* savedHome = std::getenv("HOME");
+    const std::string kept = savedHome ? savedHome : "";
+    ::setenv("HOME", ownHome.c_str(), 1);
+    EXPECT_FALSE(files->readFile(user + "Home\\key.txt", bytes));
+    EXPECT_EQ(replace(user + "Home\\made.txt"), "");
+    ::setenv("HOME", kept.c_str(), 1);
 }
 
 TEST(ReplacementNames, CutAtACharacterNeverInsideOne) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 namespace qm::platform::posix {
@@ -95,13 +96,15 @@ bool judge(const std::string& link, const struct stat& ls, const std::string& ta
     if (!inside(link, within) || ls.st_uid == getuid() || ls.st_uid == 0) return true;
     const std::string destination =
         canonical(target.empty() || target[0] == '/' ? target : join(parentOf(link), target));
-    if (inside(destination, within) || ownFolder(destination)) return true;
     const std::string who = userName(ls.st_uid);
     if (use == LinkUse::Write) {
+        if (inside(destination, within) || ownFolder(destination)) return true;
         why = link + " is a link " + who + " made to " + destination +
               ", outside the Wine prefix: it is not followed to write there";
         return false;
     }
+    // Wherever it leads: that user must not read through us what they
+    // could not read themselves.
     if (!readableBy(ls.st_uid, destination)) {
         why = link + " is a link " + who + " made to " + destination + ", which " + who +
               " may not read: it is not followed";
@@ -142,6 +145,19 @@ bool linksAllow(const std::string& hostPath, const std::string& within, LinkUse 
     std::reverse(todo.begin(), todo.end());
     std::string at = "/";
     int links = 0;
+    // Links of other users followed so far: what is read at the end must be
+    // readable by each of them.
+    std::vector<std::pair<std::string, uid_t>> through;
+    auto readableThrough = [&] {
+        if (use != LinkUse::Read) return true;
+        for (const auto& [link, uid] : through) {
+            if (readableBy(uid, at)) continue;
+            why = link + " is a link " + userName(uid) + " made, through which " + at + " would be read, which " +
+                  userName(uid) + " may not read: it is not followed";
+            return false;
+        }
+        return true;
+    };
     while (!todo.empty()) {
         const std::string name = todo.back();
         todo.pop_back();
@@ -153,7 +169,7 @@ bool linksAllow(const std::string& hostPath, const std::string& within, LinkUse 
         const std::string next = join(at, name);
         struct stat ls {};
         // Nothing further exists: no link to follow.
-        if (lstat(next.c_str(), &ls) != 0) return true;
+        if (lstat(next.c_str(), &ls) != 0) return readableThrough();
         if (!S_ISLNK(ls.st_mode) || (todo.empty() && !followLast)) {
             at = next;
             continue;
@@ -164,11 +180,12 @@ bool linksAllow(const std::string& hostPath, const std::string& within, LinkUse 
         const std::string target = fs::read_symlink(next, ec).string();
         if (ec) return true;
         if (!judge(next, ls, target, within, use, why)) return false;
+        if (inside(next, within) && ls.st_uid != getuid() && ls.st_uid != 0) through.emplace_back(next, ls.st_uid);
         if (!target.empty() && target[0] == '/') at = "/";
         std::vector<std::string> more = components(target);
         for (auto it = more.rbegin(); it != more.rend(); ++it) todo.push_back(*it);
     }
-    return true;
+    return readableThrough();
 }
 
 }  // namespace qm::platform::posix

@@ -1,11 +1,11 @@
 #pragma once
 // Symbolic links on the way to a host path, judged before the path is used.
 // A link inside `within` (a Wine prefix) that another user made (neither the
-// running user nor root) and that leads out of `within` and out of the
-// running user's own folders is never followed to write, and followed to
-// read only what that user could read himself: a prefix that is not wholly
-// the running user's must not make the program write or read on another
-// user's behalf.
+// running user nor root) is never followed to write when it leads out of
+// `within` and out of the running user's own folders, and is followed to
+// read only what that user could read himself, wherever it leads: a prefix
+// that is not wholly the running user's must not make the program write or
+// read on another user's behalf.
 #include <string>
 
 namespace qm::platform::posix {
