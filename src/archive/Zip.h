@@ -15,6 +15,10 @@ namespace qm::archive {
 // made beside, and a CR LF.
 inline const char* const kReplacementsNote = "replacing.lst";
 
+// Deflate's best is about 1032 bytes out of one; an entry that claims more
+// of its compressed size is refused before it is read.
+inline constexpr std::uint64_t kMaxInflationRatio = 1100;
+
 class ArchiveEvents {
 public:
     virtual ~ArchiveEvents() = default;
@@ -35,6 +39,17 @@ public:
 
 class Zip;
 
+// Where a restore keeps the files it takes out until it puts them all in
+// place at once: each arrives whole (read to its end and checked) in a new
+// file beside its target, not yet in the target's place.
+class ExtractionStaging {
+public:
+    virtual ~ExtractionStaging() = default;
+    // Takes the new file for `target` (a Windows path); false with the
+    // reason when it cannot be kept.
+    virtual bool keep(std::unique_ptr<platform::ReplaceStream> file, const std::string& target, std::string& why) = 0;
+};
+
 // A handle from FindEntry; invalid when the entry is not in the archive.
 class ZipEntry {
 public:
@@ -46,6 +61,11 @@ public:
     // (checked as it is inflated, whatever its header claims); nothing is
     // left behind then.
     bool ExtractEntryTo(const std::string& folder, std::string& why, std::uint64_t maxBytes = UINT64_MAX) const;
+    // The same checks, the entry written as the file `target` (a Windows
+    // path; its folder must exist) and handed to `staging` instead of being
+    // put in place.
+    bool StageEntryAs(const std::string& target, ExtractionStaging& staging, std::string& why,
+                      std::uint64_t maxBytes = UINT64_MAX) const;
     const std::string& name() const { return name_; }
 
 private:
@@ -113,8 +133,8 @@ public:
 
 private:
     friend class ZipEntry;
-    bool extract(std::int64_t index, const std::string& name, const std::string& folder, std::uint64_t maxBytes,
-                 std::string& why);
+    bool extract(std::int64_t index, const std::string& name, const std::string& target, std::uint64_t maxBytes,
+                 ExtractionStaging* staging, std::string& why);
 
     struct State;
     platform::FileSystem& files_;

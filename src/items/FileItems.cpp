@@ -43,7 +43,7 @@ bool restoreFolder(Context& c, const std::string& folder, Part part) {
     app::Session& s = c.s;
     const auto names = splitNames(recorded(c, part));
     if (!allStayInFolder(names, s.leads()) || !base::absolutePath(folder)) return false;
-    if (!s.files.folderExists(folder) && !s.files.createFolder(folder)) return false;
+    if (!makeFolder(c, folder, false)) return false;
     return extractAll(c, names, folder);
 }
 
@@ -69,8 +69,12 @@ bool Items::RestoreRules(const std::string& profile) {
     // The rules become those of the target profile.
     const std::string target = profile + ".RWZ";
     if (names.size() != 1 || s_.codePage.equalsIgnoreCase(saved, target)) return extractAll(c_, names, folder);
-    // Saved under another profile's name: taken out in the work folder, so
+    // Saved under another profile's name: taken out under the target's, so
     // that the rules file of a profile of that name here stays as it is.
+    if (c_.transaction) {
+        if (!s_.files.folderExists(folder)) return false;
+        return extractAs(c_, saved, base::joinPath(folder, target, s_.leads()));
+    }
     const std::string& work = s_.state.WorkFolder;
     if (!s_.files.folderExists(folder) || !extractAll(c_, names, work)) return false;
     const std::string targetPath = base::joinPath(folder, target, s_.leads());

@@ -35,8 +35,9 @@ public:
     // A backup's items add their files to `archive`, which is being built;
     // a restore's take them from `archive`, opened, with the values the
     // backup recorded.
-    Items(app::Session& session, archive::Zip& archive, const RecordedValues& recorded)
-        : c_{session, archive, recorded, {}, {}}, s_(session) {}
+    Items(app::Session& session, archive::Zip& archive, const RecordedValues& recorded,
+          app::RestoreTransaction* transaction = nullptr)
+        : c_{session, archive, recorded, {}, {}, transaction}, s_(session) {}
 
     // The part's backup or restore operation, with what it met.
     PartOutcome backup(const PartInfo& part, const std::string& profile);

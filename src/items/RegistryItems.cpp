@@ -12,10 +12,11 @@ using namespace detail;
 
 namespace {
 
-// A registry export of a profile, its accounts or its options takes a few
-// hundred kilobytes at most; an archive entry that inflates to more is not
-// taken out (the import would hold it all in memory).
-constexpr std::uint64_t kMaxExportBytes = 64u << 20;
+// A registry export is read whole into memory by the import. A profile, its
+// accounts or its options take a few hundred kilobytes, and a Wine registry
+// file is read only up to 256 MiB: a backup stores no larger export, and a
+// restore takes none larger out of an archive.
+constexpr std::uint64_t kMaxExportBytes = 256ull << 20;
 
 // Exports the tree into a new temporary file of the work folder, adds it
 // and records its bare name. The path stays in `exportFile` so that the run
@@ -28,6 +29,12 @@ bool backupTree(Context& c, const std::string& keyPath, const char* prefix, std:
     // A cut export would be stored as a success, and a later restore would
     // replace the whole tree with the cut one.
     if (!s.reg.ExportKey(keyPath, "", exportFile)) return false;
+    // What a restore would refuse is no backup of the tree.
+    if (const platform::FileInfo made = s.files.stat(exportFile); made.size > kMaxExportBytes) {
+        c.problems.push_back(keyPath + ": its export holds " + std::to_string(made.size) +
+                             " bytes, more than a restore reads (" + std::to_string(kMaxExportBytes) + ")");
+        return false;
+    }
     // An export the archive did not take would be recorded but missing.
     if (!addFile(c, exportFile)) return false;
     return s.SaveINI(partInfo(part).infoKey, base::bareName(exportFile, s.leads()));
@@ -45,11 +52,19 @@ bool restoreTree(Context& c, const std::string& keyPath, Part part) {
     std::string why;
     if (!entry.ExtractEntryTo(s.state.WorkFolder, why, kMaxExportBytes)) {
         c.problems.push_back(name + ": " + why);
+        if (c.transaction) c.transaction->abort("the backup's " + name + ": " + why);
         return false;
     }
     const std::string file = base::joinPath(s.state.WorkFolder, name, s.leads());
     const bool imported = s.reg.ImportKey(keyPath, file);
     s.files.deleteFile(file);
+    // In a restore's transaction a tree that cannot be put back stops it: a
+    // damaged export, or a registry that refuses the change.
+    if (!imported && c.transaction) {
+        const std::string refused = s.reg.registry().problem();
+        c.transaction->abort("the backup's " + name + " cannot be imported into " + keyPath +
+                             (refused.empty() ? "" : ": " + refused));
+    }
     return imported;
 }
 

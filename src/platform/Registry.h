@@ -108,6 +108,28 @@ public:
     // What the registry passed over since the last call and the user should
     // know of (a lock another user placed, ignored), each told once.
     virtual std::vector<std::string> takeNotices() { return {}; }
+
+    // A restore's changes as one transaction. After holdChanges() answered
+    // true, changes stay in memory (no file is written) until
+    // commitHeldChanges() writes each changed registry file once, by atomic
+    // replacement, or dropHeldChanges() forgets them. A registry that cannot
+    // hold them (the live Windows registry) answers false, and each change
+    // is made as its call returns: the caller keeps copies of what it
+    // changes instead. Changes not yet kept are kept first.
+    virtual bool holdChanges(std::string& /*why*/) { return false; }
+    // Makes what the registry files will hold and answers its fingerprint:
+    // a journal keeps it, so that after a crash the fingerprint of the files
+    // on disk (storedFingerprint) tells whether the commit happened. Empty
+    // when nothing would change or the registry keeps no files.
+    virtual bool prepareHeldChanges(std::string& fingerprint, std::string& /*why*/) {
+        fingerprint.clear();
+        return true;
+    }
+    virtual bool commitHeldChanges(std::string& /*why*/) { return true; }
+    virtual void dropHeldChanges() {}
+    // The fingerprint of what the registry's files hold on disk now (the one
+    // file whose replacement commits a restore); empty when it keeps none.
+    virtual std::string storedFingerprint() const { return {}; }
 };
 
 }  // namespace qm::platform
