@@ -152,13 +152,15 @@ bool RestoreTransaction::keep(std::unique_ptr<platform::ReplaceStream> file, con
         return false;
     }
     // Taken out twice: the later one stands.
-    for (auto it = staged_.begin(); it != staged_.end(); ++it) {
-        if (!s_.codePage.equalsIgnoreCase(it->target, target)) continue;
-        if (!it->part.empty()) platform::removeFile(s_.files, inFolder(s_, it->target, it->part));
-        staged_.erase(it);
-        break;
+    const std::u16string key = s_.codePage.foldCase(target);
+    if (auto it = stagedIndex_.find(key); it != stagedIndex_.end()) {
+        Staged& earlier = staged_[it->second];
+        if (!earlier.part.empty()) platform::removeFile(s_.files, inFolder(s_, earlier.target, earlier.part));
+        earlier.part = part;
+    } else {
+        stagedIndex_.emplace(key, staged_.size());
+        staged_.push_back({target, part, "", false, false});
     }
-    staged_.push_back({target, part, "", false, false});
     // Found by the next run should this one be killed before its journal
     // names the file.
     s_.files.appendFile(base::joinPath(s_.state.WorkFolder, kStagedList, s_.leads()), target + "\t" + part + "\r\n");
