@@ -120,6 +120,16 @@ TEST_F(ReplacementTargets, ANewFileIsTheOwnersAloneAReplacedOneKeepsNoMoreThanTh
         EXPECT_EQ(modeOf(t + "/kept.qmk"), k.after) << std::oct << k.before;
         EXPECT_EQ(readHostFile(t + "/kept.qmk"), "new");
     }
+    // The group's rights stay with the group they were given to.
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown((t + "/kept.qmk").c_str(), static_cast<uid_t>(-1), kNobody), 0);
+        ASSERT_EQ(::chmod((t + "/kept.qmk").c_str(), 0640), 0);
+        EXPECT_EQ(replace(files->fromUserPath(t + "/kept.qmk")), "");
+        struct stat st {};
+        ASSERT_EQ(::stat((t + "/kept.qmk").c_str(), &st), 0);
+        EXPECT_EQ(st.st_gid, kNobody);
+        EXPECT_EQ(st.st_mode & 0777, 0640u);
+    }
 }
 
 TEST_F(ReplacementTargets, AnotherUsersFileIsNeverReplaced) {

@@ -236,7 +236,12 @@ bool ReplacementFile::create(const std::string& targetHostPath, bool ownerOnly) 
         }
         file_.fd_ = fd;
         path_ = candidate;
-        if (replaces && (mode & 077) != 0 && ::fchmod(fd, mode) != 0) {
+        // The group's rights are for the group the earlier file had; where
+        // the new one cannot have that group, they go.
+        mode_t kept = mode;
+        if (replaces && (mode & 070) != 0 && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0)
+            kept &= ~static_cast<mode_t>(070);
+        if (replaces && (kept & 077) != 0 && ::fchmod(fd, kept) != 0) {
             error_ = errno;
             what_ = "cannot give " + candidate + " the mode of " + targetHostPath;
             discard();
