@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <random>
 
 #include "base/Text.h"
@@ -231,6 +232,23 @@ bool RestoreTransaction::commit(std::string& why) {
         rollback();
         return false;
     }
+    // One file reached under two names (through a link) is taken once, the
+    // later one standing: moved aside under the first name, it would be
+    // missing under the second.
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> byIdentity;
+    std::vector<bool> superseded(staged_.size(), false);
+    for (std::size_t i = 0; i < staged_.size(); ++i) {
+        const platform::FileInfo there = s_.files.stat(staged_[i].target);
+        if (!there.exists || (there.device == 0 && there.inode == 0)) continue;
+        auto [it, fresh] = byIdentity.try_emplace({there.device, there.inode}, i);
+        if (fresh) continue;
+        Staged& earlier = staged_[it->second];
+        if (!earlier.part.empty()) platform::removeFile(s_.files, inFolder(s_, earlier.target, earlier.part));
+        superseded[it->second] = true;
+        it->second = i;
+    }
+    for (std::size_t i = staged_.size(); i-- > 0;)
+        if (superseded[i]) staged_.erase(staged_.begin() + static_cast<std::ptrdiff_t>(i));
     // Where each replaced file is kept until the end, decided before the
     // journal names it.
     for (auto& f : staged_) {
