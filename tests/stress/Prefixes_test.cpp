@@ -82,9 +82,10 @@ TEST_F(Prefixes, LinksAnotherUserPlantedOutOfThePrefixAreNotFollowed) {
     fs::remove(signatures);
     fs::create_symlink(outside, signatures);
     ASSERT_EQ(::lchown(signatures.c_str(), kNobody, kNobody), 0);
+    // (Found while the restore checks its targets: nothing changes.)
     ran = run("--restore " + shq(file) + " --profile Outlook --items 00110000 --yes");
-    EXPECT_EQ(ran.status, 3) << ran.err;
-    EXPECT_NE(ran.err.find("failed: the signatures could not be restored: "), std::string::npos) << ran.err;
+    EXPECT_EQ(ran.status, 1) << ran.err;
+    EXPECT_NE(ran.err.find("nothing was restored: "), std::string::npos) << ran.err;
     EXPECT_NE(ran.err.find("is a link nobody made to " + outside + ", outside the Wine prefix"), std::string::npos)
         << ran.err;
     EXPECT_EQ(hostFiles(outside), std::vector<std::string>{});
