@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
@@ -137,27 +139,50 @@ bool linkAllows(const std::string& linkPath, const std::string& within, LinkUse 
                  use, why);
 }
 
-bool linksAllow(const std::string& hostPath, const std::string& within, LinkUse use, bool followLast,
-                std::string& why) {
-    if (hostPath.empty() || hostPath[0] != '/') return true;
-    // Names still to walk, the next one last.
-    std::vector<std::string> todo = components(hostPath);
-    std::reverse(todo.begin(), todo.end());
-    std::string at = "/";
-    int links = 0;
-    // Links of other users followed so far: what is read at the end must be
-    // readable by each of them.
+namespace {
+
+// Where the walk to a folder ended: the folder reached, links followed
+// included, and the other users whose links led there.
+struct Reached {
+    std::string at;
     std::vector<std::pair<std::string, uid_t>> through;
-    auto readableThrough = [&] {
-        if (use != LinkUse::Read) return true;
-        for (const auto& [link, uid] : through) {
-            if (readableBy(uid, at)) continue;
-            why = link + " is a link " + userName(uid) + " made, through which " + at + " would be read, which " +
-                  userName(uid) + " may not read: it is not followed";
-            return false;
-        }
-        return true;
+};
+
+// The last folders walked, for a moment: a run reads and writes many files
+// of one folder in a row. (A link swapped between a check and the use that
+// follows it is not caught either way.)
+class RecentFolders {
+public:
+    const Reached* find(const std::string& key) {
+        const auto now = std::chrono::steady_clock::now();
+        for (const Entry& e : entries_)
+            if (e.key == key && now < e.until) return &e.reached;
+        return nullptr;
+    }
+    void keep(const std::string& key, const Reached& reached) {
+        entries_[next_] = {key, reached, std::chrono::steady_clock::now() + kFor};
+        next_ = (next_ + 1) % entries_.size();
+    }
+
+private:
+    static constexpr auto kFor = std::chrono::milliseconds(500);
+    struct Entry {
+        std::string key;
+        Reached reached;
+        std::chrono::steady_clock::time_point until;
     };
+    std::array<Entry, 8> entries_{};
+    std::size_t next_ = 0;
+};
+
+thread_local RecentFolders recentFolders;
+
+// Walks `names` (the next one last) from `reached`. False, with the reason,
+// at a link that may not be followed.
+bool walk(Reached& reached, std::vector<std::string> todo, const std::string& within, LinkUse use, bool followLast,
+          std::string& why) {
+    std::string& at = reached.at;
+    int links = 0;
     while (!todo.empty()) {
         const std::string name = todo.back();
         todo.pop_back();
@@ -169,7 +194,11 @@ bool linksAllow(const std::string& hostPath, const std::string& within, LinkUse 
         const std::string next = join(at, name);
         struct stat ls {};
         // Nothing further exists: no link to follow.
-        if (lstat(next.c_str(), &ls) != 0) return readableThrough();
+        if (lstat(next.c_str(), &ls) != 0) {
+            at = next;
+            for (auto it = todo.rbegin(); it != todo.rend(); ++it) at = join(at, *it);
+            return true;
+        }
         if (!S_ISLNK(ls.st_mode) || (todo.empty() && !followLast)) {
             at = next;
             continue;
@@ -180,12 +209,59 @@ bool linksAllow(const std::string& hostPath, const std::string& within, LinkUse 
         const std::string target = fs::read_symlink(next, ec).string();
         if (ec) return true;
         if (!judge(next, ls, target, within, use, why)) return false;
-        if (inside(next, within) && ls.st_uid != getuid() && ls.st_uid != 0) through.emplace_back(next, ls.st_uid);
+        if (inside(next, within) && ls.st_uid != getuid() && ls.st_uid != 0)
+            reached.through.emplace_back(next, ls.st_uid);
         if (!target.empty() && target[0] == '/') at = "/";
         std::vector<std::string> more = components(target);
         for (auto it = more.rbegin(); it != more.rend(); ++it) todo.push_back(*it);
     }
-    return readableThrough();
+    return true;
+}
+
+}  // namespace
+
+bool linksAllow(const std::string& hostPath, const std::string& within, LinkUse use, bool followLast,
+                std::string& why) {
+    if (hostPath.empty() || hostPath[0] != '/') return true;
+    std::vector<std::string> names = components(hostPath);
+    if (names.empty()) return true;
+    const std::string last = names.back();
+    names.pop_back();
+    std::string folder;
+    for (const auto& n : names) folder += "/" + n;
+    if (folder.empty()) folder = "/";
+
+    // The folder: walked anew, or as it was found a moment ago.
+    const std::string key = std::string(use == LinkUse::Read ? "r" : "w") + within + '\0' + folder;
+    Reached reached;
+    if (const Reached* known = recentFolders.find(key)) {
+        reached = *known;
+    } else {
+        // The folder judged is known to hold no link on the way to it: the
+        // walk starts there when the path lies in it.
+        reached.at = "/";
+        std::string rest = folder;
+        if (within.size() > 1 && inside(folder, within)) {
+            reached.at = within;
+            rest = folder.substr(within.size());
+        }
+        std::vector<std::string> todo = components(rest);
+        std::reverse(todo.begin(), todo.end());
+        if (!walk(reached, todo, within, use, true, why)) return false;
+        recentFolders.keep(key, reached);
+    }
+    if (!walk(reached, {last}, within, use, followLast, why)) return false;
+    // What is read at the end must be readable by each user whose link led
+    // there.
+    if (use == LinkUse::Read) {
+        for (const auto& [link, uid] : reached.through) {
+            if (readableBy(uid, reached.at)) continue;
+            why = link + " is a link " + userName(uid) + " made, through which " + reached.at +
+                  " would be read, which " + userName(uid) + " may not read: it is not followed";
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace qm::platform::posix

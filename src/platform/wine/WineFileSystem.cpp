@@ -258,7 +258,13 @@ bool WineFileSystem::linksAllow(const std::string& windowsPath, const std::strin
         const std::string drive(1, static_cast<char>(std::tolower(static_cast<unsigned char>(p.drive))));
         if (!posix::linkAllows(prefix_.dosdevices() + "/" + drive + ":", within_, use, why)) return false;
     }
-    return posix::linksAllow(host, within_, use, followLast, why);
+    // The prefix's own path as the canonical one, which holds no link.
+    const std::string& lexical = prefix_.path();
+    std::string path = host;
+    if (lexical != within_ && host.compare(0, lexical.size(), lexical) == 0 &&
+        (host.size() == lexical.size() || host[lexical.size()] == '/'))
+        path = within_ + host.substr(lexical.size());
+    return posix::linksAllow(path, within_, use, followLast, why);
 }
 
 // ---- mapping ---------------------------------------------------------------------
