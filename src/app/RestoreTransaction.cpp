@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 #include <random>
+#include <tuple>
 
 #include "base/Text.h"
 #include "base/WinPath.h"
@@ -288,16 +289,25 @@ bool RestoreTransaction::commit(std::string& why) {
 }
 
 // One file reached by two names (a folder that is a link to another) is
-// moved once: the later of the two stands.
+// moved once, the later standing: moved aside under the first name, it would
+// be missing under the second. A file not there yet is known by its folder
+// and its name.
 void RestoreTransaction::dropSameFileTwice() {
-    std::vector<platform::FileInfo> infos;
-    infos.reserve(staged_.size());
-    for (const auto& f : staged_) infos.push_back(s_.files.stat(f.target));
+    using Identity = std::tuple<std::uint64_t, std::uint64_t, std::u16string>;
+    std::map<Identity, std::size_t> seen;
     std::vector<bool> superseded(staged_.size(), false);
-    std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> seen;
     for (std::size_t i = 0; i < staged_.size(); ++i) {
-        if (!infos[i].exists || infos[i].inode == 0) continue;
-        const auto [it, fresh] = seen.try_emplace({infos[i].device, infos[i].inode}, i);
+        const std::string& target = staged_[i].target;
+        Identity identity;
+        if (const platform::FileInfo there = s_.files.stat(target); there.exists) {
+            identity = {there.device, there.inode, u""};
+        } else {
+            const platform::FileInfo folder = s_.files.stat(folderOf(s_, target));
+            if (!folder.exists) continue;
+            identity = {folder.device, folder.inode, s_.codePage.foldCase(base::bareName(target, s_.leads()))};
+        }
+        if (std::get<0>(identity) == 0 && std::get<1>(identity) == 0) continue;
+        const auto [it, fresh] = seen.try_emplace(identity, i);
         if (fresh) continue;
         superseded[it->second] = true;
         it->second = i;

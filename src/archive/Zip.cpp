@@ -257,8 +257,10 @@ Attempt writeOnce(platform::FileSystem& files, const std::string& target, const 
             result.error = "The archive cannot be put in place: " + sink.error();
         return result;
     } else {
-        result.error = std::string("The archive cannot be written: ") + zip_strerror(za);
-        if (!sink.error().empty()) result.error += " (" + sink.error() + ")";
+        // The file layer's own reason says more than libzip's code for it
+        // ("Failure to create temporary file: Success").
+        result.error = std::string("The archive cannot be written: ") +
+                       (sink.error().empty() ? std::string(zip_strerror(za)) : sink.error());
         if (!session.problem.empty()) result.error += " (" + session.problem + ")";
         zip_discard(za);
     }
@@ -287,10 +289,27 @@ bool Zip::NewArchive(const std::string& archivePath, std::string& why) {
         why = "The archive's folder does not exist: " + archivePath;
         return false;
     }
-    if (files_.stat(archivePath).directory) {
+    const platform::FileInfo there = files_.stat(archivePath);
+    if (there.directory) {
         why = "A folder has the archive's name: " + archivePath;
         return false;
     }
+    // A device, FIFO or socket is never replaced by a file (root's
+    // /dev/null would be).
+    if (there.exists && !there.regular) {
+        why = "The archive's name is no regular file but a device, FIFO or socket: " + archivePath;
+        return false;
+    }
+    // What would keep the new archive from replacing the file there (another
+    // user's file, a link, a folder without rights) refuses it now, before
+    // the work rather than after it.
+    std::string refusal;
+    auto probe = files_.createReplacement(archivePath, refusal);
+    if (!probe) {
+        why = "The archive cannot be written: " + refusal;
+        return false;
+    }
+    probe->discard();
     files_.removeStaleReplacements(archivePath);
     state_->building = true;
     state_->target = archivePath;

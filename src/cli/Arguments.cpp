@@ -34,6 +34,8 @@ constexpr Option kOptions[] = {
     {"--profile", true, Form::None, bit(Form::Backup) | bit(Form::Restore) | bit(Form::Schedule)},
     {"--items", true, Form::None, bit(Form::Backup) | bit(Form::Restore) | bit(Form::Schedule)},
     {"--password", true, Form::None, bit(Form::List) | bit(Form::Backup) | bit(Form::Restore) | bit(Form::Schedule)},
+    {"--password-file", true, Form::None,
+     bit(Form::List) | bit(Form::Backup) | bit(Form::Restore) | bit(Form::Schedule) | bit(Form::Unattended)},
     {"--description", true, Form::None, bit(Form::Backup)},
     {"--yes", false, Form::None, bit(Form::Restore)},
     {"--file", true, Form::None, bit(Form::Schedule)},
@@ -72,6 +74,7 @@ void store(Arguments& args, const std::string& name, const std::string& value) {
     else if (name == "--profile") args.profile = value;
     else if (name == "--items") args.items = value;
     else if (name == "--password") args.password = value;
+    else if (name == "--password-file") args.passwordFile = value;
     else if (name == "--description") args.description = value;
     else if (name == "--yes") args.yes = true;
     else if (name == "--time") args.time = value;
@@ -171,6 +174,14 @@ bool parseArguments(const std::vector<std::string>& words, Arguments& args, std:
         error = args.form == Form::None ? name + " goes only with one of --list, --backup, --restore, --schedule"
                                          : name + " does not go with " + formOption;
         error += kSeeHelp;
+        return false;
+    }
+    if (given.count("--password") && given.count("--password-file")) {
+        error = "--password and --password-file do not go together" + std::string(kSeeHelp);
+        return false;
+    }
+    if (given.count("--password-file") && args.passwordFile.empty()) {
+        error = "--password-file needs the name of a file" + std::string(kSeeHelp);
         return false;
     }
     // Only the installation named (--prefix, --user): as started without

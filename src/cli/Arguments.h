@@ -30,7 +30,8 @@ struct Arguments {
     std::string file;                // --list, --backup, --restore FILE; --schedule's --file
     std::string profile;
     std::optional<std::string> items;  // eight "0"/"1" digits
-    std::optional<std::string> password;
+    std::optional<std::string> password;  // --password, or the first line of --password-file
+    std::string passwordFile;             // --password-file FILE
     std::string description;
     bool yes = false;
     std::string time;                  // --time H:MM

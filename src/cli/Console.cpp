@@ -12,6 +12,7 @@
 #include "cli/Output.h"
 #include "frontend/ExitStatus.h"
 #include "platform/Console.h"
+#include "platform/PasswordFile.h"
 
 namespace qm::cli {
 
@@ -49,6 +50,16 @@ int runConsole(int argc, char** argv, const WindowsOpener& openWindows) {
         return frontend::kExitUsage;
     }
     if (args.form == Form::None && openWindows) return openWindows(args.wine);
+    // Read before anything is opened: a file that cannot be used stops the
+    // run as a wrong password would.
+    if (!args.passwordFile.empty()) {
+        std::string password;
+        if (!platform::readPasswordFile(args.passwordFile, password, error)) {
+            message(error);
+            return frontend::kExitFailed;
+        }
+        args.password = password;
+    }
     // The last guard: what a run could not handle ends it with a message
     // and a status, after the run's own clean-up (its work folder, a new
     // archive not yet in place) has unwound, never with an abort.

@@ -50,6 +50,10 @@ int runUnattended(const Arguments& args) {
     std::string why;
     if (!jobs::ParseCommandLine(args.argumentText, settings, why))
         return nothingWritten(args, frontend::text::kNoBackupWritten + why, why);
+    if (args.password && !settings.password.empty()) {
+        why = "the argument text gives a password (ps=) and --password-file gives one too";
+        return nothingWritten(args, frontend::text::kNoBackupWritten + why, why);
+    }
     frontend::Installation installation;
     if (!installation.open(args.wine, frontend::Opening::ToWorkAndLearn, why)) return nothingWritten(args, why, why);
     if (!installation.hasOutlook()) message(frontend::kNoOutlookMessage);
@@ -62,6 +66,8 @@ int runUnattended(const Arguments& args) {
         why = "the command line cannot be read in this installation's code page";
         return nothingWritten(args, frontend::text::kNoBackupWritten + why, why);
     }
+    // A job of this program reads its password from the file it names.
+    if (args.password) settings.password = ui.typed(*args.password);
 
     jobs::BackupReport report;
     {

@@ -16,7 +16,12 @@ namespace {
 bool backupFolder(Context& c, const std::string& folder, Part part) {
     app::Session& s = c.s;
     std::vector<std::string> names;
-    if (folder.empty() || !s.files.listFiles(folder, names)) return false;
+    if (folder.empty()) return false;
+    if (!s.files.listFiles(folder, names)) {
+        // There, but not to be read: the item fails and says so.
+        if (s.files.folderExists(folder)) c.problems.push_back("the folder " + folder + " cannot be read");
+        return false;
+    }
     std::string list;
     bool refused = false;
     for (const auto& name : names) {

@@ -91,10 +91,14 @@ bool backupSectionFiles(Context& c, const std::string& profile, Part part,
     for (const auto& section : sections) {
         const std::string path = pathOf(key + "\\" + section);
         if (path == registry::kError || path.empty()) continue;
-        // A file that is gone is passed over; a folder, pipe or device under
-        // the name is offered all the same, so that it is refused by name.
+        // A file that is gone is passed over, and named: the profile would
+        // not open it either. A folder, pipe or device under the name is
+        // offered all the same, so that it is refused by name.
         if (!s.files.fileExists(path)) {
             const platform::FileInfo there = s.files.stat(path);
+            if (!there.exists)
+                c.warnings.push_back(base::bareName(path, s.leads()) + ": missing: the profile names " + path +
+                                     ", which does not exist");
             if (!there.exists || there.regular) continue;
         }
         // A file that is there but cannot be read (open in Outlook, no

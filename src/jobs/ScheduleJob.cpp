@@ -48,6 +48,7 @@ JobRow JobRowFor(const platform::ScheduledJob& job) {
         row.targetFile = settings.archivePath;
         row.passwordProtected = !settings.password.empty();
     }
+    if (!job.passwordFile.empty()) row.passwordProtected = true;
     return row;
 }
 

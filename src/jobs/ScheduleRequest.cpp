@@ -43,8 +43,10 @@ bool BuildScheduleRequest(const app::Session& s, const ScheduleChoices& choices,
 
     ScheduleRequest made;
     made.job.program = program;
-    made.job.arguments =
-        ArgumentText({ui.shown(*listed), items::digitsOf(choices.items), JobPassword(choices), choices.targetFile});
+    // The password never goes on the job's command line, where every local
+    // user could read it while the job runs: the scheduler keeps it apart.
+    made.job.arguments = ArgumentText({ui.shown(*listed), items::digitsOf(choices.items), "", choices.targetFile});
+    made.job.password = JobPassword(choices);
     made.job.startMinute = *startMinute;
     made.job.weekdays = DaysOfWeekFromDayList(DayList(choices.weekdays));
     made.job.once = made.job.weekdays == 0;

@@ -25,8 +25,9 @@ struct ScheduleChoices {
 };
 
 struct ScheduleRequest {
-    // Runs the program with the argument text of an automatic backup; with
-    // no weekday checked it runs once.
+    // Runs the program with the argument text of an automatic backup (its
+    // ps= empty: the job's password goes to the scheduler apart); with no
+    // weekday checked it runs once.
     platform::JobSpec job;
 };
 

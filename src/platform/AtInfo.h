@@ -24,14 +24,17 @@ struct AtInfo {
 };
 
 // With no weekday the record names no day, and the scheduler runs the job
-// once, at the next start time.
-inline AtInfo atInfoFor(const JobSpec& job) {
+// once, at the next start time. A job reading its password from a file
+// names it first: "\"C:\\Qm\\quillmark.exe\" --password-file \"<file>\" sf=...".
+inline AtInfo atInfoFor(const JobSpec& job, const std::string& passwordFile = {}) {
     AtInfo record;
     record.JobTime = job.startMinute * 60000u;
     record.DaysOfMonth = 0;
     record.DaysOfWeek = job.once ? 0 : job.weekdays;
     record.Flags = kJobRunPeriodically;
-    record.Command = "\"" + job.program + "\" " + job.arguments;
+    record.Command = "\"" + job.program + "\" " +
+                     (passwordFile.empty() ? std::string() : "--password-file \"" + passwordFile + "\" ") +
+                     job.arguments;
     return record;
 }
 

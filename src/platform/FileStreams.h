@@ -30,8 +30,9 @@ struct FileInfo {
 enum class SeekFrom { Begin, Current, End };
 
 // Who may read a new file that replaces nothing (one that replaces a file
-// keeps that file's mode): the system's usual rights, or its owner alone
-// (backup archives hold private mail).
+// keeps that file's mode): its owner alone, as everything the program makes
+// (archives and restored files hold private mail), or the system's usual
+// rights.
 enum class NewFileAccess { Usual, OwnerOnly };
 
 class ReadStream {

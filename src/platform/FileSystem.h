@@ -52,7 +52,8 @@ public:
     // Names of the files (not folders) directly in the folder, hidden and
     // system files included. False when the folder cannot be listed.
     virtual bool listFiles(const std::string& folder, std::vector<std::string>& names) const = 0;
-    // One level: fails when the parent is missing.
+    // One level: fails when the parent is missing. The new folder is its
+    // owner's alone (mode 0700 where there are modes).
     virtual bool createFolder(const std::string& path) = 0;
     // RemoveDirectoryA: removes an empty folder; fails when it holds anything.
     virtual bool removeFolder(const std::string& /*path*/) { return false; }
@@ -90,9 +91,13 @@ public:
     virtual std::unique_ptr<ReadStream> openRead(const std::string& path, std::string& error) const = 0;
     // A new file beside `target` that replaces it on commit(); null with
     // `error` when none can be made. It is created with the rights `access`
-    // asks for unless it replaces a file, whose mode it takes.
+    // asks for (by default its owner's alone) unless it replaces a file.
+    // Only a regular file of the running user is replaced (a folder, device,
+    // FIFO, socket or link at the name, or another user's file, is refused),
+    // and its mode is kept without more rights for the group and others than
+    // the owner has. The new file's name never passes 255 bytes.
     virtual std::unique_ptr<ReplaceStream> createReplacement(const std::string& target, std::string& error,
-                                                             NewFileAccess access = NewFileAccess::Usual) = 0;
+                                                             NewFileAccess access = NewFileAccess::OwnerOnly) = 0;
     // Removes replacement files for `target` left by runs that ended before
     // committing (one still held by a running process stays).
     virtual void removeStaleReplacements(const std::string& target) = 0;

@@ -5,6 +5,7 @@
 // interchangeable.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qm::platform {
 
@@ -104,6 +105,9 @@ public:
     // (programs of a Wine prefix running, whose server keeps the live
     // registry), or empty. Reading goes on.
     virtual std::string liveWarning() const { return {}; }
+    // What the registry passed over since the last call and the user should
+    // know of (a lock another user placed, ignored), each told once.
+    virtual std::vector<std::string> takeNotices() { return {}; }
 
     // A restore's changes as one transaction. After holdChanges() answered
     // true, changes stay in memory (no file is written) until

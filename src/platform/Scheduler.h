@@ -33,10 +33,16 @@ struct JobSpec {
     // Runs at the next start time and is then gone (the weekdays are not
     // used).
     bool once = false;
+    // The password the backup is protected with (empty: none). It is never
+    // put on the job's command line, which every local user can read in the
+    // process list while the job runs: the scheduler keeps it in a file only
+    // the user may read, named on the line (--password-file), and removes
+    // that file with the job.
+    std::string password = {};
 };
 
-// A job of this program as the scheduler holds it. Its argument text
-// carries the password: it is never shown.
+// A job of this program as the scheduler holds it. Its argument text may
+// carry a password (jobs of earlier versions): it is never shown.
 struct ScheduledJob {
     std::uint32_t number = 0;
     std::uint32_t startMinute = 0;
@@ -46,6 +52,9 @@ struct ScheduledJob {
     std::uint32_t monthDays = 0;
     bool once = false;
     std::string arguments;
+    // The file the job reads its password from (empty: none; a job made by
+    // an earlier version carries it in its argument text).
+    std::string passwordFile = {};
 };
 
 // A job started out of its schedule, running beside the program.
@@ -65,8 +74,9 @@ public:
     virtual bool addJob(const JobSpec& job, std::uint32_t& number, std::string& why) = 0;
     // The jobs this program added that are still there, by number.
     virtual bool listJobs(std::vector<ScheduledJob>& jobs, std::string& why) = 0;
-    // Removes one of this program's jobs; other jobs and entries are left as
-    // they are. A number that is no job of this program is refused.
+    // Removes one of this program's jobs, with its password file; other jobs
+    // and entries are left as they are. A number that is no job of this
+    // program is refused.
     virtual bool removeJob(std::uint32_t number, std::string& why) = 0;
     // Starts one of this program's jobs now, the command its schedule would
     // run (a job that runs once stays scheduled). Null with the reason when

@@ -30,8 +30,9 @@ ModReg::ModReg(Registry& registry, FileSystem& files, std::string tempFolder)
     : registry_(registry), files_(files), tempFolder_(std::move(tempFolder)) {}
 
 std::vector<std::string> ModReg::takeNotices() const {
-    std::vector<std::string> out;
-    out.swap(notices_);
+    std::vector<std::string> out = registry_.takeNotices();
+    out.insert(out.end(), notices_.begin(), notices_.end());
+    notices_.clear();
     return out;
 }
 

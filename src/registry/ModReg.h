@@ -68,8 +68,8 @@ public:
     std::string TextToUnicodeHex(const std::string& text) const;
     static std::string TextToAnsiHex(const std::string& text);
 
-    // The "Incorrect Format:" messages met since the last call, each with
-    // its path.
+    // The registry's own notices, then the "Incorrect Format:" messages met
+    // since the last call, each with its path.
     std::vector<std::string> takeNotices() const;
 
 private:

@@ -1,5 +1,8 @@
 #include <zip.h>
 
+#include <sys/mount.h>
+#include <unistd.h>
+
 #include "archive/ZipFixture.h"
 
 namespace qm::archive {
@@ -245,6 +248,7 @@ TEST_F(ZipTest, FailedExtractionKeepsTheOldFile) {
     ASSERT_TRUE(zip.OpenArchive(archive, why));
     zip.setArchivePassword("Wrong");
     EXPECT_FALSE(zip.FindEntry("quillmark.dat").ExtractEntryTo(win(outHost), why));
+    EXPECT_EQ(why, "The entry quillmark.dat is damaged (or the password does not open it)");
     EXPECT_EQ(readHostFile(outHost + "/quillmark.dat"), "old content");
     EXPECT_TRUE(debris(outHost).empty());
     EXPECT_TRUE(events.extracted.empty());
@@ -270,4 +274,20 @@ TEST_F(ZipTest, AnArchiveWithoutEntriesIsStillAnArchive) {
 }
 
 }  // namespace
+// The reason a full disk gives is the one the user reads.
+TEST_F(ZipTest, AnExtractionTheDiskCannotHoldSaysSo) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to mount a small disk";
+    const std::string small = dir / "small";
+    ::mkdir(small.c_str(), 0700);
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "cannot mount here";
+    const auto a = put("big.pst", test::randomBytes(256 * 1024));
+    ASSERT_TRUE(build({a}));
+    ASSERT_TRUE(zip.OpenArchive(archive, why));
+    EXPECT_FALSE(zip.FindEntry("big.pst").ExtractEntryTo(win(small), why));
+    EXPECT_NE(why.find("Cannot write " + win(small) + "\\big.pst: "), std::string::npos) << why;
+    EXPECT_NE(why.find("No space left on device"), std::string::npos) << why;
+    EXPECT_TRUE(test::treeOf(small).empty());
+    ::umount2(small.c_str(), MNT_DETACH);
+}
+
 }  // namespace qm::archive

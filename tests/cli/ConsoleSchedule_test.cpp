@@ -93,8 +93,9 @@ TEST_F(ConsoleScheduleTest, ScheduleListAndRemoveJobs) {
     const std::string lines = crontab();
     const std::string program = fs::canonical(binaryPath()).string();
     EXPECT_NE(lines.find("30 23 * * 1,3,5 " + shq(program) + " --prefix " + shq(inst->made.prefix) +
-                         " --user 'alice' " + shq("sf=Outlookxm=10100000ps=s3cretbf=" + out + "/rel.qmk") +
-                         " # quillmark job 1\n"),
+                         " --user 'alice' --password-file " +
+                         shq(inst->workRoot + "/quillmark/jobs/qmcrontest-job-1.password") + " " +
+                         shq("sf=Outlookxm=10100000ps=bf=" + out + "/rel.qmk") + " # quillmark job 1\n"),
               std::string::npos)
         << lines;
     EXPECT_NE(lines.find("; " + shq(program) + " --unschedule 2 # quillmark job 2\n"), std::string::npos) << lines;

@@ -44,6 +44,7 @@ public:
         listed.weekdays = job.once ? 0 : job.weekdays;
         listed.once = job.once;
         listed.arguments = job.arguments;
+        if (!job.password.empty()) listed.passwordFile = "/state/jobs/job-" + std::to_string(number) + ".password";
         listing.push_back(listed);
         return true;
     }

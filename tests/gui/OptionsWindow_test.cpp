@@ -117,9 +117,10 @@ TEST_F(OptionsWindowTest, ChecksInTheirOrderThenTheJobs) {
     EXPECT_EQ(platform::atInfoFor(scheduler.added[0]).DaysOfWeek, 21);
     EXPECT_EQ(platform::atInfoFor(scheduler.added[0]).DaysOfMonth, 0u);
     EXPECT_EQ(platform::atInfoFor(scheduler.added[0]).Flags, platform::kJobRunPeriodically);
-    EXPECT_NE(platform::atInfoFor(scheduler.added[0]).Command.find(" sf=Outlookxm=00100000ps=s3cretbf=/backups/b.qmk"),
+    EXPECT_NE(platform::atInfoFor(scheduler.added[0]).Command.find(" sf=Outlookxm=00100000ps=bf=/backups/b.qmk"),
               std::string::npos)
         << platform::atInfoFor(scheduler.added[0]).Command;
+    EXPECT_EQ(scheduler.added[0].password, "s3cret");
 
     // The next job takes the boxes as they are now: daily minus Saturday,
     // then Tuesday alone; "9:00" by default.
@@ -162,7 +163,8 @@ TEST_F(OptionsWindowTest, JobsInTheCrontabBackUpWhenCronRunsThem) {
     ASSERT_EQ(system(("chmod a+rx " + dir.path() + " && chown -R -P qmcrontest '" + home + "'").c_str()), 0);
 
     const std::string program = std::string(QM_BINARY_DIR) + "/quillmark";
-    platform::posix::CronScheduler cron(options.prefix, options.user, crontab);
+    // The jobs' passwords in a state folder of that user's.
+    platform::posix::CronScheduler cron(options.prefix, options.user, crontab, home + "/state");
     context_ = std::make_unique<gui::GuiContext>(*inst->session, cron, program, QString::fromStdString(dir.path()));
     auto w = openOptions();
     const std::string target = home + "/out dir/nightly 100%.qmk";
@@ -200,8 +202,9 @@ TEST_F(OptionsWindowTest, JobsInTheCrontabBackUpWhenCronRunsThem) {
                                     "");
         EXPECT_EQ(run.exitStatus, 0) << line << "\n" << run.errors;
         ASSERT_TRUE(fs::exists(target)) << run.errors;
-        const auto listed = runProcess({program, "--prefix", options.prefix, "--list", target, "--password",
-                                        password.toStdString()},
+        // As the prefix's own user: the program works in no other user's.
+        const auto listed = runProcess({"runuser", "-u", "qmcrontest", "--", "env", "HOME=" + home, program, "--prefix",
+                                        options.prefix, "--list", target, "--password", password.toStdString()},
                                        "");
         EXPECT_EQ(listed.exitStatus, 0) << listed.errors;
         EXPECT_NE(listed.output.find("BackupItem=0000110000"), std::string::npos) << listed.output;

@@ -18,7 +18,7 @@ JobSpec job(std::uint32_t startMinute, std::uint8_t days, const std::string& arg
 
 std::string lineFor(const JobSpec& j, std::uint32_t number = 1) {
     std::string line, reason;
-    EXPECT_TRUE(cronLineFor(kInstallation, j, number, line, reason)) << reason;
+    EXPECT_TRUE(cronLineFor(kInstallation, j, number, "", line, reason)) << reason;
     return line;
 }
 
@@ -60,7 +60,7 @@ TEST(CronLine, AChosenCodePageGoesWithTheJobAndReadsBack) {
     for (const JobSpec& j :
          {job(23 * 60 + 30, kMondayBit, "sf=Pxm=1ps=bf=D:\\b.qmk"), job(9 * 60, 0, "sf=Pxm=1ps=bf=t")}) {
         std::string line, reason;
-        ASSERT_TRUE(cronLineFor(installation, j, 7, line, reason)) << reason;
+        ASSERT_TRUE(cronLineFor(installation, j, 7, "", line, reason)) << reason;
         EXPECT_NE(line.find(" --user 'u' --code-page '932' 'sf=P"), std::string::npos) << line;
         const auto read = parseCronLine(line);
         ASSERT_TRUE(read) << line;
@@ -68,6 +68,32 @@ TEST(CronLine, AChosenCodePageGoesWithTheJobAndReadsBack) {
         EXPECT_EQ(read->startMinute, j.startMinute);
         EXPECT_EQ(read->arguments, j.arguments);
     }
+}
+
+TEST(CronLine, APasswordIsNamedByItsFileNeverCarriedOnTheLine) {
+    CronInstallation installation = kInstallation;
+    installation.codePage = "1251";
+    JobSpec j = job(23 * 60 + 30, kMondayBit, "sf=Outlookxm=1ps=bf=/b.qmk");
+    j.password = "s3cret";
+    std::string line, reason;
+    ASSERT_TRUE(cronLineFor(installation, j, 3, "/home/u/.local/state/quillmark/jobs/u-job-3.password", line, reason))
+        << reason;
+    EXPECT_EQ(line,
+              "30 23 * * 1 '/opt/qm/quillmark' --prefix '/home/u/.wine' --user 'u' --code-page '1251' "
+              "--password-file '/home/u/.local/state/quillmark/jobs/u-job-3.password' "
+              "'sf=Outlookxm=1ps=bf=/b.qmk' # quillmark job 3");
+    const auto read = parseCronLine(line);
+    ASSERT_TRUE(read) << line;
+    EXPECT_EQ(read->passwordFile, "/home/u/.local/state/quillmark/jobs/u-job-3.password");
+    EXPECT_EQ(read->arguments, "sf=Outlookxm=1ps=bf=/b.qmk");
+    // Once, and without a code page.
+    ASSERT_TRUE(cronLineFor(kInstallation, job(0, 0, "sf=P"), 4, "/s/u-job-4.password", line, reason)) << reason;
+    EXPECT_EQ(line,
+              "0 0 * * * '/opt/qm/quillmark' --prefix '/home/u/.wine' --user 'u' --password-file "
+              "'/s/u-job-4.password' 'sf=P'; '/opt/qm/quillmark' --unschedule 4 # quillmark job 4");
+    ASSERT_TRUE(parseCronLine(line));
+    EXPECT_EQ(parseCronLine(line)->passwordFile, "/s/u-job-4.password");
+    EXPECT_FALSE(cronLineFor(kInstallation, j, 3, "relative.password", line, reason));
 }
 
 TEST(CronLine, QuotingKeepsEveryValueOneWordAndEscapesCronsPercent) {
@@ -80,7 +106,7 @@ TEST(CronLine, QuotingKeepsEveryValueOneWordAndEscapesCronsPercent) {
 TEST(CronLine, RefusesWhatNoCrontabLineCanCarry) {
     auto refused = [](const CronInstallation& installation, const JobSpec& j) {
         std::string line, reason;
-        return !cronLineFor(installation, j, 1, line, reason) && !reason.empty();
+        return !cronLineFor(installation, j, 1, "", line, reason) && !reason.empty();
     };
     const JobSpec good = job(0, 1, "sf=P");
     EXPECT_TRUE(refused(kInstallation, job(kMinutesPerDay, 1, "sf=P")));
@@ -127,6 +153,8 @@ TEST(CronLine, ItsOwnLinesReadBackAndNoOtherLineDoes) {
         "0 9 * * 1 '/q' --prefix '/p' --user 'u' \"sf=Pxm=1ps=bf=$HOME\"" + tail,
         "0 9 * * 1 '/q' --prefix '/p' --user 'u' 'sf=Pxm=1ps=bf=t' && rm x" + tail,
         "0 9 * * 1-5 '/q' --prefix '/p' --user 'u' 'sf=Pxm=1ps=bf=t'" + tail,
+        "0 9 * * 1 '/q' --prefix '/p' --user 'u' --password-file 'rel' 'sf=Pxm=1ps=bf=t'" + tail,
+        "0 9 * * 1 /usr/bin/mine" + tail,
     };
     for (const std::string& other : others)
         EXPECT_EQ(parseCronLine(other), std::nullopt) << other;

@@ -9,6 +9,7 @@
 
 #include "platform/posix/CronScheduler.h"
 #include "platform/posix/Process.h"
+#include "support/TempDir.h"
 
 namespace qm::test {
 namespace {
@@ -45,8 +46,9 @@ protected:
         close(lock_);
     }
 
+    TempDir state;
     CronInstallation installation{"/home/q/.wine", "q"};
-    CronScheduler scheduler{installation.prefixPath, installation.wineUser, kCrontab};
+    CronScheduler scheduler{installation.prefixPath, installation.wineUser, kCrontab, state.path()};
     std::string why;
 
     std::uint32_t add(const JobSpec& j) {
@@ -86,7 +88,7 @@ TEST_F(RealCrontabTest, CrontabInstallsTheLinesAndTheUsersOwnStayAsTheyWere) {
 
 TEST_F(RealCrontabTest, TheLongestCommandCronTakesIsInstalled) {
     std::string target, line, reason;
-    while (cronLineFor(installation, job(0, 1, "sf=Aps=bf=" + target + "x"), 1, line, reason)) target += "x";
+    while (cronLineFor(installation, job(0, 1, "sf=Aps=bf=" + target + "x"), 1, "", line, reason)) target += "x";
     EXPECT_EQ(add(job(0, 1, "sf=Aps=bf=" + target)), 1u);
 }
 

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <thread>
 #include <vector>
 
 #include "platform/posix/Process.h"
@@ -74,8 +76,9 @@ struct FakeCrontab {
 class CronSchedulerTest : public ::testing::Test {
 protected:
     CronScheduler schedulerWith(const std::vector<std::string>& crontabCommand) const {
-        return CronScheduler(installation.prefixPath, installation.wineUser, crontabCommand);
+        return CronScheduler(installation.prefixPath, installation.wineUser, crontabCommand, state());
     }
+    std::string state() const { return dir / "state"; }
     TempDir dir;
     CronInstallation installation{"/home/u/.wine", "u"};
     std::string why;
@@ -210,6 +213,75 @@ TEST_F(CronSchedulerTest, AJobStartedNowRunsItsLinesCommand) {
     writeHostFile(crontab.table, "0 9 * * * rm -rf \"$HOME\" # quillmark job 1\n");
     EXPECT_FALSE(scheduler.startJobNow(1, why));
     EXPECT_EQ(why, "scheduled job 1 no longer reads as one of this program's");
+}
+
+TEST_F(CronSchedulerTest, APasswordIsKeptInAPrivateFileTheLineNamesAndGoesWithItsJob) {
+    FakeCrontab crontab(dir);
+    CronScheduler scheduler = schedulerWith({crontab.path, "-u", "someone"});
+    JobSpec protectedJob = job(9 * 60, 1, "sf=Axm=1ps=bf=/a.qmk");
+    protectedJob.password = "s3cret pass";
+    ASSERT_EQ(add(scheduler, protectedJob, why), 1u) << why;
+    ASSERT_EQ(add(scheduler, job(9 * 60, 1, "sf=Bxm=1ps=bf=/b.qmk"), why), 2u) << why;
+    const std::string file = state() + "/jobs/someone-job-1.password";
+    EXPECT_EQ(readHostFile(file), "s3cret pass\n");
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    ASSERT_EQ(stat((state() + "/jobs").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    const std::string table = readHostFile(crontab.table);
+    EXPECT_EQ(table.find("s3cret"), std::string::npos) << table;
+    EXPECT_NE(table.find(" --password-file '" + file + "' 'sf=Axm=1ps=bf=/a.qmk' # quillmark job 1\n"),
+              std::string::npos)
+        << table;
+    const auto jobs = listed(scheduler);
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(jobs[0].passwordFile, file);
+    EXPECT_EQ(jobs[1].passwordFile, "");
+    ASSERT_TRUE(scheduler.removeJob(1, why)) << why;
+    EXPECT_FALSE(std::filesystem::exists(file));
+    // A job whose crontab could not take it leaves no password behind.
+    FakeCrontab refusing(dir, "", "exit 3");
+    CronScheduler failing = schedulerWith({refusing.path, "-u", "someone"});
+    EXPECT_EQ(add(failing, protectedJob, why), 0u);
+    std::vector<std::string> kept;
+    for (const auto& e : std::filesystem::directory_iterator(state() + "/jobs")) kept.push_back(e.path().string());
+    EXPECT_EQ(kept, std::vector<std::string>{});
+}
+
+TEST_F(CronSchedulerTest, OnlyLinesInItsOwnFormAreRemoved) {
+    // The user's own line happens to end with the program's comment.
+    const std::string user = "0 9 * * * /usr/bin/mine --all # quillmark job 1\n";
+    writeHostFile(dir / "table", user);
+    FakeCrontab crontab(dir);
+    CronScheduler scheduler = schedulerWith({crontab.path});
+    EXPECT_EQ(add(scheduler, job(0, 1, "sf=Axm=1ps=bf=a"), why), 2u) << why;
+    EXPECT_FALSE(scheduler.removeJob(1, why));
+    EXPECT_EQ(why, "there is no scheduled job 1");
+    ASSERT_TRUE(scheduler.removeJob(2, why)) << why;
+    EXPECT_EQ(readHostFile(crontab.table), user);
+}
+
+TEST_F(CronSchedulerTest, RunsChangingTheCrontabAtOnceLoseNoJob) {
+    // A crontab that takes its time between reading and writing, as a
+    // loaded machine does.
+    FakeCrontab crontab(dir, "", "sleep 0.05; cat > \"$dir/table\"");
+    std::vector<std::thread> runs;
+    std::vector<std::string> reasons(10);
+    for (int i = 0; i < 10; ++i)
+        runs.emplace_back([&, i] {
+            CronScheduler scheduler = schedulerWith({crontab.path});
+            std::uint32_t number = 0;
+            if (!scheduler.addJob(job(static_cast<std::uint32_t>(i), 1, "sf=P" + std::to_string(i)), number,
+                                  reasons[static_cast<std::size_t>(i)]))
+                reasons[static_cast<std::size_t>(i)] += " (refused)";
+        });
+    for (auto& run : runs) run.join();
+    for (const auto& reason : reasons) EXPECT_EQ(reason, "");
+    CronScheduler reader = schedulerWith({crontab.path});
+    const auto jobs = listed(reader);
+    ASSERT_EQ(jobs.size(), 10u);
+    for (std::uint32_t i = 0; i < 10; ++i) EXPECT_EQ(jobs[i].number, i + 1);
 }
 
 }  // namespace

@@ -70,6 +70,26 @@ TEST_F(MemoryFiles, AReplacementTakesThePlaceOnlyWhenCommitted) {
     EXPECT_EQ(read("C:\\b.qmk"), "new!");
 }
 
+// Names are at most 255 bytes, as on the disks the program writes to; the
+// new file beside a target at the limit stays within it.
+TEST_F(MemoryFiles, ANameAtTheLimitIsReplacedAndAFolderNever) {
+    const std::string name = std::string(251, 'n') + ".pst";
+    ASSERT_TRUE(files().writeFile("C:\\" + name, "old"));
+    EXPECT_FALSE(files().writeFile("C:\\" + name + "x", "too long"));
+    std::string error;
+    auto part = files().createReplacement("C:\\" + name, error);
+    ASSERT_TRUE(part) << error;
+    ASSERT_TRUE(part->write("new", 3));
+    files().removeStaleReplacements("C:\\" + name);  // held: stays
+    ASSERT_TRUE(part->commit());
+    EXPECT_EQ(read("C:\\" + name), "new");
+    auto dropped = files().createReplacement("C:\\" + name, error);
+    ASSERT_TRUE(dropped) << error;
+    ASSERT_TRUE(files().makeFolders("C:\\taken.qmk"));
+    EXPECT_FALSE(files().createReplacement("C:\\taken.qmk", error));
+    EXPECT_NE(error.find("is a folder, not a regular file"), std::string::npos) << error;
+}
+
 TEST_F(MemoryFiles, RefusedWritesAndAMountedDrive) {
     files().refuseWrite = [](const std::string& path) { return path.rfind("C:\\full", 0) == 0; };
     ASSERT_TRUE(files().makeFolders("C:\\ok"));

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/CodePage.h"
 #include "platform/posix/HostFile.h"
 #include "platform/wine/RegFile.h"
@@ -443,6 +445,62 @@ TEST_F(WineRegistryFiles, ARunningServerBlocksWritesAndTheLockIsOursWhileWeSave)
         EXPECT_FALSE(reg->problem().empty());
     }
     cleanup();
+}
+
+// Another local user may make /tmp/.wine-<uid>/server-.../lock and hold it:
+// Wine uses a server folder only when it is its user's own and no one else
+// may enter it, and so does the registry. Such a lock neither refuses writes
+// nor makes a backup warn; a notice says it was ignored.
+TEST_F(WineRegistryFiles, ALockInAFolderAnotherUserCouldPlaceIsIgnoredWithANotice) {
+    writeHostFile(dir / "user.reg", kUserReg);
+    writeHostFile(dir / "wineserver", "qmtest-" + std::to_string(getpid()) + "-trust-" +
+                                          std::filesystem::path(dir.path()).filename().string());
+    WineServerGuard guard(dir.path());
+    const std::string lockPath = guard.lockPaths().front();
+    const std::filesystem::path serverDir = std::filesystem::path(lockPath).parent_path();
+    const std::filesystem::path nameDir = serverDir.parent_path();
+    struct Planting {
+        std::string how, said;
+        std::function<void()> plant;
+    };
+    std::vector<Planting> plantings = {
+        {"open to others", "may be entered by other users",
+         [&] {
+             std::filesystem::permissions(serverDir,
+                                          std::filesystem::perms::owner_all | std::filesystem::perms::others_all);
+         }},
+    };
+    if (geteuid() == 0)
+        plantings.push_back({"another user's", "is owned by nobody, not by you",
+                             [&] { ASSERT_EQ(chown(nameDir.c_str(), 65534, 65534), 0); }});
+    for (const auto& planting : plantings) {
+        {
+            qm::test::ServerLockHolder server(lockPath);
+            planting.plant();
+            auto reg = openPrefix();
+            ASSERT_TRUE(reg);
+            EXPECT_EQ(reg->problem(), "") << planting.how;
+            EXPECT_EQ(reg->liveWarning(), "") << planting.how;
+            const auto notices = reg->takeNotices();
+            ASSERT_EQ(notices.size(), 1u) << planting.how;
+            EXPECT_NE(notices[0].find("was ignored: " + nameDir.string()), std::string::npos) << notices[0];
+            EXPECT_NE(notices[0].find(planting.said), std::string::npos) << notices[0];
+            EXPECT_EQ(reg->takeNotices(), std::vector<std::string>{});  // told once
+            KeyHandle k = 0;
+            ASSERT_EQ(reg->RegCreateKeyA(RootKey::CurrentUser, "Software\\Planted", &k), RegStatus::Success);
+            EXPECT_EQ(reg->RegCloseKey(k), RegStatus::Success);
+            std::string error;
+            EXPECT_TRUE(reg->flush(error)) << error;
+            EXPECT_NE(userReg().find("[Software\\\\Planted]"), std::string::npos) << planting.how;
+            // Nothing of ours was made in the planted folder.
+            std::vector<std::string> inside;
+            for (const auto& e : std::filesystem::directory_iterator(serverDir))
+                inside.push_back(e.path().filename().string());
+            EXPECT_EQ(inside, std::vector<std::string>{"lock"});
+        }
+        std::filesystem::remove_all(nameDir);
+        writeHostFile(dir / "user.reg", kUserReg);
+    }
 }
 
 }  // namespace

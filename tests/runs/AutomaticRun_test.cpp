@@ -199,7 +199,9 @@ TEST_F(AutomaticRunTest, ReplacesAnOldArchiveOnlyWhenTheNewOneIsComplete) {
 
     // A run that cannot write the folder: an unprivileged user, a folder of root's.
     if (geteuid() != 0 || shell("command -v setpriv >/dev/null") != 0) GTEST_SKIP() << "needs root and setpriv";
-    shell("chmod -R a+rwX " + shq(dir.path()) + " && chmod 755 " + shq(out) + " && chmod 644 " + shq(file));
+    // The prefix is that user's (the program works in no other user's).
+    shell("chmod -R a+rwX " + shq(dir.path()) + " && chmod 755 " + shq(out) + " && chmod 644 " + shq(file) +
+          " && chown nobody " + shq(inst->made.prefix));
     std::string log;
     int status = -1;
     log = capture("setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME=/tmp " +

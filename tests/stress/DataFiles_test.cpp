@@ -66,5 +66,23 @@ TEST_F(DataFileKinds, AnEmptyFileIsStillStored) {
     EXPECT_EQ(std::count(entries.begin(), entries.end(), "Archive.pst"), 1);
 }
 
+// The profile would not open it either: the backup says so, as it says a
+// data file's header is bad, and goes on.
+TEST_F(DataFileKinds, AMissingFileIsNamedAsAWarning) {
+    const std::string file = out + "/b.qmk";
+    for (const std::string& form :
+         {"--backup " + shq(file) + " --profile Outlook --items 10000000", shq("sf=Outlookxm=10000000ps=bf=" + file)}) {
+        const Ran ran = run(form);
+        EXPECT_EQ(ran.status, 0) << ran.err;
+        EXPECT_NE(ran.err.find("warning: Archive.pst: missing: the profile names D:\\Mail\\Archive.pst, which does "
+                               "not exist"),
+                  std::string::npos)
+            << form << "\n"
+            << ran.err;
+        const auto entries = sevenZipEntries(file);
+        EXPECT_EQ(std::count(entries.begin(), entries.end(), "alice@example.org.pst"), 1);
+    }
+}
+
 }  // namespace
 }  // namespace qm::test

@@ -208,6 +208,22 @@ TEST_F(RestoreTransaction, WhatCannotBeRestoredWholeChangesNothing) {
     }
 }
 
+// The profile's favourites are removed under "Application Data", a link to
+// the folder the settings are restored into under their own name: one
+// file, reached twice, taken once, the settings' copy standing.
+TEST_F(RestoreTransaction, AFileReachedUnderTwoNamesIsTakenOnce) {
+    const std::string favorites = hostOf(*alice, "C:\\users\\alice\\AppData\\Roaming\\Microsoft\\Outlook\\Outlook.FAV");
+    writeHostFile(favorites, "favourites at the backup");
+    const std::string both = out + "/both.qmk";
+    Ran ran = run("--backup " + shq(both) + " --profile Outlook --items 11110111");
+    ASSERT_EQ(ran.status, 0) << ran.err;
+    writeHostFile(favorites, "favourites since");
+    ran = run("--restore " + shq(both) + " --profile Outlook --yes");
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_EQ(readHostFile(favorites), "favourites at the backup");
+    EXPECT_EQ(leftAside(alice->made.prefix), std::vector<std::string>{});
+}
+
 // Two restores into one prefix at once: the second waits for the first, and
 // the profile ends as one of them left it, never a mixture.
 TEST_F(RestoreTransaction, TwoRestoresAtOnceEndInOneOfTheirOutcomes) {

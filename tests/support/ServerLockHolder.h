@@ -22,7 +22,11 @@ public:
         pid_ = fork();
         if (pid_ == 0) {
             close(stop_[1]);
-            std::filesystem::create_directories(std::filesystem::path(lockPath).parent_path());
+            // The folders as the server makes them: its user's alone.
+            const auto serverDir = std::filesystem::path(lockPath).parent_path();
+            std::filesystem::create_directories(serverDir);
+            for (const auto& folder : {serverDir.parent_path(), serverDir})
+                std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
             int fd = open(lockPath.c_str(), O_RDWR | O_CREAT, 0600);
             struct flock fl {};
             fl.l_type = F_WRLCK;

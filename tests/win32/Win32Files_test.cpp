@@ -87,6 +87,27 @@ TEST_F(Win32Test, ReplacementReplacesOnlyOnCommit) {
     EXPECT_EQ(names, (std::vector<std::string>{"b.qmk", "b.qmk.other"}));
 }
 
+TEST_F(Win32Test, AFolderIsNeverReplacedAndANameNearTheLimitIs) {
+    FileSystem& files = *platform.files;
+    std::string error;
+    ASSERT_TRUE(files.createFolder(folder() + "\\taken.qmk"));
+    EXPECT_FALSE(files.createReplacement(folder() + "\\taken.qmk", error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_TRUE(files.folderExists(folder() + "\\taken.qmk"));
+    // The new file's name beside it stays within 255 characters.
+    const std::string name = std::string(246, 'n') + ".pst";
+    const std::string target = folder() + "\\" + name;
+    // A path past MAX_PATH cannot be named through the ANSI calls at all.
+    if (!files.writeFile(target, "old")) GTEST_SKIP() << "no path of " << target.size() << " characters here";
+    auto part = files.createReplacement(target, error);
+    ASSERT_TRUE(part) << error;
+    ASSERT_TRUE(part->write("new", 3));
+    ASSERT_TRUE(part->commit()) << part->error();
+    std::string now;
+    ASSERT_TRUE(files.readFile(target, now));
+    EXPECT_EQ(now, "new");
+}
+
 TEST_F(Win32Test, AttributesListingsAndStreams) {
     FileSystem& files = *platform.files;
     const std::string f = folder();

@@ -4,6 +4,7 @@
 #include <lmat.h>
 
 #include "platform/win32/NetScheduler.h"
+#include "platform/win32/Utf16.h"
 #include "platform/win32/Win32Shell.h"
 #include "win32/Win32Fixture.h"
 
@@ -66,13 +67,47 @@ TEST_F(Win32Test, AJobIsAddedWithItsExactCommandAndListedAsOurs) {
     EXPECT_FALSE(scheduler.removeJob(number, why));
 }
 
+TEST_F(Win32Test, AJobsPasswordIsKeptInAFileOnlyTheUserOpensAndGoesWithTheJob) {
+    const std::string program = "C:\\Program Files\\Quillmark\\quillmark.exe";
+    win32::NetScheduler scheduler(program);
+    std::string why;
+    ASSERT_TRUE(startScheduleService(why)) << why;
+    JobSpec job{program, "sf=Pxm=10000000ps=bf=C:\\b.qmk", 60, kMondayBit, false};
+    job.password = "s3cret";
+    std::uint32_t number = 0;
+    ASSERT_TRUE(scheduler.addJob(job, number, why)) << why;
+    LPBYTE buffer = nullptr;
+    ASSERT_EQ(NetScheduleJobGetInfo(nullptr, number, &buffer), 0u);
+    const std::string command = win32::utf8(reinterpret_cast<const AT_INFO*>(buffer)->Command);
+    NetApiBufferFree(buffer);
+    EXPECT_EQ(command.find("s3cret"), std::string::npos) << command;
+    const std::string start = "\"" + program + "\" --password-file \"";
+    ASSERT_EQ(command.compare(0, start.size(), start), 0) << command;
+    const std::string file = command.substr(start.size(), command.find('"', start.size()) - start.size());
+    EXPECT_NE(file.find("\\Quillmark\\jobs\\job-"), std::string::npos) << file;
+    std::string bytes;
+    ASSERT_TRUE(platform.files->readFile(file, bytes));
+    EXPECT_EQ(bytes, "s3cret\r\n");
+    std::string arguments, named;
+    ASSERT_TRUE(scheduler.readCommand(command, arguments, named));
+    EXPECT_EQ(arguments, job.arguments);
+    EXPECT_EQ(named, file);
+    ASSERT_TRUE(scheduler.removeJob(number, why)) << why;
+    EXPECT_FALSE(platform.files->stat(file).exists);
+}
+
 TEST_F(Win32Test, CommandsOfOtherProgramsAreNotReadAsJobs) {
     win32::NetScheduler scheduler("C:\\Q\\quillmark.exe");
-    std::string arguments;
-    EXPECT_TRUE(scheduler.readCommand("\"c:\\q\\QUILLMARK.EXE\" sf=Pxm=1ps=bf=C:\\b.qmk", arguments));
+    std::string arguments, file;
+    EXPECT_TRUE(scheduler.readCommand("\"c:\\q\\QUILLMARK.EXE\" sf=Pxm=1ps=bf=C:\\b.qmk", arguments, file));
     EXPECT_EQ(arguments, "sf=Pxm=1ps=bf=C:\\b.qmk");
-    EXPECT_FALSE(scheduler.readCommand("\"C:\\Q\\quillmark.exe2\" sf=Pxm=1ps=bf=C:\\b.qmk", arguments));
-    EXPECT_FALSE(scheduler.readCommand("C:\\Q\\quillmark.exe sf=Pxm=1ps=bf=C:\\b.qmk", arguments));
+    EXPECT_EQ(file, "");
+    EXPECT_TRUE(scheduler.readCommand("\"C:\\Q\\quillmark.exe\" --password-file \"C:\\p w\\job-1.password\" sf=P",
+                                      arguments, file));
+    EXPECT_EQ(arguments, "sf=P");
+    EXPECT_EQ(file, "C:\\p w\\job-1.password");
+    EXPECT_FALSE(scheduler.readCommand("\"C:\\Q\\quillmark.exe2\" sf=Pxm=1ps=bf=C:\\b.qmk", arguments, file));
+    EXPECT_FALSE(scheduler.readCommand("C:\\Q\\quillmark.exe sf=Pxm=1ps=bf=C:\\b.qmk", arguments, file));
 }
 
 TEST_F(Win32Test, ShellRefusesWhatIsNotThere) {

@@ -1,5 +1,7 @@
 // The sample made as a new Wine prefix on the host, without Wine: the drive
 // links and folders, and the registry in the prefix's own files.
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -77,6 +79,32 @@ bool prepareWinePrefix(const SampleOptions& o, const CodePage& codePage, std::st
     return true;
 }
 
+// The registry files, and the folders and files of the drives, as a process
+// of the user makes them: 0666 and 0777 less the umask. Links are left as
+// they are.
+void usualRights(const std::string& prefix) {
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    std::error_code ec;
+    for (const char* hive : {"user.reg", "system.reg", "userdef.reg"}) {
+        const fs::path file = fs::path(prefix) / hive;
+        if (fs::is_regular_file(file, ec)) ::chmod(file.c_str(), 0666 & ~mask);
+    }
+    for (const char* drive : {"drive_c", "drive_d"}) {
+        const fs::path root = fs::path(prefix) / drive;
+        if (!fs::is_directory(root, ec)) continue;
+        for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+             it.increment(ec)) {
+            if (it->is_symlink(ec)) continue;
+            struct stat st {};
+            if (::lstat(it->path().c_str(), &st) != 0) continue;
+            // A read-only file stays read-only.
+            const mode_t mode = S_ISDIR(st.st_mode) ? 0777 : (st.st_mode & S_IWUSR) ? 0666 : 0444;
+            ::chmod(it->path().c_str(), mode & ~mask);
+        }
+    }
+}
+
 }  // namespace
 
 bool buildSampleInstallation(const SampleOptions& options, std::string& error) {
@@ -132,6 +160,9 @@ bool buildSampleInstallation(const SampleOptions& options, SampleInstallation& m
     platform.registry = std::move(registry);
     platform.files = std::make_unique<wine::WineFileSystem>(wine::WinePrefix(options.prefix), *platform.codePage);
     if (!buildSample(options, platform, made, error) || !saved.flush(error)) return false;
+    // The program's file layer makes what it writes its user's alone; Wine
+    // and Outlook make folders and files with the usual rights.
+    usualRights(options.prefix);
     made.prefix = options.prefix;
     std::ofstream(options.prefix + "/" + kMarker) << "made by make-sample-outlook\n";
     return true;

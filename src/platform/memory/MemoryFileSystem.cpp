@@ -7,6 +7,7 @@
 
 #include "base/WinPath.h"
 #include "platform/FileOps.h"
+#include "platform/ReplacementNames.h"
 
 namespace qm::platform::memory {
 
@@ -28,10 +29,12 @@ struct MemoryFileSystem::Node {
 
 namespace {
 
-const char* const kPartMarker = ".qmpart-";
+constexpr std::size_t kPartSuffixLength = 6;
 
 // "|" can be the second byte of a double-byte character: looked for by character.
+// A name is at most 255 bytes long, as on the disks the program writes to.
 bool validComponent(const std::string& c, const base::LeadBytes& leads) {
+    if (c.size() > kMaxNameBytes) return false;
     for (unsigned char ch : c)
         if (ch < 0x20) return false;
     return leads.findFirstOf(c, "<>:\"|?*") == std::string::npos;
@@ -534,9 +537,16 @@ std::unique_ptr<ReplaceStream> MemoryFileSystem::createReplacement(const std::st
         error = "cannot create a new file beside " + target;
         return nullptr;
     }
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, "%06u", ++nextPart_);
-    const std::string part = c + kPartMarker + suffix;
+    if (const Node* there = find(c); there && there->folder) {
+        error = target + " is a folder, not a regular file: it is not replaced";
+        return nullptr;
+    }
+    std::string part;
+    do {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "%06u", ++nextPart_ % 1000000);
+        part = partStart(c) + suffix;
+    } while (find(part));
     auto& node = put(part, false);
     node.content->held = true;
     node.content->mtime = 0;
@@ -550,13 +560,19 @@ void MemoryFileSystem::removeStaleReplacements(const std::string& target) {
     }
     const std::string c = canonical(target);
     if (c.empty()) return;
-    const std::u16string prefix = keyOf(c + kPartMarker);
+    const std::u16string prefix = keyOf(partStart(c));
     for (auto it = nodes_.begin(); it != nodes_.end();) {
         if (it->first.compare(0, prefix.size(), prefix) == 0 && !it->second->content->held)
             it = nodes_.erase(it);
         else
             ++it;
     }
+}
+
+std::string MemoryFileSystem::partStart(const std::string& canonicalPath) const {
+    const base::LeadBytes& leads = codePage_.leadBytes();
+    const std::string name = base::bareName(canonicalPath, leads);
+    return canonicalPath.substr(0, canonicalPath.size() - name.size()) + partNameStart(name, kPartSuffixLength, leads);
 }
 
 unsigned MemoryFileSystem::getTempFileName(const std::string& folder, const std::string& prefix, unsigned unique,

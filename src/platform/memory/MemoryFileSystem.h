@@ -62,7 +62,7 @@ public:
     FileInfo stat(const std::string& path) const override;
     std::unique_ptr<ReadStream> openRead(const std::string& path, std::string& error) const override;
     std::unique_ptr<ReplaceStream> createReplacement(const std::string& target, std::string& error,
-                                                     NewFileAccess access = NewFileAccess::Usual) override;
+                                                     NewFileAccess access = NewFileAccess::OwnerOnly) override;
     void removeStaleReplacements(const std::string& target) override;
 
     unsigned getTempFileName(const std::string& folder, const std::string& prefix, unsigned unique,
@@ -88,6 +88,8 @@ private:
     bool parentIsFolder(const std::string& canonicalPath) const;
     bool listEntries(const std::string& folder, std::vector<std::string>& names, bool folders) const;
     bool writable(const std::string& path) const { return !refuseWrite || !refuseWrite(path); }
+    // The path of a new file beside a file, up to its number.
+    std::string partStart(const std::string& canonicalPath) const;
     Node& put(const std::string& canonicalPath, bool folder);
     void erase(const std::string& canonicalPath);
     std::int64_t tick();

@@ -116,8 +116,8 @@ std::string cronShellWord(const std::string& value) {
     return word + "'";
 }
 
-bool cronLineFor(const CronInstallation& installation, const JobSpec& job, std::uint32_t jobNumber, std::string& line,
-                 std::string& why) {
+bool cronLineFor(const CronInstallation& installation, const JobSpec& job, std::uint32_t jobNumber,
+                 const std::string& passwordFile, std::string& line, std::string& why) {
     if (job.program.empty() || job.program[0] != '/') {
         why = "the program's path is not absolute: " + job.program;
         return false;
@@ -142,8 +142,13 @@ bool cronLineFor(const CronInstallation& installation, const JobSpec& job, std::
         why = "the job has no argument text";
         return false;
     }
-    const std::string* values[] = {&job.program, &installation.prefixPath, &installation.wineUser,
-                                   &installation.codePage, &job.arguments};
+    if (!passwordFile.empty() && passwordFile[0] != '/') {
+        why = "the password file's path is not absolute: " + passwordFile;
+        return false;
+    }
+    const std::string* values[] = {&job.program,           &installation.prefixPath,
+                                   &installation.wineUser, &installation.codePage,
+                                   &passwordFile,          &job.arguments};
     for (const std::string* value : values) {
         if (carriesLineBreak(*value)) {
             why = "a value holds a line break, which a crontab line cannot carry";
@@ -156,7 +161,8 @@ bool cronLineFor(const CronInstallation& installation, const JobSpec& job, std::
     std::string command =
         cronShellWord(job.program) + " --prefix " + cronShellWord(installation.prefixPath) + " --user " +
         cronShellWord(installation.wineUser) +
-        (installation.codePage.empty() ? "" : " --code-page " + cronShellWord(installation.codePage)) + " " +
+        (installation.codePage.empty() ? "" : " --code-page " + cronShellWord(installation.codePage)) +
+        (passwordFile.empty() ? "" : " --password-file " + cronShellWord(passwordFile)) + " " +
         cronShellWord(job.arguments);
     if (once) command += "; " + cronShellWord(job.program) + " --unschedule " + number;
     command += kMarker + number;
@@ -228,8 +234,15 @@ std::optional<ScheduledJob> parseCronLine(const std::string& line) {
 
     std::vector<std::string> words;
     if (!shellWords(line.substr(i), words)) return std::nullopt;
-    // A code page given when the job was added stands after the user.
+    // A code page given when the job was added stands after the user, the
+    // password file after both.
     if (words.size() >= 8 && words[5] == "--code-page") words.erase(words.begin() + 5, words.begin() + 7);
+    std::string passwordFile;
+    if (words.size() >= 8 && words[5] == "--password-file") {
+        passwordFile = words[6];
+        if (passwordFile.empty() || passwordFile[0] != '/') return std::nullopt;
+        words.erase(words.begin() + 5, words.begin() + 7);
+    }
     const bool once = words.size() == 10;
     if ((words.size() != 6 && !once) || words[1] != "--prefix" || words[3] != "--user") return std::nullopt;
     if (once && (words[6] != ";" || words[7] != words[0] || words[8] != "--unschedule" ||
@@ -237,6 +250,7 @@ std::optional<ScheduledJob> parseCronLine(const std::string& line) {
         return std::nullopt;
     job.once = once;
     job.arguments = words[5];
+    job.passwordFile = passwordFile;
     return job;
 }
 

@@ -8,7 +8,9 @@
 //   30 23 * * 1,3,5 '/opt/qm/quillmark' --prefix '/home/u/.wine' --user 'u' 'sf=...bf=...' # quillmark job 3
 //
 // A code page chosen for the installation goes with it (--code-page '932'
-// after the user), so the job reads its names as they were scheduled.
+// after the user), so the job reads its names as they were scheduled. A
+// protected backup's password is in a private file the line names
+// (--password-file '<file>' after them), never on the line itself.
 //
 // A job for no particular day runs once and then removes its own line:
 //
@@ -40,10 +42,11 @@ inline constexpr std::size_t kMaxCronCommand = 998;
 std::string cronShellWord(const std::string& value);
 
 // The crontab line of `job` under `jobNumber` (the job's program an
-// absolute host path), or the reason there is none (a value no crontab line
-// can carry, a time cron cannot express).
-bool cronLineFor(const CronInstallation& installation, const JobSpec& job, std::uint32_t jobNumber, std::string& line,
-                 std::string& why);
+// absolute host path) reading its password from `passwordFile` (empty:
+// none), or the reason there is none (a value no crontab line can carry, a
+// time cron cannot express). The job's password itself is never on it.
+bool cronLineFor(const CronInstallation& installation, const JobSpec& job, std::uint32_t jobNumber,
+                 const std::string& passwordFile, std::string& line, std::string& why);
 
 // The job number of a line this scheduler wrote, whether or not the rest of
 // the line still reads; nullopt for every other line, comment lines included.
@@ -58,8 +61,8 @@ std::optional<std::uint32_t> anyMarkedJobNumber(const std::string& line);
 // read.
 std::optional<std::vector<std::string>> jobCommandWords(const std::string& line);
 
-// A line this scheduler wrote, read back; nullopt when it is not one or no
-// longer reads as one.
+// A line this scheduler wrote, read back; nullopt when it is not one, in the
+// exact form the scheduler writes, or no longer reads as one.
 std::optional<ScheduledJob> parseCronLine(const std::string& line);
 
 }  // namespace qm::platform::posix

@@ -12,10 +12,11 @@
 #include <random>
 #include <vector>
 
+#include "platform/ReplacementNames.h"
+
 namespace qm::platform::posix {
 namespace {
 
-const char* const kPartMarker = ".qmpart-";
 constexpr std::size_t kPartRandomLength = 6;
 
 FileInfo fromStat(const struct stat& st) {
@@ -55,6 +56,10 @@ int whenceOf(SeekFrom from) {
     case SeekFrom::End: return SEEK_END;
     }
     return SEEK_SET;
+}
+
+std::string joinFolder(const std::string& folder, const std::string& name) {
+    return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
 }  // namespace
@@ -159,17 +164,65 @@ void HostFile::close() {
 
 std::string HostFile::error() const { return error_ ? std::strerror(error_) : std::string(); }
 
+namespace {
+
+std::string kindOfFile(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISLNK(mode)) return "a symbolic link";
+    return "no regular file";
+}
+
+unsigned ownerBoundedMode(unsigned mode) {
+    const unsigned owner = (mode >> 6) & 7;
+    return (mode & 0700) | (mode & 070 & (owner << 3)) | (mode & 07 & owner);
+}
+
+}  // namespace
+
 bool ReplacementFile::create(const std::string& targetHostPath, bool ownerOnly) {
     discard();
     target_ = targetHostPath;
+    error_ = 0;
+    what_.clear();
+    // What is replaced is what the rename replaces: the name itself, never
+    // what a link there leads to.
     struct stat old {};
-    const bool replaces = ::stat(targetHostPath.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    bool replaces = false;
+    if (::lstat(targetHostPath.c_str(), &old) == 0) {
+        if (!S_ISREG(old.st_mode)) {
+            what_ = targetHostPath + " is " + kindOfFile(old.st_mode) + ", not a regular file: it is not replaced";
+            return false;
+        }
+        // Never write into another user's file, nor give its rights (or its
+        // owner) to ours.
+        if (old.st_uid != ::geteuid()) {
+            what_ = targetHostPath + " belongs to another user: it is not replaced";
+            return false;
+        }
+        replaces = true;
+    } else if (errno != ENOENT) {
+        error_ = errno;
+        what_ = "cannot look at " + targetHostPath;
+        return false;
+    }
+    std::string folder, name;
+    splitHostPath(targetHostPath, folder, name);
+    const std::string start = joinFolder(folder, partNameStartUtf8(name, kPartRandomLength));
+    // A new file is its owner's alone; one that replaces a file keeps who may
+    // read it, but never grants the group or others more than the owner.
+    const mode_t mode = replaces    ? static_cast<mode_t>(ownerBoundedMode(old.st_mode & 0777))
+                        : ownerOnly ? 0600
+                                    : static_cast<mode_t>(newFileMode(targetHostPath));
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string candidate = targetHostPath + kPartMarker + randomSuffix();
-        // Mode 0666 so that the umask gives a new file the usual permissions;
-        // a private one is never readable by others, not even for a moment.
-        const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
-                              ownerOnly ? 0600 : static_cast<mode_t>(newFileMode(targetHostPath)));
+        const std::string candidate = start + randomSuffix();
+        // A replacement gets its rights for others only once it is ours and
+        // locked; a new file takes the umask.
+        const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                              replaces ? mode & 0700 : mode);
         if (fd < 0) {
             if (errno == EEXIST) continue;
             error_ = errno;
@@ -183,9 +236,12 @@ bool ReplacementFile::create(const std::string& targetHostPath, bool ownerOnly) 
         }
         file_.fd_ = fd;
         path_ = candidate;
-        // What replaces a file keeps who may read it.
-        if (replaces && (::fchmod(fd, old.st_mode & 07777) != 0 ||
-                         (::geteuid() == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0))) {
+        // The group's rights are for the group the earlier file had; where
+        // the new one cannot have that group, they go.
+        mode_t kept = mode;
+        if (replaces && (mode & 070) != 0 && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0)
+            kept &= ~static_cast<mode_t>(070);
+        if (replaces && (kept & 077) != 0 && ::fchmod(fd, kept) != 0) {
             error_ = errno;
             what_ = "cannot give " + candidate + " the mode of " + targetHostPath;
             discard();
@@ -253,14 +309,14 @@ std::string ReplacementFile::error() const {
 void removeStaleReplacements(const std::string& targetHostPath) {
     std::string folder, name;
     splitHostPath(targetHostPath, folder, name);
-    const std::string prefix = name + kPartMarker;
+    const std::string prefix = partNameStartUtf8(name, kPartRandomLength);
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return;
     std::vector<std::string> candidates;
     while (const struct dirent* e = ::readdir(dir)) {
         const std::string entry = e->d_name;
         if (entry.size() == prefix.size() + kPartRandomLength && entry.compare(0, prefix.size(), prefix) == 0)
-            candidates.push_back(folder + "/" + entry);
+            candidates.push_back(joinFolder(folder, entry));
     }
     ::closedir(dir);
     for (const std::string& path : candidates) {

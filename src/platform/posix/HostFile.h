@@ -44,10 +44,14 @@ private:
     int error_ = 0;
 };
 
-// "<target>.qmpart-XXXXXX" beside the target: created exclusively with the
-// mode (and, for root, the owner) of the file it replaces, or, replacing
-// nothing, with the usual rights or (ownerOnly) mode 0600; locked while this
-// process uses it, and renamed over the target by commit().
+// "<target>.qmpart-XXXXXX" beside the target (the target's name cut short
+// when the whole would pass 255 bytes): created exclusively, locked while
+// this process uses it, and renamed over the target by commit(). Replacing
+// nothing it is made with mode 0600 (ownerOnly) or the usual rights; it
+// replaces only a regular file of the running user (refused: a folder,
+// device, FIFO, socket or link at the name, or another user's file), whose
+// mode it takes with no more rights for the group and others than for the
+// owner.
 class ReplacementFile {
 public:
     ReplacementFile() = default;
@@ -55,7 +59,7 @@ public:
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
-    bool create(const std::string& targetHostPath, bool ownerOnly = false);
+    bool create(const std::string& targetHostPath, bool ownerOnly = true);
     HostFile& file() { return file_; }
     const std::string& path() const { return path_; }
     bool commit();

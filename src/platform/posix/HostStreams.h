@@ -9,6 +9,6 @@ namespace qm::platform::posix {
 
 std::unique_ptr<ReadStream> openHostRead(const std::string& hostPath, std::string& error);
 std::unique_ptr<ReplaceStream> createHostReplacement(const std::string& targetHostPath, std::string& error,
-                                                     NewFileAccess access = NewFileAccess::Usual);
+                                                     NewFileAccess access = NewFileAccess::OwnerOnly);
 
 }  // namespace qm::platform::posix

@@ -4,9 +4,12 @@
 #include <lm.h>
 #include <lmat.h>
 
+#include <atomic>
+#include <cstdio>
 #include <cwctype>
 
 #include "platform/AtInfo.h"
+#include "platform/win32/OwnerOnly.h"
 #include "platform/win32/Utf16.h"
 
 namespace qm::platform::win32 {
@@ -36,6 +39,20 @@ bool serviceRunning(std::string& reason) {
     CloseServiceHandle(manager);
     if (!running) reason = "the Task Scheduler service (\"Schedule\") is not running";
     return running;
+}
+
+constexpr const char* kPasswordOption = "--password-file \"";
+constexpr const char* kPasswordFilePrefix = "job-";
+constexpr const char* kPasswordFileSuffix = ".password";
+
+std::atomic<unsigned> passwordCounter{0};
+
+// The name this scheduler gives its password files: job-<hex>.password.
+bool isPasswordFileName(const std::string& path) {
+    const std::string name = path.substr(path.find_last_of("\\/") + 1);
+    const std::string prefix = kPasswordFilePrefix, suffix = kPasswordFileSuffix;
+    return name.size() > prefix.size() + suffix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 const wchar_t* serverOrLocal(const std::wstring& server) { return server.empty() ? nullptr : server.c_str(); }
@@ -68,9 +85,48 @@ private:
 
 NetScheduler::NetScheduler(std::string programPath) : program_(ansiToUtf8(programPath)) {}
 
+bool NetScheduler::keepPassword(const std::string& password, std::string& file, std::string& why) const {
+    wchar_t local[MAX_PATH + 1] = {};
+    const DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) {
+        why = "the job's password cannot be kept: LOCALAPPDATA is not set";
+        return false;
+    }
+    const std::wstring root = std::wstring(local) + L"\\Quillmark";
+    const std::wstring folder = root + L"\\jobs";
+    CreateDirectoryW(root.c_str(), nullptr);
+    if (!makeOwnerOnlyFolder(folder)) {
+        why = "the job's password cannot be kept: the folder " + utf8(folder.c_str()) + " cannot be made";
+        return false;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[64];
+        std::snprintf(name, sizeof name, "%s%lx-%x%s", kPasswordFilePrefix, GetCurrentProcessId(),
+                      static_cast<unsigned>(passwordCounter.fetch_add(1) ^ (GetTickCount() & 0xFFFF0000u)),
+                      kPasswordFileSuffix);
+        const std::wstring path = folder + L"\\" + wide(name);
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+        std::string writeWhy;
+        if (!writeOwnerOnlyFile(path, password + "\r\n", writeWhy)) {
+            why = "the job's password cannot be kept in " + utf8(path.c_str()) + ": " + writeWhy;
+            return false;
+        }
+        file = utf8(path.c_str());
+        return true;
+    }
+    why = "the job's password cannot be kept: no free file name";
+    return false;
+}
+
 bool NetScheduler::addJob(const JobSpec& job, std::uint32_t& number, std::string& why) {
     if (!serviceRunning(why)) return false;
-    const AtInfo made = atInfoFor(job);
+    if (job.password.find_first_of("\r\n") != std::string::npos) {
+        why = "the password holds a line break, which its file cannot keep";
+        return false;
+    }
+    std::string passwordFile;
+    if (!job.password.empty() && !keepPassword(job.password, passwordFile, why)) return false;
+    const AtInfo made = atInfoFor(job, passwordFile);
     std::wstring command = wide(made.Command);
     // The computer's own name, as start-up finds it.
     char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
@@ -86,17 +142,26 @@ bool NetScheduler::addJob(const JobSpec& job, std::uint32_t& number, std::string
     const NET_API_STATUS status = ::NetScheduleJobAdd(serverOrLocal(server), reinterpret_cast<LPBYTE>(&record), &id);
     if (status != NERR_Success) {
         why = "the job scheduler refused the job (" + std::to_string(status) + ")";
+        if (!passwordFile.empty()) DeleteFileW(wide(passwordFile).c_str());
         return false;
     }
     number = id;
     return true;
 }
 
-bool NetScheduler::readCommand(const std::string& command, std::string& arguments) const {
+bool NetScheduler::readCommand(const std::string& command, std::string& arguments, std::string& passwordFile) const {
     const std::string quoted = "\"" + program_ + "\" ";
     if (command.size() < quoted.size() || !sameTextIgnoringCase(wide(command.substr(0, quoted.size())), wide(quoted)))
         return false;
     arguments = command.substr(quoted.size());
+    passwordFile.clear();
+    const std::string option = kPasswordOption;
+    if (arguments.compare(0, option.size(), option) == 0) {
+        const std::size_t close = arguments.find("\" ", option.size());
+        if (close == std::string::npos) return false;
+        passwordFile = arguments.substr(option.size(), close - option.size());
+        arguments = arguments.substr(close + 2);
+    }
     return true;
 }
 
@@ -114,7 +179,7 @@ bool NetScheduler::listJobs(std::vector<ScheduledJob>& jobs, std::string& why) {
     const auto* entries = reinterpret_cast<const AT_ENUM*>(buffer);
     for (DWORD i = 0; i < read; ++i) {
         ScheduledJob job;
-        if (!readCommand(utf8(entries[i].Command), job.arguments)) continue;
+        if (!readCommand(utf8(entries[i].Command), job.arguments, job.passwordFile)) continue;
         job.number = entries[i].JobId;
         job.startMinute = static_cast<std::uint32_t>(entries[i].JobTime / 60000);
         job.monthDays = entries[i].DaysOfMonth;
@@ -129,14 +194,21 @@ bool NetScheduler::listJobs(std::vector<ScheduledJob>& jobs, std::string& why) {
 bool NetScheduler::removeJob(std::uint32_t number, std::string& why) {
     std::vector<ScheduledJob> ours;
     if (!listJobs(ours, why)) return false;
-    bool found = false;
-    for (const auto& job : ours) found = found || job.number == number;
+    const ScheduledJob* found = nullptr;
+    for (const auto& job : ours)
+        if (job.number == number) found = &job;
     if (!found) {
         why = "there is no job " + std::to_string(number) + " of this program";
         return false;
     }
     const NET_API_STATUS status = NetScheduleJobDel(nullptr, number, number);
-    if (status == NERR_Success) return true;
+    if (status == NERR_Success) {
+        // Only a file of the name this scheduler gives: a job made by hand
+        // may name any file.
+        if (!found->passwordFile.empty() && isPasswordFileName(found->passwordFile))
+            DeleteFileW(wide(found->passwordFile).c_str());
+        return true;
+    }
     why = "the job scheduler did not remove the job (" + std::to_string(status) + ")";
     return false;
 }

@@ -23,10 +23,15 @@ public:
     std::unique_ptr<StartedJob> startJobNow(std::uint32_t number, std::string& why) override;
 
     // The argument text of a job's command: what follows the quoted program
-    // path. False when the command does not start this program.
-    bool readCommand(const std::string& commandUtf8, std::string& arguments) const;
+    // path (and the password file it names, if any). False when the command
+    // does not start this program.
+    bool readCommand(const std::string& commandUtf8, std::string& arguments, std::string& passwordFile) const;
 
 private:
+    // A new file for a job's password in the user's own folder
+    // %LOCALAPPDATA%\Quillmark\jobs (UTF-8); false with the reason.
+    bool keepPassword(const std::string& password, std::string& file, std::string& why) const;
+
     std::string program_;  // UTF-8
 };
 

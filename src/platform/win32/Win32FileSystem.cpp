@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/OwnerOnly.h"
 #include "platform/win32/Win32Streams.h"
 
 namespace qm::platform::win32 {
@@ -87,25 +88,6 @@ public:
 private:
     HANDLE handle_;
 };
-
-// "D:P(A;OICI;FA;;;<the user's SID>)": the user alone, passed on to what
-// the folder holds; empty when the SID cannot be had.
-std::string ownerOnlyDescriptor() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<unsigned char> buffer(size);
-    std::string descriptor;
-    char* sid = nullptr;
-    if (size && GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
-        ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &sid)) {
-        descriptor = std::string("D:P(A;OICI;FA;;;") + sid + ")";
-        LocalFree(sid);
-    }
-    CloseHandle(token);
-    return descriptor;
-}
 
 }  // namespace
 
@@ -221,10 +203,12 @@ std::unique_ptr<ReadStream> Win32FileSystem::openRead(const std::string& path, s
 
 std::unique_ptr<ReplaceStream> Win32FileSystem::createReplacement(const std::string& target, std::string& error,
                                                                   NewFileAccess /*access*/) {
-    return createReplaceStream(target, error);
+    return createReplaceStream(target, error, codePage_.leadBytes());
 }
 
-void Win32FileSystem::removeStaleReplacements(const std::string& target) { removeStaleReplaceFiles(target); }
+void Win32FileSystem::removeStaleReplacements(const std::string& target) {
+    removeStaleReplaceFiles(target, codePage_.leadBytes());
+}
 
 unsigned Win32FileSystem::getTempFileName(const std::string& folder, const std::string& prefix, unsigned unique,
                                           std::string& result) {

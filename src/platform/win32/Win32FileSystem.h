@@ -41,7 +41,7 @@ public:
     // A new file takes the rights its folder passes on (on Windows the
     // profile's folders are the user's own), whatever `access` asks.
     std::unique_ptr<ReplaceStream> createReplacement(const std::string& target, std::string& error,
-                                                     NewFileAccess access = NewFileAccess::Usual) override;
+                                                     NewFileAccess access = NewFileAccess::OwnerOnly) override;
     void removeStaleReplacements(const std::string& target) override;
 
     unsigned getTempFileName(const std::string& folder, const std::string& prefix, unsigned unique,

@@ -1,4 +1,5 @@
 #include "platform/win32/Win32Streams.h"
+#include "platform/ReplacementNames.h"
 #include "platform/win32/AnsiPaths.h"
 
 #include <windows.h>
@@ -10,7 +11,8 @@
 namespace qm::platform::win32 {
 namespace {
 
-constexpr const char* kPartMark = ".qmpart-";
+// "<process>-<n>", each at most eight hex digits.
+constexpr std::size_t kPartSuffixLength = 17;
 // 100 ns steps from 1601 to 1970.
 constexpr std::int64_t kEpochDifference = 116444736000000000LL;
 
@@ -212,14 +214,27 @@ std::unique_ptr<ReadStream> openReadStream(const std::string& path, std::string&
     return stream;
 }
 
-std::unique_ptr<ReplaceStream> createReplaceStream(const std::string& target, std::string& error) {
+std::unique_ptr<ReplaceStream> createReplaceStream(const std::string& target, std::string& error,
+                                                   const base::LeadBytes& leads) {
+    // Only a file on a disk is replaced: never a folder, nor a device or a
+    // pipe that answers to the name.
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        const FileInfo there = statFile(target);
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !there.regular) {
+            error = target + " is not a regular file: it is not replaced";
+            return nullptr;
+        }
+    }
     auto stream = std::make_unique<Win32ReplaceStream>();
     stream->target = target;
+    const std::string folder = folderOf(target);
+    const std::string start = folder + partNameStart(target.substr(folder.size()), kPartSuffixLength, leads);
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[40];
-        std::snprintf(suffix, sizeof suffix, "%s%lx-%x", kPartMark, GetCurrentProcessId(),
+        std::snprintf(suffix, sizeof suffix, "%lx-%x", GetCurrentProcessId(),
                       static_cast<unsigned>(partCounter.fetch_add(1) ^ (GetTickCount() & 0xFFF0000u)));
-        const std::string path = target + suffix;
+        const std::string path = start + suffix;
         // No delete sharing: nobody removes it while we write it.
         if (stream->file.open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW)) {
             stream->path = path;
@@ -231,11 +246,11 @@ std::unique_ptr<ReplaceStream> createReplaceStream(const std::string& target, st
     return nullptr;
 }
 
-void removeStaleReplaceFiles(const std::string& target) {
+void removeStaleReplaceFiles(const std::string& target, const base::LeadBytes& leads) {
     const std::string folder = folderOf(target);
-    const std::string name = target.substr(folder.size()) + kPartMark;
+    const std::string name = partNameStart(target.substr(folder.size()), kPartSuffixLength, leads);
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((target + kPartMark + "*").c_str(), &found);
+    HANDLE search = FindFirstFileA((folder + name + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         const std::string entry = found.cFileName;

@@ -6,9 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <pwd.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -28,7 +31,7 @@ public:
     // have taken it meanwhile.
     ~ServerLock() {
         if (!made_.empty()) unlink(made_.front().c_str());
-        close(fd_);
+        if (fd_ >= 0) close(fd_);
         for (size_t i = 1; i < made_.size(); ++i) rmdir(made_[i].c_str());
     }
 
@@ -63,9 +66,25 @@ std::string tmpBase() {
     return t && *t ? std::string(t) : std::string("/tmp");
 }
 
+std::string ownerName(uid_t uid) {
+    if (const passwd* pw = getpwuid(uid); pw && pw->pw_name) return pw->pw_name;
+    return "user " + std::to_string(uid);
+}
+
+// Why Wine would not use the folder (its own checks, made on the folder
+// itself, links not followed); empty when it would, or it is not there.
+std::string untrustedFolder(const std::string& folder) {
+    struct stat st {};
+    if (lstat(folder.c_str(), &st) != 0) return {};
+    if (!S_ISDIR(st.st_mode)) return folder + " is not a directory";
+    if (st.st_uid != getuid()) return folder + " is owned by " + ownerName(st.st_uid) + ", not by you";
+    if (st.st_mode & 077) return folder + " may be entered by other users";
+    return {};
+}
+
 // Holder of a conflicting lock: its pid, -1 when unknown, 0 when free.
 pid_t holder(const std::string& lockPath) {
-    int fd = open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) return 0;
     struct flock fl {};
     fl.l_type = F_WRLCK;
@@ -126,6 +145,28 @@ std::vector<std::string> WineServerGuard::lockPaths() const {
     return out;
 }
 
+bool WineServerGuard::trusted(const std::string& lockPath) const {
+    const std::string serverDir = lockPath.substr(0, lockPath.rfind('/'));
+    const std::string nameDir = serverDir.substr(0, serverDir.rfind('/'));
+    std::string why = untrustedFolder(nameDir);
+    if (why.empty()) why = untrustedFolder(serverDir);
+    if (why.empty()) return true;
+    // No server of this user can be using it: Wine refuses such a folder.
+    const std::string notice = "A Wine server lock for the prefix " + prefix_ + " in " + serverDir +
+                               " was ignored: " + why + ", so Wine itself would not use it.";
+    if (std::find(told_.begin(), told_.end(), notice) == told_.end()) {
+        told_.push_back(notice);
+        notices_.push_back(notice);
+    }
+    return false;
+}
+
+std::vector<std::string> WineServerGuard::takeNotices() {
+    std::vector<std::string> out;
+    out.swap(notices_);
+    return out;
+}
+
 pid_t WineServerGuard::runningServer() const {
     if (lock_) return 0;  // we hold the lock: no server can run
     for (const auto& p : lockPaths()) {
@@ -134,6 +175,7 @@ pid_t WineServerGuard::runningServer() const {
             auto it = liveLocks().find(p);
             if (it != liveLocks().end() && !it->second.expired()) return 0;
         }
+        if (!trusted(p)) continue;
         if (pid_t pid = holder(p)) return pid;
     }
     return 0;
@@ -184,13 +226,21 @@ bool WineServerGuard::acquire(std::string& error) {
     // Another process letting go of its own lock removes the folders it
     // made once they are empty, possibly between two of our steps: a folder
     // or file found missing (or made meanwhile) is tried again.
+    bool untrusted = false;
     for (int attempt = 0; attempt < 5 && fd < 0; ++attempt) {
         error.clear();
-        if (!makeFolder(nameDir, made, error) || !makeFolder(serverDir, made, error)) {
+        // Nothing is made or opened in folders another user placed.
+        if (!makeFolder(nameDir, made, error)) {
             if (errno == ENOENT) continue;
             break;
         }
-        fd = open(lockPath.c_str(), O_RDWR | O_CLOEXEC);
+        if ((untrusted = !trusted(lockPath))) break;
+        if (!makeFolder(serverDir, made, error)) {
+            if (errno == ENOENT) continue;
+            break;
+        }
+        if ((untrusted = !trusted(lockPath))) break;
+        fd = open(lockPath.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
         if (fd < 0 && errno == ENOENT) {
             fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
             newLock = fd >= 0;
@@ -199,6 +249,15 @@ bool WineServerGuard::acquire(std::string& error) {
             error = "cannot open " + lockPath + ": " + std::strerror(errno);
             if (errno != ENOENT && errno != EEXIST) break;
         }
+    }
+    if (untrusted) {
+        // No server of this user can start there (Wine refuses such
+        // folders), so there is nothing to lock against.
+        undo();
+        error.clear();
+        lock_ = std::make_shared<ServerLock>(-1, std::vector<std::string>{});
+        live = lock_;
+        return true;
     }
     if (fd < 0) {
         undo();

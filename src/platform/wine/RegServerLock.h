@@ -3,7 +3,10 @@
 // registry in memory and writes it back later, over any edit made to the
 // files meanwhile; it holds an fcntl lock on the "lock" file of its server
 // folder, ${TMPDIR:-/tmp}/<name>/server-<dev>-<ino>/, where <name> is the
-// text of the prefix's "wineserver" file (Debian) or ".wine-<uid>".
+// text of the prefix's "wineserver" file (Debian) or ".wine-<uid>". As Wine
+// itself, a lock is trusted only in folders that are the running user's own
+// and that no one else may enter: one that another user could have placed
+// there is ignored, with a notice.
 #include <memory>
 #include <string>
 #include <sys/types.h>
@@ -36,9 +39,18 @@ public:
     // would use now).
     std::vector<std::string> lockPaths() const;
 
+    // What was ignored since the last call (each told once).
+    std::vector<std::string> takeNotices();
+
 private:
+    // True when the folders of the lock file are such as Wine uses; else
+    // false, with a notice, when they are there.
+    bool trusted(const std::string& lockPath) const;
+
     std::string prefix_;
     std::shared_ptr<ServerLock> lock_;
+    mutable std::vector<std::string> notices_;
+    mutable std::vector<std::string> told_;
 };
 
 }  // namespace qm::platform::wine

@@ -142,6 +142,14 @@ bool isFolder(const std::string& host) {
     return ::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// The missing levels of a host folder, each its owner's alone.
+void makePrivateFolders(const std::string& host) {
+    const std::size_t slash = host.rfind('/');
+    if (slash != std::string::npos && slash > 0 && !isFolder(host.substr(0, slash)))
+        makePrivateFolders(host.substr(0, slash));
+    mkdir(host.c_str(), 0700);
+}
+
 // ---- attributes ----------------------------------------------------------------
 
 std::uint32_t readXattr(const std::string& host) {
@@ -228,7 +236,27 @@ std::atomic<unsigned> lastTempNumber{0};
 }  // namespace
 
 WineFileSystem::WineFileSystem(WinePrefix prefix, const CodePage& codePage)
-    : prefix_(std::move(prefix)), codePage_(codePage) {}
+    : prefix_(std::move(prefix)), codePage_(codePage) {
+    std::error_code ec;
+    within_ = normalHostPath(std::filesystem::weakly_canonical(prefix_.path(), ec).string());
+    if (ec) within_ = prefix_.path();
+}
+
+bool WineFileSystem::linksAllow(const std::string& windowsPath, const std::string& host, posix::LinkUse use,
+                                bool followLast, std::string& why) const {
+    ParsedPath p;
+    if (parseWindowsPath(windowsPath, codePage_.leadBytes(), p) && p.kind == ParsedPath::Kind::Drive) {
+        const std::string drive(1, static_cast<char>(std::tolower(static_cast<unsigned char>(p.drive))));
+        if (!posix::linkAllows(prefix_.dosdevices() + "/" + drive + ":", within_, use, why)) return false;
+    }
+    // The prefix's own path as the canonical one, which holds no link.
+    const std::string& lexical = prefix_.path();
+    std::string path = host;
+    if (lexical != within_ && host.compare(0, lexical.size(), lexical) == 0 &&
+        (host.size() == lexical.size() || host[lexical.size()] == '/'))
+        path = within_ + host.substr(lexical.size());
+    return posix::linksAllow(path, within_, use, followLast, why);
+}
 
 // ---- mapping ---------------------------------------------------------------------
 
@@ -274,10 +302,7 @@ std::string WineFileSystem::mapPath(const std::string& windowsPath, Reach reach)
             to = joinHost(to, entry.empty() ? t : entry);
             resolved.push_back(codePage_.foldCase(t));
         }
-        if (reach == Reach::CreateLast && last && !isFolder(to)) {
-            std::error_code ec;
-            std::filesystem::create_directories(to, ec);
-        }
+        if (reach == Reach::CreateLast && last && !isFolder(to)) makePrivateFolders(to);
         // A path written into the prefix must open under Wine too: the
         // junction is made as a link to the real folder, never as a second
         // folder that would hide the first.
@@ -389,7 +414,7 @@ bool WineFileSystem::listFolders(const std::string& folder, std::vector<std::str
 
 bool WineFileSystem::listEntries(const std::string& folder, std::vector<std::string>& names, bool folders) const {
     const std::string host = hostPath(folder);
-    if (host.empty()) return false;
+    if (host.empty() || !linksAllow(folder, host, posix::LinkUse::Read)) return false;
     DIR* dir = opendir(host.c_str());
     if (!dir) return false;
     std::vector<std::string> found;
@@ -415,8 +440,9 @@ bool WineFileSystem::listEntries(const std::string& folder, std::vector<std::str
 bool WineFileSystem::createFolder(const std::string& path) {
     if (folderExists(path)) return false;
     const std::string host = mapPath(path, Reach::CreateLast);
-    if (host.empty()) return false;
-    if (mkdir(host.c_str(), 0777) == 0) return true;
+    if (host.empty() || !linksAllow(path, host, posix::LinkUse::Write)) return false;
+    // What the program makes is its user's alone.
+    if (mkdir(host.c_str(), 0700) == 0) return true;
     // A junction made just now for its older name is the folder asked for.
     return errno == EEXIST && isFolder(host);
 }
@@ -439,7 +465,9 @@ bool WineFileSystem::removeUnclaimedFolder(const std::string& path) {
 bool WineFileSystem::removeFolder(const std::string& path) {
     const std::string host = mapPath(path, Reach::Remove);
     struct stat st {};
-    if (host.empty() || lstat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    if (host.empty() || lstat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+        !linksAllow(path, host, posix::LinkUse::Write, false))
+        return false;
     return rmdir(host.c_str()) == 0;
 }
 
@@ -449,7 +477,9 @@ bool WineFileSystem::renameFile(const std::string& from, const std::string& to) 
     if (source.empty() || lstat(source.c_str(), &sst) != 0) return false;
     if (posix::beforeRenameHook() && !posix::beforeRenameHook()(source)) return false;
     std::string target = mapPath(to, Reach::Write);
-    if (target.empty()) return false;
+    if (target.empty() || !linksAllow(from, source, posix::LinkUse::Write, false) ||
+        !linksAllow(to, target, posix::LinkUse::Write, false))
+        return false;
     struct stat tst {};
     if (lstat(target.c_str(), &tst) == 0) {
         if (tst.st_dev != sst.st_dev || tst.st_ino != sst.st_ino) return false;  // taken
@@ -495,7 +525,9 @@ bool WineFileSystem::renameFile(const std::string& from, const std::string& to) 
 bool WineFileSystem::deleteFile(const std::string& path) {
     const std::string host = mapPath(path, Reach::Remove);
     struct stat st {};
-    if (host.empty() || lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    if (host.empty() || lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode) ||
+        !linksAllow(path, host, posix::LinkUse::Write, false))
+        return false;
     // A read-only file cannot be deleted (Wine refuses it even for root).
     struct stat target {};
     if (::stat(host.c_str(), &target) == 0 && S_ISREG(target.st_mode) && isReadOnly(target)) return false;
@@ -509,7 +541,7 @@ bool WineFileSystem::deleteFile(const std::string& path) {
 bool WineFileSystem::setAttributes(const std::string& path, std::uint32_t attributes) {
     const std::string host = hostPath(path);
     struct stat st {};
-    if (host.empty() || ::stat(host.c_str(), &st) != 0) return false;
+    if (host.empty() || ::stat(host.c_str(), &st) != 0 || !linksAllow(path, host, posix::LinkUse::Write)) return false;
     mode_t mode = st.st_mode & 07777;
     const bool readOnly = (attributes & FileAttribute::ReadOnly) && !S_ISDIR(st.st_mode);
     if (readOnly)
@@ -529,12 +561,12 @@ bool WineFileSystem::setAttributes(const std::string& path, std::uint32_t attrib
 
 bool WineFileSystem::readFile(const std::string& path, std::string& bytes) const {
     const std::string host = hostPath(path);
-    return !host.empty() && posix::readWholeHost(host, bytes);
+    return !host.empty() && linksAllow(path, host, posix::LinkUse::Read) && posix::readWholeHost(host, bytes);
 }
 
 bool WineFileSystem::writeHost(const std::string& path, const std::string& bytes, bool append) {
     const std::string host = mapPath(path, Reach::Write);
-    if (host.empty()) return false;
+    if (host.empty() || !linksAllow(path, host, posix::LinkUse::Write)) return false;
     struct stat st {};
     if (::stat(host.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) return false;
@@ -568,6 +600,7 @@ std::unique_ptr<ReadStream> WineFileSystem::openRead(const std::string& path, st
         error = "the path cannot be reached in the prefix: " + codePage_.toUtf8(path);
         return nullptr;
     }
+    if (!linksAllow(path, host, posix::LinkUse::Read, true, error)) return nullptr;
     return posix::openHostRead(host, error);
 }
 
@@ -606,6 +639,7 @@ std::unique_ptr<ReplaceStream> WineFileSystem::createReplacement(const std::stri
         error = "the path cannot be reached in the prefix: " + codePage_.toUtf8(target);
         return nullptr;
     }
+    if (!linksAllow(target, host, posix::LinkUse::Write, false, error)) return nullptr;
     const std::string folder = splitHost(host).first;
     const FolderNames::Stamp before = FolderNames::stampOf(folder);
     auto stream = posix::createHostReplacement(host, error, access);
@@ -616,7 +650,7 @@ std::unique_ptr<ReplaceStream> WineFileSystem::createReplacement(const std::stri
 
 void WineFileSystem::removeStaleReplacements(const std::string& target) {
     const std::string host = hostPath(target);
-    if (!host.empty()) posix::removeStaleReplacements(host);
+    if (!host.empty() && linksAllow(target, host, posix::LinkUse::Write, false)) posix::removeStaleReplacements(host);
 }
 
 unsigned WineFileSystem::tempFileStart() const {
@@ -647,7 +681,7 @@ unsigned WineFileSystem::getTempFileName(const std::string& folder, const std::s
         result = nameFor(unique);
         return unique;
     }
-    if (!folderExists(folder)) return 0;
+    if (!folderExists(folder) || !linksAllow(folder, hostPath(folder), posix::LinkUse::Write)) return 0;
 
     unsigned first = tempFileStart() & 0xFFFF;
     if (first == 0) first = 1;

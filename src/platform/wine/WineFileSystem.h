@@ -11,6 +11,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/wine/FolderNames.h"
+#include "platform/posix/HostLinks.h"
 #include "platform/wine/WinePrefix.h"
 
 namespace qm::platform::wine {
@@ -46,7 +47,7 @@ public:
     FileInfo stat(const std::string& path) const override;
     std::unique_ptr<ReadStream> openRead(const std::string& path, std::string& error) const override;
     std::unique_ptr<ReplaceStream> createReplacement(const std::string& target, std::string& error,
-                                                     NewFileAccess access = NewFileAccess::Usual) override;
+                                                     NewFileAccess access = NewFileAccess::OwnerOnly) override;
     void removeStaleReplacements(const std::string& target) override;
 
     unsigned getTempFileName(const std::string& folder, const std::string& prefix, unsigned unique,
@@ -68,9 +69,20 @@ private:
     enum class Reach { Read, Remove, Write, CreateLast };
     std::string mapPath(const std::string& windowsPath, Reach reach) const;
     bool writeHost(const std::string& path, const std::string& bytes, bool append);
+    // False, with the reason, when a link on the way to the host path of
+    // `windowsPath` may not be followed for that use (posix/HostLinks.h);
+    // the drive's own link is judged too.
+    bool linksAllow(const std::string& windowsPath, const std::string& host, posix::LinkUse use, bool followLast,
+                    std::string& why) const;
+    bool linksAllow(const std::string& windowsPath, const std::string& host, posix::LinkUse use,
+                    bool followLast = true) const {
+        std::string why;
+        return linksAllow(windowsPath, host, use, followLast, why);
+    }
     bool listEntries(const std::string& folder, std::vector<std::string>& names, bool folders) const;
 
     WinePrefix prefix_;
+    std::string within_;  // the prefix's canonical path
     const CodePage& codePage_;
     mutable FolderNames names_{codePage_};
 };

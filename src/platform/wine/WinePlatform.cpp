@@ -50,6 +50,11 @@ bool openWinePlatform(const WineOptions& options, Platform& out, std::string& er
         error = prefix + " is not a Wine prefix: " + why;
         return false;
     }
+    if (!WinePrefix::ownedByUser(prefix, why)) {
+        error = "the Wine prefix " + prefix + " cannot be used: " + why +
+                " (Wine refuses to run in a prefix another user owns, and so does this program)";
+        return false;
+    }
     std::string registryError;
     auto registry = WineRegistry::open(prefix, false, *codePage, registryError);
     if (!registry) {

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/posix/StateFolder.h"
+
 namespace qm::platform::wine {
 
 namespace fs = std::filesystem;
@@ -33,12 +35,7 @@ std::string homeFolder() {
     return {};
 }
 
-std::string defaultStateFolder() {
-    // Relative values of XDG variables are to be ignored.
-    if (const char* s = std::getenv("XDG_STATE_HOME"); s && s[0] == '/') return std::string(s) + "/quillmark";
-    std::string home = homeFolder();
-    return home.empty() ? std::string() : home + "/.local/state/quillmark";
-}
+std::string defaultStateFolder() { return posix::stateFolder(); }
 
 std::string hostUserName() {
     if (const char* u = std::getenv("USER"); u && *u) return u;
@@ -80,6 +77,15 @@ bool WinePrefix::isPrefix(const std::string& hostPath, std::string& why) {
         return false;
     }
     return true;
+}
+
+bool WinePrefix::ownedByUser(const std::string& hostPath, std::string& why) {
+    // Wine's own check, in its words: the folder, links followed, belongs to
+    // the real user running the program.
+    struct stat st {};
+    if (stat(hostPath.c_str(), &st) != 0 || st.st_uid == getuid()) return true;
+    why = "'" + hostPath + "' is not owned by you";
+    return false;
 }
 
 std::string WinePrefix::driveTarget(char letter) const {

@@ -16,6 +16,10 @@ public:
     // True when the folder looks like a prefix (dosdevices and user.reg);
     // otherwise `why` says what is missing.
     static bool isPrefix(const std::string& hostPath, std::string& why);
+    // False, with Wine's own reason, when the folder belongs to another user
+    // than the one running the program: Wine refuses to run in it, and
+    // working in it would follow whatever that user placed there.
+    static bool ownedByUser(const std::string& hostPath, std::string& why);
 
     const std::string& path() const { return path_; }
     std::string dosdevices() const { return path_ + "/dosdevices"; }

@@ -110,6 +110,8 @@ public:
 
     std::string liveWarning() const override { return guard_.runningServer() ? guard_.liveMessage() : std::string(); }
 
+    std::vector<std::string> takeNotices() override { return guard_.takeNotices(); }
+
     bool flush(std::string& error) override { return save(error); }
 
     bool prepareHeldChanges(std::string& fingerprint, std::string& why) override {

@@ -17,6 +17,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/RegistryAccess.h"
+#include "platform/posix/StateFolder.h"
 
 namespace qm::platform::wine {
 namespace {
@@ -93,7 +94,7 @@ WineSystem::WineSystem(Registry& registry, const WineFileSystem& files, const st
     : registry_(registry),
       files_(files),
       user_(files.codePage().fromUtf8(userName.empty() ? hostUserName() : userName)),
-      workRoot_(workRoot.empty() ? defaultStateFolder() : workRoot),
+      workRoot_(workRoot.empty() ? posix::stateFolder() : workRoot),
       programHost_(programFolder.empty() ? executableFolder() : programFolder) {}
 
 std::string WineSystem::computerNameFor(const std::string& hostName) {

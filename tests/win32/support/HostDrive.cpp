@@ -61,7 +61,7 @@ public:
         return inner_.openRead(hostPath(p), error);
     }
     std::unique_ptr<ReplaceStream> createReplacement(const std::string& p, std::string& error,
-                                                     NewFileAccess access = NewFileAccess::Usual) override {
+                                                     NewFileAccess access = NewFileAccess::OwnerOnly) override {
         return inner_.createReplacement(hostPath(p), error, access);
     }
     void removeStaleReplacements(const std::string& p) override { inner_.removeStaleReplacements(hostPath(p)); }
