@@ -23,6 +23,9 @@ public:
     virtual Tab currentTab() const = 0;
     virtual void setApplyCaption(const std::string& text) = 0;
     virtual void setApplyEnabled(bool enabled) = 0;
+    // The Outlook the window works on, shown above the tabs (one or two
+    // lines, CR LF between them).
+    virtual void setInstallationText(const std::string& text) = 0;
 
     // Profile lists.
     virtual void addSourceProfile(const std::string& name) = 0;

@@ -10,7 +10,8 @@ namespace qm::cli {
 
 // False (the reason said) when the installation or a work folder cannot be
 // used. With `learn`, a missing Outlook is said too, but is no failure: the
-// forms refuse what needs a profile.
+// forms refuse what needs a profile; and so is a new Outlook switched on,
+// which does not read the profiles the program works on.
 bool openInstallation(const Arguments& args, bool learn, frontend::Installation& installation);
 
 // Null (the reason said) when there is none.

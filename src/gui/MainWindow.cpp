@@ -50,6 +50,11 @@ MainWindow::MainWindow(GuiContext& context)
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
 
+    lblOutlook_ = new QLabel(central);
+    lblOutlook_->setObjectName(QStringLiteral("lblOutlook"));
+    lblOutlook_->setWordWrap(true);
+    layout->addWidget(lblOutlook_);
+
     tabs_ = new QTabWidget(central);
     tabs_->setObjectName(QStringLiteral("SSTab1"));
     tabs_->addTab(makeBackupTab(), QStringLiteral("Backup"));
@@ -319,6 +324,8 @@ void MainWindow::setApplyEnabled(bool enabled) {
     applyAllowed_ = enabled;
     cmdApply_->setEnabled(enabled);
 }
+
+void MainWindow::setInstallationText(const std::string& text) { lblOutlook_->setText(multiline(text)); }
 
 void MainWindow::addSourceProfile(const std::string& name) { cbSource_->addItem(q(name)); }
 void MainWindow::addTargetProfile(const std::string& name) { cbTarget_->addItem(q(name)); }

@@ -46,7 +46,8 @@ RestoreReport RunRestoreJob(app::Session& s, const OpenedBackup& backup, const R
     }
     detail::ArchiveWatch watch(s, *backup.archive, events);
     const std::string& flags = backup.flags;
-    items::Items items(s, *backup.archive, backup.values);
+    items::Items items(s, *backup.archive, backup.values,
+                       [&backup](const std::string& key) { return backup.value(key); });
     Leftovers leftovers(s);
     for (const auto& part : items::parts()) {
         const std::size_t position = positionOf(part.part);
@@ -54,7 +55,11 @@ RestoreReport RunRestoreJob(app::Session& s, const OpenedBackup& backup, const R
         r.ran = runs(part, request.items) && flags.size() >= position && flags[position - 1] == '1';
         if (r.ran) {
             events.partStarting(part.part);
-            r.ok = items.restore(part, request.targetProfile ? request.targetProfile() : std::string()).ok;
+            const items::PartOutcome outcome =
+                items.restore(part, request.targetProfile ? request.targetProfile() : std::string());
+            r.ok = outcome.ok;
+            r.reason = outcome.reason;
+            report.notes.insert(report.notes.end(), outcome.notes.begin(), outcome.notes.end());
             leftovers.remove();
         }
         events.partFinished(part.part, r.ran);

@@ -19,6 +19,9 @@ struct RestoreReport {
     std::array<PartResult, items::kPartCount> parts{};
     // Why nothing was restored; empty when the steps ran.
     std::string failure;
+    // What the user should know of the parts restored (account passwords
+    // to type again).
+    std::vector<std::string> notes;
     std::vector<std::string> notices;
 };
 

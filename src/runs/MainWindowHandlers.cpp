@@ -4,6 +4,7 @@
 #include "app/Startup.h"
 #include "app/ViewText.h"
 #include "frontend/Installation.h"
+#include "frontend/Summaries.h"
 #include "items/ItemTable.h"
 #include "jobs/AutomaticBackup.h"
 #include "runs/MainPresenter.h"
@@ -22,7 +23,9 @@ bool MainPresenter::InitializeMainWindow() {
     view_.setProgress(0);
     view_.setApplyCaption(ApplyCaptionFor(view_.currentTab()));
 
-    if (!app::LoadEnvironment(s_)) {
+    const bool found = app::LoadEnvironment(s_);
+    view_.setInstallationText(ui.shown(frontend::InstallationText(s_)));
+    if (!found) {
         view_.showMessage(frontend::kNoOutlookMessage, Icon::Critical, Buttons::Ok);
         view_.setApplyEnabled(false);
         return false;

@@ -50,6 +50,7 @@ public:
     app::Tab tab = app::Tab::Backup;
     std::string applyCaption;
     bool applyEnabled = true;
+    std::string installationText;
     bool hourglass = false;
     std::vector<bool> hourglassHistory;
     int yields = 0;
@@ -115,6 +116,7 @@ public:
     app::Tab currentTab() const override { return tab; }
     void setApplyCaption(const std::string& text) override { applyCaption = text; }
     void setApplyEnabled(bool enabled) override { applyEnabled = enabled; }
+    void setInstallationText(const std::string& text) override { installationText = text; }
     void setHourglass(bool on) override;
     void yield() override;
     bool cancelRequested() const override { return cancel; }
