@@ -78,8 +78,10 @@ TEST_F(ZipTest, EntriesInFoldersOfTheArchiveAreNamedSafelyAndWrittenUnderANameOf
     ASSERT_TRUE(zip.AddFileEntryAs(top, "sig_files/sig.htm", why)) << why;
     EXPECT_FALSE(zip.AddFileEntryAs(picture, "SIG_FILES/sig.htm", why)) << "another file under a name taken";
     ASSERT_TRUE(zip.WriteArchive(why)) << why;
-    EXPECT_EQ(contents(archiveHost), (std::map<std::string, std::string>{
-                                         {"sig.htm", "htm"}, {"sig_files/image001.png", "png"}, {"sig_files/sig.htm", "htm"}}));
+    // Those in folders are not taken out under their own names.
+    EXPECT_EQ(contents(archiveHost),
+              (std::map<std::string, std::string>{
+                  {"sig.htm", "htm"}, {"sig_files/image001.png", "<failed>"}, {"sig_files/sig.htm", "<failed>"}}));
 
     ASSERT_TRUE(zip.OpenArchive(archive, why));
     const ZipEntry e = zip.FindEntry("sig_files/image001.png");
@@ -90,6 +92,8 @@ TEST_F(ZipTest, EntriesInFoldersOfTheArchiveAreNamedSafelyAndWrittenUnderANameOf
     EXPECT_TRUE(test::treeOf(outHost).empty());
     ASSERT_TRUE(e.ExtractEntryAs(win(outHost), "image001.png", why)) << why;
     EXPECT_EQ(readHostFile(outHost + "/image001.png"), "png");
+    ASSERT_TRUE(zip.FindEntry("sig_files/sig.htm").ExtractEntryAs(win(outHost), "sig.htm", why)) << why;
+    EXPECT_EQ(readHostFile(outHost + "/sig.htm"), "htm");
 }
 
 TEST_F(ZipTest, AnsiNamesAreStoredAsUtf8) {
