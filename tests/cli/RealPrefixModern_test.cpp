@@ -108,9 +108,9 @@ protected:
         std::string error;
         EXPECT_TRUE(sample::buildSampleInstallation(o, old, error)) << error;
         const std::string archive = dir / ("old" + version.substr(0, 2) + ".qmk");
-        const Ran ran = run(o.prefix, "carol",
-                            "--backup " + shq(archive) + " --profile Outlook --items " +
-                                (version == "11.0" ? "11111111" : "11110111"));
+        const Ran ran = run(
+            o.prefix, "carol",
+            "--backup " + shq(archive) + " --profile Outlook --items " + (version == "11.0" ? "11111111" : "11110111"));
         EXPECT_EQ(ran.status, 0) << ran.out << ran.err;
         return archive;
     }
@@ -139,8 +139,9 @@ TEST_F(RealPrefixOutlook2016, EveryItemBacksUpAndRestoresAndRegExeReadsTheRestor
 
     Ran ran = run("--profiles");
     EXPECT_EQ(ran.status, 0) << ran.err;
-    EXPECT_EQ(ran.out, "Outlook for Microsoft 365 (16.0)\nProfiles (HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\"
-                       "16.0\\Outlook\\Profiles):\n  Reg Profile\n  Outlook\n  Work\n");
+    EXPECT_EQ(ran.out,
+              "Outlook for Microsoft 365 (16.0)\nProfiles (HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\"
+              "16.0\\Outlook\\Profiles):\n  Reg Profile\n  Outlook\n  Work\n");
 
     const std::string archive = dir / "b16.qmk";
     ran = run("--backup " + shq(archive) + " --profile Outlook --items 11110111");
@@ -176,8 +177,9 @@ TEST_F(RealPrefixOutlook2016, EveryItemBacksUpAndRestoresAndRegExeReadsTheRestor
     // Its accounts, UTF-16 as Outlook keeps them, delivering into the moved file.
     const std::string account = kProfiles16 + "\\Reg Profile\\9375CFF0413111d3B88A00104B2A6676\\00000001";
     EXPECT_EQ(query(account, "Account Name"), hex(sample::utf16Z(user + "@example.org")));
-    EXPECT_NE(query(account, "Delivery Store EntryID").find(hex(sample::utf16Z(local + "\\" + user + "@example.org.pst"))),
-              std::string::npos);
+    EXPECT_NE(
+        query(account, "Delivery Store EntryID").find(hex(sample::utf16Z(local + "\\" + user + "@example.org.pst"))),
+        std::string::npos);
 }
 
 TEST_F(RealPrefixOutlook2016, ProfilesOf2003And2010MoveInUnderItsProfilesKey) {
@@ -218,8 +220,9 @@ TEST_F(RealPrefixOutlook2016, ProfilesOf2003And2010MoveInUnderItsProfilesKey) {
                       readHostFile(sample::sampleHostPath(dir / ("p" + version.substr(0, 2)), src.dataFiles[i])));
         }
         // Never an old-layout profile, and the Exchange cache as it was.
-        EXPECT_FALSE(keyThere("HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging "
-                              "Subsystem\\Profiles\\Work"));
+        EXPECT_FALSE(
+            keyThere("HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging "
+                     "Subsystem\\Profiles\\Work"));
         EXPECT_EQ(query(cacheSection, "001f6610"), cache) << version;
         stopServer();
     }
