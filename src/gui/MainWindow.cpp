@@ -53,6 +53,9 @@ MainWindow::MainWindow(GuiContext& context)
     lblOutlook_ = new QLabel(central);
     lblOutlook_->setObjectName(QStringLiteral("lblOutlook"));
     lblOutlook_->setWordWrap(true);
+    QFont strong = lblOutlook_->font();
+    strong.setBold(true);
+    lblOutlook_->setFont(strong);
     layout->addWidget(lblOutlook_);
 
     tabs_ = new QTabWidget(central);
