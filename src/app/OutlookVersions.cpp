@@ -46,6 +46,13 @@ std::string ProfilesKeyFor(const std::string& version) {
     return OfficeUserKeyFor(version) + "\\Outlook\\Profiles";
 }
 
+std::vector<std::string> MoreOptionsKeysFor(const std::string& version) {
+    std::vector<std::string> keys;
+    if (ModernProfiles(version))
+        for (const auto& tree : kMoreOptionsTrees) keys.push_back(OfficeUserKeyFor(version) + "\\" + tree.subKey);
+    return keys;
+}
+
 std::string OfficeUserKeyFor(const std::string& version) {
     return "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\" + version;
 }

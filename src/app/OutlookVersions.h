@@ -5,6 +5,7 @@
 // 2016 to Microsoft 365 (16.0) under Office\<version>\Outlook\Profiles,
 // where the older versions do not look.
 #include <string>
+#include <vector>
 
 namespace qm::app {
 
@@ -34,6 +35,20 @@ bool NoAddressBook(const std::string& version);
 std::string ProfilesKeyFor(const std::string& version);
 // HKEY_CURRENT_USER\Software\Microsoft\Office\<version>
 std::string OfficeUserKeyFor(const std::string& version);
+
+// The option trees 2013 and later keep beside Outlook\Options (never
+// Outlook\Setup, which holds the installation's first-run state), below
+// OfficeUserKeyFor(version), each recorded in a backup under a key of its own.
+struct OptionsTree {
+    const char* infoKey;
+    const char* subKey;
+};
+inline constexpr OptionsTree kMoreOptionsTrees[] = {
+    {"BackupConfigsettingPreferences", "Outlook\\Preferences"},
+    {"BackupConfigsettingMailSettings", "Common\\MailSettings"},
+};
+// Their key paths for a version (none before 2013).
+std::vector<std::string> MoreOptionsKeysFor(const std::string& version);
 
 inline const char* const kOutlook2016 = "Outlook 2016";
 

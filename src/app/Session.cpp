@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include "app/RestoreTransaction.h"
 
 #include "archive/InfoFile.h"
 #include "archive/Zip.h"
@@ -66,8 +67,14 @@ void Session::removeLeftovers(const std::string& root) {
     for (const auto& name : folders) {
         if (name.rfind(kRunFolderPrefix, 0) != 0) continue;
         const std::string folder = base::joinPath(root, name, leads());
-        // Read first: removing the folder takes the note with it. A running
-        // run's note is read too, but its folder and files stay.
+        {
+            // A killed run's: the restore it was making is finished or
+            // undone first. A running run's stays as it is.
+            const auto claim = files.claimFolder(folder);
+            if (!claim) continue;
+            if (!RecoverRestore(*this, folder)) continue;  // another installation's
+        }
+        // Read first: removing the folder takes the note with it.
         std::string note;
         files.readFile(base::joinPath(folder, archive::kReplacementsNote, leads()), note);
         if (!files.removeUnclaimedFolder(folder)) continue;

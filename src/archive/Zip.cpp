@@ -513,7 +513,19 @@ bool ZipEntry::ExtractEntryTo(const std::string& folder, std::string& why, std::
         why = "The archive holds no such entry.";
         return false;
     }
-    return zip_->extract(index_, name_, folder, maxBytes, why);
+    const base::LeadBytes& leads = zip_->files().codePage().leadBytes();
+    // Written under its own name: one that holds a folder is not.
+    if (!isSafeEntryName(name_, leads)) {
+        why = "Unsafe entry name refused: " + name_;
+        return false;
+    }
+    if (!zip_->files().folderExists(folder)) {
+        why = "The folder does not exist: " + folder;
+        return false;
+    }
+    std::string target = folder;
+    while (leads.endsWith(target, '\\') || leads.endsWith(target, '/')) target.pop_back();
+    return zip_->extract(index_, name_, target + "\\" + name_, maxBytes, nullptr, why);
 }
 
 bool ZipEntry::ExtractEntryAs(const std::string& folder, const std::string& fileName, std::string& why,
@@ -522,27 +534,42 @@ bool ZipEntry::ExtractEntryAs(const std::string& folder, const std::string& file
         why = "The archive holds no such entry.";
         return false;
     }
-    return zip_->extract(index_, fileName, folder, maxBytes, why);
+    const base::LeadBytes& leads = zip_->files().codePage().leadBytes();
+    if (!isSafeEntryName(fileName, leads)) {
+        why = "Unsafe file name refused: " + fileName;
+        return false;
+    }
+    if (!zip_->files().folderExists(folder)) {
+        why = "The folder does not exist: " + folder;
+        return false;
+    }
+    std::string target = folder;
+    while (leads.endsWith(target, '\\') || leads.endsWith(target, '/')) target.pop_back();
+    return zip_->extract(index_, name_, target + "\\" + fileName, maxBytes, nullptr, why);
 }
 
-bool Zip::extract(std::int64_t index, const std::string& name, const std::string& folder, std::uint64_t maxBytes,
-                  std::string& why) {
+bool ZipEntry::StageEntryAs(const std::string& target, ExtractionStaging& staging, std::string& why,
+                            std::uint64_t maxBytes) const {
+    if (!zip_) {
+        why = "The archive holds no such entry.";
+        return false;
+    }
+    return zip_->extract(index_, name_, target, maxBytes, &staging, why);
+}
+
+bool Zip::extract(std::int64_t index, const std::string& name, const std::string& windowsTarget, std::uint64_t maxBytes,
+                  ExtractionStaging* staging, std::string& why) {
     if (!state_->archive() || index < 0 || static_cast<std::size_t>(index) >= state_->names.size()) {
         why = "The archive holds no such entry.";
         return false;
     }
-    if (!isSafeEntryName(name, files_.codePage().leadBytes())) {
+    // The entry may lie in a folder of the archive; the file is written
+    // under a name of one folder all the same.
+    const base::LeadBytes& leads = files_.codePage().leadBytes();
+    if (!isSafeEntryPath(name, leads) || !isSafeEntryName(base::bareName(windowsTarget, leads), leads)) {
         why = "Unsafe entry name refused: " + name;
         return false;
     }
-    if (!files_.folderExists(folder)) {
-        why = "The folder does not exist: " + folder;
-        return false;
-    }
-    std::string windowsTarget = folder;
-    const base::LeadBytes& leads = files_.codePage().leadBytes();
-    while (leads.endsWith(windowsTarget, '\\') || leads.endsWith(windowsTarget, '/')) windowsTarget.pop_back();
-    windowsTarget += "\\" + name;
     if (files_.stat(windowsTarget).directory) {
         why = "Cannot write " + windowsTarget;
         return false;
@@ -556,9 +583,25 @@ bool Zip::extract(std::int64_t index, const std::string& name, const std::string
         why = tooLarge;
         return false;
     }
+    // Deflate makes at most about a thousand bytes of one: an entry that
+    // claims more is no honest archive's (an inflation bomb).
+    if (known && (st.valid & ZIP_STAT_SIZE) && (st.valid & ZIP_STAT_COMP_SIZE) &&
+        st.size / kMaxInflationRatio > st.comp_size + 1) {
+        why = "Refused " + name + ": it claims " + std::to_string(st.size) + " bytes from " +
+              std::to_string(st.comp_size) + ", more than deflate can make";
+        return false;
+    }
+    // The data is counted as it is inflated: no more than the archive
+    // records for the entry is written.
+    const std::uint64_t recorded = known && (st.valid & ZIP_STAT_SIZE) ? st.size : UINT64_MAX;
 
-    files_.removeStaleReplacements(windowsTarget);
-    const ReplacementNote note(files_, workFolder_, windowsTarget);
+    // A restore's staging keeps its own account of the new files (and the
+    // folder's leftovers were removed once for it).
+    std::optional<ReplacementNote> note;
+    if (!staging) {
+        files_.removeStaleReplacements(windowsTarget);
+        note.emplace(files_, workFolder_, windowsTarget);
+    }
     std::string writeError;
     auto part = files_.createReplacement(windowsTarget, writeError);
     if (!part) {
@@ -568,18 +611,30 @@ bool Zip::extract(std::int64_t index, const std::string& name, const std::string
     const char* password = state_->hasReadPassword ? state_->readPassword.c_str() : nullptr;
     // The header's size is the archive's word only: the data is counted too.
     std::uint64_t written = 0;
-    bool over = false;
+    bool over = false, unwritten = false;
     const bool ok = detail::readEntry(state_->archive(), idx, password, [&](const unsigned char* data, std::size_t n) {
         written += n;
-        if (written > maxBytes) return !(over = true);
-        return part->write(data, n);
+        if (written > maxBytes || written > recorded) return !(over = true);
+        if (part->write(data, n)) return true;
+        unwritten = true;
+        return false;
     });
     if (!ok) {
-        why = over ? tooLarge : "Cannot extract " + name;
+        if (unwritten)
+            why = "Cannot write " + windowsTarget + ": " + part->error();
+        else if (over && written > maxBytes)
+            why = tooLarge;
+        else
+            why = "The entry " + name + " is damaged (or the password does not open it)";
         part->discard();
         return false;
     }
     if (known && (st.valid & ZIP_STAT_MTIME)) part->setModified(st.mtime);
+    if (staging) {
+        if (!staging->keep(std::move(part), windowsTarget, why)) return false;
+        if (events_) events_->ArchiveEntryExtracted(name);
+        return true;
+    }
     if (!part->commit()) {
         why = "Cannot put " + windowsTarget + " in place: " + part->error();
         return false;

@@ -16,6 +16,10 @@ namespace qm::archive {
 // made beside, and a CR LF.
 inline const char* const kReplacementsNote = "replacing.lst";
 
+// Deflate's best is about 1032 bytes out of one; an entry that claims more
+// of its compressed size is refused before it is read.
+inline constexpr std::uint64_t kMaxInflationRatio = 1100;
+
 class ArchiveEvents {
 public:
     virtual ~ArchiveEvents() = default;
@@ -36,6 +40,17 @@ public:
 
 class Zip;
 
+// Where a restore keeps the files it takes out until it puts them all in
+// place at once: each arrives whole (read to its end and checked) in a new
+// file beside its target, not yet in the target's place.
+class ExtractionStaging {
+public:
+    virtual ~ExtractionStaging() = default;
+    // Takes the new file for `target` (a Windows path); false with the
+    // reason when it cannot be kept.
+    virtual bool keep(std::unique_ptr<platform::ReplaceStream> file, const std::string& target, std::string& why) = 0;
+};
+
 // A handle from FindEntry; invalid when the entry is not in the archive.
 class ZipEntry {
 public:
@@ -52,6 +67,11 @@ public:
     // with the same checks on `fileName`.
     bool ExtractEntryAs(const std::string& folder, const std::string& fileName, std::string& why,
                         std::uint64_t maxBytes = UINT64_MAX) const;
+    // The same checks, the entry written as the file `target` (a Windows
+    // path; its folder must exist) and handed to `staging` instead of being
+    // put in place.
+    bool StageEntryAs(const std::string& target, ExtractionStaging& staging, std::string& why,
+                      std::uint64_t maxBytes = UINT64_MAX) const;
     const std::string& name() const { return name_; }
 
 private:
@@ -124,9 +144,10 @@ public:
 private:
     friend class ZipEntry;
     bool addEntry(const std::string& filePath, const std::string& name, std::string& why);
-    // Writes entry `index` as folder\<fileName>.
-    bool extract(std::int64_t index, const std::string& name, const std::string& folder, std::uint64_t maxBytes,
-                 std::string& why);
+    // Writes the entry `name` (a safe name, or safe names joined by "/") as
+    // the file `target`, whose own name must be a safe name.
+    bool extract(std::int64_t index, const std::string& name, const std::string& target, std::uint64_t maxBytes,
+                 ExtractionStaging* staging, std::string& why);
 
     struct State;
     platform::FileSystem& files_;

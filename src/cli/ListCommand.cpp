@@ -20,6 +20,10 @@ int runList(const Arguments& args) {
     jobs::JobEvents quiet;
     const jobs::BackupListing listed =
         jobs::ListBackupJob(s, s.files.fromUserPath(ui.typed(file)), ui.typed(args.password.value_or("")), quiet);
+    if (!listed.lockFailure.empty()) {
+        message(file + ": not read: " + ui.shown(listed.lockFailure));
+        return frontend::kExitFailed;
+    }
     const jobs::OpenedBackup& opened = listed.opened;
     const std::vector<std::string>& damaged = listed.damaged;
     if (!opened.isArchive) {

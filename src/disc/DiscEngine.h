@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qm::disc {
 
@@ -125,6 +126,13 @@ struct MediaInfo {
     int MediaType = media::None;
     bool IsWritable = false;
     bool IsRewritable = false;
+    // What a write meets: data already on the medium; whether a new session
+    // can follow it (WriteJob::AppendSession); whether a write may instead
+    // start over at the medium's beginning, replacing it (media written in
+    // place, such as DVD+RW, DVD-RAM and file drives).
+    bool HoldsData = false;
+    bool IsAppendable = false;
+    bool IsOverwritable = false;
 };
 
 struct FileProblem {
@@ -233,12 +241,25 @@ public:
     bool Finalize = false;
     bool BufferProtection = false;
     bool UseFileDates = true;
+    // Adds a session after what the medium holds: the disc then shows the
+    // files of earlier sessions too, and a verification reads the new one.
+    // Otherwise the image is written from the medium's beginning.
+    bool AppendSession = false;
     int StartSetting = 0;
     int WriteSetting = 0;
     VolumeInfo Volume;
 
     virtual DiscImage& Image() = 0;
     virtual int BlockSize() const = 0;
+    // Whether a volume type can add a session to a medium that holds one.
+    virtual bool CanAppend(int fileSystem) const = 0;
+    // Whether a volume type can do without the files' own dates (otherwise
+    // the files always carry them, whatever UseFileDates says).
+    virtual bool FileDatesOptional(int fileSystem) const = 0;
+    // The image paths of the files and folders whose names the disc's Joliet
+    // or UDF trees (what Windows shows) will not show as they are, shortened
+    // or with characters replaced; with the current FileSystem.
+    virtual std::vector<std::string> ChangedNames() = 0;
     // Bytes the image takes on a disc with the current settings.
     virtual double ImageSize() = 0;
     // True when the write started; WriteStatus ends it with stage 9, 10 or 11.

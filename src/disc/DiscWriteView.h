@@ -3,7 +3,7 @@
 // by name, its folder tree and file list, its status bar and its menus. The
 // Qt window implements it; tests use a recording fake. Calls made by the
 // logic never call back into it (setting a list's entry or the label box
-// runs no change handler); the window calls DiscWriteWindow for what the
+// runs no change handler); the window calls DiscWritePresenter for what the
 // user does. Texts are UTF-8.
 #include <string>
 
@@ -119,21 +119,21 @@ public:
     virtual void expandTreeNode(const std::string& key) = 0;
     virtual std::string selectedTreeKey() const = 0;  // "" when none is selected
     // Starts label editing (TreeLabelEditStarting has been asked); its end
-    // calls DiscWriteWindow::TreeLabelEdited.
+    // calls DiscWritePresenter::TreeLabelEdited.
     virtual void editTreeNodeLabel(const std::string& key) = 0;
 
     // lvwImageFiles.
     virtual void clearFileList() = 0;
     virtual void addFileRow(const FileRow& row) = 0;
     virtual std::string selectedFileKey() const = 0;  // "" when none is selected
-    // Starts label editing; its end calls DiscWriteWindow::FileLabelEdited.
+    // Starts label editing; its end calls DiscWritePresenter::FileLabelEdited.
     virtual void editFileLabel(const std::string& key) = 0;
 
     // The File menu, also shown as a pop-up; popupFileMenu returns when it closes.
     virtual void setFileMenuEntryVisible(FileMenuEntry entry, bool visible) = 0;
     virtual void popupFileMenu() = 0;
 
-    // frmErase, shown modally for the drive: build an EraseWindow on the
+    // frmErase, shown modally for the drive: build an ErasePresenter on the
     // engine and the erase window's view and call its ShowErase.
     virtual void showEraseWindow(Device& device, DiscEngine& engine) = 0;
 };

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "disc/DiscWriteWindow.h"
+#include "disc/DiscWritePresenter.h"
 #include "disc/Formats.h"
 #include "disc/Texts.h"
 
@@ -76,7 +76,7 @@ std::string WriteFailureText(const WriteFailure& f) {
     }
 }
 
-bool DiscWriteWindow::Load(std::string& discFileTitle, std::string& discFilePath) {
+bool DiscWritePresenter::Load(std::string& discFileTitle, std::string& discFilePath) {
     view_.setCaption(text::kDiscCaption);
     view_.setVolumeLabelMaxLength(kVolumeLabelLength);
     if (!engine_.Initialize(false)) {
@@ -98,6 +98,7 @@ bool DiscWriteWindow::Load(std::string& discFileTitle, std::string& discFilePath
     job_->StartSetting = 1;
     job_->UseFileDates = true;
     view_.setChecked(CheckBox::chkUseFileDates, true);
+    applyFileDatesRule();
 
     ResetImageView();
     view_.setVolumeLabel(text::kDefaultLabel);
@@ -106,7 +107,7 @@ bool DiscWriteWindow::Load(std::string& discFileTitle, std::string& discFilePath
     return true;
 }
 
-void DiscWriteWindow::ListDevices() {
+void DiscWritePresenter::ListDevices() {
     view_.clearList(ComboBox::cboDevices);
     const int count = engine_.DeviceCount();
     for (int i = 0; i < count; ++i) {
@@ -122,7 +123,7 @@ void DiscWriteWindow::ListDevices() {
     DeviceSelected();
 }
 
-void DiscWriteWindow::DeviceSelected() {
+void DiscWritePresenter::DeviceSelected() {
     const int entry = view_.selectedListEntry(ComboBox::cboDevices);
     selectedDevice_ = entry < 0 ? nullptr : engine_.DeviceAt(view_.listItemData(ComboBox::cboDevices, entry));
     ListWriteSpeeds();
@@ -131,7 +132,7 @@ void DiscWriteWindow::DeviceSelected() {
     view_.setChecked(CheckBox::chkUseBufferProtect, protect);
 }
 
-void DiscWriteWindow::ListWriteSpeeds() {
+void DiscWritePresenter::ListWriteSpeeds() {
     view_.clearList(ComboBox::cboWriteSpeed);
     int count = 0;
     if (selectedDevice_) {
@@ -146,8 +147,9 @@ void DiscWriteWindow::ListWriteSpeeds() {
     view_.selectListEntry(ComboBox::cboWriteSpeed, 0);
 }
 
-void DiscWriteWindow::EnableControls(bool enabled) {
+void DiscWritePresenter::EnableControls(bool enabled) {
     for (const Control control : kSwitchedControls) view_.setEnabled(control, enabled);
+    view_.setEnabled(Control::chkUseFileDates, enabled && fileDatesOptional());
     view_.setEnabled(Control::chkUseBufferProtect,
                      enabled && selectedDevice_ && selectedDevice_->Supports(capability::BufferUnderrunProtection));
     view_.setEnabled(Control::cmdCancel, !enabled);
@@ -156,7 +158,7 @@ void DiscWriteWindow::EnableControls(bool enabled) {
     view_.yield();
 }
 
-bool DiscWriteWindow::CheckMedia() {
+bool DiscWritePresenter::CheckMedia() {
     if (!selectedDevice_ || !job_) {
         info(noDevicesText());
         return false;
@@ -176,11 +178,75 @@ bool DiscWriteWindow::CheckMedia() {
     return false;
 }
 
-void DiscWriteWindow::UseFileDatesClicked() {
-    if (job_) job_->UseFileDates = view_.isChecked(CheckBox::chkUseFileDates);
+int DiscWritePresenter::selectedVolumeType() const {
+    const int entry = view_.selectedListEntry(ComboBox::cboVolumeType);
+    return entry < 0 ? (job_ ? job_->FileSystem : filesystem::JolietUdf)
+                     : view_.listItemData(ComboBox::cboVolumeType, entry);
 }
 
-void DiscWriteWindow::WriteDiscPressed() {
+bool DiscWritePresenter::fileDatesOptional() const { return !job_ || job_->FileDatesOptional(selectedVolumeType()); }
+
+void DiscWritePresenter::applyFileDatesRule() {
+    if (!job_) return;
+    const bool optional = fileDatesOptional();
+    if (!optional && !fileDatesForced_) {
+        chosenFileDates_ = view_.isChecked(CheckBox::chkUseFileDates);
+        fileDatesForced_ = true;
+        view_.setChecked(CheckBox::chkUseFileDates, true);
+    } else if (optional && fileDatesForced_) {
+        fileDatesForced_ = false;
+        view_.setChecked(CheckBox::chkUseFileDates, chosenFileDates_);
+    }
+    view_.setEnabled(Control::chkUseFileDates, idle_ && optional);
+    job_->UseFileDates = view_.isChecked(CheckBox::chkUseFileDates);
+}
+
+void DiscWritePresenter::VolumeTypeSelected() {
+    if (idle_) applyFileDatesRule();
+}
+
+void DiscWritePresenter::UseFileDatesClicked() {
+    if (!job_) return;
+    if (!fileDatesOptional()) {
+        view_.setChecked(CheckBox::chkUseFileDates, true);  // the box is not usable with this type
+        return;
+    }
+    job_->UseFileDates = view_.isChecked(CheckBox::chkUseFileDates);
+}
+
+bool DiscWritePresenter::choosePlacement() {
+    job_->AppendSession = false;
+    const MediaInfo media = selectedDevice_->Media();
+    if (!media.HoldsData) return true;
+    const bool canAppend = job_->CanAppend(job_->FileSystem);
+    if (media.IsAppendable && canAppend) {
+        job_->AppendSession = true;
+        return true;
+    }
+    if (media.IsOverwritable) {
+        if (job_->TestWrite) return true;  // a simulation replaces nothing
+        std::string question = text::kOverwriteWarning;
+        if (media.IsAppendable) question += kLineBreak + std::string(text::kAppendInstead);
+        question += kLineBreak + std::string(kLineBreak) + text::kWriteAnyway;
+        return view_.showMessage(question, Icon::Exclamation, Buttons::OkCancel) == Answer::Ok;
+    }
+    info(media.IsAppendable ? text::kUdfCannotAppend : text::kCannotAppend);
+    return false;
+}
+
+bool DiscWritePresenter::acceptChangedNames() {
+    constexpr std::size_t kListed = 10;
+    const std::vector<std::string> names = job_->ChangedNames();
+    if (names.empty()) return true;
+    std::string message = text::kNamesChange;
+    for (std::size_t i = 0; i < names.size() && i < kListed; ++i) message += kLineBreak + names[i];
+    if (names.size() > kListed)
+        message += kLineBreak + (text::kMoreNamesStart + std::to_string(names.size() - kListed) + text::kMoreNamesEnd);
+    message += kLineBreak + std::string(kLineBreak) + text::kWriteAnyway;
+    return view_.showMessage(message, Icon::Exclamation, Buttons::OkCancel) == Answer::Ok;
+}
+
+void DiscWritePresenter::WriteDiscPressed() {
     if (!job_ || imageLocked()) return;
     if (!CheckMedia()) return;
     job_->Volume.Label = FirstCharacters(view_.volumeLabel(), kVolumeLabelLength);
@@ -196,8 +262,11 @@ void DiscWriteWindow::WriteDiscPressed() {
     job_->Finalize = view_.isChecked(CheckBox::chkFinalizeDisc);
     job_->BufferProtection = view_.isChecked(CheckBox::chkUseBufferProtect);
     job_->WriteMode = view_.isChecked(CheckBox::chkDiscAtOnce) ? writemode::DiscAtOnce : writemode::TrackAtOnce;
+    job_->UseFileDates = view_.isChecked(CheckBox::chkUseFileDates) || !fileDatesOptional();
+    if (!choosePlacement() || !acceptChangedNames()) return;
 
     testWrite_ = job_->TestWrite;
+    verifyStarted_ = false;
     verifyFinished_ = false;
     verifyTotal_ = verifyMatched_ = 0;
     if (!job_->StartWrite(*selectedDevice_)) {
@@ -208,7 +277,7 @@ void DiscWriteWindow::WriteDiscPressed() {
     followWrite();
 }
 
-void DiscWriteWindow::followWrite() {
+void DiscWritePresenter::followWrite() {
     writing_ = true;
     while (engine_.Poll(kPollMilliseconds)) view_.yield();
     writing_ = false;
@@ -220,21 +289,21 @@ void DiscWriteWindow::followWrite() {
     }
 }
 
-void DiscWriteWindow::CancelPressed() {
+void DiscWritePresenter::CancelPressed() {
     if (idle_ || !job_) return;
     job_->AbortWrite();
     view_.setStatusPanel(1, text::kAborting);
 }
 
-void DiscWriteWindow::EjectPressed() {
+void DiscWritePresenter::EjectPressed() {
     if (selectedDevice_ && idle_) selectedDevice_->Eject();
 }
 
-void DiscWriteWindow::CloseTrayPressed() {
+void DiscWritePresenter::CloseTrayPressed() {
     if (selectedDevice_ && idle_) selectedDevice_->CloseTray();
 }
 
-void DiscWriteWindow::EraseDiscPressed() {
+void DiscWritePresenter::EraseDiscPressed() {
     if (!idle_) return;
     if (!selectedDevice_) {
         info(noDevicesText());
@@ -243,7 +312,7 @@ void DiscWriteWindow::EraseDiscPressed() {
     view_.showEraseWindow(*selectedDevice_, engine_);
 }
 
-bool DiscWriteWindow::QueryUnload() {
+bool DiscWritePresenter::QueryUnload() {
     if (!idle_ || adding_ > 0 || writing_) return false;
     selectedDevice_ = nullptr;
     job_ = nullptr;
@@ -251,11 +320,11 @@ bool DiscWriteWindow::QueryUnload() {
     return true;
 }
 
-void DiscWriteWindow::ExitPressed() {
+void DiscWritePresenter::ExitPressed() {
     if (QueryUnload()) view_.closeWindow();
 }
 
-void DiscWriteWindow::WriteStatus(int percent, int stageNumber) {
+void DiscWritePresenter::WriteStatus(int percent, int stageNumber) {
     switch (stageNumber) {
     case stage::Preparing: view_.setStatusPanel(1, text::kPreparing); break;
     case stage::Writing:
@@ -281,8 +350,9 @@ void DiscWriteWindow::WriteStatus(int percent, int stageNumber) {
         break;
     }
     case stage::Cancelled:
-        view_.setStatusPanel(1, text::kWriteCancelledStatus);
-        info(text::kWriteCancelled);
+        // Cancelled while it verified: what was written is on the disc.
+        view_.setStatusPanel(1, verifyStarted_ ? text::kVerifyCancelledStatus : text::kWriteCancelledStatus);
+        info(verifyStarted_ ? text::kVerifyCancelled : text::kWriteCancelled);
         EnableControls(true);
         break;
     case stage::Failed:
@@ -293,14 +363,14 @@ void DiscWriteWindow::WriteStatus(int percent, int stageNumber) {
     }
 }
 
-void DiscWriteWindow::TrackReading(int track, int count, const std::string& what) {
+void DiscWritePresenter::TrackReading(int track, int count, const std::string& what) {
     char number[16];
     std::snprintf(number, sizeof number, "%02d", track);
     view_.setStatusPanel(1, text::kTrack + std::string(number) + text::kReading + std::to_string(count) + text::kDash +
                                 what);
 }
 
-bool DiscWriteWindow::FileWarning(const FileProblem& problem) {
+bool DiscWritePresenter::FileWarning(const FileProblem& problem) {
     const std::string message = text::kFileWarning + std::to_string(problem.Code) + "):" + problem.FilePath +
                                 kLineBreak + problem.Text;
     const Answer answer = view_.showMessage(message, Icon::Exclamation, Buttons::OkCancel);
@@ -308,15 +378,16 @@ bool DiscWriteWindow::FileWarning(const FileProblem& problem) {
     return answer == Answer::Ok;
 }
 
-void DiscWriteWindow::WriteFailed(const WriteFailure& failure) {
+void DiscWritePresenter::WriteFailed(const WriteFailure& failure) {
     view_.showMessage(WriteFailureText(failure), Icon::Critical, Buttons::Ok);
 }
 
-void DiscWriteWindow::VerifyStarted(int newFiles) {
+void DiscWritePresenter::VerifyStarted(int newFiles) {
+    verifyStarted_ = true;
     view_.setStatusPanel(1, text::kAutoVerifyStatus + std::to_string(newFiles) + text::kNewFiles);
 }
 
-void DiscWriteWindow::VerifyProgress(const ImageItem& item, int result, int done, int total) {
+void DiscWritePresenter::VerifyProgress(const ImageItem& item, int result, int done, int total) {
     if (const char* prefix = verifyPrefix(result)) {
         view_.showMessage(prefix + std::string(kLineBreak) + item.ImagePath + text::kDiscSuffix + kLineBreak +
                               item.SourcePath + text::kSourceSuffix,
@@ -326,7 +397,7 @@ void DiscWriteWindow::VerifyProgress(const ImageItem& item, int result, int done
     view_.setProgress(VerifyPercent(done, total));
 }
 
-void DiscWriteWindow::VerifyFinished(int total, int matched) {
+void DiscWritePresenter::VerifyFinished(int total, int matched) {
     verifyFinished_ = true;
     verifyTotal_ = total;
     verifyMatched_ = matched;

@@ -3,7 +3,7 @@
 // DiscImage calls.
 #include <filesystem>
 
-#include "disc/DiscWriteWindow.h"
+#include "disc/DiscWritePresenter.h"
 #include "disc/Formats.h"
 #include "disc/Texts.h"
 
@@ -25,15 +25,15 @@ std::string trimmed(const std::string& path) {
 
 }  // namespace
 
-DiscWriteWindow::DiscWriteWindow(DiscEngine& engine, DiscWriteView& view) : engine_(engine), view_(view) {
+DiscWritePresenter::DiscWritePresenter(DiscEngine& engine, DiscWriteView& view) : engine_(engine), view_(view) {
     engine_.Subscribe(*this);
 }
 
-DiscWriteWindow::~DiscWriteWindow() { engine_.Unsubscribe(*this); }
+DiscWritePresenter::~DiscWritePresenter() { engine_.Unsubscribe(*this); }
 
-void DiscWriteWindow::info(const std::string& text) { view_.showMessage(text, Icon::Information, Buttons::Ok); }
+void DiscWritePresenter::info(const std::string& text) { view_.showMessage(text, Icon::Information, Buttons::Ok); }
 
-bool DiscWriteWindow::TakeArchive(std::string& discFileTitle, std::string& discFilePath) {
+bool DiscWritePresenter::TakeArchive(std::string& discFileTitle, std::string& discFilePath) {
     if (discFileTitle.empty() || discFilePath.empty() || !image_) return false;
     ++adding_;
     image_->AddFile(discFilePath, std::string(text::kRootKey) + discFileTitle);
@@ -44,7 +44,7 @@ bool DiscWriteWindow::TakeArchive(std::string& discFileTitle, std::string& discF
     return true;
 }
 
-void DiscWriteWindow::ResetImageView() {
+void DiscWritePresenter::ResetImageView() {
     view_.clearFileList();
     view_.clearTree();
     view_.addTreeNode("", text::kRootKey, text::kNewDisc, text::kIconCd, text::kIconCd);
@@ -53,7 +53,7 @@ void DiscWriteWindow::ResetImageView() {
     ShowImageTotals();
 }
 
-void DiscWriteWindow::RefreshImageView() {
+void DiscWritePresenter::RefreshImageView() {
     std::string key = view_.selectedTreeKey();
     if (key.empty()) key = text::kRootKey;
     ShowFolderFiles(key);
@@ -61,7 +61,7 @@ void DiscWriteWindow::RefreshImageView() {
     ShowImageTotals();
 }
 
-void DiscWriteWindow::ShowFolderFiles(const std::string& imagePath) {
+void DiscWritePresenter::ShowFolderFiles(const std::string& imagePath) {
     if (!image_) return;
     view_.setHourglass(true);
     view_.clearFileList();
@@ -69,32 +69,34 @@ void DiscWriteWindow::ShowFolderFiles(const std::string& imagePath) {
     view_.setHourglass(false);
 }
 
-void DiscWriteWindow::ShowImageTotals() {
+void DiscWritePresenter::ShowImageTotals() {
     if (!job_ || !image_) return;
     view_.setStatusPanel(1, text::kImageSizePanel + FormatMegabytes(job_->ImageSize()));
     view_.setStatusPanel(2, text::kFilesPanel + std::to_string(image_->FileCount()));
     view_.setStatusPanel(3, text::kFoldersPanel + std::to_string(image_->FolderCount()));
 }
 
-bool DiscWriteWindow::IsFolderPath(const std::string& path) {
+bool DiscWritePresenter::IsFolderPath(const std::string& path) {
     std::error_code ec;
     return std::filesystem::is_directory(std::filesystem::path(path), ec);
 }
 
-std::string DiscWriteWindow::selectedFolderKey() const {
+std::string DiscWritePresenter::selectedFolderKey() const {
     const std::string key = view_.selectedTreeKey();
     return key == text::kRootKey ? std::string() : key;
 }
 
-void DiscWriteWindow::AddDroppedItems(const DropData& drop) {
+void DiscWritePresenter::AddDroppedItems(const DropData& drop) {
     if (!drop.hasFiles || !image_ || imageLocked()) return;
     view_.setHourglass(true);
     const std::string target = selectedFolderKey();
     ++adding_;
     for (const auto& dropped : drop.files) {
         const std::string path = trimmed(dropped);
-        const std::string name = LastPathPart(path);
-        if (name.empty()) continue;
+        // A host path is cut at "/" only: "\" is an ordinary character of a
+        // host name, but no name in the image can hold it.
+        const std::string name = path[0] == '/' ? path.substr(path.rfind('/') + 1) : LastPathPart(path);
+        if (name.empty() || name.find('\\') != std::string::npos) continue;
         const std::string imagePath = target + text::kRootKey + name;
         if (IsFolderPath(path))
             image_->AddFolder(path + "\\*.*", imagePath);
@@ -106,9 +108,9 @@ void DiscWriteWindow::AddDroppedItems(const DropData& drop) {
     view_.setHourglass(false);
 }
 
-void DiscWriteWindow::TreeNodeClicked(const std::string& key) { ShowFolderFiles(key); }
+void DiscWritePresenter::TreeNodeClicked(const std::string& key) { ShowFolderFiles(key); }
 
-bool DiscWriteWindow::TreeLabelEditStarting(const std::string& key) {
+bool DiscWritePresenter::TreeLabelEditStarting(const std::string& key) {
     if (key == text::kRootKey) {
         info(text::kRootNotRenamed);
         return false;
@@ -116,7 +118,7 @@ bool DiscWriteWindow::TreeLabelEditStarting(const std::string& key) {
     return !imageLocked();
 }
 
-void DiscWriteWindow::TreeLabelEdited(const std::string& key, const std::string& newText) {
+void DiscWritePresenter::TreeLabelEdited(const std::string& key, const std::string& newText) {
     if (!image_ || imageLocked()) return;
     if (!image_->RenameFolder(key, newText)) {
         info(text::kFolderNotRenamed);
@@ -125,13 +127,13 @@ void DiscWriteWindow::TreeLabelEdited(const std::string& key, const std::string&
     RefreshImageView();
 }
 
-void DiscWriteWindow::FileLabelEdited(const std::string& key, const std::string& newText) {
+void DiscWritePresenter::FileLabelEdited(const std::string& key, const std::string& newText) {
     if (!image_ || imageLocked()) return;
     if (!image_->RenameFile(key, newText)) info(text::kFileNotRenamed);
     RefreshImageView();
 }
 
-void DiscWriteWindow::showFileMenuOnly(FileMenuEntry a, FileMenuEntry b, FileMenuEntry c) {
+void DiscWritePresenter::showFileMenuOnly(FileMenuEntry a, FileMenuEntry b, FileMenuEntry c) {
     for (int i = 0; i < kFileMenuEntries; ++i) {
         const auto entry = static_cast<FileMenuEntry>(i);
         view_.setFileMenuEntryVisible(entry, entry == a || entry == b || entry == c);
@@ -140,20 +142,20 @@ void DiscWriteWindow::showFileMenuOnly(FileMenuEntry a, FileMenuEntry b, FileMen
     for (int i = 0; i < kFileMenuEntries; ++i) view_.setFileMenuEntryVisible(static_cast<FileMenuEntry>(i), true);
 }
 
-void DiscWriteWindow::TreeRightClicked() {
+void DiscWritePresenter::TreeRightClicked() {
     showFileMenuOnly(FileMenuEntry::mnuFileClear, FileMenuEntry::mnuFileRemoveFolder,
                      FileMenuEntry::mnuFileRenameFolder);
 }
 
-void DiscWriteWindow::ListRightClicked() {
+void DiscWritePresenter::ListRightClicked() {
     showFileMenuOnly(FileMenuEntry::mnuFileClear, FileMenuEntry::mnuFileRemoveFile, FileMenuEntry::mnuFileRenameFile);
 }
 
-void DiscWriteWindow::ClearAllPressed() {
+void DiscWritePresenter::ClearAllPressed() {
     if (image_ && !imageLocked()) image_->Clear();
 }
 
-void DiscWriteWindow::RemoveFolderPressed() {
+void DiscWritePresenter::RemoveFolderPressed() {
     if (!image_ || imageLocked()) return;
     const std::string key = view_.selectedTreeKey();
     if (key.empty()) {
@@ -164,7 +166,7 @@ void DiscWriteWindow::RemoveFolderPressed() {
     RefreshImageView();
 }
 
-void DiscWriteWindow::RemoveFilePressed() {
+void DiscWritePresenter::RemoveFilePressed() {
     if (!image_ || imageLocked()) return;
     const std::string key = view_.selectedFileKey();
     if (key.empty()) {
@@ -175,7 +177,7 @@ void DiscWriteWindow::RemoveFilePressed() {
     RefreshImageView();
 }
 
-void DiscWriteWindow::RenameFolderPressed() {
+void DiscWritePresenter::RenameFolderPressed() {
     const std::string key = view_.selectedTreeKey();
     if (key.empty()) {
         info(text::kNoItemSelected);
@@ -184,7 +186,7 @@ void DiscWriteWindow::RenameFolderPressed() {
     if (TreeLabelEditStarting(key)) view_.editTreeNodeLabel(key);
 }
 
-void DiscWriteWindow::RenameFilePressed() {
+void DiscWritePresenter::RenameFilePressed() {
     const std::string key = view_.selectedFileKey();
     if (key.empty()) {
         info(text::kNoItemSelected);
@@ -193,13 +195,13 @@ void DiscWriteWindow::RenameFilePressed() {
     if (!imageLocked()) view_.editFileLabel(key);
 }
 
-void DiscWriteWindow::VolumeLabelChanged(const std::string& label) {
+void DiscWritePresenter::VolumeLabelChanged(const std::string& label) {
     const std::string kept = FirstCharacters(label, kVolumeLabelLength);
     if (kept != label) view_.setVolumeLabel(kept);
     view_.setTreeNodeText(text::kRootKey, kept);
 }
 
-void DiscWriteWindow::ItemAdded(const ImageItem& item) {
+void DiscWritePresenter::ItemAdded(const ImageItem& item) {
     if (item.IsFolder) {
         const std::string parent = item.Parent ? item.Parent->ImagePath : std::string(text::kRootKey);
         view_.addTreeNode(parent, item.ImagePath, item.Name, text::kIconClosedFolder, text::kIconOpenFolder);
@@ -208,28 +210,28 @@ void DiscWriteWindow::ItemAdded(const ImageItem& item) {
     view_.yield();
 }
 
-void DiscWriteWindow::ItemRemoved(const ImageItem& item) {
+void DiscWritePresenter::ItemRemoved(const ImageItem& item) {
     if (item.IsFolder) view_.removeTreeNode(item.ImagePath);
 }
 
-void DiscWriteWindow::ItemRenamed(const ImageItem& item) {
+void DiscWritePresenter::ItemRenamed(const ImageItem& item) {
     if (!item.IsFolder) return;
     view_.setTreeNodeKey(item.OldImagePath, item.ImagePath);
     view_.setTreeNodeText(item.ImagePath, item.Name);
 }
 
-void DiscWriteWindow::ItemListed(const ImageItem& item) {
+void DiscWritePresenter::ItemListed(const ImageItem& item) {
     if (item.IsFolder) return;
     view_.addFileRow({item.ImagePath, item.Name, text::kIconFile, FormatKilobytes(item.Size),
                       FormatItemDate(item.ItemDate)});
 }
 
-bool DiscWriteWindow::ReplaceQuery(const ImageItem& existing, const std::string& newSource) {
+bool DiscWritePresenter::ReplaceQuery(const ImageItem& existing, const std::string& newSource) {
     const std::string question = text::kReplaceExists + std::string(kLineBreak) + existing.ImagePath + kLineBreak +
                                  text::kReplaceWith + kLineBreak + newSource + text::kReplaceEnd;
     return view_.askQuestion(text::kReplaceTitle, question) == app::Answer::Ok;
 }
 
-void DiscWriteWindow::ImageCleared() { ResetImageView(); }
+void DiscWritePresenter::ImageCleared() { ResetImageView(); }
 
 }  // namespace qm::disc

@@ -30,7 +30,8 @@ inline const char* const kTipMode2XA = "Please see help file for details on Mode
 inline const char* const kTipCacheImage = "Not needed for DVD formats...Use for CDR/W only.";
 inline const char* const kTipBufferProtect = "Eliminates buffer underrun problems.";
 inline const char* const kTipAutoVerify = "Reads the written files back and compares them with their sources.";
-inline const char* const kTipUseFileDates = "Gives the files on the disc the dates of their sources.";
+inline const char* const kTipUseFileDates =
+    "Gives the files on the disc the dates of their sources (always so with the UDF volume types).";
 inline const char* const kMenuFile = "&File";
 inline const char* const kMenuClear = "Clear All Items";
 inline const char* const kMenuRemoveFolder = "Remove Folder";
@@ -90,6 +91,24 @@ inline const char* const kWriteComplete = "Write Complete!";
 inline const char* const kTestWriteComplete = "Test Write Complete! Nothing was written to the disc.";
 // A write whose verification failed or did not run is not reported as verified.
 inline const char* const kVerifyFailed = "Write Complete, but the Verify found errors!";
+// A verification cancelled after a complete write: the disc is written.
+inline const char* const kVerifyCancelledStatus = "Write Completed! Verify Cancelled.";
+inline const char* const kVerifyCancelled = "Write Complete! The Verify was cancelled, so not every file was checked.";
+// Before a write replaces what a disc holds, or cannot follow it.
+inline const char* const kOverwriteWarning = "The disc in the drive holds data. Writing replaces everything on it.";
+inline const char* const kAppendInstead = "(ISO9660 and ISO9660/Joliet Bridge would add a session after it instead.)";
+inline const char* const kUdfCannotAppend =
+    "The disc in the drive holds data, and the UDF volume types cannot add a session after it. "
+    "Choose ISO9660 or ISO9660/Joliet Bridge, or insert a blank disc.";
+inline const char* const kCannotAppend =
+    "The disc in the drive holds data that a new session cannot follow. Insert a blank disc, or erase this one first.";
+// Before a write whose names Windows will not see as they are.
+inline const char* const kNamesChange =
+    "Windows and other systems that read the disc's Joliet or UDF names will see these names shortened or with "
+    "characters replaced:";
+inline const char* const kMoreNamesStart = "... and ";
+inline const char* const kMoreNamesEnd = " more";
+inline const char* const kWriteAnyway = "Write anyway?";
 inline const char* const kWriteCancelledStatus = "Write Cancelled....";
 inline const char* const kWriteCancelled = "Write Cancelled!";
 inline const char* const kWriteError = "Write Error!";
@@ -146,6 +165,12 @@ inline const char* const kSourceChanged = "The source file has changed since it 
 inline const char* const kTooLargeForUdf =
     "The file is 4 GB or larger, which the UDF volume types cannot hold. Choose ISO9660 or ISO9660/Joliet Bridge.";
 inline const char* const kImageNotMade = "The disc image could not be made.";
+inline const char* const kNoGenisoimage =
+    "The UDF volume types are made by the program genisoimage, which is not installed.";
+inline const char* const kSessionUnreadable =
+    "The session on the disc could not be read, so no session can be added after it.";
+inline const char* const kDescriptorsNotWritten =
+    "The session was written, but the start of the disc, which leads readers to it, could not be updated.";
 inline const char* const kDriveRefused = "The drive refused the write.";
 inline const char* const kWriteFailedOnDrive = "The write failed on the drive.";
 inline const char* const kAbortedBySignal = "The program was asked to end; the write was stopped.";

@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,7 +28,7 @@
 #include <thread>
 
 #include "app/Session.h"
-#include "app/ViewText.h"
+#include "disc/SourcePaths.h"
 #include "disc/Texts.h"
 #include "disc/linux/LinuxDiscEngine.h"
 #include "gui/EraseDialog.h"
@@ -79,6 +80,8 @@ DiscWindow::DiscWindow(disc::DiscEngine& engine, QWidget* parent) : QDialog(pare
           [this] { logic_->RenameFilePressed(); });
     entry(disc::FileMenuEntry::mnuFileSep4, nullptr, "mnuFileSep4", [] {});
     entry(disc::FileMenuEntry::mnuFileExit, disc::text::kMenuExit, "mnuFileExit", [this] { logic_->ExitPressed(); });
+    fileEntries_[disc::FileMenuEntry::mnuFileClear]->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
+    fileEntries_[disc::FileMenuEntry::mnuFileExit]->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
     mnuDevice_ = menus->addMenu(q(disc::text::kMenuDevice));
     mnuDevice_->setObjectName(QStringLiteral("mnuDevice"));
     QAction* eject = mnuDevice_->addAction(q(disc::text::kMenuEject));
@@ -107,7 +110,11 @@ DiscWindow::DiscWindow(disc::DiscEngine& engine, QWidget* parent) : QDialog(pare
     lvwImageFiles_->setRootIsDecorated(false);
     lvwImageFiles_->setHeaderLabels({q(disc::text::kColumnFileName), q(disc::text::kColumnSize), q(disc::text::kColumnDate)});
     lvwImageFiles_->setContextMenuPolicy(Qt::CustomContextMenu);
-    lvwImageFiles_->header()->setStretchLastSection(true);
+    // The names take the room; size and date as wide as they need.
+    lvwImageFiles_->header()->setStretchLastSection(false);
+    lvwImageFiles_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    lvwImageFiles_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    lvwImageFiles_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     split->setStretchFactor(1, 2);
     for (QWidget* w : {static_cast<QWidget*>(tvwFolders_), static_cast<QWidget*>(lvwImageFiles_)}) {
         w->setAcceptDrops(true);
@@ -120,18 +127,32 @@ DiscWindow::DiscWindow(disc::DiscEngine& engine, QWidget* parent) : QDialog(pare
     });
     connect(tvwFolders_, &QTreeWidget::customContextMenuRequested, this, [this] { logic_->TreeRightClicked(); });
     connect(lvwImageFiles_, &QTreeWidget::customContextMenuRequested, this, [this] { logic_->ListRightClicked(); });
+    // Names are edited only when the logic starts it (the menu, F2, a
+    // double-click on a file), and the edit's end goes back to it for the
+    // item it started on; an edit left with Escape is forgotten. The logic
+    // is called once the editor has finished with the item, as it may
+    // rebuild the list.
+    tvwFolders_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvwImageFiles_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(tvwFolders_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
-        if (filling_ || editingTreeKey_.empty()) return;
-        const std::string key = editingTreeKey_;
+        if (filling_ || editingTreeKey_.empty() || keyOf(item) != editingTreeKey_) return;
+        const std::string key = editingTreeKey_, text = item->text(0).toStdString();
         editingTreeKey_.clear();
-        logic_->TreeLabelEdited(key, item->text(0).toStdString());
+        QMetaObject::invokeMethod(
+            this, [this, key, text] { logic_->TreeLabelEdited(key, text); }, Qt::QueuedConnection);
     });
     connect(lvwImageFiles_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
-        if (filling_ || editingFileKey_.empty()) return;
-        const std::string key = editingFileKey_;
+        if (filling_ || editingFileKey_.empty() || keyOf(item) != editingFileKey_) return;
+        const std::string key = editingFileKey_, text = item->text(0).toStdString();
         editingFileKey_.clear();
-        logic_->FileLabelEdited(key, item->text(0).toStdString());
+        QMetaObject::invokeMethod(
+            this, [this, key, text] { logic_->FileLabelEdited(key, text); }, Qt::QueuedConnection);
     });
+    connect(tvwFolders_->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this] { editingTreeKey_.clear(); });
+    connect(lvwImageFiles_->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this] { editingFileKey_.clear(); });
+    connect(lvwImageFiles_, &QTreeWidget::itemDoubleClicked, this, [this] { logic_->RenameFilePressed(); });
 
     auto* options = new QGroupBox(this);
     auto* grid = new QGridLayout(options);
@@ -151,6 +172,9 @@ DiscWindow::DiscWindow(disc::DiscEngine& engine, QWidget* parent) : QDialog(pare
     grid->addWidget(txtVolIdentifier_, 3, 1);
     connect(cboDevices_, &QComboBox::currentIndexChanged, this, [this] {
         if (!filling_) logic_->DeviceSelected();
+    });
+    connect(cboVolumeType_, &QComboBox::currentIndexChanged, this, [this] {
+        if (!filling_) logic_->VolumeTypeSelected();
     });
     connect(txtVolIdentifier_, &QLineEdit::textEdited, this,
             [this](const QString& text) { logic_->VolumeLabelChanged(text.toStdString()); });
@@ -210,7 +234,7 @@ DiscWindow::DiscWindow(disc::DiscEngine& engine, QWidget* parent) : QDialog(pare
     layout->addWidget(status);
     resize(860, 560);
 
-    logic_ = std::make_unique<disc::DiscWriteWindow>(engine_, *this);
+    logic_ = std::make_unique<disc::DiscWritePresenter>(engine_, *this);
 }
 
 DiscWindow::~DiscWindow() { logic_.reset(); }
@@ -422,6 +446,13 @@ void DiscWindow::showEraseWindow(disc::Device& device, disc::DiscEngine& engine)
     dialog.show(device, engine);
 }
 
+void DiscWindow::reject() {
+    if (mayClose_)
+        QDialog::reject();
+    else
+        logic_->ExitPressed();
+}
+
 void DiscWindow::closeEvent(QCloseEvent* event) {
     // The window stays while a write (or an add) runs; otherwise the logic
     // lets go of the component before it goes.
@@ -446,9 +477,24 @@ void DiscWindow::dropEvent(QDropEvent* event) {
 }
 
 bool DiscWindow::eventFilter(QObject* watched, QEvent* event) {
-    // Drops on the tree or the list reach the window's own handling.
-    if (event->type() == QEvent::DragEnter) {
-        dragEnterEvent(static_cast<QDragEnterEvent*>(event));
+    // F2 renames as the File menu does.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2 &&
+        (watched == tvwFolders_ || watched == lvwImageFiles_)) {
+        if (watched == tvwFolders_)
+            logic_->RenameFolderPressed();
+        else
+            logic_->RenameFilePressed();
+        return true;
+    }
+    // Drops on the tree or the list reach the window's own handling. The
+    // views would refuse a drag as it moves over them (they take no drops
+    // of their own), so its moves are answered here too.
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (drag->mimeData()->hasUrls())
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
         return true;
     }
     if (event->type() == QEvent::Drop) {
@@ -470,11 +516,8 @@ void openDiscWindow(QWidget* parent, const std::function<std::string(const std::
 
 std::function<void(QWidget*, const std::string&, const std::string&)> discWindowOpener(app::Session& session) {
     return [&session](QWidget* parent, const std::string& title, const std::string& path) {
-        const app::ViewText ui(session.codePage);
         openDiscWindow(
-            parent,
-            [&session, ui](const std::string& p) { return session.files.hostPath(session.files.fromUserPath(ui.typed(p))); },
-            title, path);
+            parent, [&session](const std::string& p) { return disc::DiscSourcePath(session.files, p); }, title, path);
     };
 }
 

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "disc/DiscWriteView.h"
-#include "disc/DiscWriteWindow.h"
+#include "disc/DiscWritePresenter.h"
 
 class QCheckBox;
 class QComboBox;
@@ -35,7 +35,7 @@ public:
 
     // The load, with a file handed over by a backup (both empty: none).
     bool load(std::string fileTitle, std::string filePath);
-    disc::DiscWriteWindow& logic() { return *logic_; }
+    disc::DiscWritePresenter& logic() { return *logic_; }
 
     app::Answer showMessage(const std::string& text, app::Icon icon, app::Buttons buttons) override;
     void setCaption(const std::string& text) override;
@@ -77,6 +77,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape: the window closes under the same rule as by its close box
+    // (QDialog's own would hide it in the middle of a write).
+    void reject() override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -87,7 +90,7 @@ private:
     QTreeWidgetItem* node(const std::string& key) const;
 
     disc::DiscEngine& engine_;
-    std::unique_ptr<disc::DiscWriteWindow> logic_;
+    std::unique_ptr<disc::DiscWritePresenter> logic_;
     bool filling_ = false;  // changes made by the logic call nothing back
     bool mayClose_ = false;
     QTreeWidget* tvwFolders_ = nullptr;

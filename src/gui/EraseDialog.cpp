@@ -43,7 +43,7 @@ EraseDialog::EraseDialog(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(cmdCancel_);
     layout->addLayout(buttons);
     setMinimumWidth(440);
-    logic_ = std::make_unique<disc::EraseWindow>(*this);
+    logic_ = std::make_unique<disc::ErasePresenter>(*this);
     connect(cmdErase_, &QPushButton::clicked, this, [this] { logic_->ErasePressed(); });
     connect(cmdCancel_, &QPushButton::clicked, this, [this] { logic_->CancelPressed(); });
 }
@@ -68,6 +68,13 @@ void EraseDialog::showModal() { exec(); }
 void EraseDialog::closeWindow() {
     mayClose_ = true;
     accept();
+}
+
+void EraseDialog::reject() {
+    if (mayClose_)
+        QDialog::reject();
+    else
+        logic_->CancelPressed();
 }
 
 void EraseDialog::closeEvent(QCloseEvent* event) {

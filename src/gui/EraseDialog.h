@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "disc/EraseView.h"
-#include "disc/EraseWindow.h"
+#include "disc/ErasePresenter.h"
 
 class QCheckBox;
 class QLabel;
@@ -34,9 +34,11 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape: as "&Cancel", refused while an erase runs.
+    void reject() override;
 
 private:
-    std::unique_ptr<disc::EraseWindow> logic_;
+    std::unique_ptr<disc::ErasePresenter> logic_;
     bool mayClose_ = false;
     QCheckBox* chkQuikErase_ = nullptr;
     QProgressBar* prgEraseProgress_ = nullptr;

@@ -118,33 +118,30 @@ std::optional<std::vector<InFolder>> signatureFolderFiles(const Context& c) {
     return files;
 }
 
-// Each recorded file into its folder below `folder`, made when missing.
-bool restoreSignatureFolders(Context& c, const std::string& folder, const std::vector<InFolder>& files) {
-    app::Session& s = c.s;
-    for (const auto& f : files) {
-        const std::string sub = base::joinPath(folder, f.folder, s.leads());
-        if (!s.files.folderExists(sub) && !s.files.createFolder(sub)) {
-            c.problems.push_back(f.folder + ": cannot make the folder " + sub);
-            return false;
-        }
-        const archive::ZipEntry entry = c.zip.FindEntry(f.folder + "/" + f.file);
-        std::string why;
-        if (!entry.ExtractEntryAs(sub, f.file, why)) {
-            c.problems.push_back(f.folder + "/" + f.file + ": " + why);
-            return false;
-        }
-    }
-    return true;
-}
-
 // The recorded files into the folder, which is made when missing (one
 // level only).
 bool restoreFolder(Context& c, const std::string& folder, Part part) {
     app::Session& s = c.s;
     const auto names = splitNames(recorded(c, part));
     if (!allStayInFolder(names, s.leads()) || !base::absolutePath(folder)) return false;
-    if (!s.files.folderExists(folder) && !s.files.createFolder(folder)) return false;
+    if (!makeFolder(c, folder, false)) return false;
     return extractAll(c, names, folder);
+}
+
+// Each recorded file into its folder below `folder`, made when missing (in
+// a restore's transaction, as every file it takes out).
+bool restoreSignatureFolders(Context& c, const std::string& folder, const std::vector<InFolder>& files) {
+    const base::LeadBytes& leads = c.s.leads();
+    for (const auto& f : files) {
+        const std::string sub = base::joinPath(folder, f.folder, leads);
+        if (!makeFolder(c, sub, false)) {
+            // A transaction names the folder it could not make itself.
+            if (!c.transaction) c.problems.push_back(f.folder + ": cannot make the folder " + sub);
+            return false;
+        }
+        if (!extractAs(c, f.folder + "/" + f.file, base::joinPath(sub, f.file, leads))) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -174,8 +171,12 @@ bool Items::RestoreRules(const std::string& profile) {
     // The rules become those of the target profile.
     const std::string target = profile + ".RWZ";
     if (names.size() != 1 || s_.codePage.equalsIgnoreCase(saved, target)) return extractAll(c_, names, folder);
-    // Saved under another profile's name: taken out in the work folder, so
+    // Saved under another profile's name: taken out under the target's, so
     // that the rules file of a profile of that name here stays as it is.
+    if (c_.transaction) {
+        if (!s_.files.folderExists(folder)) return false;
+        return extractAs(c_, saved, base::joinPath(folder, target, s_.leads()));
+    }
     const std::string& work = s_.state.WorkFolder;
     if (!s_.files.folderExists(folder) || !extractAll(c_, names, work)) return false;
     const std::string targetPath = base::joinPath(folder, target, s_.leads());

@@ -52,6 +52,10 @@ bool addFile(Context& c, const std::string& path) {
 bool extractAll(Context& c, const std::vector<std::string>& names, const std::string& folder) {
     if (!allStayInFolder(names, c.s.leads())) return false;
     for (const auto& name : names) {
+        if (c.transaction) {
+            if (!extractAs(c, name, base::joinPath(folder, name, c.s.leads()))) return false;
+            continue;
+        }
         const archive::ZipEntry entry = c.zip.FindEntry(name);
         std::string why;
         if (!entry.ExtractEntryTo(folder, why)) {
@@ -60,6 +64,30 @@ bool extractAll(Context& c, const std::vector<std::string>& names, const std::st
         }
     }
     return true;
+}
+
+bool extractAs(Context& c, const std::string& name, const std::string& target) {
+    const archive::ZipEntry entry = c.zip.FindEntry(name);
+    std::string why;
+    const bool taken = c.transaction ? entry.StageEntryAs(target, *c.transaction, why)
+                                     : entry.ExtractEntryAs(base::parentFolder(target, c.s.leads()),
+                                                            base::bareName(target, c.s.leads()), why);
+    if (taken) return true;
+    const std::string reason = name + ": " + why;
+    c.problems.push_back(reason);
+    if (c.transaction) c.transaction->abort("the backup's " + reason);
+    return false;
+}
+
+bool makeFolder(Context& c, const std::string& folder, bool parents) {
+    if (c.s.files.folderExists(folder)) return true;
+    if (!parents && !c.s.files.folderExists(base::parentFolder(folder, c.s.leads()))) return false;
+    if (!c.transaction) return parents ? platform::makeFolders(c.s.files, folder) : c.s.files.createFolder(folder);
+    std::string why;
+    if (c.transaction->makeFolders(folder, why)) return true;
+    c.problems.push_back(why);
+    c.transaction->abort(why);
+    return false;
 }
 
 bool backupSectionFiles(Context& c, const std::string& profile, Part part,
@@ -104,7 +132,7 @@ std::optional<bool> restoreSectionFiles(
     const auto names = splitNames(recorded(c, part));
     if (!allStayInFolder(names, s.leads()) || !base::absolutePath(folder)) return std::nullopt;
     // A machine on which Outlook never ran has no such folder yet.
-    if (!platform::makeFolders(s.files, folder) || !extractAll(c, names, folder)) return std::nullopt;
+    if (!makeFolder(c, folder, true) || !extractAll(c, names, folder)) return std::nullopt;
 
     const std::string key = profileKey(s, profile);
     const auto sections = s.reg.EnumSubKeys(key);

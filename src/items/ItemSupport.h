@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/RestoreTransaction.h"
 #include "app/Session.h"
 #include "archive/Zip.h"
 #include "items/Parts.h"
@@ -29,6 +30,9 @@ struct Context {
     std::vector<std::string> notes;
     // The part found nothing of its kind here, and that is no failure.
     bool absent = false;
+    // A restore's transaction: files taken out wait beside their targets,
+    // and what the restore needs but cannot have stops all of it.
+    app::RestoreTransaction* transaction = nullptr;
 };
 
 // The value the opened backup recorded for a part.
@@ -55,8 +59,16 @@ std::string profileKey(const app::Session& s, const std::string& profile);
 // among the problems).
 bool addFile(Context& c, const std::string& path);
 // Extracts each name into the folder, stopping at the first that is missing
-// or cannot be written. Checks every name before the first write.
+// or cannot be written. Checks every name before the first write. In a
+// restore's transaction the files wait beside their targets, and one that
+// cannot be had stops the restore.
 bool extractAll(Context& c, const std::vector<std::string>& names, const std::string& folder);
+// Takes one entry out as the file `target` (a restore's transaction keeps
+// it waiting beside the target).
+bool extractAs(Context& c, const std::string& name, const std::string& target);
+// A missing folder made, with its parents when `parents` (a restore's
+// transaction removes what it made should it roll back).
+bool makeFolder(Context& c, const std::string& folder, bool parents);
 // Adds the file each section of the profile names (`pathOf` gives the
 // existing-file test's path or "Error"; `addPath` the path to add) and records
 // their bare names under the part's key. False when none was added, or when

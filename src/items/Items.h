@@ -44,8 +44,9 @@ public:
     // A backup's items add their files to `archive`, which is being built;
     // a restore's take them from `archive`, opened, with the values the
     // backup recorded and (`lookup`) the other keys of its information file.
-    Items(app::Session& session, archive::Zip& archive, const RecordedValues& recorded, RecordedLookup lookup = {})
-        : c_{session, archive, recorded, std::move(lookup), {}, {}, {}, false}, s_(session) {}
+    Items(app::Session& session, archive::Zip& archive, const RecordedValues& recorded,
+          app::RestoreTransaction* transaction = nullptr, RecordedLookup lookup = {})
+        : c_{session, archive, recorded, std::move(lookup), {}, {}, {}, false, transaction}, s_(session) {}
 
     // The part's backup or restore operation, with what it met.
     PartOutcome backup(const PartInfo& part, const std::string& profile);

@@ -129,7 +129,17 @@ bool Items::RestoreDatas(const std::string& profile) {
     // (A name that cannot be a file name has no such file.)
     if (!usableProfileName(profile, s_.leads())) return written;
     const std::string favorites = s_.state.UserProfileFolder + "\\Application Data\\Microsoft\\Outlook\\" + profile + ".FAV";
-    if (s_.files.fileExists(favorites)) s_.files.deleteFile(favorites);
+    if (!s_.files.fileExists(favorites)) return written;
+    if (!c_.transaction) {
+        s_.files.deleteFile(favorites);
+        return written;
+    }
+    std::string why;
+    if (!c_.transaction->removeAtCommit(favorites, why)) {
+        c_.problems.push_back(why);
+        c_.transaction->abort(why);
+        return false;
+    }
     return written;
 }
 

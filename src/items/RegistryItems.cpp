@@ -17,22 +17,11 @@ using namespace detail;
 
 namespace {
 
-// A registry export of a profile, its accounts or its options takes a few
-// hundred kilobytes at most; an archive entry that inflates to more is not
-// taken out (the import would hold it all in memory).
-constexpr std::uint64_t kMaxExportBytes = 64u << 20;
-
-// Besides Outlook\Options, the option trees of Outlook 2013 and later, each
-// recorded under a key of its own (never Outlook\Setup, which holds the
-// installation's first-run state).
-struct OptionsTree {
-    const char* infoKey;
-    const char* subKey;  // below Software\Microsoft\Office\<version>
-};
-const OptionsTree kMoreOptionsTrees[] = {
-    {"BackupConfigsettingPreferences", "Outlook\\Preferences"},
-    {"BackupConfigsettingMailSettings", "Common\\MailSettings"},
-};
+// A registry export is read whole into memory by the import. A profile, its
+// accounts or its options take a few hundred kilobytes, and a Wine registry
+// file is read only up to 256 MiB: a backup stores no larger export, and a
+// restore takes none larger out of an archive.
+constexpr std::uint64_t kMaxExportBytes = 256ull << 20;
 
 // Exports the tree into a new temporary file of the work folder, adds it
 // and records its bare name under `infoKey`. The path stays in `exportFile`
@@ -46,6 +35,12 @@ bool backupTree(Context& c, const std::string& keyPath, const char* prefix, std:
     // A cut export would be stored as a success, and a later restore would
     // replace the whole tree with the cut one.
     if (!s.reg.ExportKey(keyPath, "", exportFile)) return false;
+    // What a restore would refuse is no backup of the tree.
+    if (const platform::FileInfo made = s.files.stat(exportFile); made.size > kMaxExportBytes) {
+        c.problems.push_back(keyPath + ": its export holds " + std::to_string(made.size) +
+                             " bytes, more than a restore reads (" + std::to_string(kMaxExportBytes) + ")");
+        return false;
+    }
     // An export the archive did not take would be recorded but missing.
     if (!addFile(c, exportFile)) return false;
     return s.SaveINI(infoKey, base::bareName(exportFile, s.leads()));
@@ -66,11 +61,19 @@ bool restoreTree(Context& c, const std::string& keyPath, const std::string& valu
     std::string why;
     if (!entry.ExtractEntryTo(s.state.WorkFolder, why, kMaxExportBytes)) {
         c.problems.push_back(name + ": " + why);
+        if (c.transaction) c.transaction->abort("the backup's " + name + ": " + why);
         return false;
     }
     const std::string file = base::joinPath(s.state.WorkFolder, name, s.leads());
     const bool imported = s.reg.ImportKey(keyPath, file);
     s.files.deleteFile(file);
+    // In a restore's transaction a tree that cannot be put back stops it: a
+    // damaged export, or a registry that refuses the change.
+    if (!imported && c.transaction) {
+        const std::string refused = s.reg.registry().problem();
+        c.transaction->abort("the backup's " + name + " cannot be imported into " + keyPath +
+                             (refused.empty() ? "" : ": " + refused));
+    }
     return imported;
 }
 
@@ -187,7 +190,7 @@ bool Items::BackupConfigsetting() {
     const std::string& version = s_.state.OutlookVersion;
     if (!app::ModernProfiles(version)) return true;
     bool ok = true;
-    for (const auto& tree : kMoreOptionsTrees) {
+    for (const auto& tree : app::kMoreOptionsTrees) {
         const std::string key = app::OfficeUserKeyFor(version) + "\\" + tree.subKey;
         if (!s_.reg.KeyExists(key)) continue;
         std::string file;
@@ -202,7 +205,7 @@ bool Items::RestoreConfigsetting() {
     if (!restoreTree(c_, app::OptionsKeyFor(version), Part::Configsetting)) return false;
     // Only the trees of this table, whatever else a backup names.
     bool ok = true;
-    for (const auto& tree : kMoreOptionsTrees) {
+    for (const auto& tree : app::kMoreOptionsTrees) {
         const std::string value = recordedKey(c_, tree.infoKey);
         if (value.empty() || !app::ModernProfiles(version)) continue;
         ok = restoreTree(c_, app::OfficeUserKeyFor(version) + "\\" + tree.subKey, value) && ok;

@@ -6,6 +6,7 @@
 #include "items/Items.h"
 #include "jobs/ArchiveWatch.h"
 #include "jobs/BackupFiles.h"
+#include "jobs/RunLock.h"
 #include "platform/FileOps.h"
 
 namespace qm::jobs {
@@ -42,6 +43,11 @@ BackupReport RunBackupJob(app::Session& s, const BackupRequest& request, JobEven
         report.notices = s.reg.takeNotices();
         return report;
     };
+
+    // One run at a time on an installation.
+    std::string locked;
+    const auto lock = LockInstallation(s, request.kind, events, locked);
+    if (!lock) return fail(locked);
 
     // A scheduled backup must not skip a night because Outlook was left
     // open: it goes on, and says so.
@@ -100,6 +106,10 @@ BackupReport RunBackupJob(app::Session& s, const BackupRequest& request, JobEven
     // either kind of run: it must not replace the one already there.
     if (!s.SaveINI("BackupItem", result) || s.GetINI("BackupItem") != result)
         return fail("cannot write the information file " + info);
+    // An information file a restore would refuse to read makes no backup.
+    if (const platform::FileInfo made = s.files.stat(info); made.size > archive::kMaxInfoFileBytes)
+        return fail("the information file would hold " + std::to_string(made.size) +
+                    " bytes, more than a restore reads (" + std::to_string(archive::kMaxInfoFileBytes) + ")");
     s.files.setAttributes(info, platform::FileAttribute::Normal);
     // An archive without its information file could not be opened again, so
     // it is not written at all: the previous backup then stays.

@@ -28,6 +28,7 @@ BackupChoices ScheduledChoices(const AutomaticSettings& settings) {
 bool BuildBackupRequest(app::Session& s, const BackupChoices& choices, BackupRequest& request, Refusal& refusal) {
     using app::Icon;
     BackupRequest made;
+    made.kind = choices.kind;
     made.profile = choices.profile;
     made.items = choices.items;
     made.description = choices.description;

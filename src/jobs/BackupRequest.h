@@ -37,6 +37,7 @@ struct BackupChoices {
 BackupChoices ScheduledChoices(const AutomaticSettings& settings);
 
 struct BackupRequest {
+    RunKind kind = RunKind::Window;
     // As the installation spells it, for console and scheduled runs.
     std::string profile;
     items::ItemSelection items{};

@@ -3,6 +3,7 @@
 #include "archive/InfoFile.h"
 #include "base/WinPath.h"
 #include "jobs/ArchiveWatch.h"
+#include "jobs/RunLock.h"
 #include "platform/FileOps.h"
 
 namespace qm::jobs {
@@ -69,6 +70,9 @@ OpenedBackup OpenBackupJob(app::Session& s, const std::string& path, const std::
 
 BackupListing ListBackupJob(app::Session& s, const std::string& path, const std::string& password, JobEvents& events) {
     BackupListing listing;
+    // Read while no run of this program changes the installation.
+    const auto lock = LockInstallation(s, RunKind::Console, events, listing.lockFailure);
+    if (!lock) return listing;
     listing.opened = OpenBackupJob(s, path, password, events);
     OpenedBackup& opened = listing.opened;
     // Every entry is read to its end, so that a file that lists well but

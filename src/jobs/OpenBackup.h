@@ -67,6 +67,8 @@ struct BackupListing {
     // CRC and size checked): the names of those that are damaged or that
     // the password does not open.
     std::vector<std::string> damaged;
+    // Another run kept the installation busy: nothing was read.
+    std::string lockFailure;
 };
 BackupListing ListBackupJob(app::Session& session, const std::string& path, const std::string& password,
                             JobEvents& events);

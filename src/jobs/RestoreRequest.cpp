@@ -46,6 +46,7 @@ bool BuildRestoreRequest(app::Session& s, const OpenedBackup* backup, const Rest
                          RestoreRequest& request, Refusal& refusal) {
     using app::Icon;
     RestoreRequest made;
+    made.kind = choices.kind;
     made.targetProfile = choices.targetProfile;
     if (!backup || !backup->loaded()) return refuse(refusal, text::kNoBackupLoaded, Icon::Critical);
     const items::ItemSelection held = backup->heldItems();

@@ -27,6 +27,7 @@ struct RestoreChoices {
 };
 
 struct RestoreRequest {
+    RunKind kind = RunKind::Window;
     items::ItemSelection items{};
     std::function<std::string()> targetProfile;
 };

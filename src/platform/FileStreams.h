@@ -60,6 +60,11 @@ public:
     virtual bool commit() = 0;
     // Removes the new file unless it was committed (also on destruction).
     virtual void discard() = 0;
+    // Flushes the new file to the disk and closes it without putting it in
+    // place: it is then the caller's, to rename over the target later (a
+    // restore puts all its files in place at once) or to remove. Answers its
+    // name, in the target's folder; empty when it cannot be kept.
+    virtual std::string keep() = 0;
     // Sets the modification time (seconds since 1970) of the new file.
     virtual bool setModified(std::int64_t seconds) = 0;
     // The new file as written so far, opened anew for reading before it is

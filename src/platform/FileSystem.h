@@ -70,6 +70,9 @@ public:
     // directly in it (what a killed run left). False when it is claimed,
     // holds a folder, or cannot be removed.
     virtual bool removeUnclaimedFolder(const std::string& /*path*/) { return false; }
+    // Claims a folder that no running process claims (a killed run's, to
+    // finish what it left); null when another process claims it.
+    virtual std::unique_ptr<FolderClaim> claimFolder(const std::string& /*path*/) { return nullptr; }
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
     virtual bool deleteFile(const std::string& path) = 0;
     virtual std::uint32_t getAttributes(const std::string& path) const = 0;

@@ -44,6 +44,37 @@ RegKey::~RegKey() {
     }
 }
 
+std::shared_ptr<RegKey> cloneTree(const RegKey& root) {
+    auto copyOf = [](const RegKey& from, RegKey* parent) {
+        auto to = std::make_shared<RegKey>();
+        to->name = from.name;
+        to->parent = parent;
+        to->values = from.values;
+        to->keyClass = from.keyClass;
+        to->link = from.link;
+        to->modified = from.modified;
+        to->listed = from.listed;
+        to->touched = from.touched;
+        to->stampText = from.stampText;
+        to->timeLine = from.timeLine;
+        to->otherOptions = from.otherOptions;
+        to->deleted = from.deleted;
+        to->subkeys.reserve(from.subkeys.size());
+        return to;
+    };
+    auto top = copyOf(root, nullptr);
+    std::vector<std::pair<const RegKey*, RegKey*>> pending{{&root, top.get()}};
+    while (!pending.empty()) {
+        auto [from, to] = pending.back();
+        pending.pop_back();
+        for (const auto& sub : from->subkeys) {
+            to->subkeys.push_back(copyOf(*sub, to));
+            pending.emplace_back(sub.get(), to->subkeys.back().get());
+        }
+    }
+    return top;
+}
+
 RegKey* RegKey::findSubkey(const std::u16string& n) const {
     auto it = std::lower_bound(
         subkeys.begin(), subkeys.end(), n,

@@ -52,6 +52,9 @@ struct RegKey {
     void touch();
 };
 
+// A copy of a whole tree, made without recursion (a tree of any depth).
+std::shared_ptr<RegKey> cloneTree(const RegKey& root);
+
 // The comparison of key and value names Windows and Wine keep their keys
 // sorted by: case-insensitive over the common length, then the shorter first.
 int compareNames(const std::u16string& a, const std::u16string& b);

@@ -190,7 +190,7 @@ RegStatus KeyTreeRegistry::RegCloseKey(KeyHandle key) {
     handles_.erase(it);
     if (changed && !anyChangedHandle()) {
         std::string error;
-        if (!save(error)) return RegStatus::AccessDenied;
+        if (!keep(error)) return RegStatus::AccessDenied;
     }
     return RegStatus::Success;
 }
@@ -370,7 +370,7 @@ bool KeyTreeRegistry::anyChangedHandle() const { return changedHandles_ != 0; }
 RegStatus KeyTreeRegistry::changedThrough(KeyHandle key, RegStatus rc) {
     if (isPredefined(key)) {
         std::string error;
-        if (!save(error)) return RegStatus::AccessDenied;
+        if (!keep(error)) return RegStatus::AccessDenied;
         return rc;
     }
     Handle& handle = handles_[key];
@@ -397,6 +397,44 @@ void KeyTreeRegistry::replaceRoot(Hive& hive, std::shared_ptr<RegKey> root) {
         }
     }
     hive.root = std::move(root);
+}
+
+bool KeyTreeRegistry::keep(std::string& error) { return holding_ || save(error); }
+
+bool KeyTreeRegistry::holdChanges(std::string& why) {
+    if (holding_) return true;
+    // What was changed before the hold is kept now: a drop goes back to it.
+    if (!save(why)) return false;
+    if (keepsOwnCopyWhileHeld()) {
+        heldUser_ = cloneTree(*user_.root);
+        heldMachine_ = cloneTree(*machine_.root);
+    }
+    holding_ = true;
+    return true;
+}
+
+bool KeyTreeRegistry::commitHeldChanges(std::string& why) {
+    if (!holding_) return true;
+    endHold();
+    return save(why);
+}
+
+void KeyTreeRegistry::dropHeldChanges() {
+    if (!holding_) return;
+    restoreHeldTrees();
+    endHold();
+}
+
+void KeyTreeRegistry::endHold() {
+    holding_ = false;
+    heldUser_.reset();
+    heldMachine_.reset();
+}
+
+void KeyTreeRegistry::restoreHeldTrees() {
+    if (heldUser_) replaceRoot(user_, heldUser_);
+    if (heldMachine_) replaceRoot(machine_, heldMachine_);
+    user_.dirty = machine_.dirty = false;
 }
 
 }  // namespace qm::platform

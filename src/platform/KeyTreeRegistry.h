@@ -34,6 +34,12 @@ public:
     RegStatus RegDeleteKeyA(KeyHandle key, const std::string& subKey) override;
     RegStatus RegDeleteValueA(KeyHandle key, const std::string& valueName) override;
 
+    // Held changes are kept in memory; dropping them puts back the trees as
+    // they were when the hold began (a backend with files reads them again).
+    bool holdChanges(std::string& why) override;
+    bool commitHeldChanges(std::string& why) override;
+    void dropHeldChanges() override;
+
 protected:
     struct Hive {
         std::shared_ptr<RegKey> root = std::make_shared<RegKey>();
@@ -62,6 +68,14 @@ protected:
     // (a key that is gone answers KeyDeleted).
     void replaceRoot(Hive& hive, std::shared_ptr<RegKey> root);
     bool anyChangedHandle() const;
+    bool holding() const { return holding_; }
+    // The hold is over (its changes kept or dropped).
+    void endHold();
+    // The trees as they were when a hold began, for dropHeldChanges(); a
+    // backend that can read them again from its files takes none.
+    virtual bool keepsOwnCopyWhileHeld() const { return true; }
+    // Puts back what was there when the hold began.
+    virtual void restoreHeldTrees();
 
 private:
     struct Handle {
@@ -77,6 +91,8 @@ private:
     };
 
     static bool isPredefined(KeyHandle key) { return key >= RootKey::ClassesRoot && key <= RootKey::DynData; }
+    // save() unless changes are held.
+    bool keep(std::string& error);
     RegKey* classesKey() const;
     RegStatus resolve(KeyHandle key, bool create, Node& out);
     KeyHandle newHandle(Hive* hive, RegKey* key, KeyAccess access);
@@ -93,6 +109,8 @@ private:
     // How many handles hold changes not yet saved (counted, not searched:
     // a deep tree is deleted through one open handle per level).
     std::size_t changedHandles_ = 0;
+    bool holding_ = false;
+    std::shared_ptr<RegKey> heldUser_, heldMachine_;
     KeyHandle nextHandle_ = 0x1000;
 };
 

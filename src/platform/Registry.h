@@ -104,6 +104,28 @@ public:
     // (programs of a Wine prefix running, whose server keeps the live
     // registry), or empty. Reading goes on.
     virtual std::string liveWarning() const { return {}; }
+
+    // A restore's changes as one transaction. After holdChanges() answered
+    // true, changes stay in memory (no file is written) until
+    // commitHeldChanges() writes each changed registry file once, by atomic
+    // replacement, or dropHeldChanges() forgets them. A registry that cannot
+    // hold them (the live Windows registry) answers false, and each change
+    // is made as its call returns: the caller keeps copies of what it
+    // changes instead. Changes not yet kept are kept first.
+    virtual bool holdChanges(std::string& /*why*/) { return false; }
+    // Makes what the registry files will hold and answers its fingerprint:
+    // a journal keeps it, so that after a crash the fingerprint of the files
+    // on disk (storedFingerprint) tells whether the commit happened. Empty
+    // when nothing would change or the registry keeps no files.
+    virtual bool prepareHeldChanges(std::string& fingerprint, std::string& /*why*/) {
+        fingerprint.clear();
+        return true;
+    }
+    virtual bool commitHeldChanges(std::string& /*why*/) { return true; }
+    virtual void dropHeldChanges() {}
+    // The fingerprint of what the registry's files hold on disk now (the one
+    // file whose replacement commits a restore); empty when it keeps none.
+    virtual std::string storedFingerprint() const { return {}; }
 };
 
 }  // namespace qm::platform

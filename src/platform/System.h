@@ -1,9 +1,16 @@
 #pragma once
 // System services: names, folders, versions, environment, time.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace qm::platform {
+
+// One run at a time on an installation: held while it lives.
+class RunLock {
+public:
+    virtual ~RunLock() = default;
+};
 
 struct LocalDate {
     int year = 0;   // 2026
@@ -41,6 +48,10 @@ public:
     virtual LocalDate today() const = 0;
     // A number that differs between processes running at once.
     virtual std::uint32_t processId() const = 0;
+    // The installation's run lock (the Wine prefix's folder; per user on
+    // Windows), taken without waiting: null while another run holds it,
+    // `why` then saying so. Every backup, restore and listing takes it.
+    virtual std::unique_ptr<RunLock> lockInstallation(std::string& why) = 0;
 };
 
 // Outlook's version text ("14.0.0.7015"), or false when Outlook cannot tell.

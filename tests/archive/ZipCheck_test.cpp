@@ -65,6 +65,7 @@ private:
         std::int64_t tell() override { return inner_->tell(); }
         bool commit() override { return inner_->commit(); }
         void discard() override { inner_->discard(); }
+        std::string keep() override { return inner_->keep(); }
         bool setModified(std::int64_t s) override { return inner_->setModified(s); }
         std::string error() const override { return inner_->error(); }
         std::unique_ptr<platform::ReadStream> readBack() override {

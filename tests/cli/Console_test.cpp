@@ -265,15 +265,23 @@ TEST_F(ConsoleTest, UnattendedRunsEndAsTheyShould) {
     ran = run(*alice, "--backup " + shq(file) + " --profile Outlok --items 11111111");
     EXPECT_EQ(ran.status, 1);
     EXPECT_EQ(readHostFile(file), written);
+    // A target that cannot be written is found before anything changes:
+    // nothing is restored, and the reason names it.
     removeTree(*bob, bob->made.signaturesFolder);
     writeHostFile(hostOf(*bob, bob->made.signaturesFolder), "in the way");
+    const std::string registry = registryFiles(*bob);
     ran = run(*bob, "--restore " + shq(file) + " --profile Work --yes --items 00100000");
     EXPECT_EQ(ran.status, 1) << ran.err;
-    EXPECT_NE(ran.err.find("failed: the signatures could not be restored"), std::string::npos) << ran.err;
-    EXPECT_NE(ran.out.find("\nRestore Signatures\t\t\tFail!\t\n"), std::string::npos) << ran.out;
+    EXPECT_NE(ran.err.find("nothing was restored: cannot make the folder " + bob->made.signaturesFolder),
+              std::string::npos)
+        << ran.err;
+    EXPECT_EQ(ran.out.find("The Restore was Completed!"), std::string::npos) << ran.out;
+    const std::string stationery = bob->made.stationeryFolder + "\\" + alice->made.stationeryFiles[0];
+    removeTree(*bob, stationery);
     ran = run(*bob, "--restore " + shq(backupOfAlice("two.qmk", "00110000", "")) + " --profile Work --yes");
-    EXPECT_EQ(ran.status, 3) << ran.err;
-    EXPECT_NE(ran.out.find("\nRestore Stationeries\t\t\tsucceeded!\t"), std::string::npos) << ran.out;
+    EXPECT_EQ(ran.status, 1) << ran.err;
+    EXPECT_FALSE(exists(*bob, stationery)) << "a part was put in place although another could not be";
+    EXPECT_EQ(registryFiles(*bob), registry);
 }
 
 TEST_F(ConsoleTest, ProgressOnATerminalOnlyAndItsQuestions) {

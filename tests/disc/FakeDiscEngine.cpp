@@ -82,7 +82,7 @@ bool FakeDiscEngine::Poll(int) {
 
 bool FakeDiscEngine::StartWrite(disc::Device& device) {
     startedWith.push_back({FileSystem, WriteSpeed, WriteMode, AutoVerify, Mode2XA, CacheImage, TestWrite, Finalize,
-                           BufferProtection, UseFileDates, StartSetting, WriteSetting, Volume.Label});
+                           BufferProtection, UseFileDates, AppendSession, StartSetting, WriteSetting, Volume.Label});
     startedOn.push_back(device.Name());
     if (startResult) running = true;
     return startResult;

@@ -87,7 +87,7 @@ public:
     std::deque<Step> eraseScript;
     struct Settings {
         int FileSystem, WriteSpeed, WriteMode;
-        bool AutoVerify, Mode2XA, CacheImage, TestWrite, Finalize, BufferProtection, UseFileDates;
+        bool AutoVerify, Mode2XA, CacheImage, TestWrite, Finalize, BufferProtection, UseFileDates, AppendSession;
         int StartSetting, WriteSetting;
         std::string Label;
     };
@@ -114,6 +114,12 @@ public:
     disc::DiscImage& Image() override { return *this; }
     int BlockSize() const override { return 2048; }
     double ImageSize() override { return imageSize; }
+    // As the Linux component: the UDF volume types neither append nor do
+    // without the files' dates.
+    bool CanAppend(int fileSystem) const override { return (fileSystem & disc::filesystem::UdfBit) == 0; }
+    bool FileDatesOptional(int fileSystem) const override { return (fileSystem & disc::filesystem::UdfBit) == 0; }
+    std::vector<std::string> changedNames;
+    std::vector<std::string> ChangedNames() override { return changedNames; }
     bool StartWrite(disc::Device& device) override;
     void AbortWrite() override;
 

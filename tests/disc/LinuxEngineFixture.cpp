@@ -26,7 +26,7 @@ void LinuxEngineTest::open(std::string title, std::string path) {
     options.scanDrives = false;
     options.fileDrives = {drivePath()};
     engine = std::make_unique<disc::linuxburn::LinuxDiscEngine>(options);
-    window = std::make_unique<disc::DiscWriteWindow>(*engine, view);
+    window = std::make_unique<disc::DiscWritePresenter>(*engine, view);
     engine->Subscribe(hook);
     ASSERT_TRUE(window->Load(title, path));
     ASSERT_NE(window->SelectedDevice(), nullptr);

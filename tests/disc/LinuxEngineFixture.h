@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "disc/DiscWriteWindow.h"
+#include "disc/DiscWritePresenter.h"
 #include "disc/FakeDiscViews.h"
 #include "disc/linux/LinuxDiscEngine.h"
 #include "support/TempDir.h"
@@ -42,7 +42,7 @@ protected:
     TempDir dir;
     std::unique_ptr<disc::linuxburn::LinuxDiscEngine> engine;
     FakeDiscWriteView view;
-    std::unique_ptr<disc::DiscWriteWindow> window;
+    std::unique_ptr<disc::DiscWritePresenter> window;
     EventHook hook;
 };
 

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "disc/EraseWindow.h"
+#include "disc/ErasePresenter.h"
 #include "disc/LinuxEngineFixture.h"
 
 namespace qm::test {
@@ -81,7 +81,7 @@ TEST_F(LinuxEngineTest, AFileDriveIsErasedQuickly) {
     ASSERT_GT(fs::file_size(drivePath()), 0u);
 
     FakeEraseView eraseView;
-    disc::EraseWindow erase(eraseView);
+    disc::ErasePresenter erase(eraseView);
     eraseView.onShow = [&] { erase.ErasePressed(); };
     int refusals = 0;
     eraseView.onYield = [&] { refusals += erase.QueryUnload() ? 0 : 1; };

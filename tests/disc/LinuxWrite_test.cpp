@@ -27,11 +27,15 @@ TEST_F(LinuxEngineTest, AHandedOverBackupIsWrittenVerifiedAndReadableByOthers) {
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Write and Verify Complete!"});
     EXPECT_TRUE(contains(view.statusHistory, "Auto-Verify...Complete (1 of 1 MATCHED)"));
     EXPECT_TRUE(window->Idle());
-    EXPECT_EQ(static_cast<double>(std::filesystem::file_size(drivePath())), planned);
 
     std::string out;
     ASSERT_EQ(run("isoinfo -d -i " + drivePath(), out), 0);
     EXPECT_NE(out.find("Volume id: Outlook Data Backup CD"), std::string::npos) << out;
+    // The file holds the image and nothing more: the session after the 64
+    // KiB where readers find it (and where a later session's copy goes).
+    const auto size = std::filesystem::file_size(drivePath());
+    EXPECT_NE(out.find("Volume size is: " + std::to_string(size / 2048) + "\n"), std::string::npos) << out;
+    EXPECT_NEAR(static_cast<double>(size - 65536), planned, 8 * 2048);
     ASSERT_EQ(run("isoinfo -l -J -i " + drivePath(), out), 0);
     EXPECT_NE(out.find("300000 Feb  3 2001 [") , std::string::npos) << out;
     EXPECT_NE(out.find("backup.qmk"), std::string::npos) << out;
@@ -119,14 +123,38 @@ TEST_F(LinuxEngineTest, UdfRefusesAFileOf4GiBBeforeWriting) {
     writeHostFile(drivePath(), "previous disc");
     open();
     window->AddDroppedItems({true, {big}});
-    write(fsys::JolietUdf, false);
+    write(fsys::JolietUdf, false);  // the question about the data on the drive answered OK
     EXPECT_EQ(view.messageTexts(),
-              std::vector<std::string>{"Source File Error: (3)   The file is 4 GB or larger, which the UDF volume "
-                                       "types cannot hold. Choose ISO9660 or ISO9660/Joliet Bridge.\r\n'" +
-                                       big + "'"});
+              (std::vector<std::string>{"The disc in the drive holds data. Writing replaces everything on it.\r\n\r\n"
+                                        "Write anyway?",
+                                        "Source File Error: (3)   The file is 4 GB or larger, which the UDF volume "
+                                        "types cannot hold. Choose ISO9660 or ISO9660/Joliet Bridge.\r\n'" +
+                                            big + "'"}));
     EXPECT_EQ(view.panels[1], "Write Error!");
     EXPECT_EQ(readHostFile(drivePath()), "previous disc");
     EXPECT_TRUE(window->Idle());
+}
+
+TEST_F(LinuxEngineTest, WithoutFileDatesTheFilesAreDatedByTheWrite) {
+    open("a.qmk", makeSource("a.qmk", 1000));          // dated 2001
+    view.selected[disc::ComboBox::cboVolumeType] = 2;  // ISO9660/Joliet Bridge
+    window->VolumeTypeSelected();
+    view.checked[disc::CheckBox::chkUseFileDates] = false;
+    window->UseFileDatesClicked();
+    write(fsys::Joliet, false);
+    std::string out;
+    ASSERT_EQ(run("7z l -tiso " + drivePath(), out), 0) << out;
+    EXPECT_EQ(out.find("2001-02-03"), std::string::npos) << out;
+    EXPECT_NE(out.find("a.qmk"), std::string::npos) << out;
+
+    // The UDF types keep them, and the window shows it.
+    view.selected[disc::ComboBox::cboVolumeType] = 4;
+    window->VolumeTypeSelected();
+    EXPECT_TRUE(view.checked[disc::CheckBox::chkUseFileDates]);
+    EXPECT_FALSE(view.enabled[disc::Control::chkUseFileDates]);
+    write(fsys::JolietUdf, false);
+    ASSERT_EQ(run("7z l -tudf " + drivePath(), out), 0) << out;
+    EXPECT_NE(out.find("2001-02-03 04:05:06 .....         1000"), std::string::npos) << out;
 }
 
 TEST_F(LinuxEngineTest, ATestWriteLeavesTheDiscAsItWas) {

@@ -199,7 +199,7 @@ bool Installation::openBackup(const std::string& archiveHostPath) {
     if (!opened_.loaded()) return false;
     // The other keys as the restore job reads them; a test may change
     // `recorded`, not those.
-    items_ = std::make_unique<items::Items>(*session, *opened_.archive, recorded,
+    items_ = std::make_unique<items::Items>(*session, *opened_.archive, recorded, nullptr,
                                             [this](const std::string& key) { return opened_.value(key); });
     return true;
 }

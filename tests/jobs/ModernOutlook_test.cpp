@@ -514,7 +514,7 @@ TEST(ModernInstallation, SignatureFolderNamesThatLeadOutFailTheItemBeforeAnythin
          {"../x.png", "alice_files/../../x.png", "alice_files/..", "C:/x.png", "/x.png", "alice_files/",
           "alice_files\\..\\x/y.png", "a/b/c.png", "CON/x.png", "alice_files/NUL.txt", "x.png", ".. /x.png"}) {
         std::string value = "alice_files/image001.png;" + hostile;
-        items::Items items(a.s(), *a.openedBackup().archive, a.recorded, [&](const std::string& key) {
+        items::Items items(a.s(), *a.openedBackup().archive, a.recorded, nullptr, [&](const std::string& key) {
             return key == "BackupSignatureFolders" ? value : a.openedBackup().value(key);
         });
         EXPECT_FALSE(items.RestoreSignatures()) << hostile;

@@ -285,8 +285,10 @@ TEST_F(RestoreRunTest, FailedSignaturesAndConfigRules) {
     open(plain);
     checkRestore("00100000");
     main(*s).RunRestore();
-    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
-                                                            "\r\nRestore Signatures\t\t\tFail!\t"});
+    // Found before anything changes: the restore stops and says where.
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, "cannot make the folder " + sigs);
+    EXPECT_EQ(view.messages[0].icon, Icon::Critical);
 
     // Accounts alone also restores the profile configuration first.
     view.messages.clear();
@@ -326,9 +328,11 @@ TEST_F(RestoreRunTest, HeldItemsAndHowARestoreEnds) {
         return frontend::ExitStatusOf(jobs::RunRestoreJob(*s, opened, request, quiet));
     };
     EXPECT_EQ(restore("00010000"), frontend::kExitDone);
-    EXPECT_EQ(restore("00110000"), frontend::kExitPartsFailed);
+    // A target that cannot be written stops the whole restore.
+    EXPECT_EQ(restore("00110000"), frontend::kExitFailed);
     EXPECT_EQ(restore("00100000"), frontend::kExitFailed);
     EXPECT_EQ(restore("00000000"), frontend::kExitFailed);
+    removeTree(*target, sigs);
 
     // A typed profile name must be one of the installation's.
     const std::string registry = registryText(*target->platform.registry);
@@ -347,6 +351,23 @@ TEST_F(RestoreRunTest, HeldItemsAndHowARestoreEnds) {
     EXPECT_EQ(request.targetProfile(), "Work");
     jobs::JobEvents quiet;
     EXPECT_TRUE(jobs::RunRestoreJob(*s, opened, request, quiet).failure.empty());
+
+    // A part that fails on its own (a recorded name that would lead out of
+    // its folder) does not stop the others: they are in place, and 3.
+    const std::string folder = dir / "foreign-mixed";
+    fs::create_directories(folder);
+    writeHostFile(folder + "/ok.htm", "<p>ok</p>");
+    writeHostFile(folder + "/quillmark.dat",
+                  "BackupComputer=PC\r\nBackupSignatures=..\\evil.htm\r\n"
+                  "BackupStationery=ok.htm\r\nBackupItem=0000110000\r\n");
+    const std::string mixed = dir / "out/mixed.qmk";
+    ASSERT_EQ(shell("cd " + shq(folder) + " && zip -q " + shq(mixed) + " *"), 0);
+    open(mixed);
+    ASSERT_TRUE(loaded());
+    request.items = items::selectionFromDigits("00110000");
+    const jobs::RestoreReport partly = jobs::RunRestoreJob(*s, *main(*s).loadedBackup(), request, quiet);
+    EXPECT_EQ(frontend::ExitStatusOf(partly), frontend::kExitPartsFailed) << partly.failure;
+    EXPECT_TRUE(exists(*target, target->made.stationeryFolder + "\\ok.htm"));
 }
 
 }  // namespace
@@ -359,28 +380,54 @@ namespace {
 // handler: only their boxes come on, and a restore runs only their steps,
 // each row moving the bar by its own amount.
 TEST_F(RestoreRunTest, OnlyTheRecordedPartsOpenAndRun) {
-    const std::string partial =
-        foreignArchive("partial", "BackupComputer=BOX\r\nBackupConfig=QMC1.TMP\r\nBackupDatas=gone.pst\r\n"
-                                  "BackupSignatures=gone.htm\r\nBackupItem=1100100000\r\n");
+    const std::string partial = dir / "out/partial.qmk";
+    int status = -1;
+    const std::string log =
+        capture(quillmark(*source, shq("sf=Outlookxm=10100000ps=bf=" + partial)) + " 2>&1", &status);
+    ASSERT_EQ(status, 0) << log;
     open(partial);
     EXPECT_TRUE(view.messages.empty());
     EXPECT_EQ(enabledRestoreBoxes(), "10100000");
-    EXPECT_EQ(main(*s).loadedBackup()->values[1], "gone.pst");
 
     checkRestore("11111111");  // also boxes the archive does not hold
     view.statusHistory.clear();
     view.progressHistory.clear();
     main(*s).RunRestore();
-    EXPECT_EQ(view.statusHistory, (std::vector<std::string>{"Copying Config...", "Copying Data Files (Pst Files)...",
-                                                            "Copying Signatures...", "Operation complete!"}));
+    EXPECT_EQ(view.statusHistory,
+              (std::vector<std::string>{"Copying Config...", "Copying Data Files (Pst Files)...", "Copying Rules...",
+                                        "Copying Signatures...", "Operation complete!"}));
     // 10 before the steps; then config 0, data files 10, rules 10 and 15,
     // accounts 10, signatures 10, stationery, address book, options and
     // templates 5 each, preferences nothing; then the maximum and 0.
     EXPECT_EQ(view.progressHistory,
               (std::vector<int>{10, 10, 20, 30, 45, 55, 65, 70, 75, 80, 85, 100, 0}));
     EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"The Restore was Completed!\t\t\t\r\n"
-                                                            "\r\nRestore Personal Folders\t\tFail!\t"
-                                                            "\r\nRestore Signatures\t\t\tFail!\t"});
+                                                            "\r\nRestore Personal Folders\t\tsucceeded!\t"
+                                                            "\r\nRestore Signatures\t\t\tsucceeded!\t"});
+}
+
+// An archive that names entries it does not hold is found out before
+// anything changes: the restore stops at the first, names it, and leaves
+// the profile and its files as they were.
+TEST_F(RestoreRunTest, ARecordedEntryTheArchiveLacksChangesNothing) {
+    const std::string partial = foreignArchive("partial",
+                                               "BackupComputer=BOX\r\nBackupConfig=QMC1.TMP\r\nBackupDatas=gone.pst\r\n"
+                                               "BackupSignatures=gone.htm\r\nBackupItem=1100100000\r\n");
+    open(partial);
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(enabledRestoreBoxes(), "10100000");
+    EXPECT_EQ(main(*s).loadedBackup()->values[1], "gone.pst");
+
+    const std::string registry = registryText(*target->platform.registry);
+    checkRestore("11111111");
+    view.progressHistory.clear();
+    main(*s).RunRestore();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, "the backup's QMC1.TMP: The archive holds no such entry.");
+    EXPECT_EQ(view.messages[0].icon, Icon::Critical);
+    EXPECT_EQ(view.progressHistory, (std::vector<int>{10, 100, 0}));
+    EXPECT_EQ(registryText(*target->platform.registry), registry);
+    EXPECT_TRUE(workFiles(*s).empty());
 }
 
 // A wrong password after a good opening: the boxes go off and clear, and

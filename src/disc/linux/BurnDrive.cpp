@@ -1,7 +1,10 @@
 #include "disc/linux/BurnDrive.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
+#include "disc/linux/DriveSource.h"
 #include "disc/linux/Libraries.h"
 #include "disc/linux/LinuxDiscEngine.h"
 
@@ -145,6 +148,36 @@ void BurnDrive::Refresh(bool /*flag*/) {
     }
     std::sort(speeds_.rbegin(), speeds_.rend());
     speeds_.erase(std::unique(speeds_.begin(), speeds_.end()), speeds_.end());
+    readContent();
+}
+
+void BurnDrive::readContent() {
+    holdsData_ = appendable_ = false;
+    nextSession_ = 0;
+    const int r = role();
+    const auto readImage = [this] {
+        const HeldImage held = ReadHeldImage(info_->drive);
+        appendable_ = held.appendable();
+        nextSession_ = appendable_ ? held.nextSession() : 0;
+        return held.found;
+    };
+    if (isFileDrive()) {
+        // Anything in the file is data a write would replace.
+        struct stat file {};
+        holdsData_ = ::stat(filePath_.c_str(), &file) == 0 && file.st_size > 0;
+        if (holdsData_ && r == kFileRoleReadWrite) readImage();
+        return;
+    }
+    if (r != 1) return;
+    if (overwritable(profile())) {
+        // Such media hold no sessions of their own: what they hold is told
+        // by the image at their start.
+        holdsData_ = readImage();
+        return;
+    }
+    const burn_disc_status status = burn_disc_get_status(info_->drive);
+    holdsData_ = status == BURN_DISC_APPENDABLE || status == BURN_DISC_FULL;
+    appendable_ = status == BURN_DISC_APPENDABLE;
 }
 
 MediaInfo BurnDrive::Media() const {
@@ -152,7 +185,8 @@ MediaInfo BurnDrive::Media() const {
     if (!grabbed_) return info;
     const int r = role();
     const burn_disc_status status = burn_disc_get_status(info_->drive);
-    if (r == kFileRoleReadWrite || r == kFileRoleWriteOnly) return {media::DvdRam, true, true};
+    if (r == kFileRoleReadWrite || r == kFileRoleWriteOnly)
+        return {media::DvdRam, true, true, holdsData_, appendable_, true};
     if (r == kFileRoleSequential) return {media::DvdR, status == BURN_DISC_BLANK, false};
     if (r == kFileRoleReadOnly) return {media::DvdRom, false, false};
     if (status == BURN_DISC_EMPTY) return info;
@@ -160,12 +194,19 @@ MediaInfo BurnDrive::Media() const {
     info.MediaType = mediaTypeOf(p);
     info.IsRewritable = rewritable(p);
     info.IsWritable = overwritable(p) || status == BURN_DISC_BLANK || status == BURN_DISC_APPENDABLE;
+    info.HoldsData = holdsData_;
+    info.IsAppendable = appendable_;
+    info.IsOverwritable = overwritable(p);
     return info;
 }
 
 std::int64_t BurnDrive::FreeBlocks(bool /*flag*/) const {
     if (!grabbed_) return 0;
-    return static_cast<std::int64_t>(burn_disc_available_space(info_->drive, nullptr)) / kBlockSize;
+    std::int64_t blocks = static_cast<std::int64_t>(burn_disc_available_space(info_->drive, nullptr)) / kBlockSize;
+    // On media written in place a session starts after the descriptor
+    // blocks, or after the image it follows.
+    if (Media().IsOverwritable) blocks -= appendable_ ? nextSession_ : kDescriptorBlocks;
+    return std::max<std::int64_t>(blocks, 0);
 }
 
 int BurnDrive::SpeedAt(int index) const {

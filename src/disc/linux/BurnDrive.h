@@ -48,6 +48,8 @@ public:
 
 private:
     bool hasProfile(int profile) const;
+    // What the medium holds, read by Refresh.
+    void readContent();
 
     LinuxDiscEngine& engine_;
     burn::burn_drive_info* info_;
@@ -55,6 +57,9 @@ private:
     std::string filePath_;
     bool grabbed_ = false;
     std::vector<int> speeds_;  // kB/s, fastest first
+    bool holdsData_ = false;
+    bool appendable_ = false;
+    std::uint32_t nextSession_ = 0;  // media written in place: where a write starts
 };
 
 }  // namespace qm::disc::linuxburn

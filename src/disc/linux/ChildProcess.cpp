@@ -63,9 +63,10 @@ int ChildProcess::wait() {
     return status_;
 }
 
-int RunCapturing(const std::vector<std::string>& argv, std::string& out) {
+int RunCapturing(const std::vector<std::string>& argv, std::string& out, const std::string& errorFile, bool& started) {
     ChildProcess child;
-    if (!child.start(argv, "")) return -1;
+    started = child.start(argv, errorFile);
+    if (!started) return -1;
     char buffer[4096];
     ssize_t n;
     while ((n = ::read(child.output(), buffer, sizeof buffer)) != 0) {

@@ -31,7 +31,10 @@ private:
     int status_ = -1;
 };
 
-// Runs the program to its end; its standard output in `out`. The exit status.
-int RunCapturing(const std::vector<std::string>& argv, std::string& out);
+// Runs the program to its end: its standard output in `out`, its standard
+// error in `errorFile` (empty: thrown away). The exit status, -1 when it
+// ended otherwise; `started` is false when it could not be started at all
+// (say, it is not installed).
+int RunCapturing(const std::vector<std::string>& argv, std::string& out, const std::string& errorFile, bool& started);
 
 }  // namespace qm::disc::linuxburn

@@ -3,7 +3,9 @@
 // the image (with its verification) and erasing. They report only through
 // the event queue and end with exactly one final event.
 #include <atomic>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "disc/linux/EventQueue.h"
 #include "disc/linux/ImageBuilder.h"
@@ -17,6 +19,9 @@ namespace qm::disc::linuxburn {
 struct WriteRequest {
     burn::burn_drive* drive = nullptr;
     std::string driveName;
+    std::string filePath;       // a file drive's file
+    bool overwritable = false;  // a medium written in place (file drives too)
+    bool append = false;
     WritePlan plan;
     int writeSpeed = 0;
     int writeMode = 0;
@@ -42,9 +47,10 @@ struct VerifyFile {
     std::string imagePath;
     std::string source;
 };
-// Reads the written image back through the drive and compares every file
-// with its source and with the MD5 recorded for it. False when cancelled.
-bool VerifyDisc(burn::burn_drive* drive, const std::vector<VerifyFile>& files, EventQueue& events,
-                const std::atomic<bool>& cancel);
+// Reads the session written at `sessionStart` back through the drive and
+// compares every file with its source and with the MD5 recorded for it.
+// False when cancelled.
+bool VerifyDisc(burn::burn_drive* drive, std::uint32_t sessionStart, const std::vector<VerifyFile>& files,
+                EventQueue& events, const std::atomic<bool>& cancel);
 
 }  // namespace qm::disc::linuxburn

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "disc/linux/BurnDrive.h"
+#include "disc/linux/DiscNames.h"
 #include "disc/linux/Jobs.h"
 #include "disc/linux/Libraries.h"
 #include "disc/linux/LibraryMessages.h"
@@ -174,6 +175,24 @@ bool LinuxDiscEngine::Poll(int waitMilliseconds) {
 
 int LinuxDiscEngine::BlockSize() const { return kBlockSize; }
 
+bool LinuxDiscEngine::CanAppend(int fileSystem) const { return (fileSystem & filesystem::UdfBit) == 0; }
+
+bool LinuxDiscEngine::FileDatesOptional(int fileSystem) const { return (fileSystem & filesystem::UdfBit) == 0; }
+
+std::vector<std::string> LinuxDiscEngine::ChangedNames() {
+    std::vector<std::string> changed;
+    const bool udf = (FileSystem & filesystem::UdfBit) != 0;
+    const bool joliet = (FileSystem & filesystem::JolietBit) != 0;
+    if (!udf && !joliet) return changed;
+    for (const auto& e : model_->snapshot()) {
+        const std::string name = e.imagePath.substr(e.imagePath.rfind('\\') + 1);
+        const bool kept =
+            udf ? GenisoimageKeepsName(name, joliet ? kJolietLongNameLength : kUdfNameLength) : JolietKeepsName(name);
+        if (!kept) changed.push_back(e.imagePath);
+    }
+    return changed;
+}
+
 double LinuxDiscEngine::ImageSize() {
     WritePlan plan{model_->snapshot(), FileSystem, Volume.Label, UseFileDates};
     return static_cast<double>(PlannedSize(plan));
@@ -186,6 +205,9 @@ bool LinuxDiscEngine::StartWrite(Device& device) {
     WriteRequest request;
     request.drive = drive->drive();
     request.driveName = drive->Name();
+    if (drive->isFileDrive()) request.filePath = drive->filePath();
+    request.overwritable = drive->Media().IsOverwritable;
+    request.append = AppendSession;
     request.plan = {model_->snapshot(), FileSystem, Volume.Label, UseFileDates};
     request.writeSpeed = WriteSpeed;
     request.writeMode = WriteMode;

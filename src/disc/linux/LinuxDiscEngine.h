@@ -61,6 +61,11 @@ public:
     // WriteJob
     DiscImage& Image() override { return *model_; }
     int BlockSize() const override;
+    // genisoimage (the UDF types) can neither add a session nor leave the
+    // files' dates out.
+    bool CanAppend(int fileSystem) const override;
+    bool FileDatesOptional(int fileSystem) const override;
+    std::vector<std::string> ChangedNames() override;
     double ImageSize() override;
     bool StartWrite(Device& device) override;
     void AbortWrite() override;

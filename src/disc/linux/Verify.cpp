@@ -14,6 +14,7 @@
 
 #include "disc/Formats.h"
 #include "disc/Texts.h"
+#include "disc/linux/DriveSource.h"
 #include "disc/linux/Jobs.h"
 #include "disc/linux/Libraries.h"
 #include "disc/linux/LibraryMessages.h"
@@ -24,63 +25,7 @@ using namespace burn;
 
 namespace {
 
-constexpr int kReadAhead = 32;  // blocks per read from the drive
 constexpr std::size_t kChunk = 1 << 16;
-
-// libisofs reads the image through this, block by block; the drive is asked
-// for a few blocks at a time.
-struct DriveReader {
-    burn_drive* drive = nullptr;
-    std::uint32_t capacity = 0;  // readable blocks
-    std::uint32_t first = 0;
-    std::uint32_t count = 0;
-    char cache[kReadAhead * kBlockSize];
-};
-
-int openSource(IsoDataSource*) { return 1; }
-int closeSource(IsoDataSource*) { return 1; }
-
-int readBlock(IsoDataSource* source, std::uint32_t lba, std::uint8_t* buffer) {
-    auto* reader = static_cast<DriveReader*>(source->data);
-    if (lba < reader->first || lba >= reader->first + reader->count) {
-        std::uint32_t blocks = kReadAhead;
-        if (reader->capacity > lba) blocks = std::min<std::uint32_t>(blocks, reader->capacity - lba);
-        off_t got = 0;
-        if (burn_read_data(reader->drive, static_cast<off_t>(lba) * kBlockSize, reader->cache, blocks * kBlockSize,
-                           &got, 2) <= 0) {
-            reader->count = 0;
-            if (burn_read_data(reader->drive, static_cast<off_t>(lba) * kBlockSize, reader->cache, kBlockSize, &got,
-                               2 | 4) <= 0)
-                return ISO_DATA_SOURCE_MISHAP;
-            blocks = 1;
-        }
-        reader->first = lba;
-        reader->count = blocks;
-    }
-    std::memcpy(buffer, reader->cache + static_cast<std::size_t>(lba - reader->first) * kBlockSize, kBlockSize);
-    return 1;
-}
-
-void freeReader(IsoDataSource* source) { delete static_cast<DriveReader*>(source->data); }
-
-IsoDataSource* driveSource(burn_drive* drive) {
-    // libisofs frees the structure itself when its last reference goes.
-    auto* source = static_cast<IsoDataSource*>(std::calloc(1, sizeof(IsoDataSource)));
-    if (!source) return nullptr;
-    auto* reader = new DriveReader;
-    reader->drive = drive;
-    int capacity = 0;
-    if (burn_get_read_capacity(drive, &capacity, 0) == 1 && capacity > 0)
-        reader->capacity = static_cast<std::uint32_t>(capacity);
-    source->version = 0;
-    source->refcount = 1;
-    source->open = openSource;
-    source->close = closeSource;
-    source->read_block = readBlock;
-    source->free_data = freeReader;
-    source->data = reader;
-    return source;
-}
 
 std::string isoPath(const std::string& imagePath) {
     std::string out = imagePath;
@@ -160,7 +105,7 @@ int compareFile(IsoImage* image, IsoFile* file, const std::string& source, const
 
 }  // namespace
 
-bool VerifyDisc(burn_drive* drive, const std::vector<VerifyFile>& files, EventQueue& events,
+bool VerifyDisc(burn_drive* drive, std::uint32_t sessionStart, const std::vector<VerifyFile>& files, EventQueue& events,
                 const std::atomic<bool>& cancel) {
     const int total = static_cast<int>(files.size());
     // The window shows the start before the first block is read.
@@ -178,11 +123,13 @@ bool VerifyDisc(burn_drive* drive, const std::vector<VerifyFile>& files, EventQu
 
     IsoImage* image = nullptr;
     IsoReadOpts* opts = nullptr;
-    IsoDataSource* source = driveSource(drive);
+    IsoDataSource* source = DriveDataSource(drive);
     bool loaded = false;
     if (source && iso_image_new("VERIFY", &image) >= 0 && iso_read_opts_new(&opts, 0) >= 0) {
         iso_read_opts_set_no_aaip(opts, 0);
         iso_read_opts_set_no_md5(opts, 2);  // a damaged tag must not hide the files
+        // The session just written, not the first one on the disc.
+        iso_read_opts_set_start_block(opts, sessionStart);
         loaded = iso_image_import(image, source, opts, nullptr) >= 0;
     }
     if (opts) iso_read_opts_free(opts);

@@ -6,15 +6,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <memory>
-#include <sstream>
 #include <thread>
 
 #include "disc/Texts.h"
 #include "disc/linux/ChildProcess.h"
+#include "disc/linux/DriveSource.h"
 #include "disc/linux/Jobs.h"
 #include "disc/linux/Libraries.h"
 #include "disc/linux/LibraryMessages.h"
@@ -103,13 +104,9 @@ bool cancellable(burn_drive_status status) {
     return status == BURN_DRIVE_WRITING || status == BURN_DRIVE_WRITING_SYNC || status == BURN_DRIVE_READING;
 }
 
-std::string fileText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    std::string text = s.str();
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text;
+// The image could not be made, and why.
+std::string imageNotMade(const std::string& why) {
+    return why.empty() ? std::string(text::kImageNotMade) : text::kImageNotMade + std::string("\r\n") + why;
 }
 
 // The files to write, each checked as it is now. False when the user
@@ -174,6 +171,47 @@ void chooseWriteType(burn_drive* drive, burn_write_opts* opts, const WriteReques
     burn_write_opts_set_write_type(opts, sao ? BURN_WRITE_SAO : BURN_WRITE_TAO, sao ? BURN_BLOCK_SAO : BURN_BLOCK_MODE1);
 }
 
+// Where the session goes: on media written in place after the descriptor
+// blocks (a copy of its descriptors then goes there), or after the session
+// it adds to; on other media where the drive says. UDF images start at
+// block 0, where their readers look. False when a session cannot be added.
+bool placeSession(const WriteRequest& r, burn_write_opts* opts, bool udf, Placement& at, std::string& why) {
+    if (r.append && udf) {
+        why = text::kUdfCannotAppend;
+        return false;
+    }
+    if (r.overwritable) {
+        if (r.append) {
+            const HeldImage held = ReadHeldImage(r.drive);
+            if (!held.appendable()) {
+                why = text::kSessionUnreadable;
+                return false;
+            }
+            at.startBlock = held.nextSession();
+            at.base = r.drive;
+            at.baseBlock = 0;  // the copy of its descriptors leads to the latest session
+        } else if (!udf) {
+            at.startBlock = kDescriptorBlocks;
+        }
+        at.descriptorCopy = at.startBlock > 0;
+        burn_write_opts_set_start_byte(opts, static_cast<off_t>(at.startBlock) * kBlockSize);
+        return true;
+    }
+    if (!r.append) return true;
+    int msc1 = 0, lba = 0, nwa = 0;
+    if (burn_disc_get_msc1(r.drive, &msc1) != 1 || burn_disc_track_lba_nwa(r.drive, opts, 0, &lba, &nwa) != 1 ||
+        nwa <= 0) {
+        why = text::kSessionUnreadable;
+        const std::string detail = MessageText(TakeBurnMessages());
+        if (!detail.empty()) why += "\r\n" + detail;
+        return false;
+    }
+    at.startBlock = static_cast<std::uint32_t>(nwa);
+    at.base = r.drive;
+    at.baseBlock = static_cast<std::uint32_t>(msc1);
+    return true;
+}
+
 }  // namespace
 
 void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>& cancel) {
@@ -192,32 +230,46 @@ void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>
         return;
     }
 
+    std::unique_ptr<burn_write_opts, void (*)(burn_write_opts*)> opts(burn_write_opts_new(r.drive),
+                                                                      burn_write_opts_free);
+    chooseWriteType(r.drive, opts.get(), r);
+    Placement at;
+    std::string why;
+    if (!placeSession(r, opts.get(), UsesUdf(plan), at, why)) {
+        report.failed(systemFailure(6, why));
+        return;
+    }
+
     // The image stream.
     Sources sources;
     std::unique_ptr<IsoWrite> iso;
     std::unique_ptr<UdfWrite> udf;
     ChildProcess maker;
-    std::string makerErrors;
+    std::int64_t imageBytes = 0;
     if (UsesUdf(plan)) {
         udf = std::make_unique<UdfWrite>(plan);
-        const std::int64_t size = udf->size();
-        makerErrors = udf->errorFile();
-        if (size <= 0 || !maker.start(udf->command(false), makerErrors)) {
-            report.failed(systemFailure(size <= 0 ? 1 : 2, text::kImageNotMade));
+        imageBytes = udf->size();
+        if (imageBytes <= 0) {
+            report.failed(systemFailure(1, imageNotMade(udf->error())));
             return;
         }
-        sources.data = burn_fd_source_new(maker.releaseOutput(), -1, static_cast<off_t>(size));
+        if (!maker.start(udf->command(false), udf->errorFile())) {
+            report.failed(systemFailure(2, imageNotMade(text::kNoGenisoimage)));
+            return;
+        }
+        sources.data = burn_fd_source_new(maker.releaseOutput(), -1, static_cast<off_t>(imageBytes));
     } else {
-        iso = std::make_unique<IsoWrite>(plan);
-        if (iso->ok()) iso_write_opts_set_fifo_size(iso->opts(), (r.cacheImage ? kCachedFifoBytes : kFifoBytes) / kBlockSize);
+        iso = std::make_unique<IsoWrite>(plan, false, at);
+        if (iso->ok())
+            iso_write_opts_set_fifo_size(iso->opts(), (r.cacheImage ? kCachedFifoBytes : kFifoBytes) / kBlockSize);
         ::burn_source* stream = nullptr;
         const int rc = iso->ok() ? iso_image_create_burn_source(iso->image(), iso->opts(), &stream) : -1;
         if (rc < 0 || !stream) {
-            report.failed(systemFailure(rc, text::kImageNotMade + std::string(" ") + iso->error() +
-                                                MessageText(TakeIsoMessages())));
+            report.failed(systemFailure(rc, imageNotMade(iso->error() + MessageText(TakeIsoMessages()))));
             return;
         }
         sources.data = asBurnSource(stream);
+        imageBytes = static_cast<std::int64_t>(sources.data->get_size(sources.data));
     }
     if (!sources.data) {
         report.failed(systemFailure(3, text::kImageNotMade));
@@ -237,20 +289,24 @@ void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>
     burn_session_add_track(disc.session, disc.track, BURN_POS_END);
     burn_disc_add_session(disc.disc, disc.session, BURN_POS_END);
 
-    burn_write_opts* opts = burn_write_opts_new(r.drive);
-    chooseWriteType(r.drive, opts, r);
-    burn_write_opts_set_simulate(opts, r.testWrite ? 1 : 0);
-    burn_write_opts_set_underrun_proof(opts, r.bufferProtection ? 1 : 0);
+    burn_write_opts_set_simulate(opts.get(), r.testWrite ? 1 : 0);
+    burn_write_opts_set_underrun_proof(opts.get(), r.bufferProtection ? 1 : 0);
     // A file drive is synced once, at the end, instead of every 16 MB.
-    burn_write_opts_set_stdio_fsync(opts, 1);
+    burn_write_opts_set_stdio_fsync(opts.get(), 1);
     burn_drive_set_speed(r.drive, 0, r.writeSpeed);
     char reasons[BURN_REASONS_LEN] = "";
-    if (burn_precheck_write(opts, disc.disc, reasons, 0) <= 0) {
-        burn_write_opts_free(opts);
+    if (burn_precheck_write(opts.get(), disc.disc, reasons, 0) <= 0) {
         auto messages = TakeBurnMessages();
         if (messages.empty()) messages.push_back({0, reasons, "SORRY"});
         report.failed(deviceFailure(messages, text::kDriveRefused, r.driveName));
         return;
+    }
+
+    // What a file drive held before a session is added to it.
+    off_t heldBytes = -1;
+    if (r.append && !r.filePath.empty() && !r.testWrite) {
+        struct stat file {};
+        if (::stat(r.filePath.c_str(), &file) == 0) heldBytes = file.st_size;
     }
 
     // libburn refuses a drive whose previous operation is still winding
@@ -258,13 +314,12 @@ void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>
     // for it rather than report a write that never started.
     std::vector<LibraryMessage> startMessages;
     for (int attempt = 0;; ++attempt) {
-        burn_disc_write(opts, disc.disc);
+        burn_disc_write(opts.get(), disc.disc);
         startMessages = TakeBurnMessages();
         const bool refusedBusy = std::any_of(startMessages.begin(), startMessages.end(),
                                              [](const LibraryMessage& m) { return m.code == kDriveBusy; });
         if (!refusedBusy) break;
         if (attempt == kBusyRetries || cancel) {
-            burn_write_opts_free(opts);
             report.failed(deviceFailure(startMessages, text::kDriveRefused, r.driveName));
             return;
         }
@@ -293,15 +348,19 @@ void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>
         std::this_thread::sleep_for(kStatusInterval);
     }
     const bool wroteWell = burn_drive_wrote_well(r.drive) == 1;
-    burn_write_opts_free(opts);
-    cancelled = cancelled || cancel;
+    // A cancel that came when the drive had nothing left to stop leaves a
+    // complete session: it is finished (made visible, verified as far as the
+    // cancel lets it) rather than called cancelled.
+    cancelled = !wroteWell && (cancelled || cancel);
     if (cancelled || !wroteWell) maker.kill();
     const int makerStatus = udf ? maker.wait() : 0;
-    const std::string makerText = makerErrors.empty() ? std::string() : fileText(makerErrors);
     auto messages = startMessages;
     for (auto& m : TakeBurnMessages()) messages.push_back(m);
     for (auto& m : TakeIsoMessages()) messages.push_back(m);
 
+    // A session that did not get written whole is not part of the disc: a
+    // file drive that had one added to it ends where the earlier ones do.
+    if ((cancelled || !wroteWell || SignalReceived() != 0) && heldBytes >= 0) ::truncate(r.filePath.c_str(), heldBytes);
     if (SignalReceived() != 0) {
         report.failed(systemFailure(1, text::kAbortedBySignal));
         return;
@@ -315,15 +374,39 @@ void RunWrite(const WriteRequest& r, EventQueue& events, const std::atomic<bool>
         return;
     }
     if (makerStatus != 0) {
-        report.failed(systemFailure(makerStatus, "genisoimage: " + makerText));
+        report.failed(systemFailure(makerStatus, imageNotMade(udf->error())));
         return;
+    }
+
+    if (!r.testWrite) {
+        // Readers find the new session through blocks 0 to 31 ...
+        if (at.descriptorCopy) {
+            std::vector<std::uint8_t> descriptors = iso->descriptors();
+            if (burn_random_access_write(r.drive, 0, reinterpret_cast<char*>(descriptors.data()),
+                                         static_cast<off_t>(descriptors.size()), 1) != 1) {
+                report.failed(deviceFailure(TakeBurnMessages(), text::kDescriptorsNotWritten, r.driveName));
+                return;
+            }
+        }
+        // ... and a file drive ends where its image does: what an earlier,
+        // longer image left there is not part of this disc.
+        if (!r.filePath.empty()) {
+            const off_t end = (static_cast<off_t>(at.startBlock) * kBlockSize + imageBytes + kBlockSize - 1) /
+                              kBlockSize * kBlockSize;
+            if (::truncate(r.filePath.c_str(), end) != 0) {
+                report.failed(systemFailure(errno, r.filePath + ": " + std::strerror(errno)));
+                return;
+            }
+        }
     }
 
     if (r.autoVerify && !r.testWrite) {
         std::vector<VerifyFile> files;
         for (const auto& e : plan.entries)
             if (!e.folder) files.push_back({e.imagePath, e.source});
-        if (!VerifyDisc(r.drive, files, events, cancel)) {
+        // Read as readers find it: on media written in place through the copy
+        // of its descriptors at the start, elsewhere at its own start.
+        if (!VerifyDisc(r.drive, at.descriptorCopy ? 0 : at.startBlock, files, events, cancel)) {
             report.status(0, stage::Cancelled);
             return;
         }

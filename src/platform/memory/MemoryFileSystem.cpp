@@ -128,6 +128,12 @@ public:
         content_->held = false;
         fs_.erase(part_);
     }
+    std::string keep() override {
+        if (done_) return {};
+        done_ = true;
+        content_->held = false;
+        return part_.substr(part_.rfind('\\') + 1);
+    }
     bool setModified(std::int64_t seconds) override {
         content_->mtime = seconds;
         return true;
@@ -369,6 +375,13 @@ std::unique_ptr<FolderClaim> MemoryFileSystem::createPrivateFolder(const std::st
     if (auto* m = mounted(path)) return m->createPrivateFolder(path);
     if (!createFolder(path)) return nullptr;
     return std::make_unique<MemoryFolderClaim>(claimed_, keyOf(canonical(path)));
+}
+
+std::unique_ptr<FolderClaim> MemoryFileSystem::claimFolder(const std::string& path) {
+    if (auto* m = mounted(path)) return m->claimFolder(path);
+    const Node* n = find(path);
+    if (!n || !n->folder || claimed_.count(keyOf(n->path))) return nullptr;
+    return std::make_unique<MemoryFolderClaim>(claimed_, keyOf(n->path));
 }
 
 bool MemoryFileSystem::removeUnclaimedFolder(const std::string& path) {

@@ -3,6 +3,26 @@
 #include <cctype>
 
 namespace qm::platform::memory {
+namespace {
+
+class MemoryRunLock final : public RunLock {
+public:
+    explicit MemoryRunLock(std::shared_ptr<bool> held) : held_(std::move(held)) { *held_ = true; }
+    ~MemoryRunLock() override { *held_ = false; }
+
+private:
+    std::shared_ptr<bool> held_;
+};
+
+}  // namespace
+
+std::unique_ptr<RunLock> MemorySystem::lockInstallation(std::string& why) {
+    if (*runLocked_) {
+        why = "another run of this program is working on this installation";
+        return nullptr;
+    }
+    return std::make_unique<MemoryRunLock>(runLocked_);
+}
 
 std::string MemorySystem::ExpandEnvironmentStringsA(const std::string& text) const {
     std::string out;

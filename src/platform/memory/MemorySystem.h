@@ -46,6 +46,8 @@ public:
     std::string nowText() const override { return facts_.now; }
     LocalDate today() const override { return facts_.today; }
     std::uint32_t processId() const override { return facts_.processId; }
+    // Held by one run of this process at a time.
+    std::unique_ptr<RunLock> lockInstallation(std::string& why) override;
 
 private:
     bool answer(const std::string& value, std::string& out) const {
@@ -54,6 +56,7 @@ private:
         return true;
     }
     Facts facts_;
+    std::shared_ptr<bool> runLocked_ = std::make_shared<bool>(false);
 };
 
 // Outlook's answer, set by the test.

@@ -223,6 +223,20 @@ bool ReplacementFile::commit() {
     return true;
 }
 
+std::string ReplacementFile::keep() {
+    if (!file_.isOpen() || path_.empty()) return {};
+    if (!file_.sync()) {
+        error_ = file_.error_;
+        what_ = "cannot flush " + path_;
+        discard();
+        return {};
+    }
+    file_.close();
+    std::string kept;
+    kept.swap(path_);
+    return kept;
+}
+
 void ReplacementFile::discard() {
     if (!path_.empty()) {
         ::unlink(path_.c_str());
@@ -290,6 +304,16 @@ std::unique_ptr<FolderClaim> createPrivateHostFolder(const std::string& hostPath
     // before it was locked: then it is no longer the one at the path.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &held) != 0 || ::lstat(hostPath.c_str(), &now) != 0 ||
         held.st_dev != now.st_dev || held.st_ino != now.st_ino || ::fchmod(fd, 0700) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<HostFolderClaim>(fd);
+}
+
+std::unique_ptr<FolderClaim> claimHostFolder(const std::string& hostPath) {
+    const int fd = ::open(hostPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return nullptr;
     }

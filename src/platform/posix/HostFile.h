@@ -60,6 +60,9 @@ public:
     const std::string& path() const { return path_; }
     bool commit();
     void discard();
+    // Flushes and closes the file and lets it be (see ReplaceStream::keep);
+    // its host path, empty on failure.
+    std::string keep();
     std::string error() const;
 
 private:
@@ -84,6 +87,8 @@ std::unique_ptr<FolderClaim> createPrivateHostFolder(const std::string& hostPath
 // Removes a folder that no process holds locked, with the files (and
 // links) directly in it; false when it is held or cannot be emptied.
 bool removeUnclaimedHostFolder(const std::string& hostPath);
+// Locks a folder no process holds locked; null when one does.
+std::unique_ptr<FolderClaim> claimHostFolder(const std::string& hostPath);
 
 // A regular file's bytes; false for anything else, a read error, or more
 // than `maxBytes` (errno EFBIG; a file that grows while it is read ends
@@ -92,8 +97,9 @@ bool readWholeHost(const std::string& hostPath, std::string& bytes, std::uint64_
 // The bytes as the file's new content, through a replacement file.
 bool writeWholeAtomically(const std::string& hostPath, const std::string& bytes, std::string& error);
 
-// For tests: runs before a replacement is renamed into place with the new
-// file's path; answering false abandons the replacement.
+// For tests: runs before a replacement is renamed into place, or a file of
+// a Wine prefix is renamed, with the path about to go; answering false
+// abandons the rename.
 std::function<bool(const std::string&)>& beforeRenameHook();
 
 // "folder/name" -> ("folder", "name").

@@ -23,6 +23,10 @@ public:
     std::int64_t tell() override { return part.file().tell(); }
     bool commit() override { return part.commit(); }
     void discard() override { part.discard(); }
+    std::string keep() override {
+        const std::string path = part.keep();
+        return path.substr(path.rfind('/') + 1);
+    }
     bool setModified(std::int64_t seconds) override { return part.file().setModified(seconds); }
     std::unique_ptr<ReadStream> readBack() override {
         if (part.path().empty()) return nullptr;

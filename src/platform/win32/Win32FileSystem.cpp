@@ -128,6 +128,18 @@ std::unique_ptr<FolderClaim> Win32FileSystem::createPrivateFolder(const std::str
     return std::make_unique<Win32FolderClaim>(handle);
 }
 
+std::unique_ptr<FolderClaim> Win32FileSystem::claimFolder(const std::string& path) {
+    // Opened alone first: a folder a running process claims refuses that.
+    const HANDLE alone = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (alone == INVALID_HANDLE_VALUE) return nullptr;
+    CloseHandle(alone);
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32FolderClaim>(handle);
+}
+
 bool Win32FileSystem::removeUnclaimedFolder(const std::string& path) {
     // Opened alone: a folder a running process claims refuses that.
     const HANDLE alone = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,

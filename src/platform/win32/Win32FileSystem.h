@@ -26,6 +26,7 @@ public:
     bool listFolders(const std::string& folder, std::vector<std::string>& names) const override;
     std::unique_ptr<FolderClaim> createPrivateFolder(const std::string& path) override;
     bool removeUnclaimedFolder(const std::string& path) override;
+    std::unique_ptr<FolderClaim> claimFolder(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
     bool deleteFile(const std::string& path) override;
     std::uint32_t getAttributes(const std::string& path) const override;

@@ -137,6 +137,18 @@ public:
         if (!path.empty()) DeleteFileA(path.c_str());
         path.clear();
     }
+    std::string keep() override {
+        if (!file.isOpen() || path.empty()) return {};
+        if (!FlushFileBuffers(file.get())) {
+            file.fail();
+            discard();
+            return {};
+        }
+        file.close();
+        std::string kept;
+        kept.swap(path);
+        return kept.substr(kept.find_last_of("\\/") + 1);
+    }
     bool setModified(std::int64_t seconds) override {
         const std::uint64_t ticks = static_cast<std::uint64_t>(seconds * 10000000 + kEpochDifference);
         FILETIME t;

@@ -130,4 +130,41 @@ LocalDate Win32System::today() const {
 
 std::uint32_t Win32System::processId() const { return ::GetCurrentProcessId(); }
 
+namespace {
+
+// A mutex of the user's logon session, named for the user: Windows lets go
+// of it when the process ends, however it ends.
+class MutexRunLock final : public RunLock {
+public:
+    explicit MutexRunLock(HANDLE mutex) : mutex_(mutex) {}
+    ~MutexRunLock() override {
+        ReleaseMutex(mutex_);
+        CloseHandle(mutex_);
+    }
+
+private:
+    HANDLE mutex_;
+};
+
+}  // namespace
+
+std::unique_ptr<RunLock> Win32System::lockInstallation(std::string& why) {
+    std::string user;
+    GetUserNameA(user);
+    std::string name = "Local\\QuillmarkRun-";
+    for (char c : user.substr(0, user.find('\0'))) name += c == '\\' ? '_' : c;
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
+    if (!mutex) {
+        why = "cannot make the run lock " + name + " (" + std::to_string(GetLastError()) + ")";
+        return nullptr;
+    }
+    const DWORD got = WaitForSingleObject(mutex, 0);
+    if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) {
+        CloseHandle(mutex);
+        why = "another run of this program is working for this user";
+        return nullptr;
+    }
+    return std::make_unique<MutexRunLock>(mutex);
+}
+
 }  // namespace qm::platform::win32

@@ -25,6 +25,7 @@ public:
     std::string nowText() const override;
     LocalDate today() const override;
     std::uint32_t processId() const override;
+    std::unique_ptr<RunLock> lockInstallation(std::string& why) override;
 
 private:
     std::string workRoot_;

@@ -435,6 +435,11 @@ std::unique_ptr<FolderClaim> WineFileSystem::createPrivateFolder(const std::stri
     return host.empty() ? nullptr : posix::createPrivateHostFolder(host);
 }
 
+std::unique_ptr<FolderClaim> WineFileSystem::claimFolder(const std::string& path) {
+    const std::string host = hostPath(path);
+    return host.empty() ? nullptr : posix::claimHostFolder(host);
+}
+
 bool WineFileSystem::removeUnclaimedFolder(const std::string& path) {
     const std::string host = hostPath(path);
     return !host.empty() && posix::removeUnclaimedHostFolder(host);
@@ -451,6 +456,7 @@ bool WineFileSystem::renameFile(const std::string& from, const std::string& to) 
     const std::string source = mapPath(from, Reach::Remove);
     struct stat sst {};
     if (source.empty() || lstat(source.c_str(), &sst) != 0) return false;
+    if (posix::beforeRenameHook() && !posix::beforeRenameHook()(source)) return false;
     std::string target = mapPath(to, Reach::Write);
     if (target.empty()) return false;
     struct stat tst {};
@@ -557,6 +563,34 @@ std::unique_ptr<ReadStream> WineFileSystem::openRead(const std::string& path, st
     return posix::openHostRead(host, error);
 }
 
+namespace {
+
+// The host's names are UTF-8; a kept file is named as the core names files,
+// in the prefix's code page.
+class NamedInCodePage final : public ReplaceStream {
+public:
+    NamedInCodePage(std::unique_ptr<ReplaceStream> inner, const CodePage& codePage)
+        : inner_(std::move(inner)), codePage_(codePage) {}
+    bool write(const void* data, std::size_t length) override { return inner_->write(data, length); }
+    bool seek(std::int64_t offset, SeekFrom from) override { return inner_->seek(offset, from); }
+    std::int64_t tell() override { return inner_->tell(); }
+    bool commit() override { return inner_->commit(); }
+    void discard() override { inner_->discard(); }
+    std::string keep() override {
+        const std::string name = inner_->keep();
+        return name.empty() ? name : codePage_.fromUtf8(name);
+    }
+    bool setModified(std::int64_t seconds) override { return inner_->setModified(seconds); }
+    std::unique_ptr<ReadStream> readBack() override { return inner_->readBack(); }
+    std::string error() const override { return inner_->error(); }
+
+private:
+    std::unique_ptr<ReplaceStream> inner_;
+    const CodePage& codePage_;
+};
+
+}  // namespace
+
 std::unique_ptr<ReplaceStream> WineFileSystem::createReplacement(const std::string& target, std::string& error,
                                                                  NewFileAccess access) {
     const std::string host = mapPath(target, Reach::Write);
@@ -564,7 +598,9 @@ std::unique_ptr<ReplaceStream> WineFileSystem::createReplacement(const std::stri
         error = "the path cannot be reached in the prefix: " + codePage_.toUtf8(target);
         return nullptr;
     }
-    return posix::createHostReplacement(host, error, access);
+    auto stream = posix::createHostReplacement(host, error, access);
+    if (!stream) return nullptr;
+    return std::make_unique<NamedInCodePage>(std::move(stream), codePage_);
 }
 
 void WineFileSystem::removeStaleReplacements(const std::string& target) {

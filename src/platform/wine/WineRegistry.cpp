@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -56,6 +57,19 @@ struct HiveFile {
     bool broken = false; // changed on disk and no longer readable
 };
 
+// FNV-1a over the bytes, with their length: which of two known contents a
+// file holds, not a guard against forgery.
+std::string fingerprintOf(const std::string& bytes) {
+    std::uint64_t hash = 1469598103934665603ull;
+    for (unsigned char c : bytes) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, "%zx-%016llx", bytes.size(), static_cast<unsigned long long>(hash));
+    return text;
+}
+
 class Impl final : public WineRegistry {
 public:
     Impl(const std::string& prefix, const CodePage& codePage) : WineRegistry(codePage), prefix_(prefix), guard_(prefix) {}
@@ -97,6 +111,54 @@ public:
     std::string liveWarning() const override { return guard_.runningServer() ? guard_.liveMessage() : std::string(); }
 
     bool flush(std::string& error) override { return save(error); }
+
+    bool prepareHeldChanges(std::string& fingerprint, std::string& why) override {
+        prepared_.clear();
+        fingerprint.clear();
+        if (!holding()) return true;
+        for (HiveFile* h : {&system_, &user_}) {
+            Hive& tree = treeOf(*h);
+            if (!tree.dirty && !h->create) continue;
+            h->data.root = tree.root;
+            prepared_.emplace_back(h, h->data.serialize());
+        }
+        if (prepared_.empty()) return true;
+        // user.reg is written last: its replacement is the commit.
+        std::string userBytes;
+        if (prepared_.back().first == &user_) {
+            userBytes = prepared_.back().second;
+        } else if (!posix::readWholeHost(user_.path, userBytes, kMaxRegistryFileBytes)) {
+            why = "cannot read " + user_.path;
+            return false;
+        }
+        fingerprint = fingerprintOf(userBytes);
+        return true;
+    }
+
+    bool commitHeldChanges(std::string& why) override {
+        if (!holding()) return true;
+        for (auto& [h, bytes] : prepared_) {
+            if (!posix::writeWholeAtomically(h->path, bytes, why)) {
+                why = "cannot save the registry of " + prefix_ + ": " + why;
+                problem_ = why;
+                return false;
+            }
+            treeOf(*h).dirty = h->create = false;
+            h->id = fileId(h->path);
+        }
+        prepared_.clear();
+        endHold();
+        // Anything changed after the preparation is kept the usual way.
+        if (!save(why)) return false;
+        if (!anyChangedHandle()) guard_.release();
+        return true;
+    }
+
+    std::string storedFingerprint() const override {
+        std::string bytes;
+        if (!posix::readWholeHost(user_.path, bytes, kMaxRegistryFileBytes)) return "missing";
+        return fingerprintOf(bytes);
+    }
 
 protected:
     // Before a change: no server may run, and we take its lock so none starts
@@ -144,6 +206,32 @@ protected:
         problem_ = ok ? std::string() : error;
         if (!anyChangedHandle()) guard_.release();
         return ok;
+    }
+
+    // The files say what was there when the hold began.
+    bool keepsOwnCopyWhileHeld() const override { return false; }
+    void restoreHeldTrees() override {
+        prepared_.clear();
+        for (HiveFile* h : {&user_, &system_}) {
+            Hive& tree = treeOf(*h);
+            tree.dirty = false;
+            if (h->create) {
+                h->data = RegHive::empty(h->relativeTo);
+                replaceRoot(tree, h->data.root);
+                continue;
+            }
+            HiveFile fresh = *h;
+            std::string error;
+            if (!readHive(fresh, error)) {
+                h->broken = true;
+                problem_ = error;
+                continue;
+            }
+            h->data = std::move(fresh.data);
+            h->id = fileId(h->path);
+            replaceRoot(tree, h->data.root);
+        }
+        if (!anyChangedHandle()) guard_.release();
     }
 
     // Wine may have rewritten a file since we read it (a program of the
@@ -196,6 +284,8 @@ private:
     HiveFile user_;
     HiveFile system_;
     std::string problem_;
+    // What prepareHeldChanges made of the held changes, system.reg first.
+    std::vector<std::pair<HiveFile*, std::string>> prepared_;
 };
 
 }  // namespace

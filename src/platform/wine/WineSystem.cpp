@@ -1,12 +1,16 @@
 #include "platform/wine/WineSystem.h"
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <thread>
@@ -264,5 +268,37 @@ std::string WineSystem::nowText() const {
 }
 
 std::uint32_t WineSystem::processId() const { return static_cast<std::uint32_t>(getpid()); }
+
+namespace {
+
+// The prefix's folder, held with flock(): the kernel lets go of it when the
+// process ends, however it ends.
+class PrefixRunLock final : public RunLock {
+public:
+    explicit PrefixRunLock(int fd) : fd_(fd) {}
+    ~PrefixRunLock() override { ::close(fd_); }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<RunLock> WineSystem::lockInstallation(std::string& why) {
+    // The prefix folder itself is locked: nothing is made in it, and whoever
+    // may read the prefix may take it.
+    const std::string& prefix = files_.prefix().path();
+    const int fd = ::open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        why = "cannot open the Wine prefix " + prefix + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        why = "another run of this program is working on the Wine prefix " + prefix;
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PrefixRunLock>(fd);
+}
 
 }  // namespace qm::platform::wine

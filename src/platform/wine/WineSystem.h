@@ -32,6 +32,7 @@ public:
     std::string nowText() const override;
     LocalDate today() const override;
     std::uint32_t processId() const override;
+    std::unique_ptr<RunLock> lockInstallation(std::string& why) override;
 
     // Wine's computer name for a host name: the first label, upper case, at
     // most 15 characters (the NetBIOS limit).

@@ -26,15 +26,15 @@ struct DropData {
 
 std::string WriteFailureText(const WriteFailure& failure);
 
-class DiscWriteWindow : public DiscEvents {
+class DiscWritePresenter : public DiscEvents {
 public:
     static constexpr int kPollMilliseconds = 100;
     static constexpr int kVolumeLabelLength = 32;
 
-    DiscWriteWindow(DiscEngine& engine, DiscWriteView& view);
-    ~DiscWriteWindow() override;
-    DiscWriteWindow(const DiscWriteWindow&) = delete;
-    DiscWriteWindow& operator=(const DiscWriteWindow&) = delete;
+    DiscWritePresenter(DiscEngine& engine, DiscWriteView& view);
+    ~DiscWritePresenter() override;
+    DiscWritePresenter(const DiscWritePresenter&) = delete;
+    DiscWritePresenter& operator=(const DiscWritePresenter&) = delete;
 
     // The load sequence. The hand-over of a new backup archive: when both
     // strings are non-empty the file is placed at the image's root and both
@@ -73,6 +73,9 @@ public:
     void EnableControls(bool enabled);
     bool CheckMedia();
     void DeviceSelected();
+    // "Use File Dates" is usable only with the volume types that can do
+    // without the files' dates; with the others it shows them kept.
+    void VolumeTypeSelected();
     void UseFileDatesClicked();
     void WriteDiscPressed();
     void CancelPressed();
@@ -106,6 +109,13 @@ private:
     void info(const std::string& text);
     bool imageLocked() const { return !idle_ || adding_ > 0; }
     void followWrite();
+    int selectedVolumeType() const;
+    bool fileDatesOptional() const;
+    void applyFileDatesRule();
+    // Appends to, replaces or refuses what the medium holds; False stops.
+    bool choosePlacement();
+    // The names Windows will see changed, listed; False stops.
+    bool acceptChangedNames();
     void showFileMenuOnly(FileMenuEntry a, FileMenuEntry b, FileMenuEntry c);
     std::string selectedFolderKey() const;
 
@@ -116,9 +126,13 @@ private:
     Device* selectedDevice_ = nullptr;
     bool idle_ = true;
     int adding_ = 0;  // nesting of image calls that raise ItemAdded
+    // "Use File Dates" as the user left it, while a volume type keeps dates.
+    bool fileDatesForced_ = false;
+    bool chosenFileDates_ = true;
     // The write being followed.
     bool writing_ = false;
     bool testWrite_ = false;
+    bool verifyStarted_ = false;
     bool verifyFinished_ = false;
     int verifyTotal_ = 0;
     int verifyMatched_ = 0;

@@ -1,5 +1,5 @@
 // frmErase.
-#include "disc/EraseWindow.h"
+#include "disc/ErasePresenter.h"
 
 #include <algorithm>
 
@@ -26,15 +26,15 @@ constexpr RewritableFormat kRewritableFormats[] = {
 
 }  // namespace
 
-EraseWindow::EraseWindow(EraseView& view) : view_(view) {}
+ErasePresenter::ErasePresenter(EraseView& view) : view_(view) {}
 
-EraseWindow::~EraseWindow() {
+ErasePresenter::~ErasePresenter() {
     if (mobjEngine_) mobjEngine_->Unsubscribe(*this);
 }
 
-void EraseWindow::info(const char* text) { view_.showMessage(text, Icon::Information, Buttons::Ok); }
+void ErasePresenter::info(const char* text) { view_.showMessage(text, Icon::Information, Buttons::Ok); }
 
-void EraseWindow::ShowErase(Device& device, DiscEngine& engine) {
+void ErasePresenter::ShowErase(Device& device, DiscEngine& engine) {
     device_ = &device;
     mobjEngine_ = &engine;
     mobjEngine_->Subscribe(*this);
@@ -52,7 +52,7 @@ void EraseWindow::ShowErase(Device& device, DiscEngine& engine) {
     device_ = nullptr;
 }
 
-void EraseWindow::ErasePressed() {
+void ErasePresenter::ErasePressed() {
     if (!device_ || !mobjEngine_ || erasing_) return;
     device_->Refresh(false);
     const MediaInfo media = device_->Media();
@@ -96,16 +96,16 @@ void EraseWindow::ErasePressed() {
     }
 }
 
-void EraseWindow::CancelPressed() { close(); }
+void ErasePresenter::CancelPressed() { close(); }
 
-bool EraseWindow::QueryUnload() { return !erasing_; }
+bool ErasePresenter::QueryUnload() { return !erasing_; }
 
-void EraseWindow::close() {
+void ErasePresenter::close() {
     if (erasing_) return;
     view_.closeWindow();
 }
 
-void EraseWindow::EraseStatus(int stageNumber, int percent) {
+void ErasePresenter::EraseStatus(int stageNumber, int percent) {
     switch (stageNumber) {
     case erase::Started:
         erasing_ = true;
@@ -134,7 +134,7 @@ void EraseWindow::EraseStatus(int stageNumber, int percent) {
     }
 }
 
-void EraseWindow::EraseFailed(const DeviceFailure& d) {
+void ErasePresenter::EraseFailed(const DeviceFailure& d) {
     view_.showMessage(text::kDeviceError + std::to_string(d.Code) + text::kCodeEnd + d.Text + "\r\n(" + d.Extra +
                           ") " + d.Detail,
                       Icon::Critical, Buttons::Ok);

@@ -8,14 +8,14 @@
 
 namespace qm::disc {
 
-class EraseWindow : public DiscEvents {
+class ErasePresenter : public DiscEvents {
 public:
     static constexpr int kPollMilliseconds = 100;
 
-    explicit EraseWindow(EraseView& view);
-    ~EraseWindow() override;
-    EraseWindow(const EraseWindow&) = delete;
-    EraseWindow& operator=(const EraseWindow&) = delete;
+    explicit ErasePresenter(EraseView& view);
+    ~ErasePresenter() override;
+    ErasePresenter(const ErasePresenter&) = delete;
+    ErasePresenter& operator=(const ErasePresenter&) = delete;
 
     // Shows the window modally for the drive; returns when it has closed.
     void ShowErase(Device& device, DiscEngine& engine);

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "disc/DiscWriteWindow.h"
+#include "disc/DiscWritePresenter.h"
 #include "disc/FakeDiscEngine.h"
 #include "disc/FakeDiscViews.h"
 #include "disc/Texts.h"
@@ -20,9 +20,9 @@ using disc::ComboBox;
 using disc::Control;
 namespace stage = disc::stage;
 
-class DiscWindowTest : public ::testing::Test {
+class DiscWritePresenterTest : public ::testing::Test {
 protected:
-    DiscWindowTest() {
+    DiscWritePresenterTest() {
         auto& burner = engine.addDevice("Burner");
         burner.supports = {disc::capability::BufferUnderrunProtection};
         burner.speeds = {8000, 2400};
@@ -47,11 +47,11 @@ protected:
 
     FakeDiscEngine engine;
     FakeDiscWriteView view;
-    disc::DiscWriteWindow window{engine, view};
+    disc::DiscWritePresenter window{engine, view};
     std::string title, path;
 };
 
-TEST_F(DiscWindowTest, LoadListsWritableDrivesAndSetsTheDefaults) {
+TEST_F(DiscWritePresenterTest, LoadListsWritableDrivesAndSetsTheDefaults) {
     load();
     EXPECT_EQ(view.caption, "Backup Outlook Data to CD/DVD");
     EXPECT_EQ(entries(ComboBox::cboDevices), (std::vector<std::string>{"Burner", "File drive"}));
@@ -82,12 +82,12 @@ TEST_F(DiscWindowTest, LoadListsWritableDrivesAndSetsTheDefaults) {
     EXPECT_TRUE(view.messages.empty());
 }
 
-TEST_F(DiscWindowTest, LoadRefusals) {
+TEST_F(DiscWritePresenterTest, LoadRefusals) {
     {
         FakeDiscEngine failing;
         failing.initializeResult = false;
         FakeDiscWriteView v;
-        disc::DiscWriteWindow w(failing, v);
+        disc::DiscWritePresenter w(failing, v);
         EXPECT_FALSE(w.Load(title, path));
         ASSERT_EQ(v.messages.size(), 1u);
         EXPECT_EQ(v.messages[0].text, "Devices Cannot be initialized...Contact support!");
@@ -98,7 +98,7 @@ TEST_F(DiscWindowTest, LoadRefusals) {
         FakeDiscEngine none;
         none.addDevice("Reader").canWrite = false;
         FakeDiscWriteView v;
-        disc::DiscWriteWindow w(none, v);
+        disc::DiscWritePresenter w(none, v);
         EXPECT_TRUE(w.Load(title, path));
         EXPECT_EQ(v.messageTexts(), (std::vector<std::string>{"There are no compatible devices reported.\r\n"
                                                               "Some older devices are not currently supported."}));
@@ -112,7 +112,7 @@ TEST_F(DiscWindowTest, LoadRefusals) {
     }
 }
 
-TEST_F(DiscWindowTest, DrivesWithoutSpeedsOrUnderrunProtection) {
+TEST_F(DiscWritePresenterTest, DrivesWithoutSpeedsOrUnderrunProtection) {
     load();
     selectDevice(1);  // "File drive": no speeds, no capability 57
     EXPECT_EQ(entries(ComboBox::cboWriteSpeed), (std::vector<std::string>{"MAX"}));
@@ -129,7 +129,7 @@ TEST_F(DiscWindowTest, DrivesWithoutSpeedsOrUnderrunProtection) {
     EXPECT_FALSE(view.enabled[Control::chkUseBufferProtect]);  // also after the write ended
 }
 
-TEST_F(DiscWindowTest, HandOverPlacesTheArchiveAtTheRootOnlyWithBothStrings) {
+TEST_F(DiscWritePresenterTest, HandOverPlacesTheArchiveAtTheRootOnlyWithBothStrings) {
     engine.sourceSizes["/home/u/backup.qmk"] = 1234567;
     title = "backup.qmk";
     path = "/home/u/backup.qmk";
@@ -151,7 +151,7 @@ TEST_F(DiscWindowTest, HandOverPlacesTheArchiveAtTheRootOnlyWithBothStrings) {
         FakeDiscEngine e;
         e.addDevice("Burner");
         FakeDiscWriteView v;
-        disc::DiscWriteWindow w(e, v);
+        disc::DiscWritePresenter w(e, v);
         std::string t2 = t, p2 = p;
         ASSERT_TRUE(w.Load(t2, p2));
         EXPECT_TRUE(e.addedFiles.empty());
@@ -160,7 +160,7 @@ TEST_F(DiscWindowTest, HandOverPlacesTheArchiveAtTheRootOnlyWithBothStrings) {
     }
 }
 
-TEST_F(DiscWindowTest, DropsGoToTheSelectedFolderByName) {
+TEST_F(DiscWritePresenterTest, DropsGoToTheSelectedFolderByName) {
     load();
     TempDir dir;
     std::filesystem::create_directories(dir / "Mail");
@@ -191,6 +191,11 @@ TEST_F(DiscWindowTest, DropsGoToTheSelectedFolderByName) {
     EXPECT_EQ(engine.addedFiles[2], (std::pair<std::string, std::string>{dir / "x.txt", "\\Mail\\x.txt"}));
     EXPECT_EQ(view.rowKeys(), (std::vector<std::string>{"\\Mail\\x.txt"}));  // the selected folder's files
 
+    // A host name holding "\" is not taken for a folder and a file.
+    const std::size_t added = engine.addedFiles.size();
+    window.AddDroppedItems({true, {"/tmp/odd\\name.pst"}});
+    EXPECT_EQ(engine.addedFiles.size(), added);
+
     // A drop while another is still adding (the user dropped during a yield)
     // is not started inside it.
     view.onYield = [&] { window.AddDroppedItems({true, {"C:\\late.txt"}}); };
@@ -198,7 +203,7 @@ TEST_F(DiscWindowTest, DropsGoToTheSelectedFolderByName) {
     EXPECT_EQ(engine.addedFiles.back().first, "C:\\y.txt");
 }
 
-TEST_F(DiscWindowTest, ClearAndLabel) {
+TEST_F(DiscWritePresenterTest, ClearAndLabel) {
     load();
     window.AddDroppedItems({true, {"C:\\a.qmk"}});
     window.ClearAllPressed();
@@ -216,7 +221,7 @@ TEST_F(DiscWindowTest, ClearAndLabel) {
     EXPECT_EQ(view.label, "Ünïcödé ÄÖÜ 12345678901234567890");
 }
 
-TEST_F(DiscWindowTest, RemoveRenameAndMenus) {
+TEST_F(DiscWritePresenterTest, RemoveRenameAndMenus) {
     load();
     window.RemoveFolderPressed();
     window.RenameFolderPressed();
@@ -261,7 +266,7 @@ TEST_F(DiscWindowTest, RemoveRenameAndMenus) {
     EXPECT_EQ(view.menuVisible, (std::array<bool, 8>{true, true, true, true, true, true, true, true}));
 }
 
-TEST_F(DiscWindowTest, ReplaceQueryAsksAndAnswers) {
+TEST_F(DiscWritePresenterTest, ReplaceQueryAsksAndAnswers) {
     load();
     window.AddDroppedItems({true, {"C:\\a.qmk"}});
     view.answers = {app::Answer::Cancel};
@@ -275,7 +280,7 @@ TEST_F(DiscWindowTest, ReplaceQueryAsksAndAnswers) {
     EXPECT_EQ(engine.entries["\\a.qmk"].source, "D:\\a.qmk");
 }
 
-TEST_F(DiscWindowTest, CheckMediaSpaceAndMedium) {
+TEST_F(DiscWritePresenterTest, CheckMediaSpaceAndMedium) {
     load();
     auto& d = device(0);
     d.freeBlocks = 1024;
@@ -302,7 +307,7 @@ TEST_F(DiscWindowTest, CheckMediaSpaceAndMedium) {
     EXPECT_TRUE(engine.startedWith.empty());
 }
 
-TEST_F(DiscWindowTest, WriteHandsTheSettingsOverAndFollowsTheStages) {
+TEST_F(DiscWritePresenterTest, WriteHandsTheSettingsOverAndFollowsTheStages) {
     load();
     view.label = std::string(40, 'L');
     view.checked[CheckBox::chkAutoVerify] = false;
@@ -353,7 +358,7 @@ TEST_F(DiscWindowTest, WriteHandsTheSettingsOverAndFollowsTheStages) {
     EXPECT_TRUE(window.Idle());
 }
 
-TEST_F(DiscWindowTest, CancelMidWriteEndsWithWriteCancelled) {
+TEST_F(DiscWritePresenterTest, CancelMidWriteEndsWithWriteCancelled) {
     load();
     for (int i = 1; i <= 50; ++i) engine.writeScript.push_back(status(i * 2, stage::Writing));
     engine.abortScript = {status(0, stage::Cancelled)};
@@ -371,7 +376,7 @@ TEST_F(DiscWindowTest, CancelMidWriteEndsWithWriteCancelled) {
     EXPECT_EQ(view.closes, 1);
 }
 
-TEST_F(DiscWindowTest, AWriteTheComponentLeavesWithoutAnEndUnlocksTheWindow) {
+TEST_F(DiscWritePresenterTest, AWriteTheComponentLeavesWithoutAnEndUnlocksTheWindow) {
     load();
     engine.writeScript = {status(50, stage::Writing)};
     window.WriteDiscPressed();
@@ -380,7 +385,7 @@ TEST_F(DiscWindowTest, AWriteTheComponentLeavesWithoutAnEndUnlocksTheWindow) {
     EXPECT_FALSE(view.enabled[Control::cmdCancel]);
 }
 
-TEST_F(DiscWindowTest, VerificationMessagesProgressAndTheFinalWord) {
+TEST_F(DiscWritePresenterTest, VerificationMessagesProgressAndTheFinalWord) {
     load();
     view.checked[CheckBox::chkAutoVerify] = true;
     engine.writeScript = {
@@ -429,7 +434,7 @@ TEST_F(DiscWindowTest, VerificationMessagesProgressAndTheFinalWord) {
     EXPECT_EQ(view.messageTexts(), (std::vector<std::string>{"Test Write Complete! Nothing was written to the disc."}));
 }
 
-TEST_F(DiscWindowTest, WarningsFailuresAndTrackReading) {
+TEST_F(DiscWritePresenterTest, WarningsFailuresAndTrackReading) {
     load();
     disc::FileProblem problem{1, "/s/a.pst", "cannot be read"};
     bool answered = true;
@@ -478,7 +483,7 @@ TEST(WriteFailureTextTest, EachKind) {
     }
 }
 
-TEST_F(DiscWindowTest, DeviceMenu) {
+TEST_F(DiscWritePresenterTest, DeviceMenu) {
     load();
     window.EjectPressed();
     window.CloseTrayPressed();
@@ -486,6 +491,149 @@ TEST_F(DiscWindowTest, DeviceMenu) {
     EXPECT_EQ(device(0).ejects, 1);
     EXPECT_EQ(device(0).closeTrays, 1);
     EXPECT_EQ(view.eraseWindows, (std::vector<std::string>{"Burner"}));
+}
+
+}  // namespace
+}  // namespace qm::test
+
+namespace qm::test {
+namespace {
+
+// What the medium holds decides, before anything is written, whether the
+// write adds a session, replaces the data after a question, or is refused.
+TEST_F(DiscWritePresenterTest, WhatTheMediumHoldsIsAddedToReplacedAfterAQuestionOrRefused) {
+    load();
+    auto& d = device(0);
+    const auto writeWith = [&](disc::MediaInfo media, int volumeType, std::deque<app::Answer> answers = {}) {
+        d.media = media;
+        view.selected[ComboBox::cboVolumeType] = volumeType;
+        view.messages.clear();
+        view.answers = std::move(answers);
+        engine.writeScript = {status(100, stage::Completed)};
+        const std::size_t before = engine.startedWith.size();
+        window.WriteDiscPressed();
+        return engine.startedWith.size() > before;
+    };
+    const int joliet = 2, jolietUdf = 4;
+    using M = disc::MediaInfo;
+    const M blank{disc::media::CdR, true, false, false, false, false};
+    const M sessionsOnCdR{disc::media::CdR, true, false, true, true, false};
+    const M closedImageOnDvdRam{disc::media::DvdRam, true, true, true, false, true};
+    const M appendableDvdRam{disc::media::DvdRam, true, true, true, true, true};
+
+    EXPECT_TRUE(writeWith(blank, jolietUdf));
+    EXPECT_FALSE(engine.startedWith.back().AppendSession);
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Write Complete!"});
+
+    // A session follows the earlier ones, without a question.
+    EXPECT_TRUE(writeWith(sessionsOnCdR, joliet));
+    EXPECT_TRUE(engine.startedWith.back().AppendSession);
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Write Complete!"});
+    EXPECT_TRUE(writeWith(appendableDvdRam, joliet));
+    EXPECT_TRUE(engine.startedWith.back().AppendSession);
+
+    // The UDF types cannot follow a session: refused where the disc cannot
+    // be overwritten ...
+    EXPECT_FALSE(writeWith(sessionsOnCdR, jolietUdf));
+    EXPECT_EQ(
+        view.messageTexts(),
+        std::vector<std::string>{"The disc in the drive holds data, and the UDF volume types cannot add a session "
+                                 "after it. Choose ISO9660 or ISO9660/Joliet Bridge, or insert a blank disc."});
+    EXPECT_EQ(view.messages[0].icon, app::Icon::Information);
+    // ... asked about where it can.
+    EXPECT_FALSE(writeWith(appendableDvdRam, jolietUdf, {app::Answer::Cancel}));
+    EXPECT_EQ(view.messageTexts(),
+              std::vector<std::string>{"The disc in the drive holds data. Writing replaces everything on it.\r\n"
+                                       "(ISO9660 and ISO9660/Joliet Bridge would add a session after it instead.)\r\n"
+                                       "\r\nWrite anyway?"});
+    EXPECT_EQ(view.messages[0].buttons, app::Buttons::OkCancel);
+    EXPECT_TRUE(writeWith(closedImageOnDvdRam, joliet, {app::Answer::Ok}));
+    EXPECT_FALSE(engine.startedWith.back().AppendSession);
+    EXPECT_EQ(view.messageTexts(),
+              (std::vector<std::string>{
+                  "The disc in the drive holds data. Writing replaces everything on it.\r\n\r\nWrite anyway?",
+                  "Write Complete!"}));
+
+    // A disc holding data a session cannot follow, and that cannot be overwritten.
+    EXPECT_FALSE(writeWith({disc::media::DvdPlusR, true, false, true, false, false}, joliet));
+    EXPECT_EQ(view.messageTexts(),
+              std::vector<std::string>{"The disc in the drive holds data that a new session cannot follow. Insert a "
+                                       "blank disc, or erase this one first."});
+
+    // A test write replaces nothing: nothing to ask.
+    view.checked[CheckBox::chkTestWrite] = true;
+    EXPECT_TRUE(writeWith(closedImageOnDvdRam, joliet));
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Test Write Complete! Nothing was written to the disc."});
+}
+
+TEST_F(DiscWritePresenterTest, NamesWindowsWouldSeeChangedAreListedFirst) {
+    load();
+    for (int i = 1; i <= 12; ++i) engine.changedNames.push_back("\\name" + std::to_string(i) + "?");
+    view.answers = {app::Answer::Cancel};
+    window.WriteDiscPressed();
+    EXPECT_TRUE(engine.startedWith.empty());
+    std::string listed;
+    for (int i = 1; i <= 10; ++i) listed += "\r\n\\name" + std::to_string(i) + "?";
+    EXPECT_EQ(view.messageTexts(),
+              std::vector<std::string>{"Windows and other systems that read the disc's Joliet or UDF names will see "
+                                       "these names shortened or with characters replaced:" +
+                                       listed + "\r\n... and 2 more\r\n\r\nWrite anyway?"});
+    EXPECT_EQ(view.messages[0].icon, app::Icon::Exclamation);
+
+    engine.writeScript = {status(100, stage::Completed)};
+    window.WriteDiscPressed();  // OK this time
+    EXPECT_EQ(engine.startedWith.size(), 1u);
+}
+
+TEST_F(DiscWritePresenterTest, CancelWhileVerifyingSaysTheWriteCompleted) {
+    load();
+    view.checked[CheckBox::chkAutoVerify] = true;
+    engine.writeScript = {status(100, stage::Writing),
+                          [](FakeDiscEngine& e) { e.emit([](disc::DiscEvents& ev) { ev.VerifyStarted(3); }); },
+                          verifyStep("\\a", "/s/a", disc::verify::Matched, 1, 3), status(0, stage::Cancelled)};
+    window.WriteDiscPressed();
+    EXPECT_EQ(view.messageTexts(),
+              std::vector<std::string>{"Write Complete! The Verify was cancelled, so not every file was checked."});
+    EXPECT_EQ(view.panels[1], "Write Completed! Verify Cancelled.");
+
+    // A cancel before the verification is still a cancelled write.
+    view.messages.clear();
+    engine.writeScript = {status(50, stage::Writing), status(0, stage::Cancelled)};
+    window.WriteDiscPressed();
+    EXPECT_EQ(view.messageTexts(), std::vector<std::string>{"Write Cancelled!"});
+}
+
+// "Use File Dates" can be turned off only where the volume type honours it.
+TEST_F(DiscWritePresenterTest, UseFileDatesOnlyWhereTheVolumeTypeCanDoWithoutThem) {
+    load();
+    // The default type, ISO9660/Joliet/UDF Bridge, always keeps the dates.
+    EXPECT_TRUE(view.checked[CheckBox::chkUseFileDates]);
+    EXPECT_FALSE(view.enabled[Control::chkUseFileDates]);
+
+    view.selected[ComboBox::cboVolumeType] = 2;  // ISO9660/Joliet Bridge
+    window.VolumeTypeSelected();
+    EXPECT_TRUE(view.enabled[Control::chkUseFileDates]);
+    view.checked[CheckBox::chkUseFileDates] = false;
+    window.UseFileDatesClicked();
+    EXPECT_FALSE(engine.UseFileDates);
+
+    view.selected[ComboBox::cboVolumeType] = 1;  // UDF: shown kept, the choice remembered
+    window.VolumeTypeSelected();
+    EXPECT_TRUE(view.checked[CheckBox::chkUseFileDates]);
+    EXPECT_FALSE(view.enabled[Control::chkUseFileDates]);
+    EXPECT_TRUE(engine.UseFileDates);
+    engine.writeScript = {status(100, stage::Completed)};
+    window.WriteDiscPressed();
+    EXPECT_TRUE(engine.startedWith.back().UseFileDates);
+    EXPECT_FALSE(view.enabled[Control::chkUseFileDates]);  // also after the write
+
+    view.selected[ComboBox::cboVolumeType] = 0;  // ISO9660: the choice back
+    window.VolumeTypeSelected();
+    EXPECT_FALSE(view.checked[CheckBox::chkUseFileDates]);
+    EXPECT_TRUE(view.enabled[Control::chkUseFileDates]);
+    engine.writeScript = {status(100, stage::Completed)};
+    window.WriteDiscPressed();
+    EXPECT_FALSE(engine.startedWith.back().UseFileDates);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // erase followed to its end, and the closing rule.
 #include <gtest/gtest.h>
 
-#include "disc/EraseWindow.h"
+#include "disc/ErasePresenter.h"
 #include "disc/FakeDiscEngine.h"
 #include "disc/FakeDiscViews.h"
 
@@ -16,9 +16,9 @@ Step eraseStatus(int stageNumber, int percent) {
     return [=](FakeDiscEngine& e) { e.emit([=](disc::DiscEvents& ev) { ev.EraseStatus(stageNumber, percent); }); };
 }
 
-class EraseWindowTest : public ::testing::Test {
+class ErasePresenterTest : public ::testing::Test {
 protected:
-    EraseWindowTest() : drive(engine.addDevice("Burner")) {}
+    ErasePresenterTest() : drive(engine.addDevice("Burner")) {}
     // Opens the window and presses "&Erase" once.
     void eraseOnce() {
         view.onShow = [&] { window.ErasePressed(); };
@@ -28,10 +28,10 @@ protected:
     FakeDiscEngine engine;
     FakeDevice& drive;
     FakeEraseView view;
-    disc::EraseWindow window{view};
+    disc::ErasePresenter window{view};
 };
 
-TEST_F(EraseWindowTest, RefusalsCloseTheWindowWithTheirMessage) {
+TEST_F(ErasePresenterTest, RefusalsCloseTheWindowWithTheirMessage) {
     struct Case {
         disc::MediaInfo medium;
         std::set<int> supports;
@@ -47,7 +47,7 @@ TEST_F(EraseWindowTest, RefusalsCloseTheWindowWithTheirMessage) {
     };
     for (const auto& c : cases) {
         FakeEraseView v;
-        disc::EraseWindow w(v);
+        disc::ErasePresenter w(v);
         drive.media = c.medium;
         drive.supports = c.supports;
         drive.eraseCalls.clear();
@@ -60,7 +60,7 @@ TEST_F(EraseWindowTest, RefusalsCloseTheWindowWithTheirMessage) {
     }
 }
 
-TEST_F(EraseWindowTest, TheFormatTableIsAskedRowByRowInItsOrder) {
+TEST_F(ErasePresenterTest, TheFormatTableIsAskedRowByRowInItsOrder) {
     drive.media = {media::BdRe, true, true};
     drive.supports = {27};
     engine.eraseScript = {eraseStatus(erase::Started, 0), eraseStatus(erase::Completed, 100)};
@@ -74,13 +74,13 @@ TEST_F(EraseWindowTest, TheFormatTableIsAskedRowByRowInItsOrder) {
     drive.supports = {19, 27};
     engine.eraseScript = {eraseStatus(erase::Completed, 100)};
     FakeEraseView v;
-    disc::EraseWindow w(v);
+    disc::ErasePresenter w(v);
     v.onShow = [&] { w.ErasePressed(); };
     w.ShowErase(drive, engine);
     EXPECT_EQ(drive.supportsAsked, (std::vector<int>{17, 19}));
 }
 
-TEST_F(EraseWindowTest, QuickOrFullWithTheDrivesSetting) {
+TEST_F(ErasePresenterTest, QuickOrFullWithTheDrivesSetting) {
     drive.media = {media::CdRw, true, true};
     drive.supports = {17};
     engine.eraseScript = {eraseStatus(erase::Completed, 100)};
@@ -93,7 +93,7 @@ TEST_F(EraseWindowTest, QuickOrFullWithTheDrivesSetting) {
     EXPECT_EQ(drive.eraseCalls, (std::vector<std::pair<bool, int>>{{false, 7}}));
 }
 
-TEST_F(EraseWindowTest, AnEraseCannotBeClosedAndClosesItselfWhenDone) {
+TEST_F(ErasePresenterTest, AnEraseCannotBeClosedAndClosesItselfWhenDone) {
     drive.media = {media::DvdRam, true, true};
     drive.supports = {23};
     engine.eraseScript = {eraseStatus(erase::Started, 0), eraseStatus(erase::Progress, 40),
@@ -115,7 +115,7 @@ TEST_F(EraseWindowTest, AnEraseCannotBeClosedAndClosesItselfWhenDone) {
     EXPECT_TRUE(engine.subscribers.empty());  // let go of the component
 }
 
-TEST_F(EraseWindowTest, FailuresEndingTheErase) {
+TEST_F(ErasePresenterTest, FailuresEndingTheErase) {
     drive.media = {media::DvdRam, true, true};
     drive.supports = {23};
     // Stage 3 closes the window without a message.
@@ -127,7 +127,7 @@ TEST_F(EraseWindowTest, FailuresEndingTheErase) {
 
     // A device failure is told and the window stays, ready again.
     FakeEraseView v;
-    disc::EraseWindow w(v);
+    disc::ErasePresenter w(v);
     engine.eraseScript = {eraseStatus(erase::Started, 0), [](FakeDiscEngine& e) {
                               e.emit([](disc::DiscEvents& ev) { ev.EraseFailed({21, "Not ready", "detail", "extra"}); });
                           }};
@@ -141,7 +141,7 @@ TEST_F(EraseWindowTest, FailuresEndingTheErase) {
     EXPECT_TRUE(w.QueryUnload());
 
     FakeEraseView v2;
-    disc::EraseWindow w2(v2);
+    disc::ErasePresenter w2(v2);
     drive.startEraseResult = false;
     v2.onShow = [&] { w2.ErasePressed(); };
     w2.ShowErase(drive, engine);
