@@ -55,6 +55,8 @@ qm_windows_suite(test_jobs
   ${CMAKE_SOURCE_DIR}/tests/jobs/ItemsRoundTrip_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/jobs/ProfileAccounts_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/jobs/ModernOutlook_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/jobs/RestoreTransaction_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/jobs/Requests_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/jobs/AutomaticArguments_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/jobs/ScheduleTimes_test.cpp)
 qm_windows_suite(test_runs

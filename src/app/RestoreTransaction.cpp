@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <random>
 
 #include "base/Text.h"
@@ -152,13 +153,15 @@ bool RestoreTransaction::keep(std::unique_ptr<platform::ReplaceStream> file, con
         return false;
     }
     // Taken out twice: the later one stands.
-    for (auto it = staged_.begin(); it != staged_.end(); ++it) {
-        if (!s_.codePage.equalsIgnoreCase(it->target, target)) continue;
-        if (!it->part.empty()) platform::removeFile(s_.files, inFolder(s_, it->target, it->part));
-        staged_.erase(it);
-        break;
+    const std::u16string key = s_.codePage.foldCase(target);
+    if (auto it = stagedIndex_.find(key); it != stagedIndex_.end()) {
+        Staged& earlier = staged_[it->second];
+        if (!earlier.part.empty()) platform::removeFile(s_.files, inFolder(s_, earlier.target, earlier.part));
+        earlier.part = part;
+    } else {
+        stagedIndex_.emplace(key, staged_.size());
+        staged_.push_back({target, part, "", false, false});
     }
-    staged_.push_back({target, part, "", false, false});
     // Found by the next run should this one be killed before its journal
     // names the file.
     s_.files.appendFile(base::joinPath(s_.state.WorkFolder, kStagedList, s_.leads()), target + "\t" + part + "\r\n");
@@ -172,6 +175,15 @@ bool RestoreTransaction::removeAtCommit(const std::string& path, std::string& wh
         why = path + " is a folder";
         return false;
     }
+    // Named twice, or taken out before: the removal is what stands.
+    const std::u16string key = s_.codePage.foldCase(path);
+    if (auto it = stagedIndex_.find(key); it != stagedIndex_.end()) {
+        Staged& earlier = staged_[it->second];
+        if (!earlier.part.empty()) platform::removeFile(s_.files, inFolder(s_, earlier.target, earlier.part));
+        earlier.part.clear();
+        return true;
+    }
+    stagedIndex_.emplace(key, staged_.size());
     staged_.push_back({path, "", "", true, false});
     return true;
 }
@@ -231,6 +243,7 @@ bool RestoreTransaction::commit(std::string& why) {
     }
     // Where each replaced file is kept until the end, decided before the
     // journal names it.
+    dropSameFileTwice();
     for (auto& f : staged_) {
         f.hadOriginal = s_.files.stat(f.target).exists;
         if (f.hadOriginal) f.old = oldNameIn(s_, folderOf(s_, f.target));
@@ -272,6 +285,34 @@ bool RestoreTransaction::commit(std::string& why) {
     }
     finish();
     return true;
+}
+
+// One file reached by two names (a folder that is a link to another) is
+// moved once: the later of the two stands.
+void RestoreTransaction::dropSameFileTwice() {
+    std::vector<platform::FileInfo> infos;
+    infos.reserve(staged_.size());
+    for (const auto& f : staged_) infos.push_back(s_.files.stat(f.target));
+    std::vector<bool> superseded(staged_.size(), false);
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> seen;
+    for (std::size_t i = 0; i < staged_.size(); ++i) {
+        if (!infos[i].exists || infos[i].inode == 0) continue;
+        const auto [it, fresh] = seen.try_emplace({infos[i].device, infos[i].inode}, i);
+        if (fresh) continue;
+        superseded[it->second] = true;
+        it->second = i;
+    }
+    std::vector<Staged> kept;
+    for (std::size_t i = 0; i < staged_.size(); ++i) {
+        if (!superseded[i]) {
+            kept.push_back(std::move(staged_[i]));
+            continue;
+        }
+        if (!staged_[i].part.empty()) platform::removeFile(s_.files, inFolder(s_, staged_[i].target, staged_[i].part));
+    }
+    staged_ = std::move(kept);
+    stagedIndex_.clear();
+    for (std::size_t i = 0; i < staged_.size(); ++i) stagedIndex_.emplace(s_.codePage.foldCase(staged_[i].target), i);
 }
 
 void RestoreTransaction::undoMoves() {

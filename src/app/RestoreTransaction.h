@@ -14,6 +14,7 @@
 // and put back on a rollback or by the next run.
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/Session.h"
@@ -61,6 +62,7 @@ private:
         bool moved = false;
     };
     bool writeJournal(const std::string& state, std::string& why);
+    void dropSameFileTwice();
     void undoMoves();
     void finish();
 
@@ -75,6 +77,8 @@ private:
     // was not there).
     std::vector<std::pair<std::string, std::string>> copies_;
     std::vector<Staged> staged_;
+    // Where each target is in staged_, by its name with the case folded.
+    std::unordered_map<std::u16string, std::size_t> stagedIndex_;
     std::vector<std::string> madeFolders_;
     std::string abortReason_;
 };
