@@ -88,7 +88,8 @@ TEST_F(ZipTest, EntriesInFoldersOfTheArchiveAreNamedSafelyAndWrittenUnderANameOf
     ASSERT_TRUE(e.valid());
     // Taken out only under a name of one folder.
     EXPECT_FALSE(e.ExtractEntryTo(win(outHost), why)) << "its own name holds a folder";
-    for (const char* bad : {"../x.png", "sub/x.png", "x.png.", "NUL", ""}) EXPECT_FALSE(e.ExtractEntryAs(win(outHost), bad, why)) << bad;
+    for (const char* bad : {"../x.png", "sub/x.png", "x.png.", "NUL", ""})
+        EXPECT_FALSE(e.ExtractEntryAs(win(outHost), bad, why)) << bad;
     EXPECT_TRUE(test::treeOf(outHost).empty());
     ASSERT_TRUE(e.ExtractEntryAs(win(outHost), "image001.png", why)) << why;
     EXPECT_EQ(readHostFile(outHost + "/image001.png"), "png");
