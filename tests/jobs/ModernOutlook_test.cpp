@@ -523,5 +523,31 @@ TEST(ModernInstallation, SignatureFolderNamesThatLeadOutFailTheItemBeforeAnythin
     }
 }
 
+// The pictures' folders are made in the restore's transaction: one that
+// cannot be made stops the whole restore, and what came before it (the
+// profile's keys, the data files, the signatures) is undone.
+TEST(ModernInstallation, APictureFolderThatCannotBeMadeUndoesTheWholeRestore) {
+    Installation a(modern("alice", "16.0", ""));
+    ASSERT_TRUE(a.ok()) << a.error;
+    Installation b(modern("bob", "16.0", "Bob Mail", "2019"));
+    ASSERT_TRUE(b.ok()) << b.error;
+    const std::string archive = a.dir / "a.qmk";
+    ASSERT_TRUE(backUp(a, "Outlook", archive).written);
+
+    // A file where the folder of alice's pictures is to go.
+    const std::string folder = b.made.signaturesFolder;
+    b.writeFile(folder + "\\alice_files", "not a folder");
+    const auto filesBefore = asSet(b.filesIn(folder));
+    const std::string before = dump(b, "HKEY_CURRENT_USER\\Software");
+
+    const Restored r = restore(b, archive, "Bob Mail");
+    ASSERT_TRUE(r.built) << r.refusal.text;
+    EXPECT_NE(r.report.failure.find("alice_files"), std::string::npos) << r.report.failure;
+    EXPECT_EQ(dump(b, "HKEY_CURRENT_USER\\Software"), before);
+    EXPECT_EQ(asSet(b.filesIn(folder)), filesBefore);
+    EXPECT_EQ(b.readFile(folder + "\\alice_files"), "not a folder");
+    for (const auto& d : a.profile(0).dataFiles) EXPECT_FALSE(b.exists(kBobRestore + "\\" + bareName(d))) << d;
+}
+
 }  // namespace
 }  // namespace qm::test
