@@ -148,6 +148,9 @@ std::string StationeryFolderFor(const ApplicationState& state, const registry::M
         // The stored folder ends with its separator.
         return base::trimBlanks(base::cutAtZero(dir)) + "Stationery";
     }
+    // 2013 and later run on Windows 7 or later only, where the old name is a
+    // link Wine does not make.
+    if (ModernProfiles(state.OutlookVersion)) return roamingFolder(state) + "\\Stationery";
     return state.UserProfileFolder + "\\Application Data\\Microsoft\\Stationery";
 }
 

@@ -118,9 +118,10 @@ across)
     cmp "$work/w/$a" "$work/l/$b" || fail "the registry exports of $key differ"
     compared=$((compared + 1))
   done
-  # Every other entry by name.
-  for f in "$work/w"/*; do
-    name=$(basename "$f")
+  # Every other entry by name, those in folders (a signature's pictures) too.
+  for f in "$work/w"/* "$work/w"/*/*; do
+    [ -f "$f" ] || continue
+    name=${f#"$work/w/"}
     case $name in quillmark.dat | QM[A-Z][0-9A-Fa-f]*.[Tt][Mm][Pp]) continue ;; esac
     cmp "$f" "$work/l/$name" || fail "$name differs"
     compared=$((compared + 1))
@@ -168,7 +169,7 @@ modern)
     fail "the cache is not named: $(cat "$work/report")"
   win --list "$(winpath "$work/out/b16.qmk")" >"$work/list" || fail "its listing failed"
   if grep -q '\.ost' "$work/list"; then fail "an offline cache was stored: $(cat "$work/list")"; fi
-  for entry in "$user@example.org.pst" "${user}_files/image001.png" "BackupItem=1101110111"; do
+  for entry in "$user@example.org.pst" "${user}_files/image001.png" Mine.htm Ivy.gif "BackupItem=1101110111"; do
     grep -q "^  $entry" <(tr -d '\r' <"$work/list") || fail "$entry is not in the archive: $(cat "$work/list")"
   done
 

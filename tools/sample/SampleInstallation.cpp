@@ -547,8 +547,9 @@ bool Builder::run(std::string& error) {
     made_.localOutlookFolder = local_ + "\\Microsoft\\Outlook";
     made_.signaturesFolder = roaming_ + "\\Microsoft\\Signatures";
     made_.templatesFolder = roaming_ + "\\Microsoft\\Templates";
-    made_.stationeryFolder = shared() ? sharedFilesDir() + "Stationery"
-                                      : made_.userProfileFolder + "\\Application Data\\Microsoft\\Stationery";
+    made_.stationeryFolder = shared()   ? sharedFilesDir() + "Stationery"
+                             : modern() ? roaming_ + "\\Microsoft\\Stationery"
+                                        : made_.userProfileFolder + "\\Application Data\\Microsoft\\Stationery";
     if (modern()) made_.sharedStationeryFolder = sharedFilesDir() + "Stationery";
 
     RegWriter w(registry_);
