@@ -58,6 +58,7 @@ qm_windows_suite(test_jobs
   ${CMAKE_SOURCE_DIR}/tests/jobs/ItemsEdge_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/jobs/ItemsRoundTrip_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/jobs/ProfileAccounts_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/jobs/ModernOutlook_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/jobs/RestoreTransaction_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/jobs/Requests_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/jobs/AutomaticArguments_test.cpp
@@ -75,7 +76,7 @@ qm_windows_suite(test_runs
 add_executable(make-sample-here ${CMAKE_SOURCE_DIR}/tests/win32/tools/make-sample-here.cpp)
 target_link_libraries(make-sample-here PRIVATE qm_platform qm_sample)
 set(QM_LINUX_BUILD ${CMAKE_SOURCE_DIR}/build CACHE PATH "The Linux build whose archives are compared")
-foreach(mode unattended across)
+foreach(mode unattended across modern)
   add_test(NAME console_${mode}
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/console-under-wine.sh ${mode}
                    $<TARGET_FILE:quillmark> $<TARGET_FILE:make-sample-here> ${QM_LINUX_BUILD})

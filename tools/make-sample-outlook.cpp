@@ -26,7 +26,14 @@ const char* const kHelp =
     "Options:\n"
     "  --prefix DIR            the folder to make (must be missing or empty)\n"
     "  --user NAME             Wine's user name, C:\\users\\NAME (default alice)\n"
-    "  --outlook VERSION       11.0, 12.0 or 14.0 (default 14.0)\n"
+    "  --outlook VERSION       11.0, 12.0, 14.0, 15.0 (2013) or 16.0 (2016 to\n"
+    "                          Microsoft 365) (default 14.0); 15.0 and 16.0 keep\n"
+    "                          their profiles under Office\\VERSION\\Outlook\n"
+    "  --release R             16.0's product as Click-to-Run reports it: 2016,\n"
+    "                          2019, 2021, 2024 or 365 (default 365)\n"
+    "  --office-bits N         32 or 64: the Office of 15.0 or 16.0 in a --stock\n"
+    "                          prefix (default 32)\n"
+    "  --new-outlook           16.0: the new Outlook switched on\n"
     "  --windows VERSION       6.1 (Windows 7, default) or 5.1 (Windows XP)\n"
     "  --profile NAME          the first profile (default Outlook)\n"
     "  --second-profile NAME   a second profile (default none)\n"
@@ -71,6 +78,12 @@ int main(int argc, char** argv) {
             ok = value(o.user);
         } else if (a == "--outlook") {
             ok = value(o.outlook);
+        } else if (a == "--release") {
+            ok = value(o.release);
+        } else if (a == "--office-bits") {
+            ok = value(o.officeBits);
+        } else if (a == "--new-outlook") {
+            o.newOutlook = true;
         } else if (a == "--windows") {
             ok = value(o.windows);
         } else if (a == "--profile") {
@@ -117,9 +130,13 @@ int main(int argc, char** argv) {
         std::printf("  profile %s\n", u8(p.name).c_str());
         for (const auto& d : p.dataFiles) std::printf("      data file %s\n", u8(d).c_str());
         for (const auto& d : p.addressBooks) std::printf("      address book %s\n", u8(d).c_str());
+        for (const auto& d : p.cacheFiles) std::printf("      offline cache %s (never backed up)\n", u8(d).c_str());
     }
     list("signatures", made.signaturesFolder, made.signatureFiles);
+    for (const auto& f : made.signatureFolderFiles) std::printf("      %s\n", u8(f).c_str());
     list("stationery", made.stationeryFolder, made.stationeryFiles);
+    if (!made.sharedStationeryFolder.empty())
+        std::printf("  Office's stationery: %s\n", u8(made.sharedStationeryFolder).c_str());
     list("templates", made.templatesFolder, made.templateFiles);
     list("preferences", made.outlookFolder, made.preferenceFiles);
     std::printf("Back it up with: quillmark --prefix %s --user %s 'sf=%sxm=11111111ps=bf=/tmp/sample.qmk'\n",

@@ -21,6 +21,10 @@ struct ApplicationState {
     std::string WindowsVersion;
     std::string WindowsBuild;
     std::string OutlookVersion;
+    // The display name the last detection gave ("Outlook 2019").
+    std::string OutlookName;
+    // The new Outlook is switched on; it does not read these profiles.
+    bool NewOutlook = false;
     std::string ProfilesKey;
     std::vector<std::string> ProfileNames;
     bool NoOutlook = false;
@@ -29,6 +33,8 @@ struct ApplicationState {
     std::string AccountsKey;
     std::string SignaturesFolder;
     std::string StationeryFolder;
+    // Office's shared stationery, read besides the user's (2013 and later).
+    std::string SharedStationeryFolder;
     std::string OutlookDataFolder;
     std::string PreferencesFolder;
     std::string TemplatesFolder;
@@ -42,6 +48,8 @@ struct ApplicationState {
     std::string ConfigExportFile;
     std::string AccountsExportFile;
     std::string OptionsExportFile;
+    // The exports of the option trees beside Outlook\Options (2013 and later).
+    std::vector<std::string> MoreOptionsExportFiles;
 
     // This run's own work folder (Windows path): the information file, the
     // temporary exports and the extracted files live here.
@@ -51,6 +59,7 @@ struct ApplicationState {
     bool AutomaticRunStarted = false;
 };
 
+// Where Outlook 97 to 2010 keep their profiles.
 inline const char* const kProfilesKey =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles";
 

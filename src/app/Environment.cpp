@@ -1,7 +1,10 @@
 #include "app/Environment.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "app/ClickToRun.h"
+#include "app/OutlookVersions.h"
 #include "app/Session.h"
 #include "base/Text.h"
 #include "base/WinPath.h"
@@ -10,23 +13,11 @@ namespace qm::app {
 
 namespace {
 
-struct OutlookRow {
-    const char* text;
-    const char* version;
-    const char* name;
-};
-
-// Tested in this order by plain substring, so a version text such as
-// "11.0.8169.0" is taken by the "9.0" row.
-const OutlookRow kOutlookVersions[] = {
-    {"8.0", "8.0", "Outlook 97"},       {"9.0", "9.0", "Outlook 2000"},   {"10.0", "10.0", "Outlook 2002(XP)"},
-    {"11.0", "11.0", "Outlook 2003"},   {"12.0", "12.0", "Outlook 2007"}, {"14.0", "14.0", "Outlook 2010"},
-};
-
 // The account section of a profile of Outlook 2007 and 2010.
 const char* const kAccountsSection = "9375CFF0413111d3B88A00104B2A6676";
 const char* const kAccountManagerAccounts =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\Outlook\\OMI Account Manager\\Accounts";
+const char* const kSharedToolsPath = "SOFTWARE\\Microsoft\\Shared Tools";
 const char* const kSharedToolsKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools";
 // Both layouts keep the user's roaming data under one folder.
 std::string roamingFolder(const ApplicationState& state) {
@@ -47,14 +38,18 @@ std::string DetectWindowsVersion(Session& s) {
 
 std::string DetectOutlookVersion(Session& s) {
     std::string text;
-    if (!s.platform.outlook || !s.platform.outlook->outlookVersion(text)) return kUnknownVersion;
-    for (const auto& row : kOutlookVersions) {
-        if (text.find(row.text) != std::string::npos) {
-            s.state.OutlookVersion = row.version;
-            return row.name;
-        }
-    }
-    return {};
+    std::string& name = s.state.OutlookName;
+    name = kUnknownVersion;
+    if (!s.platform.outlook || !s.platform.outlook->outlookVersion(text)) return name;
+    const OutlookRow* row = FindOutlookRow(text);
+    name.clear();
+    if (!row) return name;
+    s.state.OutlookVersion = row->version;
+    name = row->name;
+    // One version number for 2016 to Microsoft 365: the product tells them apart.
+    if (s.state.OutlookVersion == "16.0")
+        if (std::string product = ClickToRunOutlookName(s.reg); !product.empty()) name = product;
+    return name;
 }
 
 void ListProfiles(Session& s) {
@@ -68,6 +63,15 @@ void ListProfiles(Session& s) {
         s.state.ProfileNames.push_back(name);
     }
     if (s.state.ProfileNames.empty()) s.state.NoOutlook = true;
+    if (!ModernProfiles(s.state.OutlookVersion)) return;
+    const std::string chosen =
+        base::cutAtZero(s.reg.GetStringValue(OfficeUserKeyFor(s.state.OutlookVersion) + "\\Outlook", "DefaultProfile"));
+    auto& names = s.state.ProfileNames;
+    for (auto it = names.begin(); it != names.end(); ++it) {
+        if (!s.codePage.equalsIgnoreCase(*it, chosen)) continue;
+        std::rotate(names.begin(), it, it + 1);
+        break;
+    }
 }
 
 std::optional<std::string> ListedProfile(const Session& s, const std::string& name) {
@@ -86,8 +90,9 @@ std::string NotListedText(const Session& s, const std::string& name) {
 void ComputeProfileLocations(Session& s, const std::string& profile) {
     ApplicationState& st = s.state;
     st.AccountsKey = AccountsKeyFor(st.OutlookVersion, profile);
-    st.SignaturesFolder = SignaturesFolderFor(st);
+    st.SignaturesFolder = SignaturesFolderFor(st, s.reg);
     st.StationeryFolder = StationeryFolderFor(st, s.reg);
+    st.SharedStationeryFolder = SharedStationeryFolderFor(st, s.reg);
     st.OutlookDataFolder = OutlookDataFolderFor(st);
     st.OptionsKey = OptionsKeyFor(st.OutlookVersion);
     st.TemplatesFolder = TemplatesFolderFor(st);
@@ -101,15 +106,28 @@ bool OutlookSharedLayout(const std::string& outlookVersion) {
 }
 
 std::string AccountsKeyFor(const std::string& outlookVersion, const std::string& profile) {
-    if (!OutlookSharedLayout(outlookVersion)) return kAccountManagerAccounts;
-    return std::string(kProfilesKey) + "\\" + profile + "\\" + kAccountsSection;
+    if (!AccountsInProfile(outlookVersion)) return kAccountManagerAccounts;
+    return ProfilesKeyFor(outlookVersion) + "\\" + profile + "\\" + kAccountsSection;
 }
 
 std::string OptionsKeyFor(const std::string& outlookVersion) {
     return "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\" + outlookVersion + "\\Outlook\\Options";
 }
 
-std::string SignaturesFolderFor(const ApplicationState& state) { return roamingFolder(state) + "\\Signatures"; }
+std::string SignaturesFolderFor(const ApplicationState& state, const registry::ModReg& reg) {
+    std::string name = "Signatures";
+    if (ModernProfiles(state.OutlookVersion)) {
+        // Office keeps the folder's localised name ("Signaturen"); one that is
+        // not a single folder name is not followed out of Microsoft's folder.
+        const std::string kept = base::trimBlanks(base::cutAtZero(
+            reg.GetStringValue(OfficeUserKeyFor(state.OutlookVersion) + "\\Common\\General", "Signatures")));
+        const base::LeadBytes& leads = reg.codePage().leadBytes();
+        if (kept != registry::kError && !kept.empty() && base::staysInFolder(kept, leads) &&
+            leads.findFirstOf(kept, "*?\"<>|") == std::string::npos)
+            name = kept;
+    }
+    return roamingFolder(state) + "\\" + name;
+}
 
 std::string OutlookDataFolderFor(const ApplicationState& state) { return roamingFolder(state) + "\\Outlook"; }
 
@@ -130,7 +148,25 @@ std::string StationeryFolderFor(const ApplicationState& state, const registry::M
         // The stored folder ends with its separator.
         return base::trimBlanks(base::cutAtZero(dir)) + "Stationery";
     }
+    // 2013 and later run on Windows 7 or later only, where the old name is a
+    // link Wine does not make.
+    if (ModernProfiles(state.OutlookVersion)) return roamingFolder(state) + "\\Stationery";
     return state.UserProfileFolder + "\\Application Data\\Microsoft\\Stationery";
+}
+
+std::string SharedStationeryFolderFor(const ApplicationState& state, const registry::ModReg& reg) {
+    if (!ModernProfiles(state.OutlookVersion)) return {};
+    const std::string dir = base::trimBlanks(
+        base::cutAtZero(OfficeMachineString(state.OutlookVersion, kSharedToolsPath, "SharedFilesDir", reg)));
+    if (dir == registry::kError || !base::absolutePath(dir)) return {};
+    return base::joinPath(dir, "Stationery", reg.codePage().leadBytes());
+}
+
+bool NewOutlookInUse(const std::string& outlookVersion, const registry::ModReg& reg) {
+    if (outlookVersion != "16.0") return false;
+    std::uint32_t on = 0;
+    return reg.GetDwordValue(OfficeUserKeyFor(outlookVersion) + "\\Outlook\\Preferences", "UseNewOutlook", on) &&
+           on == 1;
 }
 
 std::string DataRestoreFolderFor(const ApplicationState& state) {

@@ -13,10 +13,14 @@ class Session;
 
 // Sets WindowsVersion ("6.1") and WindowsBuild; returns WindowsVersion.
 std::string DetectWindowsVersion(Session& session);
-// Sets OutlookVersion from the version table and returns its display name;
-// "" when no row matches, "Unknow Version" when Outlook cannot tell.
+// Sets OutlookVersion from the version table and returns its display name
+// (16.0 named by the product Click-to-Run reports, else "Outlook 2016");
+// "" when no row matches, "Unknow Version" when Outlook cannot tell. The
+// name is kept in OutlookName.
 std::string DetectOutlookVersion(Session& session);
-// Fills ProfileNames and NoOutlook from ProfilesKey.
+// Fills ProfileNames and NoOutlook from ProfilesKey. For 2013 and later the
+// profile that DefaultProfile names comes first (it is the one a profile
+// box shows first).
 void ListProfiles(Session& session);
 // The listed profile of that name, spelled as the installation spells it;
 // letter case is ignored, as the registry ignores it in key names. Nothing
@@ -35,14 +39,26 @@ void ComputeProfileLocations(Session& session, const std::string& profile);
 // them anew at call time.
 bool NewFolderLayout(const std::string& windowsVersion);      // "6.0" or "6.1"
 bool OutlookSharedLayout(const std::string& outlookVersion);  // "12.0" or "14.0"
-// Outlook 2007 and 2010 keep a profile's mail accounts in that profile;
-// earlier versions keep them once for the user.
+// Outlook 2007 and later keep a profile's mail accounts in that profile
+// (under that version's profiles key); earlier versions keep them once for
+// the user.
 std::string AccountsKeyFor(const std::string& outlookVersion, const std::string& profile);
 std::string OptionsKeyFor(const std::string& outlookVersion);
-std::string SignaturesFolderFor(const ApplicationState& state);
+// The signatures folder; for 2013 and later its name is the one Office
+// keeps in Common\General "Signatures" (localised), when that is one
+// folder name.
+std::string SignaturesFolderFor(const ApplicationState& state, const registry::ModReg& reg);
 std::string OutlookDataFolderFor(const ApplicationState& state);  // also the preferences folder
 std::string TemplatesFolderFor(const ApplicationState& state);
+// The stationery folder a backup reads and a restore writes: the shared one
+// of Office for 2007 and 2010, the user's own for the others.
 std::string StationeryFolderFor(const ApplicationState& state, const registry::ModReg& reg);
+// For 2013 and later, Office's shared stationery folder, which a backup
+// reads besides the user's; "" for the others, or when Office names none.
+std::string SharedStationeryFolderFor(const ApplicationState& state, const registry::ModReg& reg);
+// Whether the new Outlook is switched on (16.0's Preferences
+// "UseNewOutlook" is 1): it does not read these profiles.
+bool NewOutlookInUse(const std::string& outlookVersion, const registry::ModReg& reg);
 // The registry view in which the installed Outlook registered its
 // machine-wide keys: a 32-bit Outlook's lie under Wow6432Node in a 64-bit
 // Windows or Wine prefix. None (this program's own view) when neither view

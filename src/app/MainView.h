@@ -26,6 +26,9 @@ public:
     // The installation the window works on (the Wine prefix and its user),
     // in the window's title or status bar.
     virtual void setInstallationText(const std::string& text) = 0;
+    // The Outlook the window works on, shown above the tabs (one or two
+    // lines, CR LF between them).
+    virtual void setOutlookText(const std::string& text) = 0;
 
     // Profile lists.
     virtual void addSourceProfile(const std::string& name) = 0;

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/Environment.h"
+#include "app/OutlookVersions.h"
 #include "archive/InfoFile.h"
 #include "base/Text.h"
 #include "base/WinPath.h"
@@ -24,11 +25,13 @@ bool LoadEnvironment(Session& s) {
     if (sys.GetWindowsDirectoryA(text)) st.WindowsFolder = base::cutAtZero(text);
 
     DetectWindowsVersion(s);
-    st.ProfilesKey = kProfilesKey;
+    // The version first: it tells where the profiles are.
+    DetectOutlookVersion(s);
+    st.NewOutlook = NewOutlookInUse(st.OutlookVersion, s.reg);
+    st.ProfilesKey = ProfilesKeyFor(st.OutlookVersion);
     ListProfiles(s);
     if (st.NoOutlook) return false;
 
-    DetectOutlookVersion(s);
     st.UserProfileFolder = base::cutAtZero(sys.ExpandEnvironmentStringsA("%UserProfile%"));
     ComputeProfileLocations(s, st.ProfileNames.front());
     return true;

@@ -15,8 +15,8 @@ inline const char* const kAppTitle = "Quillmark";
 void StoreCommandLine(Session& session, const std::string& commandLine);
 
 // What start-up learns of the installation, without a window: the names,
-// the Windows version, the profiles, and (when there is one) the Outlook
-// version, the user's profile folder and the locations of the first
+// the Windows and Outlook versions, the profiles of that Outlook, and (when
+// there is one) the user's profile folder and the locations of the first
 // profile. False when no usable Outlook profile was found.
 bool LoadEnvironment(Session& session);
 

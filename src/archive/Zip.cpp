@@ -23,14 +23,6 @@ namespace {
 // 4.0 s; zlib's level 4 made 0.6666 for 4.7 s.
 constexpr int kDeflateLevel = 1;
 
-bool isReservedDeviceName(const std::string& name) {
-    std::string stem = name.substr(0, name.find('.'));
-    for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
-    return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) && stem[3] >= '1' &&
-           stem[3] <= '9';
-}
-
 // A name that can only be a file directly in the folder it is extracted to.
 // "\" and "|" can be second bytes of double-byte characters: looked for by character.
 bool isSafeEntryName(const std::string& name, const base::LeadBytes& leads) {
@@ -39,7 +31,19 @@ bool isSafeEntryName(const std::string& name, const base::LeadBytes& leads) {
         if (c < 0x20) return false;
     if (leads.findFirstOf(name, "\\/:<>\"|?*") != std::string::npos) return false;
     if (name.back() == '.' || name.back() == ' ') return false;  // also "." and ".."
-    return !isReservedDeviceName(name);
+    return !base::deviceName(name);
+}
+
+// A name of entries in folders of the archive: safe names joined by "/".
+bool isSafeEntryPath(const std::string& name, const base::LeadBytes& leads) {
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = name.find('/', start);
+        if (!isSafeEntryName(name.substr(start, slash == std::string::npos ? std::string::npos : slash - start), leads))
+            return false;
+        if (slash == std::string::npos) return true;
+        start = slash + 1;
+    }
 }
 
 // The note of the one replacement under way, removed when it is done
@@ -67,7 +71,7 @@ private:
 
 struct Zip::State {
     struct Queued {
-        std::string name;  // bare name, ANSI
+        std::string name;  // entry name (the bare name unless given), ANSI
         std::string path;  // as given (Windows path)
         platform::FileInfo added;
         bool dropped = false;
@@ -317,7 +321,18 @@ bool Zip::NewArchive(const std::string& archivePath, std::string& why) {
 }
 
 bool Zip::AddFileEntry(const std::string& filePath, std::string& why) {
-    const std::string name = base::bareName(filePath, files_.codePage().leadBytes());
+    return addEntry(filePath, base::bareName(filePath, files_.codePage().leadBytes()), why);
+}
+
+bool Zip::AddFileEntryAs(const std::string& filePath, const std::string& entryName, std::string& why) {
+    if (!isSafeEntryPath(entryName, files_.codePage().leadBytes())) {
+        why = entryName + ": not a name an archive entry may have";
+        return false;
+    }
+    return addEntry(filePath, entryName, why);
+}
+
+bool Zip::addEntry(const std::string& filePath, const std::string& name, std::string& why) {
     if (!state_->building) {
         why = name + ": no archive was started";
         return false;
@@ -548,6 +563,11 @@ bool ZipEntry::ExtractEntryTo(const std::string& folder, std::string& why, std::
         return false;
     }
     const base::LeadBytes& leads = zip_->files().codePage().leadBytes();
+    // Written under its own name: one that holds a folder is not.
+    if (!isSafeEntryName(name_, leads)) {
+        why = "Unsafe entry name refused: " + name_;
+        return false;
+    }
     if (!zip_->files().folderExists(folder)) {
         why = "The folder does not exist: " + folder;
         return false;
@@ -555,6 +575,26 @@ bool ZipEntry::ExtractEntryTo(const std::string& folder, std::string& why, std::
     std::string target = folder;
     while (leads.endsWith(target, '\\') || leads.endsWith(target, '/')) target.pop_back();
     return zip_->extract(index_, name_, target + "\\" + name_, maxBytes, nullptr, why);
+}
+
+bool ZipEntry::ExtractEntryAs(const std::string& folder, const std::string& fileName, std::string& why,
+                              std::uint64_t maxBytes) const {
+    if (!zip_) {
+        why = "The archive holds no such entry.";
+        return false;
+    }
+    const base::LeadBytes& leads = zip_->files().codePage().leadBytes();
+    if (!isSafeEntryName(fileName, leads)) {
+        why = "Unsafe file name refused: " + fileName;
+        return false;
+    }
+    if (!zip_->files().folderExists(folder)) {
+        why = "The folder does not exist: " + folder;
+        return false;
+    }
+    std::string target = folder;
+    while (leads.endsWith(target, '\\') || leads.endsWith(target, '/')) target.pop_back();
+    return zip_->extract(index_, name_, target + "\\" + fileName, maxBytes, nullptr, why);
 }
 
 bool ZipEntry::StageEntryAs(const std::string& target, ExtractionStaging& staging, std::string& why,
@@ -572,7 +612,10 @@ bool Zip::extract(std::int64_t index, const std::string& name, const std::string
         why = "The archive holds no such entry.";
         return false;
     }
-    if (!isSafeEntryName(name, files_.codePage().leadBytes())) {
+    // The entry may lie in a folder of the archive; the file is written
+    // under a name of one folder all the same.
+    const base::LeadBytes& leads = files_.codePage().leadBytes();
+    if (!isSafeEntryPath(name, leads) || !isSafeEntryName(base::bareName(windowsTarget, leads), leads)) {
         why = "Unsafe entry name refused: " + name;
         return false;
     }

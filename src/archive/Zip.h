@@ -1,7 +1,8 @@
 #pragma once
 // The ZIP component `zip1`: builds and reads backup archives over libzip.
 // Paths are Windows paths, mapped through the file layer. Entries are stored
-// under their bare names.
+// under their bare names, unless a name of the archive's own folders is
+// given.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -68,6 +69,11 @@ public:
     // (checked as it is inflated, whatever its header claims); nothing is
     // left behind then.
     bool ExtractEntryTo(const std::string& folder, std::string& why, std::uint64_t maxBytes = UINT64_MAX) const;
+    // Writes folder\<fileName> (an entry kept in a folder of the archive,
+    // "alice_files/image001.png", is written under a name of one folder),
+    // with the same checks on `fileName`.
+    bool ExtractEntryAs(const std::string& folder, const std::string& fileName, std::string& why,
+                        std::uint64_t maxBytes = UINT64_MAX) const;
     // The same checks, the entry written as the file `target` (a Windows
     // path; its folder must exist) and handed to `staging` instead of being
     // put in place.
@@ -108,6 +114,10 @@ public:
     // holds data, or its name collides (ignoring case) with another file
     // already queued. The same file queued again is stored once.
     bool AddFileEntry(const std::string& filePath, std::string& why);
+    // The same under an entry name of its own: safe names joined by "/" (a
+    // folder of the archive, as ZIP tools show it), never a drive, "..", or
+    // a name Windows cannot hold. Refused with the reason otherwise.
+    bool AddFileEntryAs(const std::string& filePath, const std::string& entryName, std::string& why);
     // The password every entry is encrypted with (AES-256); empty: none.
     void setArchiveWritePassword(const std::string& password) { writePassword_ = password; }
     // Writes the archive beside its target (readable by its owner only, or
@@ -142,6 +152,9 @@ public:
 
 private:
     friend class ZipEntry;
+    bool addEntry(const std::string& filePath, const std::string& name, std::string& why);
+    // Writes the entry `name` (a safe name, or safe names joined by "/") as
+    // the file `target`, whose own name must be a safe name.
     bool extract(std::int64_t index, const std::string& name, const std::string& target, std::uint64_t maxBytes,
                  ExtractionStaging* staging, std::string& why);
 

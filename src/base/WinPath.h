@@ -26,6 +26,9 @@ std::size_t rootLength(const std::string& path, const LeadBytes& leads);
 // dots and blanks, so ".. " is ".."). Empty names pass: no entry has that
 // name, so they fail on their own.
 bool staysInFolder(const std::string& name, const LeadBytes& leads);
+// A name Windows keeps for a device (CON, PRN, AUX, NUL, COM1-9, LPT1-9),
+// with any extension: no file or folder can have it.
+bool deviceName(const std::string& name);
 // Doubled separators as single ones, keeping the two that open a network
 // path.
 std::string singleSeparators(const std::string& path, const LeadBytes& leads);

@@ -26,6 +26,7 @@ constexpr Option kOptions[] = {
     {"--user", true, Form::None, kEveryForm},
     {"--code-page", true, Form::None, kEveryForm},
     {"--list", true, Form::List, bit(Form::List)},
+    {"--profiles", false, Form::Profiles, bit(Form::Profiles)},
     {"--backup", true, Form::Backup, bit(Form::Backup)},
     {"--restore", true, Form::Restore, bit(Form::Restore)},
     {"--schedule", false, Form::Schedule, bit(Form::Schedule)},

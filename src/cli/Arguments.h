@@ -17,6 +17,7 @@ enum class Form {
     Help,
     Unattended,  // sf=<profile>xm=<items>ps=<password>bf=<file>, as a scheduled job runs it
     List,
+    Profiles,  // the Outlook installed and its profiles
     Backup,
     Restore,
     Schedule,

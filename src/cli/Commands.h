@@ -6,6 +6,7 @@ namespace qm::cli {
 
 int runUnattended(const Arguments& args);
 int runList(const Arguments& args);
+int runProfiles(const Arguments& args);
 int runBackup(const Arguments& args);
 int runRestore(const Arguments& args);
 int runSchedule(const Arguments& args);

@@ -29,6 +29,7 @@ int runForm(const Arguments& args) {
             return frontend::kExitDone;
         case Form::Unattended: return runUnattended(args);
         case Form::List: return runList(args);
+        case Form::Profiles: return runProfiles(args);
         case Form::Backup: return runBackup(args);
         case Form::Restore: return runRestore(args);
         case Form::Schedule: return runSchedule(args);

@@ -1,6 +1,7 @@
 #include "cli/OpenInstallation.h"
 
 #include "cli/Output.h"
+#include "frontend/Texts.h"
 
 namespace qm::cli {
 
@@ -11,6 +12,9 @@ bool openInstallation(const Arguments& args, bool learn, frontend::Installation&
         return false;
     }
     if (learn && !installation.hasOutlook()) message(frontend::kNoOutlookMessage);
+    // --profiles says it among its results.
+    if (learn && installation.session().state.NewOutlook && args.form != Form::Profiles)
+        message(frontend::text::kNewOutlookNote);
     return true;
 }
 

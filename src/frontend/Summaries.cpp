@@ -4,6 +4,16 @@
 #include "items/Parts.h"
 
 namespace qm::frontend {
+namespace {
+
+std::string withNotes(std::string text, const std::vector<std::string>& notes) {
+    if (notes.empty()) return text;
+    text += "\r\n";
+    for (const auto& note : notes) text += "\r\n" + note;
+    return text;
+}
+
+}  // namespace
 
 std::string BackupReportText(const jobs::BackupReport& report) {
     std::string text = std::string(report.written ? text::kBackupCompleted : text::kBackupFailed) + "\t\t\t\r\n";
@@ -14,7 +24,7 @@ std::string BackupReportText(const jobs::BackupReport& report) {
         text += std::string("\r\n") + part.backupLabel + part.backupSeparator + (ok ? text::kSucceeded : text::kFail) +
                 "\t";
     }
-    return text;
+    return withNotes(text, report.notes);
 }
 
 std::string RestoreSummaryText(const jobs::RestoreReport& report) {
@@ -25,6 +35,14 @@ std::string RestoreSummaryText(const jobs::RestoreReport& report) {
             text += std::string("\r\n") + part.restoreLabel + part.restoreTabs +
                     (r.ok ? text::kSucceeded : text::kFail) + "\t";
     }
+    return withNotes(text, report.notes);
+}
+
+std::string OutlookText(const app::Session& s) {
+    const app::ApplicationState& st = s.state;
+    std::string text = st.OutlookName.empty() ? std::string(text::kNoOutlookFound) : st.OutlookName;
+    if (!st.OutlookVersion.empty() && !st.OutlookName.empty()) text += " (" + st.OutlookVersion + ")";
+    if (st.NewOutlook) text += std::string("\r\n") + text::kNewOutlookNote;
     return text;
 }
 

@@ -15,11 +15,12 @@ namespace qm::frontend {
 
 // "The Backup was Completed!" (or, when no archive was written, "The Backup
 // has Failed!"), three TABs, CR LF, then one line per reported part: CR LF,
-// label, separator, "succeeded!" or "Fail!", TAB.
+// label, separator, "succeeded!" or "Fail!", TAB. The report's notes
+// follow, after an empty line, one a line.
 std::string BackupReportText(const jobs::BackupReport& report);
 
 // "The Restore was Completed!", three TABs, CR LF, then one line per step
-// that ran and has a summary label.
+// that ran and has a summary label; the notes as above.
 std::string RestoreSummaryText(const jobs::RestoreReport& report);
 
 // One text for each part that was asked for and failed, in the table's
@@ -43,6 +44,11 @@ std::string AllEntriesWholeText(std::size_t count);
 // window can line the columns of a report up in a table of its own
 // whatever its font: the report itself keeps its TABs.
 std::vector<std::vector<std::string>> TextColumns(const std::string& text);
+
+// The Outlook installed: its name and version ("Outlook 2019 (16.0)"), and
+// on a line of its own, when the new Outlook is switched on, that it does
+// not read these profiles.
+std::string OutlookText(const app::Session& session);
 
 // The five facts of an opened backup ("Computer:PC" ... "Outlook
 // Version:Outlook 2010"), CR LF between them.

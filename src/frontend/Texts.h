@@ -36,6 +36,12 @@ inline const char* const kNoInformationFile = "no information file";
 inline const char* const kDamagedEntry = "damaged entry: ";
 inline const char* const kProtectedHint = " (it is protected: give --password)";
 
+// The Outlook installed, and the new Outlook, which keeps no profiles of
+// this kind.
+inline const char* const kNoOutlookFound = "No Outlook found";
+inline const char* const kNewOutlookNote =
+    "The new Outlook is switched on: it does not read these profiles (the classic Outlook does).";
+
 // Restore run.
 inline const char* const kRestoreConfirm =
     "Your current Email and News messages will be replaced with the messages from the selected backup file."

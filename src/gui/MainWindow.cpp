@@ -53,6 +53,14 @@ MainWindow::MainWindow(GuiContext& context)
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
 
+    lblOutlook_ = new QLabel(central);
+    lblOutlook_->setObjectName(QStringLiteral("lblOutlook"));
+    lblOutlook_->setWordWrap(true);
+    QFont strong = lblOutlook_->font();
+    strong.setBold(true);
+    lblOutlook_->setFont(strong);
+    layout->addWidget(lblOutlook_);
+
     tabs_ = new QTabWidget(central);
     tabs_->setObjectName(QStringLiteral("SSTab1"));
     tabs_->addTab(makeBackupTab(), QStringLiteral("Backup"));
@@ -408,6 +416,8 @@ void MainWindow::setApplyEnabled(bool enabled) {
     applyAllowed_ = enabled;
     cmdApply_->setEnabled(enabled);
 }
+
+void MainWindow::setOutlookText(const std::string& text) { lblOutlook_->setText(multiline(text)); }
 
 void MainWindow::addSourceProfile(const std::string& name) { cbSource_->addItem(q(name)); }
 void MainWindow::addTargetProfile(const std::string& name) { cbTarget_->addItem(q(name)); }

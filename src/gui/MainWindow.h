@@ -60,6 +60,7 @@ public:
     void setApplyCaption(const std::string& text) override;
     void setApplyEnabled(bool enabled) override;
     void setInstallationText(const std::string& text) override;
+    void setOutlookText(const std::string& text) override;
     void addSourceProfile(const std::string& name) override;
     void addTargetProfile(const std::string& name) override;
     void setSourceProfileText(const std::string& name) override;
@@ -113,6 +114,7 @@ private:
     bool applyAllowed_ = true;
     bool quitting_ = false;
 
+    QLabel* lblOutlook_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QComboBox* cbSource_ = nullptr;
     QComboBox* cbTarget_ = nullptr;

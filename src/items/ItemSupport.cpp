@@ -1,6 +1,7 @@
 #include "items/ItemSupport.h"
 
 #include "app/Environment.h"
+#include "app/OutlookVersions.h"
 #include "base/Text.h"
 #include "base/WinPath.h"
 #include "platform/FileOps.h"
@@ -8,6 +9,16 @@
 namespace qm::items::detail {
 
 const std::string& recorded(const Context& c, Part part) { return c.recorded[positionOf(part) - 1]; }
+
+std::string recordedKey(const Context& c, const std::string& key) { return c.lookup ? c.lookup(key) : std::string(); }
+
+void note(Context& c, const std::string& text) {
+    for (const auto& said : c.notes)
+        if (said == text) return;
+    c.notes.push_back(text);
+}
+
+std::string backupVersion(const Context& c) { return app::VersionOfDisplayName(recordedKey(c, "Outlookversion")); }
 
 std::vector<std::string> splitNames(const std::string& value) { return base::split(base::cutAtZero(value), ';'); }
 
@@ -26,7 +37,8 @@ bool usableProfileName(const std::string& name, const base::LeadBytes& leads) {
 }
 
 std::string profileKey(const app::Session& s, const std::string& profile) {
-    const std::string& root = s.state.ProfilesKey.empty() ? std::string(app::kProfilesKey) : s.state.ProfilesKey;
+    const std::string root =
+        s.state.ProfilesKey.empty() ? app::ProfilesKeyFor(s.state.OutlookVersion) : s.state.ProfilesKey;
     return root + "\\" + profile;
 }
 
@@ -58,7 +70,8 @@ bool extractAs(Context& c, const std::string& name, const std::string& target) {
     const archive::ZipEntry entry = c.zip.FindEntry(name);
     std::string why;
     const bool taken = c.transaction ? entry.StageEntryAs(target, *c.transaction, why)
-                                     : entry.ExtractEntryTo(base::parentFolder(target, c.s.leads()), why);
+                                     : entry.ExtractEntryAs(base::parentFolder(target, c.s.leads()),
+                                                            base::bareName(target, c.s.leads()), why);
     if (taken) return true;
     const std::string reason = name + ": " + why;
     c.problems.push_back(reason);

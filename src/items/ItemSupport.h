@@ -21,10 +21,15 @@ struct Context {
     app::Session& s;
     archive::Zip& zip;
     const RecordedValues& recorded;
+    RecordedLookup lookup;
     // Why a part failed, in the order met ("<bare name>: <reason>").
     std::vector<std::string> problems;
     // Files that were stored but look damaged or still in use.
     std::vector<std::string> warnings;
+    // What the user should know (see PartOutcome), each once.
+    std::vector<std::string> notes;
+    // The part found nothing of its kind here, and that is no failure.
+    bool absent = false;
     // A restore's transaction: files taken out wait beside their targets,
     // and what the restore needs but cannot have stops all of it.
     app::RestoreTransaction* transaction = nullptr;
@@ -32,6 +37,11 @@ struct Context {
 
 // The value the opened backup recorded for a part.
 const std::string& recorded(const Context& c, Part part);
+// The value of another key of the opened backup's information file.
+std::string recordedKey(const Context& c, const std::string& key);
+void note(Context& c, const std::string& text);
+// The Outlook version the opened backup was made with ("" when unknown).
+std::string backupVersion(const Context& c);
 // The recorded value split at ";" (up to its first zero character); an empty
 // value gives one empty name.
 std::vector<std::string> splitNames(const std::string& value);

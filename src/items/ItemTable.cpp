@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/Environment.h"
+#include "app/OutlookVersions.h"
 #include "base/Text.h"
 #include "base/WinPath.h"
 
@@ -71,8 +72,8 @@ ItemAvailability availableItems(app::Session& s, const std::string& profile) {
     available.enabled.fill(true);
     available.enabled[1] = s.reg.KeyExists(st.AccountsKey);
     available.enabled[2] = holdsFiles(s.files, st.SignaturesFolder);
-    available.enabled[3] = holdsFiles(s.files, st.StationeryFolder);
-    available.noAddressBook = app::OutlookSharedLayout(st.OutlookVersion);
+    available.enabled[3] = holdsFiles(s.files, st.StationeryFolder) || holdsFiles(s.files, st.SharedStationeryFolder);
+    available.noAddressBook = app::NoAddressBook(st.OutlookVersion);
     available.enabled[kAddressBookItem] = !available.noAddressBook && hasAddressBook(s, profile);
     available.enabled[6] = holdsFiles(s.files, st.TemplatesFolder);
     available.enabled[7] = holdsFiles(s.files, st.PreferencesFolder);

@@ -41,7 +41,7 @@ inline constexpr std::array<const char*, kItemCount> kItemTooltips = {
 inline constexpr std::size_t kAddressBookItem = 4;
 // All eight, where a list names a selection.
 inline constexpr const char* kEveryItem = "Every item";
-// The main window's tip on the address book of Outlook 2007 and 2010.
+// The main window's tip on the address book of Outlook 2007 and later.
 inline const char* const kNoPabTooltip = "Your MS Outlook don't support Personal Address Book!";
 
 bool anySelected(const ItemSelection& selection);
@@ -62,7 +62,7 @@ std::string itemNames(const ItemSelection& selection);
 // Which items have something to back up for a profile.
 struct ItemAvailability {
     std::array<bool, kItemCount> enabled{};
-    // Set for Outlook 2007 and 2010, which keep no personal address book.
+    // Set for Outlook 2007 and later, which keep no personal address book.
     bool noAddressBook = false;
 };
 // Computes the folders and keys of the profile into the session's state

@@ -13,6 +13,7 @@
 // saved under another profile's name is taken out in the work folder and
 // moved into place, so that profile's own rules file is not overwritten.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/Session.h"
@@ -26,18 +27,26 @@ namespace qm::items {
 // is known, and the files it stored that look damaged or still in use.
 struct PartOutcome {
     bool ok = false;
+    // The installation keeps nothing of the part, which is no failure (the
+    // rules of Outlook 2013 and later live in the mail store; a profile of
+    // theirs may hold only server mailboxes): it counts as not selected.
+    bool absent = false;
     std::string reason;  // the reasons met, joined by "; "
     std::vector<std::string> warnings;
+    // What the user should know of a part, whatever its result: files left
+    // out on purpose ("<name>.ost: a server mailbox's cache, Outlook
+    // rebuilds it"), account passwords to type again.
+    std::vector<std::string> notes;
 };
 
 class Items {
 public:
     // A backup's items add their files to `archive`, which is being built;
     // a restore's take them from `archive`, opened, with the values the
-    // backup recorded.
+    // backup recorded and (`lookup`) the other keys of its information file.
     Items(app::Session& session, archive::Zip& archive, const RecordedValues& recorded,
-          app::RestoreTransaction* transaction = nullptr)
-        : c_{session, archive, recorded, {}, {}, transaction}, s_(session) {}
+          app::RestoreTransaction* transaction = nullptr, RecordedLookup lookup = {})
+        : c_{session, archive, recorded, std::move(lookup), {}, {}, {}, false, transaction}, s_(session) {}
 
     // The part's backup or restore operation, with what it met.
     PartOutcome backup(const PartInfo& part, const std::string& profile);

@@ -69,6 +69,10 @@ PartOutcome Items::restore(const PartInfo& part, const std::string& profile) {
 PartOutcome Items::outcomeOf(bool ok) {
     PartOutcome outcome;
     outcome.ok = ok;
+    outcome.absent = !ok && c_.absent;
+    outcome.notes = std::move(c_.notes);
+    c_.notes.clear();
+    c_.absent = false;
     // Only a failure needs its reasons.
     if (!ok)
         for (const auto& problem : c_.problems) outcome.reason += (outcome.reason.empty() ? "" : "; ") + problem;

@@ -6,6 +6,7 @@
 // "BackupItem" positions 1..10.
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -22,6 +23,11 @@ inline constexpr std::size_t kPartCount = 10;
 // The values an opened backup recorded for its parts, by "BackupItem"
 // position 1..10 at index 0..9 (empty for a part it does not hold).
 using RecordedValues = std::array<std::string, kPartCount>;
+// The value of any key of the opened backup's information file, as the
+// file is read (first line, letter case ignored); "" when absent. The parts
+// record more than their own key where older versions of the program must
+// pass it over (a signature's pictures, the option trees of 2013 and later).
+using RecordedLookup = std::function<std::string(const std::string& key)>;
 
 struct PartInfo {
     Part part;

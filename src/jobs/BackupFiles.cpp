@@ -35,6 +35,7 @@ void removeBackupFiles(app::Session& s) {
     const auto& st = s.state;
     for (const std::string* path : {&st.InfoFilePath, &st.ConfigExportFile, &st.AccountsExportFile, &st.OptionsExportFile})
         platform::removeFile(s.files, *path);
+    for (const auto& path : st.MoreOptionsExportFiles) platform::removeFile(s.files, path);
 }
 
 }  // namespace qm::jobs::detail

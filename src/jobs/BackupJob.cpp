@@ -61,6 +61,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupRequest& request, JobEven
     st.ConfigExportFile.clear();
     st.AccountsExportFile.clear();
     st.OptionsExportFile.clear();
+    st.MoreOptionsExportFiles.clear();
     if (!platform::removeFile(s.files, info) && strict)
         return fail("cannot remove the old information file " + info);
     if (!detail::writeHeader(s, profile, request.description, strict) && strict)
@@ -86,6 +87,8 @@ BackupReport RunBackupJob(app::Session& s, const BackupRequest& request, JobEven
             events.partStarting(part.part);
             items::PartOutcome outcome = items.backup(part, profile);
             for (const auto& warning : outcome.warnings) events.fileWarning(warning);
+            report.notes.insert(report.notes.end(), outcome.notes.begin(), outcome.notes.end());
+            r.ran = !outcome.absent;
             r.ok = outcome.ok;
             // A failed part names the files it could not store and why.
             r.reason = outcome.reason;

@@ -13,7 +13,10 @@
 namespace qm::jobs {
 
 struct PartResult {
-    bool ran = false;  // selected, so the operation was called
+    // Selected, so the operation was called, and the installation keeps
+    // something of the part (a part it keeps nothing of, where that is no
+    // failure, counts as not run).
+    bool ran = false;
     bool ok = false;   // backed up, and stored in the archive
     std::string reason;  // why a part that ran failed, when known
 };
@@ -38,6 +41,9 @@ struct BackupReport {
     // Files that were stored but look damaged or still in use, each as
     // "<bare name>: <what>" (also the reason of their part).
     std::vector<std::string> warnings;
+    // What the user should know of the parts (files left out on purpose:
+    // "<name>.ost: a server mailbox's cache, Outlook rebuilds it").
+    std::vector<std::string> notes;
     // What the installation holds of each item for the profile (console and
     // scheduled runs), as the request found it.
     std::optional<items::ItemAvailability> available;

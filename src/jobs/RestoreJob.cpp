@@ -1,6 +1,7 @@
 #include "jobs/RestoreJob.h"
 
 #include "app/Environment.h"
+#include "app/OutlookVersions.h"
 #include "app/RestoreTransaction.h"
 #include "base/WinPath.h"
 #include "items/Items.h"
@@ -62,14 +63,15 @@ RestoreReport RunRestoreJob(app::Session& s, const OpenedBackup& backup, const R
     const std::string profile = request.targetProfile ? request.targetProfile() : std::string();
     const std::string& version = s.state.OutlookVersion;
     app::RestoreTransaction transaction(s);
-    if (!transaction.begin(
-            {s.state.ProfilesKey + "\\" + profile, app::AccountsKeyFor(version, profile), app::OptionsKeyFor(version)},
-            report.failure))
-        return report;
+    std::vector<std::string> trees = {s.state.ProfilesKey + "\\" + profile, app::AccountsKeyFor(version, profile),
+                                      app::OptionsKeyFor(version)};
+    for (const auto& key : app::MoreOptionsKeysFor(version)) trees.push_back(key);
+    if (!transaction.begin(trees, report.failure)) return report;
 
     detail::ArchiveWatch watch(s, *backup.archive, events);
     const std::string& flags = backup.flags;
-    items::Items items(s, *backup.archive, backup.values, &transaction);
+    items::Items items(s, *backup.archive, backup.values, &transaction,
+                       [&backup](const std::string& key) { return backup.value(key); });
     Leftovers leftovers(s);
     for (const auto& part : items::parts()) {
         const std::size_t position = positionOf(part.part);
@@ -81,6 +83,7 @@ RestoreReport RunRestoreJob(app::Session& s, const OpenedBackup& backup, const R
                 items.restore(part, request.targetProfile ? request.targetProfile() : std::string());
             r.ok = outcome.ok;
             r.reason = outcome.reason;
+            report.notes.insert(report.notes.end(), outcome.notes.begin(), outcome.notes.end());
             leftovers.remove();
         }
         // Stopped by the user: everything goes back as it was.

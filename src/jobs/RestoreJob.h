@@ -22,6 +22,9 @@ struct RestoreReport {
     // The user stopped the run: the steps after that moment did not run
     // (`failure` says so).
     bool cancelled = false;
+    // What the user should know of the parts restored (account passwords
+    // to type again).
+    std::vector<std::string> notes;
     std::vector<std::string> notices;
 };
 

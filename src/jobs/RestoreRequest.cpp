@@ -1,6 +1,7 @@
 #include "jobs/RestoreRequest.h"
 
 #include "app/Environment.h"
+#include "app/OutlookVersions.h"
 #include "jobs/Texts.h"
 
 namespace qm::jobs {
@@ -18,6 +19,18 @@ std::string missingItems(const items::ItemSelection& chosen, const items::ItemSe
     for (std::size_t i = 0; i < chosen.size(); ++i)
         if (chosen[i] && !held[i]) names += std::string(names.empty() ? "" : ", ") + items::kItemCaptions[i];
     return names;
+}
+
+// A backup of Outlook 2013 or later cannot go into an older Outlook: its
+// profile would land where that Outlook does not look, with accounts and
+// options it cannot read. Empty when it can be restored here.
+std::string tooNewFor(const app::Session& s, const OpenedBackup& backup) {
+    const std::string made = backup.value("Outlookversion");
+    if (!app::ModernProfiles(app::VersionOfDisplayName(made)) || app::ModernProfiles(s.state.OutlookVersion)) return {};
+    const std::string& here = s.state.OutlookName;
+    const bool known = !app::VersionOfDisplayName(here).empty();
+    return text::kNewerBackupBefore + made + text::kNewerBackupMiddle + (known ? here : text::kThisOutlook) +
+           text::kNewerBackupAfter;
 }
 
 }  // namespace
@@ -38,6 +51,8 @@ bool BuildRestoreRequest(app::Session& s, const OpenedBackup* backup, const Rest
     if (!backup || !backup->loaded()) return refuse(refusal, text::kNoBackupLoaded, Icon::Critical);
     const items::ItemSelection held = backup->heldItems();
     made.items = choices.items.value_or(held);
+    if (const std::string refused = tooNewFor(s, *backup); !refused.empty())
+        return refuse(refusal, refused, Icon::Exclamation, true);
 
     if (choices.kind == RunKind::Window) {
         if (!items::anySelected(made.items)) return refuse(refusal, text::kSelectOne, Icon::Exclamation);

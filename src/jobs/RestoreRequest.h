@@ -37,8 +37,10 @@ struct RestoreRequest {
 // the backup; the builder checks it again.
 bool ResolveTargetProfile(const app::Session& session, const std::string& typed, std::string& listed, Refusal& refusal);
 
-// The window's checks (a backup loaded, an item checked); the console's
-// (the profile, the backup holds every item asked for, an item asked for).
+// The window's checks (a backup loaded, one of Outlook 2013 or later only
+// into such an Outlook, an item checked); the console's (the same backup
+// checks, the profile, the backup holds every item asked for, an item asked
+// for).
 bool BuildRestoreRequest(app::Session& session, const OpenedBackup* backup, const RestoreChoices& choices,
                          RestoreRequest& request, Refusal& refusal);
 

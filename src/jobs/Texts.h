@@ -11,6 +11,13 @@ inline const char* const kPasswordsDiffer = "Incorect Password!";
 
 // A restore's checks.
 inline const char* const kNoBackupLoaded = "Invalid backup file.";
+// "The backup was made with Outlook 2016, which keeps its profiles where
+// Outlook 2010 does not read them: it can be restored into Outlook 2013 or
+// later."
+inline const char* const kNewerBackupBefore = "The backup was made with ";
+inline const char* const kNewerBackupMiddle = ", which keeps its profiles where ";
+inline const char* const kNewerBackupAfter = " does not read them: it can be restored into Outlook 2013 or later.";
+inline const char* const kThisOutlook = "the Outlook installed here";
 
 // Why a backup wrote nothing.
 inline const char* const kNoneBackedUp = "none of the selected items could be backed up";

@@ -1,6 +1,7 @@
 #include "options/OptionsPresenter.h"
 
 #include "app/Environment.h"
+#include "app/OutlookVersions.h"
 #include "app/ViewText.h"
 #include "jobs/BackupRequest.h"
 #include "jobs/ScheduleJob.h"
@@ -41,9 +42,13 @@ void OptionsPresenter::SourceProfileChanged() {
                                   : items::availableItems(s_, app::ViewText(s_.codePage).typed(profile));
     for (int i = 0; i < kItems; ++i)
         if (!available.enabled[static_cast<std::size_t>(i)]) view_.setBackupItemEnabled(i, false);
-    if (app::OutlookSharedLayout(s_.state.OutlookVersion)) {
+    if (app::NoAddressBook(s_.state.OutlookVersion)) {
         view_.setBackupItemEnabled(static_cast<int>(items::kAddressBookItem), false);
-        view_.setBackupItemTooltip(static_cast<int>(items::kAddressBookItem), kNoPabTooltip);
+        // The window's own words name Outlook 2007, which would be wrong of
+        // a later one; those get the main window's.
+        view_.setBackupItemTooltip(
+            static_cast<int>(items::kAddressBookItem),
+            app::OutlookSharedLayout(s_.state.OutlookVersion) ? kNoPabTooltip : items::kNoPabTooltip);
     }
 }
 

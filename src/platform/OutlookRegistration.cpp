@@ -25,10 +25,16 @@ bool registeredOutlookVersion(Registry& registry, std::string& text) {
     std::string progId;
     // A 32-bit Outlook's installer registers it in the 32-bit view of a
     // 64-bit Windows.
-    const bool found =
-        readString(registry, RootKey::CurrentUser, std::string("Software\\Classes\\") + kCurVer, "", progId) ||
-        readString(registry, RootKey::ClassesRoot, kCurVer, "", progId) ||
-        readString(registry, RootKey::ClassesRoot, kCurVer, "", progId, KeyAccess::Wow64_32Key);
+    bool found = readString(registry, RootKey::CurrentUser, std::string("Software\\Classes\\") + kCurVer, "", progId) ||
+                 readString(registry, RootKey::ClassesRoot, kCurVer, "", progId) ||
+                 readString(registry, RootKey::ClassesRoot, kCurVer, "", progId, KeyAccess::Wow64_32Key);
+    // Click-to-Run keeps the registration in its own view of the machine
+    // (Office 2016 and later; 2013's under its version).
+    for (const char* view :
+         {"SOFTWARE\\Microsoft\\Office\\ClickToRun", "SOFTWARE\\Microsoft\\Office\\15.0\\ClickToRun"})
+        found =
+            found || readString(registry, RootKey::LocalMachine,
+                                std::string(view) + "\\REGISTRY\\MACHINE\\Software\\Classes\\" + kCurVer, "", progId);
     return found && outlookVersionFromProgId(progId, text);
 }
 

@@ -8,7 +8,8 @@
 
 namespace qm::platform {
 
-// False when no version is registered.
+// False when no version is registered (for this user, for the machine in
+// either registry view, or in Click-to-Run's view of the machine).
 bool registeredOutlookVersion(Registry& registry, std::string& text);
 // The version text for a CurVer value, false when it carries no number.
 bool outlookVersionFromProgId(const std::string& progId, std::string& text);

@@ -28,6 +28,7 @@ public:
 
     void setTempFolder(const std::string& folder) { tempFolder_ = folder; }
     platform::Registry& registry() const { return registry_; }
+    const platform::CodePage& codePage() const { return files_.codePage(); }
 
     // Key paths and single values.
     KeyHandle SplitKeyPath(std::string& path) const;
@@ -38,6 +39,17 @@ public:
     std::string GetStringValue(const std::string& path, const std::string& valueName,
                                platform::KeyAccess view = platform::KeyAccess{}) const;
     bool SetStringValue(const std::string& path, const std::string& valueName, const std::string& text) const;
+    // A REG_DWORD value; false when missing or of another type.
+    bool GetDwordValue(const std::string& path, const std::string& valueName, std::uint32_t& value) const;
+    // Sets a REG_BINARY value (the key must exist).
+    bool SetBinaryValue(const std::string& path, const std::string& valueName, const std::string& bytes) const;
+    // A text MAPI keeps as UTF-16 in a REG_BINARY value (a "001f" property),
+    // up to its first zero character, in the code page ("?" for what it
+    // cannot hold); a lone last byte is dropped. "Error" when the value is
+    // missing or of another type.
+    std::string ReadUnicodeTextValue(const std::string& path, const std::string& valueName) const;
+    // Sets such a value: the text as UTF-16 with its terminator.
+    bool SetUnicodeTextValue(const std::string& path, const std::string& valueName, const std::string& text) const;
     // True when the value (key) is not there afterwards: deleted, or missing
     // already. False when the registry refused.
     bool DeleteValue(const std::string& path, const std::string& valueName) const;

@@ -6,6 +6,7 @@
 #include "base/WinPath.h"
 #include "frontend/Installation.h"
 #include "frontend/RunRecords.h"
+#include "frontend/Summaries.h"
 #include "items/ItemTable.h"
 #include "jobs/AutomaticBackup.h"
 #include "jobs/BackupRequest.h"
@@ -41,7 +42,9 @@ bool MainPresenter::InitializeMainWindow() {
     view_.setApplyCaption(ApplyCaptionFor(view_.currentTab()));
     if (!context_.place.user.empty()) view_.setInstallationText(InstallationText(context_.place));
 
-    if (!app::LoadEnvironment(s_)) {
+    const bool found = app::LoadEnvironment(s_);
+    view_.setOutlookText(ui.shown(frontend::OutlookText(s_)));
+    if (!found) {
         view_.showMessage(frontend::kNoOutlookMessage, Icon::Critical, Buttons::Ok);
         view_.setApplyEnabled(false);
         tellUntoldFailures();

@@ -67,6 +67,39 @@ TEST_F(ZipTest, RefusesWhatCannotBeAFileOfItsOwn) {
     EXPECT_EQ(events.added, std::vector<std::string>{"a.txt"});
 }
 
+TEST_F(ZipTest, EntriesInFoldersOfTheArchiveAreNamedSafelyAndWrittenUnderANameOfOneFolder) {
+    const auto picture = put("image001.png", "png");
+    const auto top = put("sig.htm", "htm");
+    ASSERT_TRUE(zip.NewArchive(archive, why));
+    // Safe names joined by "/": nothing that could lead out of a folder.
+    for (const char* bad : {"../x.png", "a/../x.png", "/x.png", "a//x.png", "a/", "C:/x.png", "a\\x.png", "a/CON",
+                            "a/x?.png", "", "a/x.png "})
+        EXPECT_FALSE(zip.AddFileEntryAs(picture, bad, why)) << bad;
+    EXPECT_TRUE(zip.AddFileEntry(top, why));
+    ASSERT_TRUE(zip.AddFileEntryAs(picture, "sig_files/image001.png", why)) << why;
+    // Beside a file of the same bare name at the top.
+    ASSERT_TRUE(zip.AddFileEntryAs(top, "sig_files/sig.htm", why)) << why;
+    EXPECT_FALSE(zip.AddFileEntryAs(picture, "SIG_FILES/sig.htm", why)) << "another file under a name taken";
+    ASSERT_TRUE(zip.WriteArchive(why)) << why;
+    // Those in folders are not taken out under their own names.
+    EXPECT_EQ(contents(archiveHost),
+              (std::map<std::string, std::string>{
+                  {"sig.htm", "htm"}, {"sig_files/image001.png", "<failed>"}, {"sig_files/sig.htm", "<failed>"}}));
+
+    ASSERT_TRUE(zip.OpenArchive(archive, why));
+    const ZipEntry e = zip.FindEntry("sig_files/image001.png");
+    ASSERT_TRUE(e.valid());
+    // Taken out only under a name of one folder.
+    EXPECT_FALSE(e.ExtractEntryTo(win(outHost), why)) << "its own name holds a folder";
+    for (const char* bad : {"../x.png", "sub/x.png", "x.png.", "NUL", ""})
+        EXPECT_FALSE(e.ExtractEntryAs(win(outHost), bad, why)) << bad;
+    EXPECT_TRUE(test::treeOf(outHost).empty());
+    ASSERT_TRUE(e.ExtractEntryAs(win(outHost), "image001.png", why)) << why;
+    EXPECT_EQ(readHostFile(outHost + "/image001.png"), "png");
+    ASSERT_TRUE(zip.FindEntry("sig_files/sig.htm").ExtractEntryAs(win(outHost), "sig.htm", why)) << why;
+    EXPECT_EQ(readHostFile(outHost + "/sig.htm"), "htm");
+}
+
 TEST_F(ZipTest, AnsiNamesAreStoredAsUtf8) {
     const std::string ansi = "Caf\xE9 r\xE8gles.rwz";  // Windows-1252
     test::writeHostFile(srcHost + "/" + test::testCodePage().toUtf8(ansi), "rules");

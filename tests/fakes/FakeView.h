@@ -50,12 +50,13 @@ public:
     app::Tab tab = app::Tab::Backup;
     std::string applyCaption;
     bool applyEnabled = true;
+    std::string installationText;
     bool hourglass = false;
     std::vector<bool> hourglassHistory;
     int yields = 0;
     std::function<void()> onYield;  // runs on every yield when set
     bool cancel = false;            // answers cancelRequested()
-    std::string installationText;
+    std::string outlookText;
     int quitCalls = 0;
 
     // Profile lists.
@@ -126,6 +127,7 @@ public:
     void setApplyCaption(const std::string& text) override { applyCaption = text; }
     void setApplyEnabled(bool enabled) override { applyEnabled = enabled; }
     void setInstallationText(const std::string& text) override { installationText = text; }
+    void setOutlookText(const std::string& text) override { outlookText = text; }
     void setHourglass(bool on) override;
     void yield() override;
     bool cancelRequested() const override { return cancel; }

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "gui/GuiFixture.h"
+#include "platform/RegistryAccess.h"
 
 namespace qm::test {
 namespace {
@@ -53,6 +54,26 @@ TEST_F(GuiTest, ItemsTabsAndTheActionCaption) {
         // With its mnemonic, the same letter on either tab.
         EXPECT_EQ(apply->text(), tab == 0 ? QStringLiteral("Backup &Now") : QStringLiteral("Restore &Now"));
     }
+}
+
+TEST_F(GuiTest, TheWindowNamesTheOutlookAndListsItsModernProfilesDefaultFirst) {
+    GuiInstallation& inst = install("alice", "16.0", "Outlook", "Work");
+    // Work is the profile Outlook starts with.
+    std::string sub = "Software\\Microsoft\\Office\\16.0\\Outlook";
+    ASSERT_EQ(platform::writeValue(*inst.platform.registry, platform::RootKey::CurrentUser, sub, "DefaultProfile",
+                                   platform::RegType::Sz, std::string("Work") + '\0'),
+              platform::RegStatus::Success);
+    auto& w = open(inst);
+    (void)w;
+    EXPECT_EQ(find<QLabel>(QStringLiteral("lblOutlook"))->text(), QStringLiteral("Outlook for Microsoft 365 (16.0)"));
+    for (const char* box : {"cbSource", "cbTarget"}) {
+        auto* profiles = find<QComboBox>(QString::fromLatin1(box));
+        ASSERT_EQ(profiles->count(), 2) << box;
+        EXPECT_EQ(profiles->itemText(0), QStringLiteral("Work")) << box;
+        EXPECT_EQ(profiles->currentText(), QStringLiteral("Work")) << box;
+    }
+    // Everything but the address book; Work's only store is a cache.
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(backupBox(i)->isEnabled(), i != 4) << i;
 }
 
 TEST_F(GuiTest, PasswordBoxes) {

@@ -152,7 +152,7 @@ TEST(FolderItemEdges, FoldersWithoutFilesAndMissingFolders) {
     ASSERT_TRUE(b.openBackup(archive));
 
     // Restoring creates the missing signatures folder (one level).
-    const std::string signatures = app::SignaturesFolderFor(b.s().state);
+    const std::string signatures = app::SignaturesFolderFor(b.s().state, b.s().reg);
     b.remove(signatures);
     EXPECT_TRUE(b.items().RestoreSignatures());
     for (const auto& name : a.made.signatureFiles) EXPECT_TRUE(b.exists(signatures + "\\" + name)) << name;

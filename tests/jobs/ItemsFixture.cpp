@@ -197,7 +197,10 @@ bool Installation::openBackup(const std::string& archiveHostPath) {
     flags = opened_.flags;
     recorded = opened_.values;
     if (!opened_.loaded()) return false;
-    items_ = std::make_unique<items::Items>(*session, *opened_.archive, recorded);
+    // The other keys as the restore job reads them; a test may change
+    // `recorded`, not those.
+    items_ = std::make_unique<items::Items>(*session, *opened_.archive, recorded, nullptr,
+                                            [this](const std::string& key) { return opened_.value(key); });
     return true;
 }
 

@@ -64,7 +64,10 @@ TEST_P(ItemsRoundTrip, EveryItemArrivesInTheOtherProfileAndFolders) {
     const auto entries = asSet(archiveEntries(archive));
     for (const auto& name : dataNames) EXPECT_TRUE(entries.count(name)) << name;
     EXPECT_TRUE(entries.count("quillmark.dat"));
-    EXPECT_FALSE(entries.count("filelist.xml")) << "a signature subfolder was saved";
+    // A signature's pictures, in the archive's folder of that name (not
+    // beside the bare names).
+    EXPECT_EQ(asSet(splitNames(infoValue(info, "BackupSignatureFolders"))), asSet(a.made.signatureFolderFiles));
+    for (const auto& name : a.made.signatureFolderFiles) EXPECT_TRUE(entries.count(name)) << name;
     EXPECT_FALSE(entries.count("image001.png"));
 
     if (shell("command -v 7z >/dev/null 2>&1") == 0) {
@@ -128,9 +131,12 @@ TEST_P(ItemsRoundTrip, EveryItemArrivesInTheOtherProfileAndFolders) {
     // Folders as computed for bob's installation.
     const auto& bst = b.s().state;
     for (const auto& name : a.made.signatureFiles)
-        EXPECT_EQ(b.readFile(app::SignaturesFolderFor(bst) + "\\" + name),
+        EXPECT_EQ(b.readFile(app::SignaturesFolderFor(bst, b.s().reg) + "\\" + name),
                   a.readFile(a.made.signaturesFolder + "\\" + name));
-    EXPECT_FALSE(b.exists(app::SignaturesFolderFor(bst) + "\\alice_files"));
+    for (const auto& name : {"alice_files\\filelist.xml", "alice_files\\image001.png"})
+        EXPECT_EQ(b.readFile(app::SignaturesFolderFor(bst, b.s().reg) + "\\" + name),
+                  a.readFile(a.made.signaturesFolder + "\\" + name))
+            << name;
     const std::string stationery = app::StationeryFolderFor(bst, b.s().reg);
     EXPECT_EQ(stationery, v.target == "11.0" ? "C:\\users\\bob\\Application Data\\Microsoft\\Stationery"
                                              : "C:\\Program Files\\Common Files\\Microsoft Shared\\Stationery");

@@ -158,7 +158,7 @@ TEST_F(HostileNames, EntryNamesWithFolderPartsAreNeverExtracted) {
     ASSERT_EQ(hostileArchive(archive, entries, info), "");
     ASSERT_TRUE(a.openBackup(archive));
 
-    const std::string signatures = app::SignaturesFolderFor(a.s().state);
+    const std::string signatures = app::SignaturesFolderFor(a.s().state, a.s().reg);
     a.remove(signatures + "\\alice.htm");
     EXPECT_FALSE(a.items().RestoreSignatures());
     EXPECT_FALSE(a.exists(signatures + "\\alice.htm")) << "the list was extracted up to its bad name";

@@ -94,6 +94,14 @@ TEST_F(OptionsWindowTest, ProfileChoiceUnchecksAllItemsAndAppliesTheirAvailabili
         EXPECT_EQ(view.itemPattern(&FakeItemBox::enabled), "10110101") << version;
         EXPECT_EQ(view.items[4].tooltip, " MS Outlook 2007 don't support Personal Address Book!");
     }
+    // The window's own words name Outlook 2007: later versions get the main
+    // window's.
+    for (const char* version : {"15.0", "16.0"}) {
+        installation->state.OutlookVersion = version;
+        presenter->SourceProfileChanged();
+        EXPECT_EQ(view.itemPattern(&FakeItemBox::enabled), "10110101") << version;
+        EXPECT_EQ(view.items[4].tooltip, "Your MS Outlook don't support Personal Address Book!");
+    }
 }
 
 TEST_F(OptionsWindowTest, ProtectionAndRunDailyToggles) {

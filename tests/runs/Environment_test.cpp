@@ -53,6 +53,15 @@ TEST_F(EnvironmentTest, OutlookVersionIsTheFirstTableRowFoundInTheText) {
         {"11.0.5510.0", "Outlook 2002(XP)", "10.0"},
         {"12.0.4518.1014", "Outlook 2007", "12.0"},
         {"14.0.4760.1000", "Outlook 2010", "14.0"},
+        // 2013 and later come after every earlier row; none of those rows'
+        // texts is in theirs.
+        {"15.0", "Outlook 2013", "15.0"},
+        {"16.0", "Outlook 2016", "16.0"},
+        {"16.0.4266.1001", "Outlook 2016", "16.0"},
+        {"15.0.4569.1506", "Outlook 2013", "15.0"},
+        // ... unless the build number holds one (the registration's "16.0"
+        // holds none).
+        {"16.0.18129.0", "Outlook 2000", "9.0"},
     };
     for (const auto& c : cases) {
         s.state.OutlookVersion = "x";
@@ -61,9 +70,11 @@ TEST_F(EnvironmentTest, OutlookVersionIsTheFirstTableRowFoundInTheText) {
         EXPECT_EQ(s.state.OutlookVersion, c.version) << c.text;
     }
 
+    EXPECT_EQ(s.state.OutlookName, "Outlook 2000");
+
     // No row: an empty name, the version left as it was.
     s.state.OutlookVersion = "14.0";
-    outlook->version = "16.0.4266.1001";
+    outlook->version = "7.0.0.1";
     EXPECT_EQ(app::DetectOutlookVersion(s), "");
     EXPECT_EQ(s.state.OutlookVersion, "14.0");
 

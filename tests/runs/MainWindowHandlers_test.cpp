@@ -81,11 +81,12 @@ TEST_F(StartupTest, NoProfileShowsTheMessageAndDisablesApply) {
     EXPECT_EQ(view.messages[0].text, "Your Windows System have not install MS Outlook or MS Outlook Error!");
     EXPECT_EQ(view.messages[0].icon, app::Icon::Critical);
     EXPECT_FALSE(view.applyEnabled);
-    // Nothing after the message ran: no lists, no folders, no version.
+    // Nothing after the message ran: no lists, no folders. The version,
+    // which tells where the profiles are, was learnt first, and is shown.
     EXPECT_TRUE(view.sourceProfiles.empty());
     EXPECT_TRUE(s.state.SignaturesFolder.empty());
     EXPECT_TRUE(s.state.UserProfileFolder.empty());
-    EXPECT_TRUE(s.state.OutlookVersion.empty());
+    EXPECT_EQ(view.outlookText, s.state.OutlookName + " (" + s.state.OutlookVersion + ")");
 }
 
 TEST_F(StartupTest, TabChangeCaptionsTheApplyButton) {

@@ -52,7 +52,7 @@ TEST_F(Prefixes, AnotherUsersPrefixIsRefusedWithWinesReason) {
 TEST_F(Prefixes, LinksAnotherUserPlantedOutOfThePrefixAreNotFollowed) {
     app::Session s(alice->platform);
     ASSERT_TRUE(app::LoadEnvironment(s));
-    const std::string signatures = hostOf(*alice, app::SignaturesFolderFor(s.state));
+    const std::string signatures = hostOf(*alice, app::SignaturesFolderFor(s.state, s.reg));
     const std::string file = backup("b.qmk", "00110000");
     const std::string secret = dir / "root-only";
     fs::create_directories(secret);

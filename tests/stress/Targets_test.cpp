@@ -126,7 +126,7 @@ TEST_F(Targets, RestoredDataFilesAndNewFoldersAreTheUsersAlone) {
 TEST_F(Targets, ANameNearTheFileSystemsLimitRestoresAsItWasBackedUp) {
     app::Session s(alice->platform);
     ASSERT_TRUE(app::LoadEnvironment(s));
-    const std::string signatures = hostOf(*alice, app::SignaturesFolderFor(s.state));
+    const std::string signatures = hostOf(*alice, app::SignaturesFolderFor(s.state, s.reg));
     const std::string name = std::string(251, 's') + ".htm";
     writeHostFile(signatures + "/" + name, "<p>long</p>");
     const std::string file = backup("b.qmk", "00100000");

@@ -246,9 +246,21 @@ InfoLines parseInfo(const std::string& bytes) {
 }
 
 std::vector<std::string> recordedEntries(const InfoLines& info) {
-    static const char* const keys[] = {"BackupConfig",     "BackupDatas",      "BackupRules", "BackupAccounts",
-                                       "BackupSignatures", "BackupStationery", "BackupPab",   "BackupConfigsetting",
-                                       "BackupTemplates",  "BackupSetting"};
+    // With the keys beside the parts' own: the signatures' folders, the
+    // option trees of 2013 and later.
+    static const char* const keys[] = {"BackupConfig",
+                                       "BackupDatas",
+                                       "BackupRules",
+                                       "BackupAccounts",
+                                       "BackupSignatures",
+                                       "BackupStationery",
+                                       "BackupPab",
+                                       "BackupConfigsetting",
+                                       "BackupTemplates",
+                                       "BackupSetting",
+                                       "BackupSignatureFolders",
+                                       "BackupConfigsettingPreferences",
+                                       "BackupConfigsettingMailSettings"};
     std::vector<std::string> names;
     for (const char* key : keys) {
         std::string value = info[key];

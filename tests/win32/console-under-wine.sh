@@ -13,6 +13,11 @@
 #     same bytes, and each build lists the other's archive as its own, with
 #     and without a password
 #     (exit 77, skipped, without a Linux build)
+#   console-under-wine.sh modern QUILLMARK_EXE MAKE_SAMPLE_EXE
+#     Outlook for Microsoft 365 (16.0) made through the Win32 registry: the
+#     console names it and its profiles, backs up every item it has without
+#     the offline cache, restores into its other profile, and Wine's reg.exe
+#     reads the data file's new path where the console wrote it
 set -euo pipefail
 mode=$1 exe=$2 maker=$3 linux=${4:-}
 if [ "$mode" = across ] && [ ! -x "$linux/quillmark" ]; then
@@ -39,7 +44,11 @@ wineserver -w
 # The sample keeps a data file on drive D:.
 mkdir -p "$WINEPREFIX/drive_d"
 ln -s ../drive_d "$WINEPREFIX/dosdevices/d:"
-user=$(wine "$exe" --help >/dev/null && wine "$maker" --outlook 14.0 | tr -d '\r')
+if [ "$mode" = modern ]; then
+  user=$(wine "$exe" --help >/dev/null && wine "$maker" --outlook 16.0 --second-profile Home | tr -d '\r')
+else
+  user=$(wine "$exe" --help >/dev/null && wine "$maker" --outlook 14.0 | tr -d '\r')
+fi
 [ -n "$user" ] || fail "the sample was not made"
 mkdir "$work/out"
 win() { wine "$exe" "$@"; }
@@ -111,9 +120,10 @@ across)
     cmp "$work/w/$a" "$work/l/$b" || fail "the registry exports of $key differ"
     compared=$((compared + 1))
   done
-  # Every other entry by name.
-  for f in "$work/w"/*; do
-    name=$(basename "$f")
+  # Every other entry by name, those in folders (a signature's pictures) too.
+  for f in "$work/w"/* "$work/w"/*/*; do
+    [ -f "$f" ] || continue
+    name=${f#"$work/w/"}
     case $name in quillmark.dat | QM[A-Z][0-9A-Fa-f]*.[Tt][Mm][Pp]) continue ;; esac
     cmp "$f" "$work/l/$name" || fail "$name differs"
     compared=$((compared + 1))
@@ -150,8 +160,38 @@ across)
   fi
   echo "archives across builds: $compared entries the same, each listed by the other build, protected ones too"
   ;;
+modern)
+  win --profiles >"$work/profiles" 2>"$work/log" || fail "--profiles exited $?: $(cat "$work/log")"
+  printf 'Outlook for Microsoft 365 (16.0)\nProfiles (HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\16.0\\Outlook\\Profiles):\n  Outlook\n  Home\n' >"$work/expected"
+  cmp <(tr -d '\r' <"$work/profiles") "$work/expected" || fail "--profiles said: $(cat "$work/profiles")"
+
+  win --backup "$(winpath "$work/out/b16.qmk")" --profile Outlook --items 11110111 >"$work/report" 2>"$work/log" ||
+    fail "the backup exited $?: $(cat "$work/log")"
+  grep -q "^$user@imap.example.org.ost: a server mailbox's cache, Outlook rebuilds it" <(tr -d '\r' <"$work/report") ||
+    fail "the cache is not named: $(cat "$work/report")"
+  win --list "$(winpath "$work/out/b16.qmk")" >"$work/list" || fail "its listing failed"
+  if grep -q '\.ost' "$work/list"; then fail "an offline cache was stored: $(cat "$work/list")"; fi
+  for entry in "$user@example.org.pst" "${user}_files/image001.png" Mine.htm Ivy.gif "BackupItem=1101110111"; do
+    grep -q "^  $entry" <(tr -d '\r' <"$work/list") || fail "$entry is not in the archive: $(cat "$work/list")"
+  done
+
+  win --restore "$(winpath "$work/out/b16.qmk")" --profile Home --yes >"$work/summary" 2>"$work/log" ||
+    fail "the restore exited $?: $(cat "$work/log")"
+  # The path the restored profile names, as Wine's reg.exe reads the value
+  # (UTF-16 bytes in hex) the Win32 registry took.
+  moved="C:\\users\\$user\\Local Settings\\Application Data\\Microsoft\\Outlook\\$user@example.org.pst"
+  hexOf() { printf '%s\0' "$1" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 | tr -d ' \n' | tr a-f A-F; }
+  wine reg query 'HKCU\Software\Microsoft\Office\16.0\Outlook\Profiles\Home' /s >"$work/query" 2>/dev/null ||
+    fail "reg.exe cannot read the restored profile"
+  grep -Eq "001f6700[[:space:]]+REG_BINARY[[:space:]]+$(hexOf "$moved")" <(tr -d '\r' <"$work/query") ||
+    fail "no 001f6700 names $moved: $(grep -A0 001f6700 "$work/query")"
+  cmp "$WINEPREFIX/drive_c/users/$user/Local Settings/Application Data/Microsoft/Outlook/$user@example.org.pst" \
+    "$WINEPREFIX/drive_c/users/$user/Documents/Outlook Files/$user@example.org.pst" ||
+    fail "the restored data file differs"
+  echo "Outlook 2016 under Wine: named, backed up without its cache, restored, read back by reg.exe"
+  ;;
 *)
-  echo "usage: $0 unattended|across QUILLMARK_EXE MAKE_SAMPLE_EXE [LINUX_BUILD]" >&2
+  echo "usage: $0 unattended|across|modern QUILLMARK_EXE MAKE_SAMPLE_EXE [LINUX_BUILD]" >&2
   exit 2
   ;;
 esac

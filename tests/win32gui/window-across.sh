@@ -25,7 +25,7 @@ wineserver -w
 [ -s "$WINEPREFIX/user.reg" ] || fail "wineboot made no prefix"
 mkdir -p "$WINEPREFIX/drive_d"
 ln -s ../drive_d "$WINEPREFIX/dosdevices/d:"
-user=$(wine "$maker" --outlook 14.0 --second Work | tr -d '\r')
+user=$(wine "$maker" --outlook 14.0 --second-profile Work | tr -d '\r')
 [ -n "$user" ] || fail "the sample was not made"
 # The Linux build edits the registry files only while no Wine program runs.
 wineserver -w

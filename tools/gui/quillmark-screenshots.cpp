@@ -77,13 +77,18 @@ int main(int argc, char** argv) {
     QDir().mkpath(out);
     gui::applySkin(application, QCoreApplication::applicationDirPath());
 
+    // Outlook for Microsoft 365, and the Outlook 2010 of an older machine
+    // whose backup the restore tab opens, to move its profile in.
     QTemporaryDir scratch;
     sample::SampleOptions options;
     options.prefix = (scratch.path() + "/prefix").toStdString();
-    options.outlook = "11.0";
+    options.outlook = "16.0";
     options.secondProfile = "Work";
+    sample::SampleOptions older;
+    older.prefix = (scratch.path() + "/older").toStdString();
+    older.outlook = "14.0";
     std::string error;
-    if (!sample::buildSampleInstallation(options, error)) {
+    if (!sample::buildSampleInstallation(options, error) || !sample::buildSampleInstallation(older, error)) {
         std::fprintf(stderr, "sample: %s\n", error.c_str());
         return 1;
     }
@@ -101,12 +106,19 @@ int main(int argc, char** argv) {
     gui::GuiContext context(session, shownJobs, "/usr/lib/quillmark/quillmark", QCoreApplication::applicationDirPath());
     context.main.place = {"/home/alice/.wine", options.user};
     context.main.helpFile = (QCoreApplication::applicationDirPath() + "/help/index.html").toStdString();
-    // A backup to open on the restore tab, with a description.
+    // A backup of the older Outlook to open on the restore tab.
     const std::string archive = (scratch.path() + "/alice.qmk").toStdString();
     {
-        app::Session maker(installation);
+        platform::PlatformOptions openOlder = open;
+        openOlder.prefix = older.prefix;
+        platform::Platform olderInstallation;
+        if (!platform::openPlatform(openOlder, olderInstallation, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        app::Session maker(olderInstallation);
         app::LoadEnvironment(maker);
-        jobs::RunAutomaticBackup(maker, {"Outlook", "11111111", "", archive});
+        jobs::RunAutomaticBackup(maker, {"Outlook", "11110111", "", archive});
     }
 
     bool ok = true;

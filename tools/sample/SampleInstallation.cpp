@@ -26,9 +26,8 @@ const CodePage& sampleCodePage() {
     return cp;
 }
 
-const char* const kProfilesSub = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles";
-const char* const kProfilesKey =
-    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles";
+const char* const kProfilesSub =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles";
 const char* const kOutlookSection = "0a0d020000000000c000000000000046";
 const char* const kGlobalSection = "13dbb0c8aa05101a9bb000aa002fc45a";
 const char* const kAccountsSection = "9375CFF0413111d3B88A00104B2A6676";
@@ -116,25 +115,38 @@ public:
 
 private:
     bool shared() const { return o_.outlook == "12.0" || o_.outlook == "14.0"; }
+    // 2013 and later: profiles under Office\<version>\Outlook.
+    bool modern() const { return o_.outlook == "15.0" || o_.outlook == "16.0"; }
+    bool clickToRun() const { return o_.outlook == "16.0"; }
     const CodePage& cp() const { return files_.codePage(); }
     std::string wide(const std::string& text) const { return utf16Z(text, cp()); }
+    // A 32-bit Outlook in a 64-bit prefix.
+    bool wow() const { return o_.stock && (!modern() || o_.officeBits == "32"); }
     // Where a 32-bit installer's machine-wide keys land in a 64-bit prefix.
     std::string machineKey(const std::string& sub) const {
-        return o_.stock ? "Software\\Wow6432Node\\" + sub.substr(sub.find('\\') + 1) : sub;
+        return wow() ? "Software\\Wow6432Node\\" + sub.substr(sub.find('\\') + 1) : sub;
     }
     std::string classesKey(const std::string& sub) const {
-        return "Software\\Classes\\" + std::string(o_.stock ? "Wow6432Node\\" : "") + sub;
+        return "Software\\Classes\\" + std::string(wow() ? "Wow6432Node\\" : "") + sub;
     }
     std::string sharedFilesDir() const { return programFiles() + "\\Common Files\\Microsoft Shared\\"; }
-    std::string programFiles() const { return o_.stock ? "C:\\Program Files (x86)" : "C:\\Program Files"; }
+    std::string programFiles() const { return wow() ? "C:\\Program Files (x86)" : "C:\\Program Files"; }
+    std::string profilesSub() const {
+        return modern() ? "Software\\Microsoft\\Office\\" + o_.outlook + "\\Outlook\\Profiles" : kProfilesSub;
+    }
+    // Where 2013 and later make new data files.
+    std::string outlookFiles() const { return made_.userProfileFolder + "\\Documents\\Outlook Files"; }
     bool vistaLayout() const { return o_.stock || o_.windows == "6.1"; }
     std::string major() const { return o_.outlook.substr(0, o_.outlook.find('.')); }
 
     void file(const std::string& windowsPath, const std::string& content);
     void files();
     void profile(RegWriter& w, const std::string& name, bool first);
+    void modernStores(RegWriter& w, SampleProfile& prof, const std::string& key, bool first);
+    void profileAccounts(RegWriter& w, SampleProfile& prof, const std::string& key, bool first);
     void accounts(RegWriter& w);
     void machine(RegWriter& w);
+    void clickToRunMachine(RegWriter& w);
     void options(RegWriter& w);
 
     const SampleOptions& o_;
@@ -166,18 +178,26 @@ void Builder::files() {
     file(join(sig, u + "_files\\filelist.xml"), "<xml><o:MainFile HRef=\"../" + u + ".htm\"/></xml>\r\n");
     file(join(sig, u + "_files\\image001.png"), "\x89PNG\r\n\x1a\n" + pstFileBytes(512, 7, false).substr(16));
     made_.signatureFiles = {u + ".htm", u + ".rtf", u + ".txt"};
+    made_.signatureFolderFiles = {u + "_files/filelist.xml", u + "_files/image001.png"};
 
     // Stationery: the Office installation's shared folder for 2007 and
-    // 2010, the user's own folder before.
+    // 2010, the user's own folder before; both from 2013 on.
     // Written where the folder really is: the user's one is reached through
     // "Application Data", which a stock prefix has only as Windows' junction.
     const std::string sta = v14 ? made_.stationeryFolder : join(roaming_, "Microsoft\\Stationery");
-    if (v14) {
-        file(join(sta, "Clear Day.htm"), "<html><body background=\"Clear Day Bkgrd.jpg\"></body></html>\r\n");
-        file(join(sta, "Clear Day Bkgrd.jpg"), "\xFF\xD8\xFF\xE0" + pstFileBytes(2048, 11, false).substr(16));
-        file(join(sta, "Ivy.htm"), "<html><body background=\"Ivy.gif\"></body></html>\r\n");
-        file(join(sta, "Ivy.gif"), "GIF89a" + pstFileBytes(1024, 12, false).substr(16));
-        made_.stationeryFiles = {"Clear Day.htm", "Clear Day Bkgrd.jpg", "Ivy.htm", "Ivy.gif"};
+    const std::string office = v14 ? made_.stationeryFolder : made_.sharedStationeryFolder;
+    if (v14 || modern()) {
+        if (modern()) {
+            file(join(sta, "Mine.htm"), "<html><body background=\"Mine.jpg\"></body></html>\r\n");
+            file(join(sta, "Mine.jpg"), "\xFF\xD8\xFF\xE0" + pstFileBytes(1536, 14, false).substr(16));
+            made_.stationeryFiles = {"Mine.htm", "Mine.jpg"};
+        }
+        file(join(office, "Clear Day.htm"), "<html><body background=\"Clear Day Bkgrd.jpg\"></body></html>\r\n");
+        file(join(office, "Clear Day Bkgrd.jpg"), "\xFF\xD8\xFF\xE0" + pstFileBytes(2048, 11, false).substr(16));
+        file(join(office, "Ivy.htm"), "<html><body background=\"Ivy.gif\"></body></html>\r\n");
+        file(join(office, "Ivy.gif"), "GIF89a" + pstFileBytes(1024, 12, false).substr(16));
+        for (const char* name : {"Clear Day.htm", "Clear Day Bkgrd.jpg", "Ivy.htm", "Ivy.gif"})
+            made_.stationeryFiles.push_back(name);
     } else {
         file(join(sta, "Memo.htm"), "<html><body><h1>Memo</h1></body></html>\r\n");
         file(join(sta, "Memo Bkgrd.gif"), "GIF89a" + pstFileBytes(1024, 13, false).substr(16));
@@ -185,38 +205,53 @@ void Builder::files() {
     }
 
     const std::string tpl = made_.templatesFolder;
-    const std::string ext = v14 ? ".dotm" : ".dot";
+    const std::string ext = v14 || modern() ? ".dotm" : ".dot";
     file(join(tpl, "Normal" + ext), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + pstFileBytes(4096, 21, false).substr(16));
     file(join(tpl, "NormalEmail" + ext), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + pstFileBytes(4096, 22, false).substr(16));
     made_.templateFiles = {"Normal" + ext, "NormalEmail" + ext};
+    if (modern()) {
+        file(join(tpl, "Meeting notes.oft"),
+             "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + pstFileBytes(3072, 23, false).substr(16));
+        made_.templateFiles.push_back("Meeting notes.oft");
+    }
 
     const std::string out = made_.outlookFolder;
-    file(join(out, "outcmd.dat"), pstFileBytes(1536, 31, false).substr(16));
+    // Outlook 2013 and later keep the rules in the store and the favourites
+    // in the navigation file.
+    if (!modern()) {
+        file(join(out, "outcmd.dat"), pstFileBytes(1536, 31, false).substr(16));
+        made_.preferenceFiles.push_back("outcmd.dat");
+    }
     file(join(out, "VbaProject.OTM"), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + pstFileBytes(2048, 32, false).substr(16));
-    made_.preferenceFiles = {"outcmd.dat", "VbaProject.OTM"};
+    made_.preferenceFiles.push_back("VbaProject.OTM");
     unsigned seed = 40;
     for (auto& prof : made_.profiles) {
-        file(prof.rulesFile, std::string("\0\0\0\0RWZ ", 8) + prof.name + "\r\n" + pstFileBytes(800, ++seed, false).substr(16));
-        file(prof.favoritesFile, pstFileBytes(300, ++seed, false).substr(16));
-        made_.preferenceFiles.push_back(prof.name + ".RWZ");
-        made_.preferenceFiles.push_back(prof.name + ".FAV");
-        const std::string extra = prof.name + (v14 ? ".xml" : ".NK2");
-        file(join(out, extra), v14 ? "<?xml version=\"1.0\"?><navpane/>\r\n" : pstFileBytes(600, ++seed, false));
+        if (!modern()) {
+            file(prof.rulesFile,
+                 std::string("\0\0\0\0RWZ ", 8) + prof.name + "\r\n" + pstFileBytes(800, ++seed, false).substr(16));
+            file(prof.favoritesFile, pstFileBytes(300, ++seed, false).substr(16));
+            made_.preferenceFiles.push_back(prof.name + ".RWZ");
+            made_.preferenceFiles.push_back(prof.name + ".FAV");
+        }
+        const bool xml = v14 || modern();
+        const std::string extra = prof.name + (xml ? ".xml" : ".NK2");
+        file(join(out, extra), xml ? "<?xml version=\"1.0\"?><navpane/>\r\n" : pstFileBytes(600, ++seed, false));
         made_.preferenceFiles.push_back(extra);
 
         std::size_t k = 0;
         for (const auto& data : prof.dataFiles)
-            file(data, pstFileBytes(k++ == 0 ? 320 * 1024 : 192 * 1024, ++seed, v14));
+            file(data, pstFileBytes(k++ == 0 ? 320 * 1024 : 192 * 1024, ++seed, v14 || modern()));
         for (const auto& pab : prof.addressBooks) file(pab, pstFileBytes(64 * 1024, ++seed, false, "AB"));
+        for (const auto& cache : prof.cacheFiles) file(cache, pstFileBytes(96 * 1024, ++seed, true, "SO"));
     }
 }
 
 void Builder::profile(RegWriter& w, const std::string& name, bool first) {
     const KeyHandle cu = RootKey::CurrentUser;
-    const std::string key = std::string(kProfilesSub) + "\\" + name;
+    const std::string key = profilesSub() + "\\" + name;
     SampleProfile prof;
     prof.name = name;
-    prof.key = std::string(kProfilesKey) + "\\" + name;
+    prof.key = "HKEY_CURRENT_USER\\" + key;
     prof.outlookSection = prof.key + "\\" + kOutlookSection;
     prof.rulesFile = join(made_.outlookFolder, name + ".RWZ");
     prof.favoritesFile = join(made_.outlookFolder, name + ".FAV");
@@ -231,34 +266,38 @@ void Builder::profile(RegWriter& w, const std::string& name, bool first) {
     w.binary(cu, key + "\\" + kGlobalSection, "00033e03", dword(0));
     w.binary(cu, key + "\\" + kGlobalSection, "001e6602", ansiZ(name));
 
-    auto store = [&](const std::string& role, const std::string& path, bool unicode, const std::string& display) {
-        const std::string section = sectionName(o_.user + "/" + name + "/" + role);
-        const std::string sk = key + "\\" + section;
-        w.binary(cu, sk, "01020fff", pstStoreEntryId(path, unicode, cp()));
-        w.binary(cu, sk, "001e6700", ansiZ(path));
-        if (unicode) w.binary(cu, sk, "001f6700", wide(path));
-        w.binary(cu, sk, "001f3001", wide(display));
-        w.binary(cu, sk, "00033009", dword(0x20));
-        prof.dataFiles.push_back(path);
-        prof.storeSections.push_back(prof.key + "\\" + section);
-    };
-
     const bool v14 = shared();
-    if (first) {
-        const std::string main = join(join(local_, "Microsoft\\Outlook"),
-                                      v14 ? o_.user + "@example.org.pst" : std::string("Outlook.pst"));
-        store("main", main, v14, "Personal Folders");
-        // A second file on another drive (where there is one), named in ANSI.
-        store("archive", o_.stock ? "C:\\Mail\\Archive.pst" : "D:\\Mail\\Archive.pst", false, "Archive Folders");
+    if (modern()) {
+        modernStores(w, prof, key, first);
     } else {
-        store("main", join(join(local_, "Microsoft\\Outlook"), name + ".pst"), true, name);
-        // A server mailbox: a store without a file.
-        const std::string sk = key + "\\" + sectionName(o_.user + "/" + name + "/mailbox");
-        w.binary(cu, sk, "01020fff", serverStoreEntryId("MAIL01", "/o=Example/ou=Mail/cn=Recipients/cn=" + o_.user));
-        w.binary(cu, sk, "001f3001", wide("Mailbox - " + o_.user));
+        auto store = [&](const std::string& role, const std::string& path, bool unicode, const std::string& display) {
+            const std::string section = sectionName(o_.user + "/" + name + "/" + role);
+            const std::string sk = key + "\\" + section;
+            w.binary(cu, sk, "01020fff", pstStoreEntryId(path, unicode, cp()));
+            w.binary(cu, sk, "001e6700", ansiZ(path));
+            if (unicode) w.binary(cu, sk, "001f6700", wide(path));
+            w.binary(cu, sk, "001f3001", wide(display));
+            w.binary(cu, sk, "00033009", dword(0x20));
+            prof.dataFiles.push_back(path);
+            prof.storeSections.push_back(prof.key + "\\" + section);
+        };
+        if (first) {
+            const std::string main = join(join(local_, "Microsoft\\Outlook"),
+                                          v14 ? o_.user + "@example.org.pst" : std::string("Outlook.pst"));
+            store("main", main, v14, "Personal Folders");
+            // A second file on another drive (where there is one), named in ANSI.
+            store("archive", o_.stock ? "C:\\Mail\\Archive.pst" : "D:\\Mail\\Archive.pst", false, "Archive Folders");
+        } else {
+            store("main", join(join(local_, "Microsoft\\Outlook"), name + ".pst"), true, name);
+            // A server mailbox: a store without a file.
+            const std::string sk = key + "\\" + sectionName(o_.user + "/" + name + "/mailbox");
+            w.binary(cu, sk, "01020fff",
+                     serverStoreEntryId("MAIL01", "/o=Example/ou=Mail/cn=Recipients/cn=" + o_.user));
+            w.binary(cu, sk, "001f3001", wide("Mailbox - " + o_.user));
+        }
     }
 
-    if (!v14) {
+    if (!v14 && !modern()) {
         // Personal address books; one path stored with doubled separators,
         // as some profiles carry them.
         const std::string pab = join(join(local_, "Microsoft\\Outlook"), o_.user + ".pab");
@@ -274,27 +313,82 @@ void Builder::profile(RegWriter& w, const std::string& name, bool first) {
             prof.addressBooks.push_back(o_.stock ? "C:\\Mail\\Contacts.pab" : "D:\\Mail\\Contacts.pab");
         }
     } else {
-        // Internet accounts of 2007 and 2010 live in the profile.
-        const std::string acc = key + "\\" + kAccountsSection;
-        w.binary(cu, acc, "{ED475418-B0D6-11D2-8C3B-00104B2A6676}", dword(1) + dword(2));
-        w.number(cu, acc, "NextAccountID", 3);
-        w.binary(cu, acc, "LastChangeVer", std::string("\x05\x00\x00\x00\x00\x00\x00\x00", 8));
-        const char* servers[2][2] = {{"pop.example.org", "POP3 Server"}, {"imap.example.org", "IMAP Server"}};
-        for (int i = 0; i < 2; ++i) {
-            char id[16];
-            std::snprintf(id, sizeof id, "%08d", i + 1);
-            const std::string a = acc + "\\" + id;
-            const std::string mail = (i == 0 ? o_.user : o_.user + ".work") + "@example.org";
-            w.text(cu, a, "clsid", "{ED475411-B0D6-11D2-8C3B-00104B2A6676}");
-            w.binary(cu, a, "Account Name", wide(mail));
-            w.binary(cu, a, "Display Name", wide(o_.user));
-            w.binary(cu, a, "Email", wide(mail));
-            w.binary(cu, a, servers[i][1], wide(servers[i][0]));
-            w.binary(cu, a, "SMTP Server", wide("smtp.example.org"));
-            w.number(cu, a, "Mini UID", 0x5A5A0000u + static_cast<std::uint32_t>(i));
-        }
+        profileAccounts(w, prof, key, first);
     }
     made_.profiles.push_back(prof);
+}
+
+// The stores of a profile as Outlook 2013 and later keep them: Unicode data
+// files named by "001f6700" beside the entry identifier (no ANSI path), and
+// the offline caches of server mailboxes: an IMAP account's (a store whose
+// path ends in ".ost") in the first profile, an Exchange mailbox's
+// ("001f6610") as the only store of the second.
+void Builder::modernStores(RegWriter& w, SampleProfile& prof, const std::string& key, bool first) {
+    const KeyHandle cu = RootKey::CurrentUser;
+    const std::string& name = prof.name;
+    auto section = [&](const std::string& role) { return sectionName(o_.user + "/" + name + "/" + role); };
+    auto store = [&](const std::string& role, const std::string& path, const std::string& display, bool cache) {
+        const std::string sk = key + "\\" + section(role);
+        w.binary(cu, sk, "01020fff", pstStoreEntryId(path, true, cp()));
+        w.binary(cu, sk, "001f6700", wide(path));
+        w.binary(cu, sk, "001f3001", wide(display));
+        w.binary(cu, sk, "00033009", dword(cache ? 0x1020 : 0x20));
+        (cache ? prof.cacheFiles : prof.dataFiles).push_back(path);
+        (cache ? prof.cacheSections : prof.storeSections).push_back("HKEY_CURRENT_USER\\" + sk);
+    };
+    const std::string localOutlook = join(local_, "Microsoft\\Outlook");
+    if (first) {
+        store("main", join(outlookFiles(), o_.user + "@example.org.pst"), "Personal Folders", false);
+        store("archive", o_.stock ? "C:\\Mail\\Archive.pst" : "D:\\Mail\\Archive.pst", "Archive Folders", false);
+        store("imap", join(localOutlook, o_.user + "@imap.example.org.ost"), o_.user + "@imap.example.org", true);
+        return;
+    }
+    const std::string sk = key + "\\" + section("mailbox");
+    const std::string ost = join(localOutlook, o_.user + "@example.org - " + name + ".ost");
+    w.binary(cu, sk, "01020fff", serverStoreEntryId("MAIL01", "/o=Example/ou=Mail/cn=Recipients/cn=" + o_.user));
+    w.binary(cu, sk, "001f3001", wide("Mailbox - " + o_.user));
+    w.binary(cu, sk, "001f6610", wide(ost));
+    prof.cacheFiles.push_back(ost);
+    prof.cacheSections.push_back("HKEY_CURRENT_USER\\" + sk);
+}
+
+// Internet accounts of 2007 and later live in the profile, their names and
+// servers as UTF-16 binaries; from 2013 on a POP account delivers into a
+// data file its "Delivery Store EntryID" names, an IMAP account into its
+// cache, and an Exchange mailbox is an account of its own.
+void Builder::profileAccounts(RegWriter& w, SampleProfile& prof, const std::string& key, bool first) {
+    const KeyHandle cu = RootKey::CurrentUser;
+    const std::string acc = key + "\\" + kAccountsSection;
+    prof.accountsKey = "HKEY_CURRENT_USER\\" + acc;
+    w.binary(cu, acc, "{ED475418-B0D6-11D2-8C3B-00104B2A6676}", dword(1) + dword(2));
+    w.number(cu, acc, "NextAccountID", 3);
+    w.binary(cu, acc, "LastChangeVer", std::string("\x05\x00\x00\x00\x00\x00\x00\x00", 8));
+    if (modern() && !first) {
+        const std::string a = acc + "\\00000001";
+        w.text(cu, a, "clsid", "{ED475414-B0D6-11D2-8C3B-00104B2A6676}");
+        w.binary(cu, a, "Account Name", wide(o_.user + "@example.org"));
+        w.binary(cu, a, "Display Name", wide(o_.user));
+        w.number(cu, a, "Mini UID", 0x5A5A0010u);
+        return;
+    }
+    const char* servers[2][2] = {{"pop.example.org", "POP3 Server"}, {"imap.example.org", "IMAP Server"}};
+    for (int i = 0; i < 2; ++i) {
+        char id[16];
+        std::snprintf(id, sizeof id, "%08d", i + 1);
+        const std::string a = acc + "\\" + id;
+        const std::string mail = (i == 0 ? o_.user : o_.user + ".work") + "@example.org";
+        w.text(cu, a, "clsid", "{ED475411-B0D6-11D2-8C3B-00104B2A6676}");
+        w.binary(cu, a, "Account Name", wide(mail));
+        w.binary(cu, a, "Display Name", wide(o_.user));
+        w.binary(cu, a, "Email", wide(mail));
+        w.binary(cu, a, servers[i][1], wide(servers[i][0]));
+        w.binary(cu, a, "SMTP Server", wide("smtp.example.org"));
+        w.number(cu, a, "Mini UID", 0x5A5A0000u + static_cast<std::uint32_t>(i));
+        if (modern()) {
+            const std::string& into = i == 0 ? prof.dataFiles.front() : prof.cacheFiles.front();
+            w.binary(cu, a, "Delivery Store EntryID", pstStoreEntryId(into, true, cp()));
+        }
+    }
 }
 
 void Builder::accounts(RegWriter& w) {
@@ -332,6 +426,16 @@ void Builder::options(RegWriter& w) {
     w.text(cu, base + "\\Options\\General", "PONT_STRING", "32,");
     w.number(cu, base + "\\Options\\Spelling", "Check", 1);
     w.text(cu, base + "\\Setup", "First-Run", "");
+    if (modern()) {
+        const std::string office = "Software\\Microsoft\\Office\\" + o_.outlook;
+        w.text(cu, base, "DefaultProfile", o_.profile);
+        w.number(cu, base + "\\Preferences", "ShowReadingPane", 1);
+        if (o_.outlook == "16.0") w.number(cu, base + "\\Preferences", "UseNewOutlook", o_.newOutlook ? 1 : 0);
+        w.text(cu, office + "\\Common\\MailSettings", "NewSignature", o_.user);
+        w.text(cu, office + "\\Common\\MailSettings", "ReplySignature", o_.user);
+        w.text(cu, office + "\\Common\\General", "Signatures", "Signatures");
+        w.text(cu, office + "\\Common\\General", "Stationery", "Stationery");
+    }
     // wineboot leaves the version to Wine's default (Windows 10 for Wine 8).
     if (!o_.stock) w.text(cu, "Software\\Wine", "Version", o_.windows == "6.1" ? "win7" : "winxp");
 }
@@ -377,15 +481,56 @@ void Builder::machine(RegWriter& w) {
     w.text(lm, classesKey(progId), "", "Microsoft Outlook Application");
     w.text(lm, classesKey(progId + "\\CLSID"), "", clsid);
 
-    w.text(lm, machineKey("SOFTWARE\\Microsoft\\Shared Tools"), "SharedFilesDir", sharedFilesDir());
-    const std::string office = programFiles() + "\\Microsoft Office\\Office" + major() + "\\";
-    w.text(lm, machineKey("Software\\Microsoft\\Office\\" + o_.outlook + "\\Outlook\\InstallRoot"), "Path", office);
-    w.text(lm, machineKey("Software\\Microsoft\\Office\\" + o_.outlook + "\\Common\\InstallRoot"), "Path", office);
+    if (clickToRun()) {
+        clickToRunMachine(w);
+    } else {
+        w.text(lm, machineKey("SOFTWARE\\Microsoft\\Shared Tools"), "SharedFilesDir", sharedFilesDir());
+        const std::string office = programFiles() + "\\Microsoft Office\\Office" + major() + "\\";
+        w.text(lm, machineKey("Software\\Microsoft\\Office\\" + o_.outlook + "\\Outlook\\InstallRoot"), "Path", office);
+        w.text(lm, machineKey("Software\\Microsoft\\Office\\" + o_.outlook + "\\Common\\InstallRoot"), "Path", office);
+        if (modern())
+            w.text(lm, machineKey("Software\\Microsoft\\Office\\" + o_.outlook + "\\Outlook"), "Bitness",
+                   wow() || !o_.stock ? "x86" : "x64");
+    }
 
     // The code pages of the prefix's locale, where Wine keeps them.
     const std::string nls = "System\\CurrentControlSet\\Control\\Nls\\Codepage";
     w.text(lm, nls, "ACP", o_.codePage);
     w.text(lm, nls, "OEMCP", oemCodePage(o_.codePage));
+}
+
+// Click-to-Run (Office 2016 and later): its configuration in the 64-bit
+// registry, whatever Office's own; the machine-wide keys of Office in its
+// own view of the machine (a 32-bit Office's under Wow6432Node there), not
+// where an installer writes them; the automation class published to the
+// machine's classes too, so that other programs find Outlook.
+void Builder::clickToRunMachine(RegWriter& w) {
+    const KeyHandle lm = RootKey::LocalMachine;
+    const std::string c2r = "Software\\Microsoft\\Office\\ClickToRun";
+    static const std::pair<const char*, const char*> kReleases[] = {{"2016", "ProPlusRetail"},
+                                                                    {"2019", "ProPlus2019Retail"},
+                                                                    {"2021", "ProPlus2021Retail"},
+                                                                    {"2024", "ProPlus2024Retail"},
+                                                                    {"365", "O365ProPlusRetail,VisioPro2019Retail"}};
+    std::string ids;
+    for (const auto& r : kReleases)
+        if (o_.release == r.first) ids = r.second;
+    const std::string root = programFiles() + "\\Microsoft Office";
+    w.text(lm, c2r + "\\Configuration", "ProductReleaseIds", ids);
+    w.text(lm, c2r + "\\Configuration", "Platform", wow() || !o_.stock ? "x86" : "x64");
+    w.text(lm, c2r + "\\Configuration", "VersionToReport", "16.0.17328.20162");
+    w.text(lm, c2r + "\\Configuration", "InstallationPath", root);
+    w.text(lm, c2r, "PackageFolder", root);
+
+    const std::string machine = c2r + "\\REGISTRY\\MACHINE\\Software\\" + (wow() ? "Wow6432Node\\" : "");
+    w.text(lm, machine + "Microsoft\\Shared Tools", "SharedFilesDir", sharedFilesDir());
+    const std::string office = root + "\\root\\Office16\\";
+    w.text(lm, machine + "Microsoft\\Office\\16.0\\Outlook", "Bitness", wow() || !o_.stock ? "x86" : "x64");
+    w.text(lm, machine + "Microsoft\\Office\\16.0\\Outlook\\InstallRoot", "Path", office);
+    w.text(lm, machine + "Microsoft\\Office\\16.0\\Common\\InstallRoot", "Path", office);
+    const std::string classes = c2r + "\\REGISTRY\\MACHINE\\Software\\Classes\\";
+    w.text(lm, classes + "Outlook.Application\\CurVer", "", "Outlook.Application.16");
+    w.text(lm, classes + "Outlook.Application.16\\CLSID", "", "{0006F03A-0000-0000-C000-000000000046}");
 }
 
 bool Builder::run(std::string& error) {
@@ -402,14 +547,16 @@ bool Builder::run(std::string& error) {
     made_.localOutlookFolder = local_ + "\\Microsoft\\Outlook";
     made_.signaturesFolder = roaming_ + "\\Microsoft\\Signatures";
     made_.templatesFolder = roaming_ + "\\Microsoft\\Templates";
-    made_.stationeryFolder = shared() ? sharedFilesDir() + "Stationery"
-                                      : made_.userProfileFolder + "\\Application Data\\Microsoft\\Stationery";
+    made_.stationeryFolder = shared()   ? sharedFilesDir() + "Stationery"
+                             : modern() ? roaming_ + "\\Microsoft\\Stationery"
+                                        : made_.userProfileFolder + "\\Application Data\\Microsoft\\Stationery";
+    if (modern()) made_.sharedStationeryFolder = sharedFilesDir() + "Stationery";
 
     RegWriter w(registry_);
-    w.text(RootKey::CurrentUser, kProfilesSub, "DefaultProfile", o_.profile);
+    if (!modern()) w.text(RootKey::CurrentUser, kProfilesSub, "DefaultProfile", o_.profile);
     profile(w, o_.profile, true);
     if (!o_.secondProfile.empty()) profile(w, o_.secondProfile, false);
-    if (!shared()) accounts(w);
+    if (!shared() && !modern()) accounts(w);
     options(w);
     machine(w);
     if (!w.error.empty()) {
@@ -538,12 +685,26 @@ std::string pstFileBytes(std::size_t size, unsigned seed, bool unicode, const st
 }
 
 bool checkSampleOptions(const SampleOptions& options, std::string& error) {
-    if (options.outlook != "11.0" && options.outlook != "12.0" && options.outlook != "14.0") {
-        error = "Outlook version " + options.outlook + " is not one of 11.0, 12.0, 14.0";
+    const bool modern = options.outlook == "15.0" || options.outlook == "16.0";
+    if (options.outlook != "11.0" && options.outlook != "12.0" && options.outlook != "14.0" && !modern) {
+        error = "Outlook version " + options.outlook + " is not one of 11.0, 12.0, 14.0, 15.0, 16.0";
         return false;
     }
     if (options.windows != "6.1" && options.windows != "5.1") {
         error = "Windows version " + options.windows + " is not one of 6.1, 5.1";
+        return false;
+    }
+    if (modern && !options.stock && options.windows != "6.1") {
+        error = "Outlook " + options.outlook + " needs Windows 7 or later (--windows 6.1 or --stock)";
+        return false;
+    }
+    const std::string releases[] = {"2016", "2019", "2021", "2024", "365"};
+    if (std::find(std::begin(releases), std::end(releases), options.release) == std::end(releases)) {
+        error = "release " + options.release + " is not one of 2016, 2019, 2021, 2024, 365";
+        return false;
+    }
+    if (options.officeBits != "32" && options.officeBits != "64") {
+        error = "Office is 32 or 64 bits, not " + options.officeBits;
         return false;
     }
     CodePage codePage;

@@ -16,7 +16,18 @@ namespace qm::sample {
 struct SampleOptions {
     std::string prefix;            // host folder of the new prefix
     std::string user = "alice";    // Wine's user name: C:\users\<user>
-    std::string outlook = "14.0";  // "11.0", "12.0" or "14.0"
+    // "11.0", "12.0", "14.0", "15.0" (2013) or "16.0" (2016 to Microsoft
+    // 365). 15.0 and 16.0 keep their profiles under Office\<version>\Outlook
+    // and need the layout of Windows 7 or later (`windows` "6.1", or stock).
+    std::string outlook = "14.0";
+    // For 16.0, the product Click-to-Run installed: "2016", "2019", "2021",
+    // "2024" or "365" (its ProductReleaseIds say which).
+    std::string release = "365";
+    // For 15.0 and 16.0 in a stock (64-bit) prefix: a "32"-bit Office (its
+    // machine-wide keys under Wow6432Node) or a "64"-bit one.
+    std::string officeBits = "32";
+    // 16.0: the new Outlook switched on (Preferences "UseNewOutlook" = 1).
+    bool newOutlook = false;
     // "6.1" (Windows 7: AppData folders, with the compatibility links of
     // Windows) or "5.1" (Windows XP: Application Data folders).
     std::string windows = "6.1";
@@ -42,6 +53,11 @@ struct SampleProfile {
     std::vector<std::string> storeSections;  // the sections naming them (same order)
     std::string outlookSection;              // key of the Outlook section
     std::vector<std::string> addressBooks;   // address-book files (11.0), single backslashes
+    // Offline caches of server mailboxes the sections name (15.0, 16.0), and
+    // those sections.
+    std::vector<std::string> cacheFiles;
+    std::vector<std::string> cacheSections;
+    std::string accountsKey;                 // its account section (12.0 and later)
     std::string rulesFile;                   // <roaming Outlook folder>\<name>.RWZ
     std::string favoritesFile;               // <roaming Outlook folder>\<name>.FAV
 };
@@ -53,11 +69,14 @@ struct SampleInstallation {
     std::string localOutlookFolder; // where the data files are
     std::string signaturesFolder;
     std::string stationeryFolder;   // the folder the program reads for this version
+    std::string sharedStationeryFolder;  // Office's, read besides it (15.0, 16.0)
     std::string templatesFolder;
     std::vector<SampleProfile> profiles;
     // Files directly in the folders above (what a backup of them saves).
     std::vector<std::string> signatureFiles;
-    std::vector<std::string> stationeryFiles;
+    std::vector<std::string> stationeryFiles;  // the user's and then Office's
+    // The files of the signatures' folders, "<folder>/<file>".
+    std::vector<std::string> signatureFolderFiles;
     std::vector<std::string> templateFiles;
     std::vector<std::string> preferenceFiles;
 };

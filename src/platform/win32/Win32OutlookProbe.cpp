@@ -92,7 +92,10 @@ bool Win32OutlookProbe::versionFromAutomation(std::string& text) {
 }
 
 bool Win32OutlookProbe::outlookVersion(std::string& text) const {
-    return versionFromAutomation(text) || registeredOutlookVersion(registry_, text);
+    // The registration tells without starting Outlook; automation is asked
+    // only where an Outlook answers without one (some installations
+    // register no CurVer).
+    return registeredOutlookVersion(registry_, text) || versionFromAutomation(text);
 }
 
 }  // namespace qm::platform::win32

@@ -1,8 +1,9 @@
 #pragma once
-// Outlook's version from Outlook itself: its automation object is started,
-// asked for Version and told to quit. An Outlook that is registered but
-// cannot be started (a damaged installation, or one made for tests) is
-// known by its registration, as the Linux build knows every Outlook.
+// Outlook's version as its installation registered it (the current version
+// of Outlook.Application), as the Linux build knows every Outlook: told
+// without starting Outlook. Only an installation that registered no current
+// version is asked through its automation object (started, asked for
+// Version and told to quit).
 #include <string>
 
 #include "platform/Registry.h"

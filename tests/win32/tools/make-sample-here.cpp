@@ -1,7 +1,8 @@
 // Makes the sample Outlook installation in the Windows this runs in, through
 // the program's own Win32 services (its real registry, its real folders),
 // for the user running it. The end-to-end tests run it under Wine.
-//   make-sample-here [--outlook 11.0|12.0|14.0] [--profile NAME] [--second NAME] [--windows 6.1|5.1]
+//   make-sample-here [--outlook 11.0|12.0|14.0|15.0|16.0] [--release R] [--profile NAME]
+//                    [--second-profile NAME] [--windows 6.1|5.1]
 // Prints the user name the sample was made for.
 #include <cstdio>
 #include <string>
@@ -17,8 +18,10 @@ int main(int argc, char** argv) {
             options.outlook = argv[i + 1];
         else if (name == "--profile")
             options.profile = argv[i + 1];
-        else if (name == "--second")
+        else if (name == "--second-profile")
             options.secondProfile = argv[i + 1];
+        else if (name == "--release")
+            options.release = argv[i + 1];
         else if (name == "--windows")
             options.windows = argv[i + 1];
         else {
