@@ -562,19 +562,12 @@ bool ZipEntry::ExtractEntryTo(const std::string& folder, std::string& why, std::
         why = "The archive holds no such entry.";
         return false;
     }
-    const base::LeadBytes& leads = zip_->files().codePage().leadBytes();
     // Written under its own name: one that holds a folder is not.
-    if (!isSafeEntryName(name_, leads)) {
+    if (!isSafeEntryName(name_, zip_->files().codePage().leadBytes())) {
         why = "Unsafe entry name refused: " + name_;
         return false;
     }
-    if (!zip_->files().folderExists(folder)) {
-        why = "The folder does not exist: " + folder;
-        return false;
-    }
-    std::string target = folder;
-    while (leads.endsWith(target, '\\') || leads.endsWith(target, '/')) target.pop_back();
-    return zip_->extract(index_, name_, target + "\\" + name_, maxBytes, nullptr, why);
+    return ExtractEntryAs(folder, name_, why, maxBytes);
 }
 
 bool ZipEntry::ExtractEntryAs(const std::string& folder, const std::string& fileName, std::string& why,
