@@ -384,6 +384,27 @@ TEST_F(WindowsTest, CancelAndTheCloseBoxStopARunningBackup) {
     SendMessageW(w.hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
     EXPECT_FALSE(w.quitDone());
 
+    // Esc stops the next one as Cancel does, through the keyboard's way.
+    SystemDialogs::reset();
+    SystemDialogs::answerUnaskedWith(Answer::Ok);
+    probes = 0;
+    bool pressed = false;
+    std::function<void()> escape = [&] {
+        ++probes;
+        if (!context().session.running() || !IsWindowVisible(w.busyPanel())) {
+            if (probes < 50) probe.post(escape);
+            return;
+        }
+        HWND focus = GetDlgItem(w.busyPanel(), ID_cmdCancel);
+        pressed = PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 0) != FALSE;
+    };
+    probe.post(escape);
+    ASSERT_TRUE(click(ID_cmdApply));
+    EXPECT_TRUE(pressed);
+    ASSERT_FALSE(messages().empty());
+    EXPECT_NE(messages().back().find("The backup was stopped."), std::string::npos) << messages().back();
+    EXPECT_TRUE(unchanged());
+
     // Again, closed by the frame this time.
     SystemDialogs::reset();
     SystemDialogs::answerUnaskedWith(Answer::Ok);
