@@ -3,7 +3,7 @@
 # (qm_win32gui is made as every layer is, from src/layers.txt.)
 # The wide forms of the Win32 calls and of the controls' messages.
 target_compile_definitions(qm_win32gui PRIVATE UNICODE _UNICODE)
-target_link_libraries(qm_win32gui PUBLIC comctl32 comdlg32 uxtheme gdi32 shell32)
+target_link_libraries(qm_win32gui PUBLIC comctl32 comdlg32 uxtheme gdi32 shell32 ole32)
 
 # The icon, drawn from the program's SVG, and the version.
 set(QM_WIN32_RESOURCES ${CMAKE_BINARY_DIR}/win32gui)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "jobs/Texts.h"
 #include "win32gui/Controls.h"
 #include "win32gui/Resources.h"
 #include "win32gui/SystemDialogs.h"
@@ -12,9 +13,11 @@
 namespace qm::win32gui {
 namespace {
 
-constexpr int kColumns = 6;
-const wchar_t* const kHeaders[kColumns] = {L"Task", L"Time", L"Days", L"Profile", L"Items", L"Backup file"};
-constexpr int kItemsColumn = 4;
+enum Column { kTask, kTime, kDays, kProfile, kItems, kLastRun, kResult, kFile, kColumns };
+const wchar_t* const kHeaders[kColumns] = {L"Task",  L"Time",     L"Days",   L"Profile",
+                                           L"Items", L"Last run", L"Result", L"Backup file"};
+// The timer that looks whether a job run now has ended.
+constexpr UINT_PTR kPollTimer = 1;
 
 }  // namespace
 
@@ -36,17 +39,24 @@ bool JobListDialog::onInit() {
     return true;
 }
 
+std::uint32_t JobListDialog::selectedJob() const {
+    const auto row = static_cast<int>(
+        SendDlgItemMessageW(hwnd(), ID_lvwJobs, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return 0;
+    return rows_[static_cast<std::size_t>(row)].jobNumber;
+}
+
 bool JobListDialog::onCommand(int id, int /*code*/) {
     switch (id) {
-        case ID_cmdRemove: {
-            const auto row = static_cast<int>(
-                SendDlgItemMessageW(hwnd(), ID_lvwJobs, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-            if (row >= 0 && static_cast<std::size_t>(row) < rows_.size())
-                presenter_.remove(rows_[static_cast<std::size_t>(row)].jobNumber);
+        case ID_cmdRemove:
+            if (const auto job = selectedJob()) presenter_.remove(job);
             return true;
-        }
+        case ID_cmdRunNow:
+            if (const auto job = selectedJob()) presenter_.runNow(job);
+            return true;
         case ID_cmdClose:
         case IDCANCEL:
+            KillTimer(hwnd(), kPollTimer);
             close(IDOK);
             return true;
         case IDOK:
@@ -56,18 +66,51 @@ bool JobListDialog::onCommand(int id, int /*code*/) {
     }
 }
 
+bool JobListDialog::onNotify(NMHDR& header, LRESULT& /*result*/) {
+    if (header.idFrom != ID_lvwJobs || header.code != static_cast<UINT>(LVN_GETINFOTIPW)) return false;
+    // What failed in the last run, under the mouse.
+    auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(header);
+    if (tip.iItem < 0 || static_cast<std::size_t>(tip.iItem) >= rows_.size() || tip.cchTextMax <= 0) return false;
+    const jobs::JobRow& job = rows_[static_cast<std::size_t>(tip.iItem)];
+    if (job.lastMessage.empty()) return false;
+    const std::wstring text = wide(job.lastResult + ": " + job.lastMessage);
+    lstrcpynW(tip.pszText, text.c_str(), tip.cchTextMax);
+    return true;
+}
+
+bool JobListDialog::onMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, INT_PTR& result) {
+    if (message != WM_TIMER || wParam != kPollTimer) return false;
+    presenter_.poll();
+    result = TRUE;
+    return true;
+}
+
+void JobListDialog::pollEvery(int milliseconds) {
+    if (milliseconds <= 0)
+        KillTimer(hwnd(), kPollTimer);
+    else
+        SetTimer(hwnd(), kPollTimer, static_cast<UINT>(milliseconds), nullptr);
+}
+
 app::Answer JobListDialog::showMessage(const std::string& text, app::Icon icon, app::Buttons buttons) {
     return SystemDialogs::message(hwnd(), text, icon, buttons);
 }
 
 void JobListDialog::setJobRows(const std::vector<jobs::JobRow>& rows) {
+    const std::uint32_t selected = selectedJob();
     rows_ = rows;
     HWND list = item(ID_lvwJobs);
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const auto& job = rows[r];
-        const std::string cells[kColumns] = {
-            std::to_string(job.jobNumber), job.startTime, job.days, job.profile, job.items, job.targetFile};
+        const std::string cells[kColumns] = {std::to_string(job.jobNumber),
+                                             job.startTime,
+                                             job.days,
+                                             job.profile,
+                                             job.items,
+                                             job.lastRun.empty() ? jobs::text::kNeverRan : job.lastRun,
+                                             job.lastResult,
+                                             job.targetFile};
         for (int c = 0; c < kColumns; ++c) {
             std::wstring text = wide(cells[c]);
             LVITEMW cell{};
@@ -76,6 +119,13 @@ void JobListDialog::setJobRows(const std::vector<jobs::JobRow>& rows) {
             cell.iSubItem = c;
             cell.pszText = text.data();
             SendMessageW(list, c == 0 ? LVM_INSERTITEMW : LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&cell));
+        }
+        // The list is filled anew as a job run now ends: the same job stays
+        // selected.
+        if (job.jobNumber == selected) {
+            LVITEMW state{};
+            state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageW(list, LVM_SETITEMSTATE, r, reinterpret_cast<LPARAM>(&state));
         }
     }
     // Each column as wide as its widest cell or its header.
@@ -89,7 +139,7 @@ void JobListDialog::setJobRows(const std::vector<jobs::JobRow>& rows) {
             padding;
         width = std::max(width, header);
         // The backup file stays in view beside a long list of items.
-        if (c == kItemsColumn) width = std::min(width, dialogUnitsX(hwnd(), 160));
+        if (c == kItems) width = std::min(width, dialogUnitsX(hwnd(), 160));
         // The last one takes what is left.
         if (c == kColumns - 1) {
             RECT area{};

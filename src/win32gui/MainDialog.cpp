@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "win32gui/AboutDialog.h"
+#include "win32gui/ChoiceDialog.h"
 #include "win32gui/ItemFrames.h"
 #include "win32gui/MessageLoop.h"
 #include "win32gui/OptionsDialog.h"
@@ -184,13 +185,17 @@ void MainDialog::layOut() {
         const SIZE panelSize = windowSize(panel);
         SetWindowPos(panel, nullptr, marginX, y, tabWidth, panelSize.cy,
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-        // Its lines and bar run to its right edge.
+        // Cancel at its right edge; its lines and bar run up to Cancel.
         RECT inside{};
         GetClientRect(panel, &inside);
+        HWND cancel = GetDlgItem(panel, ID_cmdCancel);
+        const RECT c = rectInParent(cancel);
+        const int cancelLeft = inside.right - dialogUnitsX(panel, 6) - (c.right - c.left);
+        SetWindowPos(cancel, nullptr, cancelLeft, c.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         for (int id : {ID_Label1, ID_pbshow, ID_SkinLabel9, ID_SkinLabel10}) {
             HWND line = GetDlgItem(panel, id);
             const RECT r = rectInParent(line);
-            SetWindowPos(line, nullptr, 0, 0, inside.right - r.left - dialogUnitsX(panel, 6), r.bottom - r.top,
+            SetWindowPos(line, nullptr, 0, 0, cancelLeft - r.left - dialogUnitsX(panel, 6), r.bottom - r.top,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
         y += panelSize.cy + gapY;
@@ -207,14 +212,20 @@ void MainDialog::layOut() {
     SetWindowPos(item(ID_cmdApply), nullptr, right - button.cx - gapX - apply.cx, y, apply.cx, apply.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 
+    // The status bar below the buttons.
+    HWND status = item(ID_lblInstallation);
+    const int statusHeight = windowSize(status).cy;
+
     // The frame and the menu bar around the client area this needs.
     RECT window{}, client{};
     GetWindowRect(hwnd(), &window);
     GetClientRect(hwnd(), &client);
     const int frameX = (window.right - window.left) - client.right;
     const int frameY = (window.bottom - window.top) - client.bottom;
-    SetWindowPos(hwnd(), nullptr, 0, 0, right + marginX + frameX, y + button.cy + marginY + frameY,
+    SetWindowPos(hwnd(), nullptr, 0, 0, right + marginX + frameX, y + button.cy + marginY + statusHeight + frameY,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // It places itself along the bottom edge.
+    SendMessageW(status, WM_SIZE, 0, 0);
 }
 
 void MainDialog::showPageOfTab() {
@@ -256,6 +267,17 @@ bool MainDialog::onCommand(int id, int code) {
         case ID_mnuQuit:
             presenter_.quit();
             break;
+        case ID_cmdCancel:
+        case IDCANCEL:
+            // Esc as Cancel: stops the run that works, and nothing else.
+            presenter_.cancel();
+            break;
+        case ID_mnuTestBackup:
+            presenter_.testBackupFile();
+            break;
+        case ID_mnuOpenInstallation:
+            presenter_.openInstallation();
+            break;
         case ID_cmdTargetFile:
             presenter_.chooseTargetFile();
             break;
@@ -287,8 +309,7 @@ bool MainDialog::onCommand(int id, int code) {
             presenter_.openWebsite();
             break;
         case IDOK:
-        case IDCANCEL:
-            // Enter and Esc start and end nothing in the main window.
+            // Enter starts nothing in the main window.
             break;
         default:
             return false;
@@ -309,8 +330,9 @@ bool MainDialog::onNotify(NMHDR& header, LRESULT& /*result*/) {
 bool MainDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     switch (message) {
         case WM_CLOSE:
-            // Closing while a run works would pull the session from under it.
-            if (!presenter_.running()) presenter_.quit();
+            // While a run works the presenter asks first, stops it, and the
+            // window quits once it has stopped.
+            presenter_.quit();
             result = TRUE;
             return true;
         case WM_CONTEXTMENU:
@@ -379,6 +401,9 @@ void MainDialog::showBusy(bool visible) {
     busyShown_ = visible;
     layOut();
     setCommandsEnabled(!visible);
+    setEnabled(busy_.hwnd(), ID_cmdCancel, visible);
+    // Enter or Space on Cancel stops the run at once.
+    if (visible) SetFocus(GetDlgItem(busy_.hwnd(), ID_cmdCancel));
     UpdateWindow(hwnd());
 }
 
@@ -387,7 +412,7 @@ void MainDialog::setCommandsEnabled(bool enabled) {
     setEnabled(backup_.hwnd(), ID_cmdTargetFile, enabled);
     setEnabled(restore_.hwnd(), ID_cmdSourceFile, enabled);
     HMENU menu = GetMenu(hwnd());
-    for (int id : {ID_mnuBackupNow, ID_restorenow, ID_mnuTaskScheduler})
+    for (int id : {ID_mnuBackupNow, ID_restorenow, ID_mnuTestBackup, ID_mnuOpenInstallation, ID_mnuTaskScheduler})
         EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
     DrawMenuBar(hwnd());
 }
@@ -422,6 +447,15 @@ std::string MainDialog::chooseFileToSave(const std::string& title, const std::st
     return SystemDialogs::saveFile(hwnd(), title, filter, proposedName);
 }
 
+std::string MainDialog::chooseFolder(const std::string& title, const std::string& start) {
+    return SystemDialogs::folder(hwnd(), title, start);
+}
+
+std::string MainDialog::chooseFromList(const std::string& title, const std::string& label,
+                                       const std::vector<std::string>& choices, const std::string& current) {
+    return ChoiceDialog::choose(hwnd(), title, label, choices, current);
+}
+
 void MainDialog::setCaption(const std::string& text) { setWindowText(hwnd(), text); }
 
 void MainDialog::hideWindow() { ShowWindow(hwnd(), SW_HIDE); }
@@ -431,6 +465,14 @@ app::Tab MainDialog::currentTab() const {
 }
 
 void MainDialog::setApplyCaption(const std::string& text) { setItemText(hwnd(), ID_cmdApply, text); }
+
+void MainDialog::setInstallationText(const std::string& text) {
+    const std::wstring shown = wide(text);
+    HWND status = item(ID_lblInstallation);
+    SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+    // The whole text under the mouse when the bar cuts it.
+    SendMessageW(status, SB_SETTIPTEXTW, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+}
 
 void MainDialog::setApplyEnabled(bool enabled) {
     applyAllowed_ = enabled;
@@ -466,6 +508,13 @@ void MainDialog::setSourceFileText(const std::string& text) { setItemText(restor
 void MainDialog::setBackupFacts(const std::string& text) { setItemText(restore_.hwnd(), ID_txtPOBinfo, crlf(text)); }
 void MainDialog::setBackupDescription(const std::string& text) {
     setItemText(restore_.hwnd(), ID_txtFileInfo, crlf(text));
+}
+
+// Reached when the shell could not show the page in the browser: Windows
+// has no help window of the program's own, so it says where the page is.
+void MainDialog::showHelpWindow(const std::string& helpFile) {
+    SystemDialogs::message(hwnd(), "The help page cannot be shown: " + helpFile, app::Icon::Exclamation,
+                           app::Buttons::Ok);
 }
 
 // Disc writing is the Linux component's: none is offered here.

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/MainView.h"
 #include "win32gui/Controls.h"
@@ -69,12 +70,16 @@ public:
     std::string chooseFileToOpen(const std::string& title, const std::string& filter) override;
     std::string chooseFileToSave(const std::string& title, const std::string& filter,
                                  const std::string& proposedName) override;
+    std::string chooseFolder(const std::string& title, const std::string& start) override;
+    std::string chooseFromList(const std::string& title, const std::string& label,
+                               const std::vector<std::string>& choices, const std::string& current) override;
     // MainView
     void setCaption(const std::string& text) override;
     void hideWindow() override;
     app::Tab currentTab() const override;
     void setApplyCaption(const std::string& text) override;
     void setApplyEnabled(bool enabled) override;
+    void setInstallationText(const std::string& text) override;
     void addSourceProfile(const std::string& name) override;
     void addTargetProfile(const std::string& name) override;
     void setSourceProfileText(const std::string& name) override;
@@ -99,6 +104,7 @@ public:
     void setSourceFileText(const std::string& text) override;
     void setBackupFacts(const std::string& text) override;
     void setBackupDescription(const std::string& text) override;
+    void showHelpWindow(const std::string& helpFile) override;
     bool writesDiscs() const override;
     void showDiscWindow(const std::string& fileTitle, const std::string& filePath) override;
     void quit() override;

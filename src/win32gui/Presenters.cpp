@@ -11,19 +11,39 @@ OpenedWindows::~OpenedWindows() = default;
 bool OpenedWindows::open(const platform::PlatformOptions& options, std::string& why) {
     // What start-up learns is the window's load.
     std::string error;
-    if (!installation_.open(options, false, error)) {
+    if (!installation_.open(options, frontend::Opening::ToWork, error)) {
         why = "The Outlook installation cannot be opened: " + error;
         return false;
     }
     shell_ = platform::openShell();
     context_ = std::make_unique<WindowsContext>(installation_.session(), installation_.scheduler(),
                                                 installation_.program(), shell_.get());
+    context_->place = installation_.place();
     return true;
 }
 
 void OpenWebsite(WindowsContext& context) {
     if (context.shell) context.shell->openWebPage(context.website);
 }
+
+namespace {
+
+runs::MainContext mainContext(WindowsContext& context) {
+    runs::MainContext taken;
+    taken.place = context.place;
+    // No other installation is opened in the window's place: the program
+    // works on the Windows it runs in, for the user who runs it.
+    taken.shell = context.shell;
+    app::Session& s = context.session;
+    taken.helpFile = base::joinPath(s.system.programFolder(), "help\\index.html", s.leads());
+    taken.website = context.website;
+    return taken;
+}
+
+}  // namespace
+
+MainGestures::MainGestures(WindowsContext& context, app::MainView& view)
+    : context_(context), presenter_(context.session, view, mainContext(context)) {}
 
 bool MainGestures::running() const { return context_.session.running(); }
 
@@ -65,16 +85,21 @@ void MainGestures::deselectAll(bool backupItems) {
     if (!running()) presenter_.DeselectAllItems(backupItems ? runs::ItemArray::Backup : runs::ItemArray::Restore);
 }
 
-void MainGestures::quit() { presenter_.Quit(); }
-
-void MainGestures::openHelp() {
-    // A missing page or browser shows what the system shows.
-    app::Session& s = context_.session;
-    if (context_.shell)
-        context_.shell->openDocument(base::joinPath(s.system.programFolder(), "help\\index.html", s.leads()));
+void MainGestures::testBackupFile() {
+    if (!running()) presenter_.TestBackupFile();
 }
 
-void MainGestures::openWebsite() { OpenWebsite(context_); }
+void MainGestures::openInstallation() {
+    if (!running()) presenter_.OpenAnotherInstallation();
+}
+
+void MainGestures::cancel() { presenter_.CancelPressed(); }
+
+void MainGestures::quit() { presenter_.Quit(); }
+
+void MainGestures::openHelp() { presenter_.ShowHelp(); }
+
+void MainGestures::openWebsite() { presenter_.ShowWebsite(); }
 
 namespace {
 
@@ -97,7 +122,12 @@ void OptionsGestures::dailyClicked() { presenter_.DailyClicked(); }
 void OptionsGestures::addTask() { presenter_.AddTaskToScheduler(); }
 void OptionsGestures::openScheduler() { presenter_.OpenScheduler(); }
 
+JobListGestures::JobListGestures(WindowsContext& context, options::JobListView& view)
+    : history_(jobs::RunHistory::of(context.session)), presenter_(view, context.scheduler, &history_) {}
+
 void JobListGestures::fill() { presenter_.FillJobList(); }
 void JobListGestures::remove(std::uint32_t jobNumber) { presenter_.RemoveScheduledJob(jobNumber); }
+void JobListGestures::runNow(std::uint32_t jobNumber) { presenter_.RunJobNow(jobNumber); }
+void JobListGestures::poll() { presenter_.Poll(); }
 
 }  // namespace qm::win32gui

@@ -33,6 +33,9 @@ struct WindowsContext {
     platform::Shell* shell;
     // The page "Our Website" opens.
     std::string website = "https://quillmark.example.org/";
+    // The user the windows work for, shown on the main window's status bar
+    // (none: nothing is shown).
+    platform::InstallationPlace place;
     // The options window's target file, kept for the program's run.
     options::KeptOptions keptOptions;
 };
@@ -62,7 +65,7 @@ void OpenWebsite(WindowsContext& context);
 // then, and a second run must not start).
 class MainGestures {
 public:
-    MainGestures(WindowsContext& context, app::MainView& view) : context_(context), presenter_(context.session, view) {}
+    MainGestures(WindowsContext& context, app::MainView& view);
 
     bool running() const;
     // The window's load: false when no Outlook profile was found.
@@ -79,6 +82,12 @@ public:
     // The pop-up of an item frame.
     void selectAll(bool backupItems);
     void deselectAll(bool backupItems);
+    // File > "Test Backup File...", "Open Installation...".
+    void testBackupFile();
+    void openInstallation();
+    // The busy panel's Cancel and Esc: the run working stops.
+    void cancel();
+    // Quit, the close box: asks first while a run works.
     void quit();
     void openHelp();
     void openWebsite();
@@ -107,11 +116,16 @@ private:
 // frmScheduler's gestures.
 class JobListGestures {
 public:
-    JobListGestures(WindowsContext& context, options::JobListView& view) : presenter_(view, context.scheduler) {}
+    JobListGestures(WindowsContext& context, options::JobListView& view);
     void fill();
     void remove(std::uint32_t jobNumber);
+    void runNow(std::uint32_t jobNumber);
+    // The view's timer, while a job run now works.
+    void poll();
 
 private:
+    // Each job's last run; it outlives the presenter that reads it.
+    jobs::RunHistory history_;
     options::JobListPresenter presenter_;
 };
 

@@ -17,12 +17,15 @@
 #define IDD_frmScheduler 105
 #define IDD_frmPwd 106
 #define IDD_frmAbout 107
+#define IDD_frmChoose 108
 
 // frmMain.
 #define ID_SSTab1 1000
 #define ID_cmdAbout 1001
 #define ID_cmdApply 1002
 #define ID_cmdQuit 1003
+// The status bar naming the installation the window works on.
+#define ID_lblInstallation 1004
 
 // The "What" frames: the profile list and the eight items (index 0..7 is
 // added to the first item's id). The backup tab and the options window
@@ -63,6 +66,7 @@
 #define ID_pbshow 1082
 #define ID_SkinLabel9 1083
 #define ID_SkinLabel10 1084
+#define ID_cmdCancel 1085
 
 // Frmoption: the "Schedule" frame and Cancel.
 #define ID_scheduleFrame 1100
@@ -84,6 +88,7 @@
 #define ID_lvwJobs 1120
 #define ID_cmdRemove 1121
 #define ID_cmdClose 1122
+#define ID_cmdRunNow 1123
 
 // frmPwd (its box is txtPassword, its buttons OK and Cancel).
 #define ID_pwdLabel 1130
@@ -97,6 +102,10 @@
 #define ID_lblCopyright 1143
 #define ID_lblWebsite 1144
 
+// The list a choice is made from (one of a prefix's users).
+#define ID_chooseLabel 1150
+#define ID_lstChoices 1151
+
 // Menu entries.
 #define ID_mnuBackupNow 2000
 #define ID_restorenow 2001
@@ -105,5 +114,7 @@
 #define ID_mnuHelp 2004
 #define ID_mnuWebsite 2005
 #define ID_mnuAbout 2006
+#define ID_mnuTestBackup 2007
+#define ID_mnuOpenInstallation 2008
 #define ID_mnuSelectAll 2010
 #define ID_mnuDeselectAll 2011

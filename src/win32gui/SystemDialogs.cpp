@@ -1,6 +1,7 @@
 #include "win32gui/SystemDialogs.h"
 
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <deque>
 
@@ -109,6 +110,33 @@ std::string SystemDialogs::saveFile(HWND owner, const std::string& title, const 
     FileDialog dialog(owner, title, filter, proposedName);
     dialog.box.Flags |= OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
     return GetSaveFileNameW(&dialog.box) ? dialog.chosen() : std::string();
+}
+
+namespace {
+
+// The folder dialog opens on the folder it was given.
+int CALLBACK folderDialogStarted(HWND dialog, UINT message, LPARAM, LPARAM start) {
+    if (message == BFFM_INITIALIZED && start) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, start);
+    return 0;
+}
+
+}  // namespace
+
+std::string SystemDialogs::folder(HWND owner, const std::string& title, const std::string& start) {
+    if (auto name = hookedFileName()) return *name;
+    const std::wstring titleText = wide(title), startText = wide(start);
+    BROWSEINFOW box{};
+    box.hwndOwner = owner;
+    box.lpszTitle = titleText.c_str();
+    box.ulFlags = BIF_RETURNONLYFSDIRS;
+    box.lpfn = folderDialogStarted;
+    box.lParam = startText.empty() ? 0 : reinterpret_cast<LPARAM>(startText.c_str());
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&box);
+    if (!chosen) return {};
+    std::wstring path(32768, L'\0');
+    const bool named = SHGetPathFromIDListEx(chosen, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT);
+    CoTaskMemFree(chosen);
+    return named ? utf8(path.c_str()) : std::string();
 }
 
 int SystemDialogs::popupMenu(HWND owner, int menuId, POINT at) {

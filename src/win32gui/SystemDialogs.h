@@ -21,6 +21,8 @@ public:
     // Asks before it overwrites a file; no extension is added to a name.
     static std::string saveFile(HWND owner, const std::string& title, const std::string& filter,
                                 const std::string& proposedName);
+    // A folder, the dialog starting in `start`; empty when cancelled.
+    static std::string folder(HWND owner, const std::string& title, const std::string& start);
     // The pop-up `menuId` (its first sub-menu) at a point of the screen;
     // answers the command chosen, 0 for none.
     static int popupMenu(HWND owner, int menuId, POINT at);
@@ -30,7 +32,8 @@ public:
     static void queueAnswer(app::Answer answer);
     static void answerUnaskedWith(std::optional<app::Answer> answer);
     static const std::vector<std::string>& messagesShown();
-    // For tests: the next file dialogs answer these names (empty: cancelled).
+    // For tests: the next file and folder dialogs answer these names
+    // (empty: cancelled).
     static void queueFileName(const std::string& name);
     // For tests: the next pop-up menus answer these commands.
     static void queueMenuChoice(int command);

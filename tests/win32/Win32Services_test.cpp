@@ -115,6 +115,7 @@ TEST_F(Win32Test, ShellRefusesWhatIsNotThere) {
     EXPECT_FALSE(shell.openFolder(folder() + "\\missing"));
     EXPECT_FALSE(shell.openWebPage("C:\\windows\\system32\\calc.exe"));
     EXPECT_FALSE(shell.openHelp(folder() + "\\help.chm::/index.htm"));
+    EXPECT_FALSE(shell.openHelp(folder() + "\\help\\index.html"));
 }
 
 }  // namespace

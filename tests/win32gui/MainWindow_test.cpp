@@ -50,6 +50,7 @@ TEST_F(WindowsTest, EveryControlOfBothTabsWithItsTextAndState) {
         {w.hwnd(), ID_cmdApply, "Backup Now"},
         {w.hwnd(), ID_cmdQuit, "Quit"},
         {w.busyPanel(), ID_Label1, "Please Waiting"},
+        {w.busyPanel(), ID_cmdCancel, "Cancel"},
     };
     for (const auto& e : texts) EXPECT_EQ(textOf(GetDlgItem(e.page, e.id)), e.text) << e.id;
 
@@ -106,7 +107,9 @@ TEST_F(WindowsTest, EveryControlOfBothTabsWithItsTextAndState) {
     HMENU file = GetSubMenu(bar, 0), option = GetSubMenu(bar, 1), help = GetSubMenu(bar, 2);
     EXPECT_EQ(entry(file, 0), "Backup Now\tCtrl+B");
     EXPECT_EQ(entry(file, 1), "Restore Now\tCtrl+R");
-    EXPECT_EQ(entry(file, 2), "Quit\tCtrl+Q");
+    EXPECT_EQ(entry(file, 2), "Test Backup File...\tCtrl+T");
+    EXPECT_EQ(entry(file, 4), "Open Installation...");
+    EXPECT_EQ(entry(file, 6), "Quit\tCtrl+Q");
     EXPECT_EQ(entry(option, 0), "Task Scheduler");
     EXPECT_EQ(entry(help, 0), "Help\tF1");
     EXPECT_EQ(entry(help, 1), "Our Website\tCtrl+W");
@@ -287,7 +290,8 @@ TEST_F(WindowsTest, BackupAndRestoreThroughTheWindow) {
 }
 
 // The window keeps answering while a large file is written, and nothing
-// that would start a second run, nor the quit, cuts into the one that works.
+// that would start a second run cuts into the one that works; the close
+// box asks first, and a "Cancel" to its question lets the run go on.
 TEST_F(WindowsTest, TheWindowAnswersDuringARunAndRefusesASecondOne) {
     auto& alice = install("alice", "11.0");
     const std::string big = alice.made.profiles[0].dataFiles[0];
@@ -299,21 +303,25 @@ TEST_F(WindowsTest, TheWindowAnswersDuringARunAndRefusesASecondOne) {
 
     Probe probe;
     int probes = 0;
-    bool sawBusy = false, refused = true, framed = true;
+    bool sawBusy = false, refused = true, framed = true, cancelOffered = false;
     std::function<void()> look = [&] {
         ++probes;
         if (!context().session.running()) return;
         sawBusy = sawBusy || IsWindowVisible(w.busyPanel());
+        cancelOffered = cancelOffered || (IsWindowVisible(control(ID_cmdCancel)) && enabled(ID_cmdCancel));
         // Every way to start another run, or to change the target, is shut.
         if (enabled(ID_cmdApply) || enabled(ID_cmdTargetFile) || enabled(ID_cmdSourceFile)) refused = false;
         if (click(ID_cmdApply)) refused = false;
         menu(ID_mnuBackupNow);
         menu(ID_restorenow);
+        menu(ID_mnuTestBackup);
+        menu(ID_mnuOpenInstallation);
         menu(ID_mnuTaskScheduler);
-        // Closing by the frame is refused; Quit waits for the run's end.
-        SendMessageW(w.hwnd(), WM_CLOSE, 0, 0);
-        if (w.quitDone()) framed = false;
-        if (probes == 1) SendMessageW(w.hwnd(), WM_COMMAND, MAKEWPARAM(ID_cmdQuit, BN_CLICKED), 0);
+        // The close box asks; the answer "Cancel" keeps the run going.
+        if (probes == 1) {
+            SystemDialogs::queueAnswer(Answer::Cancel);
+            SendMessageW(w.hwnd(), WM_CLOSE, 0, 0);
+        }
         if (w.quitDone()) framed = false;
         if (probes < 50) probe.post(look);
     };
@@ -321,13 +329,138 @@ TEST_F(WindowsTest, TheWindowAnswersDuringARunAndRefusesASecondOne) {
     ASSERT_TRUE(click(ID_cmdApply));
     EXPECT_GE(probes, 3);
     EXPECT_TRUE(sawBusy);
+    EXPECT_TRUE(cancelOffered);
     EXPECT_TRUE(refused);
     EXPECT_TRUE(framed);
-    // One run, one summary; then the quit asked during it.
-    ASSERT_EQ(messages().size(), 1u) << messages().back();
-    EXPECT_EQ(messages()[0].rfind("The Backup was Completed!", 0), 0u);
+    // The question, then one run's one summary; the window stays.
+    ASSERT_EQ(messages().size(), 2u) << messages().back();
+    EXPECT_EQ(messages()[0], "A backup is running. Do you want to stop it and quit?");
+    EXPECT_EQ(messages()[1].rfind("The Backup was Completed!", 0), 0u);
     EXPECT_EQ(textOf(GetDlgItem(w.busyPanel(), ID_SkinLabel10)), "");
+    EXPECT_FALSE(IsWindowVisible(w.busyPanel()));
+    EXPECT_FALSE(w.quitDone());
+}
+
+// The busy panel's Cancel stops a backup at its next step: the backup file
+// that was there stays as it was. The close box, answered "OK", stops the
+// next one and the window quits once it has stopped.
+TEST_F(WindowsTest, CancelAndTheCloseBoxStopARunningBackup) {
+    auto& alice = install("alice", "11.0");
+    const std::string big = alice.made.profiles[0].dataFiles[0];
+    ASSERT_TRUE(alice.platform.files->writeFile(big, std::string(64u << 20, 'x')));
+    const std::string earlier = onZ(dir / "earlier.qmk");
+    const std::string before = "the backup made before";
+    ASSERT_TRUE(alice.platform.files->writeFile(earlier, before));
+    const auto unchanged = [&] {
+        std::string now;
+        return alice.platform.files->readFile(earlier, now) && now == before;
+    };
+    auto& w = open(alice);
+    SystemDialogs::queueFileName(earlier);
+    ASSERT_TRUE(click(ID_cmdTargetFile));
+    ASSERT_TRUE(click(ID_backupitem_0));
+
+    Probe probe;
+    int probes = 0;
+    std::string status;
+    std::function<void()> cancel = [&] {
+        ++probes;
+        if (!context().session.running() || !IsWindowVisible(w.busyPanel())) {
+            if (probes < 50) probe.post(cancel);
+            return;
+        }
+        EXPECT_TRUE(click(ID_cmdCancel));
+        status = textOf(GetDlgItem(w.busyPanel(), ID_Label1));
+    };
+    probe.post(cancel);
+    ASSERT_TRUE(click(ID_cmdApply));
+    EXPECT_EQ(status, "Stopping...");
+    ASSERT_FALSE(messages().empty());
+    EXPECT_NE(messages().back().find("The backup was stopped."), std::string::npos) << messages().back();
+    EXPECT_TRUE(unchanged());
+    EXPECT_FALSE(w.quitDone());
+    // Cancel with nothing working does nothing; nor does Esc.
+    EXPECT_FALSE(IsWindowVisible(w.busyPanel()));
+    SendMessageW(w.hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    EXPECT_FALSE(w.quitDone());
+
+    // Esc stops the next one as Cancel does, through the keyboard's way.
+    SystemDialogs::reset();
+    SystemDialogs::answerUnaskedWith(Answer::Ok);
+    probes = 0;
+    bool pressed = false;
+    std::function<void()> escape = [&] {
+        ++probes;
+        if (!context().session.running() || !IsWindowVisible(w.busyPanel())) {
+            if (probes < 50) probe.post(escape);
+            return;
+        }
+        HWND focus = GetDlgItem(w.busyPanel(), ID_cmdCancel);
+        pressed = PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 0) != FALSE;
+    };
+    probe.post(escape);
+    ASSERT_TRUE(click(ID_cmdApply));
+    EXPECT_TRUE(pressed);
+    ASSERT_FALSE(messages().empty());
+    EXPECT_NE(messages().back().find("The backup was stopped."), std::string::npos) << messages().back();
+    EXPECT_TRUE(unchanged());
+
+    // Again, closed by the frame this time.
+    SystemDialogs::reset();
+    SystemDialogs::answerUnaskedWith(Answer::Ok);
+    probes = 0;
+    std::function<void()> close = [&] {
+        ++probes;
+        if (!context().session.running()) {
+            if (probes < 50) probe.post(close);
+            return;
+        }
+        SendMessageW(w.hwnd(), WM_CLOSE, 0, 0);
+        EXPECT_FALSE(w.quitDone());  // not before the run has stopped
+    };
+    probe.post(close);
+    ASSERT_TRUE(click(ID_cmdApply));
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0], "A backup is running. Do you want to stop it and quit?");
+    EXPECT_TRUE(unchanged());
     EXPECT_TRUE(w.quitDone());
+    EXPECT_TRUE(quitCalled_);
+}
+
+// File > "Test Backup File...": a backup made in the window read to its end;
+// a file that is no backup named as such. The status bar names the user.
+TEST_F(WindowsTest, ABackupFileTestedFromTheFileMenu) {
+    auto& alice = install("alice", "11.0");
+    place = {"", "alice"};
+    auto& w = open(alice);
+    EXPECT_EQ(text(ID_lblInstallation), "User alice");
+    const std::string file = onZ(dir / "b.qmk");
+    SystemDialogs::queueFileName(file);
+    ASSERT_TRUE(click(ID_cmdTargetFile));
+    ASSERT_TRUE(click(ID_backupitem_0 + 2));
+    ASSERT_TRUE(click(ID_cmdApply));
+    std::string made;
+    ASSERT_TRUE(alice.platform.files->readFile(file, made));
+
+    SystemDialogs::reset();
+    SystemDialogs::answerUnaskedWith(Answer::Ok);
+    SystemDialogs::queueFileName(file);
+    SendMessageW(w.hwnd(), WM_COMMAND, MAKEWPARAM(ID_mnuTestBackup, 0), 0);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].rfind(file + "\r\n", 0), 0u) << messages()[0];
+    EXPECT_NE(messages()[0].find(" entries read back whole."), std::string::npos) << messages()[0];
+
+    const std::string notBackup = onZ(dir / "not.qmk");
+    ASSERT_TRUE(alice.platform.files->writeFile(notBackup, "no archive at all"));
+    SystemDialogs::queueFileName(notBackup);
+    menu(ID_mnuTestBackup);
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages()[1].rfind(notBackup + ": ", 0), 0u) << messages()[1];
+
+    // Only this Windows, for the user who runs the program, is opened.
+    menu(ID_mnuOpenInstallation);
+    ASSERT_EQ(messages().size(), 3u);
+    EXPECT_EQ(messages()[2], "This program works on the Windows it runs in, for the user who runs it.");
 }
 
 }  // namespace

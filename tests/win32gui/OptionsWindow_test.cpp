@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "items/ItemTable.h"
+#include "jobs/RunHistory.h"
 #include "jobs/ScheduleTimes.h"
 #include "win32gui/AboutDialog.h"
 #include "win32gui/JobListDialog.h"
@@ -169,7 +170,7 @@ std::string cell(HWND list, int row, int column) {
     return win32gui::utf8(buffer);
 }
 
-TEST_F(WindowsTest, ScheduledBackupsAreListedAndRemovedAfterAQuestion) {
+TEST_F(WindowsTest, ScheduledBackupsAreListedWithTheirLastRunsAndRemovedAfterAQuestion) {
     platform::ScheduledJob nightly;
     nightly.number = 4;
     nightly.startMinute = 23 * 60 + 30;
@@ -182,40 +183,89 @@ TEST_F(WindowsTest, ScheduledBackupsAreListedAndRemovedAfterAQuestion) {
     once.once = true;
     once.arguments = "sf=Outlookxm=10100000ps=bf=C:\\Backups\\once.qmk";
     scheduler.listing = {nightly, once};
-    open(install("alice", "11.0"));
+    auto& inst = install("alice", "11.0");
+    std::string why;
+    ASSERT_TRUE(
+        jobs::RunHistory::of(*inst.session)
+            .append({"2026-12-08 23:30:04", "scheduled", "C:\\Backups\\nightly.qmk", 1, "no backup written: x"}, why))
+        << why;
+    open(inst);
+    // The failed run is told once, as the window opens.
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_NE(messages()[0].find("The scheduled backup into C:\\Backups\\nightly.qmk failed on 2026-12-08 23:30:04"),
+              std::string::npos);
+    SystemDialogs::reset();
+    SystemDialogs::answerUnaskedWith(Answer::Ok);
     Opened<win32gui::JobListDialog> list(context());
     EXPECT_EQ(textOf(list.window.hwnd()), "Scheduled Backups");
     EXPECT_EQ(list.text(ID_cmdRemove), "Remove");
+    EXPECT_EQ(list.text(ID_cmdRunNow), "Run Now");
     EXPECT_EQ(list.text(ID_cmdClose), "Close");
     HWND rows = list(ID_lvwJobs);
     ASSERT_EQ(SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0), 2);
-    const std::vector<std::string> first = {cell(rows, 0, 0), cell(rows, 0, 1), cell(rows, 0, 2),
-                                            cell(rows, 0, 3), cell(rows, 0, 4), cell(rows, 0, 5)};
+    std::vector<std::string> first;
+    for (int c = 0; c < 8; ++c) first.push_back(cell(rows, 0, c));
     EXPECT_EQ(first, (std::vector<std::string>{"4", "23:30", "M,T,W,TH,F", "Outlook", "Every item",
-                                               "C:\\Backups\\nightly.qmk"}));
+                                               "2026-12-08 23:30:04", "failed", "C:\\Backups\\nightly.qmk"}));
     EXPECT_EQ(cell(rows, 1, 2), "Once");
     EXPECT_EQ(cell(rows, 1, 4), "Personal Folders, Signatures");
+    EXPECT_EQ(cell(rows, 1, 5), "never");
+    EXPECT_EQ(cell(rows, 1, 6), "");
     // The headers, and no column too narrow for its header.
     HWND header = reinterpret_cast<HWND>(SendMessageW(rows, LVM_GETHEADER, 0, 0));
-    EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 6);
-    const wchar_t* names[6] = {L"Task", L"Time", L"Days", L"Profile", L"Items", L"Backup file"};
-    for (int c = 0; c < 6; ++c) {
+    EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 8);
+    const wchar_t* names[8] = {L"Task", L"Time", L"Days", L"Profile", L"Items", L"Last run", L"Result", L"Backup file"};
+    for (int c = 0; c < 8; ++c) {
         const auto needed = SendMessageW(rows, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(names[c]));
         EXPECT_GT(SendMessageW(rows, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0), needed) << c;
     }
+    // What failed, in the row's tip.
+    wchar_t tipText[256] = {};
+    NMLVGETINFOTIPW tip{};
+    tip.hdr = {rows, static_cast<UINT_PTR>(ID_lvwJobs), static_cast<UINT>(LVN_GETINFOTIPW)};
+    tip.pszText = tipText;
+    tip.cchTextMax = 256;
+    tip.iItem = 0;
+    SendMessageW(list.window.hwnd(), WM_NOTIFY, ID_lvwJobs, reinterpret_cast<LPARAM>(&tip));
+    EXPECT_EQ(std::wstring(tipText), L"failed: no backup written: x");
 
-    // Nothing selected: Remove does nothing. The second row, cancelled, then
-    // confirmed.
+    // Nothing selected: Remove and Run Now do nothing.
     ASSERT_TRUE(clickOn(list(ID_cmdRemove)));
+    ASSERT_TRUE(clickOn(list(ID_cmdRunNow)));
     EXPECT_TRUE(messages().empty());
+    EXPECT_TRUE(scheduler.startedNow.empty());
+
+    // Run Now on the first: its row says so until the job has ended, then
+    // the list shows its result and a message says how it ended.
     LVITEMW select{};
     select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     select.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(rows, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+    ASSERT_TRUE(clickOn(list(ID_cmdRunNow)));
+    EXPECT_EQ(scheduler.startedNow, std::vector<std::uint32_t>{4});
+    EXPECT_EQ(cell(rows, 0, 6), "running");
+    ASSERT_TRUE(jobs::RunHistory::of(*inst.session)
+                    .append({"2099-01-01 00:00:00", "scheduled", "C:\\Backups\\nightly.qmk", 0, ""}, why))
+        << why;
+    scheduler.endedStatus = 0;
+    for (int i = 0; i < 300 && messages().empty(); ++i) {
+        Sleep(10);
+        pumpMessages();
+    }
+    EXPECT_EQ(messages(), std::vector<std::string>{"Task 4 has run: completed."});
+    EXPECT_EQ(cell(rows, 0, 5), "2099-01-01 00:00:00");
+    EXPECT_EQ(cell(rows, 0, 6), "completed");
+    // The job stays selected as the list is filled anew.
+    EXPECT_EQ(SendMessageW(rows, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+
+    // The second row removed, cancelled first, then confirmed.
+    SystemDialogs::reset();
     SendMessageW(rows, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
     SystemDialogs::queueAnswer(Answer::Cancel);
     ASSERT_TRUE(clickOn(list(ID_cmdRemove)));
     EXPECT_EQ(messages().back(), "Remove task 7 from the scheduler?");
     EXPECT_TRUE(scheduler.removed.empty());
+    SystemDialogs::answerUnaskedWith(Answer::Ok);
     ASSERT_TRUE(clickOn(list(ID_cmdRemove)));
     EXPECT_EQ(scheduler.removed, std::vector<std::uint32_t>{7});
     EXPECT_EQ(SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0), 1);

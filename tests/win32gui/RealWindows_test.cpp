@@ -154,11 +154,27 @@ TEST_F(RealWindowsTest, AJobAddedInTheOptionsWindowIsListedByTheSystemsScheduler
     ASSERT_GE(row, 0);
     EXPECT_EQ(cell(rows, row, 3), "Outlook");
     EXPECT_EQ(cell(rows, row, 4), "Personal Folders");
-    EXPECT_EQ(cell(rows, row, 5), target);
+    EXPECT_EQ(cell(rows, row, 5), "never");
+    EXPECT_EQ(cell(rows, row, 7), target);
     LVITEMW select{};
     select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     select.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(rows, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&select));
+
+    // Run Now starts the installed program on the job's own arguments; the
+    // list says how it ended once it has.
+    ASSERT_TRUE(clickOn(GetDlgItem(list.hwnd(), ID_cmdRunNow)));
+    const std::size_t before = messages().size();
+    ASSERT_EQ(before, 1u) << messages().back();
+    for (int i = 0; i < 1200 && messages().size() == before; ++i) {
+        Sleep(50);
+        pumpMessages();
+    }
+    ASSERT_EQ(messages().size(), before + 1) << "the job run now never ended";
+    EXPECT_EQ(messages().back().rfind("Task " + std::to_string(number) + " has run: completed", 0), 0u)
+        << messages().back();
+    EXPECT_TRUE(std::filesystem::exists(dir / "scheduled.qmk"));
+
     ASSERT_TRUE(clickOn(GetDlgItem(list.hwnd(), ID_cmdRemove)));
     std::string why;
     ASSERT_TRUE(jobs.listJobs(listed, why)) << why;

@@ -83,6 +83,7 @@ win32gui::MainDialog& WindowsTest::open(WindowsInstallation& inst, platform::Sch
                                         const std::string& program) {
     window_.reset();
     context_ = std::make_unique<win32gui::WindowsContext>(*inst.session, jobs ? *jobs : scheduler, program);
+    context_->place = place;
     window_ = std::make_unique<win32gui::MainDialog>(*context_);
     window_->setQuitAction([this] { quitCalled_ = true; });
     window_->open();

@@ -14,6 +14,7 @@
 
 #include "app/Session.h"
 #include "fakes/FakeScheduler.h"
+#include "platform/OpenPlatform.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"
 #include "sample/SampleInstallation.h"
@@ -73,6 +74,8 @@ protected:
 
     TempDir dir;
     FakeScheduler scheduler;
+    // The installation the next window opened names on its status bar.
+    platform::InstallationPlace place;
     std::vector<std::unique_ptr<WindowsInstallation>> installs_;
     std::unique_ptr<win32gui::WindowsContext> context_;
     std::unique_ptr<win32gui::MainDialog> window_;

@@ -1,8 +1,8 @@
 // Pictures of every window of the Windows build, on a sample installation
 // it makes in the Windows (or Wine prefix) it runs in:
 //   quillmark-screenshots OUT_FOLDER
-// Writes main-backup.bmp, main-restore.bmp, password.bmp, options.bmp,
-// scheduler.bmp and about.bmp, each the window whole with its frame, as the
+// Writes main-backup.bmp, main-restore.bmp, main-busy.bmp, password.bmp,
+// options.bmp, scheduler.bmp and about.bmp, each the window whole with its frame, as the
 // screen shows it (tools/screenshots-windows runs it on a virtual display
 // and makes PNGs of them).
 #include <windows.h>
@@ -16,6 +16,7 @@
 #include "app/Startup.h"
 #include "jobs/AutomaticArguments.h"
 #include "jobs/AutomaticBackup.h"
+#include "jobs/RunHistory.h"
 #include "platform/OpenPlatform.h"
 #include "sample/SampleInstallation.h"
 #include "win32gui/AboutDialog.h"
@@ -143,6 +144,16 @@ int main(int argc, char** argv) {
     app::Session session(installation);
     ShownJobs jobs;
     win32gui::WindowsContext context(session, jobs, "C:\\Program Files\\Quillmark\\quillmark.exe");
+    context.place = platform::locateInstallation({});
+    // The job list's last runs: one failed, one never run. (Told once as
+    // the window opens; the picture's message boxes answer unshown.)
+    {
+        std::string why;
+        jobs::RunHistory::of(session).append(
+            {"2026-12-08 23:00:04", jobs::kScheduledRecord, "C:\\Users\\alice\\Documents\\Backups\\nightly.qmk", 1,
+             "no backup written: the disk is full"},
+            why);
+    }
 
     // A backup to open on the restore tab, on the throw-away drive C: (Wine
     // links the user's Documents to the host's home).
@@ -165,6 +176,15 @@ int main(int argc, char** argv) {
     win32gui::SystemDialogs::queueFileName(installation.codePage->toUtf8(archive));
     SendMessageW(window.control(ID_cmdSourceFile), BM_CLICK, 0, 0);
     ok = save(window.hwnd(), out, "main-restore") && ok;
+    // A backup at work, as its busy panel shows it.
+    window.selectTab(app::Tab::Backup);
+    window.showBusy(true);
+    window.setStatus("Writing the backup file 40%");
+    window.setProgress(95);
+    window.setFileLine("C:\\Users\\alice\\Documents\\Backups\\qmdata12-08-26.qmk");
+    window.setPercentLine("95%");
+    ok = save(window.hwnd(), out, "main-busy") && ok;
+    window.showBusy(false);
 
     win32gui::PasswordDialog password;
     password.create(window.hwnd());

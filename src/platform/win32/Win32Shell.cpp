@@ -30,6 +30,10 @@ bool Win32Shell::openWebPage(const std::string& address) {
 bool Win32Shell::openHelp(const std::string& helpFile) {
     const std::string file = helpFile.substr(0, helpFile.find("::"));
     if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    // hh.exe shows compiled help; a web page opens in the browser the
+    // desktop opens such a page with.
+    const std::size_t dot = file.rfind('.');
+    if (dot == std::string::npos || lstrcmpiA(file.c_str() + dot, ".chm") != 0) return openDocument(file);
     const std::string argument = "\"" + helpFile + "\"";
     return started(ShellExecuteA(nullptr, "open", "hh.exe", argument.c_str(), nullptr, SW_SHOWNORMAL));
 }

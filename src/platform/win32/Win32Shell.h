@@ -1,6 +1,6 @@
 #pragma once
-// The Windows shell: folders and pages opened with ShellExecuteA, the help
-// in "hh.exe".
+// The Windows shell: folders and pages opened with ShellExecuteA, compiled
+// help in "hh.exe" (a help page that is a web page in the browser).
 #include "platform/Shell.h"
 
 namespace qm::platform::win32 {
