@@ -467,7 +467,21 @@ app::Tab MainDialog::currentTab() const {
 void MainDialog::setApplyCaption(const std::string& text) { setItemText(hwnd(), ID_cmdApply, text); }
 
 void MainDialog::setInstallationText(const std::string& text) {
-    const std::wstring shown = wide(text);
+    installationText_ = text;
+    showStatusLine();
+}
+
+void MainDialog::setOutlookText(const std::string& text) {
+    // One line on the status bar: the new Outlook's note after the name.
+    outlookText_ = text;
+    for (std::size_t at; (at = outlookText_.find("\r\n")) != std::string::npos;) outlookText_.replace(at, 2, " ");
+    showStatusLine();
+}
+
+void MainDialog::showStatusLine() {
+    std::string text = outlookText_;
+    if (!text.empty() && !installationText_.empty()) text += "  |  ";
+    const std::wstring shown = wide(text + installationText_);
     HWND status = item(ID_lblInstallation);
     SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shown.c_str()));
     // The whole text under the mouse when the bar cuts it.

@@ -80,6 +80,7 @@ public:
     void setApplyCaption(const std::string& text) override;
     void setApplyEnabled(bool enabled) override;
     void setInstallationText(const std::string& text) override;
+    void setOutlookText(const std::string& text) override;
     void addSourceProfile(const std::string& name) override;
     void addTargetProfile(const std::string& name) override;
     void setSourceProfileText(const std::string& name) override;
@@ -141,6 +142,9 @@ private:
     HICON panelIcon_ = nullptr;
     std::function<void()> quitAction_;
     bool applyAllowed_ = true;
+    // The status bar's line: the Outlook, then the installation.
+    std::string outlookText_, installationText_;
+    void showStatusLine();
     bool busyShown_ = false;
     bool hourglass_ = false;
     bool quitPending_ = false;

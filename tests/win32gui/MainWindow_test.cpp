@@ -428,12 +428,13 @@ TEST_F(WindowsTest, CancelAndTheCloseBoxStopARunningBackup) {
 }
 
 // File > "Test Backup File...": a backup made in the window read to its end;
-// a file that is no backup named as such. The status bar names the user.
+// a file that is no backup named as such. The status bar names the Outlook
+// and the user.
 TEST_F(WindowsTest, ABackupFileTestedFromTheFileMenu) {
     auto& alice = install("alice", "11.0");
     place = {"", "alice"};
     auto& w = open(alice);
-    EXPECT_EQ(text(ID_lblInstallation), "User alice");
+    EXPECT_EQ(text(ID_lblInstallation), "Outlook 2003 (11.0)  |  User alice");
     const std::string file = onZ(dir / "b.qmk");
     SystemDialogs::queueFileName(file);
     ASSERT_TRUE(click(ID_cmdTargetFile));
