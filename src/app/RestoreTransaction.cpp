@@ -101,7 +101,13 @@ void removeStagedParts(Session& s, const std::string& workFolder) {
         std::string line = raw;
         while (!line.empty() && line.back() == '\r') line.pop_back();
         const auto fields = base::split(line, '\t');
-        if (fields.size() != 2 || fields[1].empty()) continue;
+        if (fields.size() != 2 || fields[0].empty()) continue;
+        // Killed while the new file was written: it lies beside its target
+        // under a name only the file layer knows.
+        if (fields[1].empty()) {
+            s.files.removeStaleReplacements(fields[0]);
+            continue;
+        }
         const std::string part = inFolder(s, fields[0], fields[1]);
         if (exists(s, part)) platform::removeFile(s.files, part);
     }
@@ -144,6 +150,10 @@ bool RestoreTransaction::begin(const std::vector<std::string>& keys, std::string
         copies_.emplace_back(key, base::bareName(copy, s_.leads()));
     }
     return writeJournal(kStateApplying, why);
+}
+
+void RestoreTransaction::willStage(const std::string& target) {
+    s_.files.appendFile(base::joinPath(s_.state.WorkFolder, kStagedList, s_.leads()), target + "\t\r\n");
 }
 
 bool RestoreTransaction::keep(std::unique_ptr<platform::ReplaceStream> file, const std::string& target,

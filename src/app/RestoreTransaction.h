@@ -36,6 +36,7 @@ public:
 
     // The new file stays beside its target until the commit.
     bool keep(std::unique_ptr<platform::ReplaceStream> file, const std::string& target, std::string& why) override;
+    void willStage(const std::string& target) override;
     // The file goes at the commit.
     bool removeAtCommit(const std::string& path, std::string& why);
     // Makes the folder and its parents; those made are removed again (when

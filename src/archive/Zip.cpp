@@ -644,6 +644,7 @@ bool Zip::extract(std::int64_t index, const std::string& name, const std::string
         files_.removeStaleReplacements(windowsTarget);
         note.emplace(files_, workFolder_, windowsTarget);
     }
+    if (staging) staging->willStage(windowsTarget);
     std::string writeError;
     auto part = files_.createReplacement(windowsTarget, writeError);
     if (!part) {

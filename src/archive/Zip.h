@@ -56,6 +56,9 @@ public:
     // Takes the new file for `target` (a Windows path); false with the
     // reason when it cannot be kept.
     virtual bool keep(std::unique_ptr<platform::ReplaceStream> file, const std::string& target, std::string& why) = 0;
+    // Told before the new file for `target` is made, so that a run killed
+    // while it is written leaves a note of where it lies.
+    virtual void willStage(const std::string& /*target*/) {}
 };
 
 // A handle from FindEntry; invalid when the entry is not in the archive.

@@ -59,6 +59,12 @@ int runConsole(int argc, char** argv, const WindowsOpener& openWindows) {
             message(error);
             return frontend::kExitFailed;
         }
+        // An empty first line (a password manager that failed) would make
+        // a backup without protection that reads as a protected one.
+        if (password.empty()) {
+            message("the password file " + args.passwordFile + " gives no password (its first line is empty)");
+            return frontend::kExitFailed;
+        }
         args.password = password;
     }
     // The last guard: what a run could not handle ends it with a message

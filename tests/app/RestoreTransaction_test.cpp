@@ -4,6 +4,7 @@
 #include "app/RestoreTransaction.h"
 
 #include "app/AppFixture.h"
+#include "base/WinPath.h"
 
 namespace qm::test {
 namespace {
@@ -65,6 +66,33 @@ TEST_F(TransactionNames, RestoredUnderOneNameThenRemovedUnderTheOther) {
     removeAtCommit(linked + "\\outlook.fav");
     commit();
     EXPECT_EQ(files(), std::vector<std::string>{});
+}
+
+// Killed while a new file was written, before its name was noted: the next
+// run still finds it beside its target and removes it.
+TEST_F(TransactionNames, ANewFileAKilledRunWasWritingIsRemovedByTheNextRun) {
+    makeFile(roaming + "\\Outlook.xml", "before");
+    app::RestoreTransaction& killed = begin();
+    killed.willStage(roaming + "\\Outlook.xml");
+    std::string why;
+    auto file = platform.files->createReplacement(roaming + "\\Outlook.xml", why);
+    ASSERT_TRUE(file && file->write("half", 4)) << why;
+    ASSERT_FALSE(file->keep().empty());  // as a killed run leaves it: held by no one
+    ASSERT_EQ(files().size(), 2u);
+    // Its work folder, as the killed run left it, in a folder no run holds.
+    const auto& leads = base::singleByte();
+    const std::string work = session->state.WorkFolder;
+    const std::string left = base::joinPath(base::parentFolder(work, leads), "run-killed-by-the-test", leads);
+    makeFolder(left);
+    std::vector<std::string> names;
+    ASSERT_TRUE(platform.files->listFiles(work, names));
+    for (const auto& name : names) makeFile(base::joinPath(left, name, leads), read(base::joinPath(work, name, leads)));
+    transaction.reset();
+    session.reset();
+
+    app::Session next(platform);
+    EXPECT_EQ(files(), std::vector<std::string>{"Outlook.xml"});
+    EXPECT_EQ(read(roaming + "\\Outlook.xml"), "before");
 }
 
 }  // namespace

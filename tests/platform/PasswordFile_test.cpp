@@ -1,5 +1,6 @@
 #include "platform/PasswordFile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,6 +49,18 @@ TEST(PasswordFile, OneOthersMayReadOrNoFileIsRefusedWithTheReason) {
     EXPECT_NE(why.find("cannot read the password file " + dir / "missing"), std::string::npos) << why;
     EXPECT_FALSE(platform::readPasswordFile(dir.path(), password, why));
     EXPECT_NE(why.find("is a folder"), std::string::npos) << why;
+    // A named pipe others may open: whoever opens it first reads it.
+    const std::string fifo = dir / "open-fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ::chmod(fifo.c_str(), 0644);
+    // The writer only opens it (the read stops before any data is read).
+    std::thread writer([&] {
+        const int fd = ::open(fifo.c_str(), O_WRONLY);
+        if (fd >= 0) ::close(fd);
+    });
+    EXPECT_FALSE(platform::readPasswordFile(fifo, password, why));
+    writer.join();
+    EXPECT_NE(why.find("may be read by other users"), std::string::npos) << why;
 }
 
 TEST(PasswordFile, APipeIsReadAsItComes) {

@@ -140,6 +140,15 @@ TEST_F(PasswordFiles, ServeEveryFormOfTheConsole) {
     EXPECT_EQ(ran.status, 1) << ran.err;
     EXPECT_NE(ran.err.find("may be read by other users"), std::string::npos) << ran.err;
     EXPECT_EQ(readHostFile(file), earlier);
+
+    // An empty first line (a password manager that failed into a pipe)
+    // never makes a backup without protection.
+    writeHostFile(pw, "\nsecond line\n");
+    ::chmod(pw.c_str(), 0600);
+    ran = run("--backup " + shq(file) + " --profile Outlook --items 00100000 --password-file " + shq(pw));
+    EXPECT_EQ(ran.status, 1) << ran.err;
+    EXPECT_NE(ran.err.find("gives no password"), std::string::npos) << ran.err;
+    EXPECT_EQ(readHostFile(file), earlier);
 }
 
 }  // namespace

@@ -27,7 +27,8 @@ bool readPasswordFile(const std::string& path, std::string& password, std::strin
         why = "the password file " + path + " is a folder";
         return false;
     }
-    if (S_ISREG(st.st_mode) && (st.st_mode & (S_IRGRP | S_IROTH)) != 0) {
+    // A named pipe others may open is read by whoever opens it first.
+    if ((S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode)) && (st.st_mode & (S_IRGRP | S_IROTH)) != 0) {
         ::close(fd);
         why = "the password file " + path + " may be read by other users (mode " +
               std::to_string((st.st_mode >> 6) & 7) + std::to_string((st.st_mode >> 3) & 7) +
