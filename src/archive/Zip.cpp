@@ -550,9 +550,14 @@ std::vector<std::string> Zip::TestArchive(bool* cancelled) {
         if (percent != shown) events_->ArchivePhaseProgress(ArchivePhase::Checking, shown = percent);
         return !stopped;
     };
+    // The step is shown as it starts: a large entry read in a few pieces
+    // may otherwise end before the window answers at all.
+    if (events_) events_->ArchivePhaseProgress(ArchivePhase::Checking, shown = 0);
     for (std::size_t i = 0; i < state_->names.size() && !stopped; ++i)
         if (!detail::checkEntry(za, static_cast<zip_uint64_t>(i), password, progress) && !stopped)
             damaged.push_back(state_->names[i]);
+    // A stop asked while the last piece was read still counts.
+    if (!stopped && events_) stopped = events_->ArchiveWriteCancelled();
     if (cancelled) *cancelled = stopped;
     return damaged;
 }

@@ -56,7 +56,11 @@ void ProgressEvents::writeProgress(int percent) {
 void ProgressEvents::archiveProgress(jobs::ArchiveStep step, int percent) {
     view_.setStatus((step == jobs::ArchiveStep::Writing ? text::kWritingBackupFile : text::kCheckingBackupFile) +
                     std::to_string(percent) + "%");
-    working();
+    // A step that starts is shown at once.
+    if (percent == 0)
+        yieldNow();
+    else
+        working();
 }
 
 void ProgressEvents::working() {

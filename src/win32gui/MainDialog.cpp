@@ -473,8 +473,12 @@ void MainDialog::setInstallationText(const std::string& text) {
 
 void MainDialog::setOutlookText(const std::string& text) {
     // One line on the status bar: the new Outlook's note after the name.
-    outlookText_ = text;
-    for (std::size_t at; (at = outlookText_.find("\r\n")) != std::string::npos;) outlookText_.replace(at, 2, " ");
+    outlookText_.clear();
+    for (const char c : text)
+        if (c == '\n')
+            outlookText_ += ' ';
+        else if (c != '\r')
+            outlookText_ += c;
     showStatusLine();
 }
 
