@@ -3,13 +3,14 @@
 #include <ctime>
 #include <filesystem>
 
+#include "platform/posix/StateFolder.h"
 #include "platform/wine/WineFileSystem.h"
 #include "platform/wine/WinePrefix.h"
 
 namespace qm::platform {
 
 bool openStateFolder(const PlatformOptions& options, StateFolder& out, std::string& why) {
-    const std::string host = options.workRoot.empty() ? wine::defaultStateFolder() : options.workRoot;
+    const std::string host = options.workRoot.empty() ? posix::stateFolder() : options.workRoot;
     if (host.empty()) {
         why = "there is no state folder: neither XDG_STATE_HOME nor HOME is set";
         return false;

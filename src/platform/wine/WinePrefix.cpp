@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/posix/StateFolder.h"
 
 namespace qm::platform::wine {
 
@@ -34,8 +33,6 @@ std::string homeFolder() {
     if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
     return {};
 }
-
-std::string defaultStateFolder() { return posix::stateFolder(); }
 
 std::string hostUserName() {
     if (const char* u = std::getenv("USER"); u && *u) return u;

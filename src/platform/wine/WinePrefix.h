@@ -43,9 +43,6 @@ private:
 std::string normalHostPath(const std::string& path);  // lexical, no trailing '/'
 std::string absoluteHostPath(const std::string& path);  // against the current folder
 std::string homeFolder();
-// The user's state folder of this program ($XDG_STATE_HOME/quillmark, else
-// ~/.local/state/quillmark); empty when none can be formed.
-std::string defaultStateFolder();
 // $USER, else the name of the user running the program.
 std::string hostUserName();
 // The running program's own absolute path; empty when it cannot be told.
