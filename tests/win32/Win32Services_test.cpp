@@ -13,6 +13,20 @@ namespace {
 
 using namespace qm::platform;
 
+// Wine's service takes a new job into its list when it sees the job's file
+// appear, a moment after the add returned: until then the job is unknown.
+bool waitUntilListed(Scheduler& scheduler, std::uint32_t number) {
+    std::vector<ScheduledJob> listed;
+    std::string why;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (attempt) Sleep(100);
+        if (!scheduler.listJobs(listed, why)) return false;
+        for (const auto& j : listed)
+            if (j.number == number) return true;
+    }
+    return false;
+}
+
 TEST_F(Win32Test, AJobIsAddedWithItsExactCommandAndListedAsOurs) {
     const std::string program = "C:\\Program Files\\Quillmark\\quillmark.exe";
     win32::NetScheduler scheduler(program);
@@ -76,6 +90,7 @@ TEST_F(Win32Test, AJobsPasswordIsKeptInAFileOnlyTheUserOpensAndGoesWithTheJob) {
     job.password = "s3cret";
     std::uint32_t number = 0;
     ASSERT_TRUE(scheduler.addJob(job, number, why)) << why;
+    ASSERT_TRUE(waitUntilListed(scheduler, number));
     LPBYTE buffer = nullptr;
     ASSERT_EQ(NetScheduleJobGetInfo(nullptr, number, &buffer), 0u);
     const std::string command = win32::utf8(reinterpret_cast<const AT_INFO*>(buffer)->Command);
