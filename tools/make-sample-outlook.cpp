@@ -139,7 +139,11 @@ int main(int argc, char** argv) {
         std::printf("  Office's stationery: %s\n", u8(made.sharedStationeryFolder).c_str());
     list("templates", made.templatesFolder, made.templateFiles);
     list("preferences", made.outlookFolder, made.preferenceFiles);
-    std::printf("Back it up with: quillmark --prefix %s --user %s 'sf=%sxm=11111111ps=bf=/tmp/sample.qmk'\n",
-                o.prefix.c_str(), u8(o.user).c_str(), u8(o.profile).c_str());
+    // The address book only where the sample made one (Outlook 2013 and
+    // later have none): a selected item with nothing behind it fails the run.
+    bool addressBook = false;
+    for (const auto& p : made.profiles) addressBook = addressBook || !p.addressBooks.empty();
+    std::printf("Back it up with: quillmark --prefix %s --user %s 'sf=%sxm=1111%c111ps=bf=/tmp/sample.qmk'\n",
+                o.prefix.c_str(), u8(o.user).c_str(), u8(o.profile).c_str(), addressBook ? '1' : '0');
     return 0;
 }
