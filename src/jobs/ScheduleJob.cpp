@@ -7,6 +7,7 @@ namespace qm::jobs {
 namespace {
 
 std::string daysText(const platform::ScheduledJob& job) {
+    if (!job.once && job.monthDays == 0 && job.weekdays == platform::kAllWeekdayBits) return text::kRunsDaily;
     std::string days;
     for (const auto& weekday : kWeekdayTokens)
         if (job.weekdays & weekday.bit) days += (days.empty() ? "" : ",") + std::string(weekday.token);

@@ -58,6 +58,8 @@ inline const char* const kJobsUnreadable = "The scheduled tasks cannot be listed
 inline const char* const kRemoveFailedBefore = "Task ";
 inline const char* const kRemoveFailedAfter = " could not be removed: ";
 inline const char* const kRunsOnce = "Once";
+// Every day of the week, said as the window's "Run daily" says it.
+inline const char* const kRunsDaily = "Daily";
 
 // How a scheduled backup last ended, in the list of jobs.
 inline const char* const kRunCompleted = "completed";
