@@ -358,8 +358,22 @@ TEST_F(WindowUseTest, HelpWithoutABrowserAndTheTextsAsTheyAreMeantToBeSeen) {
     auto* help = window_->findChild<QDialog*>(QStringLiteral("frmHelp"));
     ASSERT_TRUE(help);
     EXPECT_TRUE(help->isVisible());
-    EXPECT_TRUE(
-        help->findChild<QTextBrowser*>(QStringLiteral("txtHelp"))->toPlainText().contains(QStringLiteral("Quillmark")));
+    auto* page = help->findChild<QTextBrowser*>(QStringLiteral("txtHelp"));
+    EXPECT_TRUE(page->toPlainText().contains(QStringLiteral("Quillmark")));
+    // The pictures (screenshots wider than the window) are fitted to the
+    // page: none makes it scroll sideways.
+    int pictures = 0;
+    for (QTextBlock block = page->document()->begin(); block.isValid(); block = block.next())
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QTextCharFormat format = fragment.fragment().charFormat();
+            if (!format.isImageFormat()) continue;
+            const QVariant shown =
+                page->document()->resource(QTextDocument::ImageResource, QUrl(format.toImageFormat().name()));
+            ++pictures;
+            EXPECT_LE(shown.value<QImage>().width(), page->viewport()->width())
+                << format.toImageFormat().name().toStdString();
+        }
+    EXPECT_GE(pictures, 5);
     trigger(QStringLiteral("mnuHelp"));  // the same window again
     EXPECT_EQ(window_->findChildren<QDialog*>(QStringLiteral("frmHelp")).size(), 1);
 
