@@ -49,11 +49,19 @@ void ProgressEvents::entryExtracted(const std::string& name) {
 }
 
 void ProgressEvents::writeProgress(int percent) {
-    view_.setPercentLine("Write File " + std::to_string(percent) + "%");
+    // The archive's write and check are most of a backup's time: the bar
+    // moves with them over what is left of it, instead of standing still
+    // near its end.
+    if (writeFrom_ < 0) writeFrom_ = view_.progress();
+    const int to = writeFrom_ + (view_.progressMaximum() - writeFrom_) * std::clamp(percent, 0, 100) / 100;
+    if (to > view_.progress()) view_.setProgress(to);
     working();
 }
 
 void ProgressEvents::archiveProgress(jobs::ArchiveStep step, int percent) {
+    // One figure per step: the percentage line follows the write, the
+    // status line names the step with the same number.
+    if (step == jobs::ArchiveStep::Writing) view_.setPercentLine("Write File " + std::to_string(percent) + "%");
     view_.setStatus((step == jobs::ArchiveStep::Writing ? text::kWritingBackupFile : text::kCheckingBackupFile) +
                     std::to_string(percent) + "%");
     // A step that starts is shown at once.

@@ -36,9 +36,10 @@ public:
     void installationInUse(const std::string& text) override { view_.setStatus(ui_.shown(text)); }
     void entryAdded(const std::string& name) override;
     void entryExtracted(const std::string& name) override;
+    // The write and check of the archive as a whole: the bar's last stretch.
     void writeProgress(int percent) override;
-    // "Writing the backup file 40%", "Checking the backup file 40%" on the
-    // status line.
+    // "Writing the backup file 40%" (and "Write File 40%" on the percentage
+    // line), "Checking the backup file 40%" on the status line.
     void archiveProgress(jobs::ArchiveStep step, int percent) override;
     void working() override;
     bool cancelled() override { return stop_ ? stop_() : view_.cancelRequested(); }
@@ -51,6 +52,7 @@ private:
     Steps steps_;
     std::function<bool()> stop_;
     std::chrono::steady_clock::time_point lastYield_;
+    int writeFrom_ = -1;  // where the bar stood when the archive's write began
 };
 
 }  // namespace qm::frontend

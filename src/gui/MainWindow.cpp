@@ -231,6 +231,9 @@ QFrame* MainWindow::makeBusyPanel() {
     pbshow_->setObjectName(QStringLiteral("pbshow"));
     pbshow_->setRange(0, 100);
     pbshow_->setValue(0);
+    // The bar is the whole run; a number on it would be a third figure
+    // beside the step's own on the status and percentage lines.
+    pbshow_->setTextVisible(false);
     layout->addWidget(pbshow_, 1, 1);
     skinLabel9_ = new QLabel(panel);
     skinLabel9_->setObjectName(QStringLiteral("SkinLabel9"));

@@ -114,6 +114,7 @@ void FakeView::setFileLine(const std::string& text) {
 void FakeView::setPercentLine(const std::string& text) {
     percentLine = text;
     percentLines.push_back(text);
+    if (!text.empty() && progressAtFirstPercent < 0) progressAtFirstPercent = progressValue;
 }
 
 void FakeView::showDiscWindow(const std::string& fileTitle, const std::string& filePath) {

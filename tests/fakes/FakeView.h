@@ -99,6 +99,7 @@ public:
     std::vector<std::string> fileLines;
     std::string percentLine;
     std::vector<std::string> percentLines;
+    int progressAtFirstPercent = -1;  // the bar when the archive's write was first shown
 
     bool discs = true;  // answers writesDiscs()
     std::vector<DiscCall> discCalls;

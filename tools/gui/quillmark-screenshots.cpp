@@ -144,10 +144,11 @@ int main(int argc, char** argv) {
     // A backup at work: the long steps on the status line, and Cancel.
     window.findChild<QTabWidget*>("SSTab1")->setCurrentIndex(0);
     window.showBusy(true);
+    // As a run shows it: the step and its figure, the bar over the rest.
     window.setStatus("Writing the backup file 42%");
-    window.setProgress(95);
+    window.setProgress(97);
     window.setFileLine("Adding File quillmark.dat");
-    window.setPercentLine("Write File 34%");
+    window.setPercentLine("Write File 42%");
     ok = save(window, out, "main-busy") && ok;
     window.showBusy(false);
     window.setProgress(0);

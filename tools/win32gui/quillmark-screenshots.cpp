@@ -180,9 +180,9 @@ int main(int argc, char** argv) {
     window.selectTab(app::Tab::Backup);
     window.showBusy(true);
     window.setStatus("Writing the backup file 40%");
-    window.setProgress(95);
-    window.setFileLine("C:\\Users\\alice\\Documents\\Backups\\qmdata12-08-26.qmk");
-    window.setPercentLine("95%");
+    window.setProgress(97);
+    window.setFileLine("Adding File quillmark.dat");
+    window.setPercentLine("Write File 40%");
     ok = save(window.hwnd(), out, "main-busy") && ok;
     window.showBusy(false);
 
