@@ -29,9 +29,12 @@ void ProgressLine::setPercentLine(const std::string& text) {
 bool ProgressLine::cancelRequested() const { return platform::InterruptWatch::requested(); }
 
 std::string ProgressLine::text() const {
+    // The run's share first; a step that names its own figure (writing or
+    // checking the archive) is not followed by the same figure again.
     std::string line = std::to_string(value_) + "%";
-    if (!status_.empty()) line = status_ + "  " + line;
-    if (!percentLine_.empty()) line += "  " + percentLine_;
+    if (!status_.empty()) line += "  " + status_;
+    const bool stepHasFigure = !status_.empty() && status_.back() == '%';
+    if (!percentLine_.empty() && !stepHasFigure) line += "  " + percentLine_;
     line = visible(line, true);
     if (line.size() > kWidth) line.resize(kWidth);
     return line;

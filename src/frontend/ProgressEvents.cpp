@@ -61,9 +61,9 @@ void ProgressEvents::writeProgress(int percent) {
 void ProgressEvents::archiveProgress(jobs::ArchiveStep step, int percent) {
     // One figure per step: the percentage line follows the write, the
     // status line names the step with the same number.
-    if (step == jobs::ArchiveStep::Writing) view_.setPercentLine("Write File " + std::to_string(percent) + "%");
     view_.setStatus((step == jobs::ArchiveStep::Writing ? text::kWritingBackupFile : text::kCheckingBackupFile) +
                     std::to_string(percent) + "%");
+    if (step == jobs::ArchiveStep::Writing) view_.setPercentLine("Write File " + std::to_string(percent) + "%");
     // A step that starts is shown at once.
     if (percent == 0)
         yieldNow();
