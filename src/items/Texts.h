@@ -21,4 +21,12 @@ inline const char* const kOldAccountsBefore = "the accounts of ";
 inline const char* const kOldAccountsMiddle = " are kept in a form ";
 inline const char* const kOldAccountsAfter = " does not read; set them up again in Outlook";
 
+// A personal address book restored where nothing opens it: the file
+// arrives, and the user is told it is not in use. "<name>.pab" + text +
+// folder.
+inline const char* const kAddressBookNotKept =
+    ": this Outlook keeps no personal address book (2007 and later), so nothing opens the file restored to ";
+inline const char* const kAddressBookNotNamed =
+    ": no address book of the profile names it, so Outlook does not open the file restored to ";
+
 }  // namespace qm::items::text

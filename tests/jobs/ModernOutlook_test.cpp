@@ -438,6 +438,16 @@ TEST_P(MovedIn, AnOldProfileLandsUnderTheNewProfilesKeyWithItsPathsRepointed) {
     }
     EXPECT_EQ(values(b, b.profile(1).cacheSections[0]), bobCache);
 
+    // 2003's personal address book arrives where 2016 never opens it: said.
+    const jobs::PartResult& pab = part(r.report.parts, items::Part::Pab);
+    const std::string pabNote =
+        "alice.pab, Contacts.pab: this Outlook keeps no personal address book (2007 and later), so nothing opens the file "
+        "restored to " +
+        kBobRestore;
+    const bool noted = std::count(r.report.notes.begin(), r.report.notes.end(), pabNote) == 1;
+    EXPECT_EQ(pab.ran && pab.ok, from == "11.0") << pab.reason;
+    EXPECT_EQ(noted, from == "11.0") << ::testing::PrintToString(r.report.notes);
+
     // Accounts of 2007 and 2010 are the profile's own and come along; those
     // of 2003's account manager are kept where Outlook 2016 does not look,
     // and the item says so, writing nothing.
