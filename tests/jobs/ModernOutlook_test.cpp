@@ -441,7 +441,8 @@ TEST_P(MovedIn, AnOldProfileLandsUnderTheNewProfilesKeyWithItsPathsRepointed) {
     // 2003's personal address book arrives where 2016 never opens it: said.
     const jobs::PartResult& pab = part(r.report.parts, items::Part::Pab);
     const std::string pabNote =
-        "alice.pab, Contacts.pab: this Outlook keeps no personal address book (2007 and later), so nothing opens the file "
+        "alice.pab, Contacts.pab: this Outlook keeps no personal address book (2007 and later), so nothing opens the "
+        "file "
         "restored to " +
         kBobRestore;
     const bool noted = std::count(r.report.notes.begin(), r.report.notes.end(), pabNote) == 1;
