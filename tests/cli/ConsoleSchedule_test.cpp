@@ -8,6 +8,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -213,13 +214,10 @@ TEST_F(ConsoleScheduleTest, CatchUpRunsAMissedJobOnceAndNotAgainAfterItSucceeded
     EXPECT_FALSE(fs::exists(file));
 
     // Added two days ago: today's start was missed.
-    std::ifstream in(historyPath());
-    std::stringstream history;
-    history << in.rdbuf();
-    const std::string log = history.str();
+    const std::string log = readHostFile(historyPath());
     const std::size_t added = log.find("\tadded\t" + file + "\t");
     ASSERT_NE(added, std::string::npos) << log;
-    std::ofstream(historyPath()) << localTime(2 * 86400) << log.substr(added);
+    writeHostFile(historyPath(), localTime(2 * 86400) + log.substr(added));
     ASSERT_EQ(run("--catch-up", &said), 0) << said;
     EXPECT_NE(said.find("missed run made up: scheduled job 1 (" + file + "): completed"), std::string::npos) << said;
     EXPECT_TRUE(fs::exists(file));
@@ -239,6 +237,41 @@ TEST_F(ConsoleScheduleTest, CatchUpRunsAMissedJobOnceAndNotAgainAfterItSucceeded
     EXPECT_EQ(run("--catch-up", &said), 0);
     EXPECT_NE(said.find("no catch-up now: "), std::string::npos) << said;
     close(held);
+}
+
+// Every scheduled run makes up the others' missed starts before its own
+// backup: a job missed on Monday runs with Tuesday's.
+TEST_F(ConsoleScheduleTest, AScheduledRunMakesUpAnotherJobsMissedStartFirst) {
+    const std::string monday = out + "/monday.qmk", tuesday = out + "/tuesday.qmk";
+    std::string said;
+    const std::string start = localTime(10 * 60, "%H:%M");
+    ASSERT_EQ(run("--schedule --profile Outlook --items 00100000 --file " + shq(monday) + " --time " +
+                      start.substr(start[0] == '0' ? 1 : 0) + " --days daily",
+                  &said),
+              0)
+        << said;
+    ASSERT_EQ(run("--schedule --profile Outlook --items 00100000 --file " + shq(tuesday) + " --time 3:00 --days daily",
+                  &said),
+              0)
+        << said;
+    // Both were added two days ago.
+    std::string log = readHostFile(historyPath());
+    for (std::size_t at = 0; (at = log.find("\tadded\t", at)) != std::string::npos; at += 7)
+        log.replace(at - 19, 19, localTime(2 * 86400));
+    writeHostFile(historyPath(), log);
+
+    int status = -1;
+    said = capture("cd / && QUILLMARK_CRONTAB_USER=qmcrontest XDG_STATE_HOME=" + shq(inst->workRoot) + " sh -c " +
+                       shq(jobCommand(2)) + " 2>&1",
+                   &status);
+    EXPECT_EQ(status, 0) << said;
+    EXPECT_TRUE(fs::exists(tuesday));
+    EXPECT_TRUE(fs::exists(monday)) << said;
+    // Each run once: the made-up one and the own one.
+    log = readHostFile(historyPath());
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2 + 2 + 2) << log;  // added, started, ended
+    EXPECT_NE(log.find("\tscheduled\t" + monday + "\t0\t"), std::string::npos) << log;
+    EXPECT_NE(log.find("\tscheduled\t" + tuesday + "\t0\t"), std::string::npos) << log;
 }
 
 // A scheduled run that fails leaves its record and tells the user's
@@ -296,13 +329,11 @@ TEST_F(ConsoleScheduleTest, AFailedScheduledRunIsRecordedAndToldOnTheSessionBus)
     // Both failures are in the history, for --jobs and the main window.
     ASSERT_EQ(run("--jobs", &said), 0) << said;
     EXPECT_NE(said.find(" failed  " + file + "\n    no backup written: "), std::string::npos) << said;
-    std::ifstream log(historyPath());
-    std::stringstream records;
-    records << log.rdbuf();
+    const std::string log = readHostFile(historyPath());
     std::size_t failures = 0;
-    for (std::size_t at = 0; (at = records.str().find("\tscheduled\t" + file + "\t1\t", at)) != std::string::npos; ++at)
+    for (std::size_t at = 0; (at = log.find("\tscheduled\t" + file + "\t1\t", at)) != std::string::npos; ++at)
         ++failures;
-    EXPECT_EQ(failures, 2u) << records.str();
+    EXPECT_EQ(failures, 2u) << log;
 }
 
 }  // namespace

@@ -182,7 +182,7 @@ protected:
                 if (j.number == number) history().append({now, "scheduled", jobs::JobBackupFile(j), status, ""}, why);
         };
     }
-    jobs::RunHistory history() { return jobs::RunHistory::in(*services.files, "C:\\state"); }
+    jobs::RunHistory history() { return jobs::RunHistory::in(*services.files, "C:\\users\\alice\\AppData\\Local"); }
     std::vector<jobs::CaughtUpRun> catchUp(const std::string& own = {}) {
         std::vector<jobs::CaughtUpRun> runs;
         std::string why;
