@@ -66,12 +66,15 @@ protected:
     std::string historyPath() const { return inst->workRoot + "/quillmark/history.log"; }
     // Local time `secondsAgo` before now, as the history writes it, or its
     // "H:MM" alone.
-    static std::string localTime(long secondsAgo, const char* format = "%Y-%m-%d %H:%M:%S") {
+    static std::string localTime(long secondsAgo, bool clockOnly = false) {
         const std::time_t then = std::time(nullptr) - secondsAgo;
         struct tm local {};
         localtime_r(&then, &local);
         char text[32];
-        std::strftime(text, sizeof text, format, &local);
+        if (clockOnly)
+            std::strftime(text, sizeof text, "%H:%M", &local);
+        else
+            std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
         return text;
     }
 
@@ -202,7 +205,7 @@ TEST_F(ConsoleScheduleTest, CatchUpRunsAMissedJobOnceAndNotAgainAfterItSucceeded
     const std::string file = out + "/missed.qmk";
     // Daily, its start ten minutes ago (not one cron itself is starting).
     std::string said;
-    const std::string start = localTime(10 * 60, "%H:%M");
+    const std::string start = localTime(10 * 60, true);
     ASSERT_EQ(run("--schedule --profile Outlook --items 00100000 --file " + shq(file) + " --time " +
                       start.substr(start[0] == '0' ? 1 : 0) + " --days daily",
                   &said),
@@ -244,7 +247,7 @@ TEST_F(ConsoleScheduleTest, CatchUpRunsAMissedJobOnceAndNotAgainAfterItSucceeded
 TEST_F(ConsoleScheduleTest, AScheduledRunMakesUpAnotherJobsMissedStartFirst) {
     const std::string monday = out + "/monday.qmk", tuesday = out + "/tuesday.qmk";
     std::string said;
-    const std::string start = localTime(10 * 60, "%H:%M");
+    const std::string start = localTime(10 * 60, true);
     ASSERT_EQ(run("--schedule --profile Outlook --items 00100000 --file " + shq(monday) + " --time " +
                       start.substr(start[0] == '0' ? 1 : 0) + " --days daily",
                   &said),
