@@ -2,9 +2,9 @@
 // autostart entry starts it at login.
 #include "cli/CatchUpRuns.h"
 #include "cli/Commands.h"
-#include "cli/OpenInstallation.h"
 #include "cli/Output.h"
 #include "frontend/ExitStatus.h"
+#include "frontend/Installation.h"
 #include "frontend/RunRecords.h"
 #include "jobs/CatchUp.h"
 #include "jobs/ScheduleJob.h"
@@ -24,19 +24,20 @@ int catchUp(const Arguments& args, const std::string& ownFile, bool quiet) {
         if (!quiet) message("no catch-up now: " + why);
         return frontend::kExitDone;
     }
-    auto scheduler = openJobScheduler(args);
-    if (!scheduler) return frontend::kExitFailed;
-    platform::StateFolder state;
-    if (!platform::openStateFolder(args.wine, state, why)) {
-        message(why);
+    // A scheduled run goes on to its own backup whatever keeps the catch-up
+    // from the jobs; --catch-up says it.
+    const auto cannot = [&](const std::string& reason) {
+        if (!quiet) message("no catch-up: " + reason);
         return frontend::kExitFailed;
-    }
+    };
+    auto scheduler = frontend::OpenJobScheduler(args.wine, why);
+    if (!scheduler) return cannot(why);
+    platform::StateFolder state;
+    if (!platform::openStateFolder(args.wine, state, why)) return cannot(why);
     jobs::RunHistory history = jobs::RunHistory::in(*state.files, state.folder);
     std::vector<jobs::CaughtUpRun> runs;
-    if (!jobs::CatchUpMissedRuns(*scheduler, history, platform::localTimeStamp(), ownFile, runs, why)) {
-        message("no catch-up: " + why);
-        return frontend::kExitFailed;
-    }
+    if (!jobs::CatchUpMissedRuns(*scheduler, history, platform::localTimeStamp(), ownFile, runs, why))
+        return cannot(why);
     if (runs.empty() && !quiet) message("no scheduled run was missed");
     int status = frontend::kExitDone;
     for (const auto& run : runs) {

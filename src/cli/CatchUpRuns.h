@@ -11,8 +11,8 @@ namespace qm::cli {
 // one into `ownFile`, one after the other; a made-up run that failed is told
 // on the desktop by that run itself. Only one catch-up runs at a time: when
 // another holds the lock (a login's beside a night's, or the run of a job a
-// catch-up started) this one does nothing. With `quiet` only what went wrong
-// is said. Answers the exit status of --catch-up: 0 when every missed job
+// catch-up started) this one does nothing. With `quiet` only the made-up
+// runs that went wrong are said. Answers the exit status of --catch-up: 0 when every missed job
 // ran and wrote its backup (or none was missed, or another catch-up runs),
 // 3 when one failed or could not be started, 1 when the jobs cannot be
 // listed.
