@@ -12,7 +12,7 @@
 namespace qm::platform {
 namespace {
 
-constexpr DWORD kShownMilliseconds = 8000;
+constexpr DWORD kShownMilliseconds = 5000;
 constexpr UINT kIconId = 1;
 
 void copyTo(wchar_t* target, std::size_t size, const std::string& utf8) {
