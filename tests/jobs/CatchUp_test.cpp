@@ -248,11 +248,11 @@ TEST_F(CatchUpTest, AJobThatCannotStartLeavesAFailureTheWindowTellsOf) {
 }
 
 TEST_F(CatchUpTest, AnAddedJobLeavesTheRecordThatKeepsItsEarlierStart) {
-    platform::JobSpec spec;
-    spec.arguments = "sf=Outlookxm=10000000ps=bf=/b/new.qmk";
+    platform::JobSpec added;
+    added.arguments = "sf=Outlookxm=10000000ps=bf=/b/new.qmk";
     auto h = history();
     std::string why;
-    ASSERT_TRUE(jobs::RecordAddedJob(h, spec, 7, why)) << why;
+    ASSERT_TRUE(jobs::RecordAddedJob(h, added, 7, why)) << why;
     const auto records = h.records();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].kind, "added");
@@ -261,8 +261,8 @@ TEST_F(CatchUpTest, AnAddedJobLeavesTheRecordThatKeepsItsEarlierStart) {
     // Nothing a failure list or the job list reads.
     EXPECT_TRUE(h.untoldFailures().empty());
     EXPECT_FALSE(h.lastScheduledRun("/b/new.qmk"));
-    spec.arguments = "sf=a=bxm=1ps=bf=c";
-    EXPECT_FALSE(jobs::RecordAddedJob(h, spec, 8, why));
+    added.arguments = "sf=a=bxm=1ps=bf=c";
+    EXPECT_FALSE(jobs::RecordAddedJob(h, added, 8, why));
 }
 
 TEST_F(CatchUpTest, JobsThatCannotBeListedAreSaid) {
