@@ -72,6 +72,10 @@ Section "Quillmark" Main
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortCut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\quillmark.exe" "" "$INSTDIR\quillmark.exe" 0 \
     SW_SHOWNORMAL "" "Back up and restore your Outlook data"
+  ; At logon the scheduled backups missed while the machine was off are made
+  ; up (the Startup folder of everyone or of this user, as installed).
+  CreateShortCut "$SMSTARTUP\${NAME} catch-up.lnk" "$INSTDIR\quillmark.exe" "--catch-up" \
+    "$INSTDIR\quillmark.exe" 0 SW_SHOWNORMAL "" "Make up scheduled backups missed while the computer was off"
 
   ; Add/Remove Programs, in the part of the registry of this kind of
   ; installation (the machine's or the user's).
@@ -93,6 +97,7 @@ SectionEnd
 Section "Uninstall"
   ; The scheduled backups stay: they are the user's, and the scheduler's.
   Delete "$SMPROGRAMS\${NAME}.lnk"
+  Delete "$SMSTARTUP\${NAME} catch-up.lnk"
   Delete "$INSTDIR\quillmark.exe"
   RMDir /r "$INSTDIR\help"
   Delete "$INSTDIR\uninstall.exe"

@@ -32,6 +32,7 @@ constexpr Option kOptions[] = {
     {"--schedule", false, Form::Schedule, bit(Form::Schedule)},
     {"--jobs", false, Form::Jobs, bit(Form::Jobs)},
     {"--unschedule", true, Form::Unschedule, bit(Form::Unschedule)},
+    {"--catch-up", false, Form::CatchUp, bit(Form::CatchUp)},
     {"--profile", true, Form::None, bit(Form::Backup) | bit(Form::Restore) | bit(Form::Schedule)},
     {"--items", true, Form::None, bit(Form::Backup) | bit(Form::Restore) | bit(Form::Schedule)},
     {"--password", true, Form::None, bit(Form::List) | bit(Form::Backup) | bit(Form::Restore) | bit(Form::Schedule)},

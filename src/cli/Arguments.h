@@ -23,6 +23,7 @@ enum class Form {
     Schedule,
     Jobs,
     Unschedule,
+    CatchUp,  // the missed runs of the scheduled jobs made up
 };
 
 struct Arguments {

@@ -12,5 +12,6 @@ int runRestore(const Arguments& args);
 int runSchedule(const Arguments& args);
 int runJobs(const Arguments& args);
 int runUnschedule(const Arguments& args);
+int runCatchUp(const Arguments& args);
 
 }  // namespace qm::cli

@@ -35,6 +35,7 @@ int runForm(const Arguments& args) {
         case Form::Schedule: return runSchedule(args);
         case Form::Jobs: return runJobs(args);
         case Form::Unschedule: return runUnschedule(args);
+        case Form::CatchUp: return runCatchUp(args);
     }
     return frontend::kExitUsage;
 }

@@ -5,6 +5,7 @@
 #include "cli/OpenInstallation.h"
 #include "cli/Output.h"
 #include "frontend/ExitStatus.h"
+#include "jobs/CatchUp.h"
 #include "jobs/ScheduleJob.h"
 
 namespace qm::cli {
@@ -51,6 +52,10 @@ int runSchedule(const Arguments& args) {
         return frontend::kExitFailed;
     }
     result(jobs::ScheduledText(number));
+    // Its starts count from now: a catch-up does not take the start before
+    // it for a missed one.
+    jobs::RunHistory history = jobs::RunHistory::of(s);
+    if (!jobs::RecordAddedJob(history, request.job, number, why)) message(why);
     return frontend::kExitDone;
 }
 

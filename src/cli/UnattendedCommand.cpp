@@ -3,6 +3,7 @@
 // automatic run, and the outcome told by the exit status.
 #include "app/Startup.h"
 #include "app/ViewText.h"
+#include "cli/CatchUpRuns.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "cli/PartReport.h"
@@ -15,6 +16,7 @@
 #include "jobs/AutomaticBackup.h"
 #include "jobs/BackupRequest.h"
 #include "platform/Interrupt.h"
+#include "platform/StateFolder.h"
 
 namespace qm::cli {
 
@@ -27,22 +29,39 @@ std::string fileNamedIn(const std::string& text) {
     return at == std::string::npos ? std::string() : text.substr(at + 3);
 }
 
+// A failed run is told on the desktop too: nobody watches a scheduled one.
+void notify(const jobs::RunRecord& record) {
+    std::string unsent;
+    if (!frontend::NotifyFailedRun(record, unsent)) message(unsent);
+}
+
 // A run that could not begin still leaves its record: a failing scheduled
 // job must not go unseen.
 int nothingWritten(const Arguments& args, const std::string& said, const std::string& why) {
     message(said);
     std::string unrecorded;
-    if (!frontend::RecordRun(args.wine,
-                             frontend::FailedRunRecord(jobs::kScheduledRecord, fileNamedIn(args.argumentText),
-                                                       frontend::text::kNoBackupWritten + why),
-                             unrecorded))
-        message(unrecorded);
+    const jobs::RunRecord record = frontend::FailedRunRecord(jobs::kScheduledRecord, fileNamedIn(args.argumentText),
+                                                             frontend::text::kNoBackupWritten + why);
+    if (!frontend::RecordRun(args.wine, record, unrecorded)) message(unrecorded);
+    notify(record);
     return frontend::kExitFailed;
+}
+
+// Before its own backup: the run is noted as begun (a catch-up then leaves
+// its start to it), and the other jobs' missed runs are made up, so that a
+// job missed on Monday runs with Tuesday's.
+void catchUpOthers(const Arguments& args) {
+    const std::string file = fileNamedIn(args.argumentText);
+    std::string unrecorded;
+    if (!frontend::RecordRun(args.wine, {platform::localTimeStamp(), jobs::kStartedRecord, file, 0, {}}, unrecorded))
+        message(unrecorded);
+    catchUp(args, file, true);
 }
 
 }  // namespace
 
 int runUnattended(const Arguments& args) {
+    catchUpOthers(args);
     // Read before anything is opened: a text that does not parse, or whose
     // values shifted at an "=", must not touch the installation or the
     // earlier backup.
@@ -79,7 +98,10 @@ int runUnattended(const Arguments& args) {
     }
     // Recorded under the file as the job names it, which the job list looks
     // for.
-    recordRun(s, frontend::BackupRecord(s, jobs::kScheduledRecord, fileNamedIn(args.argumentText), report));
+    const jobs::RunRecord record =
+        frontend::BackupRecord(s, jobs::kScheduledRecord, fileNamedIn(args.argumentText), report);
+    recordRun(s, record);
+    notify(record);
     for (const auto& notice : report.notices) message(ui.shown(notice));
     for (const auto& warning : report.warnings) message("warning: " + ui.shown(warning));
     if (!report.inUseWarning.empty()) message(ui.shown(report.inUseWarning));

@@ -4,6 +4,7 @@
 #include "frontend/ExitStatus.h"
 #include "frontend/Summaries.h"
 #include "frontend/Texts.h"
+#include "platform/Notifier.h"
 #include "platform/StateFolder.h"
 
 namespace qm::frontend {
@@ -47,6 +48,24 @@ bool RecordRun(const platform::PlatformOptions& options, const jobs::RunRecord& 
     platform::StateFolder state;
     if (!platform::openStateFolder(options, state, why)) return false;
     return jobs::RunHistory::in(*state.files, state.folder).append(record, why);
+}
+
+RunNotice FailedRunNotice(const jobs::RunRecord& record) {
+    RunNotice notice;
+    notice.summary = record.exitStatus == kExitFailed ? text::kNoticeRunFailed : text::kNoticeItemsFailed;
+    notice.body = (record.file.empty() ? std::string() : record.file + "\n") + record.message;
+    return notice;
+}
+
+bool NotifyFailedRun(const jobs::RunRecord& record, std::string& why) {
+    if (record.exitStatus != kExitFailed && record.exitStatus != kExitPartsFailed) return true;
+    const RunNotice notice = FailedRunNotice(record);
+    std::string refused;
+    // No desktop (a user who is not logged in) is the usual night: not
+    // worth a word.
+    if (platform::openNotifier()->notify(notice.summary, notice.body, refused) || refused.empty()) return true;
+    why = refused;
+    return false;
 }
 
 jobs::RunRecord FailedRunRecord(const char* kind, const std::string& file, const std::string& message) {

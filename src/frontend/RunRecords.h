@@ -27,6 +27,18 @@ bool RecordRun(app::Session& session, const jobs::RunRecord& record, std::string
 // The same for a run that could not open its installation: the history of
 // the state folder the options name.
 bool RecordRun(const platform::PlatformOptions& options, const jobs::RunRecord& record, std::string& why);
+// What a desktop notification says of a scheduled run that failed (status 1
+// or 3): a line over the backup file and what failed.
+struct RunNotice {
+    std::string summary;
+    std::string body;
+};
+RunNotice FailedRunNotice(const jobs::RunRecord& record);
+// Sends it when the record's run failed (status 1 or 3). A desktop without
+// a session bus or tray is no failure: the record stays the trace. False
+// with the reason when one is there but refused it.
+bool NotifyFailedRun(const jobs::RunRecord& record, std::string& why);
+
 // The record of a run that did nothing (status 1), timed now.
 jobs::RunRecord FailedRunRecord(const char* kind, const std::string& file, const std::string& message);
 

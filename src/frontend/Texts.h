@@ -57,5 +57,8 @@ inline const char* const kCouldNotBeRestored = " could not be restored";
 inline const char* const kHoldsNothingOfIt = "this installation holds nothing of it";
 inline const char* const kNoBackupWritten = "no backup written: ";
 inline const char* const kNothingRestored = "nothing was restored: ";
+// The summaries of the desktop notifications of failed scheduled runs.
+inline const char* const kNoticeRunFailed = "Quillmark: a scheduled backup failed";
+inline const char* const kNoticeItemsFailed = "Quillmark: a scheduled backup is incomplete";
 
 }  // namespace qm::frontend::text

@@ -12,7 +12,11 @@
 //
 //   time       local time, "YYYY-MM-DD HH:MM:SS" (sorts as time goes)
 //   kind       "backup", "restore" or "scheduled" (the unattended backup a
-//              scheduled job runs, also when started from the job list)
+//              scheduled job runs, also when started from the job list or
+//              by a catch-up); for the catch-up of missed runs (CatchUp.h)
+//              also "started" (a scheduled run began; status 0, no
+//              message) and "added" (a job into that file was scheduled;
+//              status 0, the message names the job)
 //   file       the backup file as the run was given it (a scheduled run:
 //              as its job's argument text names it)
 //   status     the exit status a console run ends with: 0 all done, 3
@@ -41,6 +45,8 @@ inline constexpr std::size_t kMaxHistoryBytes = 256 * 1024;
 inline const char* const kBackupRecord = "backup";
 inline const char* const kRestoreRecord = "restore";
 inline const char* const kScheduledRecord = "scheduled";
+inline const char* const kStartedRecord = "started";
+inline const char* const kAddedRecord = "added";
 
 struct RunRecord {
     std::string time;

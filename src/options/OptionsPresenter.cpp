@@ -4,6 +4,7 @@
 #include "app/OutlookVersions.h"
 #include "app/ViewText.h"
 #include "jobs/BackupRequest.h"
+#include "jobs/CatchUp.h"
 #include "jobs/ScheduleJob.h"
 #include "jobs/Texts.h"
 #include "options/OptionsTexts.h"
@@ -107,6 +108,11 @@ bool OptionsPresenter::AddTaskToScheduler() {
         view_.showMessage(why, app::Icon::Critical, app::Buttons::Ok);
         return false;
     }
+    // Its starts count from now: a catch-up does not take the start before
+    // it for a missed one. (A history that cannot be written is told by
+    // the runs.)
+    jobs::RunHistory history = jobs::RunHistory::of(s_);
+    jobs::RecordAddedJob(history, request.job, number, why);
     view_.showMessage(jobs::ScheduledText(number), app::Icon::None, app::Buttons::Ok);
     return true;
 }

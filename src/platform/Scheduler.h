@@ -3,9 +3,11 @@
 // A job is given in our own terms (the program, its argument text, a time
 // of day, weekdays or once); each scheduler turns it into its own form: a
 // crontab line, or the network job scheduler's AT_INFO record on Windows.
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace qm::platform {
@@ -64,6 +66,12 @@ public:
     // True once it has ended, with the program's exit status (-1 when it
     // was ended by a signal or its status cannot be told).
     virtual bool ended(int& exitStatus) = 0;
+    // Waits for it to end; its exit status as ended() tells it.
+    virtual int wait() {
+        int status = -1;
+        while (!ended(status)) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return status;
+    }
 };
 
 // Every operation answers false with the reason for the user when it fails.

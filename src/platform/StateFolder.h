@@ -8,6 +8,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/OpenPlatform.h"
+#include "platform/System.h"
 
 namespace qm::platform {
 
@@ -23,6 +24,12 @@ struct StateFolder {
 // installation opened with the same options makes its work folders in).
 // False with the reason when there is none.
 bool openStateFolder(const PlatformOptions& options, StateFolder& out, std::string& why);
+
+// The lock file `name` in that folder, taken without waiting: held until
+// the lock is destroyed, by this process alone (a program it starts does
+// not inherit it). Null with the reason when another process holds it or
+// it cannot be made.
+std::unique_ptr<RunLock> tryStateLock(const PlatformOptions& options, const std::string& name, std::string& why);
 
 // Now on the local clock as "2026-12-08 03:04:05": sorts as time goes.
 std::string localTimeStamp();

@@ -51,6 +51,10 @@ TEST(ConsoleArguments, ValuesMayHoldEqualsAndComeInAnyOrder) {
     EXPECT_EQ(schedule.days, "m,TH");
     EXPECT_EQ(parsed({"--unschedule", "12"}).jobNumber, 12u);
     EXPECT_EQ(parsed({"--jobs"}).form, Form::Jobs);
+    // The autostart entry's command; a scheduled job's installation words
+    // go with it.
+    EXPECT_EQ(parsed({"--catch-up"}).form, Form::CatchUp);
+    EXPECT_EQ(parsed({"--prefix", "/p", "--catch-up"}).wine.prefix, "/p");
 }
 
 TEST(ConsoleArguments, TheUnattendedTextIsEverythingAfterTheOptions) {
@@ -86,6 +90,9 @@ TEST(ConsoleArguments, UsageErrorsSayWhat) {
               "--items goes only with one of --list, --backup, --restore, --schedule (see --help)");
     EXPECT_EQ(refusal({"--yes"}), "--yes goes only with one of --list, --backup, --restore, --schedule (see --help)");
     EXPECT_EQ(refusal({"--jobs", "--list", "f"}), "--jobs and --list do not go together (see --help)");
+    EXPECT_EQ(refusal({"--catch-up", "--jobs"}), "--catch-up and --jobs do not go together (see --help)");
+    EXPECT_EQ(refusal({"--catch-up", "sf=Axm=1ps=bf=b"}),
+              "unexpected argument \"sf=Axm=1ps=bf=b\" after --catch-up (see --help)");
     EXPECT_EQ(refusal({"--list", "f", "--list", "g"}), "--list is given twice (see --help)");
     EXPECT_EQ(refusal({"--list", "f", "extra"}), "unexpected argument \"extra\" after --list (see --help)");
     for (const char* digits : {"1", "101000001", "1010000x", ""})

@@ -4,10 +4,17 @@
 // user or the right to edit its crontab.
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
 
 #include "support/SampleFixture.h"
 
@@ -47,6 +54,29 @@ protected:
         return status;
     }
     static std::string crontab() { return capture("crontab -u qmcrontest -l 2>/dev/null"); }
+    // The command of job `number`'s line, as cron runs it.
+    static std::string jobCommand(int number) {
+        const std::string lines = crontab();
+        const std::string marker = " # quillmark job " + std::to_string(number);
+        const std::size_t end = lines.find(marker);
+        const std::size_t start = lines.rfind('\n', end) == std::string::npos ? 0 : lines.rfind('\n', end) + 1;
+        const std::string line = lines.substr(start, end - start);
+        return line.substr(line.find('\''));
+    }
+    std::string historyPath() const { return inst->workRoot + "/quillmark/history.log"; }
+    // Local time `secondsAgo` before now, as the history writes it, or its
+    // "H:MM" alone.
+    static std::string localTime(long secondsAgo, bool clockOnly = false) {
+        const std::time_t then = std::time(nullptr) - secondsAgo;
+        struct tm local {};
+        localtime_r(&then, &local);
+        char text[32];
+        if (clockOnly)
+            std::strftime(text, sizeof text, "%H:%M", &local);
+        else
+            std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+        return text;
+    }
 
     Installation* inst = nullptr;
     std::string out;
@@ -167,6 +197,146 @@ TEST_F(ConsoleScheduleTest, JobsShowTheirLastRun) {
     EXPECT_NE(said.find(" failed  " + out + "/b.qmk\n    no backup written: cannot start the backup file "),
               std::string::npos)
         << said;
+}
+
+// A job whose start passed while the machine was off runs at the next
+// catch-up, once: after its backup was written, the next catch-up leaves it.
+TEST_F(ConsoleScheduleTest, CatchUpRunsAMissedJobOnceAndNotAgainAfterItSucceeded) {
+    const std::string file = out + "/missed.qmk";
+    // Daily, its start ten minutes ago (not one cron itself is starting).
+    std::string said;
+    const std::string start = localTime(10 * 60, true);
+    ASSERT_EQ(run("--schedule --profile Outlook --items 00100000 --file " + shq(file) + " --time " +
+                      start.substr(start[0] == '0' ? 1 : 0) + " --days daily",
+                  &said),
+              0)
+        << said;
+    // Added after that start: nothing was missed.
+    ASSERT_EQ(run("--catch-up", &said), 0) << said;
+    EXPECT_NE(said.find("no scheduled run was missed"), std::string::npos) << said;
+    EXPECT_FALSE(fs::exists(file));
+
+    // Added two days ago: today's start was missed.
+    const std::string log = readHostFile(historyPath());
+    const std::size_t added = log.find("\tadded\t" + file + "\t");
+    ASSERT_NE(added, std::string::npos) << log;
+    writeHostFile(historyPath(), localTime(2 * 86400) + log.substr(added));
+    ASSERT_EQ(run("--catch-up", &said), 0) << said;
+    EXPECT_NE(said.find("missed run made up: scheduled job 1 (" + file + "): completed"), std::string::npos) << said;
+    EXPECT_TRUE(fs::exists(file));
+    ASSERT_EQ(run("--jobs", &said), 0) << said;
+    EXPECT_NE(said.find(" completed  " + file), std::string::npos) << said;
+
+    // Made up: the next catch-up runs nothing.
+    fs::remove(file);
+    ASSERT_EQ(run("--catch-up", &said), 0) << said;
+    EXPECT_NE(said.find("no scheduled run was missed"), std::string::npos) << said;
+    EXPECT_FALSE(fs::exists(file));
+
+    // A catch-up while another holds the lock does nothing, and says so.
+    const int held = open((inst->workRoot + "/quillmark/catch-up.lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    EXPECT_EQ(run("--catch-up", &said), 0);
+    EXPECT_NE(said.find("no catch-up now: "), std::string::npos) << said;
+    close(held);
+}
+
+// Every scheduled run makes up the others' missed starts before its own
+// backup: a job missed on Monday runs with Tuesday's.
+TEST_F(ConsoleScheduleTest, AScheduledRunMakesUpAnotherJobsMissedStartFirst) {
+    const std::string monday = out + "/monday.qmk", tuesday = out + "/tuesday.qmk";
+    std::string said;
+    const std::string start = localTime(10 * 60, true);
+    ASSERT_EQ(run("--schedule --profile Outlook --items 00100000 --file " + shq(monday) + " --time " +
+                      start.substr(start[0] == '0' ? 1 : 0) + " --days daily",
+                  &said),
+              0)
+        << said;
+    ASSERT_EQ(run("--schedule --profile Outlook --items 00100000 --file " + shq(tuesday) + " --time 3:00 --days daily",
+                  &said),
+              0)
+        << said;
+    // Both were added two days ago.
+    std::string log = readHostFile(historyPath());
+    for (std::size_t at = 0; (at = log.find("\tadded\t", at)) != std::string::npos; at += 7)
+        log.replace(at - 19, 19, localTime(2 * 86400));
+    writeHostFile(historyPath(), log);
+
+    int status = -1;
+    said = capture("cd / && QUILLMARK_CRONTAB_USER=qmcrontest XDG_STATE_HOME=" + shq(inst->workRoot) + " sh -c " +
+                       shq(jobCommand(2)) + " 2>&1",
+                   &status);
+    EXPECT_EQ(status, 0) << said;
+    EXPECT_TRUE(fs::exists(tuesday));
+    EXPECT_TRUE(fs::exists(monday)) << said;
+    // Each run once: the made-up one and the own one.
+    log = readHostFile(historyPath());
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2 + 2 + 2) << log;  // added, started, ended
+    EXPECT_NE(log.find("\tscheduled\t" + monday + "\t0\t"), std::string::npos) << log;
+    EXPECT_NE(log.find("\tscheduled\t" + tuesday + "\t0\t"), std::string::npos) << log;
+}
+
+// A scheduled run that fails leaves its record and tells the user's
+// desktop: a Notify call on the session bus (here a private one, with a
+// notification server of the test's own). Without a bus, only the record.
+TEST_F(ConsoleScheduleTest, AFailedScheduledRunIsRecordedAndToldOnTheSessionBus) {
+    if (shell("command -v dbus-daemon >/dev/null") != 0) GTEST_SKIP() << "no dbus-daemon";
+    const std::string file = out + "/gone/b.qmk";
+    std::string said;
+    ASSERT_EQ(
+        run("--schedule --profile Outlook --items 00100000 --file " + shq(file) + " --time 3:00 --days daily", &said),
+        0)
+        << said;
+    const std::string command = jobCommand(1);
+    const auto ranAsCron = [&](const std::string& environment, std::string& output) {
+        int status = -1;
+        output = capture("cd / && env -u DBUS_SESSION_BUS_ADDRESS " + environment +
+                             " XDG_STATE_HOME=" + shq(inst->workRoot) + " sh -c " + shq(command) + " 2>&1",
+                         &status);
+        return status;
+    };
+
+    // No bus: the record alone, and not a word about notifications.
+    EXPECT_EQ(ranAsCron("", said), 1) << said;
+    EXPECT_EQ(said.find("notification"), std::string::npos) << said;
+
+    const std::string bus = capture("dbus-daemon --session --fork --print-address=1 --print-pid=1");
+    std::istringstream lines(bus);
+    std::string address, pid;
+    std::getline(lines, address);
+    std::getline(lines, pid);
+    ASSERT_FALSE(address.empty()) << bus;
+    ASSERT_FALSE(pid.empty()) << bus;
+    const std::string heard = dir / "heard";
+    shell("DBUS_SESSION_BUS_ADDRESS=" + shq(address) + " " + shq(std::string(QM_BINARY_DIR) + "/notify_listener") +
+          " " + shq(heard) + " 60 >/dev/null 2>&1 &");
+    for (int i = 0; i < 100 && !fs::exists(heard + ".ready"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(fs::exists(heard + ".ready"));
+    EXPECT_EQ(ranAsCron("DBUS_SESSION_BUS_ADDRESS=" + shq(address), said), 1) << said;
+    for (int i = 0; i < 100 && !fs::exists(heard); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    kill(static_cast<pid_t>(std::stol(pid)), SIGTERM);
+    std::ifstream in(heard);
+    std::string app, summary, body;
+    std::getline(in, app);
+    std::getline(in, summary);
+    std::getline(in, body);
+    EXPECT_EQ(app, "Quillmark");
+    EXPECT_EQ(summary, "Quillmark: a scheduled backup failed");
+    EXPECT_EQ(body, file);
+    std::string reason;
+    std::getline(in, reason);
+    EXPECT_EQ(reason.rfind("no backup written: ", 0), 0u) << reason;
+
+    // Both failures are in the history, for --jobs and the main window.
+    ASSERT_EQ(run("--jobs", &said), 0) << said;
+    EXPECT_NE(said.find(" failed  " + file + "\n    no backup written: "), std::string::npos) << said;
+    const std::string log = readHostFile(historyPath());
+    std::size_t failures = 0;
+    for (std::size_t at = 0; (at = log.find("\tscheduled\t" + file + "\t1\t", at)) != std::string::npos; ++at)
+        ++failures;
+    EXPECT_EQ(failures, 2u) << log;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "fakes/FakeOptionsView.h"
 #include "fakes/FakeScheduler.h"
+#include "jobs/RunHistory.h"
 #include "jobs/Texts.h"
 #include "platform/AtInfo.h"
 #include "platform/memory/MemoryPlatform.h"
@@ -168,6 +169,12 @@ TEST_F(OptionsWindowTest, EachJobTakesTheTimeAndDaysShownThen) {
     EXPECT_EQ(view.boxes.messages[0].text, "Task 5 has been scheduled.");
     EXPECT_EQ(view.boxes.messages[0].icon, Icon::None);
     EXPECT_EQ(view.boxes.messages[0].buttons, app::Buttons::Ok);
+    // Its starts count from now: the history says when it was added.
+    const auto records = jobs::RunHistory::of(*installation).records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].kind, "added");
+    EXPECT_EQ(records[0].file, "D:\\Bk\\mail.qmk");
+    EXPECT_EQ(records[0].message, "scheduled job 5");
 
     view.checkDays({W::Tuesday});
     EXPECT_EQ(added().DaysOfWeek, 2);

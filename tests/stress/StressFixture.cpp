@@ -50,8 +50,9 @@ std::vector<std::string> StressTest::workLeftovers() const {
          it.increment(ec)) {
         // The root folders themselves are the user's, made once.
         if (it->is_directory() && it->path().filename() == "quillmark") continue;
-        // The history of runs is meant to stay.
-        if (it->path().filename() == "history.log" || it->path().filename() == "history.told") continue;
+        // The history of runs, and the catch-up's lock, are meant to stay.
+        const std::string name = it->path().filename().string();
+        if (name == "history.log" || name == "history.told" || name == "catch-up.lock") continue;
         left.push_back(fs::relative(it->path(), alice->workRoot).string());
     }
     std::sort(left.begin(), left.end());

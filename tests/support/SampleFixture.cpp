@@ -311,7 +311,10 @@ std::vector<std::string> hostFiles(const std::string& folder) {
 
 std::vector<std::string> stateLeftovers(const std::string& stateFolder) {
     std::vector<std::string> names = hostFiles(stateFolder);
-    std::erase_if(names, [](const std::string& name) { return name == "history.log" || name == "history.told"; });
+    // The history of runs, and the catch-up's lock, are meant to stay.
+    std::erase_if(names, [](const std::string& name) {
+        return name == "history.log" || name == "history.told" || name == "catch-up.lock";
+    });
     return names;
 }
 

@@ -37,6 +37,9 @@ for f in quillmark.exe uninstall.exe help/index.html help/images/main-backup.png
 done
 [ -s "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quillmark.lnk" ] ||
   fail "no Start-menu entry"
+# The Startup folder's name differs in letter case between Windows and Wine.
+startup() { find "$1" -ipath "*/Start Menu/Programs/Startup/Quillmark catch-up.lnk" -size +0 2>/dev/null; }
+[ -n "$(startup "$WINEPREFIX/drive_c/ProgramData")" ] || fail "no catch-up at logon in everyone's Startup folder"
 [ "$(value HKLM DisplayName)" = Quillmark ] || fail "not listed under Add/Remove Programs"
 [ "$(value HKLM UninstallString)" = '"C:\Program Files\Quillmark\uninstall.exe" /AllUsers' ] ||
   fail "uninstaller: $(value HKLM UninstallString)"
@@ -77,6 +80,7 @@ mine="$WINEPREFIX/drive_c/users/$user/AppData/Local/Programs/Quillmark"
 [ "$(value HKCU DisplayName)" = Quillmark ] || fail "the per-user installation is not listed"
 [ -s "$WINEPREFIX/drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Quillmark.lnk" ] ||
   fail "no Start-menu entry of the user's"
+[ -n "$(startup "$WINEPREFIX/drive_c/users/$user")" ] || fail "no catch-up at logon in the user's Startup folder"
 
 # Both uninstallers, silently. Each goes on from a copy of itself, so that
 # it can remove its own file: wait until it is done.
@@ -91,4 +95,6 @@ done
 [ -z "$(value HKLM DisplayName)$(value HKCU DisplayName)" ] || fail "still listed under Add/Remove Programs"
 [ ! -e "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quillmark.lnk" ] ||
   fail "the Start-menu entry stayed"
+[ -z "$(startup "$WINEPREFIX/drive_c/ProgramData")$(startup "$WINEPREFIX/drive_c/users/$user")" ] ||
+  fail "a catch-up entry of a Startup folder stayed"
 echo "installer under Wine: installed for everyone and for the user, started, uninstalled"

@@ -218,7 +218,11 @@ std::unique_ptr<StartedJob> NetScheduler::startJobNow(std::uint32_t number, std:
     if (!listJobs(ours, why)) return nullptr;
     for (const auto& job : ours) {
         if (job.number != number) continue;
-        std::wstring command = wide("\"" + program_ + "\" " + job.arguments);
+        // The job's whole command: a protected job reads its password from
+        // its file here too (without it the backup would be made unprotected).
+        const std::string password =
+            job.passwordFile.empty() ? std::string() : kPasswordOption + job.passwordFile + "\" ";
+        std::wstring command = wide("\"" + program_ + "\" " + password + job.arguments);
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION started{};

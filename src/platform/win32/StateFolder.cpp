@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/win32/Utf16.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32System.h"
 
@@ -26,6 +27,39 @@ bool openStateFolder(const PlatformOptions& options, StateFolder& out, std::stri
     out.codePage = std::move(codePage);
     out.folder = folder;
     return true;
+}
+
+namespace {
+
+class FileLock final : public RunLock {
+public:
+    explicit FileLock(HANDLE file) : file_(file) {}
+    ~FileLock() override { ::CloseHandle(file_); }
+
+private:
+    HANDLE file_;
+};
+
+}  // namespace
+
+std::unique_ptr<RunLock> tryStateLock(const PlatformOptions& options, const std::string& name, std::string& why) {
+    StateFolder state;
+    if (!openStateFolder(options, state, why)) return nullptr;
+    state.files->createFolder(state.folder);
+    const std::string path = state.folder + "\\" + name;
+    const std::wstring widePath = win32::wide(state.codePage->toUtf8(path));
+    // No sharing and not inherited: a second open fails until this one
+    // closes, also in the jobs a catch-up starts.
+    const HANDLE file = ::CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        why = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+                  ? state.codePage->toUtf8(path) + " is held by another run"
+                  : "cannot open " + state.codePage->toUtf8(path) + " (error " + std::to_string(error) + ")";
+        return nullptr;
+    }
+    return std::make_unique<FileLock>(file);
 }
 
 std::string localTimeStamp() {
