@@ -177,6 +177,7 @@ TEST_F(WindowsTest, ScheduledBackupsAreListedWithTheirLastRunsAndRemovedAfterAQu
     nightly.weekdays = 0x1F;
     nightly.arguments = "sf=Outlookxm=11111111ps=secretbf=C:\\Backups\\nightly.qmk";
     platform::ScheduledJob once = nightly;
+    nightly.options = {"--keep", "3", "--keep-weekly", "4"};
     once.number = 7;
     once.startMinute = 9 * 60;
     once.weekdays = 0;
@@ -204,13 +205,13 @@ TEST_F(WindowsTest, ScheduledBackupsAreListedWithTheirLastRunsAndRemovedAfterAQu
     HWND rows = list(ID_lvwJobs);
     ASSERT_EQ(SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0), 2);
     std::vector<std::string> first;
-    for (int c = 0; c < 8; ++c) first.push_back(cell(rows, 0, c));
-    EXPECT_EQ(first, (std::vector<std::string>{"4", "23:30", "M,T,W,TH,F", "Outlook", "Every item",
+    for (int c = 0; c < 9; ++c) first.push_back(cell(rows, 0, c));
+    EXPECT_EQ(first, (std::vector<std::string>{"4", "23:30", "M,T,W,TH,F", "Outlook", "Every item", "3, 4 weekly",
                                                "2026-12-08 23:30:04", "failed", "C:\\Backups\\nightly.qmk"}));
     EXPECT_EQ(cell(rows, 1, 2), "Once");
     EXPECT_EQ(cell(rows, 1, 4), "Personal Folders, Signatures");
-    EXPECT_EQ(cell(rows, 1, 5), "never");
-    EXPECT_EQ(cell(rows, 1, 6), "");
+    EXPECT_EQ(cell(rows, 1, 6), "never");
+    EXPECT_EQ(cell(rows, 1, 7), "");
     // The headers, and no column too narrow for its header.
     HWND header = reinterpret_cast<HWND>(SendMessageW(rows, LVM_GETHEADER, 0, 0));
     EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 8);
@@ -243,7 +244,7 @@ TEST_F(WindowsTest, ScheduledBackupsAreListedWithTheirLastRunsAndRemovedAfterAQu
     SendMessageW(rows, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
     ASSERT_TRUE(clickOn(list(ID_cmdRunNow)));
     EXPECT_EQ(scheduler.startedNow, std::vector<std::uint32_t>{4});
-    EXPECT_EQ(cell(rows, 0, 6), "running");
+    EXPECT_EQ(cell(rows, 0, 7), "running");
     ASSERT_TRUE(jobs::RunHistory::of(*inst.session)
                     .append({"2099-01-01 00:00:00", "scheduled", "C:\\Backups\\nightly.qmk", 0, ""}, why))
         << why;
@@ -253,8 +254,8 @@ TEST_F(WindowsTest, ScheduledBackupsAreListedWithTheirLastRunsAndRemovedAfterAQu
         pumpMessages();
     }
     EXPECT_EQ(messages(), std::vector<std::string>{"Task 4 has run: completed."});
-    EXPECT_EQ(cell(rows, 0, 5), "2099-01-01 00:00:00");
-    EXPECT_EQ(cell(rows, 0, 6), "completed");
+    EXPECT_EQ(cell(rows, 0, 6), "2099-01-01 00:00:00");
+    EXPECT_EQ(cell(rows, 0, 7), "completed");
     // The job stays selected as the list is filled anew.
     EXPECT_EQ(SendMessageW(rows, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
 
