@@ -297,7 +297,9 @@ TEST_F(WindowUseTest, TheJobListShowsEachJobsLastRunAndRunsOneNow) {
     auto* table = list.findChild<QTableWidget*>(QStringLiteral("lvwJobs"));
     ASSERT_TRUE(table);
     ASSERT_EQ(table->rowCount(), 1);
-    EXPECT_EQ(table->horizontalHeaderItem(5)->text(), QStringLiteral("Last run"));
+    EXPECT_EQ(table->horizontalHeaderItem(5)->text(), QStringLiteral("Keep"));
+    EXPECT_EQ(table->item(0, 5)->text(), QStringLiteral("1"));
+    EXPECT_EQ(table->horizontalHeaderItem(6)->text(), QStringLiteral("Last run"));
     EXPECT_EQ(table->item(0, 6)->text(), QStringLiteral("2026-12-08 23:30:04"));
     EXPECT_EQ(table->item(0, 7)->text(), QStringLiteral("failed"));
     EXPECT_EQ(table->item(0, 7)->toolTip(), QStringLiteral("failed: no backup written: x"));
