@@ -138,6 +138,32 @@ TEST_F(ConsoleVersionsTest, ADamagedDataFileKeepsTheLastGoodBackupWhateverKeepSa
     EXPECT_TRUE(dated().empty()) << ran.err;
 }
 
+TEST_F(ConsoleVersionsTest, AMailStoreShrunkToLessThanHalfKeepsTheLastGoodBackup) {
+    ASSERT_EQ(job("--keep 1").status, 0);
+    const std::string good = readHostFile(out + "/nightly.qmk");
+    // A sound data file, but a quarter of what the backup holds of it (a
+    // folder emptied by accident, a store that was replaced).
+    const std::string store = hostOf(*alice, alice->made.profiles.at(0).dataFiles.at(0));
+    const std::string sound = readHostFile(store);
+    const bool unicode = static_cast<unsigned char>(sound[10]) >= 23;
+    writeHostFile(store, sample::pstFileBytes(sound.size() / 4, 7, unicode));
+    sleep(1);
+    const Ran ran = job("--keep 1");
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_EQ(ran.err.find("warning: "), std::string::npos) << "the header is sound: " << ran.err;
+    EXPECT_NE(ran.err.find(" holds " + std::to_string(sound.size() / 4) + " bytes, less than half of the " +
+                           std::to_string(sound.size()) + " bytes the earlier backup holds of it"),
+              std::string::npos)
+        << ran.err;
+    ASSERT_EQ(dated().size(), 1u) << ran.err;
+    EXPECT_EQ(readHostFile(out + "/" + dated()[0]), good);
+    // Half of it or more is no reason.
+    writeHostFile(store, sample::pstFileBytes(sound.size() / 4 * 3, 8, unicode));
+    sleep(1);
+    ASSERT_EQ(job("--keep 1").status, 0);
+    EXPECT_TRUE(dated().empty());
+}
+
 TEST_F(ConsoleVersionsTest, AnEarlierBackupThePasswordDoesNotOpenStaysAndTheNewOneGoesBesideIt) {
     writeHostFile(dir / "a.pw", "first\n");
     writeHostFile(dir / "b.pw", "second\n");
