@@ -80,12 +80,13 @@ std::optional<BackupStamp> VersionKeeper::backupTimeOf(const std::string& path, 
 }
 
 void VersionKeeper::lookAtDataFiles(const std::vector<items::DataFileSeen>& files) {
-    std::optional<archive::Zip> earlier;
+    // Only a backup of ours at the name is worth keeping; any other file
+    // there is replaced as it always was.
     std::string unread;
-    if (s_.files.stat(target_).regular) {
-        earlier.emplace(s_.files);
-        if (!earlier->OpenArchive(target_, unread)) earlier.reset();
-    }
+    if (!s_.files.stat(target_).regular || !backupTimeOf(target_, unread)) return;
+    std::optional<archive::Zip> earlier;
+    earlier.emplace(s_.files);
+    if (!earlier->OpenArchive(target_, unread)) earlier.reset();
     for (const auto& file : files) {
         if (!file.headerProblem.empty()) {
             held_.push_back(text::kEarlierKeptBecause + file.name + ": " + file.headerProblem);

@@ -35,8 +35,8 @@ public:
     VersionKeeper(app::Session& session, std::string target, std::string password, KeepPolicy policy);
 
     // Before the archive is written: the data files it holds, against what
-    // the backup at the target holds of them. Each reason to keep the
-    // earlier backup is added to `held()`.
+    // the backup at the target holds of them (when that is a backup of
+    // ours). Each reason to keep the earlier backup is added to `held()`.
     void lookAtDataFiles(const std::vector<items::DataFileSeen>& files);
     // Whether the earlier backup must make room as a version (rather than
     // be replaced), so that the new backup's time must be known.

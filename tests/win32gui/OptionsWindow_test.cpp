@@ -7,6 +7,7 @@
 #include "items/ItemTable.h"
 #include "jobs/RunHistory.h"
 #include "jobs/ScheduleTimes.h"
+#include "jobs/Texts.h"
 #include "win32gui/AboutDialog.h"
 #include "win32gui/JobListDialog.h"
 #include "win32gui/OptionsDialog.h"
@@ -146,11 +147,28 @@ TEST_F(WindowsTest, OptionsWindowAddsTasksAfterItsChecks) {
         EXPECT_EQ(job.program, "C:\\Program Files\\Quillmark\\quillmark.exe");
         EXPECT_EQ(job.arguments, "sf=Outlookxm=10100000ps=bf=" + target);
 
+        // The versions: one file replaced until more are asked for, typed
+        // or by the arrows; a count out of range adds no job.
+        EXPECT_EQ(options.text(ID_txtKeep_0), "1");
+        EXPECT_EQ(options.text(ID_txtKeep_1), "0");
+        EXPECT_TRUE(job.options.empty());
+        typeInto(options(ID_txtKeep_0), "3");
+        SendMessageW(options(ID_udKeep_2), UDM_SETPOS32, 0, 6);
+        EXPECT_EQ(options.text(ID_txtKeep_2), "6");
+        ASSERT_TRUE(clickOn(options(ID_Command3)));
+        ASSERT_EQ(scheduler.added.size(), 2u) << messages().back();
+        EXPECT_EQ(scheduler.added[1].options, (std::vector<std::string>{"--keep", "3", "--keep-monthly", "6"}));
+        typeInto(options(ID_txtKeep_0), "");
+        ASSERT_TRUE(clickOn(options(ID_Command3)));
+        EXPECT_EQ(messages().back(), jobs::text::kKeepOutOfRange);
+        typeInto(options(ID_txtKeep_0), "1");
+        SendMessageW(options(ID_udKeep_2), UDM_SETPOS32, 0, 0);
+
         // A time that is no time of day is refused.
         SendMessageW(options(ID_cmbStartTime), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"25:00"));
         ASSERT_TRUE(clickOn(options(ID_Command3)));
         EXPECT_EQ(messages().back(), "Invalid start time. Please enter a time of day from 0:00 to 23:59.");
-        EXPECT_EQ(scheduler.added.size(), 1u);
+        EXPECT_EQ(scheduler.added.size(), 2u);
     }
     // The chosen file outlives the window; a cancelled "Browse..." keeps it.
     Opened<win32gui::OptionsDialog> again(context());
@@ -214,9 +232,10 @@ TEST_F(WindowsTest, ScheduledBackupsAreListedWithTheirLastRunsAndRemovedAfterAQu
     EXPECT_EQ(cell(rows, 1, 7), "");
     // The headers, and no column too narrow for its header.
     HWND header = reinterpret_cast<HWND>(SendMessageW(rows, LVM_GETHEADER, 0, 0));
-    EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 8);
-    const wchar_t* names[8] = {L"Task", L"Time", L"Days", L"Profile", L"Items", L"Last run", L"Result", L"Backup file"};
-    for (int c = 0; c < 8; ++c) {
+    EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 9);
+    const wchar_t* names[9] = {L"Task", L"Time",     L"Days",   L"Profile",    L"Items",
+                               L"Keep", L"Last run", L"Result", L"Backup file"};
+    for (int c = 0; c < 9; ++c) {
         const auto needed = SendMessageW(rows, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(names[c]));
         EXPECT_GT(SendMessageW(rows, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0), needed) << c;
     }
