@@ -139,7 +139,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupRequest& request, JobEven
     const std::optional<BackupStamp> newTime = ParseBackupTime(s.GetINI("BackupTime"));
     if (versions.keepsEarlier() && !newTime && s.files.stat(target).exists)
         return fail("the new backup's time cannot be read, so the earlier backup cannot be kept beside it");
-    zip1.setBeforeReplace([&] { return versions.beforeReplace(*newTime); });
+    zip1.setBeforeReplace([&] { return versions.beforeReplace(newTime.value_or(BackupStamp{})); });
     auto tellVersions = [&] {
         report.keptBecause = versions.held();
         report.versionNotes = versions.held();

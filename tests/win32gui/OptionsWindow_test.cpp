@@ -152,16 +152,16 @@ TEST_F(WindowsTest, OptionsWindowAddsTasksAfterItsChecks) {
         EXPECT_EQ(options.text(ID_txtKeep_0), "1");
         EXPECT_EQ(options.text(ID_txtKeep_1), "0");
         EXPECT_TRUE(job.options.empty());
-        typeInto(options(ID_txtKeep_0), "3");
+        SendMessageW(options(ID_txtKeep_0), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"3"));
         SendMessageW(options(ID_udKeep_2), UDM_SETPOS32, 0, 6);
         EXPECT_EQ(options.text(ID_txtKeep_2), "6");
         ASSERT_TRUE(clickOn(options(ID_Command3)));
         ASSERT_EQ(scheduler.added.size(), 2u) << messages().back();
         EXPECT_EQ(scheduler.added[1].options, (std::vector<std::string>{"--keep", "3", "--keep-monthly", "6"}));
-        typeInto(options(ID_txtKeep_0), "");
+        SendMessageW(options(ID_txtKeep_0), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
         ASSERT_TRUE(clickOn(options(ID_Command3)));
         EXPECT_EQ(messages().back(), jobs::text::kKeepOutOfRange);
-        typeInto(options(ID_txtKeep_0), "1");
+        SendMessageW(options(ID_txtKeep_0), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"1"));
         SendMessageW(options(ID_udKeep_2), UDM_SETPOS32, 0, 0);
 
         // A time that is no time of day is refused.
