@@ -233,9 +233,9 @@ std::unique_ptr<StartedJob> NetScheduler::startJobNow(std::uint32_t number, std:
         if (job.number != number) continue;
         // The whole command its schedule runs: its password file and options
         // too, or a protected job run now would write an unprotected backup.
-        JobSpec spec{program_, job.arguments};
-        spec.options = job.options;
-        std::wstring command = wide(atInfoFor(spec, job.passwordFile).Command);
+        JobSpec scheduled{program_, job.arguments};
+        scheduled.options = job.options;
+        std::wstring command = wide(atInfoFor(scheduled, job.passwordFile).Command);
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION started{};
