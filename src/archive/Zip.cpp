@@ -177,7 +177,8 @@ bool checkWritten(detail::ArchiveSink& sink, const std::vector<Written>& written
 // One pass of libzip over the sources, into a replacement that takes the
 // target's place only when libzip has written all of it and it reads back.
 Attempt writeOnce(platform::FileSystem& files, const std::string& target, const std::vector<Source>& sources,
-                  const std::string* password, ArchiveEvents* events, detail::DeflatePool& pool, int& lastPercent) {
+                  const std::string* password, ArchiveEvents* events, detail::DeflatePool& pool, int& lastPercent,
+                  const std::function<std::string()>& beforeReplace) {
     Attempt result;
     detail::WriteSession session;
     session.events = events;
@@ -255,7 +256,8 @@ Attempt writeOnce(platform::FileSystem& files, const std::string& target, const 
             }
             return result;
         }
-        if (sink.commit())
+        const std::string elsewhere = beforeReplace ? beforeReplace() : std::string();
+        if (elsewhere.empty() ? sink.commit() : sink.commitAs(elsewhere))
             result.outcome = Outcome::Written;
         else
             result.error = "The archive cannot be put in place: " + sink.error();
@@ -413,7 +415,8 @@ bool Zip::WriteArchive(std::string& why) {
             why = "None of the files could be read.";
             return false;
         }
-        const Attempt attempt = writeOnce(files_, s.target, sources, password, events_, pool, lastPercent);
+        const Attempt attempt =
+            writeOnce(files_, s.target, sources, password, events_, pool, lastPercent, beforeReplace_);
         switch (attempt.outcome) {
         case Outcome::Written:
             while (lastPercent < 100) {
@@ -519,6 +522,36 @@ ZipEntry Zip::FindEntry(const std::string& name) {
 }
 
 std::vector<std::string> Zip::entryNames() const { return state_->names; }
+
+std::optional<std::uint64_t> Zip::EntrySize(const std::string& name) {
+    const ZipEntry entry = FindEntry(name);
+    zip_stat_t st;
+    if (!entry.valid() || zip_stat_index(state_->archive(), static_cast<zip_uint64_t>(entry.index_), 0, &st) != 0 ||
+        !(st.valid & ZIP_STAT_SIZE))
+        return std::nullopt;
+    return st.size;
+}
+
+bool Zip::ReadEntryBytes(const std::string& name, std::uint64_t maxBytes, std::string& bytes, std::string& why) {
+    const ZipEntry entry = FindEntry(name);
+    if (!entry.valid()) {
+        why = "The archive holds no " + name;
+        return false;
+    }
+    bytes.clear();
+    bool over = false;
+    const char* password = state_->hasReadPassword ? state_->readPassword.c_str() : nullptr;
+    const bool ok = detail::readEntry(state_->archive(), static_cast<zip_uint64_t>(entry.index_), password,
+                                      [&](const unsigned char* data, std::size_t n) {
+                                          if (bytes.size() + n > maxBytes) return !(over = true);
+                                          bytes.append(reinterpret_cast<const char*>(data), n);
+                                          return true;
+                                      });
+    if (!ok)
+        why = over ? name + " holds more than " + std::to_string(maxBytes) + " bytes"
+                   : "The entry " + name + " is damaged (or the password does not open it)";
+    return ok;
+}
 
 std::vector<std::string> Zip::TestArchive(bool* cancelled) {
     std::vector<std::string> damaged;

@@ -4,7 +4,9 @@
 // under their bare names, unless a name of the archive's own folders is
 // given.
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -129,6 +131,12 @@ public:
     // reads back whole. True when the archive was written; raises
     // ArchiveWriteDone in that case.
     bool WriteArchive(std::string& why);
+    // Called once a new archive has read back whole, just before it takes
+    // the target's name: it may move the file at the target aside (an
+    // earlier backup kept as a version). It answers where the new archive
+    // goes: empty for the target, or another Windows path in the target's
+    // folder when the file at the target must stay where it is.
+    void setBeforeReplace(std::function<std::string()> hook) { beforeReplace_ = std::move(hook); }
     // Names that were queued but left out of the last write (kept until the
     // next NewArchive or WriteArchive).
     const std::vector<std::string>& droppedEntries() const { return dropped_; }
@@ -145,6 +153,14 @@ public:
     bool CheckArchivePassword(std::string& why);
     ZipEntry FindEntry(const std::string& name);
     std::vector<std::string> entryNames() const;
+    // The size an entry of the opened archive records (its central
+    // directory's, readable without the password); nothing when it has no
+    // entry of that name (letter case ignored) or records none.
+    std::optional<std::uint64_t> EntrySize(const std::string& name);
+    // An entry of the opened archive read whole into memory (decrypted with
+    // the password set, checked); false with the reason when it is missing,
+    // holds more than `maxBytes` or does not read back.
+    bool ReadEntryBytes(const std::string& name, std::uint64_t maxBytes, std::string& bytes, std::string& why);
     // Reads every entry of the opened archive to its end as a restore would
     // (decrypted and authenticated with the password set, inflated, CRC and
     // size checked), raising ArchiveWorking and the checking phase's
@@ -167,6 +183,7 @@ private:
     std::string workFolder_;
     std::string writePassword_;
     std::vector<std::string> dropped_;
+    std::function<std::string()> beforeReplace_;
     std::unique_ptr<State> state_;
 };
 

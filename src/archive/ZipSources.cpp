@@ -1,5 +1,7 @@
 #include "archive/ZipSources.h"
 
+#include "base/WinPath.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -351,6 +353,21 @@ bool ArchiveSink::commit() {
         return false;
     }
     return true;
+}
+
+bool ArchiveSink::commitAs(const std::string& other) {
+    if (!part_ || !finished_) return false;
+    const std::string kept = part_->keep();
+    if (kept.empty()) {
+        error_text_ = part_->error();
+        return false;
+    }
+    const base::LeadBytes& leads = files_.codePage().leadBytes();
+    const std::string keptPath = base::joinPath(base::parentFolder(target_, leads), kept, leads);
+    if (files_.renameFile(keptPath, other)) return true;
+    error_text_ = "it cannot be renamed to " + other;
+    files_.deleteFile(keptPath);
+    return false;
 }
 
 zip_int64_t ArchiveSink::handle(void* data, zip_uint64_t length, zip_source_cmd_t command) {

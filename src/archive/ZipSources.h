@@ -138,6 +138,9 @@ public:
     std::unique_ptr<platform::ReadStream> readBack();
     // After libzip closed the archive: flushed and renamed over the target.
     bool commit();
+    // The same, put at another name in the target's folder (never over a
+    // file there); the target stays as it was.
+    bool commitAs(const std::string& other);
     // Removes the new file; the target stays as it was.
     void discard();
     std::string error() const { return error_text_; }

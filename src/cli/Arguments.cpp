@@ -43,6 +43,9 @@ constexpr Option kOptions[] = {
     {"--file", true, Form::None, bit(Form::Schedule)},
     {"--time", true, Form::None, bit(Form::Schedule)},
     {"--days", true, Form::None, bit(Form::Schedule)},
+    {"--keep", true, Form::None, bit(Form::Backup) | bit(Form::Schedule) | bit(Form::Unattended)},
+    {"--keep-weekly", true, Form::None, bit(Form::Backup) | bit(Form::Schedule) | bit(Form::Unattended)},
+    {"--keep-monthly", true, Form::None, bit(Form::Backup) | bit(Form::Schedule) | bit(Form::Unattended)},
 };
 
 // What each form cannot do without.
@@ -81,6 +84,8 @@ void store(Arguments& args, const std::string& name, const std::string& value) {
     else if (name == "--yes") args.yes = true;
     else if (name == "--time") args.time = value;
     else if (name == "--days") args.days = value;
+    else if (name.rfind("--keep", 0) == 0)
+        args.keepWords.insert(args.keepWords.end(), {name, value});
 }
 
 const char* const kSeeHelp = " (see --help)";
@@ -200,6 +205,10 @@ bool parseArguments(const std::vector<std::string>& words, Arguments& args, std:
     }
     if (args.items && !items::selectionOfDigits(*args.items)) {
         error = "--items takes eight digits, 0 or 1, one per item" + std::string(kSeeHelp);
+        return false;
+    }
+    if (std::string why; !jobs::ReadKeepWords(args.keepWords, args.keep, why)) {
+        error = why + kSeeHelp;
         return false;
     }
     if (args.days && !weekdaysOf(*args.days)) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "jobs/KeepPolicy.h"
 #include "jobs/ScheduleTimes.h"
 #include "platform/OpenPlatform.h"
 
@@ -40,6 +41,9 @@ struct Arguments {
     std::optional<std::string> days;   // --days, as typed
     std::uint32_t jobNumber = 0;       // --unschedule N
     std::string argumentText;          // the unattended form's words joined by single blanks
+    // --keep, --keep-weekly, --keep-monthly: the words as given, and read.
+    std::vector<std::string> keepWords;
+    jobs::KeepPolicy keep;
 };
 
 // False with `error` (for the user, UTF-8) when the words make no form the

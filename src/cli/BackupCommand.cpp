@@ -33,6 +33,7 @@ int runBackup(const Arguments& args) {
     choices.description = ui.typed(args.description);
     choices.password = ui.typed(args.password.value_or(""));
     choices.protect = !choices.password.empty();
+    choices.keep = args.keep;
     jobs::BackupRequest request;
     jobs::Refusal refusal;
     if (!jobs::BuildBackupRequest(s, choices, request, refusal)) {
@@ -57,6 +58,8 @@ int runBackup(const Arguments& args) {
     recordRun(s, frontend::BackupRecord(s, jobs::kBackupRecord, args.file, report));
     for (const auto& notice : report.notices) message(ui.shown(notice));
     for (const auto& warning : report.warnings) message("warning: " + ui.shown(warning));
+    for (const auto& note : report.versionNotes) message(ui.shown(note));
+    if (!report.versionFailure.empty()) message("warning: " + ui.shown(report.versionFailure));
     if (!report.inUseWarning.empty()) message(ui.shown(report.inUseWarning));
     // A stopped run reports no parts: none of them failed.
     if (!report.cancelled) result(ui.shown(frontend::BackupReportText(report)));

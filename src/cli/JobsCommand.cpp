@@ -42,19 +42,21 @@ int runJobs(const Arguments& args) {
         for (auto& row : rows)
             if (!row.targetFile.empty()) jobs::AddLastRun(row, history);
     }
-    std::size_t daysWidth = 4, profileWidth = 7, resultWidth = 6;
+    std::size_t daysWidth = 4, profileWidth = 7, resultWidth = 6, keepWidth = 4;
     for (const auto& row : rows) {
         daysWidth = std::max(daysWidth, row.days.size());
         profileWidth = std::max(profileWidth, row.profile.size());
         resultWidth = std::max(resultWidth, row.lastResult.size());
+        keepWidth = std::max(keepWidth, row.keep.size());
     }
     std::string table = padded("Job", 4) + padded("Time", 5) + padded("Days", daysWidth) +
                         padded("Profile", profileWidth) + padded("Items", 8) + padded("Password", 8) +
-                        padded("Last run", 19) + padded("Result", resultWidth) + "Backup file";
+                        padded("Keep", keepWidth) + padded("Last run", 19) + padded("Result", resultWidth) +
+                        "Backup file";
     for (const auto& row : rows) {
         table += "\n" + padded(std::to_string(row.jobNumber), 4) + padded(row.startTime, 5) +
                  padded(row.days, daysWidth) + padded(row.profile, profileWidth) + padded(row.itemDigits, 8) +
-                 padded(row.passwordProtected ? "yes" : "no", 8) +
+                 padded(row.passwordProtected ? "yes" : "no", 8) + padded(row.keep, keepWidth) +
                  padded(row.lastRun.empty() ? jobs::text::kNeverRan : row.lastRun, 19) +
                  padded(row.lastResult, resultWidth) + row.targetFile;
         // Why the last run failed, under its job.

@@ -35,6 +35,7 @@ int runSchedule(const Arguments& args) {
     choices.password = choices.password2 = args.password.value_or("");
     choices.protect = !choices.password.empty();
     choices.startTime = args.time;
+    choices.keep = args.keep;
     if (args.days) choices.weekdays = weekdaysOf(*args.days).value_or(jobs::WeekdayChecks{});
 
     jobs::ScheduleRequest request;

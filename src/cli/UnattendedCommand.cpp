@@ -94,7 +94,7 @@ int runUnattended(const Arguments& args) {
         const platform::InterruptWatch interrupts;
         ProgressLine progress(false);
         frontend::ProgressEvents events(s, progress, frontend::ProgressEvents::Steps::Backup);
-        report = jobs::RunAutomaticBackup(s, settings, events);
+        report = jobs::RunAutomaticBackup(s, settings, args.keep, events);
     }
     // Recorded under the file as the job names it, which the job list looks
     // for.
@@ -104,6 +104,8 @@ int runUnattended(const Arguments& args) {
     notify(record);
     for (const auto& notice : report.notices) message(ui.shown(notice));
     for (const auto& warning : report.warnings) message("warning: " + ui.shown(warning));
+    for (const auto& note : report.versionNotes) message(ui.shown(note));
+    if (!report.versionFailure.empty()) message("warning: " + ui.shown(report.versionFailure));
     if (!report.inUseWarning.empty()) message(ui.shown(report.inUseWarning));
     if (!report.itemResult.empty()) message("BackupItem=" + report.itemResult);
     if (!report.written) {
@@ -111,7 +113,7 @@ int runUnattended(const Arguments& args) {
         return frontend::ExitStatusOf(report);
     }
     reportFailedParts(report.parts, RunKind::Backup, report.available ? &*report.available : nullptr);
-    message("backup written to " + ui.shown(report.archivePath));
+    message("backup written to " + ui.shown(report.writtenAs.empty() ? report.archivePath : report.writtenAs));
     return frontend::ExitStatusOf(report);
 }
 

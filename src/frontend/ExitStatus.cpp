@@ -15,7 +15,8 @@ bool anyFailed(const Parts& parts) {
 
 int ExitStatusOf(const jobs::BackupReport& report) {
     if (!report.written) return kExitFailed;
-    return anyFailed(report.parts) ? kExitPartsFailed : kExitDone;
+    // Written, but not where or not with the versions asked for.
+    return anyFailed(report.parts) || !report.versionFailure.empty() ? kExitPartsFailed : kExitDone;
 }
 
 int ExitStatusOf(const jobs::RestoreReport& report) {

@@ -22,11 +22,17 @@ jobs::RunRecord BackupRecord(const app::Session& s, const char* kind, const std:
                              const jobs::BackupReport& report) {
     const app::ViewText ui(s.codePage);
     jobs::RunRecord record{platform::localTimeStamp(), kind, file, ExitStatusOf(report), {}};
-    if (!report.written)
+    if (!report.written) {
         record.message = text::kNoBackupWritten + ui.shown(report.failure);
-    else
-        record.message =
-            ui.shown(joined(FailedPartTexts(report.parts, true, report.available ? &*report.available : nullptr)));
+        return record;
+    }
+    std::vector<std::string> said =
+        FailedPartTexts(report.parts, true, report.available ? &*report.available : nullptr);
+    // A kept earlier backup, or versions not kept as asked, are seen in the
+    // history too.
+    said.insert(said.end(), report.keptBecause.begin(), report.keptBecause.end());
+    if (!report.versionFailure.empty()) said.push_back(report.versionFailure);
+    record.message = ui.shown(joined(said));
     return record;
 }
 

@@ -13,7 +13,7 @@
 namespace qm::gui {
 namespace {
 
-enum Column { kTask, kTime, kDays, kProfile, kItems, kLastRun, kResult, kFile, kColumns };
+enum Column { kTask, kTime, kDays, kProfile, kItems, kKeep, kLastRun, kResult, kFile, kColumns };
 
 }  // namespace
 
@@ -25,8 +25,9 @@ JobListDialog::JobListDialog(platform::Scheduler& scheduler, const jobs::RunHist
     table_ = new QTableWidget(0, kColumns, this);
     table_->setObjectName(QStringLiteral("lvwJobs"));
     table_->setHorizontalHeaderLabels({QStringLiteral("Task"), QStringLiteral("Time"), QStringLiteral("Days"),
-                                       QStringLiteral("Profile"), QStringLiteral("Items"), QStringLiteral("Last run"),
-                                       QStringLiteral("Result"), QStringLiteral("Backup file")});
+                                       QStringLiteral("Profile"), QStringLiteral("Items"), QStringLiteral("Keep"),
+                                       QStringLiteral("Last run"), QStringLiteral("Result"),
+                                       QStringLiteral("Backup file")});
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -84,10 +85,15 @@ void JobListDialog::setJobRows(const std::vector<jobs::JobRow>& rows) {
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const auto& job = rows[r];
         const QString lastRun = QString::fromStdString(job.lastRun.empty() ? jobs::text::kNeverRan : job.lastRun);
-        const QStringList cells{QString::number(job.jobNumber),         QString::fromStdString(job.startTime),
-                                QString::fromStdString(job.days),       QString::fromStdString(job.profile),
-                                QString::fromStdString(job.items),      lastRun,
-                                QString::fromStdString(job.lastResult), QString::fromStdString(job.targetFile)};
+        const QStringList cells{QString::number(job.jobNumber),
+                                QString::fromStdString(job.startTime),
+                                QString::fromStdString(job.days),
+                                QString::fromStdString(job.profile),
+                                QString::fromStdString(job.items),
+                                QString::fromStdString(job.keep),
+                                lastRun,
+                                QString::fromStdString(job.lastResult),
+                                QString::fromStdString(job.targetFile)};
         for (int c = 0; c < cells.size(); ++c) {
             auto* cell = new QTableWidgetItem(cells[c]);
             cell->setToolTip(cells[c]);  // a long list or path is cut to fit

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "app/Environment.h"
@@ -88,9 +89,28 @@ OptionsDialog::OptionsDialog(GuiContext& context, QWidget* parent) : QDialog(par
     scheduleLayout->addWidget(open, 3, 2, 1, 2);
     layout->addWidget(schedule, 1, 1);
 
+    // The versions kept beside the backup file: "Keep the last N backups".
+    auto* versions = new QGroupBox(QStringLiteral("Versions"), this);
+    auto* versionsLayout = new QGridLayout(versions);
+    const char* const keepTexts[3][3] = {{"Keep the las&t", "backups", "spnKeep"},
+                                         {"and one a &week for", "weeks", "spnKeepWeekly"},
+                                         {"and one a mont&h for", "months", "spnKeepMonthly"}};
+    for (int row = 0; row < 3; ++row) {
+        auto* before = new QLabel(QString::fromUtf8(keepTexts[row][0]), versions);
+        auto* box = new QSpinBox(versions);
+        box->setObjectName(QString::fromUtf8(keepTexts[row][2]));
+        before->setBuddy(box);
+        versionsLayout->addWidget(before, row, 0);
+        versionsLayout->addWidget(box, row, 1);
+        versionsLayout->addWidget(new QLabel(QString::fromUtf8(keepTexts[row][1]), versions), row, 2);
+        keep_[static_cast<std::size_t>(row)] = box;
+    }
+    versionsLayout->setColumnStretch(2, 1);
+    layout->addWidget(versions, 2, 0);
+
     auto* cancel = new QPushButton(QStringLiteral("Cance&l"), this);
     cancel->setObjectName(QStringLiteral("Command2"));
-    layout->addWidget(cancel, 2, 1, Qt::AlignRight);
+    layout->addWidget(cancel, 2, 1, Qt::AlignRight | Qt::AlignBottom);
 
     // What the window takes from the rest of the program; picking a profile
     // here recomputes the locations the main window shares.
@@ -149,6 +169,14 @@ void OptionsDialog::setWeekdayChecked(jobs::Weekday day, bool checked) {
     weekdays_.at(static_cast<std::size_t>(day))->setChecked(checked);
 }
 bool OptionsDialog::dailyChecked() const { return chkDaily_->isChecked(); }
+
+void OptionsDialog::setKeepRange(options::KeepBox box, int lowest, int highest) {
+    keep_.at(static_cast<std::size_t>(box))->setRange(lowest, highest);
+}
+void OptionsDialog::setKeepCount(options::KeepBox box, int count) {
+    keep_.at(static_cast<std::size_t>(box))->setValue(count);
+}
+int OptionsDialog::keepCount(options::KeepBox box) const { return keep_.at(static_cast<std::size_t>(box))->value(); }
 
 void OptionsDialog::showScheduledJobs() {
     jobs::RunHistory history = jobs::RunHistory::of(context_.session);

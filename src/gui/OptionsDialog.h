@@ -11,6 +11,7 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QSpinBox;
 
 namespace qm::gui {
 
@@ -41,6 +42,9 @@ public:
     bool weekdayChecked(jobs::Weekday day) const override;
     void setWeekdayChecked(jobs::Weekday day, bool checked) override;
     bool dailyChecked() const override;
+    void setKeepRange(options::KeepBox box, int lowest, int highest) override;
+    void setKeepCount(options::KeepBox box, int count) override;
+    int keepCount(options::KeepBox box) const override;
     void showScheduledJobs() override;
 
 private:
@@ -55,6 +59,7 @@ private:
     QComboBox* cmbStartTime_ = nullptr;
     std::array<QCheckBox*, 7> weekdays_{};
     QCheckBox* chkDaily_ = nullptr;
+    std::array<QSpinBox*, 3> keep_{};  // by options::KeepBox
 };
 
 }  // namespace qm::gui

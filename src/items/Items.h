@@ -12,6 +12,7 @@
 // address-book restores create their folder when it is missing; a rules file
 // saved under another profile's name is taken out in the work folder and
 // moved into place, so that profile's own rules file is not overwritten.
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,15 @@
 #include "items/Parts.h"
 
 namespace qm::items {
+
+// A data file a backup stored, as it was when it was looked at: its bare
+// name (the archive entry's), its size, and what its header check found
+// wrong (empty when nothing).
+struct DataFileSeen {
+    std::string name;
+    std::uint64_t size = 0;
+    std::string headerProblem;
+};
 
 // What one part's operation did: whether it succeeded, why not when that
 // is known, and the files it stored that look damaged or still in use.
@@ -37,6 +47,8 @@ struct PartOutcome {
     // out on purpose ("<name>.ost: a server mailbox's cache, Outlook
     // rebuilds it"), account passwords to type again.
     std::vector<std::string> notes;
+    // The personal folders' data files, each as it was stored.
+    std::vector<DataFileSeen> dataFiles;
 };
 
 class Items {
@@ -80,6 +92,7 @@ private:
 
     detail::Context c_;
     app::Session& s_;
+    std::vector<DataFileSeen> seen_;
 };
 
 }  // namespace qm::items

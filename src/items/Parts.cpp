@@ -79,6 +79,8 @@ PartOutcome Items::outcomeOf(bool ok) {
     outcome.warnings = std::move(c_.warnings);
     c_.problems.clear();
     c_.warnings.clear();
+    outcome.dataFiles = std::move(seen_);
+    seen_.clear();
     return outcome;
 }
 

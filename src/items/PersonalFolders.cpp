@@ -56,7 +56,9 @@ void Items::checkDataFile(const std::string& path) {
     }
     head.resize(got);
     const std::string problem = DataFileHeaderProblem(head, file->info().size);
-    if (!problem.empty()) c_.warnings.push_back(base::bareName(path, s_.leads()) + ": " + problem);
+    const std::string name = base::bareName(path, s_.leads());
+    if (!problem.empty()) c_.warnings.push_back(name + ": " + problem);
+    seen_.push_back({name, file->info().size, problem});
 }
 
 bool Items::BackupDatas(const std::string& profile) {

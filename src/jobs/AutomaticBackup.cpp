@@ -10,6 +10,11 @@ BackupReport RunAutomaticBackup(app::Session& s, const AutomaticSettings& settin
 }
 
 BackupReport RunAutomaticBackup(app::Session& s, const AutomaticSettings& settings, JobEvents& events) {
+    return RunAutomaticBackup(s, settings, KeepPolicy{}, events);
+}
+
+BackupReport RunAutomaticBackup(app::Session& s, const AutomaticSettings& settings, const KeepPolicy& keep,
+                                JobEvents& events) {
     BackupReport report;
     app::RunGuard guard(s);
     if (!guard.acquired()) {
@@ -18,7 +23,7 @@ BackupReport RunAutomaticBackup(app::Session& s, const AutomaticSettings& settin
     }
     BackupRequest request;
     Refusal refusal;
-    if (!BuildBackupRequest(s, ScheduledChoices(settings), request, refusal)) {
+    if (!BuildBackupRequest(s, ScheduledChoices(settings, keep), request, refusal)) {
         report.failure = refusal.text;
         return report;
     }

@@ -5,6 +5,7 @@
 #include "app/Session.h"
 #include "jobs/AutomaticArguments.h"
 #include "jobs/BackupJob.h"
+#include "jobs/KeepPolicy.h"
 
 namespace qm::jobs {
 
@@ -13,5 +14,8 @@ namespace qm::jobs {
 BackupReport RunAutomaticBackup(app::Session& session, const AutomaticSettings& settings);
 // The same, its progress and a request to stop given to `events`.
 BackupReport RunAutomaticBackup(app::Session& session, const AutomaticSettings& settings, JobEvents& events);
+// The same, keeping earlier versions as the job's options ask.
+BackupReport RunAutomaticBackup(app::Session& session, const AutomaticSettings& settings, const KeepPolicy& keep,
+                                JobEvents& events);
 
 }  // namespace qm::jobs

@@ -8,6 +8,7 @@
 #include "jobs/BackupFiles.h"
 #include "jobs/RunLock.h"
 #include "jobs/Texts.h"
+#include "jobs/Versions.h"
 #include "platform/FileOps.h"
 
 namespace qm::jobs {
@@ -79,6 +80,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupRequest& request, JobEven
     const items::RecordedValues nothingRecorded{};
     items::Items items(s, zip1, nothingRecorded);
     std::string result;
+    std::vector<items::DataFileSeen> dataFiles;
     for (const auto& part : items::parts()) {
         if (events.cancelled()) return cancel();
         PartResult& r = report.parts[positionOf(part.part) - 1];
@@ -93,6 +95,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupRequest& request, JobEven
             // A failed part names the files it could not store and why.
             r.reason = outcome.reason;
             report.warnings.insert(report.warnings.end(), outcome.warnings.begin(), outcome.warnings.end());
+            dataFiles.insert(dataFiles.end(), outcome.dataFiles.begin(), outcome.dataFiles.end());
         }
         result += r.ok ? '1' : '0';
         events.partFinished(part.part, r.ran);
@@ -128,6 +131,23 @@ BackupReport RunBackupJob(app::Session& s, const BackupRequest& request, JobEven
     if (!infoQueued && strict) return fail(withReason("cannot add the information file", archiveError));
     zip1.setArchiveWritePassword(request.password);
 
+    // The earlier backup makes room as a version when the policy keeps
+    // more than one, or when a data file looks damaged: then it is the last
+    // good one. Its name and the new one's carry their backup times.
+    detail::VersionKeeper versions(s, target, request.password, request.keep);
+    versions.lookAtDataFiles(dataFiles);
+    const std::optional<BackupStamp> newTime = ParseBackupTime(s.GetINI("BackupTime"));
+    if (versions.keepsEarlier() && !newTime && s.files.stat(target).exists)
+        return fail("the new backup's time cannot be read, so the earlier backup cannot be kept beside it");
+    zip1.setBeforeReplace([&] { return versions.beforeReplace(newTime.value_or(BackupStamp{})); });
+    auto tellVersions = [&] {
+        report.keptBecause = versions.held();
+        report.versionNotes = versions.held();
+        report.versionNotes.insert(report.versionNotes.end(), versions.notes().begin(), versions.notes().end());
+        report.versionFailure = versions.failure();
+        report.writtenAs = versions.placedAt();
+    };
+
     bool written = false;
     if (infoQueued) {
         watch.watchResult(result);
@@ -143,10 +163,16 @@ BackupReport RunBackupJob(app::Session& s, const BackupRequest& request, JobEven
             r.reason = "a file changed or could not be read while the archive was written";
         }
     }
+    if (!written) {
+        versions.undoBeforeReplace();
+        tellVersions();
+    }
     if (!written && events.cancelled()) return cancel();
     if (watch.infoFileLost()) return fail("the information file could not be stored");
     if (!written) return fail(withReason("cannot write the backup file " + target, archiveError));
 
+    if (newTime) versions.removeOldVersions(*newTime);
+    tellVersions();
     if (!report.inUseWarning.empty()) events.installationInUse(report.inUseWarning);
     zip1.ResetArchive();
     removeBackupFiles(s);

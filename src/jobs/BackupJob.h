@@ -47,6 +47,18 @@ struct BackupReport {
     // What the installation holds of each item for the profile (console and
     // scheduled runs), as the request found it.
     std::optional<items::ItemAvailability> available;
+    // Earlier versions of the backup file: what was kept or removed, and
+    // files of a version's name left alone, each a sentence for the user.
+    std::vector<std::string> versionNotes;
+    // Why the earlier backup was kept whatever the policy says (a data file
+    // that looks damaged, or shrank to less than half): also in
+    // versionNotes.
+    std::vector<std::string> keptBecause;
+    // Why the versions could not be kept as asked (a rename or removal that
+    // failed, an earlier file that is no backup of ours). The backup itself
+    // was written, at `writtenAs` when not at `archivePath`.
+    std::string versionFailure;
+    std::string writtenAs;
     // Said when the backup began: the installation was in use (Wine
     // programs running in the prefix), so what it holds may not be
     // consistent. The backup went on.

@@ -22,8 +22,9 @@ std::string WithBackupExtension(const std::string& path) {
     return path + text::kBackupExtension;
 }
 
-BackupChoices ScheduledChoices(const AutomaticSettings& settings) {
+BackupChoices ScheduledChoices(const AutomaticSettings& settings, const KeepPolicy& keep) {
     BackupChoices choices;
+    choices.keep = keep;
     choices.kind = RunKind::Scheduled;
     choices.profile = settings.profile;
     choices.items = items::selectionFromDigits(settings.selection);
@@ -41,6 +42,7 @@ bool BuildBackupRequest(app::Session& s, const BackupChoices& choices, BackupReq
     made.profile = choices.profile;
     made.items = choices.items;
     made.description = choices.description;
+    made.keep = choices.keep;
     made.unattended = choices.kind != RunKind::Window;
 
     switch (choices.kind) {

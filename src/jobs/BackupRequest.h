@@ -7,6 +7,7 @@
 #include "app/Session.h"
 #include "items/ItemTable.h"
 #include "jobs/AutomaticArguments.h"
+#include "jobs/KeepPolicy.h"
 #include "jobs/Refusal.h"
 
 namespace qm::jobs {
@@ -31,6 +32,8 @@ struct BackupChoices {
     std::string password;
     // The window's retyped password.
     std::string password2;
+    // How many earlier versions are kept beside the backup file.
+    KeepPolicy keep{};
 };
 
 // A chosen backup file (a host or a Windows path, UTF-8) with ".qmk" added
@@ -38,7 +41,7 @@ struct BackupChoices {
 std::string WithBackupExtension(const std::string& path);
 
 // The choices of the argument text a scheduled job starts the program with.
-BackupChoices ScheduledChoices(const AutomaticSettings& settings);
+BackupChoices ScheduledChoices(const AutomaticSettings& settings, const KeepPolicy& keep = {});
 
 struct BackupRequest {
     RunKind kind = RunKind::Window;
@@ -52,6 +55,8 @@ struct BackupRequest {
     std::string description;
     // Empty: the archive is not protected.
     std::string password;
+    // Earlier versions kept beside the archive (see Versions.h).
+    KeepPolicy keep{};
     // A console or scheduled run: a step that fails ends the run with
     // nothing written, and an archive holding none of the selected parts is
     // not written (a scheduled job must not replace the last good backup

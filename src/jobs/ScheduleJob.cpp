@@ -1,6 +1,7 @@
 #include "jobs/ScheduleJob.h"
 
 #include "jobs/AutomaticArguments.h"
+#include "jobs/KeepPolicy.h"
 #include "jobs/Texts.h"
 
 namespace qm::jobs {
@@ -50,6 +51,14 @@ JobRow JobRowFor(const platform::ScheduledJob& job) {
         row.passwordProtected = !settings.password.empty();
     }
     if (!job.passwordFile.empty()) row.passwordProtected = true;
+    KeepPolicy keep;
+    std::string unreadKeep;
+    if (ReadKeepWords(job.options, keep, unreadKeep)) {
+        row.keep = KeepText(keep);
+    } else {
+        // Options edited by hand are shown as they stand.
+        for (const auto& word : job.options) row.keep += (row.keep.empty() ? "" : " ") + word;
+    }
     return row;
 }
 

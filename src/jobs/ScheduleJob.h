@@ -28,6 +28,8 @@ struct JobRow {
     std::string items;       // "Personal Folders, Signatures"; "Every item"
     std::string targetFile;
     bool passwordProtected = false;
+    // The versions it keeps: "1", "3, 4 weekly, 6 monthly" (see KeepText).
+    std::string keep;
     // Its newest run in the history of runs: when ("2026-12-08 23:30:05";
     // empty when none is recorded), how it ended ("completed", "items
     // failed", "failed") and what failed (empty when nothing did).

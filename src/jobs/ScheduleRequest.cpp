@@ -32,6 +32,11 @@ bool BuildScheduleRequest(const app::Session& s, const ScheduleChoices& choices,
     if (hasEquals(JobPassword(choices))) return refuse(refusal, text::kPasswordHasEquals, Icon::Exclamation);
     if (hasEquals(choices.targetFile)) return refuse(refusal, text::kTargetHasEquals, Icon::Exclamation);
     if (choices.profile.empty()) return refuse(refusal, text::kNoProfile, Icon::Exclamation);
+    // Counts out of range (a window's box typed into) are refused as the
+    // command line refuses them.
+    KeepPolicy checked;
+    if (std::string why; !ReadKeepWords(KeepWords(choices.keep), checked, why))
+        return refuse(refusal, text::kKeepOutOfRange, Icon::Exclamation);
     const auto startMinute = StartMinuteFromText(choices.startTime);
     if (!startMinute) return refuse(refusal, text::kInvalidStartTime, Icon::Exclamation);
 
@@ -47,6 +52,7 @@ bool BuildScheduleRequest(const app::Session& s, const ScheduleChoices& choices,
     // user could read it while the job runs: the scheduler keeps it apart.
     made.job.arguments = ArgumentText({ui.shown(*listed), items::digitsOf(choices.items), "", choices.targetFile});
     made.job.password = JobPassword(choices);
+    made.job.options = KeepWords(choices.keep);
     made.job.startMinute = *startMinute;
     made.job.weekdays = DaysOfWeekFromDayList(DayList(choices.weekdays));
     made.job.once = made.job.weekdays == 0;

@@ -6,6 +6,7 @@
 
 #include "app/Session.h"
 #include "items/ItemTable.h"
+#include "jobs/KeepPolicy.h"
 #include "jobs/Refusal.h"
 #include "jobs/ScheduleTimes.h"
 #include "platform/Scheduler.h"
@@ -22,6 +23,7 @@ struct ScheduleChoices {
     std::string password2;         // txtPassword2
     std::string startTime;         // cmbStartTime
     WeekdayChecks weekdays{};      // chkMonday ... chkSunday
+    KeepPolicy keep{};             // earlier versions kept beside the file
 };
 
 struct ScheduleRequest {

@@ -48,6 +48,8 @@ inline const char* const kTargetHasEquals =
     "The backup file name contains \"=\", which a scheduled backup cannot carry. Please choose another file.";
 // The unattended run does nothing without a profile.
 inline const char* const kNoProfile = "Please select a profile to backup.";
+inline const char* const kKeepOutOfRange =
+    "Please keep the last 1 to 999 backups, and one a week or a month for 0 to 999 weeks or months.";
 inline const char* const kInvalidStartTime = "Invalid start time. Please enter a time of day from 0:00 to 23:59.";
 
 // Scheduling, listing and removing jobs.
@@ -66,5 +68,22 @@ inline const char* const kRunCompleted = "completed";
 inline const char* const kRunItemsFailed = "items failed";
 inline const char* const kRunFailed = "failed";
 inline const char* const kNeverRan = "never";
+
+// Earlier versions of a backup file.
+inline const char* const kKeptAs = "the earlier backup was kept as ";
+inline const char* const kVersionRemoved = "an earlier version was removed: ";
+inline const char* const kNotOurs =
+    " has the name of a version of this backup but is no backup this program can read (";
+inline const char* const kLeftAsItIs = "): left as it is";
+inline const char* const kEarlierKeptBecause = "the earlier backup is kept, whatever the number of versions: ";
+inline const char* const kNoneRemovedWhileHeld = "no earlier version was removed, since a data file looks damaged";
+inline const char* const kShrankBefore = " holds ";
+inline const char* const kShrankMiddle = " bytes, less than half of the ";
+inline const char* const kShrankAfter = " bytes the earlier backup holds of it";
+inline const char* const kEarlierUnreadable = " is no backup this program can read (";
+inline const char* const kEarlierStays = "), so it stays";
+inline const char* const kRenameFailed = "the earlier backup could not be renamed to ";
+inline const char* const kNewWrittenAs = "; the new backup was written as ";
+inline const char* const kRemoveVersionFailed = "an earlier version could not be removed: ";
 
 }  // namespace qm::jobs::text

@@ -1,5 +1,7 @@
 #include "options/OptionsPresenter.h"
 
+#include <algorithm>
+
 #include "app/Environment.h"
 #include "app/OutlookVersions.h"
 #include "app/ViewText.h"
@@ -26,6 +28,12 @@ void OptionsPresenter::LoadOptionsWindow() {
     for (const auto& entry : jobs::StartTimeEntries()) view_.addStartTime(entry);
     view_.setStartTimeText(jobs::kDefaultStartTime);
     view_.setTargetFileText(kept_.targetFile);
+    view_.setKeepRange(KeepBox::Last, 1, static_cast<int>(jobs::kMaxKeep));
+    view_.setKeepRange(KeepBox::Weekly, 0, static_cast<int>(jobs::kMaxKeep));
+    view_.setKeepRange(KeepBox::Monthly, 0, static_cast<int>(jobs::kMaxKeep));
+    view_.setKeepCount(KeepBox::Last, static_cast<int>(kept_.keep.last));
+    view_.setKeepCount(KeepBox::Weekly, static_cast<int>(kept_.keep.weekly));
+    view_.setKeepCount(KeepBox::Monthly, static_cast<int>(kept_.keep.monthly));
     view_.setPasswordBoxesEnabled(view_.protectChecked());
     // The shown profile's items are offered as a click on it would offer
     // them, so no item without data can be scheduled.
@@ -92,13 +100,17 @@ jobs::ScheduleChoices OptionsPresenter::ReadScheduleChoices() const {
     choices.startTime = view_.startTimeText();
     for (int d = 0; d < jobs::kWeekdayCount; ++d)
         choices.weekdays[static_cast<std::size_t>(d)] = view_.weekdayChecked(kWeekdays[d]);
+    // A box emptied or typed out of range reads as a count the job refuses.
+    auto count = [this](KeepBox box) { return static_cast<unsigned>(std::max(0, view_.keepCount(box))); };
+    choices.keep = {count(KeepBox::Last), count(KeepBox::Weekly), count(KeepBox::Monthly)};
     return choices;
 }
 
 bool OptionsPresenter::AddTaskToScheduler() {
     jobs::ScheduleRequest request;
     jobs::Refusal refusal;
-    if (!jobs::BuildScheduleRequest(s_, ReadScheduleChoices(), context_.program, request, refusal)) {
+    const jobs::ScheduleChoices choices = ReadScheduleChoices();
+    if (!jobs::BuildScheduleRequest(s_, choices, context_.program, request, refusal)) {
         view_.showMessage(refusal.text, refusal.icon, app::Buttons::Ok);
         return false;
     }
@@ -108,6 +120,7 @@ bool OptionsPresenter::AddTaskToScheduler() {
         view_.showMessage(why, app::Icon::Critical, app::Buttons::Ok);
         return false;
     }
+    kept_.keep = choices.keep;
     // Its starts count from now: a catch-up does not take the start before
     // it for a missed one. (A history that cannot be written is told by
     // the runs.)

@@ -25,6 +25,7 @@ struct OptionsContext {
 // What outlives the window for the rest of the program's run.
 struct KeptOptions {
     std::string targetFile;  // last chosen with "Browse..."
+    jobs::KeepPolicy keep{};  // of the last job added
 };
 
 class OptionsPresenter {

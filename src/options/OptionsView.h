@@ -16,6 +16,10 @@ struct SaveDialog {
     bool askBeforeOverwrite = true;
 };
 
+// The number boxes of the versions kept: "Keep the last N backups", and
+// one a week and one a month kept longer.
+enum class KeepBox { Last, Weekly, Monthly };
+
 class OptionsView : public app::MessageView {
 public:
     ~OptionsView() override = default;
@@ -54,6 +58,11 @@ public:
     virtual bool weekdayChecked(jobs::Weekday day) const = 0;
     virtual void setWeekdayChecked(jobs::Weekday day, bool checked) = 0;
     virtual bool dailyChecked() const = 0;
+
+    // The versions' number boxes, each with the range it takes.
+    virtual void setKeepRange(KeepBox box, int lowest, int highest) = 0;
+    virtual void setKeepCount(KeepBox box, int count) = 0;
+    virtual int keepCount(KeepBox box) const = 0;
 
     // The window listing the scheduled jobs (see JobList.h), modal.
     virtual void showScheduledJobs() = 0;

@@ -25,7 +25,8 @@ struct AtInfo {
 
 // With no weekday the record names no day, and the scheduler runs the job
 // once, at the next start time. A job reading its password from a file
-// names it first: "\"C:\\Qm\\quillmark.exe\" --password-file \"<file>\" sf=...".
+// names it first: "\"C:\\Qm\\quillmark.exe\" --password-file \"<file>\" sf=...";
+// the job's program options follow ("... --keep 3 sf=...").
 inline AtInfo atInfoFor(const JobSpec& job, const std::string& passwordFile = {}) {
     AtInfo record;
     record.JobTime = job.startMinute * 60000u;
@@ -33,8 +34,10 @@ inline AtInfo atInfoFor(const JobSpec& job, const std::string& passwordFile = {}
     record.DaysOfWeek = job.once ? 0 : job.weekdays;
     record.Flags = kJobRunPeriodically;
     record.Command = "\"" + job.program + "\" " +
-                     (passwordFile.empty() ? std::string() : "--password-file \"" + passwordFile + "\" ") +
-                     job.arguments;
+                     (passwordFile.empty() ? std::string() : "--password-file \"" + passwordFile + "\" ");
+    // Program options are words without blanks or quotation marks.
+    for (const auto& option : job.options) record.Command += option + " ";
+    record.Command += job.arguments;
     return record;
 }
 

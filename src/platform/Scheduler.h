@@ -41,6 +41,9 @@ struct JobSpec {
     // the user may read, named on the line (--password-file), and removes
     // that file with the job.
     std::string password = {};
+    // Program options the job's command gives before its argument text
+    // ({"--keep", "3"}), read back as they were given.
+    std::vector<std::string> options = {};
 };
 
 // A job of this program as the scheduler holds it. Its argument text may
@@ -57,6 +60,8 @@ struct ScheduledJob {
     // The file the job reads its password from (empty: none; a job made by
     // an earlier version carries it in its argument text).
     std::string passwordFile = {};
+    // The program options its command gives before the argument text.
+    std::vector<std::string> options = {};
 };
 
 // A job started out of its schedule, running beside the program.

@@ -85,12 +85,14 @@ void MainPresenter::RunBackup() {
     // Stored, but the user should know before relying on them.
     std::string warnings;
     for (const auto& w : report.warnings) warnings += "\r\n" + ui.shown(w);
+    for (const auto& note : report.versionNotes) warnings += "\r\n" + ui.shown(note);
+    if (!report.versionFailure.empty()) warnings += "\r\n" + ui.shown(report.versionFailure);
     if (!warnings.empty()) warnings = "\r\n" + warnings;
     if (!failed.empty()) failed = "\r\n" + failed;
     view_.showMessage(message + warnings + failed + unrecorded, Icon::Information, Buttons::Ok);
     if (!view_.writesDiscs()) return;
     if (view_.showMessage(text::kDiscOffer, Icon::Information, Buttons::OkCancel) == app::Answer::Ok) {
-        const std::string& written = s_.state.TargetArchivePath;
+        const std::string& written = report.writtenAs.empty() ? s_.state.TargetArchivePath : report.writtenAs;
         view_.showDiscWindow(ui.shown(base::bareName(written, s_.leads())), ui.shown(written));
     }
 }

@@ -13,9 +13,9 @@
 namespace qm::win32gui {
 namespace {
 
-enum Column { kTask, kTime, kDays, kProfile, kItems, kLastRun, kResult, kFile, kColumns };
-const wchar_t* const kHeaders[kColumns] = {L"Task",  L"Time",     L"Days",   L"Profile",
-                                           L"Items", L"Last run", L"Result", L"Backup file"};
+enum Column { kTask, kTime, kDays, kProfile, kItems, kKeep, kLastRun, kResult, kFile, kColumns };
+const wchar_t* const kHeaders[kColumns] = {L"Task", L"Time",     L"Days",   L"Profile",    L"Items",
+                                           L"Keep", L"Last run", L"Result", L"Backup file"};
 // The timer that looks whether a job run now has ended.
 constexpr UINT_PTR kPollTimer = 1;
 
@@ -108,6 +108,7 @@ void JobListDialog::setJobRows(const std::vector<jobs::JobRow>& rows) {
                                              job.days,
                                              job.profile,
                                              job.items,
+                                             job.keep,
                                              job.lastRun.empty() ? jobs::text::kNeverRan : job.lastRun,
                                              job.lastResult,
                                              job.targetFile};

@@ -1,5 +1,7 @@
 #include "win32gui/OptionsDialog.h"
 
+#include <commctrl.h>
+
 #include "win32gui/ItemFrames.h"
 #include "win32gui/JobListDialog.h"
 #include "win32gui/Resources.h"
@@ -84,6 +86,21 @@ std::string OptionsDialog::startTimeText() const { return itemText(hwnd(), ID_cm
 bool OptionsDialog::weekdayChecked(jobs::Weekday day) const { return isChecked(hwnd(), weekdayId(day)); }
 void OptionsDialog::setWeekdayChecked(jobs::Weekday day, bool checked) { setChecked(hwnd(), weekdayId(day), checked); }
 bool OptionsDialog::dailyChecked() const { return isChecked(hwnd(), ID_chkDaily); }
+
+void OptionsDialog::setKeepRange(options::KeepBox box, int lowest, int highest) {
+    SendDlgItemMessageA(hwnd(), ID_udKeep_0 + static_cast<int>(box), UDM_SETRANGE32, static_cast<WPARAM>(lowest),
+                        static_cast<LPARAM>(highest));
+}
+void OptionsDialog::setKeepCount(options::KeepBox box, int count) {
+    SendDlgItemMessageA(hwnd(), ID_udKeep_0 + static_cast<int>(box), UDM_SETPOS32, 0, static_cast<LPARAM>(count));
+}
+int OptionsDialog::keepCount(options::KeepBox box) const {
+    // What the box holds (typed or set by its arrows); -1 when it holds no
+    // number, which the job then refuses.
+    BOOL read = FALSE;
+    const UINT count = GetDlgItemInt(hwnd(), ID_txtKeep_0 + static_cast<int>(box), &read, FALSE);
+    return read ? static_cast<int>(count) : -1;
+}
 
 void OptionsDialog::showScheduledJobs() {
     JobListDialog list(context_);

@@ -36,6 +36,9 @@ public:
     bool weekdayChecked(jobs::Weekday day) const override;
     void setWeekdayChecked(jobs::Weekday day, bool checked) override;
     bool dailyChecked() const override;
+    void setKeepRange(options::KeepBox box, int lowest, int highest) override;
+    void setKeepCount(options::KeepBox box, int count) override;
+    int keepCount(options::KeepBox box) const override;
     void showScheduledJobs() override;
 
 protected:

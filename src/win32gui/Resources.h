@@ -84,6 +84,22 @@
 #define ID_Command1 1112
 #define ID_Command2 1113
 
+// Frmoption: the "Versions" frame, a number box and its arrows per count
+// (last, weekly, monthly: options::KeepBox's order).
+#define ID_versionsFrame 1170
+#define ID_keepLabel_0 1171
+#define ID_keepLabel_1 1172
+#define ID_keepLabel_2 1173
+#define ID_keepAfter_0 1174
+#define ID_keepAfter_1 1175
+#define ID_keepAfter_2 1176
+#define ID_txtKeep_0 1177
+#define ID_txtKeep_1 1178
+#define ID_txtKeep_2 1179
+#define ID_udKeep_0 1180
+#define ID_udKeep_1 1181
+#define ID_udKeep_2 1182
+
 // frmScheduler.
 #define ID_lvwJobs 1120
 #define ID_cmdRemove 1121

@@ -118,3 +118,23 @@ TEST(ConsoleArguments, DaysAreTheWindowsTokensOrDaily) {
 
 }  // namespace
 }  // namespace qm::test
+
+namespace qm::test {
+namespace {
+
+TEST(ConsoleArguments, TheVersionsKeptGoWithBackupScheduleAndAJobsRun) {
+    const Arguments job = parsed({"--password-file", "/pw", "--keep", "3", "--keep-monthly", "12", "sf=Pxm=1ps=bf=b"});
+    EXPECT_EQ(job.form, Form::Unattended);
+    EXPECT_EQ(job.keep, (jobs::KeepPolicy{3, 0, 12}));
+    EXPECT_EQ(job.argumentText, "sf=Pxm=1ps=bf=b");
+    EXPECT_EQ(parsed({"--backup", "b", "--profile", "P", "--items", "10000000", "--keep-weekly", "4"}).keep,
+              (jobs::KeepPolicy{1, 4, 0}));
+    EXPECT_EQ(parsed({"--backup", "b", "--profile", "P", "--items", "10000000"}).keep, jobs::KeepPolicy{});
+    EXPECT_EQ(refusal({"--list", "b", "--keep", "3"}), "--keep does not go with --list (see --help)");
+    EXPECT_EQ(refusal({"--keep", "0", "sf=P"}), "--keep takes a number from 1 to 999 (see --help)");
+    EXPECT_EQ(refusal({"--keep-weekly", "x", "sf=P"}), "--keep-weekly takes a number from 0 to 999 (see --help)");
+    EXPECT_EQ(refusal({"--keep", "2", "--keep", "3", "sf=P"}), "--keep is given twice (see --help)");
+}
+
+}  // namespace
+}  // namespace qm::test

@@ -133,11 +133,11 @@ TEST_F(ConsoleScheduleTest, ScheduleListAndRemoveJobs) {
 
     ASSERT_EQ(run("--jobs", &said), 0) << said;
     EXPECT_EQ(said.find("s3cret"), std::string::npos) << said;
-    EXPECT_NE(said.find("Password  Last run" + std::string(13, ' ') + "Result  Backup file\n"), std::string::npos)
+    EXPECT_NE(said.find("Password  Keep  Last run" + std::string(13, ' ') + "Result  Backup file\n"), std::string::npos)
         << said;
     EXPECT_NE(said.find("\n1     23:30  M,W,F"), std::string::npos) << said;
     // No run of it yet.
-    EXPECT_NE(said.find("Outlook  10100000  yes       never" + std::string(24, ' ') + out + "/rel.qmk\n"),
+    EXPECT_NE(said.find("Outlook  10100000  yes       1     never" + std::string(24, ' ') + out + "/rel.qmk\n"),
               std::string::npos)
         << said;
     EXPECT_NE(said.find("\n2     9:00   Once"), std::string::npos) << said;
@@ -337,6 +337,47 @@ TEST_F(ConsoleScheduleTest, AFailedScheduledRunIsRecordedAndToldOnTheSessionBus)
     for (std::size_t at = 0; (at = log.find("\tscheduled\t" + file + "\t1\t", at)) != std::string::npos; ++at)
         ++failures;
     EXPECT_EQ(failures, 2u) << log;
+}
+
+}  // namespace
+}  // namespace qm::test
+
+namespace qm::test {
+namespace {
+
+TEST_F(ConsoleScheduleTest, AJobKeepsItsVersionsThroughItsCrontabLine) {
+    std::string said;
+    EXPECT_EQ(run("--schedule --profile Outlook --items 10100000 --file " + shq(out + "/v.qmk") +
+                      " --time 23:30 --days daily --keep 0",
+                  &said),
+              2);
+    EXPECT_NE(said.find("--keep takes a number from 1 to 999"), std::string::npos) << said;
+    ASSERT_EQ(run("--schedule --profile Outlook --items 10100000 --file " + shq(out + "/v.qmk") +
+                      " --time 23:30 --days daily --keep 2 --keep-weekly 4",
+                  &said),
+              0)
+        << said;
+    const std::string lines = crontab();
+    EXPECT_NE(lines.find(" '--keep' '2' '--keep-weekly' '4' " + shq("sf=Outlookxm=10100000ps=bf=" + out + "/v.qmk")),
+              std::string::npos)
+        << lines;
+    ASSERT_EQ(run("--jobs", &said), 0) << said;
+    EXPECT_NE(said.find("  no        2, 4 weekly  never"), std::string::npos) << said;
+
+    // Run three times as cron runs it: the newest and one dated version.
+    const std::string line = lines.substr(0, lines.find('\n'));
+    const std::string program = fs::canonical(binaryPath()).string();
+    const std::string command = line.substr(line.find(shq(program)));
+    for (int i = 0; i < 3; ++i) {
+        int status = -1;
+        said = capture("cd / && XDG_STATE_HOME=" + shq(inst->workRoot) + " sh -c " + shq(command) + " 2>&1", &status);
+        ASSERT_EQ(status, 0) << said;
+        if (i < 2) sleep(1);  // each version its own second
+    }
+    const std::vector<std::string> files = hostFiles(out);
+    EXPECT_EQ(files.size(), 2u);
+    EXPECT_TRUE(fs::exists(out + "/v.qmk"));
+    EXPECT_NE(said.find("an earlier version was removed: v 20"), std::string::npos) << said;
 }
 
 }  // namespace

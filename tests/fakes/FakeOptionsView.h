@@ -55,6 +55,9 @@ public:
     jobs::WeekdayChecks weekdays{};
     bool daily = false;
     int scheduledJobsShown = 0;
+    // Last, weekly, monthly: the count and the range.
+    std::array<int, 3> keep{};
+    std::array<std::pair<int, int>, 3> keepRanges{};
 
     void checkDays(std::initializer_list<jobs::Weekday> days) {
         weekdays = {};
@@ -78,6 +81,11 @@ public:
     void setBackupItemEnabled(int i, bool on) override { box(i).enabled = on; }
     void setBackupItemTooltip(int i, const std::string& text) override { box(i).tooltip = text; }
     void setTargetFileText(const std::string& path) override { targetFileText = path; }
+    void setKeepRange(options::KeepBox b, int lowest, int highest) override {
+        keepRanges[static_cast<std::size_t>(b)] = {lowest, highest};
+    }
+    void setKeepCount(options::KeepBox b, int count) override { keep[static_cast<std::size_t>(b)] = count; }
+    int keepCount(options::KeepBox b) const override { return keep[static_cast<std::size_t>(b)]; }
     std::optional<std::string> chooseTargetFile(const options::SaveDialog& dialog) override {
         dialogs.push_back(dialog);
         if (dialogAnswers.empty()) return std::nullopt;

@@ -297,21 +297,23 @@ TEST_F(WindowUseTest, TheJobListShowsEachJobsLastRunAndRunsOneNow) {
     auto* table = list.findChild<QTableWidget*>(QStringLiteral("lvwJobs"));
     ASSERT_TRUE(table);
     ASSERT_EQ(table->rowCount(), 1);
-    EXPECT_EQ(table->horizontalHeaderItem(5)->text(), QStringLiteral("Last run"));
-    EXPECT_EQ(table->item(0, 5)->text(), QStringLiteral("2026-12-08 23:30:04"));
-    EXPECT_EQ(table->item(0, 6)->text(), QStringLiteral("failed"));
-    EXPECT_EQ(table->item(0, 6)->toolTip(), QStringLiteral("failed: no backup written: x"));
+    EXPECT_EQ(table->horizontalHeaderItem(5)->text(), QStringLiteral("Keep"));
+    EXPECT_EQ(table->item(0, 5)->text(), QStringLiteral("1"));
+    EXPECT_EQ(table->horizontalHeaderItem(6)->text(), QStringLiteral("Last run"));
+    EXPECT_EQ(table->item(0, 6)->text(), QStringLiteral("2026-12-08 23:30:04"));
+    EXPECT_EQ(table->item(0, 7)->text(), QStringLiteral("failed"));
+    EXPECT_EQ(table->item(0, 7)->toolTip(), QStringLiteral("failed: no backup written: x"));
 
     // Run Now: the row says so until the job has ended.
     table->selectRow(0);
     list.findChild<QPushButton*>(QStringLiteral("cmdRunNow"))->click();
     EXPECT_EQ(scheduler.startedNow, std::vector<std::uint32_t>{1});
-    EXPECT_EQ(table->item(0, 6)->text(), QStringLiteral("running"));
+    EXPECT_EQ(table->item(0, 7)->text(), QStringLiteral("running"));
     ASSERT_TRUE(history.append({"2099-01-01 00:00:00", "scheduled", "/b.qmk", 0, ""}, why)) << why;
     scheduler.endedStatus = 0;
     for (int i = 0; i < 200 && messages().empty(); ++i) QTest::qWait(10);
     EXPECT_EQ(messages(), std::vector<std::string>{"Task 1 has run: completed."});
-    EXPECT_EQ(table->item(0, 6)->text(), QStringLiteral("completed"));
+    EXPECT_EQ(table->item(0, 7)->text(), QStringLiteral("completed"));
 }
 
 TEST_F(WindowUseTest, TheWindowsRunsAreInTheHistory) {

@@ -263,3 +263,38 @@ TEST_F(OptionsWindowTest, AProfileTheInstallationDoesNotHaveIsRefused) {
 
 }  // namespace
 }  // namespace qm::test
+
+namespace qm::test {
+namespace {
+
+TEST_F(OptionsWindowTest, TheVersionsKeptGoOnTheJobsCommandAndOutliveTheWindow) {
+    openWithValidChoices();
+    // One backup file replaced, as always, until the user asks for more.
+    EXPECT_EQ(view.keep, (std::array<int, 3>{1, 0, 0}));
+    EXPECT_EQ(view.keepRanges[0], std::make_pair(1, 999));
+    EXPECT_EQ(view.keepRanges[1], std::make_pair(0, 999));
+    EXPECT_EQ(view.keepRanges[2], std::make_pair(0, 999));
+    EXPECT_EQ(added().Command, kMailJob);
+
+    view.keep = {3, 4, 0};
+    EXPECT_EQ(added().Command,
+              "\"C:\\Apps\\Qm\\quillmark.exe\" --keep 3 --keep-weekly 4 "
+              "sf=Outlookxm=10100000ps=bf=D:\\Bk\\mail.qmk");
+    EXPECT_EQ(scheduler.added.back().options, (std::vector<std::string>{"--keep", "3", "--keep-weekly", "4"}));
+
+    FakeOptionsView reopened;
+    OptionsPresenter again(*installation, reopened, context, kept, scheduler);
+    again.LoadOptionsWindow();
+    EXPECT_EQ(reopened.keep, (std::array<int, 3>{3, 4, 0}));
+
+    // A box typed empty or out of range adds no job.
+    scheduler.added.clear();
+    for (const auto& counts : {std::array<int, 3>{0, 0, 0}, std::array<int, 3>{-1, 0, 0},
+                               std::array<int, 3>{1000, 0, 0}, std::array<int, 3>{2, 0, 1000}}) {
+        view.keep = counts;
+        EXPECT_EQ(refusal(), kKeepOutOfRange);
+    }
+}
+
+}  // namespace
+}  // namespace qm::test

@@ -70,6 +70,39 @@ TEST(CronLine, AChosenCodePageGoesWithTheJobAndReadsBack) {
     }
 }
 
+TEST(CronLine, TheJobsOptionsStandBeforeItsArgumentTextAndReadBack) {
+    CronInstallation installation = kInstallation;
+    installation.codePage = "1251";
+    for (const bool once : {false, true}) {
+        JobSpec j = job(23 * 60 + 30, once ? 0 : kMondayBit, "sf=Pxm=1ps=bf=/b b/n.qmk");
+        j.options = {"--keep", "3", "--keep-monthly", "12"};
+        std::string line, reason;
+        ASSERT_TRUE(cronLineFor(installation, j, 5, "/s/job-5.password", line, reason)) << reason;
+        EXPECT_NE(line.find(" --password-file '/s/job-5.password' '--keep' '3' '--keep-monthly' '12' 'sf=P"),
+                  std::string::npos)
+            << line;
+        const auto read = parseCronLine(line);
+        ASSERT_TRUE(read) << line;
+        EXPECT_EQ(read->options, j.options);
+        EXPECT_EQ(read->arguments, j.arguments);
+        EXPECT_EQ(read->passwordFile, "/s/job-5.password");
+        EXPECT_EQ(read->once, once);
+        // What cron runs is the same words.
+        const auto words = jobCommandWords(line);
+        ASSERT_TRUE(words);
+        EXPECT_EQ(std::vector<std::string>(words->end() - 5, words->end()),
+                  (std::vector<std::string>{"--keep", "3", "--keep-monthly", "12", j.arguments}));
+    }
+    // A job without options reads back without any.
+    const auto plain = parseCronLine(lineFor(job(60, kMondayBit, "sf=P")));
+    ASSERT_TRUE(plain);
+    EXPECT_TRUE(plain->options.empty());
+    // A word before the argument text that is no option is no line of ours.
+    std::string line = lineFor(job(60, kMondayBit, "sf=P"));
+    line.insert(line.find(" 'sf=P'"), " 'stray'");
+    EXPECT_FALSE(parseCronLine(line)) << line;
+}
+
 TEST(CronLine, APasswordIsNamedByItsFileNeverCarriedOnTheLine) {
     CronInstallation installation = kInstallation;
     installation.codePage = "1251";

@@ -11,6 +11,8 @@
 #include "frontend/Summaries.h"
 #include "items/DataFileHeader.h"
 #include "jobs/AutomaticBackup.h"
+#include "jobs/KeepPolicy.h"
+#include "platform/posix/HostFile.h"
 #include "registry/ModReg.h"
 #include "runs/MainPresenter.h"
 #include "runs/RunsFixture.h"
@@ -323,6 +325,53 @@ TEST_F(AutomaticRunTest, AddressBookAloneOnOutlook2007) {
     EXPECT_EQ(info["BackupPab"], "old.pab");
     EXPECT_EQ(info["Outlookversion"], "Outlook 2007");
     EXPECT_EQ(sevenZipEntries(file), recordedEntries(info));
+}
+
+}  // namespace
+}  // namespace qm::test
+
+namespace qm::test {
+namespace {
+
+// Keeping versions moves files; a move that fails must lose neither the new
+// backup nor the earlier one, and must not read as success.
+TEST_F(AutomaticRunTest, ARenameThatFailsLosesNeitherBackup) {
+    FakeView view;
+    app::Session& s = start(*inst, view);
+    const std::string file = out + "/nightly.qmk";
+    const jobs::AutomaticSettings settings{"Outlook", "10100000", "", file};
+    const jobs::KeepPolicy three{3, 0, 0};
+    jobs::JobEvents quiet;
+    ASSERT_TRUE(jobs::RunAutomaticBackup(s, settings, three, quiet).written);
+    const std::string earlier = readHostFile(file);
+
+    // The earlier backup cannot be moved aside: it stays, and the new one
+    // goes beside it under its own time.
+    platform::posix::beforeRenameHook() = [&](const std::string& from) { return from != file; };
+    jobs::BackupReport report = jobs::RunAutomaticBackup(s, settings, three, quiet);
+    platform::posix::beforeRenameHook() = nullptr;
+    ASSERT_TRUE(report.written) << report.failure;
+    EXPECT_EQ(frontend::ExitStatusOf(report), 3);
+    EXPECT_NE(report.versionFailure.find("the earlier backup could not be renamed to "), std::string::npos)
+        << report.versionFailure;
+    EXPECT_EQ(readHostFile(file), earlier);
+    ASSERT_FALSE(report.writtenAs.empty());
+    const std::string beside = out + "/" + report.writtenAs.substr(report.writtenAs.rfind('\\') + 1);
+    EXPECT_TRUE(sevenZipTests(beside)) << beside;
+    EXPECT_EQ(hostFiles(out).size(), 2u);
+    fs::remove(beside);
+
+    // The earlier one was moved aside, but the new one cannot take the name:
+    // the earlier one goes back, and nothing was written.
+    platform::posix::beforeRenameHook() = [&](const std::string& from) {
+        return from == file || from.find("/nightly 20") != std::string::npos;
+    };
+    report = jobs::RunAutomaticBackup(s, settings, three, quiet);
+    platform::posix::beforeRenameHook() = nullptr;
+    EXPECT_FALSE(report.written);
+    EXPECT_EQ(readHostFile(file), earlier);
+    EXPECT_EQ(hostFiles(out), std::vector<std::string>{"nightly.qmk"});
+    EXPECT_TRUE(report.versionNotes.empty()) << report.versionNotes.front();
 }
 
 }  // namespace

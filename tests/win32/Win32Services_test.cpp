@@ -3,6 +3,7 @@
 #include <lm.h>
 #include <lmat.h>
 
+#include "platform/AtInfo.h"
 #include "platform/win32/NetScheduler.h"
 #include "platform/win32/Utf16.h"
 #include "platform/win32/Win32Shell.h"
@@ -121,6 +122,19 @@ TEST_F(Win32Test, CommandsOfOtherProgramsAreNotReadAsJobs) {
                                       arguments, file));
     EXPECT_EQ(arguments, "sf=P");
     EXPECT_EQ(file, "C:\\p w\\job-1.password");
+    // A job's options stand between the password file and the argument
+    // text, and read back as they were written.
+    JobSpec kept{"C:\\Q\\quillmark.exe", "sf=Pxm=1ps=bf=C:\\My Backups\\b.qmk"};
+    kept.options = {"--keep", "3", "--keep-monthly", "12"};
+    std::vector<std::string> options;
+    EXPECT_TRUE(scheduler.readCommand(atInfoFor(kept, "C:\\p w\\job-2.password").Command, arguments, file, &options));
+    EXPECT_EQ(arguments, kept.arguments);
+    EXPECT_EQ(file, "C:\\p w\\job-2.password");
+    EXPECT_EQ(options, kept.options);
+    EXPECT_TRUE(scheduler.readCommand(atInfoFor(kept).Command, arguments, file, &options));
+    EXPECT_EQ(arguments, kept.arguments);
+    EXPECT_EQ(options, kept.options);
+    EXPECT_FALSE(scheduler.readCommand("\"C:\\Q\\quillmark.exe\" --keep", arguments, file, &options));
     EXPECT_FALSE(scheduler.readCommand("\"C:\\Q\\quillmark.exe2\" sf=Pxm=1ps=bf=C:\\b.qmk", arguments, file));
     EXPECT_FALSE(scheduler.readCommand("C:\\Q\\quillmark.exe sf=Pxm=1ps=bf=C:\\b.qmk", arguments, file));
 }

@@ -7,6 +7,7 @@
 #include "items/ItemTable.h"
 #include "jobs/RunHistory.h"
 #include "jobs/ScheduleTimes.h"
+#include "jobs/Texts.h"
 #include "win32gui/AboutDialog.h"
 #include "win32gui/JobListDialog.h"
 #include "win32gui/OptionsDialog.h"
@@ -146,11 +147,28 @@ TEST_F(WindowsTest, OptionsWindowAddsTasksAfterItsChecks) {
         EXPECT_EQ(job.program, "C:\\Program Files\\Quillmark\\quillmark.exe");
         EXPECT_EQ(job.arguments, "sf=Outlookxm=10100000ps=bf=" + target);
 
+        // The versions: one file replaced until more are asked for, typed
+        // or by the arrows; a count out of range adds no job.
+        EXPECT_EQ(options.text(ID_txtKeep_0), "1");
+        EXPECT_EQ(options.text(ID_txtKeep_1), "0");
+        EXPECT_TRUE(job.options.empty());
+        SendMessageW(options(ID_txtKeep_0), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"3"));
+        SendMessageW(options(ID_udKeep_2), UDM_SETPOS32, 0, 6);
+        EXPECT_EQ(options.text(ID_txtKeep_2), "6");
+        ASSERT_TRUE(clickOn(options(ID_Command3)));
+        ASSERT_EQ(scheduler.added.size(), 2u) << messages().back();
+        EXPECT_EQ(scheduler.added[1].options, (std::vector<std::string>{"--keep", "3", "--keep-monthly", "6"}));
+        SendMessageW(options(ID_txtKeep_0), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        ASSERT_TRUE(clickOn(options(ID_Command3)));
+        EXPECT_EQ(messages().back(), jobs::text::kKeepOutOfRange);
+        SendMessageW(options(ID_txtKeep_0), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"1"));
+        SendMessageW(options(ID_udKeep_2), UDM_SETPOS32, 0, 0);
+
         // A time that is no time of day is refused.
         SendMessageW(options(ID_cmbStartTime), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"25:00"));
         ASSERT_TRUE(clickOn(options(ID_Command3)));
         EXPECT_EQ(messages().back(), "Invalid start time. Please enter a time of day from 0:00 to 23:59.");
-        EXPECT_EQ(scheduler.added.size(), 1u);
+        EXPECT_EQ(scheduler.added.size(), 2u);
     }
     // The chosen file outlives the window; a cancelled "Browse..." keeps it.
     Opened<win32gui::OptionsDialog> again(context());
@@ -177,6 +195,7 @@ TEST_F(WindowsTest, ScheduledBackupsAreListedWithTheirLastRunsAndRemovedAfterAQu
     nightly.weekdays = 0x1F;
     nightly.arguments = "sf=Outlookxm=11111111ps=secretbf=C:\\Backups\\nightly.qmk";
     platform::ScheduledJob once = nightly;
+    nightly.options = {"--keep", "3", "--keep-weekly", "4"};
     once.number = 7;
     once.startMinute = 9 * 60;
     once.weekdays = 0;
@@ -204,18 +223,19 @@ TEST_F(WindowsTest, ScheduledBackupsAreListedWithTheirLastRunsAndRemovedAfterAQu
     HWND rows = list(ID_lvwJobs);
     ASSERT_EQ(SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0), 2);
     std::vector<std::string> first;
-    for (int c = 0; c < 8; ++c) first.push_back(cell(rows, 0, c));
-    EXPECT_EQ(first, (std::vector<std::string>{"4", "23:30", "M,T,W,TH,F", "Outlook", "Every item",
+    for (int c = 0; c < 9; ++c) first.push_back(cell(rows, 0, c));
+    EXPECT_EQ(first, (std::vector<std::string>{"4", "23:30", "M,T,W,TH,F", "Outlook", "Every item", "3, 4 weekly",
                                                "2026-12-08 23:30:04", "failed", "C:\\Backups\\nightly.qmk"}));
     EXPECT_EQ(cell(rows, 1, 2), "Once");
     EXPECT_EQ(cell(rows, 1, 4), "Personal Folders, Signatures");
-    EXPECT_EQ(cell(rows, 1, 5), "never");
-    EXPECT_EQ(cell(rows, 1, 6), "");
+    EXPECT_EQ(cell(rows, 1, 6), "never");
+    EXPECT_EQ(cell(rows, 1, 7), "");
     // The headers, and no column too narrow for its header.
     HWND header = reinterpret_cast<HWND>(SendMessageW(rows, LVM_GETHEADER, 0, 0));
-    EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 8);
-    const wchar_t* names[8] = {L"Task", L"Time", L"Days", L"Profile", L"Items", L"Last run", L"Result", L"Backup file"};
-    for (int c = 0; c < 8; ++c) {
+    EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 9);
+    const wchar_t* names[9] = {L"Task", L"Time",     L"Days",   L"Profile",    L"Items",
+                               L"Keep", L"Last run", L"Result", L"Backup file"};
+    for (int c = 0; c < 9; ++c) {
         const auto needed = SendMessageW(rows, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(names[c]));
         EXPECT_GT(SendMessageW(rows, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0), needed) << c;
     }
@@ -243,7 +263,7 @@ TEST_F(WindowsTest, ScheduledBackupsAreListedWithTheirLastRunsAndRemovedAfterAQu
     SendMessageW(rows, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
     ASSERT_TRUE(clickOn(list(ID_cmdRunNow)));
     EXPECT_EQ(scheduler.startedNow, std::vector<std::uint32_t>{4});
-    EXPECT_EQ(cell(rows, 0, 6), "running");
+    EXPECT_EQ(cell(rows, 0, 7), "running");
     ASSERT_TRUE(jobs::RunHistory::of(*inst.session)
                     .append({"2099-01-01 00:00:00", "scheduled", "C:\\Backups\\nightly.qmk", 0, ""}, why))
         << why;
@@ -253,8 +273,8 @@ TEST_F(WindowsTest, ScheduledBackupsAreListedWithTheirLastRunsAndRemovedAfterAQu
         pumpMessages();
     }
     EXPECT_EQ(messages(), std::vector<std::string>{"Task 4 has run: completed."});
-    EXPECT_EQ(cell(rows, 0, 5), "2099-01-01 00:00:00");
-    EXPECT_EQ(cell(rows, 0, 6), "completed");
+    EXPECT_EQ(cell(rows, 0, 6), "2099-01-01 00:00:00");
+    EXPECT_EQ(cell(rows, 0, 7), "completed");
     // The job stays selected as the list is filled anew.
     EXPECT_EQ(SendMessageW(rows, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
 

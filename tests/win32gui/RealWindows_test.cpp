@@ -154,8 +154,8 @@ TEST_F(RealWindowsTest, AJobAddedInTheOptionsWindowIsListedByTheSystemsScheduler
     ASSERT_GE(row, 0);
     EXPECT_EQ(cell(rows, row, 3), "Outlook");
     EXPECT_EQ(cell(rows, row, 4), "Personal Folders");
-    EXPECT_EQ(cell(rows, row, 5), "never");
-    EXPECT_EQ(cell(rows, row, 7), target);
+    EXPECT_EQ(cell(rows, row, 6), "never");
+    EXPECT_EQ(cell(rows, row, 8), target);
     LVITEMW select{};
     select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     select.state = LVIS_SELECTED | LVIS_FOCUSED;

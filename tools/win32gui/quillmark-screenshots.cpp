@@ -44,6 +44,7 @@ public:
         jobs::AutomaticSettings weekly{"Outlook", "10000000", "", "E:\\weekly.qmk"};
         jobs = {platform::ScheduledJob{1, 23 * 60, 0x1F, 0, false, jobs::ArgumentText(nightly)},
                 platform::ScheduledJob{2, 9 * 60, 0x40, 0, false, jobs::ArgumentText(weekly)}};
+        jobs[0].options = {"--keep", "3", "--keep-weekly", "4"};
         return true;
     }
     bool removeJob(std::uint32_t, std::string& why) override {
@@ -190,6 +191,8 @@ int main(int argc, char** argv) {
     password.create(window.hwnd());
     ok = save(password.hwnd(), out, "password") && ok;
     DestroyWindow(password.hwnd());
+    // Three versions and one a week for four weeks, as a user might keep.
+    context.keptOptions.keep = {3, 4, 0};
     win32gui::OptionsDialog optionsWindow(context);
     optionsWindow.create(window.hwnd());
     ok = save(optionsWindow.hwnd(), out, "options") && ok;

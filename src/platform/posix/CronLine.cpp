@@ -149,7 +149,9 @@ bool cronLineFor(const CronInstallation& installation, const JobSpec& job, std::
     const std::string* values[] = {&job.program,           &installation.prefixPath,
                                    &installation.wineUser, &installation.codePage,
                                    &passwordFile,          &job.arguments};
-    for (const std::string* value : values) {
+    std::vector<const std::string*> all(std::begin(values), std::end(values));
+    for (const auto& option : job.options) all.push_back(&option);
+    for (const std::string* value : all) {
         if (carriesLineBreak(*value)) {
             why = "a value holds a line break, which a crontab line cannot carry";
             return false;
@@ -162,8 +164,9 @@ bool cronLineFor(const CronInstallation& installation, const JobSpec& job, std::
         cronShellWord(job.program) + " --prefix " + cronShellWord(installation.prefixPath) + " --user " +
         cronShellWord(installation.wineUser) +
         (installation.codePage.empty() ? "" : " --code-page " + cronShellWord(installation.codePage)) +
-        (passwordFile.empty() ? "" : " --password-file " + cronShellWord(passwordFile)) + " " +
-        cronShellWord(job.arguments);
+        (passwordFile.empty() ? "" : " --password-file " + cronShellWord(passwordFile));
+    for (const auto& option : job.options) command += " " + cronShellWord(option);
+    command += " " + cronShellWord(job.arguments);
     if (once) command += "; " + cronShellWord(job.program) + " --unschedule " + number;
     command += kMarker + number;
     if (command.size() > kMaxCronCommand) {
@@ -242,6 +245,15 @@ std::optional<ScheduledJob> parseCronLine(const std::string& line) {
         passwordFile = words[6];
         if (passwordFile.empty() || passwordFile[0] != '/') return std::nullopt;
         words.erase(words.begin() + 5, words.begin() + 7);
+    }
+    // Program options (each word beginning with "--", or a value after one)
+    // stand between these and the argument text.
+    const auto semicolon = std::find(words.begin(), words.end(), ";");
+    const auto commandEnd = semicolon - words.begin();
+    if (commandEnd >= 7) {
+        job.options.assign(words.begin() + 5, words.begin() + commandEnd - 1);
+        if (job.options.front().rfind("--", 0) != 0) return std::nullopt;
+        words.erase(words.begin() + 5, words.begin() + commandEnd - 1);
     }
     const bool once = words.size() == 10;
     if ((words.size() != 6 && !once) || words[1] != "--prefix" || words[3] != "--user") return std::nullopt;

@@ -10,7 +10,8 @@
 // A code page chosen for the installation goes with it (--code-page '932'
 // after the user), so the job reads its names as they were scheduled. A
 // protected backup's password is in a private file the line names
-// (--password-file '<file>' after them), never on the line itself.
+// (--password-file '<file>' after them), never on the line itself. The
+// job's program options (--keep '3') come last, before the argument text.
 //
 // A job for no particular day runs once and then removes its own line:
 //

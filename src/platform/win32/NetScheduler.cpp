@@ -149,7 +149,8 @@ bool NetScheduler::addJob(const JobSpec& job, std::uint32_t& number, std::string
     return true;
 }
 
-bool NetScheduler::readCommand(const std::string& command, std::string& arguments, std::string& passwordFile) const {
+bool NetScheduler::readCommand(const std::string& command, std::string& arguments, std::string& passwordFile,
+                               std::vector<std::string>* options) const {
     const std::string quoted = "\"" + program_ + "\" ";
     if (command.size() < quoted.size() || !sameTextIgnoringCase(wide(command.substr(0, quoted.size())), wide(quoted)))
         return false;
@@ -161,6 +162,18 @@ bool NetScheduler::readCommand(const std::string& command, std::string& argument
         if (close == std::string::npos) return false;
         passwordFile = arguments.substr(option.size(), close - option.size());
         arguments = arguments.substr(close + 2);
+    }
+    // Program options, each with its value, before the argument text.
+    if (options) options->clear();
+    while (arguments.compare(0, 2, "--") == 0) {
+        const std::size_t nameEnd = arguments.find(' ');
+        const std::size_t valueEnd = nameEnd == std::string::npos ? nameEnd : arguments.find(' ', nameEnd + 1);
+        if (valueEnd == std::string::npos) return false;
+        if (options) {
+            options->push_back(arguments.substr(0, nameEnd));
+            options->push_back(arguments.substr(nameEnd + 1, valueEnd - nameEnd - 1));
+        }
+        arguments = arguments.substr(valueEnd + 1);
     }
     return true;
 }
@@ -179,7 +192,7 @@ bool NetScheduler::listJobs(std::vector<ScheduledJob>& jobs, std::string& why) {
     const auto* entries = reinterpret_cast<const AT_ENUM*>(buffer);
     for (DWORD i = 0; i < read; ++i) {
         ScheduledJob job;
-        if (!readCommand(utf8(entries[i].Command), job.arguments, job.passwordFile)) continue;
+        if (!readCommand(utf8(entries[i].Command), job.arguments, job.passwordFile, &job.options)) continue;
         job.number = entries[i].JobId;
         job.startMinute = static_cast<std::uint32_t>(entries[i].JobTime / 60000);
         job.monthDays = entries[i].DaysOfMonth;
@@ -218,11 +231,11 @@ std::unique_ptr<StartedJob> NetScheduler::startJobNow(std::uint32_t number, std:
     if (!listJobs(ours, why)) return nullptr;
     for (const auto& job : ours) {
         if (job.number != number) continue;
-        // The job's whole command: a protected job reads its password from
-        // its file here too (without it the backup would be made unprotected).
-        const std::string password =
-            job.passwordFile.empty() ? std::string() : kPasswordOption + job.passwordFile + "\" ";
-        std::wstring command = wide("\"" + program_ + "\" " + password + job.arguments);
+        // The whole command its schedule runs: its password file and options
+        // too, or a protected job run now would write an unprotected backup.
+        JobSpec scheduled{program_, job.arguments};
+        scheduled.options = job.options;
+        std::wstring command = wide(atInfoFor(scheduled, job.passwordFile).Command);
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION started{};

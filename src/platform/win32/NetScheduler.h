@@ -23,9 +23,11 @@ public:
     std::unique_ptr<StartedJob> startJobNow(std::uint32_t number, std::string& why) override;
 
     // The argument text of a job's command: what follows the quoted program
-    // path (and the password file it names, if any). False when the command
-    // does not start this program.
-    bool readCommand(const std::string& commandUtf8, std::string& arguments, std::string& passwordFile) const;
+    // path (and the password file it names, if any, and its program options,
+    // "--keep 3", into `options` when given). False when the command does
+    // not start this program.
+    bool readCommand(const std::string& commandUtf8, std::string& arguments, std::string& passwordFile,
+                     std::vector<std::string>* options = nullptr) const;
 
 private:
     // A new file for a job's password in the user's own folder

@@ -1,0 +1,181 @@
+#include "jobs/Versions.h"
+
+#include <algorithm>
+
+#include "archive/InfoFile.h"
+#include "archive/Zip.h"
+#include "base/WinPath.h"
+#include "jobs/Texts.h"
+
+namespace qm::jobs::detail {
+namespace {
+
+constexpr int kMaxCopies = 99;
+
+// The name's stem and its extension ("b", ".qmk"); no extension when the
+// name has no ".".
+std::pair<std::string, std::string> splitExtension(const std::string& bareName) {
+    const std::size_t dot = bareName.rfind('.');
+    if (dot == std::string::npos || dot == 0) return {bareName, ""};
+    return {bareName.substr(0, dot), bareName.substr(dot)};
+}
+
+bool isDigits(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "YYYY-MM-DD HH-MM-SS".
+bool isStamp(const std::string& text) {
+    static const std::string shape = "dddd-dd-dd dd-dd-dd";
+    if (text.size() != shape.size()) return false;
+    for (std::size_t i = 0; i < shape.size(); ++i)
+        if (shape[i] == 'd' ? !(text[i] >= '0' && text[i] <= '9') : text[i] != shape[i]) return false;
+    return true;
+}
+
+}  // namespace
+
+std::string VersionName(const std::string& bareName, const BackupStamp& stamp, int copy) {
+    const auto [stem, extension] = splitExtension(bareName);
+    return stem + " " + StampText(stamp) + (copy > 1 ? " (" + std::to_string(copy) + ")" : "") + extension;
+}
+
+bool IsVersionName(const platform::CodePage& codePage, const std::string& bareName, const std::string& candidate) {
+    const auto [stem, extension] = splitExtension(bareName);
+    const std::string head = stem + " ";
+    if (candidate.size() < head.size() + extension.size() + 19) return false;
+    if (!codePage.equalsIgnoreCase(candidate.substr(0, head.size()), head) ||
+        !codePage.equalsIgnoreCase(candidate.substr(candidate.size() - extension.size()), extension))
+        return false;
+    const std::string middle = candidate.substr(head.size(), candidate.size() - head.size() - extension.size());
+    if (isStamp(middle)) return true;
+    // A second backup within the same second: "<stamp> (2)".
+    return middle.size() > 22 && isStamp(middle.substr(0, 19)) && middle.compare(19, 2, " (") == 0 &&
+           middle.back() == ')' && isDigits(middle.substr(21, middle.size() - 22));
+}
+
+VersionKeeper::VersionKeeper(app::Session& session, std::string target, std::string password, KeepPolicy policy)
+    : s_(session), target_(std::move(target)), password_(std::move(password)), policy_(policy) {
+    folder_ = base::parentFolder(target_, s_.leads());
+    bare_ = base::bareName(target_, s_.leads());
+}
+
+void VersionKeeper::fail(const std::string& why) { failure_ += (failure_.empty() ? "" : "; ") + why; }
+
+std::optional<BackupStamp> VersionKeeper::backupTimeOf(const std::string& path, std::string& why) const {
+    // Closed again before the file is renamed or removed.
+    archive::Zip zip(s_.files);
+    if (!zip.OpenArchive(path, why)) return std::nullopt;
+    if (zip.IsArchiveProtected(path)) zip.setArchivePassword(password_);
+    std::string bytes;
+    if (!zip.ReadEntryBytes(archive::kInfoFileName, archive::kMaxInfoFileBytes, bytes, why)) return std::nullopt;
+    for (const auto& [key, value] : archive::ReadInfoLines(bytes)) {
+        if (!s_.codePage.equalsIgnoreCase(key, "BackupTime")) continue;
+        if (auto stamp = ParseBackupTime(value)) return stamp;
+        why = "its backup time does not read: " + value;
+        return std::nullopt;
+    }
+    why = "its information file has no backup time";
+    return std::nullopt;
+}
+
+void VersionKeeper::lookAtDataFiles(const std::vector<items::DataFileSeen>& files) {
+    // Only a backup of ours at the name is worth keeping; any other file
+    // there is replaced as it always was.
+    std::string unread;
+    if (!s_.files.stat(target_).regular || !backupTimeOf(target_, unread)) return;
+    std::optional<archive::Zip> earlier;
+    earlier.emplace(s_.files);
+    if (!earlier->OpenArchive(target_, unread)) earlier.reset();
+    for (const auto& file : files) {
+        if (!file.headerProblem.empty()) {
+            held_.push_back(text::kEarlierKeptBecause + file.name + ": " + file.headerProblem);
+            continue;
+        }
+        const auto before = earlier ? earlier->EntrySize(file.name) : std::nullopt;
+        if (before && file.size < *before / 2)
+            held_.push_back(text::kEarlierKeptBecause + file.name + text::kShrankBefore + std::to_string(file.size) +
+                            text::kShrankMiddle + std::to_string(*before) + text::kShrankAfter);
+    }
+}
+
+bool VersionKeeper::keepsEarlier() const { return !held_.empty() || !policy_.replacesOnly(); }
+
+std::string VersionKeeper::freeVersionPath(const BackupStamp& stamp) const {
+    for (int copy = 1; copy <= kMaxCopies; ++copy) {
+        const std::string path = base::joinPath(folder_, VersionName(bare_, stamp, copy), s_.leads());
+        if (!s_.files.stat(path).exists) return path;
+    }
+    return {};
+}
+
+std::string VersionKeeper::beforeReplace(const BackupStamp& newTime) {
+    if (!keepsEarlier() || !s_.files.stat(target_).exists) return {};
+    // The new backup is never lost for want of room: it goes beside the
+    // earlier one, under its own time.
+    auto placeNewBeside = [&](const std::string& why) {
+        placedAt_ = freeVersionPath(newTime);
+        fail(why + text::kNewWrittenAs + (placedAt_.empty() ? target_ : placedAt_));
+        return placedAt_;
+    };
+    std::string why;
+    const auto earlierTime = backupTimeOf(target_, why);
+    if (!earlierTime) return placeNewBeside(bare_ + text::kEarlierUnreadable + why + text::kEarlierStays);
+    const std::string kept = freeVersionPath(*earlierTime);
+    if (kept.empty() || !s_.files.renameFile(target_, kept))
+        return placeNewBeside(text::kRenameFailed + (kept.empty() ? std::string("a free name") : kept));
+    movedTo_ = kept;
+    notes_.push_back(text::kKeptAs + base::bareName(kept, s_.leads()));
+    return {};
+}
+
+void VersionKeeper::undoBeforeReplace() {
+    if (movedTo_.empty() || s_.files.stat(target_).exists) return;
+    if (s_.files.renameFile(movedTo_, target_)) {
+        notes_.pop_back();
+        movedTo_.clear();
+    }
+}
+
+void VersionKeeper::removeOldVersions(const BackupStamp& newTime) {
+    std::vector<std::string> names;
+    if (!s_.files.listFiles(folder_, names)) return;
+    struct Version {
+        std::string path;
+        BackupStamp time;
+    };
+    std::vector<Version> versions;
+    const std::string placed = placedAt_.empty() ? target_ : placedAt_;
+    versions.push_back({placed, newTime});
+    for (const auto& name : names) {
+        const std::string path = base::joinPath(folder_, name, s_.leads());
+        const bool isTarget = s_.codePage.equalsIgnoreCase(name, bare_);
+        if (s_.codePage.equalsIgnoreCase(path, placed) || (!isTarget && !IsVersionName(s_.codePage, bare_, name)))
+            continue;
+        std::string why;
+        if (const auto time = backupTimeOf(path, why))
+            versions.push_back({path, *time});
+        else if (!isTarget)
+            notes_.push_back(name + text::kNotOurs + why + text::kLeftAsItIs);
+    }
+    if (!held_.empty()) {
+        if (versions.size() > 1) notes_.push_back(text::kNoneRemovedWhileHeld);
+        return;
+    }
+    // The new backup first, whatever time an earlier one claims.
+    std::stable_sort(versions.begin() + 1, versions.end(),
+                     [](const Version& a, const Version& b) { return a.time > b.time; });
+    std::vector<BackupStamp> times;
+    for (const auto& v : versions) times.push_back(v.time);
+    const std::vector<bool> kept = VersionsKept(times, policy_);
+    for (std::size_t i = versions.size(); i-- > 1;) {
+        if (kept[i]) continue;
+        const std::string name = base::bareName(versions[i].path, s_.leads());
+        if (s_.files.deleteFile(versions[i].path))
+            notes_.push_back(text::kVersionRemoved + name);
+        else
+            fail(text::kRemoveVersionFailed + name);
+    }
+}
+
+}  // namespace qm::jobs::detail
