@@ -5,6 +5,7 @@
 #include "archive/InfoFile.h"
 #include "archive/Zip.h"
 #include "base/WinPath.h"
+#include "items/DataFileHeader.h"
 #include "jobs/Texts.h"
 
 namespace qm::jobs::detail {
@@ -88,7 +89,9 @@ void VersionKeeper::lookAtDataFiles(const std::vector<items::DataFileSeen>& file
     earlier.emplace(s_.files);
     if (!earlier->OpenArchive(target_, unread)) earlier.reset();
     for (const auto& file : files) {
-        if (!file.headerProblem.empty()) {
+        // A file Outlook has open is in use, not damaged: holding a version
+        // for it would keep one more every night Outlook stays open.
+        if (!file.headerProblem.empty() && file.headerProblem != items::kNotClosedCleanly) {
             held_.push_back(text::kEarlierKeptBecause + file.name + ": " + file.headerProblem);
             continue;
         }

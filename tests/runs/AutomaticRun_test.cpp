@@ -335,6 +335,23 @@ namespace {
 
 // Keeping versions moves files; a move that fails must lose neither the new
 // backup nor the earlier one, and must not read as success.
+// Outlook left running every night is no damage: the earlier backup is
+// replaced as usual, or one more dated copy would stay each night.
+TEST_F(AutomaticRunTest, ADataFileLeftOpenDoesNotHoldTheEarlierBackup) {
+    const auto& profile = inst->made.profiles.front();
+    std::string open = sample::pstFileBytes(256 * 1024, 77, true);
+    open[248] = 0;
+    const auto crc = items::DataFileCrc(reinterpret_cast<const unsigned char*>(open.data() + 8), 471);
+    for (std::size_t i = 0; i < 4; ++i) open[4 + i] = static_cast<char>((crc >> (8 * i)) & 0xFF);
+    writeHostFile(hostOf(*inst, profile.dataFiles[0]), open);
+    const std::string file = out + "/b.qmk";
+    std::string log;
+    ASSERT_EQ(run(job("Outlook", "10000000", "", file), &log), 0) << log;
+    ASSERT_EQ(run(job("Outlook", "10000000", "", file), &log), 0) << log;
+    EXPECT_NE(log.find("not closed cleanly"), std::string::npos) << log;
+    EXPECT_EQ(hostFiles(out), std::vector<std::string>{"b.qmk"});
+}
+
 TEST_F(AutomaticRunTest, ARenameThatFailsLosesNeitherBackup) {
     FakeView view;
     app::Session& s = start(*inst, view);
