@@ -145,9 +145,8 @@ bool CatchUpMissedRuns(platform::Scheduler& scheduler, RunHistory& history, cons
 bool RecordAddedJob(RunHistory& history, const platform::JobSpec& job, std::uint32_t number, std::string& why) {
     AutomaticSettings settings;
     if (!ParseCommandLine(job.arguments, settings, why)) return false;
-    return history.append(
-        {platform::localTimeStamp(), kAddedRecord, settings.archivePath, 0, "scheduled job " + std::to_string(number)},
-        why);
+    return history.append({platform::localTimeStamp(), kAddedRecord, settings.archivePath, 0, AddedJobMessage(number)},
+                          why);
 }
 
 }  // namespace qm::jobs

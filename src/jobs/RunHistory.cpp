@@ -102,10 +102,17 @@ std::vector<RunRecord> RunHistory::records() const {
     return out;
 }
 
-std::optional<RunRecord> RunHistory::lastScheduledRun(const std::string& file) const {
+std::optional<RunRecord> RunHistory::lastScheduledRun(const std::string& file, std::uint32_t jobNumber) const {
     std::optional<RunRecord> last;
-    for (const auto& r : records())
-        if (r.kind == kScheduledRecord && r.file == file && (!last || r.time >= last->time)) last = r;
+    std::string added;
+    const std::string addedMessage = AddedJobMessage(jobNumber);
+    for (const auto& r : records()) {
+        if (r.file != file) continue;
+        if (r.kind == kScheduledRecord && (!last || r.time >= last->time)) last = r;
+        if (jobNumber != 0 && r.kind == kAddedRecord && r.message == addedMessage && r.time > added) added = r.time;
+    }
+    // A run into the same file before this job was added was another job's.
+    if (last && last->time < added) return std::nullopt;
     return last;
 }
 

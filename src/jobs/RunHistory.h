@@ -27,6 +27,7 @@
 // that does not read so (a killed run's half line) is passed over. The log
 // is kept under kMaxHistoryBytes by dropping its oldest records.
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +48,8 @@ inline const char* const kRestoreRecord = "restore";
 inline const char* const kScheduledRecord = "scheduled";
 inline const char* const kStartedRecord = "started";
 inline const char* const kAddedRecord = "added";
+// The message of an "added" record: which job was added.
+inline std::string AddedJobMessage(std::uint32_t jobNumber) { return "scheduled job " + std::to_string(jobNumber); }
 
 struct RunRecord {
     std::string time;
@@ -77,8 +80,10 @@ public:
     bool append(const RunRecord& record, std::string& why);
     // Every record, oldest first.
     std::vector<RunRecord> records() const;
-    // The newest scheduled run into that backup file, if any.
-    std::optional<RunRecord> lastScheduledRun(const std::string& file) const;
+    // The newest scheduled run into that backup file, if any; given the
+    // job's number, none from before that job was added (an earlier job
+    // into the same file).
+    std::optional<RunRecord> lastScheduledRun(const std::string& file, std::uint32_t jobNumber = 0) const;
 
     // Scheduled runs that failed (status not 0) and that nobody was told of
     // yet, oldest first; markTold() with the newest one's time makes them

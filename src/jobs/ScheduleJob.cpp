@@ -74,7 +74,7 @@ std::string ResultText(int exitStatus) {
 }
 
 void AddLastRun(JobRow& row, const RunHistory& history) {
-    const auto last = history.lastScheduledRun(row.targetFile);
+    const auto last = history.lastScheduledRun(row.targetFile, row.jobNumber);
     if (!last) return;
     row.lastRun = last->time;
     row.lastResult = ResultText(last->exitStatus);

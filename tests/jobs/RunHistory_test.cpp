@@ -92,6 +92,13 @@ TEST_F(RunHistoryTest, TheLastScheduledRunOfAFileAndTheFailuresNotYetTold) {
     ASSERT_TRUE(last);
     EXPECT_EQ(last->time, "2026-12-07 23:30:00");
     EXPECT_EQ(last->exitStatus, 0);
+    // A job added later into the same file has not run yet: the earlier
+    // job's runs are not its own.
+    ASSERT_TRUE(h.append({"2026-12-08 09:00:00", "added", "b.qmk", 0, jobs::AddedJobMessage(4)}, why));
+    EXPECT_FALSE(h.lastScheduledRun("b.qmk", 4));
+    EXPECT_TRUE(h.lastScheduledRun("b.qmk", 3));
+    ASSERT_TRUE(h.append({"2026-12-08 09:30:00", "scheduled", "b.qmk", 0, ""}, why));
+    EXPECT_EQ(h.lastScheduledRun("b.qmk", 4)->time, "2026-12-08 09:30:00");
 
     auto untold = h.untoldFailures();
     ASSERT_EQ(untold.size(), 2u);
