@@ -249,6 +249,26 @@ TEST_F(CronSchedulerTest, APasswordIsKeptInAPrivateFileTheLineNamesAndGoesWithIt
     EXPECT_EQ(kept, std::vector<std::string>{});
 }
 
+TEST_F(CronSchedulerTest, APasswordWhoseLineWasDeletedByHandGoesWithTheNextJobAdded) {
+    FakeCrontab crontab(dir);
+    CronScheduler scheduler = schedulerWith({crontab.path, "-u", "someone"});
+    JobSpec protectedJob = job(9 * 60, 1, "sf=Axm=1ps=bf=/a.qmk");
+    protectedJob.password = "s3cret";
+    for (int i = 0; i < 3; ++i) ASSERT_NE(add(scheduler, protectedJob, why), 0u) << why;
+    const std::string jobs = state() + "/jobs/";
+    // Job 1's line deleted, job 2's commented out (it may come back); a
+    // file of the user's own in the folder is no job's.
+    Lines lines = linesOf(readHostFile(crontab.table));
+    ASSERT_EQ(lines.size(), 3u);
+    writeHostFile(crontab.table, "#" + lines[1] + "\n" + lines[2] + "\n");
+    writeHostFile(jobs + "someone-job-notes.password", "mine");
+    ASSERT_EQ(add(scheduler, job(9 * 60, 1, "sf=Bxm=1ps=bf=/b.qmk"), why), 4u) << why;
+    EXPECT_FALSE(std::filesystem::exists(jobs + "someone-job-1.password"));
+    EXPECT_TRUE(std::filesystem::exists(jobs + "someone-job-2.password"));
+    EXPECT_TRUE(std::filesystem::exists(jobs + "someone-job-3.password"));
+    EXPECT_TRUE(std::filesystem::exists(jobs + "someone-job-notes.password"));
+}
+
 TEST_F(CronSchedulerTest, OnlyLinesInItsOwnFormAreRemoved) {
     // The user's own line happens to end with the program's comment.
     const std::string user = "0 9 * * * /usr/bin/mine --all # quillmark job 1\n";

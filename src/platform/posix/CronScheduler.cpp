@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <set>
 #include <thread>
 
 #include "platform/posix/HostFile.h"
@@ -145,6 +147,25 @@ void CronScheduler::removePasswordFile(const ScheduledJob& job) const {
     ::unlink(job.passwordFile.c_str());
 }
 
+void CronScheduler::removeOrphanPasswordFiles(const std::vector<std::string>& lines) const {
+    // A job line deleted by hand (crontab -e) leaves its password behind;
+    // a commented-out line may come back and keeps its file.
+    std::set<std::string> kept;
+    for (const auto& line : lines)
+        if (const auto number = anyMarkedJobNumber(line)) kept.insert(baseName(passwordFileFor(*number)));
+    const std::string start = crontabUser(crontab_) + "-job-";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(stateFolder_ + "/jobs", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(start, 0) != 0 || name.size() <= start.size() + 9 || kept.count(name)) continue;
+        const std::string digits = name.substr(start.size(), name.size() - start.size() - 9);
+        if (name.compare(name.size() - 9, 9, ".password") != 0 || digits.empty() ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        ::unlink(entry.path().c_str());
+    }
+}
+
 std::string CronScheduler::commandText(const std::string& argument) const {
     std::string text;
     for (const auto& word : crontab_) text += word + " ";
@@ -193,6 +214,7 @@ bool CronScheduler::addJob(const JobSpec& job, std::uint32_t& number, std::strin
     if (!lock.take(stateFolder_, owner_, why)) return false;
     std::vector<std::string> lines;
     if (!readCrontab(lines, why)) return false;
+    removeOrphanPasswordFiles(lines);
 
     std::uint32_t highest = 0;
     for (const auto& existing : lines)

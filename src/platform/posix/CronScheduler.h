@@ -43,6 +43,9 @@ private:
     std::string passwordFileFor(std::uint32_t number) const;
     // Removes a job's password file when it is one this scheduler made.
     void removePasswordFile(const ScheduledJob& job) const;
+    // Removes the password files of jobs no line (commented out or not)
+    // names any more. Called under the crontab's lock.
+    void removeOrphanPasswordFiles(const std::vector<std::string>& lines) const;
 
     CronInstallation installation_;
     std::vector<std::string> crontab_;
