@@ -59,7 +59,7 @@ case $mode in
 unattended)
   # A windows program whose console forms still write to the pipes and
   # files they are given: the usage through a pipe, a refusal on stderr.
-  win --help | tr -d '\r' | grep -q -- '--backup' || fail "--help printed nothing through a pipe"
+  win --help | tr -d '\r' | grep -- '--backup' >/dev/null || fail "--help printed nothing through a pipe"
   status=0
   win --items 2>"$work/log" >"$work/stdout" || status=$?
   [ "$status" -eq 2 ] && [ -s "$work/log" ] || fail "a wrong command line: $status $(cat "$work/log")"
@@ -85,7 +85,7 @@ unattended)
   if win --list "$(winpath "$work/out/locked.qmk")" >/dev/null 2>&1; then fail "listed without its password"; fi
   win --list "$(winpath "$work/out/locked.qmk")" --password s3cret >/dev/null || fail "not listed with its password"
   if command -v 7z >/dev/null; then
-    7z l -slt "$work/out/locked.qmk" | grep -q 'Method = AES-256' || fail "7-Zip sees no AES-256 entries"
+    7z l -slt "$work/out/locked.qmk" | grep 'Method = AES-256' >/dev/null || fail "7-Zip sees no AES-256 entries"
     7z t -ps3cret "$work/out/locked.qmk" >/dev/null || fail "7-Zip cannot test the protected archive"
   fi
 

@@ -45,7 +45,7 @@ startup() { find "$1" -ipath "*/Start Menu/Programs/Startup/Quillmark catch-up.l
   fail "uninstaller: $(value HKLM UninstallString)"
 [ "$(value HKLM InstallLocation)" = 'C:\Program Files\Quillmark' ] || fail "location: $(value HKLM InstallLocation)"
 installed='C:\Program Files\Quillmark\quillmark.exe'
-wine "$installed" --help | tr -d '\r' | grep -q -- '--backup FILE' || fail "the installed program does not answer --help"
+wine "$installed" --help | tr -d '\r' | grep -- '--backup FILE' >/dev/null || fail "the installed program does not answer --help"
 
 # Its windows, from a start without arguments.
 if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
