@@ -357,6 +357,12 @@ bool ArchiveSink::commit() {
 
 bool ArchiveSink::commitAs(const std::string& other) {
     if (!part_ || !finished_) return false;
+    // Beside the target, not in its place: a new file, the owner's alone
+    // (it was made with the rights of the file it was to replace).
+    if (!part_->restrictToOwner()) {
+        error_text_ = part_->error();
+        return false;
+    }
     const std::string kept = part_->keep();
     if (kept.empty()) {
         error_text_ = part_->error();

@@ -16,7 +16,10 @@ bool anyFailed(const Parts& parts) {
 int ExitStatusOf(const jobs::BackupReport& report) {
     if (!report.written) return kExitFailed;
     // Written, but not where or not with the versions asked for.
-    return anyFailed(report.parts) || !report.versionFailure.empty() ? kExitPartsFailed : kExitDone;
+    // An earlier backup held for a damaged source is news the user must
+    // hear (a scheduled run's notification, the job list): not "all done".
+    return anyFailed(report.parts) || !report.versionFailure.empty() || !report.keptBecause.empty() ? kExitPartsFailed
+                                                                                                    : kExitDone;
 }
 
 int ExitStatusOf(const jobs::RestoreReport& report) {

@@ -135,7 +135,7 @@ BackupReport RunBackupJob(app::Session& s, const BackupRequest& request, JobEven
     // more than one, or when a data file looks damaged: then it is the last
     // good one. Its name and the new one's carry their backup times.
     detail::VersionKeeper versions(s, target, request.password, request.keep);
-    versions.lookAtDataFiles(dataFiles);
+    versions.lookAtDataFiles(dataFiles, report.parts[positionOf(items::Part::Datas) - 1].ran);
     const std::optional<BackupStamp> newTime = ParseBackupTime(s.GetINI("BackupTime"));
     if (versions.keepsEarlier() && !newTime && s.files.stat(target).exists)
         return fail("the new backup's time cannot be read, so the earlier backup cannot be kept beside it");

@@ -129,9 +129,9 @@ bool CatchUpMissedRuns(platform::Scheduler& scheduler, RunHistory& history, cons
             std::string unrecorded;
             history.append({platform::localTimeStamp(), kScheduledRecord, run.file, 1, run.failure}, unrecorded);
         }
-        // Its own line would have removed it after its run, whatever the
-        // outcome.
-        if (run.started && job.once) {
+        // Its own line removes it after its run; a made-up run that wrote no
+        // backup leaves it for the next catch-up to try again.
+        if (run.started && job.once && (run.exitStatus == 0 || run.exitStatus == 3)) {
             std::string reason;
             run.removed = scheduler.removeJob(job.number, reason);
             if (!run.removed)

@@ -80,6 +80,7 @@ inline const char* const kNoneRemovedWhileHeld = "no earlier version was removed
 inline const char* const kShrankBefore = " holds ";
 inline const char* const kShrankMiddle = " bytes, less than half of the ";
 inline const char* const kShrankAfter = " bytes the earlier backup holds of it";
+inline const char* const kMissingNow = " is not in this backup, and the earlier backup holds it";
 inline const char* const kEarlierUnreadable = " is no backup this program can read (";
 inline const char* const kEarlierStays = "), so it stays";
 inline const char* const kRenameFailed = "the earlier backup could not be renamed to ";

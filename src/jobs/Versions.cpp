@@ -4,6 +4,7 @@
 
 #include "archive/InfoFile.h"
 #include "archive/Zip.h"
+#include "base/Text.h"
 #include "base/WinPath.h"
 #include "items/DataFileHeader.h"
 #include "jobs/Texts.h"
@@ -36,9 +37,19 @@ bool isStamp(const std::string& text) {
 
 }  // namespace
 
-std::string VersionName(const std::string& bareName, const BackupStamp& stamp, int copy) {
+std::string VersionName(const std::string& bareName, const BackupStamp& stamp, int copy, bool held) {
     const auto [stem, extension] = splitExtension(bareName);
-    return stem + " " + StampText(stamp) + (copy > 1 ? " (" + std::to_string(copy) + ")" : "") + extension;
+    return stem + " " + StampText(stamp) + (held ? kHeldMark : "") +
+           (copy > 1 ? " (" + std::to_string(copy) + ")" : "") + extension;
+}
+
+int VersionCopy(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+    const std::size_t open = stem.rfind(" (");
+    if (stem.empty() || stem.back() != ')' || open == std::string::npos) return 1;
+    const std::string digits = stem.substr(open + 2, stem.size() - open - 3);
+    return isDigits(digits) && digits.size() < 4 ? std::stoi(digits) : 1;
 }
 
 bool IsVersionName(const platform::CodePage& codePage, const std::string& bareName, const std::string& candidate) {
@@ -80,7 +91,7 @@ std::optional<BackupStamp> VersionKeeper::backupTimeOf(const std::string& path, 
     return std::nullopt;
 }
 
-void VersionKeeper::lookAtDataFiles(const std::vector<items::DataFileSeen>& files) {
+void VersionKeeper::lookAtDataFiles(const std::vector<items::DataFileSeen>& files, bool dataFilesRan) {
     // Only a backup of ours at the name is worth keeping; any other file
     // there is replaced as it always was.
     std::string unread;
@@ -88,6 +99,22 @@ void VersionKeeper::lookAtDataFiles(const std::vector<items::DataFileSeen>& file
     std::optional<archive::Zip> earlier;
     earlier.emplace(s_.files);
     if (!earlier->OpenArchive(target_, unread)) earlier.reset();
+    // A mail store the earlier backup holds and this one lacks (moved,
+    // deleted, its drive gone) holds nothing: less than half of anything.
+    std::string info;
+    if (earlier && dataFilesRan) {
+        if (earlier->IsArchiveProtected(target_)) earlier->setArchivePassword(password_);
+        if (earlier->ReadEntryBytes(archive::kInfoFileName, archive::kMaxInfoFileBytes, info, unread))
+            for (const auto& [key, value] : archive::ReadInfoLines(info)) {
+                if (!s_.codePage.equalsIgnoreCase(key, "BackupDatas")) continue;
+                for (const auto& name : base::split(base::cutAtZero(value), ';')) {
+                    const bool stored = std::any_of(files.begin(), files.end(), [&](const items::DataFileSeen& f) {
+                        return s_.codePage.equalsIgnoreCase(f.name, name);
+                    });
+                    if (!name.empty() && !stored) held_.push_back(text::kEarlierKeptBecause + name + text::kMissingNow);
+                }
+            }
+    }
     for (const auto& file : files) {
         // A file Outlook has open is in use, not damaged: holding a version
         // for it would keep one more every night Outlook stays open.
@@ -104,12 +131,16 @@ void VersionKeeper::lookAtDataFiles(const std::vector<items::DataFileSeen>& file
 
 bool VersionKeeper::keepsEarlier() const { return !held_.empty() || !policy_.replacesOnly(); }
 
-std::string VersionKeeper::freeVersionPath(const BackupStamp& stamp) const {
-    for (int copy = 1; copy <= kMaxCopies; ++copy) {
-        const std::string path = base::joinPath(folder_, VersionName(bare_, stamp, copy), s_.leads());
-        if (!s_.files.stat(path).exists) return path;
-    }
-    return {};
+std::string VersionKeeper::freeVersionPath(const BackupStamp& stamp, bool held) const {
+    // After the highest copy of that second, never in a gap a removed one
+    // left: within a second the copy number is the order of the backups,
+    // and the oldest are removed first.
+    int highest = 0;
+    for (int copy = 1; copy <= kMaxCopies; ++copy)
+        if (s_.files.stat(base::joinPath(folder_, VersionName(bare_, stamp, copy, held), s_.leads())).exists)
+            highest = copy;
+    if (highest == kMaxCopies) return {};
+    return base::joinPath(folder_, VersionName(bare_, stamp, highest + 1, held), s_.leads());
 }
 
 std::string VersionKeeper::beforeReplace(const BackupStamp& newTime) {
@@ -124,8 +155,14 @@ std::string VersionKeeper::beforeReplace(const BackupStamp& newTime) {
     std::string why;
     const auto earlierTime = backupTimeOf(target_, why);
     if (!earlierTime) return placeNewBeside(bare_ + text::kEarlierUnreadable + why + text::kEarlierStays);
-    const std::string kept = freeVersionPath(*earlierTime);
-    if (kept.empty() || !s_.files.renameFile(target_, kept))
+    // Held for a damaged source, it is marked and no later run removes it:
+    // the next run compares with the damaged backup and would not hold it.
+    const std::string kept = freeVersionPath(*earlierTime, !held_.empty());
+    // A second name first, where the file system has them: the earlier
+    // backup keeps the file's name until the new one replaces it in one
+    // step, so a run killed between the two never leaves the name empty.
+    linked_ = !kept.empty() && s_.files.linkFile(target_, kept);
+    if (!linked_ && (kept.empty() || !s_.files.renameFile(target_, kept)))
         return placeNewBeside(text::kRenameFailed + (kept.empty() ? std::string("a free name") : kept));
     movedTo_ = kept;
     notes_.push_back(text::kKeptAs + base::bareName(kept, s_.leads()));
@@ -133,7 +170,16 @@ std::string VersionKeeper::beforeReplace(const BackupStamp& newTime) {
 }
 
 void VersionKeeper::undoBeforeReplace() {
-    if (movedTo_.empty() || s_.files.stat(target_).exists) return;
+    if (movedTo_.empty()) return;
+    // Linked: the earlier backup still has the name; its second one goes.
+    if (linked_) {
+        if (s_.files.deleteFile(movedTo_)) {
+            notes_.pop_back();
+            movedTo_.clear();
+        }
+        return;
+    }
+    if (s_.files.stat(target_).exists) return;
     if (s_.files.renameFile(movedTo_, target_)) {
         notes_.pop_back();
         movedTo_.clear();
@@ -146,10 +192,11 @@ void VersionKeeper::removeOldVersions(const BackupStamp& newTime) {
     struct Version {
         std::string path;
         BackupStamp time;
+        int copy = 0;  // within one second, the later backup has the higher copy
     };
     std::vector<Version> versions;
     const std::string placed = placedAt_.empty() ? target_ : placedAt_;
-    versions.push_back({placed, newTime});
+    versions.push_back({placed, newTime, kMaxCopies + 1});
     for (const auto& name : names) {
         const std::string path = base::joinPath(folder_, name, s_.leads());
         const bool isTarget = s_.codePage.equalsIgnoreCase(name, bare_);
@@ -157,7 +204,7 @@ void VersionKeeper::removeOldVersions(const BackupStamp& newTime) {
             continue;
         std::string why;
         if (const auto time = backupTimeOf(path, why))
-            versions.push_back({path, *time});
+            versions.push_back({path, *time, isTarget ? 0 : VersionCopy(name)});
         else if (!isTarget)
             notes_.push_back(name + text::kNotOurs + why + text::kLeftAsItIs);
     }
@@ -166,8 +213,9 @@ void VersionKeeper::removeOldVersions(const BackupStamp& newTime) {
         return;
     }
     // The new backup first, whatever time an earlier one claims.
-    std::stable_sort(versions.begin() + 1, versions.end(),
-                     [](const Version& a, const Version& b) { return a.time > b.time; });
+    std::stable_sort(versions.begin() + 1, versions.end(), [](const Version& a, const Version& b) {
+        return a.time != b.time ? a.time > b.time : a.copy > b.copy;
+    });
     std::vector<BackupStamp> times;
     for (const auto& v : versions) times.push_back(v.time);
     const std::vector<bool> kept = VersionsKept(times, policy_);

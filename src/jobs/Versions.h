@@ -22,7 +22,12 @@ namespace qm::jobs::detail {
 
 // The name of a kept version: the file's name with the stamp before its
 // extension, and " (2)", " (3)" ... after the stamp when `copy` > 1.
-std::string VersionName(const std::string& bareName, const BackupStamp& stamp, int copy = 1);
+// A version held for a damaged source carries " kept" after the stamp: no
+// run removes it (see lookAtDataFiles).
+inline const char* const kHeldMark = " kept";
+std::string VersionName(const std::string& bareName, const BackupStamp& stamp, int copy = 1, bool held = false);
+// The copy number of a version's name (1 without one).
+int VersionCopy(const std::string& name);
 // Whether a bare name is a version's name of the backup file's bare name
 // (letter case ignored).
 bool IsVersionName(const platform::CodePage& codePage, const std::string& bareName, const std::string& candidate);
@@ -37,7 +42,9 @@ public:
     // Before the archive is written: the data files it holds, against what
     // the backup at the target holds of them (when that is a backup of
     // ours). Each reason to keep the earlier backup is added to `held()`.
-    void lookAtDataFiles(const std::vector<items::DataFileSeen>& files);
+    // `dataFilesRan`: the personal folders were backed up (a data file the
+    // earlier backup holds and this one lacks is then a reason too).
+    void lookAtDataFiles(const std::vector<items::DataFileSeen>& files, bool dataFilesRan);
     // Whether the earlier backup must make room as a version (rather than
     // be replaced), so that the new backup's time must be known.
     bool keepsEarlier() const;
@@ -65,7 +72,7 @@ private:
     // The backup time of a file, when it is a backup this program made.
     std::optional<BackupStamp> backupTimeOf(const std::string& path, std::string& why) const;
     // A free name beside the target for a version of that time.
-    std::string freeVersionPath(const BackupStamp& stamp) const;
+    std::string freeVersionPath(const BackupStamp& stamp, bool held = false) const;
     void fail(const std::string& why);
 
     app::Session& s_;
@@ -79,6 +86,7 @@ private:
     std::string failure_;
     std::string placedAt_;
     std::string movedTo_;  // where beforeReplace moved the earlier backup
+    bool linked_ = false;  // ... as a second name, the target still its own
 };
 
 }  // namespace qm::jobs::detail

@@ -66,6 +66,9 @@ public:
     // restore puts all its files in place at once) or to remove. Answers its
     // name, in the target's folder; empty when it cannot be kept.
     virtual std::string keep() = 0;
+    // The new file will stand under a name of its own, not in the target's
+    // place: it takes no rights from the target, only its owner's.
+    virtual bool restrictToOwner() { return true; }
     // Sets the modification time (seconds since 1970) of the new file.
     virtual bool setModified(std::int64_t seconds) = 0;
     // The new file as written so far, opened anew for reading before it is

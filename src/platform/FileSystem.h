@@ -75,6 +75,10 @@ public:
     // finish what it left); null when another process claims it.
     virtual std::unique_ptr<FolderClaim> claimFolder(const std::string& /*path*/) { return nullptr; }
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
+    // A second name for an existing file, never over another file (a hard
+    // link; the memory backend copies). False where the file system has no
+    // such thing (FAT): the caller then renames.
+    virtual bool linkFile(const std::string& /*existing*/, const std::string& /*newName*/) { return false; }
     virtual bool deleteFile(const std::string& path) = 0;
     virtual std::uint32_t getAttributes(const std::string& path) const = 0;
     virtual bool setAttributes(const std::string& path, std::uint32_t attributes) = 0;

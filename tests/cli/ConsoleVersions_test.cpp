@@ -113,12 +113,14 @@ TEST_F(ConsoleVersionsTest, ADamagedDataFileKeepsTheLastGoodBackupWhateverKeepSa
     writeHostFile(store, damaged);
     sleep(1);
     Ran ran = job("");
-    EXPECT_EQ(ran.status, 0) << ran.err;
+    // Written, but news the user must hear: not "all done".
+    EXPECT_EQ(ran.status, 3) << ran.err;
     EXPECT_NE(ran.err.find("the earlier backup is kept, whatever the number of versions: "), std::string::npos)
         << ran.err;
     ASSERT_EQ(dated().size(), 1u) << ran.err;
     EXPECT_EQ(readHostFile(out + "/" + dated()[0]), secondGood);
-    EXPECT_EQ(dated()[0], nameByItsTime(out + "/" + dated()[0]) + ".qmk");
+    // Marked, so that no later run removes it.
+    EXPECT_EQ(dated()[0], nameByItsTime(out + "/" + dated()[0]) + " kept.qmk");
     // The history of runs says so too.
     EXPECT_NE(readHostFile(alice->workRoot + "/quillmark/history.log").find("the earlier backup is kept"),
               std::string::npos);
@@ -126,16 +128,18 @@ TEST_F(ConsoleVersionsTest, ADamagedDataFileKeepsTheLastGoodBackupWhateverKeepSa
     // Damaged again the next night: the good one is not pushed out.
     sleep(1);
     ran = job("");
-    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_EQ(ran.status, 3) << ran.err;
     ASSERT_EQ(dated().size(), 2u) << ran.err;
     EXPECT_EQ(readHostFile(out + "/" + dated()[0]), secondGood);
 
-    // Sound again: one file, as the policy says.
+    // Sound again: the policy's one file, and the kept ones stay for the
+    // user to remove.
     writeHostFile(store, sound);
     sleep(1);
     ran = job("");
     EXPECT_EQ(ran.status, 0) << ran.err;
-    EXPECT_TRUE(dated().empty()) << ran.err;
+    ASSERT_EQ(dated().size(), 2u) << ran.err;
+    EXPECT_EQ(readHostFile(out + "/" + dated()[0]), secondGood);
 }
 
 TEST_F(ConsoleVersionsTest, AMailStoreShrunkToLessThanHalfKeepsTheLastGoodBackup) {
@@ -148,8 +152,8 @@ TEST_F(ConsoleVersionsTest, AMailStoreShrunkToLessThanHalfKeepsTheLastGoodBackup
     const bool unicode = static_cast<unsigned char>(sound[10]) >= 23;
     writeHostFile(store, sample::pstFileBytes(sound.size() / 4, 7, unicode));
     sleep(1);
-    const Ran ran = job("--keep 1");
-    EXPECT_EQ(ran.status, 0) << ran.err;
+    Ran ran = job("--keep 1");
+    EXPECT_EQ(ran.status, 3) << ran.err;
     EXPECT_EQ(ran.err.find("warning: "), std::string::npos) << "the header is sound: " << ran.err;
     EXPECT_NE(ran.err.find(" holds " + std::to_string(sound.size() / 4) + " bytes, less than half of the " +
                            std::to_string(sound.size()) + " bytes the earlier backup holds of it"),
@@ -157,11 +161,50 @@ TEST_F(ConsoleVersionsTest, AMailStoreShrunkToLessThanHalfKeepsTheLastGoodBackup
         << ran.err;
     ASSERT_EQ(dated().size(), 1u) << ran.err;
     EXPECT_EQ(readHostFile(out + "/" + dated()[0]), good);
+    // The next night compares with the small backup and holds nothing, but
+    // the good one stays: it is marked as kept.
+    sleep(1);
+    ran = job("--keep 1");
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    ASSERT_EQ(dated().size(), 1u) << ran.err;
+    EXPECT_EQ(readHostFile(out + "/" + dated()[0]), good);
     // Half of it or more is no reason.
     writeHostFile(store, sample::pstFileBytes(sound.size() / 4 * 3, 8, unicode));
     sleep(1);
     ASSERT_EQ(job("--keep 1").status, 0);
-    EXPECT_TRUE(dated().empty());
+    EXPECT_EQ(dated().size(), 1u);
+
+    // A mail store that is gone holds nothing: the earlier backup is kept.
+    fs::remove(store);
+    const std::string beforeGone = readHostFile(out + "/nightly.qmk");
+    sleep(1);
+    ran = job("--keep 1");
+    EXPECT_EQ(ran.status, 3) << ran.err;
+    EXPECT_NE(ran.err.find(" is not in this backup, and the earlier backup holds it"), std::string::npos) << ran.err;
+    ASSERT_EQ(dated().size(), 2u) << ran.err;
+    EXPECT_EQ(readHostFile(out + "/" + dated()[1]), beforeGone);
+}
+
+// Several backups within one second: the copy number orders them, and the
+// oldest go first (a freed name was once taken again by a newer one, which
+// was then removed as the oldest).
+TEST_F(ConsoleVersionsTest, BackupsWithinOneSecondKeepTheNewest) {
+    std::vector<std::string> made;
+    for (int i = 0; i < 6; ++i) {
+        // Each its own description, so that each archive is told apart.
+        ASSERT_EQ(run("--backup " + shq(out + "/nightly.qmk") + " --profile Outlook --items 10100000 --keep 3 " +
+                      "--description run" + std::to_string(i))
+                      .status,
+                  0);
+        made.push_back(readHostFile(out + "/nightly.qmk"));
+    }
+    // The newest three are what must be left.
+    const auto versions = dated();
+    ASSERT_EQ(versions.size(), 2u);
+    std::vector<std::string> left{readHostFile(out + "/nightly.qmk")};
+    for (const auto& v : versions) left.push_back(readHostFile(out + "/" + v));
+    for (std::size_t i = 3; i < 6; ++i)
+        EXPECT_NE(std::find(left.begin(), left.end(), made[i]), left.end()) << "run " << i + 1 << " is gone";
 }
 
 TEST_F(ConsoleVersionsTest, AnEarlierBackupThePasswordDoesNotOpenStaysAndTheNewOneGoesBesideIt) {
@@ -171,6 +214,9 @@ TEST_F(ConsoleVersionsTest, AnEarlierBackupThePasswordDoesNotOpenStaysAndTheNewO
     fs::permissions(dir / "b.pw", fs::perms::owner_read | fs::perms::owner_write);
     ASSERT_EQ(job("--password-file " + shq(dir / "a.pw") + " --keep 3").status, 0);
     const std::string earlier = readHostFile(out + "/nightly.qmk");
+    // Readable by all: the new backup is not its replacement and takes none
+    // of its rights.
+    fs::permissions(out + "/nightly.qmk", fs::perms::others_read | fs::perms::group_read, fs::perm_options::add);
     sleep(1);
     const Ran ran = job("--password-file " + shq(dir / "b.pw") + " --keep 3");
     // Written, but not where asked: a failure the exit status shows.
@@ -180,6 +226,8 @@ TEST_F(ConsoleVersionsTest, AnEarlierBackupThePasswordDoesNotOpenStaysAndTheNewO
     EXPECT_EQ(readHostFile(out + "/nightly.qmk"), earlier);
     ASSERT_EQ(dated().size(), 1u);
     EXPECT_EQ(nameByItsTime(out + "/" + dated()[0], "second") + ".qmk", dated()[0]);
+    EXPECT_EQ(fs::status(out + "/" + dated()[0]).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 }  // namespace

@@ -225,6 +225,19 @@ TEST_F(CatchUpTest, EachMissedJobRunsOnceAndNotAgainAfterItsBackupWasWritten) {
     EXPECT_TRUE(scheduler.startedNow.empty());
 }
 
+TEST_F(CatchUpTest, AJobThatRunsOnceStaysUntilAMadeUpRunWroteItsBackup) {
+    scheduler.statusOf[3] = 1;
+    auto runs = catchUp("/b/one.qmk");
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_FALSE(runs[1].removed);
+    EXPECT_TRUE(scheduler.removed.empty());
+    scheduler.statusOf[3] = 3;
+    now = "2026-12-08 12:30:00";
+    runs = catchUp("/b/one.qmk");
+    ASSERT_FALSE(runs.empty());
+    EXPECT_EQ(scheduler.removed, std::vector<std::uint32_t>{3});
+}
+
 TEST_F(CatchUpTest, AJobThatCannotStartLeavesAFailureTheWindowTellsOf) {
     scheduler.unstartable = {2};
     const auto runs = catchUp("/b/one.qmk");

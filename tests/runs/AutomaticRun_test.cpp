@@ -352,6 +352,34 @@ TEST_F(AutomaticRunTest, ADataFileLeftOpenDoesNotHoldTheEarlierBackup) {
     EXPECT_EQ(hostFiles(out), std::vector<std::string>{"b.qmk"});
 }
 
+// A run killed as the new backup takes the name must not leave the name
+// empty: the earlier backup gets its dated name as a second one, and keeps
+// the file's name until the new one replaces it in one step.
+TEST_F(AutomaticRunTest, TheBackupFilesNameIsNeverEmptyWhileVersionsAreKept) {
+    FakeView view;
+    app::Session& s = start(*inst, view);
+    const std::string file = out + "/nightly.qmk";
+    const jobs::AutomaticSettings settings{"Outlook", "10100000", "", file};
+    jobs::JobEvents quiet;
+    ASSERT_TRUE(jobs::RunAutomaticBackup(s, settings, jobs::KeepPolicy{3, 0, 0}, quiet).written);
+    const std::string earlier = readHostFile(file);
+    bool checked = false;
+    platform::posix::beforeRenameHook() = [&](const std::string& from) {
+        if (from.find(".qmpart") != std::string::npos) {
+            checked = true;
+            EXPECT_EQ(readHostFile(file), earlier) << "the name was empty as the new backup took it";
+        }
+        return true;
+    };
+    const jobs::BackupReport report = jobs::RunAutomaticBackup(s, settings, jobs::KeepPolicy{3, 0, 0}, quiet);
+    platform::posix::beforeRenameHook() = nullptr;
+    ASSERT_TRUE(report.written) << report.failure;
+    EXPECT_TRUE(checked);
+    const auto names = hostFiles(out);
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(readHostFile(out + "/" + (names[0] == "nightly.qmk" ? names[1] : names[0])), earlier);
+}
+
 TEST_F(AutomaticRunTest, ARenameThatFailsLosesNeitherBackup) {
     FakeView view;
     app::Session& s = start(*inst, view);

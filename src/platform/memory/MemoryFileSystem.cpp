@@ -416,6 +416,15 @@ bool MemoryFileSystem::removeFolder(const std::string& path) {
     return true;
 }
 
+bool MemoryFileSystem::linkFile(const std::string& existing, const std::string& newName) {
+    if (auto* m = mounted(existing)) return m == mounted(newName) && m->linkFile(existing, newName);
+    // A copy stands in for the second name: nothing here writes through one
+    // name and reads through the other.
+    std::string bytes;
+    if (mounted(newName) || fileExists(newName) || !readFile(existing, bytes)) return false;
+    return writeFile(newName, bytes);
+}
+
 bool MemoryFileSystem::renameFile(const std::string& from, const std::string& to) {
     if (auto* m = mounted(from)) return m == mounted(to) && m->renameFile(from, to);
     if (mounted(to)) return false;

@@ -51,6 +51,7 @@ public:
     bool removeUnclaimedFolder(const std::string& path) override;
     std::unique_ptr<FolderClaim> claimFolder(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
+    bool linkFile(const std::string& existing, const std::string& newName) override;
     bool deleteFile(const std::string& path) override;
     std::uint32_t getAttributes(const std::string& path) const override;
     bool setAttributes(const std::string& path, std::uint32_t attributes) override;

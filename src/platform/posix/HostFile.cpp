@@ -146,6 +146,12 @@ bool HostFile::sync() {
     return true;
 }
 
+bool HostFile::restrictToOwner() {
+    if (::fchmod(fd_, 0600) == 0) return true;
+    error_ = errno;
+    return false;
+}
+
 bool HostFile::setModified(std::int64_t seconds) {
     struct timespec times[2];
     times[0].tv_sec = 0;

@@ -34,6 +34,8 @@ public:
     std::int64_t tell();
     bool sync();
     bool setModified(std::int64_t seconds);
+    // Mode 0600: readable and writable by the owner alone.
+    bool restrictToOwner();
     void close();
     // The system's text for the last failure.
     std::string error() const;
@@ -102,8 +104,8 @@ bool readWholeHost(const std::string& hostPath, std::string& bytes, std::uint64_
 bool writeWholeAtomically(const std::string& hostPath, const std::string& bytes, std::string& error);
 
 // For tests: runs before a replacement is renamed into place, or a file of
-// a Wine prefix is renamed, with the path about to go; answering false
-// abandons the rename.
+// a Wine prefix is renamed or given a second name, with the path about to
+// go; answering false abandons the rename.
 std::function<bool(const std::string&)>& beforeRenameHook();
 
 // "folder/name" -> ("folder", "name").

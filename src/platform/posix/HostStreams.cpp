@@ -28,6 +28,7 @@ public:
         return path.substr(path.rfind('/') + 1);
     }
     bool setModified(std::int64_t seconds) override { return part.file().setModified(seconds); }
+    bool restrictToOwner() override { return part.file().restrictToOwner(); }
     std::unique_ptr<ReadStream> readBack() override {
         if (part.path().empty()) return nullptr;
         auto stream = std::make_unique<HostReadStream>();

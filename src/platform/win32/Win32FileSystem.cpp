@@ -147,6 +147,10 @@ bool Win32FileSystem::renameFile(const std::string& from, const std::string& to)
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED) != 0;
 }
 
+bool Win32FileSystem::linkFile(const std::string& existing, const std::string& newName) {
+    return CreateHardLinkA(newName.c_str(), existing.c_str(), nullptr) != 0;
+}
+
 bool Win32FileSystem::deleteFile(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;

@@ -471,6 +471,23 @@ bool WineFileSystem::removeFolder(const std::string& path) {
     return rmdir(host.c_str()) == 0;
 }
 
+bool WineFileSystem::linkFile(const std::string& existing, const std::string& newName) {
+    const std::string source = mapPath(existing, Reach::Remove);
+    struct stat sst {};
+    if (source.empty() || lstat(source.c_str(), &sst) != 0 || !S_ISREG(sst.st_mode)) return false;
+    // Another name for a file is a rename to the tests that refuse one.
+    if (posix::beforeRenameHook() && !posix::beforeRenameHook()(source)) return false;
+    const std::string target = mapPath(newName, Reach::Write);
+    if (target.empty() || !linksAllow(existing, source, posix::LinkUse::Write, false) ||
+        !linksAllow(newName, target, posix::LinkUse::Write, false))
+        return false;
+    const auto [toFolder, toName] = splitHost(target);
+    const FolderNames::Stamp before = FolderNames::stampOf(toFolder);
+    if (link(source.c_str(), target.c_str()) != 0) return false;
+    names_.changed(toFolder, before, "", toName);
+    return true;
+}
+
 bool WineFileSystem::renameFile(const std::string& from, const std::string& to) {
     const std::string source = mapPath(from, Reach::Remove);
     struct stat sst {};
@@ -622,6 +639,7 @@ public:
         return name.empty() ? name : codePage_.fromUtf8(name);
     }
     bool setModified(std::int64_t seconds) override { return inner_->setModified(seconds); }
+    bool restrictToOwner() override { return inner_->restrictToOwner(); }
     std::unique_ptr<ReadStream> readBack() override { return inner_->readBack(); }
     std::string error() const override { return inner_->error(); }
 
