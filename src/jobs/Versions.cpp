@@ -74,14 +74,17 @@ VersionKeeper::VersionKeeper(app::Session& session, std::string target, std::str
 
 void VersionKeeper::fail(const std::string& why) { failure_ += (failure_.empty() ? "" : "; ") + why; }
 
-std::optional<BackupStamp> VersionKeeper::backupTimeOf(const std::string& path, std::string& why) const {
-    // Closed again before the file is renamed or removed.
-    archive::Zip zip(s_.files);
-    if (!zip.OpenArchive(path, why)) return std::nullopt;
+bool VersionKeeper::readInfo(archive::Zip& zip, const std::string& path, InfoLines& lines, std::string& why) const {
+    if (!zip.OpenArchive(path, why)) return false;
     if (zip.IsArchiveProtected(path)) zip.setArchivePassword(password_);
     std::string bytes;
-    if (!zip.ReadEntryBytes(archive::kInfoFileName, archive::kMaxInfoFileBytes, bytes, why)) return std::nullopt;
-    for (const auto& [key, value] : archive::ReadInfoLines(bytes)) {
+    if (!zip.ReadEntryBytes(archive::kInfoFileName, archive::kMaxInfoFileBytes, bytes, why)) return false;
+    lines = archive::ReadInfoLines(bytes);
+    return true;
+}
+
+std::optional<BackupStamp> VersionKeeper::timeIn(const InfoLines& lines, std::string& why) const {
+    for (const auto& [key, value] : lines) {
         if (!s_.codePage.equalsIgnoreCase(key, "BackupTime")) continue;
         if (auto stamp = ParseBackupTime(value)) return stamp;
         why = "its backup time does not read: " + value;
@@ -91,29 +94,32 @@ std::optional<BackupStamp> VersionKeeper::backupTimeOf(const std::string& path, 
     return std::nullopt;
 }
 
+std::optional<BackupStamp> VersionKeeper::backupTimeOf(const std::string& path, std::string& why) const {
+    // Closed again before the file is renamed or removed.
+    archive::Zip zip(s_.files);
+    InfoLines lines;
+    if (!readInfo(zip, path, lines, why)) return std::nullopt;
+    return timeIn(lines, why);
+}
+
 void VersionKeeper::lookAtDataFiles(const std::vector<items::DataFileSeen>& files, bool dataFilesRan) {
     // Only a backup of ours at the name is worth keeping; any other file
     // there is replaced as it always was.
     std::string unread;
-    if (!s_.files.stat(target_).regular || !backupTimeOf(target_, unread)) return;
-    std::optional<archive::Zip> earlier;
-    earlier.emplace(s_.files);
-    if (!earlier->OpenArchive(target_, unread)) earlier.reset();
+    if (!s_.files.stat(target_).regular) return;
+    archive::Zip earlier(s_.files);
+    InfoLines lines;
+    if (!readInfo(earlier, target_, lines, unread) || !timeIn(lines, unread)) return;
     // A mail store the earlier backup holds and this one lacks (moved,
     // deleted, its drive gone) holds nothing: less than half of anything.
-    std::string info;
-    if (earlier && dataFilesRan) {
-        if (earlier->IsArchiveProtected(target_)) earlier->setArchivePassword(password_);
-        if (earlier->ReadEntryBytes(archive::kInfoFileName, archive::kMaxInfoFileBytes, info, unread))
-            for (const auto& [key, value] : archive::ReadInfoLines(info)) {
-                if (!s_.codePage.equalsIgnoreCase(key, "BackupDatas")) continue;
-                for (const auto& name : base::split(base::cutAtZero(value), ';')) {
-                    const bool stored = std::any_of(files.begin(), files.end(), [&](const items::DataFileSeen& f) {
-                        return s_.codePage.equalsIgnoreCase(f.name, name);
-                    });
-                    if (!name.empty() && !stored) held_.push_back(text::kEarlierKeptBecause + name + text::kMissingNow);
-                }
-            }
+    for (const auto& [key, value] : lines) {
+        if (!dataFilesRan || !s_.codePage.equalsIgnoreCase(key, "BackupDatas")) continue;
+        for (const auto& name : base::split(base::cutAtZero(value), ';')) {
+            const bool stored = std::any_of(files.begin(), files.end(), [&](const items::DataFileSeen& f) {
+                return s_.codePage.equalsIgnoreCase(f.name, name);
+            });
+            if (!name.empty() && !stored) held_.push_back(text::kEarlierKeptBecause + name + text::kMissingNow);
+        }
     }
     for (const auto& file : files) {
         // A file Outlook has open is in use, not damaged: holding a version
@@ -122,7 +128,7 @@ void VersionKeeper::lookAtDataFiles(const std::vector<items::DataFileSeen>& file
             held_.push_back(text::kEarlierKeptBecause + file.name + ": " + file.headerProblem);
             continue;
         }
-        const auto before = earlier ? earlier->EntrySize(file.name) : std::nullopt;
+        const auto before = earlier.EntrySize(file.name);
         if (before && file.size < *before / 2)
             held_.push_back(text::kEarlierKeptBecause + file.name + text::kShrankBefore + std::to_string(file.size) +
                             text::kShrankMiddle + std::to_string(*before) + text::kShrankAfter);

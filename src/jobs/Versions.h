@@ -12,9 +12,11 @@
 // last good backup.
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/Session.h"
+#include "archive/Zip.h"
 #include "items/Items.h"
 #include "jobs/KeepPolicy.h"
 
@@ -69,7 +71,12 @@ public:
     const std::string& placedAt() const { return placedAt_; }
 
 private:
-    // The backup time of a file, when it is a backup this program made.
+    using InfoLines = std::vector<std::pair<std::string, std::string>>;
+    // The information file of an archive, opened through `zip` (with the
+    // job's password).
+    bool readInfo(archive::Zip& zip, const std::string& path, InfoLines& lines, std::string& why) const;
+    // Its backup time, when it is a backup this program made.
+    std::optional<BackupStamp> timeIn(const InfoLines& lines, std::string& why) const;
     std::optional<BackupStamp> backupTimeOf(const std::string& path, std::string& why) const;
     // A free name beside the target for a version of that time.
     std::string freeVersionPath(const BackupStamp& stamp, bool held = false) const;
